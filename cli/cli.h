@@ -1,0 +1,9 @@
+#pragma once
+
+namespace tildora {
+
+// Runs the program without windows: `tildora check|fix|remember ...`.
+// Returns the exit status.
+int EjecutarLineaDeOrdenes(int argc, char** argv);
+
+} // namespace tildora

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tildora {
+
+// The replacement store, caracteres.ini: an INI file of raw Windows-1252
+// bytes that the Windows private-profile service can read and write as well.
+// Every call reads or writes the file at once; nothing is cached.
+class AlmacenSoluciones {
+public:
+    explicit AlmacenSoluciones(std::string ruta) : m_ruta(std::move(ruta)) {}
+
+    const std::string& Ruta() const { return m_ruta; }
+
+    // The value stored under `clave` in `seccion`, cut to 127 bytes; empty
+    // when the file, the section or the key is missing.
+    std::string LeerSolucion(std::string_view seccion, std::string_view clave) const;
+
+    // Stores `valor` under `clave`, replacing an earlier value in place and
+    // keeping every other byte of the file. Nonzero on success; on failure the
+    // file is left as it was.
+    std::int16_t GuardarSolucion(std::string_view seccion, std::string_view clave,
+                                 std::string_view valor) const;
+
+private:
+    std::string m_ruta;
+};
+
+// Where the store lives: caracteres.ini in the program's folder; when that
+// folder cannot be written and holds no store, caracteres.ini in the user's
+// configuration folder for the program.
+std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
+                              const std::string& carpetaUsuario);
+
+// The store path for this run: ElegirRutaAlmacen with the folder of the
+// running executable and the user's configuration folder for the program
+// ($XDG_CONFIG_HOME/tildora, else ~/.config/tildora). The windows and the
+// command line use the same one.
+std::string RutaAlmacenPorDefecto();
+
+} // namespace tildora

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "tabla.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tildora {
+
+// The program's shared state. main creates one and hands it to every window
+// it creates; tests build their own.
+struct Estado {
+    // Input and output names as trimmed by the file-selection window.
+    std::string FicheroEntrada;
+    std::string FicheroSalida;
+
+    // Set only by the scan when the input cannot be read; the caller clears it.
+    bool ErrorLectura = false;
+
+    // Rebuilt by every scan; TablaConstruida says whether a scan has run yet.
+    TablaValidez CaracteresValidos{};
+    bool TablaConstruida = false;
+
+    // The distinct wrong characters (one byte each) in order of first
+    // appearance; after a scan that found n of them it has n + 1 slots and the
+    // last one is empty.
+    std::vector<std::string> CaracteresErroneos;
+
+    // (grid row, 0) = wrong character, (grid row, 1) = replacement; row 0 is
+    // the header's and stays empty. Sized anew on every acceptance.
+    std::vector<std::array<std::string, 2>> Soluciones;
+
+    // The bytes the last scan read: the working copy of the text. The
+    // conversion window shows them and the engine corrects them, so the grid
+    // and the text always come from one read of the file.
+    std::string Texto;
+
+    // Full path of the replacement store (caracteres.ini).
+    std::string RutaAlmacen;
+};
+
+} // namespace tildora

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "estado.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+namespace tildora {
+
+class Dialogos;
+
+// Owns the one window that is loaded at a time and does the hand-over between
+// the two windows: the current window is unloaded (hidden at once, destroyed
+// when its event returns), then the other one is created afresh and shown,
+// not modal and without an owner.
+class Aplicacion {
+public:
+    // `salir` ends the program; the app passes QApplication::quit, tests a
+    // recorder.
+    Aplicacion(Estado& estado, Dialogos& dialogos, std::function<void()> salir);
+    ~Aplicacion();
+
+    Aplicacion(const Aplicacion&) = delete;
+    Aplicacion& operator=(const Aplicacion&) = delete;
+
+    Estado& estado() { return m_estado; }
+    Dialogos& dialogos() { return m_dialogos; }
+
+    void MostrarSeleccion();  // FrmElegirFicheros
+    void MostrarConversion(); // FrmConversionCaracteres
+
+    // The window now loaded (null once the program is ending).
+    QWidget* VentanaActual() const { return m_actual; }
+
+    // Ends the program at once: the current window is unloaded without any
+    // further event of its own, and `salir` is called.
+    void Salir();
+
+private:
+    void Descargar();
+
+    Estado& m_estado;
+    Dialogos& m_dialogos;
+    std::function<void()> m_salir;
+    QPointer<QWidget> m_actual;
+};
+
+} // namespace tildora

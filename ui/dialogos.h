@@ -1,0 +1,74 @@
+#pragma once
+
+#include "avisos.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+class QWidget;
+
+namespace tildora {
+
+// Everything modal that a window shows goes through here: message boxes and
+// the open and save dialogs. The program uses DialogosQt; tests hand the
+// windows DialogosGuionados, which records every message and answers from a
+// queue, so no test ever waits on a real modal box.
+class Dialogos {
+public:
+    enum class Respuesta { Aceptar, Cancelar };
+
+    virtual ~Dialogos() = default;
+
+    // A message box titled "Tildarkia / Tildora", no icon, OK or OK and
+    // Cancel. Closing the box without a button counts as Cancel.
+    virtual Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) = 0;
+
+    // The open and save dialogs: no filter, title, folder or extension of
+    // their own. An empty name means the user cancelled. The save dialog asks
+    // no overwrite question: the window asks its own.
+    virtual QString AbrirFichero(QWidget* padre) = 0;
+    virtual QString GuardarFichero(QWidget* padre) = 0;
+};
+
+class DialogosQt : public Dialogos {
+public:
+    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
+    QString AbrirFichero(QWidget* padre) override;
+    QString GuardarFichero(QWidget* padre) override;
+};
+
+// For tests: records what would have been shown and answers from queues
+// (Aceptar and an empty name when a queue is empty).
+class DialogosGuionados : public Dialogos {
+public:
+    struct Registro {
+        QString texto;
+        QString titulo;
+        bool conCancelar = false;
+    };
+
+    QList<Registro> mensajes;
+    QQueue<Respuesta> respuestas;
+    QQueue<QString> nombresAbrir;
+    QQueue<QString> nombresGuardar;
+    int dialogosAbrir = 0;
+    int dialogosGuardar = 0;
+
+    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
+    QString AbrirFichero(QWidget* padre) override;
+    QString GuardarFichero(QWidget* padre) override;
+};
+
+// Lets the core's scan speak through a window's message box.
+class AvisadorDialogos : public Avisador {
+public:
+    AvisadorDialogos(Dialogos& dialogos, QWidget* padre) : m_dialogos(dialogos), m_padre(padre) {}
+    void Mensaje(const std::string& texto) override;
+
+private:
+    Dialogos& m_dialogos;
+    QWidget* m_padre;
+};
+
+} // namespace tildora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <cstdint>
+
+class QWidget;
+
+namespace tildora {
+
+// Positions and sizes of the layouts are in twips; 15 twips are one pixel
+// (Qt's own scaling handles screens of other densities).
+inline constexpr int kTwipsPorPixel = 15;
+int Px(int twips);
+QRect RectTwips(int left, int top, int width, int height);
+
+// One coordinate of the centring: (screen − window outer size), rounded to a
+// whole number (halves to even), halved toward zero, held as a 16-bit signed
+// value; clamped to the 16-bit range instead of overflowing.
+std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips);
+
+// Moves a window so that its outer frame is centred on the whole screen
+// (task bars ignored); its size is unchanged.
+void CentrarFormulario(QWidget& ventana);
+
+// "MS Sans Serif" 8.25 pt where installed, else the system's sans-serif at
+// that size.
+QFont FuenteVentana(bool negrita = false);
+
+} // namespace tildora
