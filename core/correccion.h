@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,15 +37,25 @@ public:
     explicit Correccion(const std::vector<ParSolucion>& pares);
 
     // Size of the result and number of corrections for a text whose byte
-    // histogram is `cuentas`; false when either overflows 64 bits.
+    // histogram is `cuentas`; false when either overflows 64 bits. Remembers
+    // which bytes occur, for Preparar.
     bool Medir(const std::uint64_t (&cuentas)[256], std::uint64_t& tamano,
-               std::uint64_t& correcciones) const;
+               std::uint64_t& correcciones);
 
-    // Materialises the expansions; call only after Medir accepted the size.
+    // Builds the expansions of the bytes that occur; call only after Medir
+    // accepted the size (stored replacements that feed each other can make the
+    // expansion of an absent byte astronomically long: it is never built).
     void Preparar();
 
     // Appends the corrected form of `n` bytes to `salida`.
     void Reescribir(const char* datos, std::size_t n, std::string& salida) const;
+
+    // Writes the corrected form of `n` bytes at `destino`, which has room for
+    // it, and returns the end of what it wrote.
+    char* ReescribirEn(const char* datos, std::size_t n, char* destino) const;
+
+    // Size of the corrected form of `n` bytes.
+    std::uint64_t TamanoDe(const char* datos, std::size_t n) const;
 
     // True for the bytes that the rows change.
     bool Cambia(unsigned char c) const { return m_cambia[c]; }
@@ -52,6 +63,7 @@ public:
 private:
     std::vector<ParSolucion> m_pares;
     bool m_cambia[256]{};
+    bool m_presente[256]{};
     std::uint64_t m_longitud[256]{};     // saturating
     std::uint64_t m_correcciones[256]{}; // saturating
     std::string m_expansion[256];

@@ -41,8 +41,7 @@ inline constexpr std::string_view CorregidoParte3 = " errores";
 inline std::string MensajeCorregido(std::uint64_t cuenta) {
     const std::string n = std::to_string(cuenta);
     std::string m;
-    m.append(CorregidoParte1).append(n).append(CorregidoParte2).append(n).append(
-        CorregidoParte3);
+    m.append(CorregidoParte1).append(n).append(CorregidoParte2).append(n).append(CorregidoParte3);
     return m;
 }
 
