@@ -53,7 +53,7 @@ Correccion::Correccion(const std::vector<ParSolucion>& pares) : m_pares(pares) {
         const unsigned char c = Byte(it->first[0]);
         m_longitud[c] = longitud;
         m_correcciones[c] = correcciones;
-        m_cambia[c] = true;
+        m_cambia.Poner(c, true);
     }
 }
 
@@ -114,10 +114,9 @@ std::uint64_t Correccion::TamanoDe(const char* datos, std::size_t n) const {
     const auto* p = reinterpret_cast<const unsigned char*>(datos);
     const auto* const fin = p + n;
     std::uint64_t tamano = n;
-    for (; p < fin; ++p) {
-        if (m_cambia[*p]) {
-            tamano += m_expansion[*p].size() - 1;
-        }
+    while ((p = m_cambia.Buscar(p, fin)) < fin) {
+        tamano += m_expansion[*p].size() - 1;
+        ++p;
     }
     return tamano;
 }
@@ -125,17 +124,9 @@ std::uint64_t Correccion::TamanoDe(const char* datos, std::size_t n) const {
 char* Correccion::ReescribirEn(const char* datos, std::size_t n, char* destino) const {
     const auto* p = reinterpret_cast<const unsigned char*>(datos);
     const auto* const fin = p + n;
-    const bool* cambia = m_cambia;
     while (p < fin) {
         // Copy the run of unchanged bytes in one go.
-        const unsigned char* q = p;
-        while (fin - q >= 8 && !(cambia[q[0]] | cambia[q[1]] | cambia[q[2]] | cambia[q[3]] |
-                                 cambia[q[4]] | cambia[q[5]] | cambia[q[6]] | cambia[q[7]])) {
-            q += 8;
-        }
-        while (q < fin && !cambia[*q]) {
-            ++q;
-        }
+        const unsigned char* q = m_cambia.Buscar(p, fin);
         const auto tramo = static_cast<std::size_t>(q - p);
         std::memcpy(destino, p, tramo);
         destino += tramo;
@@ -165,11 +156,11 @@ ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParS
     // themselves and are put together in the slot of one of them.
     std::uint64_t cuentas[256] = {};
     std::uint64_t cambiados = 0;
-    for (char b : texto) {
-        if (correccion.Cambia(Byte(b))) {
-            ++cuentas[Byte(b)];
-            ++cambiados;
-        }
+    const auto* p = reinterpret_cast<const unsigned char*>(texto.data());
+    const auto* const fin = p + texto.size();
+    while ((p = correccion.Buscar(p, fin)) < fin) {
+        ++cuentas[*p++];
+        ++cambiados;
     }
     for (unsigned c = 0; c < 256; ++c) {
         if (!correccion.Cambia(static_cast<unsigned char>(c))) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conjunto.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -57,12 +59,17 @@ public:
     // Size of the corrected form of `n` bytes.
     std::uint64_t TamanoDe(const char* datos, std::size_t n) const;
 
+    // The first byte of [p, fin) that the rows change, or fin.
+    const unsigned char* Buscar(const unsigned char* p, const unsigned char* fin) const {
+        return m_cambia.Buscar(p, fin);
+    }
+
     // True for the bytes that the rows change.
-    bool Cambia(unsigned char c) const { return m_cambia[c]; }
+    bool Cambia(unsigned char c) const { return m_cambia.Contiene(c); }
 
 private:
     std::vector<ParSolucion> m_pares;
-    bool m_cambia[256]{};
+    ConjuntoBytes m_cambia;
     bool m_presente[256]{};
     std::uint64_t m_longitud[256]{};     // saturating
     std::uint64_t m_correcciones[256]{}; // saturating

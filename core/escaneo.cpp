@@ -108,7 +108,7 @@ bool LeerPorTrozos(const std::string& ruta, std::string& destino, Trozo&& trozo)
 
 Escaner::Escaner(const TablaValidez& tabla) {
     for (unsigned c = 0; c < 256; ++c) {
-        m_parar[c] = !tabla[c];
+        m_parar.Poner(static_cast<unsigned char>(c), !tabla[c]);
     }
     RecalcularCr();
 }
@@ -117,12 +117,12 @@ void Escaner::RecalcularCr() {
     // A CR is never a character. The scan only stops on it to tell an LF
     // that ends a line (CR LF) from a lone one, which matters only until the
     // lone LF is listed.
-    m_parar['\r'] = !m_listado['\n'];
+    m_parar.Poner('\r', !m_listado['\n']);
 }
 
 void Escaner::Anotar(unsigned char c) {
     m_listado[c] = true;
-    m_parar[c] = false;
+    m_parar.Poner(c, false);
     m_encontrados.push_back(c);
     if (c == '\n') {
         RecalcularCr();
@@ -138,16 +138,8 @@ void Escaner::Procesar(const char* datos, std::size_t n) {
             ++p;
         }
     }
-    const bool* parar = m_parar.data();
     for (;;) {
-        // The hot loop: one table look-up per byte, eight at a time.
-        while (fin - p >= 8 && !(parar[p[0]] | parar[p[1]] | parar[p[2]] | parar[p[3]] |
-                                 parar[p[4]] | parar[p[5]] | parar[p[6]] | parar[p[7]])) {
-            p += 8;
-        }
-        while (p < fin && !parar[*p]) {
-            ++p;
-        }
+        p = m_parar.Buscar(p, fin);
         if (p == fin) {
             return;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "avisos.h"
+#include "conjunto.h"
 #include "estado.h"
 #include "tabla.h"
 
@@ -32,7 +33,7 @@ private:
     // For each byte: does the hot loop have to stop on it? True for a wrong
     // character not yet listed, and for CR while a following LF must be told
     // apart from a lone one.
-    std::array<bool, 256> m_parar{};
+    ConjuntoBytes m_parar;
     std::array<bool, 256> m_listado{};
     std::vector<unsigned char> m_encontrados;
     bool m_crPendiente = false;

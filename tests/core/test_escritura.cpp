@@ -1,0 +1,78 @@
+#include "ayudas.h"
+#include "escritura.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tildora;
+
+TEST(Escritura, WritesAndReplaces) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string ruta = carpeta / "salida.txt";
+    const std::string bytes("a\r\nb\0\xFF", 6);
+    std::string error;
+    ASSERT_TRUE(EscribirFicheroSeguro(ruta, bytes, &error)) << error;
+    EXPECT_EQ(prueba::Leer(ruta), bytes);
+
+    ASSERT_EQ(::chmod(ruta.c_str(), 0640), 0);
+    ASSERT_TRUE(EscribirFicheroSeguro(ruta, "nuevo"));
+    EXPECT_EQ(prueba::Leer(ruta), "nuevo");
+    struct stat st {};
+    ASSERT_EQ(::stat(ruta.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u); // a replaced file keeps its permissions
+
+    ASSERT_TRUE(EscribirFicheroSeguro(ruta, ""));
+    EXPECT_EQ(prueba::Leer(ruta), "");
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;"); // no temporary left
+}
+
+TEST(Escritura, WritesThroughALinkToItsTarget) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string real = carpeta / "real.txt";
+    const std::string enlace = carpeta / "enlace.txt";
+    prueba::Escribir(real, "viejo");
+    ASSERT_EQ(::symlink(real.c_str(), enlace.c_str()), 0);
+    ASSERT_TRUE(EscribirFicheroSeguro(enlace, "nuevo"));
+    EXPECT_EQ(prueba::Leer(real), "nuevo");
+    struct stat st {};
+    ASSERT_EQ(::lstat(enlace.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST(Escritura, FailuresLeaveNothingBehind) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string sub = carpeta / "sub";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    prueba::Escribir(carpeta / "fichero", "x");
+    const std::vector<std::string> malas = {
+        carpeta / "no-existe/salida.txt", // a folder that does not exist
+        sub,                              // a name that is a folder
+        carpeta / "fichero/salida.txt",   // a parent that is a file
+        "",
+        sub + "/",
+    };
+    for (const auto& ruta : malas) {
+        std::string error;
+        EXPECT_FALSE(EscribirFicheroSeguro(ruta, "datos", &error)) << ruta;
+        EXPECT_FALSE(error.empty()) << ruta;
+    }
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "fichero;sub;");
+    EXPECT_EQ(prueba::Entradas(sub), "");
+    EXPECT_EQ(prueba::Leer(carpeta / "fichero"), "x");
+}
+
+TEST(Escritura, ReadOnlyFolderKeepsTheOldFile) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root writes in every folder";
+    }
+    prueba::CarpetaTemporal carpeta;
+    const std::string sub = carpeta / "sub";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    const std::string ruta = sub + "/salida.txt";
+    prueba::Escribir(ruta, "viejo");
+    ASSERT_EQ(::chmod(sub.c_str(), 0555), 0);
+    EXPECT_FALSE(EscribirFicheroSeguro(ruta, "nuevo"));
+    EXPECT_EQ(prueba::Leer(ruta), "viejo");
+    EXPECT_EQ(prueba::Entradas(sub), "salida.txt;");
+}

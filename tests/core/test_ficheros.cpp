@@ -1,0 +1,50 @@
+#include "ayudas.h"
+#include "ficheros.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tildora;
+
+TEST(Ficheros, SameFileUnderAnotherName) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string a = carpeta / "a.txt";
+    prueba::Escribir(a, "x");
+    ASSERT_EQ(::mkdir((carpeta / "dir").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink(a.c_str(), (carpeta / "enlace").c_str()), 0);
+    EXPECT_TRUE(MismoFichero(a, carpeta / "dir/../a.txt"));
+    EXPECT_TRUE(MismoFichero(a, carpeta / "./a.txt"));
+    EXPECT_TRUE(MismoFichero(a, carpeta / "enlace"));
+    prueba::Escribir(carpeta / "A.txt", "x"); // letter case names another file here
+    EXPECT_FALSE(MismoFichero(a, carpeta / "A.txt"));
+    EXPECT_FALSE(MismoFichero(a, carpeta / "no-existe.txt"));
+    EXPECT_FALSE(MismoFichero(carpeta / "no-existe.txt", carpeta / "no-existe.txt"));
+}
+
+TEST(Ficheros, ExistenceSearchFindsOrdinaryFilesOnly) {
+    prueba::CarpetaTemporal carpeta;
+    prueba::Escribir(carpeta / "salida.txt", "x");
+    prueba::Escribir(carpeta / ".oculto", "x");
+    ASSERT_EQ(::mkdir((carpeta / "carpeta").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((carpeta / "vacia").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((carpeta / "solo-ocultos").c_str(), 0755), 0);
+    prueba::Escribir(carpeta / "carpeta/dentro.txt", "x");
+    prueba::Escribir(carpeta / "solo-ocultos/.x", "x");
+
+    EXPECT_TRUE(ExisteFicheroOrdinario(carpeta / "salida.txt"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "otra.txt"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / ".oculto")); // hidden
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "carpeta")); // a folder
+    EXPECT_FALSE(ExisteFicheroOrdinario(""));
+    // Wildcards act as wildcards.
+    EXPECT_TRUE(ExisteFicheroOrdinario(carpeta / "*.txt"));
+    EXPECT_TRUE(ExisteFicheroOrdinario(carpeta / "sal?da.*"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "*.doc"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "*culto")); // only hidden matches
+    // A name ending in a separator finds the folder's first ordinary file.
+    EXPECT_TRUE(ExisteFicheroOrdinario(carpeta / "carpeta/"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "vacia/"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "solo-ocultos/"));
+    EXPECT_FALSE(ExisteFicheroOrdinario(carpeta / "no-existe/"));
+}
