@@ -41,4 +41,9 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
 // command line use the same one.
 std::string RutaAlmacenPorDefecto();
 
+// The user's configuration folder for the program: $XDG_CONFIG_HOME/tildora
+// when that is an absolute path, else ~/.config/tildora; empty when no home
+// folder is known.
+std::string CarpetaConfiguracionUsuario();
+
 } // namespace tildora

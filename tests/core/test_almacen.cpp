@@ -1,0 +1,529 @@
+#include "almacen.h"
+#include "ayudas.h"
+#include "tabla.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using prueba::CarpetaTemporal;
+using prueba::Entradas;
+using prueba::Escribir;
+using prueba::Leer;
+using tildora::AlmacenSoluciones;
+
+namespace {
+
+constexpr std::string_view kLista = "lista";
+
+std::string Byte(unsigned b) {
+    return std::string(1, static_cast<char>(b));
+}
+
+// Writes `inicial` as the store, stores one pair, and returns the file's bytes.
+std::string TrasGuardar(const std::string& inicial, std::string_view clave, std::string_view valor,
+                        std::string_view seccion = kLista) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    Escribir(ruta, inicial);
+    EXPECT_NE(AlmacenSoluciones(ruta).GuardarSolucion(seccion, clave, valor), 0);
+    return Leer(ruta);
+}
+
+std::string LeerDe(const std::string& contenido, std::string_view clave,
+                   std::string_view seccion = kLista) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    Escribir(ruta, contenido);
+    return AlmacenSoluciones(ruta).LeerSolucion(seccion, clave);
+}
+
+// Sets an environment variable for one scope and puts the old value back.
+class VariableEntorno {
+public:
+    VariableEntorno(const char* nombre, const char* valor) : m_nombre(nombre) {
+        if (const char* v = std::getenv(nombre)) {
+            m_anterior = v;
+        }
+        if (valor != nullptr) {
+            setenv(nombre, valor, 1);
+        } else {
+            unsetenv(nombre);
+        }
+    }
+    ~VariableEntorno() {
+        if (m_anterior) {
+            setenv(m_nombre, m_anterior->c_str(), 1);
+        } else {
+            unsetenv(m_nombre);
+        }
+    }
+    VariableEntorno(const VariableEntorno&) = delete;
+    VariableEntorno& operator=(const VariableEntorno&) = delete;
+
+private:
+    const char* m_nombre;
+    std::optional<std::string> m_anterior;
+};
+
+} // namespace
+
+// Files written the way the Windows service writes them: CR LF, the section
+// "lista", raw Windows-1252 keys.
+TEST(AlmacenFormato, LeeFicherosDeWindows) {
+    const std::string golden = "[lista]\r\n"
+                               "\xE7=c\r\n"
+                               "\xC7=C\r\n"
+                               "\x80=EUR\r\n"
+                               "\x85=...\r\n"
+                               "\\x09=tab\r\n"
+                               "\\x0a=lf\r\n"
+                               "\xAB=\"  x  \"\r\n";
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    Escribir(ruta, golden);
+    const AlmacenSoluciones almacen(ruta);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xC7"), "C");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\x80"), "EUR");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\x85"), "...");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\t"), "tab");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\n"), "lf");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xAB"), "  x  ");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE0"), "");
+    EXPECT_EQ(almacen.LeerSolucion("otra", "\xE7"), "");
+    // Reading never changes the file.
+    EXPECT_EQ(Leer(ruta), golden);
+}
+
+TEST(AlmacenFormato, EscribeComoWindows) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const AlmacenSoluciones almacen(ruta);
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=c\r\n");
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xC7", "C"), 0);
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\t", " "), 0);
+    ASSERT_NE(almacen.GuardarSolucion(kLista, std::string(1, '\0'), ""), 0);
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\x1A", "\""), 0);
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\x5E", "a=b;c"), 0);
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n"
+                          "\xE7=c\r\n"
+                          "\xC7=C\r\n"
+                          "\\x09=\" \"\r\n"
+                          "\\x00=\r\n"
+                          "\\x1A=\"\"\"\r\n"
+                          "^=a=b;c\r\n");
+    // Ç and ç are separate entries.
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xC7"), "C");
+}
+
+// Every wrong character, used as a key, with values that only survive if
+// quoting, escaping and line placement are all right.
+TEST(AlmacenFormato, IdaYVueltaDeTodosLosCaracteresErroneos) {
+    std::vector<std::string> claves;
+    for (unsigned c = 0; c < 256; ++c) {
+        if (!tildora::TablaFija()[c]) {
+            claves.push_back(Byte(c));
+        }
+    }
+    ASSERT_EQ(claves.size(), 141u);
+
+    const std::vector<std::string> valores = {
+        " ",
+        "\"",
+        "'",
+        "a=b;c",
+        "",
+        "\t x \t",
+        "\xA0",
+        "'dentro'",
+        "=",
+        ";",
+        "[x]",
+        "\\x41",
+        std::string("a\0b", 3),
+        "\xE7\xC7",
+    };
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const AlmacenSoluciones almacen(ruta);
+    for (std::size_t vuelta = 0; vuelta < 2; ++vuelta) {
+        for (std::size_t i = 0; i < claves.size(); ++i) {
+            ASSERT_NE(almacen.GuardarSolucion(kLista, claves[i],
+                                              valores[(i + vuelta * 5) % valores.size()]),
+                      0)
+                << "code " << i;
+        }
+        for (std::size_t i = 0; i < claves.size(); ++i) {
+            EXPECT_EQ(almacen.LeerSolucion(kLista, claves[i]),
+                      valores[(i + vuelta * 5) % valores.size()])
+                << "code " << static_cast<unsigned>(static_cast<unsigned char>(claves[i][0]))
+                << " round " << vuelta;
+        }
+    }
+
+    // One header and one line per key, each ended by CR LF, and no stray CR or
+    // LF from a key: the file stays readable line by line by any INI reader.
+    const std::string bytes = Leer(ruta);
+    std::size_t lineas = 0;
+    for (std::size_t p = 0; p < bytes.size();) {
+        const std::size_t fin = bytes.find("\r\n", p);
+        ASSERT_NE(fin, std::string::npos);
+        const std::string linea = bytes.substr(p, fin - p);
+        EXPECT_EQ(linea.find_first_of("\r\n"), std::string::npos) << linea;
+        ++lineas;
+        p = fin + 2;
+    }
+    EXPECT_EQ(lineas, claves.size() + 1);
+    EXPECT_NE(bytes.find("\r\n\\x0A="), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n\\x0D="), std::string::npos);
+}
+
+TEST(AlmacenFormato, LecturaTolerante) {
+    // Blanks around lines, keys and values; the no-break space is not one.
+    EXPECT_EQ(LeerDe("[lista]\r\n\t \xE7 \v=\f c \x1A\r\n", "\xE7"), "c");
+    EXPECT_EQ(LeerDe("  [lista]  \r\n\xE7=\xA0"
+                     "c\xA0\r\n",
+                     "\xE7"),
+              "\xA0"
+              "c\xA0");
+    EXPECT_EQ(LeerDe("[lista]\r\n\xA0=x\r\n", "\xA0"), "x");
+    // Quotes: one outer pair of equal quotes goes, nothing else.
+    EXPECT_EQ(LeerDe("[lista]\r\n\xE7='x'\r\n", "\xE7"), "x");
+    EXPECT_EQ(LeerDe("[lista]\r\n\xE7=\"x'\r\n", "\xE7"), "\"x'");
+    EXPECT_EQ(LeerDe("[lista]\r\n\xE7=\"\"\r\n", "\xE7"), "");
+    EXPECT_EQ(LeerDe("[lista]\r\n\xE7=\"\r\n", "\xE7"), "\"");
+    EXPECT_EQ(LeerDe("[lista]\r\n\xE7=\"\"x\"\"\r\n", "\xE7"), "\"x\"");
+    // Section names without regard to ASCII case; keys byte for byte.
+    EXPECT_EQ(LeerDe("[LISTA]\r\n\xE7=c\r\n", "\xE7"), "c");
+    EXPECT_EQ(LeerDe("[LiStA]\r\n\xE7=c\r\n", "\xE7", "lista"), "c");
+    EXPECT_EQ(LeerDe("[lista]\r\n\xC7=C\r\n", "\xE7"), "");
+    // Lone CR, lone LF and runs of both all end lines.
+    EXPECT_EQ(LeerDe("[lista]\r\xE7=c\n\n\xC7=C\r\r\n", "\xC7"), "C");
+    // A UTF-8 byte-order mark is not part of the first line.
+    EXPECT_EQ(LeerDe("\xEF\xBB\xBF[lista]\r\n\xE7=c\r\n", "\xE7"), "c");
+    // Comments, junk and entries outside the section.
+    EXPECT_EQ(LeerDe("\xE7=fuera\r\n[lista]\r\n;\xE7=nota\r\n  ; \xE7=nota\r\n\xE7=c\r\n", "\xE7"),
+              "c");
+    EXPECT_EQ(LeerDe("[lista]\r\nsin igual\r\n=vacia\r\n[lista\r\n\xE7=c\r\n", "\xE7"), "c");
+    EXPECT_EQ(LeerDe("[lista]\r\n=vacia\r\n", ""), "");
+    // The first of duplicate keys wins, and only the first [lista] counts.
+    EXPECT_EQ(LeerDe("[lista]\r\n\xE7=uno\r\n\xE7=dos\r\n", "\xE7"), "uno");
+    EXPECT_EQ(LeerDe("[lista]\r\na=1\r\n[otra]\r\n\xE7=no\r\n[Lista]\r\n\xE7=tampoco\r\n", "\xE7"),
+              "");
+    // An escape in the file may use either case of hex digit.
+    EXPECT_EQ(LeerDe("[lista]\r\n\\x1a=sub\r\n\\x1A=otro\r\n", "\x1A"), "sub");
+}
+
+TEST(AlmacenFormato, ValorLargoSeLeeCortado) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const AlmacenSoluciones almacen(ruta);
+    std::string largo;
+    for (int i = 0; i < 200; ++i) {
+        largo += static_cast<char>('a' + i % 26);
+    }
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", largo), 0);
+    EXPECT_NE(Leer(ruta).find(largo), std::string::npos);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), largo.substr(0, 127));
+
+    // The cut comes after the quotes are gone.
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xC7", " " + largo), 0);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xC7"), (" " + largo).substr(0, 127));
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\x80", largo.substr(0, 127)), 0);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\x80"), largo.substr(0, 127));
+}
+
+TEST(AlmacenEscritura, ReemplazaEnSitioSinTocarNadaMas) {
+    const std::string antes = "; notas a mano\r\n"
+                              "[otra]\n"
+                              "\xE7=de otra\n"
+                              "\r\n\r\n"
+                              "  [Lista]   \r\n"
+                              "  \xE7   =   vieja  \r\n"
+                              "\xC7=C\r\r"
+                              "; fin\r\n"
+                              "[mas]\r\n"
+                              "x=1";
+    const std::string despues = "; notas a mano\r\n"
+                                "[otra]\n"
+                                "\xE7=de otra\n"
+                                "\r\n\r\n"
+                                "  [Lista]   \r\n"
+                                "\xE7=nueva\r\n"
+                                "\xC7=C\r\r"
+                                "; fin\r\n"
+                                "[mas]\r\n"
+                                "x=1";
+    EXPECT_EQ(TrasGuardar(antes, "\xE7", "nueva"), despues);
+
+    // The last line of the file, without a line break, is replaced as it is.
+    EXPECT_EQ(TrasGuardar("[lista]\r\n\xE7=c", "\xE7", "k"), "[lista]\r\n\xE7=k");
+    // Of duplicate keys only the first one is replaced.
+    EXPECT_EQ(TrasGuardar("[lista]\r\n\xE7=uno\r\n\xE7=dos\r\n", "\xE7", "tres"),
+              "[lista]\r\n\xE7=tres\r\n\xE7=dos\r\n");
+    // A UTF-8 byte-order mark stays, like every other byte.
+    EXPECT_EQ(TrasGuardar("\xEF\xBB\xBF[lista]\r\n\xE7=c\r\n", "\xE7", "s"),
+              "\xEF\xBB\xBF[lista]\r\n\xE7=s\r\n");
+    // An escaped key in the file is the same key.
+    EXPECT_EQ(TrasGuardar("[lista]\n\\x09 = viejo\n", "\t", "nuevo"), "[lista]\n\\x09=nuevo\n");
+}
+
+TEST(AlmacenEscritura, ClaveNuevaTrasLaUltimaEntradaDeLaSeccion) {
+    EXPECT_EQ(TrasGuardar("[lista]\r\na=1\r\n; nota\r\n\r\n[otra]\r\nx=1", "\xE7", "c"),
+              "[lista]\r\na=1\r\n\xE7=c\r\n; nota\r\n\r\n[otra]\r\nx=1");
+    // A section that holds no entry yet gets it right under its header.
+    EXPECT_EQ(TrasGuardar("[lista]\r\n; vacia\r\n[otra]\r\n", "\xE7", "c"),
+              "[lista]\r\n\xE7=c\r\n; vacia\r\n[otra]\r\n");
+    EXPECT_EQ(TrasGuardar("[lista]", "\xE7", "c"), "[lista]\r\n\xE7=c\r\n");
+    EXPECT_EQ(TrasGuardar("[lista]\r\na=1", "\xE7", "c"), "[lista]\r\na=1\r\n\xE7=c\r\n");
+    // Existing line breaks stay as they are; only the new line has CR LF.
+    EXPECT_EQ(TrasGuardar("[lista]\na=1\n\n[otra]\n", "\xE7", "c"),
+              "[lista]\na=1\n\xE7=c\r\n\n[otra]\n");
+    // Only the first [lista] counts, whatever its case.
+    EXPECT_EQ(TrasGuardar("[LISTA]\r\na=1\r\n[lista]\r\nb=2\r\n", "\xE7", "c"),
+              "[LISTA]\r\na=1\r\n\xE7=c\r\n[lista]\r\nb=2\r\n");
+}
+
+TEST(AlmacenEscritura, SeccionQueFaltaVaAlFinal) {
+    EXPECT_EQ(TrasGuardar("[otra]\r\nx=1", "\xE7", "c"), "[otra]\r\nx=1\r\n[lista]\r\n\xE7=c\r\n");
+    EXPECT_EQ(TrasGuardar("[otra]\r\nx=1\r\n", "\xE7", "c"),
+              "[otra]\r\nx=1\r\n[lista]\r\n\xE7=c\r\n");
+    EXPECT_EQ(TrasGuardar("[otra]\nx=1\n", "\xE7", "c"), "[otra]\nx=1\n[lista]\r\n\xE7=c\r\n");
+    EXPECT_EQ(TrasGuardar("", "\xE7", "c"), "[lista]\r\n\xE7=c\r\n");
+    EXPECT_EQ(TrasGuardar("\xEF\xBB\xBF", "\xE7", "c"), "\xEF\xBB\xBF[lista]\r\n\xE7=c\r\n");
+    // A header cut short is junk, not the section.
+    EXPECT_EQ(TrasGuardar("[lista\r\n", "\xE7", "c"), "[lista\r\n[lista]\r\n\xE7=c\r\n");
+}
+
+TEST(AlmacenEscritura, FicheroQueNoExiste) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const AlmacenSoluciones almacen(ruta);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+    EXPECT_EQ(Entradas(dir.ruta()), "");
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", ""), 0);
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=\r\n");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+    EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
+}
+
+// What cannot be stored as given is refused, and the file stays as it was.
+TEST(AlmacenEscritura, RechazaLoQueNoSePuedeGuardar) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const std::string antes = "[lista]\r\n\xE7=c\r\n";
+    Escribir(ruta, antes);
+    const AlmacenSoluciones almacen(ruta);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "a\r\nb"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "a\n"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "\r"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "", "x"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "a=b", "x"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "[", "x"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, ";", "x"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\\x41", "x"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion("li]sta", "\xE7", "x"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion("li\nsta", "\xE7", "x"), 0);
+    EXPECT_EQ(Leer(ruta), antes);
+    EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
+}
+
+TEST(AlmacenEscritura, FalloNoDejaNada) {
+    CarpetaTemporal dir;
+    {
+        // A folder that does not exist.
+        const AlmacenSoluciones almacen(dir / "falta/caracteres.ini");
+        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+        EXPECT_EQ(Entradas(dir.ruta()), "");
+    }
+    {
+        // A "folder" that is a regular file.
+        Escribir(dir / "fichero", "dato");
+        const AlmacenSoluciones almacen(dir / "fichero/caracteres.ini");
+        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+        EXPECT_EQ(Leer(dir / "fichero"), "dato");
+        EXPECT_EQ(Entradas(dir.ruta()), "fichero;");
+    }
+}
+
+TEST(AlmacenEscritura, CarpetaSinPermisoDeEscritura) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root can write any folder";
+    }
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const std::string antes = "[lista]\r\n\xE7=c\r\n";
+    Escribir(ruta, antes);
+    ASSERT_EQ(chmod(dir.ruta().c_str(), 0555), 0);
+    const AlmacenSoluciones almacen(ruta);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "otra"), 0);
+    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xC7", "C"), 0);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c");
+    EXPECT_EQ(Leer(ruta), antes);
+    EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
+}
+
+// Something at the store's path that is not a store of ours: never read,
+// never replaced.
+TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
+    CarpetaTemporal dir;
+    {
+        const std::string ruta = dir / "carpeta.ini";
+        std::filesystem::create_directory(ruta);
+        const AlmacenSoluciones almacen(ruta);
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_TRUE(std::filesystem::is_directory(ruta));
+    }
+    {
+        // A pipe would block a plain read forever.
+        const std::string ruta = dir / "tubo.ini";
+        ASSERT_EQ(mkfifo(ruta.c_str(), 0600), 0);
+        const AlmacenSoluciones almacen(ruta);
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_TRUE(std::filesystem::is_fifo(ruta));
+    }
+    {
+        std::string enorme = "[lista]\r\n\xE7=c\r\n";
+        enorme.resize(4 * 1024 * 1024 + 1, 'x');
+        const std::string ruta = dir / "enorme.ini";
+        Escribir(ruta, enorme);
+        const AlmacenSoluciones almacen(ruta);
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xC7", "C"), 0);
+        EXPECT_EQ(Leer(ruta), enorme);
+    }
+    {
+        // A link that points nowhere stays a link.
+        const std::string ruta = dir / "roto.ini";
+        std::filesystem::create_symlink(dir / "nada", ruta);
+        EXPECT_EQ(AlmacenSoluciones(ruta).GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(ruta));
+        EXPECT_FALSE(std::filesystem::exists(dir / "nada"));
+    }
+    {
+        // A link to a real store updates the store and keeps the link.
+        const std::string real = dir / "real.ini";
+        const std::string enlace = dir / "enlace.ini";
+        Escribir(real, "[lista]\r\n");
+        std::filesystem::create_symlink(real, enlace);
+        ASSERT_NE(AlmacenSoluciones(enlace).GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_TRUE(std::filesystem::is_symlink(enlace));
+        EXPECT_EQ(Leer(real), "[lista]\r\n\xE7=c\r\n");
+    }
+}
+
+TEST(AlmacenEscritura, BasuraNoRompeNada) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    // Every byte value many times over, in a fixed pseudo-random order, with a
+    // very long line in the middle.
+    std::string basura;
+    unsigned x = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        x = x * 1103515245u + 12345u;
+        basura += static_cast<char>((x >> 16) & 0xFF);
+    }
+    basura += std::string(300000, '=');
+    basura += "\r\n[\r\n]\r\n=\r\n[lista\r\n\"\r\n";
+    Escribir(ruta, basura);
+    const AlmacenSoluciones almacen(ruta);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c");
+    const std::string despues = Leer(ruta);
+    EXPECT_EQ(despues.substr(0, basura.size()), basura);
+    EXPECT_EQ(despues.substr(basura.size()), "[lista]\r\n\xE7=c\r\n");
+}
+
+TEST(AlmacenRuta, ElegirRutaAlmacen) {
+    CarpetaTemporal dir;
+    const std::string programa = dir / "programa";
+    const std::string usuario = dir / "config/tildora";
+    std::filesystem::create_directory(programa);
+
+    // A writable program folder holds the store; one '/' between the parts.
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + "/caracteres.ini");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa + "/", usuario), programa + "/caracteres.ini");
+    EXPECT_FALSE(std::filesystem::exists(usuario));
+
+    // The root folder as the program's folder: no doubled separator.
+    const std::string enRaiz = tildora::ElegirRutaAlmacen("/", usuario);
+    if (access("/", W_OK) == 0 || std::filesystem::exists("/caracteres.ini")) {
+        EXPECT_EQ(enRaiz, "/caracteres.ini");
+    } else {
+        EXPECT_EQ(enRaiz, usuario + "/caracteres.ini");
+    }
+
+    // A program folder that cannot take a store: the user's folder, created.
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", usuario), usuario + "/caracteres.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(usuario));
+    // An executable file passes a write-and-search access check but is no folder.
+    Escribir(dir / "fichero", "");
+    ASSERT_EQ(chmod((dir / "fichero").c_str(), 0755), 0);
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "fichero", usuario), usuario + "/caracteres.ini");
+
+    // A user folder that cannot be made either: back to the program's folder.
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", dir / "fichero/tildora"),
+              dir / "falta/caracteres.ini");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", ""), dir / "falta/caracteres.ini");
+}
+
+TEST(AlmacenRuta, AlmacenExistenteEnCarpetaSinPermiso) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root can write any folder";
+    }
+    CarpetaTemporal dir;
+    const std::string programa = dir / "programa";
+    const std::string usuario = dir / "config/tildora";
+    std::filesystem::create_directory(programa);
+    ASSERT_EQ(chmod(programa.c_str(), 0555), 0);
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), usuario + "/caracteres.ini");
+
+    ASSERT_EQ(chmod(programa.c_str(), 0755), 0);
+    Escribir(programa + "/caracteres.ini", "[lista]\r\n");
+    ASSERT_EQ(chmod(programa.c_str(), 0555), 0);
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + "/caracteres.ini");
+}
+
+TEST(AlmacenRuta, CarpetaConfiguracionUsuario) {
+    {
+        VariableEntorno xdg("XDG_CONFIG_HOME", "/xdg/conf");
+        VariableEntorno home("HOME", "/casa/ana");
+        EXPECT_EQ(tildora::CarpetaConfiguracionUsuario(), "/xdg/conf/tildora");
+    }
+    {
+        // A relative XDG_CONFIG_HOME is not to be used.
+        VariableEntorno xdg("XDG_CONFIG_HOME", "conf");
+        VariableEntorno home("HOME", "/casa/ana/");
+        EXPECT_EQ(tildora::CarpetaConfiguracionUsuario(), "/casa/ana/.config/tildora");
+    }
+    {
+        VariableEntorno xdg("XDG_CONFIG_HOME", nullptr);
+        VariableEntorno home("HOME", "/casa/ana");
+        EXPECT_EQ(tildora::CarpetaConfiguracionUsuario(), "/casa/ana/.config/tildora");
+    }
+}
+
+TEST(AlmacenRuta, RutaPorDefectoJuntoAlPrograma) {
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string carpeta = exe.parent_path().string();
+    if (access(carpeta.c_str(), W_OK | X_OK) != 0) {
+        GTEST_SKIP() << "the test program's folder is not writable";
+    }
+    CarpetaTemporal dir;
+    VariableEntorno xdg("XDG_CONFIG_HOME", dir.ruta().c_str());
+    EXPECT_EQ(tildora::RutaAlmacenPorDefecto(), carpeta + "/caracteres.ini");
+    // The user's folder was not needed, so it was not made.
+    EXPECT_EQ(Entradas(dir.ruta()), "");
+}
