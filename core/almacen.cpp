@@ -3,6 +3,7 @@
 #include "escritura.h"
 #include "textos.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
