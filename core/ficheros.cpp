@@ -59,13 +59,14 @@ bool ExisteFicheroOrdinario(const std::string& nombre) {
     const std::size_t barra = nombre.rfind('/');
     const std::string carpeta =
         barra == std::string::npos ? std::string() : nombre.substr(0, barra + 1);
-    std::string patron = barra == std::string::npos ? nombre : nombre.substr(barra + 1);
-    if (patron.empty()) {
-        patron = "*"; // a folder name: its first ordinary file
-    }
+    const std::string_view resto = barra == std::string::npos
+                                       ? std::string_view(nombre)
+                                       : std::string_view(nombre).substr(barra + 1);
+    // A folder name finds its first ordinary file.
+    const std::string patron = resto.empty() ? std::string("*") : std::string(resto);
 
     if (patron.find_first_of("*?") == std::string::npos) {
-        return patron[0] != '.' && EsOrdinario(carpeta + patron);
+        return patron[0] != '.' && EsOrdinario(nombre);
     }
 
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(
