@@ -39,6 +39,7 @@ public:
 
 private:
     void Descargar();
+    void Mostrar(QWidget* ventana);
 
     Estado& m_estado;
     Dialogos& m_dialogos;

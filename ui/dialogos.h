@@ -5,10 +5,16 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <string_view>
 
 class QWidget;
 
 namespace tildora {
+
+// One of the program's texts (UTF-8, core/textos.h) as Qt holds it.
+inline QString TextoQt(std::string_view texto) {
+    return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+}
 
 // Everything modal that a window shows goes through here: message boxes and
 // the open and save dialogs. The program uses DialogosQt; tests hand the

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <cstdint>
 
+class QLabel;
 class QWidget;
 
 namespace tildora {
@@ -26,5 +27,11 @@ void CentrarFormulario(QWidget& ventana);
 // "MS Sans Serif" 8.25 pt where installed, else the system's sans-serif at
 // that size.
 QFont FuenteVentana(bool negrita = false);
+
+// Where the window font is wider than the one the layout was drawn for, a
+// label's wrapped text may not fit its fixed box. This narrows the label's
+// font (condensed first, then smaller) just enough that it does; a label that
+// already fits keeps its font.
+void EncajarTexto(QLabel& etiqueta);
 
 } // namespace tildora

@@ -1,0 +1,35 @@
+#include "botones.h"
+
+#include "geometria.h"
+
+#include <QIcon>
+#include <QStringList>
+
+namespace tildora {
+
+QString ApilarPalabras(const QString& leyenda) {
+    // The captions were laid out with runs of blanks so that each word fell on
+    // its own line of a narrow button; stacking the words says that directly.
+    return leyenda.split(QLatin1Char(' '), Qt::SkipEmptyParts).join(QLatin1Char('\n'));
+}
+
+QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const QString& icono,
+                              const QSize& tamanoIcono, const QString& leyenda) {
+    auto* boton = new QToolButton(padre);
+    boton->setObjectName(nombreObjeto);
+    boton->setFont(FuenteVentana());
+    boton->setIcon(QIcon(icono));
+    boton->setIconSize(tamanoIcono);
+    const QString texto = ApilarPalabras(leyenda);
+    if (texto.isEmpty()) {
+        boton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    } else {
+        boton->setText(texto);
+        boton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    }
+    // Like any command button: it takes the focus from Tab and from a click.
+    boton->setFocusPolicy(Qt::StrongFocus);
+    return boton;
+}
+
+} // namespace tildora

@@ -1,0 +1,126 @@
+#include "geometria.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+#include <cmath>
+#include <limits>
+
+namespace tildora {
+
+int Px(int twips) {
+    // Most layout values are whole pixels; the few that are not (1300 and 800
+    // twips) go to the nearest one.
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPorPixel));
+}
+
+QRect RectTwips(int left, int top, int width, int height) {
+    return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+
+std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips) {
+    const double diferencia = pantallaTwips - ventanaTwips;
+    if (std::isnan(diferencia)) {
+        return 0;
+    }
+    // Whole twips with halves to the even neighbour (the default rounding
+    // mode), then halved dropping the remainder, so -5 gives -2, not -3.
+    const double mitad = std::trunc(std::nearbyint(diferencia) / 2.0);
+    // A screen more than 65535 twips larger (or smaller) than the window
+    // would not fit in 16 bits; the position sticks to the nearest end.
+    constexpr double minimo = std::numeric_limits<std::int16_t>::min();
+    constexpr double maximo = std::numeric_limits<std::int16_t>::max();
+    if (mitad < minimo) {
+        return std::numeric_limits<std::int16_t>::min();
+    }
+    if (mitad > maximo) {
+        return std::numeric_limits<std::int16_t>::max();
+    }
+    return static_cast<std::int16_t>(mitad);
+}
+
+void CentrarFormulario(QWidget& ventana) {
+    QScreen* pantalla = ventana.screen();
+    if (pantalla == nullptr) {
+        pantalla = QGuiApplication::primaryScreen();
+    }
+    if (pantalla == nullptr) {
+        return; // no screen at all: nothing to centre on
+    }
+    // The whole screen, task bars included, against the window's outer frame.
+    // The frame is only known once the window exists in the window system, so
+    // the window is created (not shown) first. Some window systems tell the
+    // frame's size only when the window first appears; until then it counts
+    // as none, and the window sits off centre by half a frame.
+    if (ventana.isWindow()) {
+        ventana.winId();
+    }
+    const QRect todo = pantalla->geometry();
+    QSize marco = ventana.size();
+    if (const QWindow* nativa = ventana.windowHandle()) {
+        marco = marco.grownBy(nativa->frameMargins());
+    }
+    const int left = CoordenadaCentrada(double(todo.width()) * kTwipsPorPixel,
+                                        double(marco.width()) * kTwipsPorPixel);
+    const int top = CoordenadaCentrada(double(todo.height()) * kTwipsPorPixel,
+                                       double(marco.height()) * kTwipsPorPixel);
+    // move() places a top-level window's outer frame, which is what is wanted.
+    ventana.move(todo.x() + Px(left), todo.y() + Px(top));
+    // Nothing to switch on for auto-redraw: Qt widgets keep a backing store and
+    // repaint themselves from it whenever they are uncovered.
+}
+
+QFont FuenteVentana(bool negrita) {
+    const QString kMsSansSerif = QStringLiteral("MS Sans Serif");
+    QFont fuente;
+    if (QFontDatabase::hasFamily(kMsSansSerif)) {
+        fuente.setFamily(kMsSansSerif);
+    } else {
+        fuente = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        fuente.setStyleHint(QFont::SansSerif);
+    }
+    fuente.setPointSizeF(8.25);
+    fuente.setBold(negrita);
+    return fuente;
+}
+
+void EncajarTexto(QLabel& etiqueta) {
+    const auto cabe = [&etiqueta] {
+        // heightForWidth wraps the text as the label will; a word wider than
+        // the box would spill sideways, so the width is checked as well.
+        const QFontMetrics metricas(etiqueta.font());
+        const QRect ocupado =
+            metricas.boundingRect(QRect(0, 0, etiqueta.width(), 0x7fff),
+                                  Qt::TextWordWrap | etiqueta.alignment(), etiqueta.text());
+        return etiqueta.heightForWidth(etiqueta.width()) <= etiqueta.height() &&
+               ocupado.width() <= etiqueta.width();
+    };
+    if (cabe()) {
+        return;
+    }
+    const QFont original = etiqueta.font();
+    const auto probar = [&](int anchura, qreal punto) {
+        QFont fuente = original;
+        fuente.setStretch(anchura);
+        fuente.setPointSizeF(punto);
+        etiqueta.setFont(fuente);
+        return cabe();
+    };
+    // Narrower before smaller: a condensed face keeps the letters' height.
+    const qreal tamano = original.pointSizeF();
+    if (probar(QFont::SemiCondensed, tamano)) {
+        return;
+    }
+    // Below two thirds of the size the text would no longer be readable; the
+    // search stops there and keeps the smallest try.
+    for (qreal punto = tamano; punto >= tamano * 2 / 3; punto -= 0.25) {
+        if (probar(QFont::Condensed, punto)) {
+            return;
+        }
+    }
+}
+
+} // namespace tildora
