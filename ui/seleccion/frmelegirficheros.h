@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <string_view>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace tildora {
+
+class Aplicacion;
+class Dialogos;
+
+// The first window: the user names the input file and the output file, and
+// CmdActualizar checks them, scans the input and hands over to the conversion
+// window.
+class FrmElegirFicheros : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmElegirFicheros(Aplicacion& app);
+
+    // Runs once the window is created, before it shows: only centres it.
+    void Form_Load();
+
+public slots:
+    void cmdEntrada_Click();
+    void cmdSalida_Click();
+    void CmdActualizar_Click();
+    void CmdSalir_Click();
+
+protected:
+    // Closing the one open window from its title bar ends the program.
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    // The one file dialog that serves both browse buttons. FileName is empty
+    // until a file is chosen on this window; a cancelled dialog leaves it
+    // holding the last name chosen with either button.
+    struct DialogoFichero {
+        QString FileName;
+        void ShowOpen(Dialogos& dialogos, QWidget* padre);
+        void ShowSave(Dialogos& dialogos, QWidget* padre);
+    };
+
+    void CrearControles();
+    void Avisar(std::string_view texto);
+
+    Aplicacion& m_app;
+
+    QLabel* lblFitxategiakAukeratu = nullptr;
+    QLabel* LblSeleccionFicheros = nullptr;
+    QToolButton* cmdEntrada = nullptr;
+    QLineEdit* txtEntrada = nullptr;
+    QLineEdit* txtSalida = nullptr;
+    QToolButton* cmdSalida = nullptr;
+    QToolButton* CmdActualizar = nullptr;
+    QToolButton* CmdSalir = nullptr;
+    QLabel* LblAct = nullptr;
+    QLabel* Label1 = nullptr;
+    DialogoFichero ficheroCD;
+};
+
+} // namespace tildora
