@@ -1,0 +1,51 @@
+#pragma once
+
+// Shared by the window tests: a fresh program per test, files in a temporary
+// folder, and ways to look at what the windows did.
+
+#include "aplicacion.h"
+#include "dialogos.h"
+#include "estado.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+namespace tildora::pruebas {
+
+// One program run: its own state, scripted dialogs, a store in its own
+// temporary folder, and an exit function that only counts.
+struct Entorno {
+    Entorno();
+    ~Entorno();
+    Entorno(const Entorno&) = delete;
+    Entorno& operator=(const Entorno&) = delete;
+
+    // A path inside the temporary folder.
+    QString Ruta(const QString& nombre) const;
+    // Writes `bytes` to a file of the temporary folder and gives its path.
+    QString Escribir(const QString& nombre, const QByteArray& bytes) const;
+
+    QTemporaryDir carpeta;
+    Estado estado;
+    DialogosGuionados dialogos;
+    int salidas = 0;
+    Aplicacion app;
+};
+
+// Destroys the windows that were unloaded (deleteLater) until now.
+void BorrarPendientes();
+
+// The texts of the recorded messages, in order.
+QStringList Textos(const DialogosGuionados& dialogos);
+
+// Reads a whole file; empty when it cannot be read.
+QByteArray LeerBytes(const QString& ruta);
+
+// When TILDORA_CAPTURAS names a folder, saves the widget as it is drawn there
+// as `nombre`.png, so a person can look at it. Does nothing otherwise.
+void Capturar(QWidget& ventana, const QString& nombre);
+
+} // namespace tildora::pruebas
