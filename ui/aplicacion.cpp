@@ -21,8 +21,11 @@ Aplicacion::Aplicacion(Estado& estado, Dialogos& dialogos, std::function<void()>
 }
 
 Aplicacion::~Aplicacion() {
-    // A window still loaded refers to this object: it must not outlive it.
+    // The windows refer to this object: none may outlive it.
     delete m_actual.data();
+    for (const QPointer<QWidget>& ventana : std::as_const(m_descargadas)) {
+        delete ventana.data();
+    }
 }
 
 void Aplicacion::Descargar() {
@@ -35,6 +38,8 @@ void Aplicacion::Descargar() {
     // (usually one of its own button handlers) has returned.
     ventana->hide();
     ventana->deleteLater();
+    m_descargadas.removeIf([](const QPointer<QWidget>& v) { return v.isNull(); });
+    m_descargadas.append(ventana);
 }
 
 void Aplicacion::MostrarSeleccion() {

@@ -2,6 +2,7 @@
 
 #include "estado.h"
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -45,6 +46,9 @@ private:
     Dialogos& m_dialogos;
     std::function<void()> m_salir;
     QPointer<QWidget> m_actual;
+    // Unloaded windows whose deferred delete may not have run yet (the event
+    // loop can end first); whatever is left of them goes with this object.
+    QList<QPointer<QWidget>> m_descargadas;
 };
 
 } // namespace tildora

@@ -539,6 +539,21 @@ void PruebaSeleccion::salir() {
         QVERIFY(v.isNull());
         QVERIFY(pruebas::Textos(e.dialogos).isEmpty());
     }
+    {
+        // The event loop may end before an unloaded window's deferred delete
+        // runs; the window still goes with the program.
+        QPointer<QWidget> v;
+        {
+            Estado estado;
+            DialogosGuionados dialogos;
+            Aplicacion app(estado, dialogos, [] {});
+            app.MostrarSeleccion();
+            v = app.VentanaActual();
+            app.Salir();
+            QVERIFY(v);
+        }
+        QVERIFY(v.isNull());
+    }
 }
 
 void PruebaSeleccion::mensajeReal() {
