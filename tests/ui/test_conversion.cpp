@@ -1,0 +1,719 @@
+// The conversion window, driven as a user would: the grid filled from a
+// scan, cells clicked and typed into, the search button, accept and cancel,
+// with the scripted dialogs answering and the output and store read back.
+
+#include "ayudas_ui.h"
+#include "escaneo.h"
+#include "frmconversioncaracteres.h"
+#include "frmelegirficheros.h"
+#include "geometria.h"
+#include "textos.h"
+#include "vistatexto.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace tildora;
+using tildora::pruebas::Entorno;
+
+namespace {
+
+QString M(std::string_view texto) {
+    return TextoQt(texto);
+}
+
+template <typename T> T* Hijo(QWidget* ventana, const char* nombre) {
+    return ventana->findChild<T*>(QLatin1String(nombre));
+}
+
+FrmConversionCaracteres* Conversion(Entorno& e) {
+    return qobject_cast<FrmConversionCaracteres*>(e.app.VentanaActual());
+}
+
+// Scans `texto` as the input file and opens the conversion window on it, the
+// way the first window hands over; `almacen` is the store's content, if any.
+FrmConversionCaracteres* Abrir(Entorno& e, const QByteArray& texto,
+                               const QByteArray& almacen = {}) {
+    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), texto);
+    if (!almacen.isNull()) {
+        e.Escribir(QStringLiteral("caracteres.ini"), almacen);
+    }
+    e.estado.FicheroEntrada = QFile::encodeName(entrada).toStdString();
+    e.estado.FicheroSalida = QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString();
+    AvisadorDialogos avisador(e.dialogos, nullptr);
+    if (!BuscarErrores(e.estado, e.estado.FicheroEntrada, avisador)) {
+        return nullptr;
+    }
+    e.app.MostrarConversion();
+    FrmConversionCaracteres* v = Conversion(e);
+    if (v) {
+        v->activateWindow();
+        if (!QTest::qWaitForWindowActive(v)) {
+            return nullptr;
+        }
+    }
+    return v;
+}
+
+void Clic(FrmConversionCaracteres* v, int fila, int columna) {
+    RejillaCaracteres* g = v->Rejilla();
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                      g->RectanguloEnVista(fila, columna).center());
+}
+
+// Types any character, as a keyboard layout that has it would.
+void Teclear(QWidget* w, const QString& texto) {
+    for (const QChar c : texto) {
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// Clicks a replacement cell and types into the editor.
+void Escribir(FrmConversionCaracteres* v, int fila, const QString& texto) {
+    Clic(v, fila, 1);
+    Teclear(v->Editor(), texto);
+}
+
+void Pulsar(QWidget* ventana, const char* boton) {
+    QTest::mouseClick(Hijo<QToolButton>(ventana, boton), Qt::LeftButton);
+}
+
+std::string B(const char* bytes) {
+    return bytes;
+}
+
+QByteArray Salida(Entorno& e) {
+    return pruebas::LeerBytes(e.Ruta(QStringLiteral("salida.txt")));
+}
+QByteArray Almacen(Entorno& e) {
+    return pruebas::LeerBytes(e.Ruta(QStringLiteral("caracteres.ini")));
+}
+
+// A message box that takes the focus and gives it back, as a real modal box
+// does, to show whether the editor's focus handlers run again meanwhile.
+class DialogosQueRoban : public DialogosGuionados {
+public:
+    QWidget* otro = nullptr;
+    QWidget* editor = nullptr;
+    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override {
+        if (editor && otro) {
+            editor->setFocus(Qt::OtherFocusReason);
+            otro->setFocus(Qt::MouseFocusReason);
+            editor->setFocus(Qt::OtherFocusReason);
+        }
+        return DialogosGuionados::Mensaje(padre, texto, conCancelar);
+    }
+};
+
+} // namespace
+
+class PruebaConversion : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recorridoCompleto();
+    void disposicion();
+    void filasYOrden();
+    void controlesComoDibujos();
+    void reemplazoLargo();
+    void caracterRechazado();
+    void rechazoUnaVezConFocoQueVuelve();
+    void editorSobreLaCelda();
+    void introYEscEditando();
+    void teclasFueraDelEditor();
+    void aceptarConFilaVacia();
+    void reemplazoBlancoYSaltoDeLinea();
+    void salidaNoEscribible();
+    void busqueda();
+    void vistaDelTexto();
+    void cerrarDesdeElTitulo();
+};
+
+void PruebaConversion::recorridoCompleto() {
+    Entorno e;
+    // 'ç' is remembered from an earlier run; '^' and '|' are not.
+    e.Escribir(QStringLiteral("caracteres.ini"), "[lista]\r\n\xe7=c\r\n");
+    const QString entrada =
+        e.Escribir(QStringLiteral("entrada.txt"), "Fran\xe7"
+                                                  "ais ^ a|b\r\nle\xe7on ^\r\n");
+    const QString salida = e.Ruta(QStringLiteral("salida.txt"));
+
+    e.app.MostrarSeleccion();
+    QWidget* primera = e.app.VentanaActual();
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), entrada);
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), salida);
+    Pulsar(primera, "CmdActualizar");
+    pruebas::BorrarPendientes();
+
+    FrmConversionCaracteres* v = Conversion(e);
+    QVERIFY(v);
+    QVERIFY(v->isVisible());
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 4);
+    QCOMPARE(g->TextMatrix(1, 0), B("\xe7"));
+    QCOMPARE(g->TextMatrix(1, 1), B("c"));
+    QCOMPARE(g->TextMatrix(2, 0), B("^"));
+    QCOMPARE(g->TextMatrix(2, 1), B(""));
+    QCOMPARE(g->TextMatrix(3, 0), B("|"));
+    QCOMPARE(g->TextMatrix(3, 1), B(""));
+    QCOMPARE(v->Vista()->Texto(), std::string_view(e.estado.Texto));
+
+    Escribir(v, 2, QStringLiteral("v"));
+    Escribir(v, 3, QStringLiteral("/"));
+    QCOMPARE(g->TextMatrix(2, 1), B("v")); // committed when the editor moved on
+    QTest::keyClick(v->Editor(), Qt::Key_Return);
+
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(5))});
+    QCOMPARE(pruebas::LeerBytes(salida), QByteArray("Francais v a/b\r\nlecon v\r\n"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\xe7=c\r\n^=v\r\n|=/\r\n"));
+    pruebas::BorrarPendientes();
+    auto* vuelta = qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual());
+    QVERIFY(vuelta);
+    QVERIFY(vuelta->isVisible());
+    QCOMPARE(Hijo<QLineEdit>(vuelta, "txtEntrada")->text(), QString());
+    QCOMPARE(Hijo<QLineEdit>(vuelta, "txtSalida")->text(), QString());
+    QCOMPARE(e.salidas, 0);
+}
+
+void PruebaConversion::disposicion() {
+    Entorno e;
+    FrmConversionCaracteres* v =
+        Abrir(e, "a\tb^c\x01\r\nd\xe7\r\n", "[lista]\r\n\t=    \r\n^=+\r\n");
+    QVERIFY(v);
+    QCOMPARE(v->windowTitle(), M(textos::TituloConversion));
+    QVERIFY(!v->windowIcon().isNull());
+    QCOMPARE(v->size(), QSize(Px(6555), Px(6705)));
+    QCOMPARE(v->minimumSize(), v->maximumSize());
+
+    struct Control {
+        const char* nombre;
+        QRect donde;
+    };
+    const Control controles[] = {
+        {"Label1", RectTwips(330, 120, 5895, 405)},
+        {"Label2", RectTwips(330, 570, 5895, 405)},
+        {"caracteresFG", RectTwips(330, 1110, 4155, 3015)},
+        {"textoFicheroRTB", RectTwips(300, 4320, 5715, 1245)},
+        {"CmdBuscar", RectTwips(4740, 2010, 1300, 800)},
+        {"CmdAceptar", RectTwips(1980, 5730, 1300, 800)},
+        {"CmdCancelar", RectTwips(3450, 5730, 1300, 800)},
+    };
+    for (const Control& c : controles) {
+        QWidget* w = Hijo<QWidget>(v, c.nombre);
+        QVERIFY2(w && w->isVisible(), c.nombre);
+        QCOMPARE(w->geometry(), c.donde);
+    }
+    QCOMPARE(Hijo<QLabel>(v, "Label1")->text(), M(textos::Label1Conversion));
+    QCOMPARE(Hijo<QLabel>(v, "Label2")->text(), M(textos::Label2Conversion));
+    QCOMPARE(Hijo<QToolButton>(v, "CmdAceptar")->text(), QStringLiteral("Ados\nAceptar"));
+    QCOMPARE(Hijo<QToolButton>(v, "CmdBuscar")->toolTip(), M(textos::CmdBuscarTip));
+    QVERIFY(Hijo<QToolButton>(v, "CmdAceptar")->toolTip().isEmpty());
+    QVERIFY(Hijo<QToolButton>(v, "CmdCancelar")->toolTip().isEmpty());
+
+    // The editor exists, hidden, above the grid.
+    QLineEdit* editor = v->Editor();
+    QCOMPARE(editor->objectName(), QStringLiteral("txtEditor"));
+    QVERIFY(!editor->isVisible());
+    const QObjectList hijos = v->children();
+    QVERIFY(hijos.indexOf(editor) > hijos.indexOf(v->Rejilla()));
+
+    // Grid shape: header texts, row height, column widths.
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->horizontalHeaderItem(0)->text(), M(textos::CabeceraErroneo));
+    QCOMPARE(g->horizontalHeaderItem(1)->text(), M(textos::CabeceraCorrecto));
+    QCOMPARE(g->horizontalHeader()->height(), Px(300));
+    QCOMPARE(g->rowHeight(0), Px(300));
+    QCOMPARE(g->columnWidth(0), Px(1900));
+    QCOMPARE(g->columnWidth(1), Px(1900));
+
+    // Focus: the grid first, then the tab order of the layout.
+    QCOMPARE(QApplication::focusWidget(), g);
+    const char* orden[] = {"textoFicheroRTB", "CmdBuscar", "CmdAceptar", "CmdCancelar",
+                           "caracteresFG"};
+    for (const char* nombre : orden) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(nombre));
+    }
+
+    // A look at it with the editor open over a cell.
+    v->Vista()->Seleccionar(1, 2);
+    Clic(v, 3, 1);
+    QVERIFY(editor->isVisible());
+    pruebas::Capturar(*v, QStringLiteral("FrmConversionCaracteres"));
+}
+
+void PruebaConversion::filasYOrden() {
+    Entorno e;
+    // Wrong characters in order of first appearance, each once; upper and
+    // lower case apart. "ÿ" (255) is allowed.
+    FrmConversionCaracteres* v = Abrir(e, "\xc7x^\xe7^\xff|\xc7", "[lista]\r\n\xe7=c\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    const std::string esperados[] = {"\xc7", "^", "\xe7", "|"};
+    QCOMPARE(g->Rows(), 5);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(g->TextMatrix(i + 1, 0), esperados[i]);
+    }
+    QCOMPARE(g->TextMatrix(3, 1), B("c"));
+    QCOMPARE(g->TextMatrix(1, 1), B(""));
+    QCOMPARE(g->Row(), 1);
+    QCOMPARE(g->Col(), 0);
+    // Column 0 never opens the editor.
+    Clic(v, 2, 0);
+    QVERIFY(!v->Editor()->isVisible());
+    Escribir(v, 1, QStringLiteral("C"));
+
+    // Cancel: nothing stored or written, and the typed text is lost.
+    Pulsar(v, "CmdCancelar");
+    pruebas::BorrarPendientes();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\xe7=c\r\n"));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+
+    // A second file in the same run: only its own rows, and its first click
+    // commits nothing into a cell of the earlier grid.
+    v = Abrir(e, "a\xe7"
+                 "b");
+    QVERIFY(v);
+    g = v->Rejilla();
+    QCOMPARE(g->Rows(), 2);
+    QCOMPARE(g->TextMatrix(1, 0), B("\xe7"));
+    QCOMPARE(g->TextMatrix(1, 1), B("c"));
+    Clic(v, 1, 1);
+    QCOMPARE(v->Editor()->text(), QStringLiteral("c"));
+    QCOMPARE(g->TextMatrix(1, 1), B("c"));
+    QTest::keyClick(v->Editor(), Qt::Key_Return);
+    QCOMPARE(Salida(e), QByteArray("acb"));
+    QCOMPARE(pruebas::Textos(e.dialogos).last(),
+             QString::fromStdString(textos::MensajeCorregido(1)));
+}
+
+void PruebaConversion::controlesComoDibujos() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a\tb\x01"
+                                          "c\x7f");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 4);
+    // The cell keeps its one byte; it shows the control's picture and tells
+    // the code in its tip.
+    QCOMPARE(g->TextMatrix(1, 0), B("\t"));
+    QCOMPARE(g->item(0, 0)->text(), QString(QChar(0x2409)));
+    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("9 · 0x09 · TAB"));
+    QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x2401)));
+    QCOMPARE(g->item(2, 0)->text(), QString(QChar(0x2421)));
+    QCOMPARE(g->item(2, 0)->toolTip(), QStringLiteral("127 · 0x7F · DEL"));
+    // The view shows them as pictures too.
+    v->Vista()->Seleccionar(0, 6);
+    QCOMPARE(v->Vista()->TextoSeleccionado(), QStringLiteral("a") + QChar(0x2409) +
+                                                  QStringLiteral("b") + QChar(0x2401) +
+                                                  QStringLiteral("c") + QChar(0x2421));
+}
+
+void PruebaConversion::reemplazoLargo() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "x\xe7y\xe7", "[lista]\r\n\xe7=ss\r\n");
+    QVERIFY(v);
+    QLineEdit* editor = v->Editor();
+    Clic(v, 1, 1);
+    QVERIFY(editor->isVisible());
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->text(), QStringLiteral("ss"));
+    QCOMPARE(editor->cursorPosition(), 2);
+    QVERIFY(!editor->hasSelectedText());
+    // It cannot grow by typing, nor by replacing a character with another.
+    QTest::keyClicks(editor, QStringLiteral("t"));
+    QCOMPARE(editor->text(), QStringLiteral("ss"));
+    QTest::keyClick(editor, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClicks(editor, QStringLiteral("t"));
+    QCOMPARE(editor->text(), QStringLiteral("ss"));
+    // It can shrink, and then take no more than one character.
+    editor->end(false);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QCOMPARE(editor->text(), QStringLiteral("s"));
+    QTest::keyClicks(editor, QStringLiteral("t"));
+    QCOMPARE(editor->text(), QStringLiteral("s"));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, QStringLiteral("tu"));
+    QCOMPARE(editor->text(), QStringLiteral("t"));
+
+    // Left whole, a remembered replacement replaces each occurrence by the
+    // whole string, each counted once.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    pruebas::BorrarPendientes();
+    v = Abrir(e, "x\xe7y\xe7");
+    QVERIFY(v);
+    Clic(v, 1, 1);
+    QTest::keyClick(v->Editor(), Qt::Key_Return);
+    QCOMPARE(Salida(e), QByteArray("xssyss"));
+    QCOMPARE(pruebas::Textos(e.dialogos).last(),
+             QString::fromStdString(textos::MensajeCorregido(2)));
+}
+
+void PruebaConversion::caracterRechazado() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    const QString mensaje = M(textos::CaracterIncorrecto);
+
+    // '|' is itself wrong: the cell that held "x" ends empty.
+    Clic(v, 1, 1);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, QStringLiteral("|"));
+    Clic(v, 2, 0);
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{mensaje});
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(g->TextMatrix(1, 1), B(""));
+    Clic(v, 1, 1);
+    QCOMPARE(editor->text(), QString());
+
+    // A character with no Windows-1252 byte is refused the same way, here
+    // when the focus goes to the search button.
+    Teclear(editor, QString(QChar(0x03A9)));
+    QCOMPARE(editor->text(), QString(QChar(0x03A9)));
+    Pulsar(v, "CmdBuscar");
+    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{mensaje, mensaje}));
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(g->TextMatrix(1, 1), B(""));
+
+    // Allowed characters, accented ones included, pass without a message.
+    Escribir(v, 1, QStringLiteral("\u00f1"));
+    Escribir(v, 2, QStringLiteral("-"));
+    QCOMPARE(g->TextMatrix(1, 1), B("\xf1"));
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+}
+
+void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
+    Entorno e;
+    DialogosQueRoban dialogos;
+    Aplicacion app(e.estado, dialogos, [] {});
+    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), "a^b");
+    AvisadorDialogos avisador(dialogos, nullptr);
+    QVERIFY(BuscarErrores(e.estado, QFile::encodeName(entrada).toStdString(), avisador));
+    app.MostrarConversion();
+    auto* v = qobject_cast<FrmConversionCaracteres*>(app.VentanaActual());
+    QVERIFY(v);
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    dialogos.editor = v->Editor();
+    dialogos.otro = Hijo<QWidget>(v, "CmdCancelar");
+
+    Escribir(v, 1, QStringLiteral("`"));
+    QTest::keyClick(v->Editor(), Qt::Key_Tab);
+    QCOMPARE(dialogos.mensajes.size(), 1);
+    QCOMPARE(dialogos.mensajes.first().texto, M(textos::CaracterIncorrecto));
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+    QVERIFY(!v->Editor()->isVisible());
+}
+
+void PruebaConversion::editorSobreLaCelda() {
+    Entorno e;
+    // Twenty wrong characters: more rows than the grid shows.
+    QByteArray texto;
+    for (int c = 1; c <= 20; ++c) {
+        texto += static_cast<char>(c == 10 || c == 13 ? 200 + c : c);
+    }
+    FrmConversionCaracteres* v = Abrir(e, texto);
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    QCOMPARE(g->Rows(), 21);
+    QVERIFY(g->verticalScrollBar()->maximum() > 0);
+
+    Clic(v, 2, 1);
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(2, 1, v));
+    // The cell is its column's width and its row's height less the grid line.
+    QCOMPARE(editor->geometry().size(), QSize(Px(1900) - 1, Px(300) - 1));
+    QTest::keyClicks(editor, QStringLiteral("q"));
+
+    // Scrolling hides the editor and keeps its text for its own cell.
+    g->verticalScrollBar()->setValue(6);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(g->TopRow(), 7);
+    QCOMPARE(g->TextMatrix(2, 1), B("q"));
+
+    Clic(v, 9, 1);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(9, 1, v));
+    QCOMPARE(editor->geometry().top(),
+             g->geometry().top() + g->viewport()->geometry().top() + (9 - 7) * Px(300));
+    QCOMPARE(g->TextMatrix(2, 1), B("q"));
+    QCOMPARE(g->TextMatrix(9, 1), B(""));
+}
+
+void PruebaConversion::introYEscEditando() {
+    {
+        // Enter while typing: the typed character is in its cell before the
+        // grid is read.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        QVERIFY(v);
+        Escribir(v, 1, QStringLiteral("-"));
+        QTest::keyClick(v->Editor(), Qt::Key_Enter);
+        QCOMPARE(Salida(e), QByteArray("a-b"));
+        QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    }
+    {
+        // Esc while typing: nothing stored or written.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        QVERIFY(v);
+        Escribir(v, 1, QStringLiteral("-"));
+        QTest::keyClick(v->Editor(), Qt::Key_Escape);
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
+        QVERIFY(e.dialogos.mensajes.isEmpty());
+    }
+    {
+        // Enter after a refused character: its message, then the missing
+        // replacement's, and the window stays.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        QVERIFY(v);
+        Escribir(v, 1, QStringLiteral("^"));
+        QTest::keyClick(v->Editor(), Qt::Key_Return);
+        QCOMPARE(pruebas::Textos(e.dialogos),
+                 (QStringList{M(textos::CaracterIncorrecto), M(textos::FaltanSoluciones)}));
+        QCOMPARE(e.app.VentanaActual(), v);
+    }
+}
+
+void PruebaConversion::teclasFueraDelEditor() {
+    {
+        // Enter on the grid or the text view presses the default button.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=.\r\n");
+        QVERIFY(v);
+        QTest::keyClick(v->Vista(), Qt::Key_Return);
+        QCOMPARE(Salida(e), QByteArray("a.b"));
+    }
+    {
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=.\r\n");
+        QVERIFY(v);
+        QTest::keyClick(v->Rejilla(), Qt::Key_Return);
+        QCOMPARE(Salida(e), QByteArray("a.b"));
+    }
+    {
+        // Esc on the grid presses the cancel button; Enter on a focused
+        // button presses that button.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=.\r\n");
+        QVERIFY(v);
+        QTest::keyClick(v->Rejilla(), Qt::Key_Escape);
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+        pruebas::BorrarPendientes();
+        v = Abrir(e, "a^b");
+        QVERIFY(v);
+        auto* cancelar = Hijo<QToolButton>(v, "CmdCancelar");
+        cancelar->setFocus();
+        QTest::keyClick(cancelar, Qt::Key_Return);
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    }
+}
+
+void PruebaConversion::aceptarConFilaVacia() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c");
+    QVERIFY(v);
+    Escribir(v, 1, QStringLiteral("-"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::FaltanSoluciones)});
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(v->isVisible());
+    QVERIFY(!v->Editor()->isVisible());
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("-"));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
+
+    // Completed, it goes through.
+    Escribir(v, 2, QStringLiteral("!"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(Salida(e), QByteArray("a-b!c"));
+}
+
+void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
+    Entorno e;
+    // A lone LF is listed and needs a replacement, but it is a line break:
+    // it is neither replaced nor counted.
+    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 3);
+    QCOMPARE(g->TextMatrix(2, 0), B("\n"));
+    QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x240A)));
+    Escribir(v, 1, QStringLiteral(" "));
+    Escribir(v, 2, QStringLiteral("x"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(Salida(e), QByteArray("a b\nc \r\n"));
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(2))});
+    // The blank is stored so that it reads back as a blank.
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=\" \"\r\n\\x0A=x\r\n"));
+    QCOMPARE(e.estado.Soluciones.size(), std::size_t{3});
+    QCOMPARE(e.estado.Soluciones[1][1], B(" "));
+}
+
+void PruebaConversion::salidaNoEscribible() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    QVERIFY(v);
+    // A folder that does not exist: no permission is involved, so this holds
+    // for root too.
+    e.estado.FicheroSalida =
+        QFile::encodeName(e.Ruta(QStringLiteral("no-existe/salida.txt"))).toStdString();
+    Escribir(v, 1, QStringLiteral("-"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalidaIncorrecta)});
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("no-existe"))));
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+
+    // A parent that is a file, and an existing output left as it was.
+    pruebas::BorrarPendientes();
+    v = Abrir(e, "a^b");
+    QVERIFY(v);
+    e.estado.FicheroSalida =
+        QFile::encodeName(e.Ruta(QStringLiteral("entrada.txt/salida.txt"))).toStdString();
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalidaIncorrecta));
+    QCOMPARE(pruebas::LeerBytes(e.Ruta(QStringLiteral("entrada.txt"))), QByteArray("a^b"));
+}
+
+void PruebaConversion::busqueda() {
+    Entorno e;
+    // '|' first appears far down and far right of a long text.
+    QByteArray texto = "^ inicio\nsegunda\r\n";
+    for (int i = 0; i < 2000; ++i) {
+        texto += "linea de relleno " + QByteArray::number(i) + "\r\n";
+    }
+    texto += QByteArray(3000, 'x') + "|y|^\r\n";
+    FrmConversionCaracteres* v = Abrir(e, texto);
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    VistaTexto* vista = v->Vista();
+    QCOMPARE(g->Rows(), 4); // ^, LF, |
+    const std::size_t donde = static_cast<std::size_t>(texto.indexOf('|'));
+
+    Escribir(v, 3, QStringLiteral("!")); // the editor is open over row 3
+    Pulsar(v, "CmdBuscar");
+    QVERIFY(!v->Editor()->isVisible());
+    QCOMPARE(vista->InicioSeleccion(), donde);
+    QCOMPARE(vista->FinSeleccion(), donde + 1);
+    QVERIFY(vista->viewport()->rect().contains(vista->RectanguloDe(donde)));
+    // Pressed again: the same, first, occurrence.
+    Pulsar(v, "CmdBuscar");
+    QCOMPARE(vista->InicioSeleccion(), donde);
+
+    // The first row's character is at the very start.
+    Clic(v, 1, 0);
+    Pulsar(v, "CmdBuscar");
+    QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
+    QCOMPARE(vista->PrimeraLineaVisible(), std::size_t{0});
+
+    // A lone LF is a line break in the view: nothing is selected.
+    Clic(v, 2, 0);
+    Pulsar(v, "CmdBuscar");
+    QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
+    QCOMPARE(vista->FinSeleccion(), std::size_t{1});
+
+    // The header row searches nothing.
+    Clic(v, 3, 1);
+    g->SetCeldaActual(0, 0);
+    Pulsar(v, "CmdBuscar");
+    QVERIFY(!v->Editor()->isVisible());
+    QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
+
+    // The text was never changed: it is what gets corrected.
+    QCOMPARE(QByteArray::fromStdString(e.estado.Texto), texto);
+    Escribir(v, 1, QStringLiteral("-"));
+    Escribir(v, 2, QStringLiteral("-"));
+    QTest::keyClick(v->Editor(), Qt::Key_Return);
+    QByteArray esperado = texto;
+    esperado.replace('^', '-').replace('|', '!');
+    QCOMPARE(Salida(e), esperado);
+}
+
+void PruebaConversion::vistaDelTexto() {
+    VistaTexto vista;
+    vista.resize(300, 80);
+    vista.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&vista));
+    // CR LF, a lone CR and a lone LF each end a line; a final break leaves
+    // an empty last line.
+    const std::string texto = "uno\r\ndos\rtres\ncuatro\r\n";
+    vista.Cargar(texto);
+    QCOMPARE(vista.NumeroLineas(), std::size_t{5});
+    QCOMPARE(vista.LineaDe(4), std::size_t{0});
+    QCOMPARE(vista.LineaDe(5), std::size_t{1});
+    QCOMPARE(vista.LineaDe(9), std::size_t{2});
+    QCOMPARE(vista.LineaDe(14), std::size_t{3});
+    QCOMPARE(vista.InicioLinea(3), std::size_t{14});
+    vista.Seleccionar(2, 11);
+    QCOMPARE(vista.TextoSeleccionado(), QStringLiteral("o\ndos\ntr"));
+    vista.setFocus();
+    QTest::keyClick(&vista, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("o\ndos\ntr"));
+
+    // A mouse drag selects from where it starts to where it ends.
+    const QRect r0 = vista.RectanguloDe(5);
+    const QRect r1 = vista.RectanguloDe(7);
+    QTest::mousePress(vista.viewport(), Qt::LeftButton, {}, r0.topLeft() + QPoint(1, 2));
+    QTest::mouseMove(vista.viewport(), r1.topRight() + QPoint(0, 2));
+    QTest::mouseRelease(vista.viewport(), Qt::LeftButton, {}, r1.topRight() + QPoint(0, 2));
+    QCOMPARE(vista.InicioSeleccion(), std::size_t{5});
+    QCOMPARE(vista.FinSeleccion(), std::size_t{8});
+
+    // Keys scroll both ways; a long line brought into sight.
+    std::string largo;
+    for (int i = 0; i < 100; ++i) {
+        largo += "linea " + std::to_string(i) + "\n";
+    }
+    largo += std::string(5000, 'w') + "Z";
+    vista.Cargar(largo);
+    QTest::keyClick(&vista, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(vista.verticalScrollBar()->value(), vista.verticalScrollBar()->maximum());
+    QVERIFY(vista.verticalScrollBar()->maximum() > 90);
+    QTest::keyClick(&vista, Qt::Key_End);
+    QVERIFY(vista.horizontalScrollBar()->value() > 0);
+    QVERIFY(vista.viewport()->rect().contains(vista.RectanguloDe(largo.size() - 1)));
+    QTest::keyClick(&vista, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(&vista, Qt::Key_Home);
+    QCOMPARE(vista.PrimeraLineaVisible(), std::size_t{0});
+    vista.MostrarPosicion(largo.size() - 1);
+    QVERIFY(vista.viewport()->rect().contains(vista.RectanguloDe(largo.size() - 1)));
+    QCOMPARE(vista.Buscar('Z'), largo.size() - 1);
+    QCOMPARE(vista.Buscar('\n'), VistaTexto::npos);
+    QCOMPARE(vista.Buscar('#'), VistaTexto::npos);
+}
+
+void PruebaConversion::cerrarDesdeElTitulo() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=-\r\n");
+    QVERIFY(v);
+    Escribir(v, 1, QStringLiteral("+"));
+    QVERIFY(v->close());
+    QCOMPARE(e.salidas, 1);
+    QCOMPARE(e.app.VentanaActual(), nullptr);
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+}
+
+QTEST_MAIN(PruebaConversion)
+#include "test_conversion.moc"

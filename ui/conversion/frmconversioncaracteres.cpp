@@ -1,0 +1,681 @@
+#include "frmconversioncaracteres.h"
+
+#include "almacen.h"
+#include "ansi.h"
+#include "aplicacion.h"
+#include "botones.h"
+#include "correccion.h"
+#include "dialogos.h"
+#include "escritura.h"
+#include "geometria.h"
+#include "tabla.h"
+#include "textos.h"
+#include "vistatexto.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace tildora {
+
+namespace {
+
+QString Q(std::string_view texto) {
+    return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+}
+
+// Header texts are kept as bytes like every other cell.
+std::string Ansi(std::string_view utf8) {
+    return AnsiDeUtf8(utf8).value_or(std::string());
+}
+
+// What the editor holds, as Windows-1252 bytes. Only what has a byte can be
+// in it: validation refuses a first character without one, and nothing
+// longer than one character can be typed.
+std::string BytesDeEditor(const QString& texto) {
+    std::string r;
+    for (const char32_t u : texto.toUcs4()) {
+        if (const auto c = AnsiDeUnicode(u)) {
+            r += static_cast<char>(*c);
+        }
+    }
+    return r;
+}
+
+// The window font is wider here than the one the layout was drawn for; a
+// label whose text would not fit its box gets a narrower face of the font,
+// and only then a smaller size, so that nothing of it is cut.
+void AjustarAlRecuadro(QLabel* etiqueta) {
+    const QRect caja = etiqueta->contentsRect();
+    const auto cabe = [&](const QFont& f) {
+        const QRect r =
+            QFontMetrics(f).boundingRect(QRect(0, 0, caja.width(), 10 * caja.height()),
+                                         Qt::TextWordWrap | Qt::AlignHCenter, etiqueta->text());
+        return r.height() <= caja.height() && r.width() <= caja.width();
+    };
+    QFont f = etiqueta->font();
+    for (const int ancho : {100, 94, 88, 82, 76}) {
+        f.setStretch(ancho);
+        if (cabe(f)) {
+            etiqueta->setFont(f);
+            return;
+        }
+    }
+    while (f.pointSizeF() > 6 && !cabe(f)) {
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    }
+    etiqueta->setFont(f);
+}
+
+QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
+                      const QRect& rect) {
+    auto* l = new QLabel(Q(texto), padre);
+    l->setObjectName(QString::fromLatin1(nombre));
+    l->setGeometry(rect);
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    l->setFocusPolicy(Qt::NoFocus);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    l->setPalette(p);
+    AjustarAlRecuadro(l);
+    return l;
+}
+
+// Column 0 of the grid: a control character whose picture no font has is
+// drawn as a framed abbreviation, like in the text view.
+class DelegadoErroneos : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& opcion,
+               const QModelIndex& indice) const override {
+        const QByteArray bytes = indice.data(Qt::UserRole).toByteArray();
+        if (bytes.size() != 1) {
+            QStyledItemDelegate::paint(p, opcion, indice);
+            return;
+        }
+        if (!m_controles || m_fuente != opcion.font) {
+            m_fuente = opcion.font;
+            m_controles = std::make_unique<PinturaControles>(opcion.font);
+        }
+        const auto c = static_cast<unsigned char>(bytes[0]);
+        if (!m_controles->Propia(c)) {
+            QStyledItemDelegate::paint(p, opcion, indice);
+            return;
+        }
+        QStyleOptionViewItem o = opcion;
+        initStyleOption(&o, indice);
+        o.text.clear();
+        const QWidget* w = o.widget;
+        QStyle* estilo = w ? w->style() : QApplication::style();
+        estilo->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
+        const bool elegida = o.state & QStyle::State_Selected;
+        const QColor color = elegida ? o.palette.color(QPalette::HighlightedText)
+                                     : indice.data(Qt::ForegroundRole).value<QBrush>().color();
+        m_controles->Dibujar(*p, QRectF(o.rect), c, color);
+    }
+
+private:
+    mutable QFont m_fuente;
+    mutable std::unique_ptr<PinturaControles> m_controles;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The grid
+
+RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre) {
+    setObjectName(QStringLiteral("caracteresFG"));
+    verticalHeader()->hide();
+    setCornerButtonEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setItemDelegateForColumn(0, new DelegadoErroneos(this));
+
+    QHeaderView* cabecera = horizontalHeader();
+    cabecera->setSectionsClickable(false);
+    cabecera->setHighlightSections(false);
+    cabecera->setSectionsMovable(false);
+    cabecera->setMinimumSectionSize(0);
+    cabecera->setSectionResizeMode(QHeaderView::Fixed);
+    cabecera->setDefaultAlignment(Qt::AlignCenter);
+    cabecera->setFixedHeight(Px(300));
+    QHeaderView* filas = verticalHeader();
+    filas->setMinimumSectionSize(0);
+    filas->setSectionResizeMode(QHeaderView::Fixed);
+    filas->setDefaultSectionSize(Px(300));
+
+    // Cells in the window colours, the area past the last cell grey, light
+    // grid lines, black lines between the header cells.
+    setStyleSheet(QStringLiteral(
+        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"
+        "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
+        " border: 0px; border-right: 1px solid black; border-bottom: 1px solid black;"
+        " padding: 0px; }"));
+}
+
+void RejillaCaracteres::SetRows(int filas) {
+    setRowCount(std::max(0, filas - 1));
+}
+
+int RejillaCaracteres::Row() const {
+    return currentRow() < 0 ? 0 : currentRow() + 1;
+}
+
+int RejillaCaracteres::Col() const {
+    return std::max(0, currentColumn());
+}
+
+void RejillaCaracteres::SetCeldaActual(int fila, int columna) {
+    if (fila <= 0) {
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    setCurrentCell(fila - 1, columna);
+}
+
+int RejillaCaracteres::TopRow() const {
+    return rowAt(0) + 1;
+}
+
+QTableWidgetItem* RejillaCaracteres::Celda(int fila, int columna) {
+    QTableWidgetItem* it = item(fila - 1, columna);
+    if (!it) {
+        it = new QTableWidgetItem;
+        it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        it->setTextAlignment(m_alineacion[columna]);
+        it->setBackground(QApplication::palette().brush(QPalette::Base));
+        it->setForeground(QApplication::palette().brush(QPalette::Text));
+        setItem(fila - 1, columna, it);
+    }
+    return it;
+}
+
+std::string RejillaCaracteres::TextMatrix(int fila, int columna) const {
+    const QTableWidgetItem* it =
+        fila == 0 ? horizontalHeaderItem(columna) : item(fila - 1, columna);
+    if (!it) {
+        return {};
+    }
+    return it->data(Qt::UserRole).toByteArray().toStdString();
+}
+
+void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& bytes) {
+    if (fila < 0 || fila >= Rows() || columna < 0 || columna >= columnCount()) {
+        return;
+    }
+    QTableWidgetItem* it = nullptr;
+    if (fila == 0) {
+        it = horizontalHeaderItem(columna);
+        if (!it) {
+            it = new QTableWidgetItem;
+            setHorizontalHeaderItem(columna, it);
+        }
+    } else {
+        it = Celda(fila, columna);
+    }
+    it->setData(Qt::UserRole, QByteArray::fromStdString(bytes));
+    // The wrong characters show controls as pictures, with their code as a
+    // tip; a replacement shows as the user typed it.
+    if (fila > 0 && columna == 0) {
+        it->setText(QString::fromStdString(Utf8Visible(bytes, true)));
+        it->setToolTip(bytes.size() == 1 ? QString::fromStdString(DescripcionCodigo(
+                                               static_cast<unsigned char>(bytes[0])))
+                                         : QString());
+    } else {
+        it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+    }
+}
+
+void RejillaCaracteres::SetRowHeight(int fila, int twips) {
+    if (fila == 0) {
+        horizontalHeader()->setFixedHeight(Px(twips));
+    } else if (fila < Rows()) {
+        verticalHeader()->resizeSection(fila - 1, Px(twips));
+    }
+}
+
+void RejillaCaracteres::SetColWidth(int columna, int twips) {
+    horizontalHeader()->resizeSection(columna, Px(twips));
+}
+
+void RejillaCaracteres::SetColAlignmentCentrado(int columna) {
+    m_alineacion[columna] = Qt::AlignCenter;
+    for (int f = 0; f < rowCount(); ++f) {
+        if (QTableWidgetItem* it = item(f, columna)) {
+            it->setTextAlignment(Qt::AlignCenter);
+        }
+    }
+}
+
+QRect RejillaCaracteres::RectanguloEnVista(int fila, int columna) const {
+    return visualRect(model()->index(fila - 1, columna));
+}
+
+QRect RejillaCaracteres::RectanguloCelda(int fila, int columna, const QWidget* destino) const {
+    const QRect r = RectanguloEnVista(fila, columna);
+    return QRect(viewport()->mapTo(destino, r.topLeft()), r.size());
+}
+
+// ---------------------------------------------------------------------------
+// The window
+
+FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
+    setObjectName(QStringLiteral("FrmConversionCaracteres"));
+    setWindowTitle(Q(textos::TituloConversion));
+    setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
+    setFont(FuenteVentana());
+    setFixedSize(Px(6555), Px(6705));
+
+    m_Label1 =
+        CrearEtiqueta(this, "Label1", textos::Label1Conversion, RectTwips(330, 120, 5895, 405));
+    m_Label2 =
+        CrearEtiqueta(this, "Label2", textos::Label2Conversion, RectTwips(330, 570, 5895, 405));
+
+    m_caracteresFG = new RejillaCaracteres(this);
+    m_caracteresFG->setGeometry(RectTwips(330, 1110, 4155, 3015));
+
+    m_textoFicheroRTB = new VistaTexto(this);
+    m_textoFicheroRTB->setObjectName(QStringLiteral("textoFicheroRTB"));
+    m_textoFicheroRTB->setGeometry(RectTwips(300, 4320, 5715, 1245));
+
+    m_CmdBuscar =
+        CrearBotonImagen(this, QStringLiteral("CmdBuscar"), QStringLiteral(":/iconos/buscar.svg"),
+                         QSize(15, 18), Q(textos::CmdBuscar));
+    m_CmdBuscar->setGeometry(RectTwips(4740, 2010, 1300, 800));
+    m_CmdBuscar->setToolTip(Q(textos::CmdBuscarTip));
+
+    m_CmdAceptar =
+        CrearBotonImagen(this, QStringLiteral("CmdAceptar"), QStringLiteral(":/iconos/aceptar.svg"),
+                         QSize(16, 16), Q(textos::CmdAceptar));
+    m_CmdAceptar->setGeometry(RectTwips(1980, 5730, 1300, 800));
+    m_CmdCancelar = CrearBotonImagen(this, QStringLiteral("CmdCancelar"),
+                                     QStringLiteral(":/iconos/cancelar.svg"), QSize(16, 16),
+                                     Q(textos::CmdCancelar));
+    m_CmdCancelar->setGeometry(RectTwips(3450, 5730, 1300, 800));
+    const QColor colorMenu = QApplication::palette("QMenu").color(QPalette::Window);
+    for (QToolButton* b : {m_CmdAceptar, m_CmdCancelar}) {
+        QPalette p = b->palette();
+        p.setColor(QPalette::Button, colorMenu);
+        b->setPalette(p);
+    }
+    // A click on a button takes the focus, so that the editor is validated
+    // and committed before the button acts.
+    for (QToolButton* b : {m_CmdBuscar, m_CmdAceptar, m_CmdCancelar}) {
+        b->setFocusPolicy(Qt::StrongFocus);
+    }
+
+    m_txtEditor = new QLineEdit(this);
+    m_txtEditor->setObjectName(QStringLiteral("txtEditor"));
+    m_txtEditor->setGeometry(RectTwips(1470, 2610, 1545, 225));
+    m_txtEditor->setFrame(false);
+    m_txtEditor->setAlignment(Qt::AlignCenter);
+    m_txtEditor->hide();
+    m_txtEditor->raise();
+    m_txtEditor->installEventFilter(this);
+
+    setTabOrder(m_caracteresFG, m_textoFicheroRTB);
+    setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
+    setTabOrder(m_CmdBuscar, m_CmdAceptar);
+    setTabOrder(m_CmdAceptar, m_CmdCancelar);
+    setTabOrder(m_CmdCancelar, m_txtEditor);
+    m_caracteresFG->setFocus();
+
+    connect(m_caracteresFG, &QAbstractItemView::clicked, this,
+            &FrmConversionCaracteres::caracteresFG_Click);
+    connect(m_caracteresFG->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &FrmConversionCaracteres::caracteresFG_Scroll);
+    connect(m_caracteresFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &FrmConversionCaracteres::caracteresFG_Scroll);
+    connect(m_CmdBuscar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdBuscar_Click);
+    connect(m_CmdAceptar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdAceptar_Click);
+    connect(m_CmdCancelar, &QToolButton::clicked, this,
+            &FrmConversionCaracteres::CmdCancelar_Click);
+    connect(m_txtEditor, &QLineEdit::textEdited, this, &FrmConversionCaracteres::EditorEditado);
+    connect(m_txtEditor, &QLineEdit::cursorPositionChanged, this, [this](int, int nueva) {
+        if (m_txtEditor->text() == m_textoEditorPrevio) {
+            m_cursorEditorPrevio = nueva;
+        }
+    });
+}
+
+void FrmConversionCaracteres::Mensaje(std::string_view texto) {
+    m_app.dialogos().Mensaje(this, Q(texto), false);
+}
+
+// --- Set-up ----------------------------------------------------------------
+
+void FrmConversionCaracteres::Form_Load() {
+    CentrarFormulario();
+    ConfigurarRejilla();
+    CargarCaracteres();
+    // The text is the bytes the scan read: the file is not read again, so
+    // the text and the grid always agree.
+    m_textoFicheroRTB->Cargar(m_app.estado().Texto);
+    m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
+    FilaEditada = 0;
+    ColumnaEditada = 0;
+}
+
+void FrmConversionCaracteres::CentrarFormulario() {
+    tildora::CentrarFormulario(*this);
+}
+
+void FrmConversionCaracteres::ConfigurarRejilla() {
+    RejillaCaracteres& g = *m_caracteresFG;
+    g.SetRows(1);
+    g.SetColAlignmentCentrado(0);
+    g.SetColAlignmentCentrado(1);
+    g.SetRowHeight(0, 300);
+    g.SetTextMatrix(0, 0, Ansi(textos::CabeceraErroneo));
+    g.SetTextMatrix(0, 1, Ansi(textos::CabeceraCorrecto));
+    g.SetColWidth(0, 1900);
+    g.SetColWidth(1, 1900);
+}
+
+void FrmConversionCaracteres::CargarCaracteres() {
+    RejillaCaracteres& g = *m_caracteresFG;
+    const std::vector<std::string>& erroneos = m_app.estado().CaracteresErroneos;
+    // The last slot is the spare empty one and never becomes a row.
+    const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
+    const AlmacenSoluciones almacen(m_app.estado().RutaAlmacen);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int fila = static_cast<int>(i) + 1;
+        g.SetRowHeight(fila - 1, 300);
+        g.SetRows(g.Rows() + 1);
+        g.SetTextMatrix(fila, 0, erroneos[i]);
+        g.SetTextMatrix(fila, 1, almacen.LeerSolucion(textos::SeccionLista, erroneos[i]));
+    }
+    g.SetRowHeight(static_cast<int>(n), 300);
+}
+
+// --- In-grid editing -------------------------------------------------------
+
+void FrmConversionCaracteres::caracteresFG_Click() {
+    // The header is never current, so row 0 means no data row.
+    if (m_caracteresFG->Col() != 0 && m_caracteresFG->Row() > 0) {
+        SituarEditor();
+        m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
+        m_txtEditor->deselect();
+    } else {
+        CerrarEditor();
+    }
+}
+
+void FrmConversionCaracteres::SituarEditor() {
+    RejillaCaracteres& g = *m_caracteresFG;
+    if (ColumnaEditada != 0) {
+        g.SetTextMatrix(FilaEditada, ColumnaEditada, BytesDeEditor(m_txtEditor->text()));
+    }
+    const int fila = g.Row();
+    const int columna = g.Col();
+    // Over the cell exactly, wherever the grid is scrolled to: the cell's
+    // own rectangle, carried from the grid's viewport to the window.
+    m_txtEditor->setGeometry(g.RectanguloCelda(fila, columna, this));
+    m_txtEditor->show();
+    m_txtEditor->raise();
+    m_txtEditor->setFocus(Qt::MouseFocusReason);
+    // Text put in by the window is never cut; only typing is limited to one
+    // character (see EditorEditado).
+    m_textoEditorPrevio = QString::fromStdString(Utf8DeAnsi(g.TextMatrix(fila, columna)));
+    {
+        const QSignalBlocker bloqueo(m_txtEditor);
+        m_txtEditor->setText(m_textoEditorPrevio);
+    }
+    m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
+    ColumnaEditada = static_cast<std::int16_t>(columna);
+    FilaEditada = static_cast<std::int16_t>(fila);
+}
+
+void FrmConversionCaracteres::EditorEditado(const QString& texto) {
+    // Typing, pasting or dropping may leave at most one character; a longer
+    // text that the window put in can be shortened but never lengthened.
+    const auto largo = texto.toUcs4().size();
+    if (largo > 1 && largo >= m_textoEditorPrevio.toUcs4().size()) {
+        const QSignalBlocker bloqueo(m_txtEditor);
+        m_txtEditor->setText(m_textoEditorPrevio);
+        m_txtEditor->setCursorPosition(m_cursorEditorPrevio);
+        return;
+    }
+    m_textoEditorPrevio = texto;
+    m_cursorEditorPrevio = m_txtEditor->cursorPosition();
+}
+
+void FrmConversionCaracteres::caracteresFG_Scroll() {
+    CerrarEditor();
+}
+
+void FrmConversionCaracteres::txtEditor_LostFocus() {
+    if (ColumnaEditada != 0) {
+        m_caracteresFG->SetTextMatrix(FilaEditada, ColumnaEditada,
+                                      BytesDeEditor(m_txtEditor->text()));
+    }
+}
+
+void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
+    // The focus always moves on: a refused character empties the cell
+    // instead of keeping the user in the editor.
+    cancelar = false;
+    const QString texto = m_txtEditor->text();
+    if (texto.isEmpty()) {
+        return;
+    }
+    const Estado& estado = m_app.estado();
+    const TablaValidez& tabla = estado.TablaConstruida ? estado.CaracteresValidos : TablaFija();
+    // Only the first character is looked up: a longer text can only come
+    // from the store. A character that Windows-1252 cannot hold is as wrong
+    // as a listed one.
+    const auto byte = AnsiDeUnicode(texto.toUcs4().front());
+    if (byte && tabla[*byte]) {
+        return;
+    }
+    {
+        const QSignalBlocker bloqueo(m_txtEditor);
+        m_txtEditor->clear();
+    }
+    m_textoEditorPrevio.clear();
+    m_cursorEditorPrevio = 0;
+    Mensaje(textos::CaracterIncorrecto);
+    OcultarEditor();
+}
+
+void FrmConversionCaracteres::SalidaDelEditor() {
+    // A message box during validation takes the focus and gives it back:
+    // those focus events must not validate or commit a second time.
+    if (m_enSalidaEditor) {
+        return;
+    }
+    m_enSalidaEditor = true;
+    bool cancelar = false;
+    txtEditor_Validate(cancelar);
+    txtEditor_LostFocus();
+    m_enSalidaEditor = false;
+}
+
+void FrmConversionCaracteres::OcultarEditor() {
+    const bool teniaFoco = m_txtEditor->hasFocus();
+    m_ocultandoEditor = true;
+    m_txtEditor->hide();
+    m_ocultandoEditor = false;
+    if (teniaFoco) {
+        m_caracteresFG->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void FrmConversionCaracteres::CerrarEditor() {
+    if (!m_txtEditor->isVisible()) {
+        return;
+    }
+    // Hiding the editor while it has the focus counts as the focus leaving
+    // it: what it holds is validated and reaches its cell first.
+    if (m_txtEditor->hasFocus()) {
+        SalidaDelEditor();
+    } else {
+        txtEditor_LostFocus();
+    }
+    OcultarEditor();
+}
+
+bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_txtEditor) {
+        if (evento->type() == QEvent::FocusOut) {
+            const auto razon = static_cast<QFocusEvent*>(evento)->reason();
+            // Another window taking the focus (a message box, another
+            // program) is no move to another control.
+            if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
+                razon != Qt::PopupFocusReason) {
+                SalidaDelEditor();
+            }
+        } else if (evento->type() == QEvent::KeyPress) {
+            const int tecla = static_cast<QKeyEvent*>(evento)->key();
+            // Enter and Esc act on the window, but what is in the editor
+            // must be in its cell before accept or cancel reads the grid.
+            if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter || tecla == Qt::Key_Escape) {
+                CerrarEditor();
+                if (tecla == Qt::Key_Escape) {
+                    m_CmdCancelar->click();
+                } else {
+                    m_CmdAceptar->click();
+                }
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
+    switch (evento->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // Enter presses the button that has the focus, else the default
+        // button.
+        QWidget* foco = focusWidget();
+        for (QToolButton* b : {m_CmdBuscar, m_CmdAceptar, m_CmdCancelar}) {
+            if (foco == b) {
+                b->click();
+                return;
+            }
+        }
+        m_CmdAceptar->click();
+        return;
+    }
+    case Qt::Key_Escape:
+        m_CmdCancelar->click();
+        return;
+    default:
+        QWidget::keyPressEvent(evento);
+    }
+}
+
+// --- Context search --------------------------------------------------------
+
+void FrmConversionCaracteres::CmdBuscar_Click() {
+    const int fila = m_caracteresFG->Row();
+    if (fila > 0) {
+        const std::string caracter = m_caracteresFG->TextMatrix(fila, 0);
+        // The view is only selected and scrolled, never written: the text
+        // the engine corrects stays the bytes the scan read.
+        const std::size_t pos =
+            caracter.size() == 1
+                ? m_textoFicheroRTB->Buscar(static_cast<unsigned char>(caracter[0]))
+                : VistaTexto::npos;
+        if (pos != VistaTexto::npos) {
+            m_textoFicheroRTB->Seleccionar(pos, pos + 1);
+            m_textoFicheroRTB->MostrarPosicion(pos);
+        }
+    }
+    CerrarEditor();
+}
+
+// --- Accept and cancel -----------------------------------------------------
+
+bool FrmConversionCaracteres::FaltanSoluciones() const {
+    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
+        if (m_caracteresFG->TextMatrix(i, 1).empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void FrmConversionCaracteres::CmdAceptar_Click() {
+    CerrarEditor();
+    if (FaltanSoluciones()) {
+        Mensaje(textos::FaltanSoluciones);
+        return;
+    }
+    Estado& estado = m_app.estado();
+    const int filas = m_caracteresFG->Rows();
+    if (filas > 1) {
+        estado.Soluciones.assign(static_cast<std::size_t>(filas), {});
+    }
+    // Every pair is remembered before anything is replaced, so it stays
+    // remembered whatever the writing does. A failure to store is not the
+    // user's concern here.
+    const AlmacenSoluciones almacen(estado.RutaAlmacen);
+    for (int i = 1; i < filas; ++i) {
+        auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
+        par[0] = m_caracteresFG->TextMatrix(i, 0);
+        par[1] = m_caracteresFG->TextMatrix(i, 1);
+        (void)almacen.GuardarSolucion(textos::SeccionLista, par[0], par[1]);
+    }
+    CorregirFichero();
+    m_app.MostrarSeleccion();
+}
+
+void FrmConversionCaracteres::CorregirFichero() {
+    const Estado& estado = m_app.estado();
+    std::vector<ParSolucion> pares;
+    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
+        const auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
+        pares.emplace_back(par[0], par[1]);
+    }
+    std::string salida;
+    std::uint64_t cuenta = 0;
+    // A result too large to be sane, like any failure to write, leaves the
+    // output as it was and is reported as a wrong output name.
+    const bool escrito =
+        CorregirTexto(estado.Texto, pares, salida, cuenta) == ResultadoCorreccion::Correcto &&
+        EscribirFicheroSeguro(estado.FicheroSalida, salida);
+    if (escrito) {
+        Mensaje(textos::MensajeCorregido(cuenta));
+    } else {
+        Mensaje(textos::SalidaIncorrecta);
+    }
+}
+
+void FrmConversionCaracteres::CmdCancelar_Click() {
+    CerrarEditor();
+    m_app.MostrarSeleccion();
+}
+
+void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {
+    // The title bar's close box: nothing is stored or written, and with no
+    // other window loaded the program ends.
+    evento->accept();
+    if (m_app.VentanaActual() == this) {
+        m_app.Salir();
+    }
+}
+
+} // namespace tildora

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QTableWidget>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace tildora {
+
+class Aplicacion;
+class VistaTexto;
+
+// The grid caracteresFG. Row 0 is the fixed header row (the table's
+// horizontal header), rows 1 … Rows − 1 are the data rows; the accessors
+// count rows that way, so the window's code reads like a flex grid's. A cell
+// holds bytes (Windows-1252); what it shows is their Unicode form, with
+// control characters as pictures in column 0.
+class RejillaCaracteres : public QTableWidget {
+    Q_OBJECT
+
+public:
+    explicit RejillaCaracteres(QWidget* padre);
+
+    int Rows() const { return rowCount() + 1; }
+    void SetRows(int filas);
+    int Row() const;
+    int Col() const;
+    // Makes (fila, columna) the current cell; row 0 leaves no data row
+    // current.
+    void SetCeldaActual(int fila, int columna);
+    // The first data row shown at the top.
+    int TopRow() const;
+
+    std::string TextMatrix(int fila, int columna) const;
+    void SetTextMatrix(int fila, int columna, const std::string& bytes);
+
+    // Sizes in twips.
+    void SetRowHeight(int fila, int twips);
+    void SetColWidth(int columna, int twips);
+    void SetColAlignmentCentrado(int columna);
+
+    // The cell's rectangle in the coordinates of `destino` (an ancestor).
+    QRect RectanguloCelda(int fila, int columna, const QWidget* destino) const;
+    // The cell's rectangle in the viewport, where the mouse clicks.
+    QRect RectanguloEnVista(int fila, int columna) const;
+
+private:
+    QTableWidgetItem* Celda(int fila, int columna);
+
+    Qt::Alignment m_alineacion[2] = {Qt::AlignLeft | Qt::AlignVCenter,
+                                     Qt::AlignLeft | Qt::AlignVCenter};
+};
+
+// The conversion window: the wrong characters with a replacement each, the
+// file's text, and accept and cancel.
+class FrmConversionCaracteres : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmConversionCaracteres(Aplicacion& app);
+
+    // Called by the app after construction, before the window is shown.
+    void Form_Load();
+
+    RejillaCaracteres* Rejilla() const { return m_caracteresFG; }
+    VistaTexto* Vista() const { return m_textoFicheroRTB; }
+    QLineEdit* Editor() const { return m_txtEditor; }
+
+public slots:
+    void caracteresFG_Click();
+    void caracteresFG_Scroll();
+    void txtEditor_LostFocus();
+    void txtEditor_Validate(bool& cancelar);
+    void CmdBuscar_Click();
+    void CmdAceptar_Click();
+    void CmdCancelar_Click();
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void CentrarFormulario();
+    void ConfigurarRejilla();
+    void CargarCaracteres();
+    void SituarEditor();
+    bool FaltanSoluciones() const;
+    void CorregirFichero();
+
+    // What happens when the focus leaves the editor: validation, then the
+    // commit into the recorded cell. Runs once however many focus events a
+    // message box sets off.
+    void SalidaDelEditor();
+    // Commits what the editor holds and hides it (accept, cancel, search,
+    // scroll).
+    void CerrarEditor();
+    void OcultarEditor();
+    void EditorEditado(const QString& texto);
+    void Mensaje(std::string_view texto);
+
+    Aplicacion& m_app;
+
+    QLabel* m_Label1 = nullptr;
+    QLabel* m_Label2 = nullptr;
+    RejillaCaracteres* m_caracteresFG = nullptr;
+    VistaTexto* m_textoFicheroRTB = nullptr;
+    QToolButton* m_CmdBuscar = nullptr;
+    QToolButton* m_CmdAceptar = nullptr;
+    QToolButton* m_CmdCancelar = nullptr;
+    QLineEdit* m_txtEditor = nullptr;
+
+    // The cell last opened in the editor; 0 means none.
+    std::int16_t FilaEditada = 0;
+    std::int16_t ColumnaEditada = 0;
+
+    // The editor's text as the window or an accepted keystroke left it, to
+    // undo a keystroke that would make it longer than one character.
+    QString m_textoEditorPrevio;
+    int m_cursorEditorPrevio = 0;
+    bool m_enSalidaEditor = false;
+    bool m_ocultandoEditor = false;
+};
+
+} // namespace tildora

@@ -1,0 +1,499 @@
+#include "vistatexto.h"
+
+#include "ansi.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace tildora {
+
+namespace {
+
+bool EsRuptura(char c) {
+    return c == '\r' || c == '\n';
+}
+
+int LimitarAInt(double v) {
+    if (v <= 0) {
+        return 0;
+    }
+    if (v >= static_cast<double>(std::numeric_limits<int>::max())) {
+        return std::numeric_limits<int>::max();
+    }
+    return static_cast<int>(std::ceil(v));
+}
+
+// Whether the installed fonts, fallbacks included, have a glyph for `u`.
+bool HayGlifo(const QFont& fuente, char32_t u) {
+    QTextLayout disposicion(QString::fromUcs4(&u, 1), fuente);
+    disposicion.beginLayout();
+    disposicion.createLine();
+    disposicion.endLayout();
+    const QList<QGlyphRun> tiradas = disposicion.glyphRuns();
+    for (const QGlyphRun& t : tiradas) {
+        for (const quint32 g : t.glyphIndexes()) {
+            if (g == 0) {
+                return false;
+            }
+        }
+    }
+    return !tiradas.isEmpty();
+}
+
+} // namespace
+
+PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
+    m_fuente.setPointSizeF(std::max(6.0, fuente.pointSizeF() * 0.75));
+    m_fuente.setStretch(QFont::Unstretched);
+    const QFontMetricsF fm(m_fuente);
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<unsigned char>(b);
+        if (!EsControlVisible(c) || HayGlifo(fuente, GlifoDeAnsi(c, false))) {
+            continue;
+        }
+        // The control's name is the last part of its description.
+        const QString descripcion = QString::fromStdString(DescripcionCodigo(c));
+        m_nombre[c] = descripcion.section(QStringLiteral(" · "), -1);
+        m_propia[c] = true;
+        m_ancho[c] = std::ceil(fm.horizontalAdvance(m_nombre[c])) + 5;
+    }
+}
+
+void PinturaControles::Dibujar(QPainter& p, const QRectF& caja, unsigned char c,
+                               const QColor& color) const {
+    const QFontMetricsF fm(m_fuente);
+    const qreal ancho = m_ancho[c] - 1;
+    const qreal alto = std::min(caja.height() - 2, fm.height() + 2);
+    const QRectF marco(caja.center().x() - ancho / 2, caja.center().y() - alto / 2, ancho, alto);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(color, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(marco.adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+    p.setFont(m_fuente);
+    p.drawText(marco, Qt::AlignCenter, m_nombre[c]);
+    p.restore();
+}
+
+VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(1);
+    m_inicios.push_back(0);
+    Medir();
+}
+
+void VistaTexto::Cargar(std::string_view texto) {
+    // Offsets are held in 32 bits; the scan never reads that much, and a
+    // longer text is shown up to that point rather than wrapped around.
+    if (texto.size() > std::numeric_limits<std::uint32_t>::max()) {
+        texto = texto.substr(0, std::numeric_limits<std::uint32_t>::max());
+    }
+    m_texto = texto;
+    m_selInicio = m_selFin = m_ancla = 0;
+    IndexarLineas();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
+void VistaTexto::Medir() {
+    // Kerning and ligatures are off so that a run of glyphs is exactly as
+    // wide as the sum of its glyphs: positions are then worked out byte by
+    // byte from one table, without laying out whole lines.
+    QFont f = font();
+    f.setKerning(false);
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    if (f != font()) {
+        setFont(f); // comes back here through changeEvent
+        return;
+    }
+    const QFontMetricsF fm(f);
+    m_controles = PinturaControles(f);
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<unsigned char>(b);
+        m_glifo[b] = QChar(static_cast<char16_t>(GlifoDeAnsi(c, false)));
+        if (EsRuptura(static_cast<char>(b))) {
+            m_avance[b] = 0.0;
+        } else if (m_controles.Propia(c)) {
+            m_avance[b] = m_controles.Ancho(c);
+        } else {
+            m_avance[b] = fm.horizontalAdvance(m_glifo[b]);
+        }
+    }
+    m_altoLinea = std::max(1, static_cast<int>(std::ceil(fm.lineSpacing())));
+    m_ascenso = static_cast<int>(std::ceil(fm.ascent()));
+}
+
+void VistaTexto::IndexarLineas() {
+    m_inicios.clear();
+    m_inicios.push_back(0);
+    const char* d = m_texto.data();
+    const std::size_t n = m_texto.size();
+    double ancho = 0;
+    double maximo = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = d[i];
+        if (!EsRuptura(c)) {
+            ancho += m_avance[static_cast<unsigned char>(c)];
+            continue;
+        }
+        if (c == '\r' && i + 1 < n && d[i + 1] == '\n') {
+            ++i;
+        }
+        maximo = std::max(maximo, ancho);
+        ancho = 0;
+        m_inicios.push_back(static_cast<std::uint32_t>(i + 1));
+    }
+    m_anchoMaximo = std::max(maximo, ancho);
+    AjustarBarras();
+}
+
+void VistaTexto::AjustarBarras() {
+    const int visibles = std::max(1, (viewport()->height() - Margen()) / m_altoLinea);
+    const std::size_t lineas = m_inicios.size();
+    const std::size_t maxLinea = lineas > static_cast<std::size_t>(visibles)
+                                     ? lineas - static_cast<std::size_t>(visibles)
+                                     : 0;
+    verticalScrollBar()->setRange(0, LimitarAInt(static_cast<double>(maxLinea)));
+    verticalScrollBar()->setPageStep(visibles);
+    const int anchoVisible = viewport()->width() - 2 * Margen();
+    horizontalScrollBar()->setRange(0, LimitarAInt(m_anchoMaximo - anchoVisible + 1));
+    horizontalScrollBar()->setPageStep(std::max(1, anchoVisible));
+}
+
+std::size_t VistaTexto::FinContenido(std::size_t linea) const {
+    if (linea + 1 >= m_inicios.size()) {
+        return m_texto.size();
+    }
+    const std::size_t siguiente = m_inicios[linea + 1];
+    // The break before the next line is CR LF, a lone CR or a lone LF.
+    if (siguiente >= 2 && m_texto[siguiente - 1] == '\n' && m_texto[siguiente - 2] == '\r' &&
+        siguiente - 2 >= m_inicios[linea]) {
+        return siguiente - 2;
+    }
+    return siguiente - 1;
+}
+
+double VistaTexto::AnchoHasta(std::size_t inicio, std::size_t posicion) const {
+    double x = 0;
+    for (std::size_t i = inicio; i < posicion; ++i) {
+        x += m_avance[static_cast<unsigned char>(m_texto[i])];
+    }
+    return x;
+}
+
+std::size_t VistaTexto::LineaDe(std::size_t posicion) const {
+    const auto it = std::upper_bound(m_inicios.begin(), m_inicios.end(), posicion);
+    return static_cast<std::size_t>(it - m_inicios.begin()) - 1;
+}
+
+std::size_t VistaTexto::PrimeraLineaVisible() const {
+    return static_cast<std::size_t>(verticalScrollBar()->value());
+}
+
+std::size_t VistaTexto::Buscar(unsigned char byte) const {
+    if (EsRuptura(static_cast<char>(byte)) || m_texto.empty()) {
+        return npos;
+    }
+    const void* p = std::memchr(m_texto.data(), byte, m_texto.size());
+    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - m_texto.data()) : npos;
+}
+
+void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
+    fin = std::min(fin, m_texto.size());
+    inicio = std::min(inicio, fin);
+    m_selInicio = inicio;
+    m_selFin = fin;
+    m_ancla = inicio;
+    viewport()->update();
+}
+
+QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
+    const std::size_t linea = LineaDe(posicion);
+    const double x = AnchoHasta(m_inicios[linea], posicion);
+    const double ancho =
+        posicion < m_texto.size() ? m_avance[static_cast<unsigned char>(m_texto[posicion])] : 0.0;
+    const long long y =
+        (static_cast<long long>(linea) - verticalScrollBar()->value()) * m_altoLinea + Margen();
+    const double izquierda = x - horizontalScrollBar()->value() + Margen();
+    return QRect(static_cast<int>(std::floor(izquierda)),
+                 static_cast<int>(std::clamp<long long>(y, -(1 << 30), 1 << 30)),
+                 std::max(1, static_cast<int>(std::ceil(ancho))), m_altoLinea);
+}
+
+void VistaTexto::MostrarPosicion(std::size_t posicion) {
+    posicion = std::min(posicion, m_texto.size());
+    const std::size_t linea = LineaDe(posicion);
+    const std::size_t primera = PrimeraLineaVisible();
+    const auto visibles = static_cast<std::size_t>(std::max(1, verticalScrollBar()->pageStep()));
+    if (linea < primera || linea >= primera + visibles) {
+        // Put the line in the middle, so that the lines around it show too.
+        const std::size_t arriba = linea > visibles / 2 ? linea - visibles / 2 : 0;
+        verticalScrollBar()->setValue(LimitarAInt(static_cast<double>(arriba)));
+    }
+    const double x = AnchoHasta(m_inicios[linea], posicion);
+    const double ancho =
+        posicion < m_texto.size() ? m_avance[static_cast<unsigned char>(m_texto[posicion])] : 0.0;
+    const int anchoVisible = std::max(1, viewport()->width() - 2 * Margen());
+    const int h = horizontalScrollBar()->value();
+    if (x < h || x + ancho > h + anchoVisible) {
+        horizontalScrollBar()->setValue(LimitarAInt(x - anchoVisible / 3.0));
+    }
+}
+
+QString VistaTexto::TextoSeleccionado() const {
+    QString r;
+    r.reserve(static_cast<qsizetype>(std::min<std::size_t>(m_selFin - m_selInicio, 1u << 28)));
+    for (std::size_t i = m_selInicio; i < m_selFin; ++i) {
+        const char c = m_texto[i];
+        if (c == '\r') {
+            if (i + 1 < m_selFin && m_texto[i + 1] == '\n') {
+                ++i;
+            }
+            r += QLatin1Char('\n');
+        } else if (c == '\n') {
+            r += QLatin1Char('\n');
+        } else {
+            r += m_glifo[static_cast<unsigned char>(c)];
+        }
+    }
+    return r;
+}
+
+void VistaTexto::paintEvent(QPaintEvent*) {
+    QPainter p(viewport());
+    const QPalette& pal = palette();
+    const int h = horizontalScrollBar()->value();
+    const int anchoVista = viewport()->width();
+    const std::size_t primera = PrimeraLineaVisible();
+    const int filas = viewport()->height() / m_altoLinea + 1;
+    for (int fila = 0; fila < filas; ++fila) {
+        const std::size_t linea = primera + static_cast<std::size_t>(fila);
+        if (linea >= m_inicios.size()) {
+            break;
+        }
+        const int y = Margen() + fila * m_altoLinea;
+        const std::size_t inicio = m_inicios[linea];
+        const std::size_t fin = FinContenido(linea);
+
+        // Skip what lies left of the view, then take what fits in it.
+        std::size_t i = inicio;
+        double x = 0;
+        while (i < fin && x + m_avance[static_cast<unsigned char>(m_texto[i])] <= h) {
+            x += m_avance[static_cast<unsigned char>(m_texto[i])];
+            ++i;
+        }
+        const std::size_t primero = i;
+        const double x0 = x;
+        while (i < fin && x - h < anchoVista) {
+            x += m_avance[static_cast<unsigned char>(m_texto[i])];
+            ++i;
+        }
+        const std::size_t ultimo = i;
+        const qreal xDibujo = x0 - h + Margen();
+        const auto dibujar = [&](const QColor& color) {
+            p.setPen(color);
+            DibujarTramo(p, primero, ultimo, xDibujo, y, color);
+        };
+        dibujar(pal.color(QPalette::Text));
+
+        // The selection: its part of this line, and a blank's width for a
+        // selected line break.
+        if (m_selFin > m_selInicio && m_selInicio <= fin && m_selFin > inicio) {
+            const std::size_t a = std::max(m_selInicio, inicio);
+            const std::size_t b = std::min(m_selFin, fin);
+            // Ends off the left edge stand just left of it, ends off the
+            // right edge just right of it: only the part on screen matters.
+            const double fuera = static_cast<double>(h) + anchoVista + 1;
+            const auto xDe = [&](std::size_t pos) {
+                if (pos < primero) {
+                    return static_cast<double>(h) - 1;
+                }
+                return pos > ultimo ? fuera : x0 + AnchoHasta(primero, pos);
+            };
+            const double xa = xDe(a);
+            double xb = xDe(b);
+            if (m_selFin > fin && fin < m_texto.size() && b <= ultimo) {
+                xb += m_avance[' '];
+            }
+            const QRectF zona(xa - h + Margen(), y, std::max(0.0, xb - xa), m_altoLinea);
+            const QRectF recortada = zona.intersected(QRectF(viewport()->rect()));
+            if (!recortada.isEmpty()) {
+                p.fillRect(recortada, pal.brush(QPalette::Highlight));
+                p.save();
+                p.setClipRect(recortada);
+                dibujar(pal.color(QPalette::HighlightedText));
+                p.restore();
+            }
+        }
+    }
+}
+
+void VistaTexto::DibujarTramo(QPainter& p, std::size_t desde, std::size_t hasta, qreal x, int y,
+                              const QColor& color) const {
+    // Runs of ordinary glyphs go to the font in one call; the controls that
+    // the fonts cannot show are drawn between them.
+    QString tramo;
+    qreal xTramo = x;
+    const auto vaciar = [&] {
+        if (!tramo.isEmpty()) {
+            p.drawText(QPointF(xTramo, y + m_ascenso), tramo);
+            tramo.clear();
+        }
+    };
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const auto b = static_cast<unsigned char>(m_texto[i]);
+        if (m_controles.Propia(b)) {
+            vaciar();
+            m_controles.Dibujar(p, QRectF(x, y, m_avance[b], m_altoLinea), b, color);
+            x += m_avance[b];
+            xTramo = x;
+            continue;
+        }
+        tramo += m_glifo[b];
+        x += m_avance[b];
+    }
+    vaciar();
+}
+
+void VistaTexto::resizeEvent(QResizeEvent* evento) {
+    QAbstractScrollArea::resizeEvent(evento);
+    AjustarBarras();
+}
+
+void VistaTexto::changeEvent(QEvent* evento) {
+    QAbstractScrollArea::changeEvent(evento);
+    if (evento->type() == QEvent::FontChange) {
+        Medir();
+        IndexarLineas();
+        viewport()->update();
+    }
+}
+
+void VistaTexto::keyPressEvent(QKeyEvent* evento) {
+    if (evento->matches(QKeySequence::Copy)) {
+        if (m_selFin > m_selInicio) {
+            QApplication::clipboard()->setText(TextoSeleccionado());
+        }
+        return;
+    }
+    if (evento->matches(QKeySequence::SelectAll)) {
+        Seleccionar(0, m_texto.size());
+        return;
+    }
+    QScrollBar* v = verticalScrollBar();
+    QScrollBar* hb = horizontalScrollBar();
+    const bool ctrl = evento->modifiers() & Qt::ControlModifier;
+    switch (evento->key()) {
+    case Qt::Key_Up:
+        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Down:
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Left:
+        hb->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        hb->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Home:
+        (ctrl ? v : hb)->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_End:
+        (ctrl ? v : hb)->triggerAction(QAbstractSlider::SliderToMaximum);
+        break;
+    default:
+        // Enter, Esc and the rest belong to the window.
+        evento->ignore();
+        return;
+    }
+    evento->accept();
+}
+
+std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
+    const int fila = std::max(0, (punto.y() - Margen())) / m_altoLinea;
+    std::size_t linea = PrimeraLineaVisible() + static_cast<std::size_t>(fila);
+    if (punto.y() < 0 && linea > 0) {
+        --linea;
+    }
+    linea = std::min(linea, m_inicios.size() - 1);
+    const std::size_t fin = FinContenido(linea);
+    const double objetivo = punto.x() - Margen() + horizontalScrollBar()->value();
+    double x = 0;
+    std::size_t i = m_inicios[linea];
+    while (i < fin) {
+        const double a = m_avance[static_cast<unsigned char>(m_texto[i])];
+        if (x + a / 2 > objetivo) {
+            break;
+        }
+        x += a;
+        ++i;
+    }
+    return i;
+}
+
+void VistaTexto::mousePressEvent(QMouseEvent* evento) {
+    if (evento->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(evento);
+        return;
+    }
+    const std::size_t p = PosicionEn(evento->position().toPoint());
+    if (evento->modifiers() & Qt::ShiftModifier) {
+        m_selInicio = std::min(m_ancla, p);
+        m_selFin = std::max(m_ancla, p);
+    } else {
+        m_ancla = m_selInicio = m_selFin = p;
+    }
+    viewport()->update();
+}
+
+void VistaTexto::mouseReleaseEvent(QMouseEvent* evento) {
+    evento->accept();
+}
+
+void VistaTexto::mouseMoveEvent(QMouseEvent* evento) {
+    if (!(evento->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    const QPoint punto = evento->position().toPoint();
+    // Dragging past an edge scrolls that way.
+    if (punto.y() < 0) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (punto.y() > viewport()->height()) {
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    if (punto.x() < 0) {
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    } else if (punto.x() > viewport()->width()) {
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    }
+    const std::size_t p = PosicionEn(punto);
+    m_selInicio = std::min(m_ancla, p);
+    m_selFin = std::max(m_ancla, p);
+    viewport()->update();
+}
+
+} // namespace tildora
