@@ -74,10 +74,10 @@ void CentrarFormulario(QWidget& ventana) {
 }
 
 QFont FuenteVentana(bool negrita) {
-    const QString kMsSansSerif = QStringLiteral("MS Sans Serif");
+    const QString msSansSerif = QStringLiteral("MS Sans Serif");
     QFont fuente;
-    if (QFontDatabase::hasFamily(kMsSansSerif)) {
-        fuente.setFamily(kMsSansSerif);
+    if (QFontDatabase::hasFamily(msSansSerif)) {
+        fuente.setFamily(msSansSerif);
     } else {
         fuente = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
         fuente.setStyleHint(QFont::SansSerif);
