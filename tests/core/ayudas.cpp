@@ -60,6 +60,8 @@ std::string Entradas(const std::filesystem::path& carpeta) {
     return r;
 }
 
-bool EsRoot() { return geteuid() == 0; }
+bool EsRoot() {
+    return geteuid() == 0;
+}
 
 } // namespace prueba
