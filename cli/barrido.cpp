@@ -1,0 +1,271 @@
+#include "barrido.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TILDORA_AVX2 1
+#include <immintrin.h>
+#endif
+
+namespace tildora::cli {
+
+namespace {
+
+Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
+    // Rows (high nibbles) with the same set of wrong low nibbles form a
+    // class; each class gets one bit. Sixteen rows give at most sixteen
+    // classes, two bytes' worth.
+    Buscador::Nibbles t;
+    std::uint16_t patrones[16] = {};
+    int clases = 0;
+    for (unsigned alto = 0; alto < 16; ++alto) {
+        std::uint16_t patron = 0;
+        for (unsigned bajo = 0; bajo < 16; ++bajo) {
+            if (parar[alto * 16 + bajo]) {
+                patron = static_cast<std::uint16_t>(patron | (1u << bajo));
+            }
+        }
+        if (patron == 0) {
+            continue;
+        }
+        int clase = 0;
+        while (clase < clases && patrones[clase] != patron) {
+            ++clase;
+        }
+        if (clase == clases) {
+            patrones[clases++] = patron;
+        }
+        const auto bit = static_cast<std::uint8_t>(1u << (clase % 8));
+        std::uint8_t* altos = clase < 8 ? t.altos1 : t.altos2;
+        std::uint8_t* bajos = clase < 8 ? t.bajos1 : t.bajos2;
+        altos[alto] = static_cast<std::uint8_t>(altos[alto] | bit);
+        for (unsigned bajo = 0; bajo < 16; ++bajo) {
+            if (patron & (1u << bajo)) {
+                bajos[bajo] = static_cast<std::uint8_t>(bajos[bajo] | bit);
+            }
+        }
+    }
+    return t;
+}
+
+std::size_t BuscarSencillo(const std::array<bool, 256>& parar, const unsigned char* p,
+                           std::size_t n, bool& crPendiente, std::uint64_t& crs,
+                           std::uint32_t* salida) {
+    std::size_t k = 0;
+    bool trasCr = crPendiente;
+    std::uint64_t cuenta = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (c == '\r') {
+            ++cuenta;
+            trasCr = true;
+            continue;
+        }
+        const bool finDeLinea = c == '\n' && trasCr;
+        trasCr = false;
+        if (!finDeLinea && parar[c]) {
+            salida[k++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    crPendiente = trasCr;
+    crs = cuenta;
+    return k;
+}
+
+#ifdef TILDORA_AVX2
+
+#define TILDORA_OBJETIVO __attribute__((target("avx2,popcnt,bmi")))
+
+struct Mascaras {
+    std::uint64_t mal;
+    std::uint64_t cr;
+    std::uint64_t lf;
+};
+
+TILDORA_OBJETIVO inline std::uint32_t MalDe(__m256i v, __m256i b1, __m256i a1, __m256i b2,
+                                            __m256i a2) {
+    const __m256i nibble = _mm256_set1_epi8(0x0f);
+    const __m256i bajo = _mm256_and_si256(v, nibble);
+    const __m256i alto = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
+    const __m256i uno =
+        _mm256_and_si256(_mm256_shuffle_epi8(b1, bajo), _mm256_shuffle_epi8(a1, alto));
+    const __m256i dos =
+        _mm256_and_si256(_mm256_shuffle_epi8(b2, bajo), _mm256_shuffle_epi8(a2, alto));
+    const __m256i m = _mm256_or_si256(uno, dos);
+    return ~static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(m, _mm256_setzero_si256())));
+}
+
+TILDORA_OBJETIVO inline Mascaras Bloque(const unsigned char* p, __m256i b1, __m256i a1, __m256i b2,
+                                        __m256i a2) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+    auto unir = [](std::uint32_t bajo, std::uint32_t alto) {
+        return static_cast<std::uint64_t>(bajo) | (static_cast<std::uint64_t>(alto) << 32);
+    };
+    Mascaras m;
+    m.mal = unir(MalDe(v0, b1, a1, b2, a2), MalDe(v1, b1, a1, b2, a2));
+    m.cr = unir(static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, cr))),
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, cr))));
+    m.lf = unir(static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, lf))),
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, lf))));
+    return m;
+}
+
+TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& t, const unsigned char* p,
+                                        std::size_t n, bool& crPendiente, std::uint64_t& crs,
+                                        std::uint32_t* salida) {
+    const __m256i b1 =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.bajos1)));
+    const __m256i a1 =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.altos1)));
+    const __m256i b2 =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.bajos2)));
+    const __m256i a2 =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.altos2)));
+
+    std::uint64_t acarreo = crPendiente ? 1 : 0;
+    std::uint64_t cuenta = 0;
+    std::size_t k = 0;
+    std::size_t i = 0;
+    // The last, partial block goes through a zeroed copy; the bits past the
+    // end are masked off.
+    alignas(32) unsigned char cola[64];
+    while (i < n) {
+        Mascaras m;
+        std::uint64_t validos = ~std::uint64_t{0};
+        if (n - i >= 64) {
+            m = Bloque(p + i, b1, a1, b2, a2);
+        } else {
+            std::memset(cola, 0, sizeof cola);
+            std::memcpy(cola, p + i, n - i);
+            m = Bloque(cola, b1, a1, b2, a2);
+            validos = (std::uint64_t{1} << (n - i)) - 1;
+        }
+        const std::uint64_t cr = m.cr & validos;
+        const std::uint64_t lfTrasCr = m.lf & ((cr << 1) | acarreo);
+        acarreo = cr >> 63;
+        std::uint64_t paradas = m.mal & validos & ~cr & ~lfTrasCr;
+        cuenta += static_cast<std::uint64_t>(_mm_popcnt_u64(cr));
+        // Most blocks hold no stop or one: write two positions without
+        // asking (the buffer has room past the end) and loop only beyond.
+        const auto base = static_cast<std::uint32_t>(i);
+        const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
+        salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        paradas = _blsr_u64(paradas);
+        salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        paradas = _blsr_u64(paradas);
+        std::size_t j = k + 2;
+        while (paradas != 0) {
+            salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+            paradas = _blsr_u64(paradas);
+        }
+        k += cuantas;
+        i += 64;
+    }
+    if (n > 0) {
+        crPendiente = p[n - 1] == '\r';
+    }
+    crs = cuenta;
+    return k;
+}
+
+bool HayAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+           __builtin_cpu_supports("bmi");
+}
+
+#endif
+
+} // namespace
+
+Buscador::Buscador(const TablaValidez& tabla, bool vectorial)
+    : m_paradas(new std::uint32_t[kTrozoMaximo + 64]) {
+    for (unsigned c = 0; c < 256; ++c) {
+        m_parar[c] = !tabla[c];
+    }
+    m_nibbles = ConstruirNibbles(m_parar);
+#ifdef TILDORA_AVX2
+    m_vectorial = vectorial && HayAvx2();
+#else
+    (void)vectorial;
+#endif
+}
+
+std::size_t Buscador::Buscar(const unsigned char* datos, std::size_t n) {
+    n = std::min(n, kTrozoMaximo);
+#ifdef TILDORA_AVX2
+    if (m_vectorial) {
+        return BuscarAvx2(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get());
+    }
+#endif
+    return BuscarSencillo(m_parar, datos, n, m_crPendiente, m_crs, m_paradas.get());
+}
+
+Inventario::Inventario(const TablaValidez& tabla, bool vectorial) : m_buscador(tabla, vectorial) {}
+
+void Inventario::Procesar(const char* datos, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(datos);
+    while (n > 0) {
+        const std::size_t trozo = std::min(n, kTrozoMaximo);
+        ProcesarTrozo(p, trozo);
+        p += trozo;
+        n -= trozo;
+    }
+}
+
+namespace {
+
+// Where the line holding offset `hasta` of the piece begins, if a CR before
+// it in the piece says so: after the CR, or after its LF.
+bool InicioEnTrozo(const unsigned char* p, std::size_t hasta, std::size_t& inicio) {
+    const void* q = hasta == 0 ? nullptr : ::memrchr(p, '\r', hasta);
+    if (q == nullptr) {
+        return false;
+    }
+    const auto j = static_cast<std::size_t>(static_cast<const unsigned char*>(q) - p);
+    inicio = j + 1;
+    if (inicio < hasta && p[inicio] == '\n') {
+        ++inicio;
+    }
+    return true;
+}
+
+} // namespace
+
+void Inventario::ProcesarTrozo(const unsigned char* p, std::size_t n) {
+    if (m_buscador.CrPendiente() && p[0] == '\n') {
+        m_inicioLinea = m_base + 1; // the LF of a CR LF split between pieces
+    }
+    const std::size_t k = m_buscador.Buscar(p, n);
+    const std::uint32_t* paradas = m_buscador.Paradas();
+    for (std::size_t j = 0; j < k; ++j) {
+        const std::size_t pos = paradas[j];
+        const unsigned char c = p[pos];
+        if (m_cuentas[c]++ != 0) {
+            continue;
+        }
+        // A first appearance: at most one per code, so the look-back is rare.
+        m_orden.push_back(c);
+        Posicion& donde = m_primera[c];
+        donde.linea = 1 + m_crs + static_cast<std::uint64_t>(std::count(p, p + pos, '\r'));
+        std::size_t inicio = 0;
+        const std::uint64_t inicioLinea =
+            InicioEnTrozo(p, pos, inicio) ? m_base + inicio : m_inicioLinea;
+        donde.columna = m_base + pos - inicioLinea + 1;
+    }
+    if (m_buscador.CrsDelTrozo() > 0) {
+        std::size_t inicio = 0;
+        if (InicioEnTrozo(p, n, inicio)) {
+            m_inicioLinea = m_base + inicio;
+        }
+    }
+    m_crs += m_buscador.CrsDelTrozo();
+    m_base += n;
+}
+
+} // namespace tildora::cli
