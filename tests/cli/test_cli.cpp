@@ -1,0 +1,563 @@
+// Drives the real executable: exit statuses, standard output and error, the
+// bytes of the files it writes and of the store.
+
+#include "almacen.h"
+#include "ayudas.h"
+#include "proceso.h"
+#include "textos.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using prueba::Ejecutar;
+using prueba::Resultado;
+namespace textos = tildora::textos;
+
+std::string Linea(std::string_view texto) {
+    return std::string(texto) + "\n";
+}
+
+bool Existe(const std::string& ruta) {
+    struct stat st {};
+    return ::lstat(ruta.c_str(), &st) == 0;
+}
+
+class LineaDeOrdenes : public ::testing::Test {
+protected:
+    // Runs `tildora --store STORE args...`.
+    Resultado Tildora(std::vector<std::string> args, const prueba::Opciones& op = {}) {
+        args.insert(args.begin(), {"--store", m_almacen});
+        prueba::Opciones o = op;
+        if (o.carpeta.empty()) {
+            o.carpeta = m_dir.ruta().string();
+        }
+        return Ejecutar(args, o);
+    }
+    std::string Ruta(const std::string& nombre) const { return m_dir / nombre; }
+    void Crear(const std::string& nombre, const std::string& bytes) {
+        prueba::Escribir(Ruta(nombre), bytes);
+    }
+    void Recordar(const std::string& clave, const std::string& valor) {
+        tildora::AlmacenSoluciones(m_almacen).GuardarSolucion("lista", clave, valor);
+    }
+
+    prueba::CarpetaTemporal m_dir;
+    std::string m_almacen = m_dir / "caracteres.ini";
+};
+
+// ---------------------------------------------------------------------------
+// check
+
+TEST_F(LineaDeOrdenes, CheckCleanFilePrintsNothing) {
+    Crear("limpio.txt", "Ni\xf1o \xe1rbol\r\nsegunda l\xednea\r\n");
+    const Resultado r = Tildora({"check", "limpio.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, "");
+    EXPECT_EQ(r.error, "");
+}
+
+TEST_F(LineaDeOrdenes, CheckListsCharactersWithCountsAndFirstPositions) {
+    // Line 1 ends in CR LF, line 2 in a lone CR; a lone LF belongs to its
+    // line and is a wrong character of its own.
+    Crear("a.txt", "ab\xe7"
+                   "c\r\nd\x93"
+                   "e\tf\rg\nh\xe7\n");
+    Recordar("\xe7", "c");
+    Recordar("\t", "\t"); // a control in a replacement is shown as its picture
+    const Resultado r = Tildora({"check", "a.txt"});
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_EQ(r.salida, "a.txt\t231\t2\t1:3\t\xc3\xa7\tc\n"
+                        "a.txt\t147\t1\t2:2\t\xe2\x80\x9c\t\n"
+                        "a.txt\t9\t1\t2:4\t\xe2\x90\x89\t\xe2\x90\x89\n"
+                        "a.txt\t10\t2\t3:2\t\xe2\x90\x8a\t\n");
+    EXPECT_EQ(r.error, "");
+}
+
+TEST_F(LineaDeOrdenes, CheckCountsLinesAcrossReadPieces) {
+    // The file is read in pieces; a CR LF split between two pieces is one
+    // line end, and positions keep counting across pieces.
+    for (std::size_t corte : {std::size_t{256} << 10, std::size_t{1} << 20}) {
+        std::string texto(corte - 1, 'a');
+        texto += "\r\nxy\x80";
+        texto += std::string(3 * corte, 'b');
+        texto += "\r\r\n\x85";
+        Crear("grande.txt", texto);
+        const Resultado r = Tildora({"check", "grande.txt"});
+        EXPECT_EQ(r.estado, 1);
+        EXPECT_EQ(r.salida, "grande.txt\t128\t1\t2:3\t\xe2\x82\xac\t\n"
+                            "grande.txt\t133\t1\t4:1\t\xe2\x80\xa6\t\n")
+            << corte;
+    }
+}
+
+TEST_F(LineaDeOrdenes, CheckSeveralFilesGoesOnPastAnUnreadableOne) {
+    Crear("uno.txt", "\x93uno\x94");
+    Crear("limpio.txt", "nada");
+    Crear("dos.txt", "dos|");
+    std::filesystem::create_directory(Ruta("carpeta"));
+    const Resultado r =
+        Tildora({"check", "uno.txt", "falta.txt", "limpio.txt", "carpeta", "dos.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.salida, "uno.txt\t147\t1\t1:1\t\xe2\x80\x9c\t\n"
+                        "uno.txt\t148\t1\t1:5\t\xe2\x80\x9d\t\n"
+                        "dos.txt\t124\t1\t1:4\t|\t\n");
+    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) +
+                           "falta.txt: No such file or directory\n" +
+                           Linea(textos::M1NombreIncorrecto) + "carpeta: Is a directory\n");
+
+    // Readable files only: 1 when one of them holds a wrong character.
+    EXPECT_EQ(Tildora({"check", "limpio.txt", "dos.txt"}).estado, 1);
+    EXPECT_EQ(Tildora({"check", "limpio.txt", "limpio.txt"}).estado, 0);
+}
+
+TEST_F(LineaDeOrdenes, CheckUnreadableFileWithoutRoot) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root reads every file";
+    }
+    Crear("cerrado.txt", "x");
+    ::chmod(Ruta("cerrado.txt").c_str(), 0);
+    const Resultado r = Tildora({"check", "cerrado.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + "cerrado.txt: Permission denied\n");
+}
+
+TEST_F(LineaDeOrdenes, CheckReadsStandardInput) {
+    prueba::Opciones op;
+    op.entrada = "x\x92y\r\n\x92";
+    const Resultado r = Tildora({"check", "-"}, op);
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_EQ(r.salida, "-\t146\t2\t1:2\t\xe2\x80\x99\t\n");
+}
+
+// ---------------------------------------------------------------------------
+// fix, one file
+
+TEST_F(LineaDeOrdenes, FixWritesTheCorrectedBytesAndTheCount) {
+    Crear("a.txt", "ab\xe7"
+                   "c\r\nd\x93"
+                   "e\r\n\xe7\xe7\rz\n");
+    Recordar("\xe7", "c");
+    Recordar("\x93", "\"\"");
+    Recordar("\n", "X"); // a lone LF needs an answer, but stays a line break
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(4)));
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "abcc\r\nd\"\"e\r\ncc\rz\n");
+    EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "ab\xe7"
+                                           "c\r\nd\x93"
+                                           "e\r\n\xe7\xe7\rz\n");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;");
+}
+
+TEST_F(LineaDeOrdenes, FixAppliesRowsInOrderOfFirstAppearance) {
+    // The first row's replacement holds a character listed further down: it
+    // is corrected again in that character's turn and counted, as in the
+    // window.
+    Crear("a.txt", "\x80 \xe7");
+    Recordar("\x80", "E\xe7");
+    Recordar("\xe7", "c");
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "Ec c");
+    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(3)));
+}
+
+TEST_F(LineaDeOrdenes, FixWithoutReplacementsWritesNothing) {
+    Crear("a.txt", "a\xe7\x93\tb\x93");
+    Recordar("\x93", "\"");
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 3);
+    EXPECT_EQ(r.salida, "");
+    EXPECT_EQ(r.error, Linea(textos::FaltanSoluciones) + "231\t\xc3\xa7\n9\t\xe2\x90\x89\n");
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+}
+
+TEST_F(LineaDeOrdenes, FixCleanFileIsCopied) {
+    const std::string texto = "Ni\xf1o\r\nsin errores\rfin";
+    Crear("a.txt", texto);
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, "");
+    EXPECT_EQ(r.error, Linea(textos::M4SinErrores));
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), texto);
+
+    Crear("vacio.txt", "");
+    EXPECT_EQ(Tildora({"fix", "vacio.txt", "c.txt"}).estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("c.txt")), "");
+}
+
+TEST_F(LineaDeOrdenes, FixReplacesAnExistingOutputOnlyWithForce) {
+    Crear("a.txt", "\xe7");
+    Crear("b.txt", "antes");
+    Recordar("\xe7", "c");
+    ::chmod(Ruta("b.txt").c_str(), 0640);
+
+    Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 4);
+    EXPECT_EQ(r.error, Linea(textos::M3SobreEscribir) + "b.txt\n");
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "antes");
+
+    r = Tildora({"fix", "--force", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "c");
+    struct stat st {};
+    ASSERT_EQ(::stat(Ruta("b.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "a replaced file keeps its permissions";
+
+    // The option may also follow the names.
+    Crear("b.txt", "antes");
+    EXPECT_EQ(Tildora({"fix", "a.txt", "b.txt", "--force"}).estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "c");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;");
+}
+
+TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {
+    Crear("a.txt", "\xe7");
+    Recordar("\xe7", "c");
+    std::filesystem::create_directory(Ruta("sub"));
+    const std::string m2 = Linea(textos::M2NombresIguales);
+    const std::vector<std::vector<std::string>> iguales = {
+        {"fix", "a.txt", "a.txt"},       {"fix", " a.txt ", "a.txt"},
+        {"fix", "a.txt", "./a.txt"},     {"fix", "--force", "a.txt", "sub/../a.txt"},
+        {"fix", Ruta("a.txt"), "a.txt"},
+    };
+    for (const auto& args : iguales) {
+        const Resultado r = Tildora(args);
+        EXPECT_EQ(r.estado, 2) << args[1] << " " << args.back();
+        EXPECT_EQ(r.error, m2) << args[1] << " " << args.back();
+    }
+    ::symlink("a.txt", Ruta("enlace.txt").c_str());
+    EXPECT_EQ(Tildora({"fix", "--force", "a.txt", "enlace.txt"}).error, m2);
+
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"fix", "", "b.txt"}, {"fix", "a.txt", "   "}}) {
+        const Resultado r = Tildora(args);
+        EXPECT_EQ(r.estado, 2);
+        EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto));
+    }
+    EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "\xe7");
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+}
+
+TEST_F(LineaDeOrdenes, FixRefusesStandardStreamsThatAreTheOtherFile) {
+    Crear("a.txt", "\xe7");
+    Recordar("\xe7", "c");
+    prueba::Opciones op;
+    op.ficheroEntrada = Ruta("a.txt");
+    Resultado r = Tildora({"fix", "--force", "-", "a.txt"}, op);
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::M2NombresIguales));
+
+    op = {};
+    op.ficheroSalida = Ruta("a.txt"); // opened for appending, as `>> a.txt`
+    r = Tildora({"fix", "a.txt", "-"}, op);
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::M2NombresIguales));
+    EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "\xe7");
+}
+
+TEST_F(LineaDeOrdenes, FixMissingInputIsAReadError) {
+    const Resultado r = Tildora({"fix", "falta.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error,
+              Linea(textos::M1NombreIncorrecto) + "falta.txt: No such file or directory\n");
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+}
+
+TEST_F(LineaDeOrdenes, FixUnwritableOutputLeavesNothingBehind) {
+    Crear("a.txt", "\xe7");
+    Crear("fichero", "no es una carpeta");
+    Recordar("\xe7", "c");
+    std::filesystem::create_directory(Ruta("carpeta"));
+    const std::string antes = prueba::Entradas(m_dir.ruta());
+    for (const std::string salida : {"fichero/b.txt", "no-hay/b.txt", "carpeta"}) {
+        const Resultado r = Tildora({"fix", "--force", "a.txt", salida});
+        EXPECT_EQ(r.estado, 2) << salida;
+        EXPECT_EQ(r.error.substr(0, textos::SalidaIncorrecta.size() + 1),
+                  Linea(textos::SalidaIncorrecta))
+            << salida;
+        EXPECT_NE(r.error.find(salida + ": "), std::string::npos) << r.error;
+    }
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), antes);
+    EXPECT_EQ(prueba::Entradas(Ruta("carpeta")), "");
+}
+
+TEST_F(LineaDeOrdenes, FixIntoReadOnlyFolderWithoutRoot) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root writes into every folder";
+    }
+    Crear("a.txt", "\xe7");
+    Recordar("\xe7", "c");
+    std::filesystem::create_directory(Ruta("cerrada"));
+    Crear("cerrada/b.txt", "antes");
+    ::chmod(Ruta("cerrada").c_str(), 0555);
+    const Resultado r = Tildora({"fix", "--force", "a.txt", "cerrada/b.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + "cerrada/b.txt: Permission denied\n");
+    EXPECT_EQ(prueba::Leer(Ruta("cerrada/b.txt")), "antes");
+    EXPECT_EQ(prueba::Entradas(Ruta("cerrada")), "b.txt;");
+}
+
+TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
+    // Stored replacements that feed each other, each row's replacement made
+    // of the next row's character: every step multiplies by 100.
+    Crear("a.txt", "\x80\x81\x82\x83");
+    Recordar("\x80", std::string(100, '\x81'));
+    Recordar("\x81", std::string(100, '\x82'));
+    Recordar("\x82", std::string(100, '\x83'));
+    Recordar("\x83", "z");
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error.substr(0, textos::SalidaIncorrecta.size() + 1),
+              Linea(textos::SalidaIncorrecta));
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;");
+
+    // Two steps stay well within bounds: 10,000 bytes for one character.
+    Recordar("\x82", "z");
+    EXPECT_EQ(Tildora({"fix", "a.txt", "b.txt"}).estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), std::string(10000 + 100 + 1, 'z') + "z");
+}
+
+TEST_F(LineaDeOrdenes, FixStreamsLargeFilesInLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's own memory hides the program's";
+#else
+    // Larger than the memory allowed, with wrong characters all through it
+    // and at its end. The text is let go before the program starts, since
+    // a child's peak memory counts what it shared with this process.
+    const std::size_t tamano = std::size_t{96} << 20;
+    const std::size_t paso = 4096;
+    {
+        std::string texto(tamano, 'a');
+        for (std::size_t i = 0; i < tamano; i += paso) {
+            texto.replace(i, 3, "\xe7\r\n");
+        }
+        texto.back() = '\x93';
+        Crear("grande.txt", texto);
+    }
+    Recordar("\xe7", "c");
+    Recordar("\x93", "\"");
+    const Resultado r = Tildora({"fix", "grande.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(tamano / paso + 1)));
+    EXPECT_LT(r.memoriaKiB, 64 * 1024);
+
+    const Resultado c = Tildora({"check", "grande.txt"});
+    EXPECT_EQ(c.estado, 1);
+    EXPECT_EQ(c.salida, "grande.txt\t231\t" + std::to_string(tamano / paso) +
+                            "\t1:1\t\xc3\xa7\tc\n"
+                            "grande.txt\t147\t1\t" +
+                            std::to_string(tamano / paso + 1) + ":" + std::to_string(paso - 3) +
+                            "\t\xe2\x80\x9c\t\"\n");
+    EXPECT_LT(c.memoriaKiB, 64 * 1024);
+
+    std::string esperado(tamano, 'a');
+    for (std::size_t i = 0; i < tamano; i += paso) {
+        esperado.replace(i, 3, "c\r\n");
+    }
+    esperado.back() = '"';
+    EXPECT_TRUE(prueba::Leer(Ruta("b.txt")) == esperado);
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// fix --out-dir
+
+TEST_F(LineaDeOrdenes, FixOutDirGoesOnPastAFileWithoutReplacements) {
+    std::filesystem::create_directory(Ruta("a"));
+    std::filesystem::create_directory(Ruta("salida"));
+    Crear("a/uno.txt", "x\xe7");
+    Crear("dos.txt", "y\x80");
+    Crear("tres.txt", "limpio");
+    Recordar("\xe7", "c");
+    const Resultado r = Tildora({"fix", "--out-dir", "salida", "a/uno.txt", "dos.txt", "tres.txt"});
+    EXPECT_EQ(r.estado, 3);
+    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(1)) + "a/uno.txt\n");
+    EXPECT_EQ(r.error, Linea(textos::FaltanSoluciones) + "dos.txt\n128\t\xe2\x82\xac\n" +
+                           Linea(textos::M4SinErrores) + "tres.txt\n");
+    EXPECT_EQ(prueba::Entradas(Ruta("salida")), "tres.txt;uno.txt;");
+    EXPECT_EQ(prueba::Leer(Ruta("salida/uno.txt")), "xc");
+    EXPECT_EQ(prueba::Leer(Ruta("salida/tres.txt")), "limpio");
+}
+
+TEST_F(LineaDeOrdenes, FixOutDirRules) {
+    std::filesystem::create_directory(Ruta("a"));
+    std::filesystem::create_directory(Ruta("b"));
+    std::filesystem::create_directory(Ruta("salida"));
+    Crear("a/x.txt", "1\xe7");
+    Crear("b/x.txt", "2\xe7");
+    Crear("salida/y.txt", "antes");
+    Crear("y.txt", "\xe7");
+    Recordar("\xe7", "c");
+
+    // The highest status wins; two inputs of one name cannot share an output;
+    // an existing output needs --force.
+    Resultado r = Tildora({"fix", "--out-dir", "salida", "a/x.txt", "b/x.txt", "y.txt"});
+    EXPECT_EQ(r.estado, 4);
+    EXPECT_EQ(prueba::Leer(Ruta("salida/x.txt")), "1c");
+    EXPECT_EQ(prueba::Leer(Ruta("salida/y.txt")), "antes");
+    EXPECT_NE(r.error.find(Linea(textos::SalidaIncorrecta) + "salida/x.txt: "), std::string::npos)
+        << r.error;
+    EXPECT_NE(r.error.find(Linea(textos::M3SobreEscribir) + "salida/y.txt\n"), std::string::npos)
+        << r.error;
+
+    // A file already in the folder would be its own output.
+    r = Tildora({"fix", "--force", "--out-dir", "salida/", "salida/y.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::M2NombresIguales) + "salida/y.txt\n");
+
+    // A folder that is not there.
+    r = Tildora({"fix", "--out-dir", "no-hay", "y.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + "no-hay: No such file or directory\n");
+    r = Tildora({"fix", "--out-dir", "y.txt", "a/x.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + "y.txt: Not a directory\n");
+}
+
+// ---------------------------------------------------------------------------
+// Standard input and output
+
+TEST_F(LineaDeOrdenes, FixBetweenStandardStreams) {
+    Recordar("\x85", "...");
+    prueba::Opciones op;
+    op.entrada = "espera\x85\r\nya";
+    Resultado r = Tildora({"fix", "-", "-"}, op);
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, "espera...\r\nya");
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(1)));
+
+    Crear("a.txt", "\x85\x85");
+    r = Tildora({"fix", "a.txt", "-"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, "......");
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(2)));
+
+    // Standard input redirected from a file is read from where it stands.
+    op = {};
+    op.ficheroEntrada = Ruta("a.txt");
+    r = Tildora({"fix", "-", "b.txt"}, op);
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(2)));
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "......");
+}
+
+// ---------------------------------------------------------------------------
+// remember, and the store shared with the windows
+
+TEST_F(LineaDeOrdenes, RememberThenFix) {
+    EXPECT_EQ(Tildora({"remember", "\xc3\xa7", "c"}).estado, 0);            // ç
+    EXPECT_EQ(Tildora({"remember", "\\x09", " "}).estado, 0);               // tab
+    EXPECT_EQ(Tildora({"remember", "\xe2\x80\x9c", "\"\"\"\""}).estado, 0); // “
+    EXPECT_EQ(Tildora({"remember", "\\xE7", "C"}).estado, 0);               // ç again
+    EXPECT_EQ(prueba::Leer(m_almacen), "[lista]\r\n\xe7=C\r\n\\x09=\" \"\r\n\x93=\"\"\"\"\"\"\r\n");
+
+    Crear("a.txt", "\x93\xe7\t!");
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "\"\"\"\"C !");
+}
+
+TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement) {
+    const std::vector<std::vector<std::string>> malos = {
+        {"remember", "a", "b"},                          // allowed
+        {"remember", "\xc3\xb1", "n"},                   // ñ is allowed
+        {"remember", "\\x0D", "x"},                      // CR is a line break
+        {"remember", "\xe3\x81\x82", "a"},               // not in Windows-1252
+        {"remember", "\xc3\xa7\xc3\xa7", "c"},           // two characters
+        {"remember", "\\xZZ", "c"},                      // not hex
+        {"remember", "\xc3\xa7", "\xe3\x81\x82"},        // replacement not in Windows-1252
+        {"remember", "\xc3\xa7", "c\xc3\xa0"},           // replacement holds à, itself wrong
+        {"remember", "\xc3\xa7", ""},                    // empty
+        {"remember", "\xc3\xa7", std::string(128, 'c')}, // the store keeps 127 bytes
+        {"remember", "\xc3\xa7", "\xff\xfe"},            // not UTF-8
+    };
+    for (const auto& args : malos) {
+        const Resultado r = Tildora(args);
+        EXPECT_EQ(r.estado, 2) << args[1] << " " << args[2];
+        EXPECT_EQ(r.error.substr(0, textos::CaracterIncorrecto.size() + 1),
+                  Linea(textos::CaracterIncorrecto))
+            << args[1] << " " << args[2];
+    }
+    EXPECT_FALSE(Existe(m_almacen));
+    EXPECT_EQ(Tildora({"remember", "\xc3\xa7", std::string(127, 'c')}).estado, 0);
+}
+
+TEST_F(LineaDeOrdenes, RememberIntoAStoreThatCannotBeWritten) {
+    Crear("fichero", "x");
+    const Resultado r =
+        Ejecutar({"--store", Ruta("fichero/caracteres.ini"), "remember", "\\xE7", "c"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Ruta("fichero/caracteres.ini") +
+                           ": ezin da idatzi / no se puede escribir\n");
+}
+
+TEST_F(LineaDeOrdenes, FixReadsAnAnswerGivenInTheWindow) {
+    // The window stores its answers through AlmacenSoluciones; a store
+    // written that way, with other sections and comments around, is the
+    // command line's store too.
+    prueba::Escribir(m_almacen, "; respuestas\r\n[otra]\r\n\xe7=no\r\n[LISTA]\r\n\x96=-\r\n");
+    tildora::AlmacenSoluciones(m_almacen).GuardarSolucion("lista", "\xe7", "c");
+    Crear("a.txt", "\xe7\x96\xe7");
+    Resultado r = Tildora({"check", "a.txt"});
+    EXPECT_EQ(r.salida, "a.txt\t231\t2\t1:1\t\xc3\xa7\tc\na.txt\t150\t1\t1:2\t\xe2\x80\x93\t-\n");
+    r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "c-c");
+}
+
+// ---------------------------------------------------------------------------
+// Usage
+
+TEST_F(LineaDeOrdenes, UsageErrors) {
+    const std::vector<std::vector<std::string>> malos = {
+        {},
+        {"--bad"},
+        {"check"},
+        {"check", "--force", "a.txt"},
+        {"fix", "a.txt"},
+        {"fix", "a.txt", "b.txt", "c.txt"},
+        {"fix", "--out-dir"},
+        {"fix", "--out-dir", "d"},
+        {"fix", "--nope", "a.txt", "b.txt"},
+        {"remember", "\xc3\xa7"},
+        {"remember", "\xc3\xa7", "c", "d"},
+        {"convert", "a.txt"},
+    };
+    for (const auto& args : malos) {
+        const Resultado r = Tildora(args);
+        EXPECT_EQ(r.estado, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.salida, "");
+        EXPECT_NE(r.error.find("Erabilera:\n"), std::string::npos) << r.error;
+        EXPECT_NE(r.error.find("Uso:\n"), std::string::npos) << r.error;
+    }
+    EXPECT_FALSE(Existe(m_almacen));
+}
+
+TEST_F(LineaDeOrdenes, HelpAndVersion) {
+    Resultado r = Ejecutar({"--help"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.error, "");
+    const std::size_t euskara = r.salida.find("Erabilera:");
+    const std::size_t castellano = r.salida.find("Uso:");
+    ASSERT_NE(euskara, std::string::npos);
+    ASSERT_NE(castellano, std::string::npos);
+    EXPECT_LT(euskara, castellano);
+    for (const char* orden : {"check", "fix", "--out-dir", "--force", "remember", "--store"}) {
+        EXPECT_NE(r.salida.find(orden, euskara), std::string::npos) << orden;
+        EXPECT_NE(r.salida.find(orden, castellano), std::string::npos) << orden;
+    }
+
+    r = Ejecutar({"--version"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, "tildora 1.0.0\n");
+}
+
+} // namespace
