@@ -318,11 +318,8 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
         p.setColor(QPalette::Button, colorMenu);
         b->setPalette(p);
     }
-    // A click on a button takes the focus, so that the editor is validated
-    // and committed before the button acts.
-    for (QToolButton* b : {m_CmdBuscar, m_CmdAceptar, m_CmdCancelar}) {
-        b->setFocusPolicy(Qt::StrongFocus);
-    }
+    // The picture buttons take the focus from a click, so the editor is
+    // validated and committed before a button acts.
 
     m_txtEditor = new QLineEdit(this);
     m_txtEditor->setObjectName(QStringLiteral("txtEditor"));
@@ -525,13 +522,11 @@ void FrmConversionCaracteres::CerrarEditor() {
     if (!m_txtEditor->isVisible()) {
         return;
     }
-    // Hiding the editor while it has the focus counts as the focus leaving
-    // it: what it holds is validated and reaches its cell first.
-    if (m_txtEditor->hasFocus()) {
-        SalidaDelEditor();
-    } else {
-        txtEditor_LostFocus();
-    }
+    // Hiding the editor counts as the focus leaving it: what it holds is
+    // validated and reaches its cell first. Text that was validated when the
+    // focus left already passes again without a word, so this holds also
+    // when the editor lost the focus with its window.
+    SalidaDelEditor();
     OcultarEditor();
 }
 

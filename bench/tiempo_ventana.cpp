@@ -1,0 +1,188 @@
+// How long the windows take with a large file, driven as a user would on the
+// offscreen platform: from pressing "Zuzendu Corregir" to the conversion
+// window shown and painted, from pressing "Ados Aceptar" to the file written
+// and the first window back, and how long the text view takes to scroll to
+// the end and paint. Usage: tildora_tiempo_ventana [megabytes]
+
+#include "aplicacion.h"
+#include "dialogos.h"
+#include "estado.h"
+#include "frmconversioncaracteres.h"
+#include "frmelegirficheros.h"
+#include "vistatexto.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+using namespace tildora;
+
+namespace {
+
+// A Windows-1252 text of `tamano` bytes in lines of about 70 characters,
+// with about one byte in a hundred a wrong character.
+std::string Texto(std::size_t tamano) {
+    static const char kCorrectos[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJ,.;:0123456789 "
+                                     "\xe1\xe9\xed\xf3\xfa\xf1";
+    static const unsigned char kErroneos[] = {0xe7, 0xe0, 0xe8, '^',  '|',  '`',
+                                              '\t', 0xc7, 0xe2, 0xea, 0x80, 0xb4};
+    std::mt19937 azar(12345);
+    std::uniform_int_distribution<int> correcto(0, sizeof kCorrectos - 2);
+    std::uniform_int_distribution<int> erroneo(0, sizeof kErroneos - 1);
+    std::uniform_int_distribution<int> cien(0, 99);
+    std::uniform_int_distribution<int> largo(40, 100);
+    std::string t;
+    t.reserve(tamano + 128);
+    while (t.size() < tamano) {
+        const int n = largo(azar);
+        for (int i = 0; i < n; ++i) {
+            t += cien(azar) == 0 ? static_cast<char>(kErroneos[erroneo(azar)])
+                                 : kCorrectos[correcto(azar)];
+        }
+        t += "\r\n";
+    }
+    return t;
+}
+
+// Counts the paint events of a widget.
+class ContadorPintadas : public QObject {
+public:
+    int pintadas = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            ++pintadas;
+        }
+        return false;
+    }
+};
+
+template <typename T> T* Hijo(QWidget* v, const char* nombre) {
+    return v->findChild<T*>(QLatin1String(nombre));
+}
+
+double Ms(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication qapp(argc, argv);
+    const std::size_t megas = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;
+
+    QTemporaryDir carpeta;
+    const QString entrada = carpeta.filePath(QStringLiteral("grande.txt"));
+    const QString salida = carpeta.filePath(QStringLiteral("corregido.txt"));
+    {
+        const std::string t = Texto(megas * 1000 * 1000);
+        QFile f(entrada);
+        if (!f.open(QIODevice::WriteOnly) ||
+            f.write(t.data(), static_cast<qint64>(t.size())) != static_cast<qint64>(t.size())) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(entrada));
+            return 1;
+        }
+    }
+
+    Estado estado;
+    estado.RutaAlmacen =
+        QFile::encodeName(carpeta.filePath(QStringLiteral("caracteres.ini"))).toStdString();
+    DialogosGuionados dialogos;
+    Aplicacion app(estado, dialogos, [] {});
+    app.MostrarSeleccion();
+    QWidget* primera = app.VentanaActual();
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), entrada);
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), salida);
+
+    // Press "Zuzendu Corregir" and wait for the conversion window to show
+    // and paint its text.
+    QElapsedTimer reloj;
+    reloj.start();
+    QTest::mouseClick(Hijo<QToolButton>(primera, "CmdActualizar"), Qt::LeftButton);
+    auto* v = qobject_cast<FrmConversionCaracteres*>(app.VentanaActual());
+    if (!v) {
+        std::fprintf(stderr, "the conversion window did not open\n");
+        return 1;
+    }
+    ContadorPintadas contador;
+    v->Vista()->viewport()->installEventFilter(&contador);
+    if (!QTest::qWaitForWindowExposed(v)) {
+        std::fprintf(stderr, "the conversion window was not shown\n");
+        return 1;
+    }
+    while (contador.pintadas == 0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const double abrir = Ms(reloj);
+
+    // Scrolling the text to its end, and back, each painted at once.
+    VistaTexto* vista = v->Vista();
+    reloj.restart();
+    vista->verticalScrollBar()->setValue(vista->verticalScrollBar()->maximum());
+    vista->viewport()->repaint();
+    const double alFinal = Ms(reloj);
+    reloj.restart();
+    vista->verticalScrollBar()->setValue(0);
+    vista->viewport()->repaint();
+    const double alPrincipio = Ms(reloj);
+
+    // The search for the last row's character, and the missing replacements
+    // typed in by clicking each cell.
+    RejillaCaracteres* g = v->Rejilla();
+    reloj.restart();
+    g->SetCeldaActual(g->Rows() - 1, 0);
+    v->CmdBuscar_Click();
+    vista->viewport()->repaint();
+    const double buscar = Ms(reloj);
+    double clic = 0;
+    for (int fila = 1; fila < g->Rows(); ++fila) {
+        if (!g->TextMatrix(fila, 1).empty()) {
+            continue;
+        }
+        g->scrollToItem(g->item(fila - 1, 1));
+        QElapsedTimer r;
+        r.start();
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          g->RectanguloEnVista(fila, 1).center());
+        clic = std::max(clic, Ms(r));
+        QTest::keyClicks(v->Editor(), QStringLiteral("x"));
+    }
+
+    // The window goes once accepted.
+    const int filas = g->Rows() - 1;
+    const std::size_t lineas = vista->NumeroLineas();
+
+    // Press "Ados Aceptar": store, correct, write, and the first window back.
+    reloj.restart();
+    QTest::mouseClick(Hijo<QToolButton>(v, "CmdAceptar"), Qt::LeftButton);
+    const double aceptar = Ms(reloj);
+    const bool devuelta = qobject_cast<FrmElegirFicheros*>(app.VentanaActual()) != nullptr;
+    const qint64 tamanoSalida = QFileInfo(salida).size();
+
+    std::printf("file: %zu MB, %d wrong characters, %zu lines\n", megas, filas, lineas);
+    std::printf("press Zuzendu -> conversion window shown and painted: %8.1f ms\n", abrir);
+    std::printf("text view scrolled to the end and painted:             %8.1f ms\n", alFinal);
+    std::printf("text view scrolled to the start and painted:           %8.1f ms\n", alPrincipio);
+    std::printf("search for a character and paint:                      %8.1f ms\n", buscar);
+    std::printf("slowest click on a grid cell (editor opened):          %8.1f ms\n", clic);
+    std::printf("press Ados -> stored, corrected, written, back:        %8.1f ms\n", aceptar);
+    std::printf("message: %s\n", dialogos.mensajes.isEmpty()
+                                     ? "(none)"
+                                     : qPrintable(dialogos.mensajes.last().texto));
+    std::printf("output: %lld bytes; first window back: %s\n", static_cast<long long>(tamanoSalida),
+                devuelta ? "yes" : "no");
+    return devuelta && tamanoSalida > 0 ? 0 : 1;
+}
