@@ -59,7 +59,8 @@ PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
     const QFontMetricsF fm(m_fuente);
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        if (!EsControlVisible(c) || HayGlifo(fuente, GlifoDeAnsi(c, false))) {
+        // A lone LF has a picture too, in the grid; the view breaks the line.
+        if (!(EsControlVisible(c) || c == '\n') || HayGlifo(fuente, GlifoDeAnsi(c, true))) {
             continue;
         }
         // The control's name is the last part of its description.
