@@ -12,6 +12,10 @@ namespace tildora::cli {
 
 namespace {
 
+// The listing pass takes pieces of at most this size: a character's line is
+// counted from the start of its piece.
+constexpr std::size_t kTrozoInventario = std::size_t{1} << 20;
+
 Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
     // Rows (high nibbles) with the same set of wrong low nibbles form a
     // class; each class gets one bit. Sixteen rows give at most sixteen
@@ -49,10 +53,11 @@ Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
     return t;
 }
 
-std::size_t BuscarSencillo(const std::array<bool, 256>& parar, const unsigned char* p,
-                           std::size_t n, bool& crPendiente, std::uint64_t& crs,
-                           std::uint32_t* salida) {
-    std::size_t k = 0;
+// The same in a plain loop, for processors without AVX2. Calls `parada`
+// with the offset of each stop.
+template <typename Parada>
+void RecorrerSencillo(const std::array<bool, 256>& parar, const unsigned char* p, std::size_t n,
+                      bool& crPendiente, std::uint64_t& crs, Parada&& parada) {
     bool trasCr = crPendiente;
     std::uint64_t cuenta = 0;
     for (std::size_t i = 0; i < n; ++i) {
@@ -65,107 +70,118 @@ std::size_t BuscarSencillo(const std::array<bool, 256>& parar, const unsigned ch
         const bool finDeLinea = c == '\n' && trasCr;
         trasCr = false;
         if (!finDeLinea && parar[c]) {
-            salida[k++] = static_cast<std::uint32_t>(i);
+            parada(i);
         }
     }
     crPendiente = trasCr;
     crs = cuenta;
-    return k;
 }
 
 #ifdef TILDORA_AVX2
 
 #define TILDORA_OBJETIVO __attribute__((target("avx2,popcnt,bmi")))
 
-struct Mascaras {
-    std::uint64_t mal;
-    std::uint64_t cr;
-    std::uint64_t lf;
+// The look-up tables of Buscador::Nibbles, in registers.
+struct Tablas {
+    __m256i b1;
+    __m256i a1;
+    __m256i b2;
+    __m256i a2;
 };
 
-TILDORA_OBJETIVO inline std::uint32_t MalDe(__m256i v, __m256i b1, __m256i a1, __m256i b2,
-                                            __m256i a2) {
+// The bytes of one 32-byte vector that are not stops: allowed characters,
+// CRs, and LFs right after a CR. `crAntes` holds the CRs of the 32 bytes
+// before (only its last byte is looked at); `cr` receives this vector's.
+TILDORA_OBJETIVO inline std::uint32_t Paradas32(__m256i v, const Tablas& t, __m256i crAntes,
+                                                __m256i& cr) {
     const __m256i nibble = _mm256_set1_epi8(0x0f);
     const __m256i bajo = _mm256_and_si256(v, nibble);
     const __m256i alto = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
     const __m256i uno =
-        _mm256_and_si256(_mm256_shuffle_epi8(b1, bajo), _mm256_shuffle_epi8(a1, alto));
+        _mm256_and_si256(_mm256_shuffle_epi8(t.b1, bajo), _mm256_shuffle_epi8(t.a1, alto));
     const __m256i dos =
-        _mm256_and_si256(_mm256_shuffle_epi8(b2, bajo), _mm256_shuffle_epi8(a2, alto));
-    const __m256i m = _mm256_or_si256(uno, dos);
-    return ~static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_cmpeq_epi8(m, _mm256_setzero_si256())));
+        _mm256_and_si256(_mm256_shuffle_epi8(t.b2, bajo), _mm256_shuffle_epi8(t.a2, alto));
+    const __m256i permitido = _mm256_cmpeq_epi8(_mm256_or_si256(uno, dos), _mm256_setzero_si256());
+    cr = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r'));
+    const __m256i lf = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'));
+    // Each byte's left neighbour is a CR: this vector's CRs moved up one
+    // byte, with the last byte of the vector before coming in at the bottom.
+    const __m256i crIzquierda =
+        _mm256_alignr_epi8(cr, _mm256_permute2x128_si256(crAntes, cr, 0x21), 15);
+    const __m256i sigue =
+        _mm256_or_si256(_mm256_or_si256(permitido, cr), _mm256_and_si256(lf, crIzquierda));
+    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(sigue));
 }
 
-TILDORA_OBJETIVO inline Mascaras Bloque(const unsigned char* p, __m256i b1, __m256i a1, __m256i b2,
-                                        __m256i a2) {
-    const __m256i cr = _mm256_set1_epi8('\r');
-    const __m256i lf = _mm256_set1_epi8('\n');
-    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
-    auto unir = [](std::uint32_t bajo, std::uint32_t alto) {
-        return static_cast<std::uint64_t>(bajo) | (static_cast<std::uint64_t>(alto) << 32);
-    };
-    Mascaras m;
-    m.mal = unir(MalDe(v0, b1, a1, b2, a2), MalDe(v1, b1, a1, b2, a2));
-    m.cr = unir(static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, cr))),
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, cr))));
-    m.lf = unir(static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, lf))),
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, lf))));
-    return m;
+TILDORA_OBJETIVO inline __m256i Cargar(const std::uint8_t* x) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(x)));
 }
 
-TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& t, const unsigned char* p,
+// Adds up the CR counters kept in the bytes of `acumulado`.
+TILDORA_OBJETIVO inline std::uint64_t Sumar(__m256i acumulado) {
+    const __m256i sumas = _mm256_sad_epu8(acumulado, _mm256_setzero_si256());
+    return static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 0)) +
+           static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 1)) +
+           static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 2)) +
+           static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 3));
+}
+
+TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsigned char* p,
                                         std::size_t n, bool& crPendiente, std::uint64_t& crs,
                                         std::uint32_t* salida) {
-    const __m256i b1 =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.bajos1)));
-    const __m256i a1 =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.altos1)));
-    const __m256i b2 =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.bajos2)));
-    const __m256i a2 =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.altos2)));
+    const Tablas t{Cargar(nib.bajos1), Cargar(nib.altos1), Cargar(nib.bajos2), Cargar(nib.altos2)};
 
-    std::uint64_t acarreo = crPendiente ? 1 : 0;
+    __m256i crAntes = crPendiente ? _mm256_set1_epi8(-1) : _mm256_setzero_si256();
+    __m256i acumulado = _mm256_setzero_si256(); // CRs, one counter per byte lane
     std::uint64_t cuenta = 0;
+    std::size_t vueltas = 0;
     std::size_t k = 0;
-    std::size_t i = 0;
     // The last, partial block goes through a zeroed copy; the bits past the
     // end are masked off.
     alignas(32) unsigned char cola[64];
-    while (i < n) {
-        Mascaras m;
+    for (std::size_t i = 0; i < n; i += 64) {
+        const unsigned char* q = p + i;
         std::uint64_t validos = ~std::uint64_t{0};
-        if (n - i >= 64) {
-            m = Bloque(p + i, b1, a1, b2, a2);
-        } else {
+        if (n - i < 64) {
             std::memset(cola, 0, sizeof cola);
-            std::memcpy(cola, p + i, n - i);
-            m = Bloque(cola, b1, a1, b2, a2);
+            std::memcpy(cola, q, n - i);
+            q = cola;
             validos = (std::uint64_t{1} << (n - i)) - 1;
         }
-        const std::uint64_t cr = m.cr & validos;
-        const std::uint64_t lfTrasCr = m.lf & ((cr << 1) | acarreo);
-        acarreo = cr >> 63;
-        std::uint64_t paradas = m.mal & validos & ~cr & ~lfTrasCr;
-        cuenta += static_cast<std::uint64_t>(_mm_popcnt_u64(cr));
-        // Most blocks hold no stop or one: write two positions without
-        // asking (the buffer has room past the end) and loop only beyond.
-        const auto base = static_cast<std::uint32_t>(i);
-        const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
-        salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-        paradas = _blsr_u64(paradas);
-        salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-        paradas = _blsr_u64(paradas);
-        std::size_t j = k + 2;
-        while (paradas != 0) {
-            salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-            paradas = _blsr_u64(paradas);
+        __m256i cr0;
+        __m256i cr1;
+        const std::uint32_t bajo =
+            Paradas32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), t, crAntes, cr0);
+        const std::uint32_t alto =
+            Paradas32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32)), t, cr0, cr1);
+        crAntes = cr1;
+        // A CR is 0xFF, minus one: subtracting counts it.
+        acumulado = _mm256_sub_epi8(acumulado, _mm256_add_epi8(cr0, cr1));
+        if (++vueltas == 127) {
+            cuenta += Sumar(acumulado);
+            acumulado = _mm256_setzero_si256();
+            vueltas = 0;
         }
-        k += cuantas;
-        i += 64;
+        std::uint64_t paradas =
+            (static_cast<std::uint64_t>(bajo) | (static_cast<std::uint64_t>(alto) << 32)) & validos;
+        {
+            // Most blocks hold no stop or one: write two positions without
+            // asking (the buffer has room past the end) and loop only beyond.
+            const auto base = static_cast<std::uint32_t>(i);
+            const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
+            salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+            paradas = _blsr_u64(paradas);
+            salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+            paradas = _blsr_u64(paradas);
+            std::size_t j = k + 2;
+            while (paradas != 0) {
+                salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+                paradas = _blsr_u64(paradas);
+            }
+            k += cuantas;
+        }
     }
+    cuenta += Sumar(acumulado);
     if (n > 0) {
         crPendiente = p[n - 1] == '\r';
     }
@@ -184,7 +200,7 @@ bool HayAvx2() {
 } // namespace
 
 Buscador::Buscador(const TablaValidez& tabla, bool vectorial)
-    : m_paradas(new std::uint32_t[kTrozoMaximo + 64]) {
+    : m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
     for (unsigned c = 0; c < 256; ++c) {
         m_parar[c] = !tabla[c];
     }
@@ -197,13 +213,17 @@ Buscador::Buscador(const TablaValidez& tabla, bool vectorial)
 }
 
 std::size_t Buscador::Buscar(const unsigned char* datos, std::size_t n) {
-    n = std::min(n, kTrozoMaximo);
+    n = std::min(n, kTrozoParadas);
 #ifdef TILDORA_AVX2
     if (m_vectorial) {
         return BuscarAvx2(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get());
     }
 #endif
-    return BuscarSencillo(m_parar, datos, n, m_crPendiente, m_crs, m_paradas.get());
+    std::uint32_t* salida = m_paradas.get();
+    std::size_t k = 0;
+    RecorrerSencillo(m_parar, datos, n, m_crPendiente, m_crs,
+                     [&](std::size_t i) { salida[k++] = static_cast<std::uint32_t>(i); });
+    return k;
 }
 
 Inventario::Inventario(const TablaValidez& tabla, bool vectorial) : m_buscador(tabla, vectorial) {}
@@ -211,7 +231,7 @@ Inventario::Inventario(const TablaValidez& tabla, bool vectorial) : m_buscador(t
 void Inventario::Procesar(const char* datos, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(datos);
     while (n > 0) {
-        const std::size_t trozo = std::min(n, kTrozoMaximo);
+        const std::size_t trozo = std::min(n, kTrozoInventario);
         ProcesarTrozo(p, trozo);
         p += trozo;
         n -= trozo;
@@ -241,30 +261,35 @@ void Inventario::ProcesarTrozo(const unsigned char* p, std::size_t n) {
     if (m_buscador.CrPendiente() && p[0] == '\n') {
         m_inicioLinea = m_base + 1; // the LF of a CR LF split between pieces
     }
-    const std::size_t k = m_buscador.Buscar(p, n);
-    const std::uint32_t* paradas = m_buscador.Paradas();
-    for (std::size_t j = 0; j < k; ++j) {
-        const std::size_t pos = paradas[j];
-        const unsigned char c = p[pos];
-        if (m_cuentas[c]++ != 0) {
-            continue;
+    std::uint64_t crs = 0;
+    for (std::size_t desde = 0; desde < n; desde += kTrozoParadas) {
+        const std::size_t k = m_buscador.Buscar(p + desde, n - desde);
+        const std::uint32_t* paradas = m_buscador.Paradas();
+        for (std::size_t j = 0; j < k; ++j) {
+            const std::size_t pos = desde + paradas[j];
+            const unsigned char c = p[pos];
+            if (m_cuentas[c]++ != 0) {
+                continue;
+            }
+            // A first appearance: at most one per code, so the look-back
+            // is rare.
+            m_orden.push_back(c);
+            Posicion& donde = m_primera[c];
+            donde.linea = 1 + m_crs + static_cast<std::uint64_t>(std::count(p, p + pos, '\r'));
+            std::size_t inicio = 0;
+            const std::uint64_t inicioLinea =
+                InicioEnTrozo(p, pos, inicio) ? m_base + inicio : m_inicioLinea;
+            donde.columna = m_base + pos - inicioLinea + 1;
         }
-        // A first appearance: at most one per code, so the look-back is rare.
-        m_orden.push_back(c);
-        Posicion& donde = m_primera[c];
-        donde.linea = 1 + m_crs + static_cast<std::uint64_t>(std::count(p, p + pos, '\r'));
-        std::size_t inicio = 0;
-        const std::uint64_t inicioLinea =
-            InicioEnTrozo(p, pos, inicio) ? m_base + inicio : m_inicioLinea;
-        donde.columna = m_base + pos - inicioLinea + 1;
+        crs += m_buscador.CrsDelTrozo();
     }
-    if (m_buscador.CrsDelTrozo() > 0) {
+    if (crs > 0) {
         std::size_t inicio = 0;
         if (InicioEnTrozo(p, n, inicio)) {
             m_inicioLinea = m_base + inicio;
         }
     }
-    m_crs += m_buscador.CrsDelTrozo();
+    m_crs += crs;
     m_base += n;
 }
 

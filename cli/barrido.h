@@ -10,8 +10,9 @@
 
 namespace tildora::cli {
 
-// Pieces handed to Buscador::Buscar are at most this long.
-inline constexpr std::size_t kTrozoMaximo = std::size_t{1} << 20;
+// Buscador::Buscar looks at most this much at a time: its list of stops
+// then stays in the fastest cache.
+inline constexpr std::size_t kTrozoParadas = std::size_t{16} << 10;
 
 // Finds, in a text given in pieces, the bytes that the scan stops on: the
 // wrong characters. A CR is never one (it ends a line, alone or before an LF)
@@ -25,8 +26,8 @@ class Buscador {
 public:
     explicit Buscador(const TablaValidez& tabla, bool vectorial = true);
 
-    // Finds the stops in a piece of at most kTrozoMaximo bytes and returns
-    // how many there are; Paradas() holds their offsets in the piece.
+    // Finds the stops in the first kTrozoParadas bytes (at most) of a piece
+    // and returns how many there are; Paradas() holds their offsets.
     std::size_t Buscar(const unsigned char* datos, std::size_t n);
     const std::uint32_t* Paradas() const { return m_paradas.get(); }
 

@@ -42,7 +42,7 @@ constexpr int kSalidaExiste = 4;
 
 // Files are read in pieces of this size, each checked while it is still in
 // the cache; the corrected text leaves in pieces of about kBufferSalida.
-constexpr std::size_t kLectura = std::size_t{256} << 10;
+constexpr std::size_t kLectura = std::size_t{128} << 10;
 constexpr std::size_t kBufferSalida = std::size_t{4} << 20;
 
 // Standard input, or a pipe named as input, is held in memory for the two
@@ -341,7 +341,7 @@ public:
     bool Procesar(const char* datos, std::size_t n) {
         const auto* p = reinterpret_cast<const unsigned char*>(datos);
         while (n > 0) {
-            const std::size_t trozo = std::min(n, cli::kTrozoMaximo);
+            const std::size_t trozo = std::min(n, cli::kTrozoParadas);
             if (!ProcesarTrozo(p, trozo)) {
                 return false;
             }
