@@ -16,6 +16,11 @@ public:
     // The first byte of [p, fin) in the set, or fin.
     const unsigned char* Buscar(const unsigned char* p, const unsigned char* fin) const;
 
+    // The same, but a line feed that does not follow a carriage return (a
+    // lone LF) also ends the search. The byte before p must be readable.
+    const unsigned char* BuscarConLfSolitario(const unsigned char* p,
+                                              const unsigned char* fin) const;
+
 private:
     std::array<bool, 256> m_tabla{};
     // For each low nibble, one bit per high nibble 0-7 and 8-15.

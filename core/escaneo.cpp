@@ -19,7 +19,7 @@ namespace {
 constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{1} << 30;
 
 // Read in pieces of this size, each scanned while it is still in the cache.
-constexpr std::size_t kTrozo = std::size_t{1} << 20;
+constexpr std::size_t kTrozo = std::size_t{1} << 18;
 
 class Descriptor {
 public:
@@ -108,16 +108,9 @@ bool LeerPorTrozos(const std::string& ruta, std::string& destino, Trozo&& trozo)
 
 Escaner::Escaner(const TablaValidez& tabla) {
     for (unsigned c = 0; c < 256; ++c) {
-        m_parar.Poner(static_cast<unsigned char>(c), !tabla[c]);
+        m_parar.Poner(static_cast<unsigned char>(c), !tabla[c] && c != '\r' && c != '\n');
     }
-    RecalcularCr();
-}
-
-void Escaner::RecalcularCr() {
-    // A CR is never a character. The scan only stops on it to tell an LF
-    // that ends a line (CR LF) from a lone one, which matters only until the
-    // lone LF is listed.
-    m_parar.Poner('\r', !m_listado['\n']);
+    m_buscarLf = !tabla['\n'];
 }
 
 void Escaner::Anotar(unsigned char c) {
@@ -125,35 +118,30 @@ void Escaner::Anotar(unsigned char c) {
     m_parar.Poner(c, false);
     m_encontrados.push_back(c);
     if (c == '\n') {
-        RecalcularCr();
+        m_buscarLf = false;
     }
 }
 
 void Escaner::Procesar(const char* datos, std::size_t n) {
+    if (n == 0) {
+        return;
+    }
     const auto* p = reinterpret_cast<const unsigned char*>(datos);
     const unsigned char* const fin = p + n;
-    if (m_crPendiente && p < fin) {
-        m_crPendiente = false;
-        if (*p == '\n') {
-            ++p;
-        }
+    // The first byte's predecessor is the last byte of the previous piece, so
+    // a CR LF split between two pieces still ends a line.
+    if (m_parar.Contiene(*p) || (m_buscarLf && *p == '\n' && m_anterior != '\r')) {
+        Anotar(*p);
     }
-    for (;;) {
-        p = m_parar.Buscar(p, fin);
+    ++p;
+    while (p < fin) {
+        p = m_buscarLf ? m_parar.BuscarConLfSolitario(p, fin) : m_parar.Buscar(p, fin);
         if (p == fin) {
-            return;
+            break;
         }
-        const unsigned char c = *p++;
-        if (c == '\r') {
-            if (p == fin) {
-                m_crPendiente = true;
-            } else if (*p == '\n') {
-                ++p;
-            }
-        } else {
-            Anotar(c);
-        }
+        Anotar(*p++);
     }
+    m_anterior = fin[-1];
 }
 
 bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) {

@@ -28,15 +28,14 @@ public:
 
 private:
     void Anotar(unsigned char c);
-    void RecalcularCr();
 
-    // For each byte: does the hot loop have to stop on it? True for a wrong
-    // character not yet listed, and for CR while a following LF must be told
-    // apart from a lone one.
+    // The wrong characters not yet listed, but CR and LF: a CR is never a
+    // character, and an LF is one only when no CR comes right before it.
     ConjuntoBytes m_parar;
+    bool m_buscarLf = false; // a lone LF is wrong and not yet listed
     std::array<bool, 256> m_listado{};
     std::vector<unsigned char> m_encontrados;
-    bool m_crPendiente = false;
+    unsigned char m_anterior = 0; // last byte of the previous piece
 };
 
 // Scans the file at `ruta`: rebuilds the validity table, fills

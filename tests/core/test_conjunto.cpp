@@ -24,9 +24,10 @@ TEST(ConjuntoBytes, FindsTheFirstMemberLikeAPlainLoop) {
             conjunto.Poner(c, false);
             dentro[c] = false;
         }
-        std::string datos(azar() % 100, '\0');
+        std::string datos(1 + azar() % 100, '\0');
         for (char& b : datos) {
-            b = static_cast<char>(azar() % 3 == 0 ? azar() : 'a' + azar() % 4);
+            const char comunes[] = {'a', 'b', '\r', '\n'};
+            b = static_cast<char>(azar() % 3 == 0 ? azar() : comunes[azar() % 4]);
         }
         const auto* p = reinterpret_cast<const unsigned char*>(datos.data());
         const auto* fin = p + datos.size();
@@ -35,6 +36,15 @@ TEST(ConjuntoBytes, FindsTheFirstMemberLikeAPlainLoop) {
             ++esperado;
         }
         ASSERT_EQ(conjunto.Buscar(p, fin) - p, esperado - p) << "case " << caso;
+
+        // A lone LF (not right after a CR) also stops the second search; it
+        // may look at the byte before where it starts.
+        const unsigned char* desde = p + 1;
+        const unsigned char* conLf = desde;
+        while (conLf < fin && !dentro[*conLf] && !(*conLf == '\n' && conLf[-1] != '\r')) {
+            ++conLf;
+        }
+        ASSERT_EQ(conjunto.BuscarConLfSolitario(desde, fin) - p, conLf - p) << "case " << caso;
         for (int c = 0; c < 256; ++c) {
             ASSERT_EQ(conjunto.Contiene(static_cast<unsigned char>(c)), dentro[c]);
         }
