@@ -96,6 +96,8 @@ measure() {
     sh -c "$cmd" >/dev/null 2>&1 || true # warm up, and the cache
     for _ in $(seq "$runs"); do
         local start end
+        # Each run starts with nothing left to write back from the one before.
+        sync
         start=$(date +%s%N)
         sh -c "$cmd" >/dev/null 2>&1 || true
         end=$(date +%s%N)
@@ -103,6 +105,7 @@ measure() {
     done
     local median
     median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+    sync
     /usr/bin/time -o "$work/time" -f "%M" sh -c "$cmd" >/dev/null 2>&1 || true
     local mem
     mem=$(tail -1 "$work/time")

@@ -89,11 +89,14 @@ struct Tablas {
     __m256i a2;
 };
 
-// The bytes of one 32-byte vector that are not stops: allowed characters,
-// CRs, and LFs right after a CR. `crAntes` holds the CRs of the 32 bytes
-// before (only its last byte is looked at); `cr` receives this vector's.
-TILDORA_OBJETIVO inline std::uint32_t Paradas32(__m256i v, const Tablas& t, __m256i crAntes,
-                                                __m256i& cr) {
+// The stops among the 32 bytes at `q`; the byte before them, q[-1], must be
+// readable. The tables leave CR and LF out: a CR never stops, an LF stops
+// unless a CR stands right before it. Adds the CRs among q[-1] to q[30] to
+// the byte counters of `crs`.
+TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Tablas& t,
+                                                __m256i& crs) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    const __m256i antes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q - 1));
     const __m256i nibble = _mm256_set1_epi8(0x0f);
     const __m256i bajo = _mm256_and_si256(v, nibble);
     const __m256i alto = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
@@ -102,15 +105,13 @@ TILDORA_OBJETIVO inline std::uint32_t Paradas32(__m256i v, const Tablas& t, __m2
     const __m256i dos =
         _mm256_and_si256(_mm256_shuffle_epi8(t.b2, bajo), _mm256_shuffle_epi8(t.a2, alto));
     const __m256i permitido = _mm256_cmpeq_epi8(_mm256_or_si256(uno, dos), _mm256_setzero_si256());
-    cr = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r'));
+    const __m256i crAntes = _mm256_cmpeq_epi8(antes, _mm256_set1_epi8('\r'));
     const __m256i lf = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'));
-    // Each byte's left neighbour is a CR: this vector's CRs moved up one
-    // byte, with the last byte of the vector before coming in at the bottom.
-    const __m256i crIzquierda =
-        _mm256_alignr_epi8(cr, _mm256_permute2x128_si256(crAntes, cr, 0x21), 15);
-    const __m256i sigue =
-        _mm256_or_si256(_mm256_or_si256(permitido, cr), _mm256_and_si256(lf, crIzquierda));
-    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(sigue));
+    const __m256i lfSolo = _mm256_andnot_si256(crAntes, lf);
+    // A CR compares as 0xFF, minus one: subtracting counts it.
+    crs = _mm256_sub_epi8(crs, crAntes);
+    return ~static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_andnot_si256(lfSolo, permitido)));
 }
 
 TILDORA_OBJETIVO inline __m256i Cargar(const std::uint8_t* x) {
@@ -131,32 +132,29 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
                                         std::uint32_t* salida) {
     const Tablas t{Cargar(nib.bajos1), Cargar(nib.altos1), Cargar(nib.bajos2), Cargar(nib.altos2)};
 
-    __m256i crAntes = crPendiente ? _mm256_set1_epi8(-1) : _mm256_setzero_si256();
     __m256i acumulado = _mm256_setzero_si256(); // CRs, one counter per byte lane
     std::uint64_t cuenta = 0;
     std::size_t vueltas = 0;
     std::size_t k = 0;
-    // The last, partial block goes through a zeroed copy; the bits past the
-    // end are masked off.
-    alignas(32) unsigned char cola[64];
+    // The first block, whose byte before lies in the piece before, and the
+    // last, partial one go through a copy with that byte in front and zeros
+    // behind; the bits past the end are masked off.
+    alignas(32) unsigned char copia[96];
     for (std::size_t i = 0; i < n; i += 64) {
         const unsigned char* q = p + i;
         std::uint64_t validos = ~std::uint64_t{0};
-        if (n - i < 64) {
-            std::memset(cola, 0, sizeof cola);
-            std::memcpy(cola, q, n - i);
-            q = cola;
-            validos = (std::uint64_t{1} << (n - i)) - 1;
+        if (i == 0 || n - i < 64) {
+            const std::size_t m = std::min<std::size_t>(64, n - i);
+            std::memset(copia, 0, sizeof copia);
+            copia[31] = i == 0 ? (crPendiente ? '\r' : 0) : p[i - 1];
+            std::memcpy(copia + 32, q, m);
+            q = copia + 32;
+            if (m < 64) {
+                validos = (std::uint64_t{1} << m) - 1;
+            }
         }
-        __m256i cr0;
-        __m256i cr1;
-        const std::uint32_t bajo =
-            Paradas32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q)), t, crAntes, cr0);
-        const std::uint32_t alto =
-            Paradas32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 32)), t, cr0, cr1);
-        crAntes = cr1;
-        // A CR is 0xFF, minus one: subtracting counts it.
-        acumulado = _mm256_sub_epi8(acumulado, _mm256_add_epi8(cr0, cr1));
+        const std::uint32_t bajo = Paradas32(q, t, acumulado);
+        const std::uint32_t alto = Paradas32(q + 32, t, acumulado);
         if (++vueltas == 127) {
             cuenta += Sumar(acumulado);
             acumulado = _mm256_setzero_si256();
@@ -164,25 +162,30 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
         }
         std::uint64_t paradas =
             (static_cast<std::uint64_t>(bajo) | (static_cast<std::uint64_t>(alto) << 32)) & validos;
-        {
-            // Most blocks hold no stop or one: write two positions without
-            // asking (the buffer has room past the end) and loop only beyond.
-            const auto base = static_cast<std::uint32_t>(i);
-            const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
-            salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        // Most blocks hold no stop or one: write two positions without
+        // asking (the buffer has room past the end) and loop only beyond.
+        const auto base = static_cast<std::uint32_t>(i);
+        const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
+        salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        paradas = _blsr_u64(paradas);
+        salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        paradas = _blsr_u64(paradas);
+        std::size_t j = k + 2;
+        while (paradas != 0) {
+            salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
             paradas = _blsr_u64(paradas);
-            salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-            paradas = _blsr_u64(paradas);
-            std::size_t j = k + 2;
-            while (paradas != 0) {
-                salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-                paradas = _blsr_u64(paradas);
-            }
-            k += cuantas;
         }
+        k += cuantas;
     }
     cuenta += Sumar(acumulado);
     if (n > 0) {
+        // The counters saw each byte's left neighbour: the CR carried in
+        // from the piece before instead of the last byte, when the last
+        // block was full (a partial one saw it in the copy).
+        cuenta -= crPendiente ? 1 : 0;
+        if (n % 64 == 0 && p[n - 1] == '\r') {
+            ++cuenta;
+        }
         crPendiente = p[n - 1] == '\r';
     }
     crs = cuenta;
@@ -204,7 +207,11 @@ Buscador::Buscador(const TablaValidez& tabla, bool vectorial)
     for (unsigned c = 0; c < 256; ++c) {
         m_parar[c] = !tabla[c];
     }
-    m_nibbles = ConstruirNibbles(m_parar);
+    // The vector path tells CR and LF apart by itself.
+    std::array<bool, 256> sinSaltos = m_parar;
+    sinSaltos['\r'] = false;
+    sinSaltos['\n'] = false;
+    m_nibbles = ConstruirNibbles(sinSaltos);
 #ifdef TILDORA_AVX2
     m_vectorial = vectorial && HayAvx2();
 #else
