@@ -105,7 +105,7 @@ constexpr std::string_view kAyuda =
     "  tildora [--store INI] fix [--force] --out-dir KARPETA FITXATEGIA...\n"
     "      Fitxategi bakoitza KARPETA karpetan zuzentzen du, bere izen berarekin.\n"
     "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
-    "      KARAKTEREA (UTF-8 edo \\xHH) ORDEZKOA bezala gogoratzen du.\n"
+    "      KARAKTEREA (UTF-8 edo \\xHH) ordezteko ORDEZKOA gogoratzen du.\n"
     "  '-' sarrera estandarra da SARRERA gisa, eta irteera estandarra IRTEERA gisa.\n"
     "  --store INI: caracteres.ini-ren ordez INI fitxategia erabiltzen du.\n"
     "  Irteera-kodeak: 0 ondo; 1 karaktere okerrak daude (check); 2 errorea;\n"
