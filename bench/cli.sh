@@ -38,7 +38,7 @@ file="${1:-$work/texto.txt}"
 if [ ! -e "$file" ]; then
     python3 - "$file" "$megas" <<'EOF'
 import random, sys
-random.seed(20261207)
+azar = random.Random(20261207)  # the same text every run
 path, size = sys.argv[1], int(sys.argv[2]) * 1000 * 1000
 # Spanish-like words in Windows-1252, with the accents that are allowed.
 words = [w.encode("cp1252") for w in (
@@ -56,7 +56,7 @@ wrong = [b"\x93", b"\x94", b"\x92", b"\x85", b"\x96", b"\x97", b"\xe7", b"\xc7",
 written = 0
 with open(path, "wb") as f:
     while written < size:
-        ws = random.choices(words, k=200000)
+        ws = azar.choices(words, k=200000)
         text = bytearray()
         col = 0
         for w in ws:
@@ -70,9 +70,9 @@ with open(path, "wb") as f:
                 col += 1
         # About 1 % of the bytes become wrong characters.
         for _ in range(len(text) // 100):
-            i = random.randrange(len(text))
+            i = azar.randrange(len(text))
             if text[i] not in (13, 10):
-                text[i:i + 1] = random.choice(wrong)
+                text[i:i + 1] = azar.choice(wrong)
         text = text[: size - written]
         f.write(text)
         written += len(text)
