@@ -528,6 +528,23 @@ void PruebaSeleccion::salir() {
         QVERIFY(v.isNull());
     }
     {
+        // Enter on the focused exit button presses it; Enter in a name box
+        // presses nothing.
+        Entorno e;
+        e.app.MostrarSeleccion();
+        QPointer<FrmElegirFicheros> v = Seleccion(e);
+        auto* txtEntrada = Hijo<QLineEdit>(v, "txtEntrada");
+        txtEntrada->setFocus();
+        QTest::keyClick(txtEntrada, Qt::Key_Return);
+        QCOMPARE(e.salidas, 0);
+        QVERIFY(pruebas::Textos(e.dialogos).isEmpty());
+        auto* salir = Hijo<QToolButton>(v, "CmdSalir");
+        salir->setFocus();
+        QTest::keyClick(salir, Qt::Key_Return);
+        QCOMPARE(e.salidas, 1);
+        pruebas::BorrarPendientes();
+    }
+    {
         // Closing the one window from its title bar ends the program too.
         Entorno e;
         e.app.MostrarSeleccion();

@@ -9,6 +9,7 @@
 #include "textos.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
@@ -201,6 +202,16 @@ void FrmElegirFicheros::CmdActualizar_Click() {
 
 void FrmElegirFicheros::CmdSalir_Click() {
     m_app.Salir();
+}
+
+void FrmElegirFicheros::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter) {
+        if (auto* boton = qobject_cast<QToolButton*>(focusWidget())) {
+            boton->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(evento);
 }
 
 void FrmElegirFicheros::closeEvent(QCloseEvent* evento) {

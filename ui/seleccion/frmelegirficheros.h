@@ -34,6 +34,9 @@ public slots:
 protected:
     // Closing the one open window from its title bar ends the program.
     void closeEvent(QCloseEvent* evento) override;
+    // Enter presses the button that has the focus, as Space does; the window
+    // has no default button, so elsewhere Enter does nothing.
+    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     // The one file dialog that serves both browse buttons. FileName is empty
