@@ -477,6 +477,19 @@ void PruebaConversion::editorSobreLaCelda() {
              g->geometry().top() + g->viewport()->geometry().top() + (9 - 7) * Px(300));
     QCOMPARE(g->TextMatrix(2, 1), B("q"));
     QCOMPARE(g->TextMatrix(9, 1), B(""));
+
+    // The last row in sight, its grid line cut off: the editor opens over it
+    // where it stands and stays open (no late scroll into view that would
+    // hide it).
+    const int ultima = g->TopRow() + g->viewport()->height() / Px(300);
+    QVERIFY(g->RectanguloEnVista(ultima, 1).bottom() >= g->viewport()->rect().bottom());
+    Clic(v, ultima, 1);
+    QTest::qWait(QApplication::doubleClickInterval() + 300);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(g->TopRow(), 7);
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(ultima, 1, v));
+    QTest::keyClicks(editor, QStringLiteral("z"));
+    QCOMPARE(editor->text(), QStringLiteral("z"));
 }
 
 void PruebaConversion::introYEscEditando() {

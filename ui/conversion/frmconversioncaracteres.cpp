@@ -173,6 +173,12 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
         " padding: 0px; }"));
 }
 
+void RejillaCaracteres::mousePressEvent(QMouseEvent* evento) {
+    setAutoScroll(false);
+    QTableWidget::mousePressEvent(evento);
+    setAutoScroll(true);
+}
+
 void RejillaCaracteres::SetRows(int filas) {
     setRowCount(std::max(0, filas - 1));
 }

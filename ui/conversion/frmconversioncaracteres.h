@@ -49,6 +49,13 @@ public:
     // The cell's rectangle in the viewport, where the mouse clicks.
     QRect RectanguloEnVista(int fila, int columna) const;
 
+protected:
+    // A click makes the clicked cell current without scrolling: a scroll
+    // would hide the editor that the click opens, and a half-visible last row
+    // is edited where it stands, the editor reaching past the grid's edge.
+    // The keyboard still scrolls to the current cell.
+    void mousePressEvent(QMouseEvent* evento) override;
+
 private:
     QTableWidgetItem* Celda(int fila, int columna);
 
