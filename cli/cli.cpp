@@ -134,7 +134,7 @@ constexpr std::string_view kAyuda =
 // Writing to the terminal.
 
 void Poner(int fd, std::string_view texto) {
-    cli::EscribirTodo(fd, texto.data(), texto.size());
+    EscribirTodo(fd, texto.data(), texto.size());
 }
 
 // One message on a line of its own.
@@ -505,7 +505,7 @@ int LineaDeOrdenes::Check(const std::vector<std::string>& ficheros) {
         }
         if (!lista.Orden().empty()) {
             hayErroneos = true;
-            if (!cli::EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
+            if (!EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
                 Error(textos::SalidaIncorrecta);
                 Error(RazonSistema("-"));
                 return kFallo;

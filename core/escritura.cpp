@@ -12,112 +12,165 @@ namespace tildora {
 
 namespace {
 
-void Anotar(std::string* error, const std::string& texto) {
-    if (error != nullptr) {
-        *error = texto;
-    }
+// Writeback of a large output starts while the rest is still being written,
+// so the final flush to disk has little left to wait for.
+constexpr std::uint64_t kEnvioAlDisco = std::uint64_t{8} << 20;
+
+std::string Carpeta(const std::string& ruta) {
+    const std::size_t barra = ruta.rfind('/');
+    return barra == std::string::npos ? std::string() : ruta.substr(0, barra + 1);
 }
 
-std::string Razon(const char* que) {
-    return std::string(que) + ": " + std::strerror(errno);
-}
+} // namespace
 
-// The real file behind a name that is a symbolic link, so that the link is
-// kept and its target replaced, as writing through the link would do.
-std::string Destino(const std::string& ruta) {
-    struct stat st {};
-    if (::lstat(ruta.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char real[PATH_MAX];
-        if (::realpath(ruta.c_str(), real) != nullptr) {
-            return real;
-        }
-    }
-    return ruta;
-}
-
-bool EscribirTodo(int fd, std::string_view datos) {
-    const char* p = datos.data();
-    std::size_t quedan = datos.size();
-    while (quedan > 0) {
-        const std::size_t pedir = quedan < (std::size_t{1} << 30) ? quedan : (std::size_t{1} << 30);
-        const ssize_t n = ::write(fd, p, pedir);
-        if (n < 0) {
+bool EscribirTodo(int fd, const char* datos, std::size_t n) {
+    while (n > 0) {
+        const std::size_t pedir = n < (std::size_t{1} << 30) ? n : (std::size_t{1} << 30);
+        const ssize_t r = ::write(fd, datos, pedir);
+        if (r < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return false;
         }
-        p += n;
-        quedan -= static_cast<std::size_t>(n);
+        datos += r;
+        n -= static_cast<std::size_t>(r);
     }
     return true;
 }
 
-} // namespace
+EscrituraSegura::~EscrituraSegura() {
+    Descartar();
+}
 
-bool EscribirFicheroSeguro(const std::string& ruta, std::string_view datos, std::string* error) {
+void EscrituraSegura::Descartar() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporal.empty()) {
+        ::unlink(m_temporal.c_str());
+        m_temporal.clear();
+    }
+}
+
+bool EscrituraSegura::Fallo(const std::string& que) {
+    m_error = que + ": " + std::strerror(errno);
+    Descartar();
+    return false;
+}
+
+bool EscrituraSegura::Abrir(const std::string& ruta) {
+    Descartar();
+    m_error.clear();
+    m_escrito = 0;
+    m_enviado = 0;
     if (ruta.empty()) {
-        Anotar(error, "empty name");
-        return false;
+        errno = ENOENT;
+        return Fallo("\"\"");
     }
-    const std::string destino = Destino(ruta);
-
+    m_destino = ruta;
     struct stat st {};
-    const bool existe = ::stat(destino.c_str(), &st) == 0;
-    if (existe && !S_ISREG(st.st_mode)) {
-        Anotar(error, destino + ": not an ordinary file");
-        return false;
-    }
-
-    const std::size_t barra = destino.rfind('/');
-    const std::string carpeta =
-        barra == std::string::npos ? std::string(".") : destino.substr(0, barra + 1);
-    const std::string base = barra == std::string::npos ? destino : destino.substr(barra + 1);
-    if (base.empty()) {
-        Anotar(error, destino + ": not a file name");
-        return false;
-    }
-    // The temporary name is hidden and unique; it shares the folder, so the
-    // rename is atomic.
-    std::string temporal = (carpeta == "." ? std::string() : carpeta) + "." + base + ".XXXXXX";
-    const int fd = ::mkostemp(temporal.data(), O_CLOEXEC);
-    if (fd < 0) {
-        Anotar(error, Razon(carpeta.c_str()));
-        return false;
-    }
-
-    bool bien = EscribirTodo(fd, datos);
-    std::string razon = bien ? std::string() : Razon("write");
-    if (bien) {
-        // A replaced file keeps its permissions; a new one gets the usual
-        // ones for the user's mask.
-        mode_t modo = 0;
-        if (existe) {
-            modo = st.st_mode & 07777;
-        } else {
-            const mode_t mascara = ::umask(0);
-            ::umask(mascara);
-            modo = 0666 & ~mascara;
-        }
-        if (::fchmod(fd, modo) != 0 || ::fsync(fd) != 0) {
-            bien = false;
-            razon = Razon("sync");
+    if (::lstat(ruta.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char real[PATH_MAX];
+        if (::realpath(ruta.c_str(), real) != nullptr) {
+            m_destino = real;
         }
     }
-    if (::close(fd) != 0 && bien) {
-        bien = false;
-        razon = Razon("close");
+    m_existia = ::stat(m_destino.c_str(), &st) == 0;
+    if (m_existia && !S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return Fallo(ruta);
     }
-    if (bien && ::rename(temporal.c_str(), destino.c_str()) != 0) {
-        bien = false;
-        razon = Razon(destino.c_str());
+    // The rename needs only the folder's permission; the file's own is what
+    // says whether it may be replaced.
+    if (m_existia && ::access(m_destino.c_str(), W_OK) != 0) {
+        return Fallo(ruta);
     }
-    if (!bien) {
-        ::unlink(temporal.c_str());
-        Anotar(error, razon);
-        return false;
+    if (m_destino.back() == '/') {
+        errno = EISDIR;
+        return Fallo(ruta);
+    }
+    // A short fixed name: the target's own name may already be as long as a
+    // name can be.
+    m_temporal = Carpeta(m_destino) + ".tildora-XXXXXX";
+    m_fd = ::mkostemp(m_temporal.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        m_temporal.clear();
+        return Fallo(ruta);
+    }
+    // A replaced file keeps its permissions (and, where allowed, its owner);
+    // a new one gets the usual ones for the user's mask.
+    if (m_existia) {
+        m_modo = st.st_mode & 07777;
+        m_dueno = st.st_uid;
+        m_grupo = st.st_gid;
+    } else {
+        const mode_t mascara = ::umask(0);
+        ::umask(mascara);
+        m_modo = 0666 & ~mascara;
     }
     return true;
+}
+
+bool EscrituraSegura::Escribir(const char* datos, std::size_t n) {
+    if (m_fd < 0) {
+        return false;
+    }
+    if (!EscribirTodo(m_fd, datos, n)) {
+        return Fallo(m_destino);
+    }
+    m_escrito += n;
+#ifdef __linux__
+    if (m_escrito - m_enviado >= kEnvioAlDisco) {
+        ::sync_file_range(m_fd, static_cast<off_t>(m_enviado),
+                          static_cast<off_t>(m_escrito - m_enviado), SYNC_FILE_RANGE_WRITE);
+        m_enviado = m_escrito;
+    }
+#endif
+    return true;
+}
+
+bool EscrituraSegura::Confirmar() {
+    if (m_fd < 0) {
+        return false;
+    }
+    if (m_existia) {
+        // Only root may give a file away; for anyone else this keeps the
+        // group where the user belongs to it, and otherwise changes nothing.
+        [[maybe_unused]] const int ignorado = ::fchown(m_fd, m_dueno, m_grupo);
+    }
+    if (::fchmod(m_fd, static_cast<mode_t>(m_modo)) != 0 || ::fsync(m_fd) != 0) {
+        return Fallo(m_destino);
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        return Fallo(m_destino);
+    }
+    if (::rename(m_temporal.c_str(), m_destino.c_str()) != 0) {
+        return Fallo(m_destino);
+    }
+    m_temporal.clear();
+    // The new name itself reaches the disk with its folder.
+    const std::string carpeta = Carpeta(m_destino);
+    const int dir =
+        ::open(carpeta.empty() ? "." : carpeta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool EscribirFicheroSeguro(const std::string& ruta, std::string_view datos, std::string* error) {
+    EscrituraSegura escritura;
+    const bool bien = escritura.Abrir(ruta) && escritura.Escribir(datos.data(), datos.size()) &&
+                      escritura.Confirmar();
+    if (!bien && error != nullptr) {
+        *error = escritura.Error();
+    }
+    return bien;
 }
 
 } // namespace tildora

@@ -62,6 +62,54 @@ TEST(Escritura, FailuresLeaveNothingBehind) {
     EXPECT_EQ(prueba::Leer(carpeta / "fichero"), "x");
 }
 
+TEST(Escritura, LongestNamesCanBeWritten) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string largo = carpeta / std::string(255, 'n');
+    ASSERT_TRUE(EscribirFicheroSeguro(largo, "x"));
+    EXPECT_EQ(prueba::Leer(largo), "x");
+    ASSERT_TRUE(EscribirFicheroSeguro(largo, "y"));
+    EXPECT_EQ(prueba::Leer(largo), "y");
+}
+
+TEST(Escritura, ReadOnlyFileIsNotReplaced) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root writes every file";
+    }
+    // The folder may be written, the file may not: renaming over it would
+    // work, but the file is not ours to replace.
+    prueba::CarpetaTemporal carpeta;
+    const std::string ruta = carpeta / "salida.txt";
+    prueba::Escribir(ruta, "viejo");
+    ASSERT_EQ(::chmod(ruta.c_str(), 0444), 0);
+    std::string error;
+    EXPECT_FALSE(EscribirFicheroSeguro(ruta, "nuevo", &error));
+    EXPECT_NE(error.find("salida.txt"), std::string::npos) << error;
+    EXPECT_EQ(prueba::Leer(ruta), "viejo");
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;");
+}
+
+TEST(Escritura, PiecesAndAnUnconfirmedWrite) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string ruta = carpeta / "salida.txt";
+    prueba::Escribir(ruta, "viejo");
+    {
+        EscrituraSegura e;
+        ASSERT_TRUE(e.Abrir(ruta));
+        ASSERT_TRUE(e.Escribir("nu", 2));
+        ASSERT_TRUE(e.Escribir("evo", 3));
+        EXPECT_EQ(prueba::Leer(ruta), "viejo"); // nothing shows before Confirmar
+    }
+    EXPECT_EQ(prueba::Leer(ruta), "viejo");
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;");
+    EscrituraSegura e;
+    ASSERT_TRUE(e.Abrir(ruta));
+    ASSERT_TRUE(e.Escribir("nu", 2));
+    ASSERT_TRUE(e.Escribir("evo", 3));
+    ASSERT_TRUE(e.Confirmar());
+    EXPECT_EQ(prueba::Leer(ruta), "nuevo");
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;");
+}
+
 TEST(Escritura, ReadOnlyFolderKeepsTheOldFile) {
     if (prueba::EsRoot()) {
         GTEST_SKIP() << "root writes in every folder";
