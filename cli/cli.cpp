@@ -67,8 +67,10 @@ constexpr std::string_view kRazonUnoSolo =
     "karaktere bakarra izan behar da / ha de ser un solo carácter";
 constexpr std::string_view kRazonWindows =
     "Windows-1252 kodeak ezin du gorde / Windows-1252 no lo puede representar";
-constexpr std::string_view kRazonSustitutoErroneo =
-    "karaktere okerra du / contiene un carácter erróneo";
+constexpr std::string_view kRazonSalto =
+    "lerro-jauzia da, ez karakterea / es un salto de línea, no un carácter";
+constexpr std::string_view kRazonSustitutoSalto =
+    "lerro-jauzirik ezin du izan / no puede contener saltos de línea";
 constexpr std::string_view kRazonSustitutoVacio = "hutsik dago / está vacío";
 constexpr std::string_view kRazonSustitutoLargo =
     "127 byte baino luzeagoa / más largo de 127 bytes";
@@ -158,6 +160,7 @@ void Detalle(std::string_view nombre, std::string_view razon) {
 constexpr std::string_view kOpcionDesconocida = "Aukera ezezaguna / Opción desconocida: ";
 constexpr std::string_view kOrdenDesconocida = "Agindu ezezaguna / Orden desconocida: ";
 constexpr std::string_view kFaltaOrden = "Agindurik ez / Falta la orden";
+constexpr std::string_view kFaltaValor = "Balioa falta da / Falta el valor de: ";
 constexpr std::string_view kCuentaArgumentos =
     "Argumentu kopuru okerra / Número de argumentos incorrecto: ";
 
@@ -818,10 +821,15 @@ int LineaDeOrdenes::Remember(const std::string& caracter, const std::string& sus
         Detalle(caracter, comoAnsi ? kRazonUnoSolo : kRazonWindows);
         return kFallo;
     }
-    // A CR is a line break, never a character of a line.
-    if (tabla[*c] || *c == '\r') {
+    if (tabla[*c]) {
         Error(textos::CaracterIncorrecto);
         Detalle(caracter, kRazonPermitido);
+        return kFallo;
+    }
+    // A CR is a line break, never a character of a line.
+    if (*c == '\r') {
+        Error(textos::CaracterIncorrecto);
+        Detalle(caracter, kRazonSalto);
         return kFallo;
     }
     const std::optional<std::string> valor = AnsiDeUtf8(sustituto);
@@ -835,12 +843,12 @@ int LineaDeOrdenes::Remember(const std::string& caracter, const std::string& sus
         Detalle(sustituto, kRazonSustitutoVacio);
         return kFallo;
     }
-    // As the window's editor refuses a replacement that is itself not
-    // allowed; the command line can give several characters, so all count.
-    if (std::any_of(valor->begin(), valor->end(),
-                    [&tabla](char b) { return !tabla[static_cast<unsigned char>(b)]; })) {
+    // A replacement may hold wrong characters: the rows further down correct
+    // them, as they do for a remembered replacement in the window. Only a
+    // line break cannot stand in a store line.
+    if (valor->find_first_of("\r\n") != std::string::npos) {
         Error(textos::CaracterIncorrecto);
-        Detalle(sustituto, kRazonSustitutoErroneo);
+        Detalle(sustituto, kRazonSustitutoSalto);
         return kFallo;
     }
     // The store gives back at most 127 bytes.
@@ -880,7 +888,10 @@ int EjecutarLineaDeOrdenes(int argc, char** argv) {
             Poner(STDOUT_FILENO, "tildora " TILDORA_VERSION "\n");
             return kBien;
         }
-        if (a == "--store" && i + 1 < args.size() && !hayAlmacen) {
+        if (a == "--store" && i + 1 == args.size()) {
+            return Uso(kFaltaValor, a);
+        }
+        if (a == "--store" && !hayAlmacen) {
             op.rutaAlmacen = args[++i];
             hayAlmacen = true;
         } else if (a.rfind("--store=", 0) == 0 && !hayAlmacen) {
@@ -906,6 +917,14 @@ int EjecutarLineaDeOrdenes(int argc, char** argv) {
             resto.push_back(a);
         } else if (a == "--") {
             finOpciones = true;
+        } else if (a == "--help" || a == "-h") {
+            Poner(STDOUT_FILENO, kAyuda);
+            return kBien;
+        } else if (a == "--version") {
+            Poner(STDOUT_FILENO, "tildora " TILDORA_VERSION "\n");
+            return kBien;
+        } else if (orden == "fix" && a == "--out-dir" && i + 1 == args.size()) {
+            return Uso(kFaltaValor, a);
         } else if (orden == "fix" && a == "--force") {
             op.forzar = true;
         } else if (orden == "fix" && a == "--out-dir" && i + 1 < args.size() && !carpeta) {

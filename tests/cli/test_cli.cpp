@@ -474,7 +474,7 @@ TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement)
         {"remember", "\xc3\xa7\xc3\xa7", "c"},           // two characters
         {"remember", "\\xZZ", "c"},                      // not hex
         {"remember", "\xc3\xa7", "\xe3\x81\x82"},        // replacement not in Windows-1252
-        {"remember", "\xc3\xa7", "c\xc3\xa0"},           // replacement holds à, itself wrong
+        {"remember", "\xc3\xa7", "c\n"},                 // a line break cannot be stored
         {"remember", "\xc3\xa7", ""},                    // empty
         {"remember", "\xc3\xa7", std::string(128, 'c')}, // the store keeps 127 bytes
         {"remember", "\xc3\xa7", "\xff\xfe"},            // not UTF-8
@@ -488,6 +488,21 @@ TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement)
     }
     EXPECT_FALSE(Existe(m_almacen));
     EXPECT_EQ(Tildora({"remember", "\xc3\xa7", std::string(127, 'c')}).estado, 0);
+    // CR is refused as a line break, not as an allowed character.
+    EXPECT_NE(Tildora({"remember", "\\x0D", "x"}).error.find("salto de l\xc3\xadnea"),
+              std::string::npos);
+}
+
+TEST_F(LineaDeOrdenes, RememberedReplacementsMayHoldCharactersCorrectedLater) {
+    // "à" stored for ç is itself wrong; the row for à, further down, corrects
+    // it and counts again, as accepting in the window would.
+    EXPECT_EQ(Tildora({"remember", "\xc3\xa7", "c\xc3\xa0"}).estado, 0);
+    EXPECT_EQ(Tildora({"remember", "\xc3\xa0", "a"}).estado, 0);
+    Crear("a.txt", "\xe7-\xe0");
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "ca-a");
+    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(3)));
 }
 
 TEST_F(LineaDeOrdenes, RememberIntoAStoreThatCannotBeWritten) {
@@ -526,6 +541,9 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
         {"fix", "a.txt", "b.txt", "c.txt"},
         {"fix", "--out-dir"},
         {"fix", "--out-dir", "d"},
+        {"fix", "a.txt", "b.txt", "--out-dir"},
+        {"--store"},
+        {"--store", "s.ini"},
         {"fix", "--nope", "a.txt", "b.txt"},
         {"remember", "\xc3\xa7"},
         {"remember", "\xc3\xa7", "c", "d"},
@@ -555,9 +573,14 @@ TEST_F(LineaDeOrdenes, HelpAndVersion) {
         EXPECT_NE(r.salida.find(orden, castellano), std::string::npos) << orden;
     }
 
+    // Asking for help after the command works too.
+    EXPECT_EQ(Ejecutar({"check", "--help"}).salida, r.salida);
+    EXPECT_EQ(Ejecutar({"fix", "a.txt", "--help"}).estado, 0);
+
     r = Ejecutar({"--version"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(r.salida, "tildora 1.0.0\n");
+    EXPECT_EQ(Ejecutar({"remember", "--version"}).salida, "tildora 1.0.0\n");
 }
 
 } // namespace
