@@ -22,7 +22,7 @@ else
 fi
 
 ejecutar_ctest() {
-    ctest --test-dir "$carpeta" --output-on-failure --timeout 600
+    ctest --test-dir "$carpeta" --output-on-failure --timeout 600 -j"$(nproc)"
 }
 
 usuario=tildora-pruebas
@@ -36,7 +36,7 @@ if [ "$(id -u)" -eq 0 ] && id "$usuario" >/dev/null 2>&1 &&
     trap 'chown -R "$(id -u):$(id -g)" "$carpeta"' EXIT
     runuser -u "$usuario" -- env HOME=/tmp ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
-        ctest --test-dir "$carpeta" --output-on-failure --timeout 600
+        ctest --test-dir "$carpeta" --output-on-failure --timeout 600 -j"$(nproc)"
 else
     # The folder cannot be reached by another user: run as we are.
     ejecutar_ctest
