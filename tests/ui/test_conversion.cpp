@@ -23,6 +23,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <functional>
+#include <utility>
+
 using namespace tildora;
 using tildora::pruebas::Entorno;
 
@@ -105,22 +108,27 @@ QByteArray Almacen(Entorno& e) {
 class DialogosReales : public DialogosQt {
 public:
     QStringList textos;
+    // Run while the next box is up, before it is answered.
+    std::function<void()> conLaCaja;
     Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override {
         textos.append(texto);
-        PulsarOkCuandoSalga();
+        PulsarOkCuandoSalga(std::exchange(conLaCaja, nullptr));
         return DialogosQt::Mensaje(padre, texto, conCancelar);
     }
 
 private:
-    static void PulsarOkCuandoSalga() {
-        QTimer::singleShot(10, [] {
+    static void PulsarOkCuandoSalga(std::function<void()> antes) {
+        QTimer::singleShot(10, [antes] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* caja = qobject_cast<QMessageBox*>(w); caja && caja->isVisible()) {
+                    if (antes) {
+                        antes();
+                    }
                     caja->button(QMessageBox::Ok)->click();
                     return;
                 }
             }
-            PulsarOkCuandoSalga();
+            PulsarOkCuandoSalga(antes);
         });
     }
 };
@@ -136,6 +144,7 @@ private slots:
     void filasYOrden();
     void controlesComoDibujos();
     void reemplazoLargo();
+    void reemplazoLargoSoloMengua();
     void caracterRechazado();
     void rechazoUnaVezConFocoQueVuelve();
     void editorSobreLaCelda();
@@ -373,6 +382,31 @@ void PruebaConversion::reemplazoLargo() {
              QString::fromStdString(textos::MensajeCorregido(2)));
 }
 
+void PruebaConversion::reemplazoLargoSoloMengua() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "x\xe7y", "[lista]\r\n\xe7=abc\r\n");
+    QVERIFY(v);
+    QLineEdit* editor = v->Editor();
+    Clic(v, 1, 1);
+    QCOMPARE(editor->text(), QStringLiteral("abc"));
+    // Typing or pasting over part of it would put an unchecked character
+    // behind the first one: refused, the text stays as it was.
+    editor->setSelection(1, 2);
+    QTest::keyClicks(editor, QStringLiteral("|"));
+    QCOMPARE(editor->text(), QStringLiteral("abc"));
+    QApplication::clipboard()->setText(QStringLiteral("x|"));
+    editor->selectAll();
+    editor->paste();
+    QCOMPARE(editor->text(), QStringLiteral("abc"));
+    // Taking out a stretch from the middle is a deletion and stays.
+    editor->setSelection(1, 1);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QCOMPARE(editor->text(), QStringLiteral("ac"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(Salida(e), QByteArray("xacy"));
+    QVERIFY(Almacen(e).contains("\xe7=ac\r\n"));
+}
+
 void PruebaConversion::caracterRechazado() {
     Entorno e;
     FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
@@ -442,6 +476,19 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     QCOMPARE(app.VentanaActual(), v);
     QVERIFY(!v->Editor()->isVisible());
     QCOMPARE(v->Rejilla()->TextMatrix(2, 1), B(""));
+
+    // A mouse press on a button moves the focus and brings the box up; the
+    // release goes to the box. The click is lost, but the button must not
+    // stay drawn pressed.
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    Escribir(v, 2, QStringLiteral("`"));
+    auto* aceptar = Hijo<QToolButton>(v, "CmdAceptar");
+    dialogos.conLaCaja = [aceptar] { QTest::mouseRelease(aceptar, Qt::LeftButton); };
+    QTest::mousePress(aceptar, Qt::LeftButton);
+    QTRY_VERIFY(!aceptar->isDown());
+    QCOMPARE(dialogos.textos.size(), 4);
+    QCOMPARE(app.VentanaActual(), v);
 }
 
 void PruebaConversion::editorSobreLaCelda() {
@@ -475,6 +522,8 @@ void PruebaConversion::editorSobreLaCelda() {
     QCOMPARE(editor->geometry(), g->RectanguloCelda(9, 1, v));
     QCOMPARE(editor->geometry().top(),
              g->geometry().top() + g->viewport()->geometry().top() + (9 - 7) * Px(300));
+    QCOMPARE(editor->geometry().left(),
+             g->geometry().left() + g->viewport()->geometry().left() + Px(1900));
     QCOMPARE(g->TextMatrix(2, 1), B("q"));
     QCOMPARE(g->TextMatrix(9, 1), B(""));
 
@@ -671,12 +720,16 @@ void PruebaConversion::busqueda() {
     QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
     QCOMPARE(vista->FinSeleccion(), std::size_t{1});
 
-    // The header row searches nothing.
+    // The header row searches nothing: the last selection stays.
+    Clic(v, 3, 0);
+    Pulsar(v, "CmdBuscar");
+    QCOMPARE(vista->InicioSeleccion(), donde);
     Clic(v, 3, 1);
     g->SetCeldaActual(0, 0);
     Pulsar(v, "CmdBuscar");
     QVERIFY(!v->Editor()->isVisible());
-    QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
+    QCOMPARE(vista->InicioSeleccion(), donde);
+    QCOMPARE(vista->FinSeleccion(), donde + 1);
 
     // The text was never changed: it is what gets corrected.
     QCOMPARE(QByteArray::fromStdString(e.estado.Texto), texto);

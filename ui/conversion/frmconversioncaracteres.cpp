@@ -12,6 +12,7 @@
 #include "textos.h"
 #include "vistatexto.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -22,6 +23,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
@@ -449,11 +451,37 @@ void FrmConversionCaracteres::SituarEditor() {
     FilaEditada = static_cast<std::int16_t>(fila);
 }
 
+namespace {
+
+bool EdicionAdmitida(const QString& antes, const QString& despues) {
+    const auto a = antes.toUcs4();
+    const auto d = despues.toUcs4();
+    if (d.size() <= 1) {
+        return true;
+    }
+    if (d.size() >= a.size()) {
+        return false;
+    }
+    // Only a deletion of one stretch: what is left is a beginning and an
+    // end of the text before.
+    qsizetype comun = 0;
+    while (comun < d.size() && a[comun] == d[comun]) {
+        ++comun;
+    }
+    qsizetype final = 0;
+    while (final < d.size() - comun && a[a.size() - 1 - final] == d[d.size() - 1 - final]) {
+        ++final;
+    }
+    return comun + final == d.size();
+}
+
+} // namespace
+
 void FrmConversionCaracteres::EditorEditado(const QString& texto) {
-    // Typing, pasting or dropping may leave at most one character; a longer
-    // text that the window put in can be shortened but never lengthened.
-    const auto largo = texto.toUcs4().size();
-    if (largo > 1 && largo >= m_textoEditorPrevio.toUcs4().size()) {
+    // Typing, pasting or dropping may leave at most one character. A longer
+    // text that the window put in can only lose characters: typing over part
+    // of it would slip an unchecked character behind the first one.
+    if (!EdicionAdmitida(m_textoEditorPrevio, texto)) {
         const QSignalBlocker bloqueo(m_txtEditor);
         m_txtEditor->setText(m_textoEditorPrevio);
         m_txtEditor->setCursorPosition(m_cursorEditorPrevio);
@@ -499,6 +527,17 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     m_cursorEditorPrevio = 0;
     Mensaje(textos::CaracterIncorrecto);
     OcultarEditor();
+    // When a mouse press moved the focus, the press reaches its button only
+    // now, and its release went to the message box: the click is lost, and
+    // the button would stay drawn pressed until the next release on it.
+    QTimer::singleShot(0, this, [this] {
+        if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+            return;
+        }
+        for (QAbstractButton* b : findChildren<QAbstractButton*>()) {
+            b->setDown(false);
+        }
+    });
 }
 
 void FrmConversionCaracteres::SalidaDelEditor() {
