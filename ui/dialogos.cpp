@@ -38,7 +38,7 @@ QString DialogosQt::GuardarFichero(QWidget* padre) {
 }
 
 Dialogos::Respuesta DialogosGuionados::Mensaje(QWidget*, const QString& texto, bool conCancelar) {
-    mensajes.append(Registro{texto, TextoQt(textos::Titulo), conCancelar});
+    mensajes.append(Registro{texto, conCancelar});
     return respuestas.isEmpty() ? Respuesta::Aceptar : respuestas.dequeue();
 }
 

@@ -50,7 +50,6 @@ class DialogosGuionados : public Dialogos {
 public:
     struct Registro {
         QString texto;
-        QString titulo;
         bool conCancelar = false;
     };
 
