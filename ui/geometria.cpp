@@ -42,22 +42,19 @@ std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips) {
     return static_cast<std::int16_t>(mitad);
 }
 
-void CentrarFormulario(QWidget& ventana) {
+namespace {
+
+// Moves the window so that the frame it has now is centred; false when there
+// is no screen to centre on.
+bool Centrar(QWidget& ventana) {
     QScreen* pantalla = ventana.screen();
     if (pantalla == nullptr) {
         pantalla = QGuiApplication::primaryScreen();
     }
     if (pantalla == nullptr) {
-        return; // no screen at all: nothing to centre on
+        return false;
     }
     // The whole screen, task bars included, against the window's outer frame.
-    // The frame is only known once the window exists in the window system, so
-    // the window is created (not shown) first. Some window systems tell the
-    // frame's size only when the window first appears; until then it counts
-    // as none, and the window sits off centre by half a frame.
-    if (ventana.isWindow()) {
-        ventana.winId();
-    }
     const QRect todo = pantalla->geometry();
     QSize marco = ventana.size();
     if (const QWindow* nativa = ventana.windowHandle()) {
@@ -69,6 +66,54 @@ void CentrarFormulario(QWidget& ventana) {
                                        double(marco.height()) * kTwipsPorPixel);
     // move() places a top-level window's outer frame, which is what is wanted.
     ventana.move(todo.x() + Px(left), todo.y() + Px(top));
+    return true;
+}
+
+// Most window managers put their frame round a window only when it first
+// appears, so before that the frame counts as none and the window would sit
+// off centre by half of it. This centres the window once more, the first
+// time it is drawn, if by then it has a frame and has not been moved.
+class RecentrarAlAparecer : public QObject {
+public:
+    RecentrarAlAparecer(QWidget& ventana, QWindow& nativa)
+        : QObject(&nativa), m_ventana(ventana), m_posicion(ventana.geometry().topLeft()) {}
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() == QEvent::Expose) {
+            auto* nativa = static_cast<QWindow*>(objeto);
+            if (nativa->isExposed()) {
+                if (!nativa->frameMargins().isNull() &&
+                    m_ventana.geometry().topLeft() == m_posicion) {
+                    Centrar(m_ventana);
+                }
+                nativa->removeEventFilter(this);
+                deleteLater();
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget& m_ventana;
+    QPoint m_posicion;
+};
+
+} // namespace
+
+void CentrarFormulario(QWidget& ventana) {
+    // The frame is only known once the window exists in the window system, so
+    // the window is created (not shown) first.
+    if (ventana.isWindow()) {
+        ventana.winId();
+    }
+    if (!Centrar(ventana)) {
+        return; // no screen at all: nothing to centre on
+    }
+    QWindow* nativa = ventana.windowHandle();
+    if (nativa != nullptr && !ventana.isVisible() && nativa->frameMargins().isNull()) {
+        nativa->installEventFilter(new RecentrarAlAparecer(ventana, *nativa));
+    }
     // Nothing to switch on for auto-redraw: Qt widgets keep a backing store and
     // repaint themselves from it whenever they are uncovered.
 }
