@@ -52,8 +52,10 @@ constexpr std::uint64_t kMemoriaMaxima = kTamanoMaximoSalida;
 
 // The corrected forms of the characters present are built in memory. Stored
 // replacements are at most 127 bytes; only replacements that feed each other
-// grow further, and past this the output counts as runaway growth.
-constexpr std::uint64_t kExpansionesMaximas = std::uint64_t{256} << 10;
+// grow further. Each form is part of the output at least once, so the limit
+// is the window's limit on the whole output: whatever accepting in the window
+// corrects, this corrects too.
+constexpr std::uint64_t kExpansionesMaximas = kTamanoMaximoSalida;
 
 // Short reasons of the command line's own, for the line after a message.
 constexpr std::string_view kRazonCambiado =

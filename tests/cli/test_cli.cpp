@@ -3,6 +3,7 @@
 
 #include "almacen.h"
 #include "ayudas.h"
+#include "correccion.h"
 #include "proceso.h"
 #include "textos.h"
 
@@ -306,12 +307,13 @@ TEST_F(LineaDeOrdenes, FixIntoReadOnlyFolderWithoutRoot) {
 
 TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
     // Stored replacements that feed each other, each row's replacement made
-    // of the next row's character: every step multiplies by 100.
-    Crear("a.txt", "\x80\x81\x82\x83");
-    Recordar("\x80", std::string(100, '\x81'));
-    Recordar("\x81", std::string(100, '\x82'));
-    Recordar("\x82", std::string(100, '\x83'));
-    Recordar("\x83", "z");
+    // of the next row's character: every step multiplies by 100, and five
+    // steps give far more than the 2 GiB an output may have.
+    Crear("a.txt", "\x80\x81\x82\x83\x84\x85");
+    for (char c = '\x80'; c < '\x85'; ++c) {
+        Recordar(std::string(1, c), std::string(100, static_cast<char>(c + 1)));
+    }
+    Recordar("\x85", "z");
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.error.substr(0, textos::SalidaIncorrecta.size() + 1),
@@ -319,10 +321,26 @@ TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
     EXPECT_FALSE(Existe(Ruta("b.txt")));
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;");
 
-    // Two steps stay well within bounds: 10,000 bytes for one character.
-    Recordar("\x82", "z");
-    EXPECT_EQ(Tildora({"fix", "a.txt", "b.txt"}).estado, 0);
-    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), std::string(10000 + 100 + 1, 'z') + "z");
+    // Three steps give a million bytes for one character: large, but what
+    // accepting in the window would write, so written here too, with the
+    // window's count.
+    Recordar("\x83", "z");
+    const Resultado bien = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(bien.estado, 0);
+    // The rows as the store now holds them, through the window's engine.
+    std::vector<tildora::ParSolucion> pares;
+    for (char c = '\x80'; c <= '\x85'; ++c) {
+        const bool ultimo = c == '\x83' || c == '\x85';
+        pares.emplace_back(std::string(1, c),
+                           ultimo ? std::string("z") : std::string(100, static_cast<char>(c + 1)));
+    }
+    std::string salida;
+    std::uint64_t cuenta = 0;
+    ASSERT_EQ(tildora::CorregirTexto("\x80\x81\x82\x83\x84\x85", pares, salida, cuenta),
+              tildora::ResultadoCorreccion::Correcto);
+    EXPECT_EQ(salida, std::string(1000000 + 10000 + 100 + 1 + 100 + 1, 'z'));
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), salida);
+    EXPECT_EQ(bien.salida, Linea(textos::MensajeCorregido(cuenta)));
 }
 
 TEST_F(LineaDeOrdenes, FixStreamsLargeFilesInLittleMemory) {
