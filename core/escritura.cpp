@@ -21,6 +21,33 @@ std::string Carpeta(const std::string& ruta) {
     return barra == std::string::npos ? std::string() : ruta.substr(0, barra + 1);
 }
 
+// A link to a file that does not exist yet: writing through it creates that
+// file, so the chain of links is followed to its end. False, with errno set,
+// for a chain that never ends or cannot be read.
+bool DestinoDeEnlace(const std::string& enlace, std::string& destino) {
+    std::string actual = enlace;
+    for (int paso = 0; paso < 40; ++paso) {
+        struct stat st {};
+        if (::lstat(actual.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            destino = actual;
+            return true;
+        }
+        std::string apunta(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(actual.c_str(), apunta.data(), apunta.size());
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0 || static_cast<std::size_t>(n) >= apunta.size()) {
+            errno = n == 0 ? ENOENT : ENAMETOOLONG;
+            return false;
+        }
+        apunta.resize(static_cast<std::size_t>(n));
+        actual = apunta.front() == '/' ? apunta : Carpeta(actual) + apunta;
+    }
+    errno = ELOOP;
+    return false;
+}
+
 } // namespace
 
 bool EscribirTodo(int fd, const char* datos, std::size_t n) {
@@ -75,6 +102,8 @@ bool EscrituraSegura::Abrir(const std::string& ruta) {
         char real[PATH_MAX];
         if (::realpath(ruta.c_str(), real) != nullptr) {
             m_destino = real;
+        } else if (!DestinoDeEnlace(ruta, m_destino)) {
+            return Fallo(ruta);
         }
     }
     m_existia = ::stat(m_destino.c_str(), &st) == 0;

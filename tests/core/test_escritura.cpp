@@ -38,6 +38,27 @@ TEST(Escritura, WritesThroughALinkToItsTarget) {
     struct stat st {};
     ASSERT_EQ(::lstat(enlace.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A link (through a relative link) to a file not there yet creates it,
+    // in its own folder, and stays a link.
+    const std::string sub = carpeta / "sub";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    const std::string primero = carpeta / "primero.txt";
+    ASSERT_EQ(::symlink("sub/segundo.txt", primero.c_str()), 0);
+    ASSERT_EQ(::symlink("nuevo.txt", (sub + "/segundo.txt").c_str()), 0);
+    ASSERT_TRUE(EscribirFicheroSeguro(primero, "creado"));
+    EXPECT_EQ(prueba::Leer(sub + "/nuevo.txt"), "creado");
+    ASSERT_EQ(::lstat(primero.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(prueba::Leer(primero), "creado");
+
+    // A link that leads round in a circle is no place to write.
+    const std::string bucle = carpeta / "bucle.txt";
+    ASSERT_EQ(::symlink("bucle.txt", bucle.c_str()), 0);
+    EXPECT_FALSE(EscribirFicheroSeguro(bucle, "x"));
+    ASSERT_EQ(::lstat(bucle.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "bucle.txt;enlace.txt;primero.txt;real.txt;sub;");
 }
 
 TEST(Escritura, FailuresLeaveNothingBehind) {
