@@ -2,10 +2,14 @@
 #include "aplicacion.h"
 #include "cli.h"
 #include "dialogos.h"
+#include "escritura.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // An interrupted write leaves no temporary file behind.
+    tildora::BorrarTemporalesAlInterrumpir();
+
     // With arguments the program works without any window.
     if (argc > 1) {
         return tildora::EjecutarLineaDeOrdenes(argc, argv);

@@ -1,10 +1,14 @@
 #include "escritura.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +19,71 @@ namespace {
 // Writeback of a large output starts while the rest is still being written,
 // so the final flush to disk has little left to wait for.
 constexpr std::uint64_t kEnvioAlDisco = std::uint64_t{8} << 20;
+
+// The temporary files open now, for the signal handler, which can use
+// nothing else. This is the program's one piece of state outside its state
+// object: a handler cannot be given one. A slot is claimed (1), then filled
+// and made visible (2); the handler reads only visible slots.
+constexpr int kHuecos = 4;
+constexpr int kSenales[] = {SIGINT, SIGTERM, SIGHUP};
+struct Hueco {
+    std::atomic<int> estado{0};
+    char ruta[PATH_MAX] = {};
+};
+Hueco g_temporales[kHuecos];
+
+extern "C" void AlInterrumpir(int senal) {
+    for (Hueco& h : g_temporales) {
+        if (h.estado.load(std::memory_order_acquire) == 2) {
+            ::unlink(h.ruta);
+        }
+    }
+    // The handler was reset to the default on entry: the signal, raised
+    // again, ends the program once this returns, with the usual status.
+    ::raise(senal);
+}
+
+// Keeps the three signals away from this thread while a temporary file is
+// created or renamed and its slot changes.
+class SinSenales {
+public:
+    SinSenales() {
+        sigset_t senales;
+        sigemptyset(&senales);
+        for (int s : kSenales) {
+            sigaddset(&senales, s);
+        }
+        pthread_sigmask(SIG_BLOCK, &senales, &m_antes);
+    }
+    ~SinSenales() { pthread_sigmask(SIG_SETMASK, &m_antes, nullptr); }
+    SinSenales(const SinSenales&) = delete;
+    SinSenales& operator=(const SinSenales&) = delete;
+
+private:
+    sigset_t m_antes{};
+};
+
+int Anotar(const std::string& ruta) {
+    if (ruta.size() >= PATH_MAX) {
+        return -1;
+    }
+    for (int i = 0; i < kHuecos; ++i) {
+        int libre = 0;
+        if (g_temporales[i].estado.compare_exchange_strong(libre, 1)) {
+            std::memcpy(g_temporales[i].ruta, ruta.c_str(), ruta.size() + 1);
+            g_temporales[i].estado.store(2, std::memory_order_release);
+            return i;
+        }
+    }
+    return -1; // more files open at once than ever happens: not cleaned up
+}
+
+void Olvidar(int& hueco) {
+    if (hueco >= 0) {
+        g_temporales[hueco].estado.store(0, std::memory_order_release);
+        hueco = -1;
+    }
+}
 
 std::string Carpeta(const std::string& ruta) {
     const std::size_t barra = ruta.rfind('/');
@@ -76,8 +145,10 @@ void EscrituraSegura::Descartar() {
         m_fd = -1;
     }
     if (!m_temporal.empty()) {
+        const SinSenales bloqueo;
         ::unlink(m_temporal.c_str());
         m_temporal.clear();
+        Olvidar(m_hueco);
     }
 }
 
@@ -123,7 +194,13 @@ bool EscrituraSegura::Abrir(const std::string& ruta) {
     // A short fixed name: the target's own name may already be as long as a
     // name can be.
     m_temporal = Carpeta(m_destino) + ".tildora-XXXXXX";
-    m_fd = ::mkostemp(m_temporal.data(), O_CLOEXEC);
+    {
+        const SinSenales bloqueo;
+        m_fd = ::mkostemp(m_temporal.data(), O_CLOEXEC);
+        if (m_fd >= 0) {
+            m_hueco = Anotar(m_temporal);
+        }
+    }
     if (m_fd < 0) {
         m_temporal.clear();
         return Fallo(ruta);
@@ -177,10 +254,14 @@ bool EscrituraSegura::Confirmar() {
     if (::close(fd) != 0) {
         return Fallo(m_destino);
     }
-    if (::rename(m_temporal.c_str(), m_destino.c_str()) != 0) {
-        return Fallo(m_destino);
+    {
+        const SinSenales bloqueo;
+        if (::rename(m_temporal.c_str(), m_destino.c_str()) != 0) {
+            return Fallo(m_destino);
+        }
+        m_temporal.clear();
+        Olvidar(m_hueco);
     }
-    m_temporal.clear();
     // The new name itself reaches the disk with its folder.
     const std::string carpeta = Carpeta(m_destino);
     const int dir =
@@ -190,6 +271,20 @@ bool EscrituraSegura::Confirmar() {
         ::close(dir);
     }
     return true;
+}
+
+void BorrarTemporalesAlInterrumpir() {
+    for (int senal : kSenales) {
+        struct sigaction antes {};
+        if (::sigaction(senal, nullptr, &antes) != 0 || antes.sa_handler != SIG_DFL) {
+            continue; // ignored, or someone else's handler: left as it is
+        }
+        struct sigaction accion {};
+        accion.sa_handler = AlInterrumpir;
+        sigemptyset(&accion.sa_mask);
+        accion.sa_flags = SA_RESETHAND;
+        ::sigaction(senal, &accion, nullptr);
+    }
 }
 
 bool EscribirFicheroSeguro(const std::string& ruta, std::string_view datos, std::string* error) {

@@ -33,6 +33,7 @@ private:
     bool Fallo(const std::string& que);
 
     int m_fd = -1;
+    int m_hueco = -1; // where the temporary file is known to the signal handler
     std::string m_destino;
     std::string m_temporal;
     std::string m_error;
@@ -43,6 +44,13 @@ private:
     unsigned m_dueno = 0;
     unsigned m_grupo = 0;
 };
+
+// Ctrl-C, a closing terminal or a kill would end the program with a
+// temporary file half written. Once this is called, SIGINT, SIGTERM and
+// SIGHUP first remove the temporary file of every EscrituraSegura still
+// open and then end the program as they would have. Signals the program was
+// started ignoring stay ignored. Call it once, early in main.
+void BorrarTemporalesAlInterrumpir();
 
 // Writes `datos` under `ruta` with an EscrituraSegura. On any failure the
 // target is left as it was, no temporary file remains, and false is returned

@@ -1,8 +1,10 @@
 #include "ayudas.h"
 #include "escritura.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tildora;
@@ -144,4 +146,43 @@ TEST(Escritura, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_FALSE(EscribirFicheroSeguro(ruta, "nuevo"));
     EXPECT_EQ(prueba::Leer(ruta), "viejo");
     EXPECT_EQ(prueba::Entradas(sub), "salida.txt;");
+}
+
+TEST(Escritura, AnInterruptionLeavesNoTemporaryFile) {
+    for (int senal : {SIGINT, SIGTERM, SIGHUP}) {
+        prueba::CarpetaTemporal carpeta;
+        const std::string ruta = carpeta / "salida.txt";
+        prueba::Escribir(ruta, "viejo");
+        int tubo[2];
+        ASSERT_EQ(::pipe(tubo), 0);
+        const pid_t hijo = ::fork();
+        ASSERT_GE(hijo, 0);
+        if (hijo == 0) {
+            // Half way through a write, the child tells the test and waits
+            // for the signal.
+            BorrarTemporalesAlInterrumpir();
+            EscrituraSegura escritura;
+            const bool abierto = escritura.Abrir(ruta) && escritura.Escribir("medio", 5);
+            const char listo = abierto ? 'x' : '-';
+            [[maybe_unused]] const auto n = ::write(tubo[1], &listo, 1);
+            for (;;) {
+                ::pause();
+            }
+        }
+        ::close(tubo[1]);
+        char listo = 0;
+        ASSERT_EQ(::read(tubo[0], &listo, 1), 1);
+        ::close(tubo[0]);
+        ASSERT_EQ(listo, 'x');
+        // The temporary file is there while writing.
+        EXPECT_NE(prueba::Entradas(carpeta.ruta()).find(".tildora-"), std::string::npos);
+        ASSERT_EQ(::kill(hijo, senal), 0);
+        int estado = 0;
+        ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+        // Ended by the signal, as without the clean-up.
+        EXPECT_TRUE(WIFSIGNALED(estado)) << senal;
+        EXPECT_EQ(WTERMSIG(estado), senal);
+        EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;") << senal;
+        EXPECT_EQ(prueba::Leer(ruta), "viejo");
+    }
 }
