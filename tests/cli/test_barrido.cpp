@@ -93,6 +93,63 @@ TEST(Barrido, MatchesTheScanOnRandomTextsAndCuts) {
     }
 }
 
+TEST(Barrido, CountsLinesRightThroughLargeTextsAndPieces) {
+    // Megabytes with long runs of line ends, read in large pieces: the
+    // vector path counts line ends in bulk, and its counters are emptied
+    // only now and then. A new wrong character appears every so often, so
+    // its line number checks all the counting before it.
+    std::mt19937 azar(777);
+    const std::string nuevos = "\x80\x93\xe7|`^\x01\x7f\xa4\xb0\xff\x9c";
+    for (int ronda = 0; ronda < 4; ++ronda) {
+        std::string texto;
+        std::uniform_int_distribution<int> clase(0, 5);
+        std::uniform_int_distribution<std::size_t> largo(1, 60000);
+        std::size_t siguiente = 0;
+        while (texto.size() < (std::size_t{3} << 20)) {
+            const std::size_t n = largo(azar);
+            switch (clase(azar)) {
+            case 0:
+                texto.append(n, '\r');
+                break;
+            case 1:
+                for (std::size_t k = 0; k < n / 2; ++k) {
+                    texto.append("\r\n");
+                }
+                break;
+            case 2:
+                texto.append(n, '\n');
+                break;
+            case 3:
+                texto += Aleatorio(azar, n % 3000);
+                break;
+            default:
+                texto.append(n, 'a');
+                break;
+            }
+            if (siguiente < nuevos.size() &&
+                texto.size() > (siguiente + 1) * (std::size_t{1} << 18)) {
+                texto += nuevos[siguiente++];
+            }
+        }
+        const Esperado e = Referencia(texto);
+        for (bool vectorial : {true, false}) {
+            tildora::cli::Inventario inv(tildora::TablaFija(), vectorial);
+            std::uniform_int_distribution<std::size_t> trozo(0, std::size_t{1} << 20);
+            for (std::size_t i = 0; i < texto.size();) {
+                const std::size_t n = std::min(trozo(azar), texto.size() - i);
+                inv.Procesar(texto.data() + i, n);
+                i += n;
+            }
+            ASSERT_EQ(inv.Orden(), e.orden) << "ronda " << ronda;
+            for (unsigned char c : e.orden) {
+                ASSERT_EQ(inv.Cuentas()[c], e.cuentas[c]) << "ronda " << ronda;
+                ASSERT_EQ(inv.Primera(c).linea, e.primera[c].linea) << "ronda " << ronda;
+                ASSERT_EQ(inv.Primera(c).columna, e.primera[c].columna) << "ronda " << ronda;
+            }
+        }
+    }
+}
+
 TEST(Barrido, TheVectorPathIsTakenWhereTheProcessorHasIt) {
 #if defined(__x86_64__)
     __builtin_cpu_init();
