@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -90,9 +89,9 @@ std::string Carpeta(const std::string& ruta) {
     return barra == std::string::npos ? std::string() : ruta.substr(0, barra + 1);
 }
 
-// A link to a file that does not exist yet: writing through it creates that
-// file, so the chain of links is followed to its end. False, with errno set,
-// for a chain that never ends or cannot be read.
+// Where writing through a link goes: the end of its chain of links, which
+// need not exist yet (writing through the link creates it). False, with
+// errno set, for a chain that never ends or cannot be read.
 bool DestinoDeEnlace(const std::string& enlace, std::string& destino) {
     std::string actual = enlace;
     for (int paso = 0; paso < 40; ++paso) {
@@ -169,13 +168,9 @@ bool EscrituraSegura::Abrir(const std::string& ruta) {
     }
     m_destino = ruta;
     struct stat st {};
-    if (::lstat(ruta.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char real[PATH_MAX];
-        if (::realpath(ruta.c_str(), real) != nullptr) {
-            m_destino = real;
-        } else if (!DestinoDeEnlace(ruta, m_destino)) {
-            return Fallo(ruta);
-        }
+    if (::lstat(ruta.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+        !DestinoDeEnlace(ruta, m_destino)) {
+        return Fallo(ruta);
     }
     m_existia = ::stat(m_destino.c_str(), &st) == 0;
     if (m_existia && !S_ISREG(st.st_mode)) {
