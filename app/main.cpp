@@ -1,19 +1,15 @@
-#include "almacen.h"
-#include "aplicacion.h"
-#include "cli.h"
-#include "dialogos.h"
-#include "escritura.h"
+// The windows' program, started by `tildora` without arguments.
+
+#include "core/almacen.h"
+#include "core/escritura.h"
+#include "ui/aplicacion.h"
+#include "ui/dialogos.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     // An interrupted write leaves no temporary file behind.
     tildora::BorrarTemporalesAlInterrumpir();
-
-    // With arguments the program works without any window.
-    if (argc > 1) {
-        return tildora::EjecutarLineaDeOrdenes(argc, argv);
-    }
 
     QApplication qapp(argc, argv);
     // The hand-over unloads one window before it shows the other, so the

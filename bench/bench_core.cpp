@@ -6,9 +6,10 @@
 // The text is made once in the system's temporary folder and removed at the
 // end: mostly allowed text, about one byte in a hundred wrong, CR LF lines.
 
-#include "avisos.h"
-#include "correccion.h"
-#include "escaneo.h"
+#include "core/avisos.h"
+#include "core/correccion.h"
+#include "core/escaneo.h"
+#include "core/lectura.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -4,12 +4,12 @@
 // and the first window back, and how long the text view takes to scroll to
 // the end and paint. Usage: tildora_tiempo_ventana [megabytes]
 
-#include "aplicacion.h"
-#include "dialogos.h"
-#include "estado.h"
-#include "frmconversioncaracteres.h"
-#include "frmelegirficheros.h"
-#include "vistatexto.h"
+#include "core/estado.h"
+#include "tests/ui/dialogos_guionados.h"
+#include "ui/aplicacion.h"
+#include "ui/conversion/frmconversioncaracteres.h"
+#include "ui/conversion/vistatexto.h"
+#include "ui/seleccion/frmelegirficheros.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,7 +100,7 @@ int main(int argc, char* argv[]) {
     Estado estado;
     estado.RutaAlmacen =
         QFile::encodeName(carpeta.filePath(QStringLiteral("caracteres.ini"))).toStdString();
-    DialogosGuionados dialogos;
+    pruebas::DialogosGuionados dialogos;
     Aplicacion app(estado, dialogos, [] {});
     app.MostrarSeleccion();
     QWidget* primera = app.VentanaActual();

@@ -1,7 +1,9 @@
-#include "almacen.h"
+#include "core/almacen.h"
 
-#include "escritura.h"
-#include "textos.h"
+#include "core/escritura.h"
+#include "core/lectura.h"
+#include "core/reglas.h"
+#include "core/textos.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,10 +20,6 @@
 namespace tildora {
 
 namespace {
-
-// A read copies at most this many bytes of a value: the Windows service call
-// that the store has always been read with used a 128-byte buffer.
-constexpr std::size_t kLargoMaximoValor = 127;
 
 // A store holds a few hundred short lines at most. Anything bigger is not
 // ours: it is neither read nor rewritten.
@@ -70,19 +68,6 @@ bool IgualesSinMayusculas(std::string_view a, std::string_view b) {
     return true;
 }
 
-int ValorHex(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // Key bytes that the Windows service would trim, split a line at or end a
 // string at: they are written as \xHH so that the line stays one line and the
 // key keeps its byte. Backslash is never a wrong character, so a real key
@@ -92,15 +77,12 @@ bool ClaveNecesitaEscape(unsigned char b) {
 }
 
 std::string CodificarClave(std::string_view clave) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string r;
     r.reserve(clave.size());
     for (const char c : clave) {
         const auto b = static_cast<unsigned char>(c);
         if (ClaveNecesitaEscape(b)) {
-            r += "\\x";
-            r += kHex[b >> 4];
-            r += kHex[b & 0x0F];
+            r += EscapeHex(b);
         } else {
             r += c;
         }
@@ -113,10 +95,8 @@ std::string DecodificarClave(std::string_view clave) {
     r.reserve(clave.size());
     for (std::size_t i = 0; i < clave.size(); ++i) {
         if (clave[i] == '\\' && i + 3 < clave.size() && clave[i + 1] == 'x') {
-            const int alto = ValorHex(clave[i + 2]);
-            const int bajo = ValorHex(clave[i + 3]);
-            if (alto >= 0 && bajo >= 0) {
-                r += static_cast<char>(alto * 16 + bajo);
+            if (const auto byte = ByteHex(clave[i + 2], clave[i + 3])) {
+                r += static_cast<char>(*byte);
                 i += 3;
                 continue;
             }
@@ -159,55 +139,15 @@ struct Fichero {
     std::string bytes;
 };
 
-// Reads the whole store. Only a regular file of sane size is read: a folder,
-// a device or a pipe (which could block forever) is refused before any byte
-// is taken from it.
-Fichero LeerFichero(const std::string& ruta) {
+// Reads the whole store. Only an ordinary file of sane size is read: a
+// folder, a device or a pipe (which could block forever) is refused before
+// any byte is taken from it.
+Fichero LeerAlmacen(const std::string& ruta) {
     Fichero f;
-    const int fd = ::open(ruta.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        f.estado = (errno == ENOENT) ? EstadoLectura::NoExiste : EstadoLectura::Fallo;
-        return f;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-        static_cast<std::size_t>(st.st_size) > kTamanoMaximoAlmacen) {
-        ::close(fd);
-        return f;
-    }
-    // Read to the end rather than trusting the size, but never past the
-    // limit: the file may grow while it is read.
-    std::string bytes;
-    bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t leidos = 0;
-    for (;;) {
-        if (leidos == bytes.size()) {
-            if (bytes.size() > kTamanoMaximoAlmacen) {
-                ::close(fd);
-                return f;
-            }
-            bytes.resize(std::min(bytes.size() * 2, kTamanoMaximoAlmacen + 1));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + leidos, bytes.size() - leidos);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ::close(fd);
-            return f;
-        }
-        if (n == 0) {
-            break;
-        }
-        leidos += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (leidos > kTamanoMaximoAlmacen) {
-        return f;
-    }
-    bytes.resize(leidos);
-    f.estado = EstadoLectura::Leido;
-    f.bytes = std::move(bytes);
+    const ResultadoLectura r = LeerFichero(ruta, f.bytes, kTamanoMaximoAlmacen);
+    f.estado = r                                   ? EstadoLectura::Leido
+               : r.fallo == FalloLectura::NoExiste ? EstadoLectura::NoExiste
+                                                   : EstadoLectura::Fallo;
     return f;
 }
 
@@ -367,7 +307,7 @@ bool EsAbsoluta(const char* ruta) {
 
 std::string AlmacenSoluciones::LeerSolucion(std::string_view seccion,
                                             std::string_view clave) const {
-    const Fichero f = LeerFichero(m_ruta);
+    const Fichero f = LeerAlmacen(m_ruta);
     if (f.estado != EstadoLectura::Leido || clave.empty()) {
         return {};
     }
@@ -376,7 +316,7 @@ std::string AlmacenSoluciones::LeerSolucion(std::string_view seccion,
     if (!b.linea) {
         return {};
     }
-    return std::string(DecodificarValor(b.valor).substr(0, kLargoMaximoValor));
+    return std::string(DecodificarValor(b.valor).substr(0, kLargoMaximoSustituto));
 }
 
 std::int16_t AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::string_view clave,
@@ -387,7 +327,7 @@ std::int16_t AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::s
     if (!SeccionGuardable(seccion) || !ClaveGuardable(clave, claveEscrita) || TieneSalto(valor)) {
         return 0;
     }
-    const Fichero f = LeerFichero(m_ruta);
+    const Fichero f = LeerAlmacen(m_ruta);
     if (f.estado == EstadoLectura::Fallo) {
         return 0;
     }

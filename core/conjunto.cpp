@@ -1,4 +1,4 @@
-#include "conjunto.h"
+#include "core/conjunto.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -68,36 +68,6 @@ __attribute__((target("ssse3"))) const unsigned char* BuscarSsse3(const std::uin
     return p;
 }
 
-__attribute__((target("ssse3"))) const unsigned char* BuscarLfSsse3(const std::uint8_t* tabla07,
-                                                                    const std::uint8_t* tabla815,
-                                                                    const unsigned char* p,
-                                                                    const unsigned char* fin) {
-    const __m128i bajos07 = _mm_load_si128(reinterpret_cast<const __m128i*>(tabla07));
-    const __m128i bajos815 = _mm_load_si128(reinterpret_cast<const __m128i*>(tabla815));
-    const __m128i bits = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    // A lone LF: an LF in a lane whose byte before (the same load one byte
-    // earlier) is not CR.
-    auto solitarios = [&](const unsigned char* q, __m128i x) {
-        const __m128i antes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q - 1));
-        return _mm_movemask_epi8(_mm_cmpeq_epi8(x, lf)) &
-               ~_mm_movemask_epi8(_mm_cmpeq_epi8(antes, cr));
-    };
-    while (fin - p >= 32) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-        const int ma = Miembros(a, bajos07, bajos815, bits) | solitarios(p, a);
-        const int mb = Miembros(b, bajos07, bajos815, bits) | solitarios(p + 16, b);
-        if ((ma | mb) != 0) {
-            return ma != 0 ? p + __builtin_ctz(static_cast<unsigned>(ma))
-                           : p + 16 + __builtin_ctz(static_cast<unsigned>(mb));
-        }
-        p += 32;
-    }
-    return p;
-}
-
 bool TieneSsse3() {
     static const bool tiene = __builtin_cpu_supports("ssse3");
     return tiene;
@@ -113,21 +83,6 @@ const unsigned char* ConjuntoBytes::Buscar(const unsigned char* p, const unsigne
     }
 #endif
     return BuscarEscalar(m_tabla, p, fin);
-}
-
-const unsigned char* ConjuntoBytes::BuscarConLfSolitario(const unsigned char* p,
-                                                         const unsigned char* fin) const {
-#ifdef TILDORA_X86
-    if (TieneSsse3()) {
-        p = BuscarLfSsse3(m_bajos07, m_bajos815, p, fin);
-    }
-#endif
-    for (; p < fin; ++p) {
-        if (m_tabla[*p] || (*p == '\n' && p[-1] != '\r')) {
-            break;
-        }
-    }
-    return p;
 }
 
 } // namespace tildora

@@ -6,8 +6,8 @@
 namespace tildora {
 
 // A set of byte values with a fast search for the first member in a buffer.
-// The scan and the engine spend nearly all their time looking for the next
-// byte that matters; on x86 this looks at sixteen bytes at a time.
+// The engine spends nearly all its time looking for the next byte that
+// matters; on x86 this looks at sixteen bytes at a time.
 class ConjuntoBytes {
 public:
     void Poner(unsigned char c, bool dentro);
@@ -15,11 +15,6 @@ public:
 
     // The first byte of [p, fin) in the set, or fin.
     const unsigned char* Buscar(const unsigned char* p, const unsigned char* fin) const;
-
-    // The same, but a line feed that does not follow a carriage return (a
-    // lone LF) also ends the search. The byte before p must be readable.
-    const unsigned char* BuscarConLfSolitario(const unsigned char* p,
-                                              const unsigned char* fin) const;
 
 private:
     std::array<bool, 256> m_tabla{};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conjunto.h"
+#include "core/conjunto.h"
 
 #include <array>
 #include <cstdint>

@@ -1,147 +1,306 @@
-#include "escaneo.h"
+#include "core/escaneo.h"
 
-#include "textos.h"
+#include "core/lectura.h"
+#include "core/textos.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TILDORA_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace tildora {
 
 namespace {
 
-// The working copy lives in memory; a larger file is refused as unreadable
-// rather than exhausting the machine.
-constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{1} << 30;
+// The scan takes pieces of at most this size: a character's line is counted
+// from the start of its piece.
+constexpr std::size_t kTrozoEscaner = std::size_t{1} << 20;
 
-// Read in pieces of this size, each scanned while it is still in the cache.
-constexpr std::size_t kTrozo = std::size_t{1} << 18;
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
+Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
+    // Rows (high nibbles) with the same set of wrong low nibbles form a
+    // class; each class gets one bit. Sixteen rows give at most sixteen
+    // classes, two bytes' worth.
+    Buscador::Nibbles t;
+    std::uint16_t patrones[16] = {};
+    int clases = 0;
+    for (unsigned alto = 0; alto < 16; ++alto) {
+        std::uint16_t patron = 0;
+        for (unsigned bajo = 0; bajo < 16; ++bajo) {
+            if (parar[alto * 16 + bajo]) {
+                patron = static_cast<std::uint16_t>(patron | (1u << bajo));
+            }
+        }
+        if (patron == 0) {
+            continue;
+        }
+        int clase = 0;
+        while (clase < clases && patrones[clase] != patron) {
+            ++clase;
+        }
+        if (clase == clases) {
+            patrones[clases++] = patron;
+        }
+        const auto bit = static_cast<std::uint8_t>(1u << (clase % 8));
+        std::uint8_t* altos = clase < 8 ? t.altos1 : t.altos2;
+        std::uint8_t* bajos = clase < 8 ? t.bajos1 : t.bajos2;
+        altos[alto] = static_cast<std::uint8_t>(altos[alto] | bit);
+        for (unsigned bajo = 0; bajo < 16; ++bajo) {
+            if (patron & (1u << bajo)) {
+                bajos[bajo] = static_cast<std::uint8_t>(bajos[bajo] | bit);
+            }
         }
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
+    return t;
+}
 
-private:
-    int m_fd;
+// The same in a plain loop, for processors without AVX2. Calls `parada`
+// with the offset of each stop.
+template <typename Parada>
+void RecorrerSencillo(const std::array<bool, 256>& parar, const unsigned char* p, std::size_t n,
+                      bool& crPendiente, std::uint64_t& crs, Parada&& parada) {
+    bool trasCr = crPendiente;
+    std::uint64_t cuenta = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (c == '\r') {
+            ++cuenta;
+            trasCr = true;
+            continue;
+        }
+        const bool finDeLinea = c == '\n' && trasCr;
+        trasCr = false;
+        if (!finDeLinea && parar[c]) {
+            parada(i);
+        }
+    }
+    crPendiente = trasCr;
+    crs = cuenta;
+}
+
+#ifdef TILDORA_AVX2
+
+#define TILDORA_OBJETIVO __attribute__((target("avx2,popcnt,bmi")))
+
+// The look-up tables of Buscador::Nibbles, in registers.
+struct Tablas {
+    __m256i b1;
+    __m256i a1;
+    __m256i b2;
+    __m256i a2;
 };
 
-ssize_t LeerSinInterrupcion(int fd, char* destino, std::size_t n) {
-    for (;;) {
-        const ssize_t r = ::read(fd, destino, n);
-        if (r >= 0 || errno != EINTR) {
-            return r;
+// The stops among the 32 bytes at `q`; the byte before them, q[-1], must be
+// readable. The tables leave CR and LF out: a CR never stops, an LF stops
+// unless a CR stands right before it. Adds the CRs among q[-1] to q[30] to
+// the byte counters of `crs`.
+TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Tablas& t,
+                                                __m256i& crs) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    const __m256i antes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q - 1));
+    const __m256i nibble = _mm256_set1_epi8(0x0f);
+    const __m256i bajo = _mm256_and_si256(v, nibble);
+    const __m256i alto = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
+    const __m256i uno =
+        _mm256_and_si256(_mm256_shuffle_epi8(t.b1, bajo), _mm256_shuffle_epi8(t.a1, alto));
+    const __m256i dos =
+        _mm256_and_si256(_mm256_shuffle_epi8(t.b2, bajo), _mm256_shuffle_epi8(t.a2, alto));
+    const __m256i permitido = _mm256_cmpeq_epi8(_mm256_or_si256(uno, dos), _mm256_setzero_si256());
+    const __m256i crAntes = _mm256_cmpeq_epi8(antes, _mm256_set1_epi8('\r'));
+    const __m256i lf = _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n'));
+    const __m256i lfSolo = _mm256_andnot_si256(crAntes, lf);
+    // A CR compares as 0xFF, minus one: subtracting counts it.
+    crs = _mm256_sub_epi8(crs, crAntes);
+    return ~static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_andnot_si256(lfSolo, permitido)));
+}
+
+TILDORA_OBJETIVO inline __m256i Cargar(const std::uint8_t* x) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(x)));
+}
+
+// Adds up the CR counters kept in the bytes of `acumulado`.
+TILDORA_OBJETIVO inline std::uint64_t Sumar(__m256i acumulado) {
+    const __m256i sumas = _mm256_sad_epu8(acumulado, _mm256_setzero_si256());
+    return static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 0)) +
+           static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 1)) +
+           static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 2)) +
+           static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 3));
+}
+
+TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsigned char* p,
+                                        std::size_t n, bool& crPendiente, std::uint64_t& crs,
+                                        std::uint32_t* salida) {
+    const Tablas t{Cargar(nib.bajos1), Cargar(nib.altos1), Cargar(nib.bajos2), Cargar(nib.altos2)};
+
+    __m256i acumulado = _mm256_setzero_si256(); // CRs, one counter per byte lane
+    std::uint64_t cuenta = 0;
+    std::size_t vueltas = 0;
+    std::size_t k = 0;
+    // The first block, whose byte before lies in the piece before, and the
+    // last, partial one go through a copy with that byte in front and zeros
+    // behind; the bits past the end are masked off.
+    alignas(32) unsigned char copia[96];
+    for (std::size_t i = 0; i < n; i += 64) {
+        const unsigned char* q = p + i;
+        std::uint64_t validos = ~std::uint64_t{0};
+        if (i == 0 || n - i < 64) {
+            const std::size_t m = std::min<std::size_t>(64, n - i);
+            std::memset(copia, 0, sizeof copia);
+            copia[31] = i == 0 ? (crPendiente ? '\r' : 0) : p[i - 1];
+            std::memcpy(copia + 32, q, m);
+            q = copia + 32;
+            if (m < 64) {
+                validos = (std::uint64_t{1} << m) - 1;
+            }
         }
+        const std::uint32_t bajo = Paradas32(q, t, acumulado);
+        const std::uint32_t alto = Paradas32(q + 32, t, acumulado);
+        if (++vueltas == 127) {
+            cuenta += Sumar(acumulado);
+            acumulado = _mm256_setzero_si256();
+            vueltas = 0;
+        }
+        std::uint64_t paradas =
+            (static_cast<std::uint64_t>(bajo) | (static_cast<std::uint64_t>(alto) << 32)) & validos;
+        // Most blocks hold no stop or one: write two positions without
+        // asking (the buffer has room past the end) and loop only beyond.
+        const auto base = static_cast<std::uint32_t>(i);
+        const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
+        salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        paradas = _blsr_u64(paradas);
+        salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+        paradas = _blsr_u64(paradas);
+        std::size_t j = k + 2;
+        while (paradas != 0) {
+            salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+            paradas = _blsr_u64(paradas);
+        }
+        k += cuantas;
+    }
+    cuenta += Sumar(acumulado);
+    if (n > 0) {
+        // The counters saw each byte's left neighbour: the CR carried in
+        // from the piece before instead of the last byte, when the last
+        // block was full (a partial one saw it in the copy).
+        cuenta -= crPendiente ? 1 : 0;
+        if (n % 64 == 0 && p[n - 1] == '\r') {
+            ++cuenta;
+        }
+        crPendiente = p[n - 1] == '\r';
+    }
+    crs = cuenta;
+    return k;
+}
+
+bool HayAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+           __builtin_cpu_supports("bmi");
+}
+
+#endif
+
+} // namespace
+
+Buscador::Buscador(const TablaValidez& tabla, bool vectorial)
+    : m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
+    for (unsigned c = 0; c < 256; ++c) {
+        m_parar[c] = !tabla[c];
+    }
+    // The vector path tells CR and LF apart by itself.
+    std::array<bool, 256> sinSaltos = m_parar;
+    sinSaltos['\r'] = false;
+    sinSaltos['\n'] = false;
+    m_nibbles = ConstruirNibbles(sinSaltos);
+#ifdef TILDORA_AVX2
+    m_vectorial = vectorial && HayAvx2();
+#else
+    (void)vectorial;
+#endif
+}
+
+std::size_t Buscador::Buscar(const unsigned char* datos, std::size_t n) {
+    n = std::min(n, kTrozoParadas);
+#ifdef TILDORA_AVX2
+    if (m_vectorial) {
+        return BuscarAvx2(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get());
+    }
+#endif
+    std::uint32_t* salida = m_paradas.get();
+    std::size_t k = 0;
+    RecorrerSencillo(m_parar, datos, n, m_crPendiente, m_crs,
+                     [&](std::size_t i) { salida[k++] = static_cast<std::uint32_t>(i); });
+    return k;
+}
+
+Escaner::Escaner(const TablaValidez& tabla, bool vectorial) : m_buscador(tabla, vectorial) {}
+
+void Escaner::Procesar(const char* datos, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(datos);
+    while (n > 0) {
+        const std::size_t trozo = std::min(n, kTrozoEscaner);
+        ProcesarTrozo(p, trozo);
+        p += trozo;
+        n -= trozo;
     }
 }
 
-// Reads a whole regular file into `destino`, handing every piece read to
-// `trozo` right after it arrives. False on any failure.
-template <typename Trozo>
-bool LeerPorTrozos(const std::string& ruta, std::string& destino, Trozo&& trozo) {
-    // O_NONBLOCK so that a FIFO cannot hang the open; only regular files are
-    // read afterwards.
-    Descriptor fd(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-        static_cast<std::uint64_t>(st.st_size) > kTamanoMaximoEntrada) {
-        return false;
-    }
-    const int banderas = ::fcntl(fd.get(), F_GETFL);
-    if (banderas >= 0) {
-        ::fcntl(fd.get(), F_SETFL, banderas & ~O_NONBLOCK);
-    }
-    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+namespace {
 
-    // Resizing without clearing first keeps the bytes of an earlier read in
-    // place, so a reused buffer is not filled with zeros again.
-    destino.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t lleno = 0;
-    for (;;) {
-        if (lleno == destino.size()) {
-            // The file may have grown since fstat: read on until the end.
-            char extra[65536];
-            const ssize_t n = LeerSinInterrupcion(fd.get(), extra, sizeof extra);
-            if (n < 0) {
-                return false;
-            }
-            if (n == 0) {
-                return true;
-            }
-            if (destino.size() + static_cast<std::size_t>(n) > kTamanoMaximoEntrada) {
-                return false;
-            }
-            destino.append(extra, static_cast<std::size_t>(n));
-            trozo(destino.data() + lleno, static_cast<std::size_t>(n));
-            lleno += static_cast<std::size_t>(n);
-            continue;
-        }
-        const std::size_t pedir = std::min(kTrozo, destino.size() - lleno);
-        const ssize_t n = LeerSinInterrupcion(fd.get(), destino.data() + lleno, pedir);
-        if (n < 0) {
-            return false;
-        }
-        if (n == 0) {
-            destino.resize(lleno); // the file shrank
-            return true;
-        }
-        trozo(destino.data() + lleno, static_cast<std::size_t>(n));
-        lleno += static_cast<std::size_t>(n);
+// Where the line holding offset `hasta` of the piece begins, if a CR before
+// it in the piece says so: after the CR, or after its LF.
+bool InicioEnTrozo(const unsigned char* p, std::size_t hasta, std::size_t& inicio) {
+    const void* q = hasta == 0 ? nullptr : ::memrchr(p, '\r', hasta);
+    if (q == nullptr) {
+        return false;
     }
+    const auto j = static_cast<std::size_t>(static_cast<const unsigned char*>(q) - p);
+    inicio = j + 1;
+    if (inicio < hasta && p[inicio] == '\n') {
+        ++inicio;
+    }
+    return true;
 }
 
 } // namespace
 
-Escaner::Escaner(const TablaValidez& tabla) {
-    for (unsigned c = 0; c < 256; ++c) {
-        m_parar.Poner(static_cast<unsigned char>(c), !tabla[c] && c != '\r' && c != '\n');
+void Escaner::ProcesarTrozo(const unsigned char* p, std::size_t n) {
+    if (m_buscador.CrPendiente() && p[0] == '\n') {
+        m_inicioLinea = m_base + 1; // the LF of a CR LF split between pieces
     }
-    m_buscarLf = !tabla['\n'];
-}
-
-void Escaner::Anotar(unsigned char c) {
-    m_listado[c] = true;
-    m_parar.Poner(c, false);
-    m_encontrados.push_back(c);
-    if (c == '\n') {
-        m_buscarLf = false;
-    }
-}
-
-void Escaner::Procesar(const char* datos, std::size_t n) {
-    if (n == 0) {
-        return;
-    }
-    const auto* p = reinterpret_cast<const unsigned char*>(datos);
-    const unsigned char* const fin = p + n;
-    // The first byte's predecessor is the last byte of the previous piece, so
-    // a CR LF split between two pieces still ends a line.
-    if (m_parar.Contiene(*p) || (m_buscarLf && *p == '\n' && m_anterior != '\r')) {
-        Anotar(*p);
-    }
-    ++p;
-    while (p < fin) {
-        p = m_buscarLf ? m_parar.BuscarConLfSolitario(p, fin) : m_parar.Buscar(p, fin);
-        if (p == fin) {
-            break;
+    std::uint64_t crs = 0;
+    for (std::size_t desde = 0; desde < n; desde += kTrozoParadas) {
+        const std::size_t k = m_buscador.Buscar(p + desde, n - desde);
+        const std::uint32_t* paradas = m_buscador.Paradas();
+        for (std::size_t j = 0; j < k; ++j) {
+            const std::size_t pos = desde + paradas[j];
+            const unsigned char c = p[pos];
+            if (m_cuentas[c]++ != 0) {
+                continue;
+            }
+            // A first appearance: at most one per code, so the look-back
+            // is rare.
+            m_orden.push_back(c);
+            Posicion& donde = m_primera[c];
+            donde.linea = 1 + m_crs + static_cast<std::uint64_t>(std::count(p, p + pos, '\r'));
+            std::size_t inicio = 0;
+            const std::uint64_t inicioLinea =
+                InicioEnTrozo(p, pos, inicio) ? m_base + inicio : m_inicioLinea;
+            donde.columna = m_base + pos - inicioLinea + 1;
         }
-        Anotar(*p++);
+        crs += m_buscador.CrsDelTrozo();
     }
-    m_anterior = fin[-1];
+    if (crs > 0) {
+        std::size_t inicio = 0;
+        if (InicioEnTrozo(p, n, inicio)) {
+            m_inicioLinea = m_base + inicio;
+        }
+    }
+    m_crs += crs;
+    m_base += n;
 }
 
 bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) {
@@ -149,9 +308,16 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) 
     estado.TablaConstruida = true;
     estado.CaracteresErroneos.assign(1, std::string());
 
+    // Each piece is scanned right after it is read, while it is in the cache.
     Escaner escaner(estado.CaracteresValidos);
-    const bool leido = LeerPorTrozos(
-        ruta, estado.Texto, [&escaner](const char* d, std::size_t n) { escaner.Procesar(d, n); });
+    Lector lector;
+    ResultadoLectura leido = lector.Abrir(ruta, true, kTamanoMaximoEntrada);
+    if (leido) {
+        leido = lector.LeerTodo(estado.Texto, [&escaner](const char* d, std::size_t n) {
+            escaner.Procesar(d, n);
+            return true;
+        });
+    }
 
     // The list keeps one empty slot at its end, after the characters found.
     for (unsigned char c : escaner.Encontrados()) {
@@ -168,13 +334,11 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) 
     return !escaner.Encontrados().empty();
 }
 
+// Part of the module's interface, for callers that hold only the list; the
+// scan itself keeps a table of what it has listed.
 bool EstaEnLista(const Estado& estado, std::string_view caracter) {
     return std::any_of(estado.CaracteresErroneos.begin(), estado.CaracteresErroneos.end(),
                        [caracter](const std::string& s) { return s == caracter; });
-}
-
-bool LeerFichero(const std::string& ruta, std::string& destino) {
-    return LeerPorTrozos(ruta, destino, [](const char*, std::size_t) {});
 }
 
 } // namespace tildora

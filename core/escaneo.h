@@ -1,55 +1,118 @@
 #pragma once
 
-#include "avisos.h"
-#include "conjunto.h"
-#include "estado.h"
-#include "tabla.h"
+#include "core/avisos.h"
+#include "core/estado.h"
+#include "core/tabla.h"
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tildora {
 
-// Collects the distinct wrong characters of a text given in pieces, in order
-// of first appearance. Lines end at CR LF or at a lone CR and the ending is
-// never checked; a lone LF is an ordinary character. A piece may end anywhere,
-// a CR LF split between two pieces included.
+// Buscador::Buscar looks at most this much at a time: its list of stops
+// then stays in the fastest cache.
+inline constexpr std::size_t kTrozoParadas = std::size_t{16} << 10;
+
+// Finds, in a text given in pieces, the bytes that the scan stops on: the
+// wrong characters. A CR is never one (it ends a line, alone or before an LF)
+// and neither is the LF of a CR LF; a lone LF is. A piece may end anywhere, a
+// CR LF split between two pieces included.
+//
+// Texts can be large, so this looks at 64 bytes at a time where the
+// processor can (AVX2), with a plain loop of the same meaning elsewhere.
+class Buscador {
+public:
+    // `vectorial` false forces the plain loop (for tests).
+    explicit Buscador(const TablaValidez& tabla, bool vectorial = true);
+
+    // Finds the stops in the first kTrozoParadas bytes (at most) of a piece
+    // and returns how many there are; Paradas() holds their offsets.
+    std::size_t Buscar(const unsigned char* datos, std::size_t n);
+    const std::uint32_t* Paradas() const { return m_paradas.get(); }
+
+    // Number of CRs in the last piece.
+    std::uint64_t CrsDelTrozo() const { return m_crs; }
+
+    // Whether the pieces so far end in a CR (whose LF may begin the next).
+    bool CrPendiente() const { return m_crPendiente; }
+
+    bool Vectorial() const { return m_vectorial; }
+
+    // For the SIMD look-up: a byte is wrong when, for its low nibble l and
+    // high nibble h, bajos1[l] & altos1[h] or bajos2[l] & altos2[h] is not
+    // zero. Rows of sixteen codes with the same wrong low nibbles share one
+    // bit, so any table fits in two sets of eight bits.
+    struct Nibbles {
+        alignas(16) std::uint8_t bajos1[16]{};
+        alignas(16) std::uint8_t altos1[16]{};
+        alignas(16) std::uint8_t bajos2[16]{};
+        alignas(16) std::uint8_t altos2[16]{};
+    };
+
+private:
+    std::array<bool, 256> m_parar{};
+    Nibbles m_nibbles;
+    bool m_vectorial = false;
+    bool m_crPendiente = false;
+    std::uint64_t m_crs = 0;
+    std::unique_ptr<std::uint32_t[]> m_paradas;
+};
+
+// Where a character first stands: line and column both from 1, the column
+// counted in bytes; lines end at CR LF or at a lone CR.
+struct Posicion {
+    std::uint64_t linea = 0;
+    std::uint64_t columna = 0;
+};
+
+// The scan of a text given in pieces: the distinct wrong characters in order
+// of first appearance, how often each occurs (a lone LF only when alone), and
+// where each first stands. Lines end at CR LF or at a lone CR and the ending
+// is never checked; a lone LF is an ordinary character.
 class Escaner {
 public:
-    explicit Escaner(const TablaValidez& tabla);
+    explicit Escaner(const TablaValidez& tabla, bool vectorial = true);
 
     void Procesar(const char* datos, std::size_t n);
 
     // Wrong characters found so far, in order of first appearance.
-    const std::vector<unsigned char>& Encontrados() const { return m_encontrados; }
+    const std::vector<unsigned char>& Encontrados() const { return m_orden; }
+    const std::uint64_t (&Cuentas() const)[256] { return m_cuentas; }
+    const Posicion& Primera(unsigned char c) const { return m_primera[c]; }
+    // Bytes seen so far.
+    std::uint64_t Total() const { return m_base; }
+    bool Vectorial() const { return m_buscador.Vectorial(); }
 
 private:
-    void Anotar(unsigned char c);
+    void ProcesarTrozo(const unsigned char* p, std::size_t n);
 
-    // The wrong characters not yet listed, but CR and LF: a CR is never a
-    // character, and an LF is one only when no CR comes right before it.
-    ConjuntoBytes m_parar;
-    bool m_buscarLf = false; // a lone LF is wrong and not yet listed
-    std::array<bool, 256> m_listado{};
-    std::vector<unsigned char> m_encontrados;
-    unsigned char m_anterior = 0; // last byte of the previous piece
+    Buscador m_buscador;
+    std::vector<unsigned char> m_orden;
+    std::uint64_t m_cuentas[256]{};
+    Posicion m_primera[256];
+    std::uint64_t m_base = 0;        // offset of the current piece
+    std::uint64_t m_crs = 0;         // CRs before the current piece
+    std::uint64_t m_inicioLinea = 0; // offset where the current line begins
 };
+
+// The working copy lives in memory; a larger file is refused as unreadable
+// rather than exhausting the machine.
+inline constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{1} << 30;
 
 // Scans the file at `ruta`: rebuilds the validity table, fills
 // CaracteresErroneos (n + 1 slots) and keeps the bytes read in estado.Texto.
 // Returns true when at least one wrong character was found. When the file
-// cannot be read (missing, a folder, no permission, a read error) it sets
-// ErrorLectura, tells the user once through `avisador` and returns false.
+// cannot be read (missing, a folder, no permission, a read error, too large)
+// it sets ErrorLectura, tells the user once through `avisador` and returns
+// false.
 bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador);
 
 // True when one of the slots of CaracteresErroneos holds exactly `caracter`.
 bool EstaEnLista(const Estado& estado, std::string_view caracter);
-
-// Reads a whole file into `destino`, reusing its storage. Returns false on any
-// failure (missing, a folder, no permission, a read error, too large).
-bool LeerFichero(const std::string& ruta, std::string& destino);
 
 } // namespace tildora

@@ -1,4 +1,4 @@
-#include "escritura.h"
+#include "core/escritura.h"
 
 #include <atomic>
 #include <cerrno>

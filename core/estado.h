@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tabla.h"
+#include "core/tabla.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ficheros.h"
+#include "core/ficheros.h"
 
 #include <dirent.h>
 #include <memory>

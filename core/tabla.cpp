@@ -1,4 +1,4 @@
-#include "tabla.h"
+#include "core/tabla.h"
 
 namespace tildora {
 

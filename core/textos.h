@@ -73,6 +73,103 @@ inline constexpr std::string_view CmdCancelar = "      Utzi       Cancelar";
 inline constexpr std::string_view CabeceraErroneo = "Okerrekoa / Erróneo";
 inline constexpr std::string_view CabeceraCorrecto = "Zuzenekoa / Correcto";
 
+// The command line. Its messages are the windows' own; these are its usage
+// texts and the short reasons on the line after a message.
+#ifndef TILDORA_VERSION
+#define TILDORA_VERSION "1.0.0"
+#endif
+inline constexpr std::string_view Version = "tildora " TILDORA_VERSION "\n";
+// Short reasons of the command line's own, for the line after a message.
+inline constexpr std::string_view RazonCambiado =
+    "aldatu egin da irakurri bitartean / ha cambiado mientras se leía";
+inline constexpr std::string_view RazonCrecimiento =
+    "irteera handiegia litzateke / la salida sería demasiado grande";
+inline constexpr std::string_view RazonRepetida =
+    "beste fitxategi batek irteera bera du / otro fichero tiene la misma salida";
+inline constexpr std::string_view RazonPermitido =
+    "karaktere onargarria da / es un carácter permitido";
+inline constexpr std::string_view RazonUnoSolo =
+    "karaktere bakarra izan behar da / ha de ser un solo carácter";
+inline constexpr std::string_view RazonWindows =
+    "Windows-1252 kodeak ezin du gorde / Windows-1252 no lo puede representar";
+inline constexpr std::string_view RazonSalto =
+    "lerro-jauzia da, ez karakterea / es un salto de línea, no un carácter";
+inline constexpr std::string_view RazonSustitutoSalto =
+    "lerro-jauzirik ezin du izan / no puede contener saltos de línea";
+inline constexpr std::string_view RazonSustitutoVacio = "hutsik dago / está vacío";
+inline constexpr std::string_view RazonSustitutoLargo =
+    "127 byte baino luzeagoa / más largo de 127 bytes";
+inline constexpr std::string_view RazonNoSeGuarda = "ezin da idatzi / no se puede escribir";
+inline constexpr std::string_view RazonDemasiadoGrande =
+    "handiegia da memorian eusteko / demasiado grande para tenerlo en memoria";
+
+inline constexpr std::string_view Uso =
+    "Erabilera:\n"
+    "  tildora [--store INI] check FITXATEGIA...\n"
+    "  tildora [--store INI] fix [--force] SARRERA IRTEERA\n"
+    "  tildora [--store INI] fix [--force] --out-dir KARPETA FITXATEGIA...\n"
+    "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
+    "Uso:\n"
+    "  tildora [--store INI] check FICHERO...\n"
+    "  tildora [--store INI] fix [--force] ENTRADA SALIDA\n"
+    "  tildora [--store INI] fix [--force] --out-dir CARPETA FICHERO...\n"
+    "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
+    "tildora --help\n";
+
+inline constexpr std::string_view Ayuda =
+    "tildora " TILDORA_VERSION "\n"
+    "\n"
+    "Erabilera:\n"
+    "  tildora\n"
+    "      Leihoak irekitzen ditu.\n"
+    "  tildora [--store INI] check FITXATEGIA...\n"
+    "      Karaktere oker bakoitzeko lerro bat idazten du, agertzen diren ordenan,\n"
+    "      tabulazioz bereizita: FITXATEGIA, KODEA, ZENBAT, LERROA:ZUTABEA,\n"
+    "      KARAKTEREA, ORDEZKOA (gogoratua, edo hutsik).\n"
+    "  tildora [--store INI] fix [--force] SARRERA IRTEERA\n"
+    "      SARRERA zuzentzen du gogoratutako ordezkoekin eta IRTEERA idazten du.\n"
+    "      --force: IRTEERA badago, gainetik idazten du.\n"
+    "  tildora [--store INI] fix [--force] --out-dir KARPETA FITXATEGIA...\n"
+    "      Fitxategi bakoitza KARPETA karpetan zuzentzen du, bere izen berarekin.\n"
+    "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
+    "      KARAKTEREA (UTF-8 edo \\xHH) ordezteko ORDEZKOA gogoratzen du.\n"
+    "  '-' sarrera estandarra da SARRERA gisa, eta irteera estandarra IRTEERA gisa.\n"
+    "  --store INI: caracteres.ini-ren ordez INI fitxategia erabiltzen du.\n"
+    "  Irteera-kodeak: 0 ondo; 1 karaktere okerrak daude (check); 2 errorea;\n"
+    "  3 ordezkoak falta dira; 4 IRTEERA badago (--force gabe).\n"
+    "\n"
+    "Uso:\n"
+    "  tildora\n"
+    "      Abre las ventanas.\n"
+    "  tildora [--store INI] check FICHERO...\n"
+    "      Escribe una línea por carácter erróneo, en el orden en que aparecen,\n"
+    "      separada por tabuladores: FICHERO, CÓDIGO, CUÁNTOS, LÍNEA:COLUMNA,\n"
+    "      CARÁCTER, SUSTITUTO (el recordado, o vacío).\n"
+    "  tildora [--store INI] fix [--force] ENTRADA SALIDA\n"
+    "      Corrige ENTRADA con los sustitutos recordados y escribe SALIDA.\n"
+    "      --force: si SALIDA existe, la sobreescribe.\n"
+    "  tildora [--store INI] fix [--force] --out-dir CARPETA FICHERO...\n"
+    "      Corrige cada fichero en la carpeta CARPETA, con su mismo nombre.\n"
+    "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
+    "      Recuerda SUSTITUTO para CARÁCTER (en UTF-8 o \\xHH).\n"
+    "  '-' es la entrada estándar como ENTRADA, y la salida estándar como SALIDA.\n"
+    "  --store INI: usa el fichero INI en lugar de caracteres.ini.\n"
+    "  Códigos de salida: 0 bien; 1 hay caracteres erróneos (check); 2 error;\n"
+    "  3 faltan sustitutos; 4 SALIDA existe (sin --force).\n";
+
+inline constexpr std::string_view OpcionDesconocida = "Aukera ezezaguna / Opción desconocida: ";
+inline constexpr std::string_view OrdenDesconocida = "Agindu ezezaguna / Orden desconocida: ";
+inline constexpr std::string_view FaltaOrden = "Agindurik ez / Falta la orden";
+inline constexpr std::string_view FaltaValor = "Balioa falta da / Falta el valor de: ";
+inline constexpr std::string_view CuentaArgumentos =
+    "Argumentu kopuru okerra / Número de argumentos incorrecto: ";
+
+inline constexpr std::string_view SinVentanas =
+    "Bertsio honek ez du leihorik; ikus tildora --help / Esta versión no tiene ventanas; vea "
+    "tildora --help";
+inline constexpr std::string_view VentanasNoEncontradas =
+    "Ezin dira leihoak abiarazi / No se pueden abrir las ventanas: ";
+
 // The store.
 inline constexpr std::string_view SeccionLista = "lista";
 inline constexpr std::string_view NombreAlmacen = "caracteres.ini";

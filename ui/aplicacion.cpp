@@ -1,7 +1,7 @@
-#include "aplicacion.h"
+#include "ui/aplicacion.h"
 
-#include "frmconversioncaracteres.h"
-#include "frmelegirficheros.h"
+#include "ui/conversion/frmconversioncaracteres.h"
+#include "ui/seleccion/frmelegirficheros.h"
 
 #include <QtGlobal>
 #include <utility>

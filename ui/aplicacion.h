@@ -1,6 +1,6 @@
 #pragma once
 
-#include "estado.h"
+#include "core/estado.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "botones.h"
+#include "ui/botones.h"
 
-#include "geometria.h"
+#include "ui/geometria.h"
 
 #include <QIcon>
 #include <QStringList>

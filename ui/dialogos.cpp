@@ -1,6 +1,6 @@
-#include "dialogos.h"
+#include "ui/dialogos.h"
 
-#include "textos.h"
+#include "core/textos.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -35,21 +35,6 @@ QString DialogosQt::GuardarFichero(QWidget* padre) {
     // the dialog must not ask one first.
     return QFileDialog::getSaveFileName(padre, QString(), QString(), QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
-}
-
-Dialogos::Respuesta DialogosGuionados::Mensaje(QWidget*, const QString& texto, bool conCancelar) {
-    mensajes.append(Registro{texto, conCancelar});
-    return respuestas.isEmpty() ? Respuesta::Aceptar : respuestas.dequeue();
-}
-
-QString DialogosGuionados::AbrirFichero(QWidget*) {
-    ++dialogosAbrir;
-    return nombresAbrir.isEmpty() ? QString() : nombresAbrir.dequeue();
-}
-
-QString DialogosGuionados::GuardarFichero(QWidget*) {
-    ++dialogosGuardar;
-    return nombresGuardar.isEmpty() ? QString() : nombresGuardar.dequeue();
 }
 
 void AvisadorDialogos::Mensaje(const std::string& texto) {

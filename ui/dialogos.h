@@ -1,9 +1,7 @@
 #pragma once
 
-#include "avisos.h"
+#include "core/avisos.h"
 
-#include <QList>
-#include <QQueue>
 #include <QString>
 #include <string_view>
 
@@ -18,7 +16,7 @@ inline QString TextoQt(std::string_view texto) {
 
 // Everything modal that a window shows goes through here: message boxes and
 // the open and save dialogs. The program uses DialogosQt; tests hand the
-// windows DialogosGuionados, which records every message and answers from a
+// windows a scripted one that records every message and answers from a
 // queue, so no test ever waits on a real modal box.
 class Dialogos {
 public:
@@ -39,27 +37,6 @@ public:
 
 class DialogosQt : public Dialogos {
 public:
-    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
-    QString AbrirFichero(QWidget* padre) override;
-    QString GuardarFichero(QWidget* padre) override;
-};
-
-// For tests: records what would have been shown and answers from queues
-// (Aceptar and an empty name when a queue is empty).
-class DialogosGuionados : public Dialogos {
-public:
-    struct Registro {
-        QString texto;
-        bool conCancelar = false;
-    };
-
-    QList<Registro> mensajes;
-    QQueue<Respuesta> respuestas;
-    QQueue<QString> nombresAbrir;
-    QQueue<QString> nombresGuardar;
-    int dialogosAbrir = 0;
-    int dialogosGuardar = 0;
-
     Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
     QString AbrirFichero(QWidget* padre) override;
     QString GuardarFichero(QWidget* padre) override;

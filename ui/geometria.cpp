@@ -1,8 +1,11 @@
-#include "geometria.h"
+#include "ui/geometria.h"
+
+#include "ui/dialogos.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -166,6 +169,23 @@ void EncajarTexto(QLabel& etiqueta) {
             return;
         }
     }
+}
+
+QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
+                      const QColor& color, bool negrita, const QRect& donde) {
+    auto* etiqueta = new QLabel(TextoQt(texto), padre);
+    etiqueta->setObjectName(QLatin1String(nombre));
+    etiqueta->setGeometry(donde);
+    etiqueta->setFont(FuenteVentana(negrita));
+    etiqueta->setWordWrap(true);
+    etiqueta->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    etiqueta->setTextFormat(Qt::PlainText);
+    etiqueta->setFocusPolicy(Qt::NoFocus);
+    QPalette paleta = etiqueta->palette();
+    paleta.setColor(QPalette::WindowText, color);
+    etiqueta->setPalette(paleta);
+    EncajarTexto(*etiqueta);
+    return etiqueta;
 }
 
 } // namespace tildora

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QRect>
 #include <cstdint>
+#include <string_view>
 
 class QLabel;
 class QWidget;
@@ -33,5 +35,10 @@ QFont FuenteVentana(bool negrita = false);
 // font (condensed first, then smaller) just enough that it does; a label that
 // already fits keeps its font.
 void EncajarTexto(QLabel& etiqueta);
+
+// A label of the layouts: plain text in the window font, centred, wrapped
+// and fitted to its box.
+QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
+                      const QColor& color, bool negrita, const QRect& donde);
 
 } // namespace tildora

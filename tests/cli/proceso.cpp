@@ -1,4 +1,4 @@
-#include "proceso.h"
+#include "tests/cli/proceso.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // Drives the real executable: exit statuses, standard output and error, the
 // bytes of the files it writes and of the store.
 
-#include "almacen.h"
-#include "ayudas.h"
-#include "correccion.h"
-#include "proceso.h"
-#include "textos.h"
+#include "core/almacen.h"
+#include "core/correccion.h"
+#include "core/textos.h"
+#include "tests/cli/proceso.h"
+#include "tests/core/ayudas.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ayudas.h"
+#include "tests/core/ayudas.h"
 
 #include <algorithm>
 #include <fstream>

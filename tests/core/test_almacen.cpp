@@ -1,6 +1,6 @@
-#include "almacen.h"
-#include "ayudas.h"
-#include "tabla.h"
+#include "core/almacen.h"
+#include "core/tabla.h"
+#include "tests/core/ayudas.h"
 
 #include <gtest/gtest.h>
 

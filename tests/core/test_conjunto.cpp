@@ -1,4 +1,4 @@
-#include "conjunto.h"
+#include "core/conjunto.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -37,14 +37,6 @@ TEST(ConjuntoBytes, FindsTheFirstMemberLikeAPlainLoop) {
         }
         ASSERT_EQ(conjunto.Buscar(p, fin) - p, esperado - p) << "case " << caso;
 
-        // A lone LF (not right after a CR) also stops the second search; it
-        // may look at the byte before where it starts.
-        const unsigned char* desde = p + 1;
-        const unsigned char* conLf = desde;
-        while (conLf < fin && !dentro[*conLf] && !(*conLf == '\n' && conLf[-1] != '\r')) {
-            ++conLf;
-        }
-        ASSERT_EQ(conjunto.BuscarConLfSolitario(desde, fin) - p, conLf - p) << "case " << caso;
         for (int c = 0; c < 256; ++c) {
             ASSERT_EQ(conjunto.Contiene(static_cast<unsigned char>(c)), dentro[c]);
         }

@@ -1,4 +1,4 @@
-#include "correccion.h"
+#include "core/correccion.h"
 
 #include <gtest/gtest.h>
 #include <random>

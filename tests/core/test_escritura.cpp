@@ -1,5 +1,5 @@
-#include "ayudas.h"
-#include "escritura.h"
+#include "core/escritura.h"
+#include "tests/core/ayudas.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

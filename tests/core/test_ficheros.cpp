@@ -1,5 +1,5 @@
-#include "ayudas.h"
-#include "ficheros.h"
+#include "core/ficheros.h"
+#include "tests/core/ayudas.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "textos.h"
+#include "core/textos.h"
 
 #include <gtest/gtest.h>
 

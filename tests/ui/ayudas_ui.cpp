@@ -1,4 +1,4 @@
-#include "ayudas_ui.h"
+#include "tests/ui/ayudas_ui.h"
 
 #include <QCoreApplication>
 #include <QDir>

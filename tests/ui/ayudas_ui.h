@@ -3,9 +3,10 @@
 // Shared by the window tests: a fresh program per test, files in a temporary
 // folder, and ways to look at what the windows did.
 
-#include "aplicacion.h"
-#include "dialogos.h"
-#include "estado.h"
+#include "core/estado.h"
+#include "tests/ui/dialogos_guionados.h"
+#include "ui/aplicacion.h"
+#include "ui/dialogos.h"
 
 #include <QByteArray>
 #include <QString>

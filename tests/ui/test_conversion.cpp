@@ -2,13 +2,13 @@
 // scan, cells clicked and typed into, the search button, accept and cancel,
 // with the scripted dialogs answering and the output and store read back.
 
-#include "ayudas_ui.h"
-#include "escaneo.h"
-#include "frmconversioncaracteres.h"
-#include "frmelegirficheros.h"
-#include "geometria.h"
-#include "textos.h"
-#include "vistatexto.h"
+#include "core/escaneo.h"
+#include "core/textos.h"
+#include "tests/ui/ayudas_ui.h"
+#include "ui/conversion/frmconversioncaracteres.h"
+#include "ui/conversion/vistatexto.h"
+#include "ui/geometria.h"
+#include "ui/seleccion/frmelegirficheros.h"
 
 #include <QApplication>
 #include <QClipboard>

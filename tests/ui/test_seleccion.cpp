@@ -2,11 +2,11 @@
 // buttons pressed, the scripted dialogs answering; the start-up and hand-over
 // around it; and the window helpers it is built from.
 
-#include "ayudas_ui.h"
-#include "botones.h"
-#include "frmelegirficheros.h"
-#include "geometria.h"
-#include "textos.h"
+#include "core/textos.h"
+#include "tests/ui/ayudas_ui.h"
+#include "ui/botones.h"
+#include "ui/geometria.h"
+#include "ui/seleccion/frmelegirficheros.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 using namespace tildora;
+using tildora::pruebas::DialogosGuionados;
 using tildora::pruebas::Entorno;
 
 namespace {

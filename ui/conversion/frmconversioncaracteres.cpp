@@ -1,16 +1,15 @@
-#include "frmconversioncaracteres.h"
+#include "ui/conversion/frmconversioncaracteres.h"
 
-#include "almacen.h"
-#include "ansi.h"
-#include "aplicacion.h"
-#include "botones.h"
-#include "correccion.h"
-#include "dialogos.h"
-#include "escritura.h"
-#include "geometria.h"
-#include "tabla.h"
-#include "textos.h"
-#include "vistatexto.h"
+#include "core/almacen.h"
+#include "core/ansi.h"
+#include "core/reescritura.h"
+#include "core/tabla.h"
+#include "core/textos.h"
+#include "ui/aplicacion.h"
+#include "ui/botones.h"
+#include "ui/conversion/vistatexto.h"
+#include "ui/dialogos.h"
+#include "ui/geometria.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -33,10 +32,6 @@ namespace tildora {
 
 namespace {
 
-QString Q(std::string_view texto) {
-    return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
-}
-
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
     return AnsiDeUtf8(utf8).value_or(std::string());
@@ -53,46 +48,6 @@ std::string BytesDeEditor(const QString& texto) {
         }
     }
     return r;
-}
-
-// The window font is wider here than the one the layout was drawn for; a
-// label whose text would not fit its box gets a narrower face of the font,
-// and only then a smaller size, so that nothing of it is cut.
-void AjustarAlRecuadro(QLabel* etiqueta) {
-    const QRect caja = etiqueta->contentsRect();
-    const auto cabe = [&](const QFont& f) {
-        const QRect r =
-            QFontMetrics(f).boundingRect(QRect(0, 0, caja.width(), 10 * caja.height()),
-                                         Qt::TextWordWrap | Qt::AlignHCenter, etiqueta->text());
-        return r.height() <= caja.height() && r.width() <= caja.width();
-    };
-    QFont f = etiqueta->font();
-    for (const int ancho : {100, 94, 88, 82, 76}) {
-        f.setStretch(ancho);
-        if (cabe(f)) {
-            etiqueta->setFont(f);
-            return;
-        }
-    }
-    while (f.pointSizeF() > 6 && !cabe(f)) {
-        f.setPointSizeF(f.pointSizeF() - 0.25);
-    }
-    etiqueta->setFont(f);
-}
-
-QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
-                      const QRect& rect) {
-    auto* l = new QLabel(Q(texto), padre);
-    l->setObjectName(QString::fromLatin1(nombre));
-    l->setGeometry(rect);
-    l->setWordWrap(true);
-    l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    l->setFocusPolicy(Qt::NoFocus);
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    l->setPalette(p);
-    AjustarAlRecuadro(l);
-    return l;
 }
 
 // Column 0 of the grid: a control character whose picture no font has is
@@ -289,15 +244,16 @@ QRect RejillaCaracteres::RectanguloCelda(int fila, int columna, const QWidget* d
 
 FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     setObjectName(QStringLiteral("FrmConversionCaracteres"));
-    setWindowTitle(Q(textos::TituloConversion));
+    setWindowTitle(TextoQt(textos::TituloConversion));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
     setFont(FuenteVentana());
     setFixedSize(Px(6555), Px(6705));
 
-    m_Label1 =
-        CrearEtiqueta(this, "Label1", textos::Label1Conversion, RectTwips(330, 120, 5895, 405));
-    m_Label2 =
-        CrearEtiqueta(this, "Label2", textos::Label2Conversion, RectTwips(330, 570, 5895, 405));
+    const QColor marino(0, 0, 128);
+    m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Conversion, marino, false,
+                             RectTwips(330, 120, 5895, 405));
+    m_Label2 = CrearEtiqueta(this, "Label2", textos::Label2Conversion, marino, false,
+                             RectTwips(330, 570, 5895, 405));
 
     m_caracteresFG = new RejillaCaracteres(this);
     m_caracteresFG->setGeometry(RectTwips(330, 1110, 4155, 3015));
@@ -308,17 +264,17 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
 
     m_CmdBuscar =
         CrearBotonImagen(this, QStringLiteral("CmdBuscar"), QStringLiteral(":/iconos/buscar.svg"),
-                         QSize(15, 18), Q(textos::CmdBuscar));
+                         QSize(15, 18), TextoQt(textos::CmdBuscar));
     m_CmdBuscar->setGeometry(RectTwips(4740, 2010, 1300, 800));
-    m_CmdBuscar->setToolTip(Q(textos::CmdBuscarTip));
+    m_CmdBuscar->setToolTip(TextoQt(textos::CmdBuscarTip));
 
     m_CmdAceptar =
         CrearBotonImagen(this, QStringLiteral("CmdAceptar"), QStringLiteral(":/iconos/aceptar.svg"),
-                         QSize(16, 16), Q(textos::CmdAceptar));
+                         QSize(16, 16), TextoQt(textos::CmdAceptar));
     m_CmdAceptar->setGeometry(RectTwips(1980, 5730, 1300, 800));
     m_CmdCancelar = CrearBotonImagen(this, QStringLiteral("CmdCancelar"),
                                      QStringLiteral(":/iconos/cancelar.svg"), QSize(16, 16),
-                                     Q(textos::CmdCancelar));
+                                     TextoQt(textos::CmdCancelar));
     m_CmdCancelar->setGeometry(RectTwips(3450, 5730, 1300, 800));
     const QColor colorMenu = QApplication::palette("QMenu").color(QPalette::Window);
     for (QToolButton* b : {m_CmdAceptar, m_CmdCancelar}) {
@@ -364,7 +320,7 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
 }
 
 void FrmConversionCaracteres::Mensaje(std::string_view texto) {
-    m_app.dialogos().Mensaje(this, Q(texto), false);
+    m_app.dialogos().Mensaje(this, TextoQt(texto), false);
 }
 
 // --- Set-up ----------------------------------------------------------------
@@ -377,8 +333,8 @@ void FrmConversionCaracteres::Form_Load() {
     // the text and the grid always agree.
     m_textoFicheroRTB->Cargar(m_app.estado().Texto);
     m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
-    FilaEditada = 0;
-    ColumnaEditada = 0;
+    m_FilaEditada = 0;
+    m_ColumnaEditada = 0;
 }
 
 void FrmConversionCaracteres::CentrarFormulario() {
@@ -428,8 +384,8 @@ void FrmConversionCaracteres::caracteresFG_Click() {
 
 void FrmConversionCaracteres::SituarEditor() {
     RejillaCaracteres& g = *m_caracteresFG;
-    if (ColumnaEditada != 0) {
-        g.SetTextMatrix(FilaEditada, ColumnaEditada, BytesDeEditor(m_txtEditor->text()));
+    if (m_ColumnaEditada != 0) {
+        g.SetTextMatrix(m_FilaEditada, m_ColumnaEditada, BytesDeEditor(m_txtEditor->text()));
     }
     const int fila = g.Row();
     const int columna = g.Col();
@@ -447,8 +403,8 @@ void FrmConversionCaracteres::SituarEditor() {
         m_txtEditor->setText(m_textoEditorPrevio);
     }
     m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
-    ColumnaEditada = static_cast<std::int16_t>(columna);
-    FilaEditada = static_cast<std::int16_t>(fila);
+    m_ColumnaEditada = static_cast<std::int16_t>(columna);
+    m_FilaEditada = static_cast<std::int16_t>(fila);
 }
 
 namespace {
@@ -496,8 +452,8 @@ void FrmConversionCaracteres::caracteresFG_Scroll() {
 }
 
 void FrmConversionCaracteres::txtEditor_LostFocus() {
-    if (ColumnaEditada != 0) {
-        m_caracteresFG->SetTextMatrix(FilaEditada, ColumnaEditada,
+    if (m_ColumnaEditada != 0) {
+        m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada,
                                       BytesDeEditor(m_txtEditor->text()));
     }
 }
@@ -669,15 +625,10 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
     if (filas > 1) {
         estado.Soluciones.assign(static_cast<std::size_t>(filas), {});
     }
-    // Every pair is remembered before anything is replaced, so it stays
-    // remembered whatever the writing does. A failure to store is not the
-    // user's concern here.
-    const AlmacenSoluciones almacen(estado.RutaAlmacen);
     for (int i = 1; i < filas; ++i) {
         auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
         par[0] = m_caracteresFG->TextMatrix(i, 0);
         par[1] = m_caracteresFG->TextMatrix(i, 1);
-        (void)almacen.GuardarSolucion(textos::SeccionLista, par[0], par[1]);
     }
     CorregirFichero();
     m_app.MostrarSeleccion();
@@ -690,18 +641,12 @@ void FrmConversionCaracteres::CorregirFichero() {
         const auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
         pares.emplace_back(par[0], par[1]);
     }
-    std::string salida;
-    std::uint64_t cuenta = 0;
-    // A result too large to be sane, like any failure to write, leaves the
-    // output as it was and is reported as a wrong output name.
-    const bool escrito =
-        CorregirTexto(estado.Texto, pares, salida, cuenta) == ResultadoCorreccion::Correcto &&
-        EscribirFicheroSeguro(estado.FicheroSalida, salida);
-    if (escrito) {
-        Mensaje(textos::MensajeCorregido(cuenta));
-    } else {
-        Mensaje(textos::SalidaIncorrecta);
-    }
+    // Every pair is remembered before anything is replaced. A result too
+    // large to be sane, like any failure to write, leaves the output as it
+    // was and is reported as a wrong output name.
+    const ResultadoReescritura r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
+                                                     estado.Texto, estado.FicheroSalida);
+    Mensaje(r ? textos::MensajeCorregido(r.correcciones) : std::string(textos::SalidaIncorrecta));
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {

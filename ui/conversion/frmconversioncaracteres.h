@@ -123,8 +123,8 @@ private:
     QLineEdit* m_txtEditor = nullptr;
 
     // The cell last opened in the editor; 0 means none.
-    std::int16_t FilaEditada = 0;
-    std::int16_t ColumnaEditada = 0;
+    std::int16_t m_FilaEditada = 0;
+    std::int16_t m_ColumnaEditada = 0;
 
     // The editor's text as the window or an accepted keystroke left it, to
     // undo a keystroke that would make it longer than one character.

@@ -1,6 +1,6 @@
-#include "vistatexto.h"
+#include "ui/conversion/vistatexto.h"
 
-#include "ansi.h"
+#include "core/ansi.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,20 +1,20 @@
-#include "frmelegirficheros.h"
+#include "ui/seleccion/frmelegirficheros.h"
 
-#include "aplicacion.h"
-#include "botones.h"
-#include "dialogos.h"
-#include "escaneo.h"
-#include "ficheros.h"
-#include "geometria.h"
-#include "textos.h"
+#include "core/escaneo.h"
+#include "core/ficheros.h"
+#include "core/reglas.h"
+#include "core/textos.h"
+#include "ui/aplicacion.h"
+#include "ui/botones.h"
+#include "ui/dialogos.h"
+#include "ui/geometria.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QFile>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QToolButton>
 #include <string>
 
@@ -22,39 +22,9 @@ namespace tildora {
 
 namespace {
 
-// Only the space counts as a blank around a name: a tab or any other
-// character is part of it.
-QString RecortarEspacios(const QString& texto) {
-    qsizetype inicio = 0;
-    qsizetype fin = texto.size();
-    while (inicio < fin && texto.at(inicio) == QLatin1Char(' ')) {
-        ++inicio;
-    }
-    while (fin > inicio && texto.at(fin - 1) == QLatin1Char(' ')) {
-        --fin;
-    }
-    return texto.mid(inicio, fin - inicio);
-}
-
 // A name as the file system takes it.
 std::string RutaNativa(const QString& nombre) {
     return QFile::encodeName(nombre).toStdString();
-}
-
-QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
-                      const QColor& color, bool negrita, const QRect& donde) {
-    auto* etiqueta = new QLabel(TextoQt(texto), padre);
-    etiqueta->setObjectName(QLatin1String(nombre));
-    etiqueta->setGeometry(donde);
-    etiqueta->setFont(FuenteVentana(negrita));
-    etiqueta->setWordWrap(true);
-    etiqueta->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    etiqueta->setTextFormat(Qt::PlainText);
-    QPalette paleta = etiqueta->palette();
-    paleta.setColor(QPalette::WindowText, color);
-    etiqueta->setPalette(paleta);
-    EncajarTexto(*etiqueta);
-    return etiqueta;
 }
 
 QLineEdit* CrearCaja(QWidget* padre, const char* nombre, const QRect& donde) {
@@ -99,45 +69,46 @@ void FrmElegirFicheros::CrearControles() {
     const QColor verde(0, 128, 0);
 
     // Created in focus order; the labels take no focus.
-    lblFitxategiakAukeratu =
+    m_lblFitxategiakAukeratu =
         CrearEtiqueta(this, "lblFitxategiakAukeratu", textos::LblFitxategiakAukeratu, marino, false,
                       RectTwips(150, 240, 4845, 465));
-    LblSeleccionFicheros = CrearEtiqueta(this, "LblSeleccionFicheros", textos::LblSeleccionFicheros,
-                                         marino, false, RectTwips(150, 780, 4845, 465));
+    m_LblSeleccionFicheros =
+        CrearEtiqueta(this, "LblSeleccionFicheros", textos::LblSeleccionFicheros, marino, false,
+                      RectTwips(150, 780, 4845, 465));
 
     const QString carpeta = QStringLiteral(":/iconos/carpeta.svg");
-    cmdEntrada = CrearBotonImagen(this, QStringLiteral("cmdEntrada"), carpeta, QSize(16, 16), {});
-    cmdEntrada->setGeometry(RectTwips(4170, 1860, 405, 345));
-    txtEntrada = CrearCaja(this, "txtEntrada", RectTwips(480, 1860, 3645, 345));
-    txtSalida = CrearCaja(this, "txtSalida", RectTwips(480, 2730, 3645, 345));
-    cmdSalida = CrearBotonImagen(this, QStringLiteral("cmdSalida"), carpeta, QSize(16, 16), {});
-    cmdSalida->setGeometry(RectTwips(4170, 2730, 405, 345));
+    m_cmdEntrada = CrearBotonImagen(this, QStringLiteral("cmdEntrada"), carpeta, QSize(16, 16), {});
+    m_cmdEntrada->setGeometry(RectTwips(4170, 1860, 405, 345));
+    m_txtEntrada = CrearCaja(this, "txtEntrada", RectTwips(480, 1860, 3645, 345));
+    m_txtSalida = CrearCaja(this, "txtSalida", RectTwips(480, 2730, 3645, 345));
+    m_cmdSalida = CrearBotonImagen(this, QStringLiteral("cmdSalida"), carpeta, QSize(16, 16), {});
+    m_cmdSalida->setGeometry(RectTwips(4170, 2730, 405, 345));
 
-    CmdActualizar = CrearBotonImagen(this, QStringLiteral("CmdActualizar"),
-                                     QStringLiteral(":/iconos/corregir.svg"), QSize(16, 16),
-                                     TextoQt(textos::CmdActualizar));
-    CmdActualizar->setGeometry(RectTwips(1110, 3450, 1300, 800));
-    CmdSalir =
+    m_CmdActualizar = CrearBotonImagen(this, QStringLiteral("CmdActualizar"),
+                                       QStringLiteral(":/iconos/corregir.svg"), QSize(16, 16),
+                                       TextoQt(textos::CmdActualizar));
+    m_CmdActualizar->setGeometry(RectTwips(1110, 3450, 1300, 800));
+    m_CmdSalir =
         CrearBotonImagen(this, QStringLiteral("CmdSalir"), QStringLiteral(":/iconos/salir.svg"),
                          QSize(16, 16), TextoQt(textos::CmdSalir));
-    CmdSalir->setGeometry(RectTwips(2790, 3450, 1300, 800));
+    m_CmdSalir->setGeometry(RectTwips(2790, 3450, 1300, 800));
 
-    LblAct = CrearEtiqueta(this, "LblAct", textos::LblAct, granate, true,
-                           RectTwips(510, 1530, 3615, 300));
-    Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true,
-                           RectTwips(510, 2400, 3615, 300));
+    m_LblAct = CrearEtiqueta(this, "LblAct", textos::LblAct, granate, true,
+                             RectTwips(510, 1530, 3615, 300));
+    m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true,
+                             RectTwips(510, 2400, 3615, 300));
 
-    setTabOrder(cmdEntrada, txtEntrada);
-    setTabOrder(txtEntrada, txtSalida);
-    setTabOrder(txtSalida, cmdSalida);
-    setTabOrder(cmdSalida, CmdActualizar);
-    setTabOrder(CmdActualizar, CmdSalir);
-    cmdEntrada->setFocus();
+    setTabOrder(m_cmdEntrada, m_txtEntrada);
+    setTabOrder(m_txtEntrada, m_txtSalida);
+    setTabOrder(m_txtSalida, m_cmdSalida);
+    setTabOrder(m_cmdSalida, m_CmdActualizar);
+    setTabOrder(m_CmdActualizar, m_CmdSalir);
+    m_cmdEntrada->setFocus();
 
-    connect(cmdEntrada, &QToolButton::clicked, this, &FrmElegirFicheros::cmdEntrada_Click);
-    connect(cmdSalida, &QToolButton::clicked, this, &FrmElegirFicheros::cmdSalida_Click);
-    connect(CmdActualizar, &QToolButton::clicked, this, &FrmElegirFicheros::CmdActualizar_Click);
-    connect(CmdSalir, &QToolButton::clicked, this, &FrmElegirFicheros::CmdSalir_Click);
+    connect(m_cmdEntrada, &QToolButton::clicked, this, &FrmElegirFicheros::cmdEntrada_Click);
+    connect(m_cmdSalida, &QToolButton::clicked, this, &FrmElegirFicheros::cmdSalida_Click);
+    connect(m_CmdActualizar, &QToolButton::clicked, this, &FrmElegirFicheros::CmdActualizar_Click);
+    connect(m_CmdSalir, &QToolButton::clicked, this, &FrmElegirFicheros::CmdSalir_Click);
 }
 
 void FrmElegirFicheros::Form_Load() {
@@ -149,16 +120,16 @@ void FrmElegirFicheros::Avisar(std::string_view texto) {
 }
 
 void FrmElegirFicheros::cmdEntrada_Click() {
-    ficheroCD.ShowOpen(m_app.dialogos(), this);
+    m_ficheroCD.ShowOpen(m_app.dialogos(), this);
     // Whatever the dialog holds, a cancel included, replaces the box's text.
-    m_app.estado().FicheroEntrada = RutaNativa(ficheroCD.FileName);
-    txtEntrada->setText(ficheroCD.FileName);
+    m_app.estado().FicheroEntrada = RutaNativa(m_ficheroCD.FileName);
+    m_txtEntrada->setText(m_ficheroCD.FileName);
 }
 
 void FrmElegirFicheros::cmdSalida_Click() {
-    ficheroCD.ShowSave(m_app.dialogos(), this);
-    m_app.estado().FicheroSalida = RutaNativa(ficheroCD.FileName);
-    txtSalida->setText(ficheroCD.FileName);
+    m_ficheroCD.ShowSave(m_app.dialogos(), this);
+    m_app.estado().FicheroSalida = RutaNativa(m_ficheroCD.FileName);
+    m_txtSalida->setText(m_ficheroCD.FileName);
 }
 
 void FrmElegirFicheros::CmdActualizar_Click() {
@@ -166,19 +137,18 @@ void FrmElegirFicheros::CmdActualizar_Click() {
     Dialogos& dialogos = m_app.dialogos();
 
     // The boxes keep their text as typed; only the names are trimmed.
-    estado.FicheroEntrada = RutaNativa(RecortarEspacios(txtEntrada->text()));
-    estado.FicheroSalida = RutaNativa(RecortarEspacios(txtSalida->text()));
+    estado.FicheroEntrada = RecortarEspacios(RutaNativa(m_txtEntrada->text()));
+    estado.FicheroSalida = RecortarEspacios(RutaNativa(m_txtSalida->text()));
 
-    if (estado.FicheroSalida.empty() || estado.FicheroEntrada.empty()) {
+    switch (ComprobarNombres(estado.FicheroEntrada, estado.FicheroSalida)) {
+    case FalloNombres::Vacio:
         Avisar(textos::M1NombreIncorrecto);
         return;
-    }
-    // Equal names, and also two spellings of one existing file ("./a.txt" and
-    // "a.txt", a link): writing the output would destroy the input.
-    if (estado.FicheroSalida == estado.FicheroEntrada ||
-        MismoFichero(estado.FicheroSalida, estado.FicheroEntrada)) {
+    case FalloNombres::Iguales:
         Avisar(textos::M2NombresIguales);
         return;
+    case FalloNombres::Ninguno:
+        break;
     }
     if (ExisteFicheroOrdinario(estado.FicheroSalida) &&
         dialogos.Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==

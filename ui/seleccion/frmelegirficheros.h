@@ -53,17 +53,17 @@ private:
 
     Aplicacion& m_app;
 
-    QLabel* lblFitxategiakAukeratu = nullptr;
-    QLabel* LblSeleccionFicheros = nullptr;
-    QToolButton* cmdEntrada = nullptr;
-    QLineEdit* txtEntrada = nullptr;
-    QLineEdit* txtSalida = nullptr;
-    QToolButton* cmdSalida = nullptr;
-    QToolButton* CmdActualizar = nullptr;
-    QToolButton* CmdSalir = nullptr;
-    QLabel* LblAct = nullptr;
-    QLabel* Label1 = nullptr;
-    DialogoFichero ficheroCD;
+    QLabel* m_lblFitxategiakAukeratu = nullptr;
+    QLabel* m_LblSeleccionFicheros = nullptr;
+    QToolButton* m_cmdEntrada = nullptr;
+    QLineEdit* m_txtEntrada = nullptr;
+    QLineEdit* m_txtSalida = nullptr;
+    QToolButton* m_cmdSalida = nullptr;
+    QToolButton* m_CmdActualizar = nullptr;
+    QToolButton* m_CmdSalir = nullptr;
+    QLabel* m_LblAct = nullptr;
+    QLabel* m_Label1 = nullptr;
+    DialogoFichero m_ficheroCD;
 };
 
 } // namespace tildora

@@ -1,0 +1,43 @@
+// The executable `tildora`: with arguments, the command line; without, the
+// windows, which are a program of their own beside this one, so that a
+// command-line run never loads the window libraries.
+
+#include "cli/cli.h"
+#include "cli/terminal.h"
+#include "core/escritura.h"
+#include "core/textos.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+int AbrirVentanas([[maybe_unused]] char** argv) {
+#ifdef TILDORA_VENTANAS
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string ventanas = (exe.parent_path() / TILDORA_VENTANAS).string();
+    argv[0] = const_cast<char*>(ventanas.c_str());
+    ::execv(ventanas.c_str(), argv);
+    std::string razon(tildora::textos::VentanasNoEncontradas);
+    razon.append(ventanas).append(": ").append(std::strerror(errno));
+    tildora::cli::Error(razon);
+#else
+    tildora::cli::Error(tildora::textos::SinVentanas);
+#endif
+    return tildora::cli::kFallo;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc <= 1) {
+        return AbrirVentanas(argv);
+    }
+    // An interrupted write leaves no temporary file behind.
+    tildora::BorrarTemporalesAlInterrumpir();
+    return tildora::EjecutarLineaDeOrdenes(argc, argv);
+}

@@ -1,0 +1,345 @@
+#include "cli/ordenes.h"
+
+#include "cli/terminal.h"
+#include "core/ansi.h"
+#include "core/reglas.h"
+#include "core/tabla.h"
+#include "core/textos.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tildora::cli {
+
+namespace {
+
+// Files are read in pieces of this size, each checked while it is still in
+// the cache.
+constexpr std::size_t kLectura = std::size_t{128} << 10;
+
+// Standard input, or a pipe named as input, is held in memory for the two
+// passes of a correction; beyond this it is refused rather than exhausting
+// the machine.
+constexpr std::uint64_t kMemoriaMaxima = kTamanoMaximoSalida;
+
+std::string RazonSistema(const std::string& nombre) {
+    return nombre + ": " + std::strerror(errno);
+}
+
+std::string Clave(unsigned char c) {
+    return std::string(1, static_cast<char>(c));
+}
+
+// CHAR of `remember`: one character in UTF-8, or \xHH.
+std::optional<unsigned char> CaracterDado(const std::string& texto) {
+    if (texto.size() == 4 && texto[0] == '\\' && (texto[1] == 'x' || texto[1] == 'X')) {
+        if (const auto byte = ByteHex(texto[2], texto[3])) {
+            return byte;
+        }
+    }
+    const std::optional<std::string> ansi = AnsiDeUtf8(texto);
+    if (ansi && ansi->size() == 1) {
+        return static_cast<unsigned char>((*ansi)[0]);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Ordenes::Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta)
+    : m_almacen(rutaAlmacen), m_forzar(forzar), m_modoCarpeta(modoCarpeta), m_lectura(kLectura) {}
+
+void Ordenes::Nombrar(int fd, const std::string& nombre) const {
+    if (m_modoCarpeta) {
+        Aviso(fd, nombre);
+    }
+}
+
+ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Escaner& escaneo,
+                                   std::string* memoria) {
+    ResultadoLectura r =
+        nombre == "-" ? lector.AbrirEntradaEstandar() : lector.Abrir(nombre, false);
+    if (!r) {
+        return r;
+    }
+    const auto procesar = [&escaneo](const char* d, std::size_t n) {
+        escaneo.Procesar(d, n);
+        return true;
+    };
+    if (memoria == nullptr || lector.Ordinario()) {
+        return lector.Recorrer(m_lectura.data(), m_lectura.size(), procesar);
+    }
+    // A pipe cannot be read twice: hold it.
+    lector.Limitar(kMemoriaMaxima);
+    return lector.LeerTodo(*memoria, procesar);
+}
+
+int Ordenes::Check(const std::vector<std::string>& ficheros) {
+    bool hayErroneos = false;
+    bool hayFallo = false;
+    for (const std::string& dado : ficheros) {
+        const std::string nombre = RecortarEspacios(dado);
+        if (nombre.empty()) {
+            Error(textos::M1NombreIncorrecto);
+            hayFallo = true;
+            continue;
+        }
+        Lector lector;
+        Escaner escaneo(TablaFija());
+        const ResultadoLectura leido = Escanear(nombre, lector, escaneo, nullptr);
+        if (!leido) {
+            Error(textos::M1NombreIncorrecto);
+            Detalle(nombre, RazonLectura(leido));
+            hayFallo = true;
+            continue;
+        }
+        std::string lineas;
+        for (unsigned char c : escaneo.Encontrados()) {
+            const Posicion& donde = escaneo.Primera(c);
+            lineas.append(nombre).append("\t").append(std::to_string(c)).append("\t");
+            lineas.append(std::to_string(escaneo.Cuentas()[c])).append("\t");
+            lineas.append(std::to_string(donde.linea)).append(":");
+            lineas.append(std::to_string(donde.columna)).append("\t");
+            lineas.append(Glifo(c)).append("\t");
+            lineas.append(
+                Utf8Visible(m_almacen.LeerSolucion(textos::SeccionLista, Clave(c)), true));
+            lineas.append("\n");
+        }
+        if (!escaneo.Encontrados().empty()) {
+            hayErroneos = true;
+            if (!EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
+                Error(textos::SalidaIncorrecta);
+                Error(RazonSistema("-"));
+                return kFallo;
+            }
+        }
+    }
+    return hayFallo ? kFallo : hayErroneos ? kHayErroneos : kBien;
+}
+
+int Ordenes::Fix(const std::string& entrada, const std::string& salida) {
+    return CorregirUno(entrada, salida);
+}
+
+int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::string>& ficheros) {
+    const std::string carpeta = RecortarEspacios(carpetaDada);
+    struct stat st {};
+    if (carpeta.empty()) {
+        Error(textos::SalidaIncorrecta);
+        return kFallo;
+    }
+    const bool existe = ::stat(carpeta.c_str(), &st) == 0;
+    if (!existe || !S_ISDIR(st.st_mode)) {
+        if (existe) {
+            errno = ENOTDIR;
+        }
+        Error(textos::SalidaIncorrecta);
+        Error(RazonSistema(carpeta));
+        return kFallo;
+    }
+    int peor = kBien;
+    std::set<std::string> salidas;
+    for (const std::string& dado : ficheros) {
+        const std::string nombre = RecortarEspacios(dado);
+        const std::size_t barra = nombre.rfind('/');
+        const std::string base = barra == std::string::npos ? nombre : nombre.substr(barra + 1);
+        if (nombre == "-" || base.empty()) {
+            // Standard input, or a folder, has no name of its own to take.
+            Error(textos::M1NombreIncorrecto);
+            Aviso(STDERR_FILENO, dado);
+            peor = std::max(peor, kFallo);
+            continue;
+        }
+        const std::string destino = carpeta + (carpeta.back() == '/' ? "" : "/") + base;
+        if (!salidas.insert(destino).second) {
+            // Two inputs of the same name would overwrite each other's output.
+            Error(textos::SalidaIncorrecta);
+            Detalle(destino, textos::RazonRepetida);
+            peor = std::max(peor, kFallo);
+            continue;
+        }
+        peor = std::max(peor, CorregirUno(nombre, destino));
+    }
+    return peor;
+}
+
+int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dadaSalida) {
+    const std::string nombre = RecortarEspacios(dadaEntrada);
+    const std::string nombreSalida = RecortarEspacios(dadaSalida);
+    const bool entradaEstandar = nombre == "-";
+    const bool salidaEstandar = nombreSalida == "-";
+
+    // "-" is no file name: "fix - -" is a filter. Between two real names,
+    // equal names and one file under two names are both refused.
+    const FalloNombres fallo = ComprobarNombres(nombre, nombreSalida);
+    if (fallo == FalloNombres::Vacio) {
+        Error(textos::M1NombreIncorrecto);
+        Nombrar(STDERR_FILENO, dadaEntrada);
+        return kFallo;
+    }
+    if (fallo == FalloNombres::Iguales && !entradaEstandar && !salidaEstandar) {
+        Error(textos::M2NombresIguales);
+        Nombrar(STDERR_FILENO, nombre);
+        return kFallo;
+    }
+    // Standard input or output may be the other file itself (`< a.txt`,
+    // `>> a.txt`): writing would then destroy what is being read.
+    if (entradaEstandar || salidaEstandar) {
+        struct stat a {};
+        struct stat b {};
+        const bool hayA =
+            entradaEstandar ? ::fstat(STDIN_FILENO, &a) == 0 : ::stat(nombre.c_str(), &a) == 0;
+        const bool hayB = salidaEstandar ? ::fstat(STDOUT_FILENO, &b) == 0
+                                         : ::stat(nombreSalida.c_str(), &b) == 0;
+        if (hayA && hayB && S_ISREG(a.st_mode) && S_ISREG(b.st_mode) && a.st_dev == b.st_dev &&
+            a.st_ino == b.st_ino) {
+            Error(textos::M2NombresIguales);
+            Nombrar(STDERR_FILENO, nombre);
+            return kFallo;
+        }
+    }
+    if (!salidaEstandar) {
+        struct stat st {};
+        if (::lstat(nombreSalida.c_str(), &st) == 0) {
+            if (::stat(nombreSalida.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                errno = EISDIR;
+                Error(textos::SalidaIncorrecta);
+                Error(RazonSistema(nombreSalida));
+                return kFallo;
+            }
+            if (!m_forzar) {
+                Error(textos::M3SobreEscribir);
+                Aviso(STDERR_FILENO, nombreSalida);
+                return kSalidaExiste;
+            }
+        }
+    }
+
+    // First pass: the wrong characters, their counts and order.
+    Lector lector;
+    Escaner escaneo(TablaFija());
+    std::string memoria;
+    const ResultadoLectura leido = Escanear(nombre, lector, escaneo, &memoria);
+    if (!leido) {
+        Error(textos::M1NombreIncorrecto);
+        Detalle(nombre, RazonLectura(leido));
+        return kFallo;
+    }
+
+    // The replacements, in the order of the grid: first appearance.
+    std::vector<ParSolucion> pares;
+    std::vector<unsigned char> faltan;
+    for (unsigned char c : escaneo.Encontrados()) {
+        std::string valor = m_almacen.LeerSolucion(textos::SeccionLista, Clave(c));
+        if (valor.empty()) {
+            faltan.push_back(c);
+        }
+        pares.emplace_back(Clave(c), std::move(valor));
+    }
+    if (!faltan.empty()) {
+        Error(textos::FaltanSoluciones);
+        Nombrar(STDERR_FILENO, nombre);
+        std::string lineas;
+        for (unsigned char c : faltan) {
+            lineas.append(std::to_string(c)).append("\t").append(Glifo(c)).append("\n");
+        }
+        Poner(STDERR_FILENO, lineas);
+        return kSinSolucion;
+    }
+
+    // Second pass: the rewrite, from the file again or from memory.
+    FuenteMemoria enMemoria(memoria);
+    FuenteFichero enFichero(lector, m_lectura);
+    Fuente& fuente = lector.Ordinario() ? static_cast<Fuente&>(enFichero) : enMemoria;
+    DestinoDescriptor estandar(STDOUT_FILENO, "-");
+    DestinoFichero fichero(nombreSalida);
+    Destino& destino = salidaEstandar ? static_cast<Destino&>(estandar) : fichero;
+    const ResultadoReescritura r = Reescribir(escaneo, pares, fuente, destino);
+    switch (r.fallo) {
+    case ResultadoReescritura::Fallo::Ninguno:
+        break;
+    case ResultadoReescritura::Fallo::Crecimiento:
+        Error(textos::SalidaIncorrecta);
+        Detalle(nombreSalida, textos::RazonCrecimiento);
+        return kFallo;
+    case ResultadoReescritura::Fallo::Escritura:
+        Error(textos::SalidaIncorrecta);
+        Error(r.error);
+        return kFallo;
+    case ResultadoReescritura::Fallo::Lectura:
+        Error(textos::M1NombreIncorrecto);
+        Detalle(nombre, RazonLectura(r.lectura));
+        return kFallo;
+    case ResultadoReescritura::Fallo::Cambiado:
+        Error(textos::M1NombreIncorrecto);
+        Detalle(nombre, textos::RazonCambiado);
+        return kFallo;
+    }
+
+    const int fd = salidaEstandar ? STDERR_FILENO : STDOUT_FILENO;
+    if (escaneo.Encontrados().empty()) {
+        Error(textos::M4SinErrores);
+        Nombrar(STDERR_FILENO, nombre);
+    } else {
+        Aviso(fd, textos::MensajeCorregido(r.correcciones));
+        Nombrar(fd, nombre);
+    }
+    return kBien;
+}
+
+int Ordenes::Remember(const std::string& caracter, const std::string& sustituto) {
+    const std::optional<unsigned char> c = CaracterDado(caracter);
+    if (!c) {
+        Error(textos::CaracterIncorrecto);
+        Detalle(caracter, AnsiDeUtf8(caracter) ? textos::RazonUnoSolo : textos::RazonWindows);
+        return kFallo;
+    }
+    if (TablaFija()[*c]) {
+        Error(textos::CaracterIncorrecto);
+        Detalle(caracter, textos::RazonPermitido);
+        return kFallo;
+    }
+    // A CR is a line break, never a character of a line.
+    if (*c == '\r') {
+        Error(textos::CaracterIncorrecto);
+        Detalle(caracter, textos::RazonSalto);
+        return kFallo;
+    }
+    const std::optional<std::string> valor = AnsiDeUtf8(sustituto);
+    if (!valor) {
+        Error(textos::CaracterIncorrecto);
+        Detalle(sustituto, textos::RazonWindows);
+        return kFallo;
+    }
+    // A replacement may hold wrong characters: the rows further down correct
+    // them, as they do for a remembered replacement in the window.
+    switch (ComprobarSustituto(*valor)) {
+    case FalloSustituto::Ninguno:
+        break;
+    case FalloSustituto::Vacio:
+        Error(textos::CaracterIncorrecto);
+        Detalle(sustituto, textos::RazonSustitutoVacio);
+        return kFallo;
+    case FalloSustituto::Salto:
+        Error(textos::CaracterIncorrecto);
+        Detalle(sustituto, textos::RazonSustitutoSalto);
+        return kFallo;
+    case FalloSustituto::Largo:
+        Error(textos::CaracterIncorrecto);
+        Detalle(sustituto, textos::RazonSustitutoLargo);
+        return kFallo;
+    }
+    if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor) == 0) {
+        Error(textos::SalidaIncorrecta);
+        Detalle(m_almacen.Ruta(), textos::RazonNoSeGuarda);
+        return kFallo;
+    }
+    return kBien;
+}
+
+} // namespace tildora::cli

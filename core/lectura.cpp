@@ -1,0 +1,214 @@
+#include "core/lectura.h"
+
+#include "core/textos.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tildora {
+
+namespace {
+
+// Ordinary files are read whole in pieces of this size, each handed on
+// while it is still in the cache.
+constexpr std::size_t kTrozo = std::size_t{1} << 18;
+
+ssize_t LeerSinInterrupcion(int fd, char* destino, std::size_t n) {
+    for (;;) {
+        const ssize_t r = ::read(fd, destino, n);
+        if (r >= 0 || errno != EINTR) {
+            return r;
+        }
+    }
+}
+
+ResultadoLectura Fallo(FalloLectura fallo, int codigo) {
+    return ResultadoLectura{fallo, codigo};
+}
+
+// What an error number of the system means for the reader.
+ResultadoLectura FalloDelSistema(int codigo) {
+    switch (codigo) {
+    case ENOENT:
+        return Fallo(FalloLectura::NoExiste, codigo);
+    case EACCES:
+    case EPERM:
+        return Fallo(FalloLectura::SinPermiso, codigo);
+    case EISDIR:
+        return Fallo(FalloLectura::Carpeta, codigo);
+    default:
+        return Fallo(FalloLectura::Lectura, codigo);
+    }
+}
+
+} // namespace
+
+std::string RazonLectura(const ResultadoLectura& resultado) {
+    if (resultado.fallo == FalloLectura::Grande) {
+        return std::string(textos::RazonDemasiadoGrande);
+    }
+    return std::strerror(resultado.codigo);
+}
+
+Lector::~Lector() {
+    if (m_propio && m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+ResultadoLectura Lector::Abrir(const std::string& ruta, bool soloOrdinario, std::uint64_t limite) {
+    if (m_propio && m_fd >= 0) {
+        ::close(m_fd);
+    }
+    m_limite = limite;
+    // Without waiting, a pipe with no writer cannot hang the open; only
+    // ordinary files are read afterwards. A pipe that is to be read is
+    // opened the usual way, waiting for its writer.
+    const int espera = soloOrdinario ? O_NONBLOCK : 0;
+    m_fd = ruta.empty() ? -1 : ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | espera);
+    m_propio = true;
+    if (m_fd < 0) {
+        return FalloDelSistema(ruta.empty() ? ENOENT : errno);
+    }
+    const ResultadoLectura r = Preparar();
+    if (r && soloOrdinario) {
+        if (!m_ordinario) {
+            return Fallo(FalloLectura::NoRegular, EINVAL);
+        }
+        const int banderas = ::fcntl(m_fd, F_GETFL);
+        if (banderas >= 0) {
+            ::fcntl(m_fd, F_SETFL, banderas & ~O_NONBLOCK);
+        }
+    }
+    return r;
+}
+
+ResultadoLectura Lector::AbrirEntradaEstandar(std::uint64_t limite) {
+    if (m_propio && m_fd >= 0) {
+        ::close(m_fd);
+    }
+    m_limite = limite;
+    m_fd = STDIN_FILENO;
+    m_propio = false;
+    return Preparar();
+}
+
+ResultadoLectura Lector::Preparar() {
+    if (::fstat(m_fd, &m_st) != 0) {
+        return FalloDelSistema(errno);
+    }
+    if (S_ISDIR(m_st.st_mode)) {
+        return Fallo(FalloLectura::Carpeta, EISDIR);
+    }
+    m_ordinario = S_ISREG(m_st.st_mode);
+    m_inicio = 0;
+    if (m_ordinario) {
+        // Standard input may be a file already read in part.
+        m_inicio = ::lseek(m_fd, 0, SEEK_CUR);
+        if (m_inicio < 0) {
+            m_ordinario = false;
+            m_inicio = 0;
+        } else {
+            ::posix_fadvise(m_fd, m_inicio, 0, POSIX_FADV_SEQUENTIAL);
+        }
+    }
+    if (m_ordinario && m_st.st_size > m_inicio &&
+        static_cast<std::uint64_t>(m_st.st_size - m_inicio) > m_limite) {
+        return Fallo(FalloLectura::Grande, EFBIG);
+    }
+    return {};
+}
+
+ResultadoLectura Lector::Recorrer(char* buffer, std::size_t tamano, const ManejarTrozo& trozo) {
+    if (m_ordinario && ::lseek(m_fd, m_inicio, SEEK_SET) < 0) {
+        return FalloDelSistema(errno);
+    }
+    std::uint64_t total = 0;
+    for (;;) {
+        const ssize_t n = LeerSinInterrupcion(m_fd, buffer, tamano);
+        if (n < 0) {
+            return FalloDelSistema(errno);
+        }
+        if (n == 0) {
+            return {};
+        }
+        total += static_cast<std::uint64_t>(n);
+        if (total > m_limite) {
+            return Fallo(FalloLectura::Grande, EFBIG);
+        }
+        if (!trozo(buffer, static_cast<std::size_t>(n))) {
+            return {};
+        }
+    }
+}
+
+ResultadoLectura Lector::LeerTodo(std::string& destino, const ManejarTrozo& trozo) {
+    if (m_ordinario && ::lseek(m_fd, m_inicio, SEEK_SET) < 0) {
+        return FalloDelSistema(errno);
+    }
+    // Resizing without clearing first keeps the bytes of an earlier read in
+    // place, so a reused buffer is not filled with zeros again.
+    destino.resize(m_ordinario ? static_cast<std::size_t>(m_st.st_size - m_inicio) : 0);
+    std::size_t lleno = 0;
+    for (;;) {
+        std::size_t n = 0;
+        if (lleno == destino.size()) {
+            // A pipe, or a file that has grown since it was opened: read on
+            // until the end.
+            char extra[65536];
+            const ssize_t r = LeerSinInterrupcion(m_fd, extra, sizeof extra);
+            if (r < 0) {
+                return FalloDelSistema(errno);
+            }
+            if (r == 0) {
+                return {};
+            }
+            n = static_cast<std::size_t>(r);
+            if (destino.size() + n > m_limite) {
+                return Fallo(FalloLectura::Grande, EFBIG);
+            }
+            destino.append(extra, n);
+        } else {
+            const std::size_t pedir = std::min(kTrozo, destino.size() - lleno);
+            const ssize_t r = LeerSinInterrupcion(m_fd, destino.data() + lleno, pedir);
+            if (r < 0) {
+                return FalloDelSistema(errno);
+            }
+            if (r == 0) {
+                destino.resize(lleno); // the file shrank
+                return {};
+            }
+            n = static_cast<std::size_t>(r);
+        }
+        if (trozo && !trozo(destino.data() + lleno, n)) {
+            destino.resize(lleno + n);
+            return {};
+        }
+        lleno += n;
+    }
+}
+
+bool Lector::SinCambios() const {
+    struct stat ahora {};
+    if (::fstat(m_fd, &ahora) != 0) {
+        return false;
+    }
+    return ahora.st_size == m_st.st_size && ahora.st_mtim.tv_sec == m_st.st_mtim.tv_sec &&
+           ahora.st_mtim.tv_nsec == m_st.st_mtim.tv_nsec &&
+           ahora.st_ctim.tv_sec == m_st.st_ctim.tv_sec &&
+           ahora.st_ctim.tv_nsec == m_st.st_ctim.tv_nsec;
+}
+
+ResultadoLectura LeerFichero(const std::string& ruta, std::string& destino, std::uint64_t limite) {
+    Lector lector;
+    ResultadoLectura r = lector.Abrir(ruta, true, limite);
+    if (r) {
+        r = lector.LeerTodo(destino);
+    }
+    return r;
+}
+
+} // namespace tildora

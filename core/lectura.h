@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <sys/stat.h>
+
+namespace tildora {
+
+// Why a file could not be read.
+enum class FalloLectura {
+    Ninguno,
+    NoExiste,   // no such file
+    Carpeta,    // a folder
+    SinPermiso, // no read permission
+    NoRegular,  // a pipe or a device where only an ordinary file will do
+    Grande,     // over the reader's size limit
+    Lectura,    // the system failed to open or read it
+};
+
+struct ResultadoLectura {
+    FalloLectura fallo = FalloLectura::Ninguno;
+    int codigo = 0; // the system's error number, when it gave one
+
+    explicit operator bool() const { return fallo == FalloLectura::Ninguno; }
+};
+
+// The reason in words, for the line after a message: the system's own, or
+// the program's for a file that is too large.
+std::string RazonLectura(const ResultadoLectura& resultado);
+
+// A piece of the file, as it arrives. Returning false ends the reading early,
+// which is no failure of the read itself.
+using ManejarTrozo = std::function<bool(const char* datos, std::size_t n)>;
+
+inline constexpr std::uint64_t kSinLimite = std::numeric_limits<std::uint64_t>::max();
+
+// Every file the program reads goes through here: the text to check, the
+// replacement store, the command line's inputs. Interrupted reads are
+// retried; a failure comes back as a value with its reason.
+class Lector {
+public:
+    Lector() = default;
+    ~Lector();
+    Lector(const Lector&) = delete;
+    Lector& operator=(const Lector&) = delete;
+
+    // Opens a file. `soloOrdinario` accepts ordinary files only, and opens
+    // without waiting so that a pipe cannot hang the program; otherwise a
+    // pipe or a device is read as it comes (a folder never is). A file over
+    // `limite` bytes is refused.
+    ResultadoLectura Abrir(const std::string& ruta, bool soloOrdinario,
+                           std::uint64_t limite = kSinLimite);
+    // Standard input, under the same rules as a file that is not only
+    // ordinary.
+    ResultadoLectura AbrirEntradaEstandar(std::uint64_t limite = kSinLimite);
+
+    // An ordinary file, which can be read again from its start.
+    bool Ordinario() const { return m_ordinario; }
+
+    // A new size limit for the reads to come.
+    void Limitar(std::uint64_t limite) { m_limite = limite; }
+
+    // Reads from the start to the end into `buffer`, a piece at a time.
+    ResultadoLectura Recorrer(char* buffer, std::size_t tamano, const ManejarTrozo& trozo);
+
+    // Reads the whole file into `destino`, reusing its storage, handing each
+    // piece to `trozo` (if given) right after it arrives.
+    ResultadoLectura LeerTodo(std::string& destino, const ManejarTrozo& trozo = {});
+
+    // Whether the file is as it was when opened (size and times).
+    bool SinCambios() const;
+
+private:
+    ResultadoLectura Preparar();
+
+    int m_fd = -1;
+    bool m_propio = false;
+    bool m_ordinario = false;
+    std::uint64_t m_limite = kSinLimite;
+    off_t m_inicio = 0;
+    struct stat m_st {};
+};
+
+// Reads an ordinary file of at most `limite` bytes whole into `destino`.
+ResultadoLectura LeerFichero(const std::string& ruta, std::string& destino,
+                             std::uint64_t limite = kSinLimite);
+
+} // namespace tildora

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "core/almacen.h"
+#include "core/correccion.h"
+#include "core/escaneo.h"
+#include "core/escritura.h"
+#include "core/lectura.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tildora {
+
+// A buffer that begins on a page boundary. The kernel copies file data into
+// and out of a misaligned buffer several times more slowly.
+class BufferAlineado {
+public:
+    explicit BufferAlineado(std::size_t n);
+    ~BufferAlineado();
+    BufferAlineado(const BufferAlineado&) = delete;
+    BufferAlineado& operator=(const BufferAlineado&) = delete;
+
+    char* data() { return m_datos; }
+    std::size_t size() const { return m_tamano; }
+
+private:
+    char* m_datos;
+    std::size_t m_tamano;
+};
+
+// Where corrected bytes go, a piece at a time. On failure Error() holds a
+// short reason.
+class Destino {
+public:
+    virtual ~Destino() = default;
+    // Called once, just before the first byte is written.
+    virtual bool Abrir() { return true; }
+    virtual bool Escribir(const char* datos, std::size_t n) = 0;
+    // Makes what was written final.
+    virtual bool Confirmar() = 0;
+    const std::string& Error() const { return m_error; }
+
+protected:
+    std::string m_error;
+};
+
+// A file written the safe way (see EscrituraSegura): nothing reaches it
+// until Confirmar.
+class DestinoFichero : public Destino {
+public:
+    explicit DestinoFichero(std::string ruta) : m_ruta(std::move(ruta)) {}
+    bool Abrir() override;
+    bool Escribir(const char* datos, std::size_t n) override;
+    bool Confirmar() override;
+
+private:
+    bool Anotar(bool bien);
+
+    std::string m_ruta;
+    EscrituraSegura m_escritura;
+};
+
+// An open descriptor, such as standard output; `nombre` names it in errors.
+class DestinoDescriptor : public Destino {
+public:
+    DestinoDescriptor(int fd, std::string nombre) : m_fd(fd), m_nombre(std::move(nombre)) {}
+    bool Escribir(const char* datos, std::size_t n) override;
+    bool Confirmar() override { return true; }
+
+private:
+    int m_fd;
+    std::string m_nombre;
+};
+
+// Where the text comes from: it is read once more for the rewrite.
+class Fuente {
+public:
+    virtual ~Fuente() = default;
+    virtual ResultadoLectura Recorrer(const ManejarTrozo& trozo) = 0;
+    // Whether the text can no longer be the one read before.
+    virtual bool SinCambios() const { return true; }
+};
+
+// A text held in memory.
+class FuenteMemoria : public Fuente {
+public:
+    explicit FuenteMemoria(std::string_view texto) : m_texto(texto) {}
+    ResultadoLectura Recorrer(const ManejarTrozo& trozo) override;
+
+private:
+    std::string_view m_texto;
+};
+
+// An ordinary file, read again from its start.
+class FuenteFichero : public Fuente {
+public:
+    FuenteFichero(Lector& lector, BufferAlineado& buffer) : m_lector(lector), m_buffer(buffer) {}
+    ResultadoLectura Recorrer(const ManejarTrozo& trozo) override {
+        return m_lector.Recorrer(m_buffer.data(), m_buffer.size(), trozo);
+    }
+    bool SinCambios() const override { return m_lector.SinCambios(); }
+
+private:
+    Lector& m_lector;
+    BufferAlineado& m_buffer;
+};
+
+struct ResultadoReescritura {
+    enum class Fallo {
+        Ninguno,
+        Crecimiento, // the output would be too large: nothing written
+        Escritura,   // the output could not be written: `error` says why
+        Lectura,     // the text could not be read again: `lectura` says why
+        Cambiado,    // the text read again is not the one scanned
+    };
+    Fallo fallo = Fallo::Ninguno;
+    std::uint64_t correcciones = 0;
+    ResultadoLectura lectura;
+    std::string error;
+
+    explicit operator bool() const { return fallo == Fallo::Ninguno; }
+};
+
+// Corrects the text that `escaneo` saw, read again from `fuente`, into
+// `destino` with the rows `pares` (in grid order), piece by piece: the
+// corrected text is never held whole. Runaway growth is refused before the
+// destination is opened. The text read again must be the one scanned (same
+// length, the same wrong characters as often, a file untouched meanwhile);
+// otherwise nothing is confirmed. Only a confirmed destination counts.
+ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSolucion>& pares,
+                                Fuente& fuente, Destino& destino);
+
+// Accepting the grid: every row is remembered first, so it stays remembered
+// whatever the writing does (a row that cannot be stored is not the user's
+// concern here); then the text is corrected into `salida`, written the safe
+// way, and the corrections counted.
+ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
+                                       const std::vector<ParSolucion>& filas,
+                                       std::string_view texto, const std::string& salida);
+
+} // namespace tildora

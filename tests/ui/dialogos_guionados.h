@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ui/dialogos.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+namespace tildora::pruebas {
+
+// For tests: records what would have been shown and answers from queues
+// (Aceptar and an empty name when a queue is empty).
+class DialogosGuionados : public Dialogos {
+public:
+    struct Registro {
+        QString texto;
+        bool conCancelar = false;
+    };
+
+    QList<Registro> mensajes;
+    QQueue<Respuesta> respuestas;
+    QQueue<QString> nombresAbrir;
+    QQueue<QString> nombresGuardar;
+    int dialogosAbrir = 0;
+    int dialogosGuardar = 0;
+
+    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
+    QString AbrirFichero(QWidget* padre) override;
+    QString GuardarFichero(QWidget* padre) override;
+};
+
+} // namespace tildora::pruebas
