@@ -1,11 +1,13 @@
 #include "tests/cli/proceso.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +42,21 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
         argv.push_back(a.data());
     }
     argv.push_back(nullptr);
+    std::vector<std::string> variables = opciones.entorno;
+    std::vector<char*> envp;
+    for (char** v = environ; *v != nullptr; ++v) {
+        const std::string_view actual = *v;
+        const bool sustituida = std::any_of(variables.begin(), variables.end(), [&](auto& n) {
+            return actual.substr(0, actual.find('=') + 1) == n.substr(0, n.find('=') + 1);
+        });
+        if (!sustituida) {
+            envp.push_back(*v);
+        }
+    }
+    for (std::string& v : variables) {
+        envp.push_back(v.data());
+    }
+    envp.push_back(nullptr);
 
     const pid_t pid = ::fork();
     if (pid < 0) {
@@ -62,7 +79,7 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
             ::dup2(error[1], 2) < 0) {
             ::_exit(127);
         }
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     Cerrar(entrada[0]);

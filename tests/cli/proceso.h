@@ -21,6 +21,7 @@ struct Opciones {
     std::string entrada;
     std::string ficheroEntrada;
     std::string ficheroSalida;
+    std::vector<std::string> entorno; // NAME=VALUE added to the environment
 };
 
 // Runs the real executable with `argumentos` and waits for it.

@@ -601,4 +601,29 @@ TEST_F(LineaDeOrdenes, HelpAndVersion) {
     EXPECT_EQ(Ejecutar({"remember", "--version"}).salida, "tildora 1.0.0\n");
 }
 
+TEST_F(LineaDeOrdenes, LoadsNoWindowLibraryAndWithoutArgumentsOpensTheWindows) {
+    // The dynamic loader lists every library the program would load, then
+    // stops: none of them may be Qt's, whatever the arguments.
+    prueba::Opciones traza;
+    traza.entorno = {"LD_TRACE_LOADED_OBJECTS=1"};
+    const Resultado r = Ejecutar({"--version"}, traza);
+    EXPECT_NE(r.salida.find("libc.so"), std::string::npos) << r.salida;
+    EXPECT_EQ(r.salida.find("Qt"), std::string::npos) << r.salida;
+
+#ifdef TILDORA_CON_VENTANAS
+    // The windows' program is started in its place; an unknown platform
+    // makes it stop at once, which shows that it was the one started.
+    prueba::Opciones ventanas;
+    ventanas.entorno = {"QT_QPA_PLATFORM=ninguna"};
+    const Resultado v = Ejecutar({}, ventanas);
+    EXPECT_NE(v.estado, 0);
+    EXPECT_NE(v.error.find("ninguna"), std::string::npos) << v.error;
+#else
+    const Resultado v = Ejecutar({});
+    EXPECT_EQ(v.estado, 2);
+    EXPECT_EQ(v.error, Linea(textos::SinVentanas));
+    EXPECT_EQ(v.salida, "");
+#endif
+}
+
 } // namespace
