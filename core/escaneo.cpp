@@ -4,7 +4,12 @@
 #include "core/textos.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define TILDORA_AVX2 1
@@ -303,20 +308,113 @@ void Escaner::ProcesarTrozo(const unsigned char* p, std::size_t n) {
     m_base += n;
 }
 
+namespace {
+
+// Scans the pieces of the working copy on a second thread while the next
+// ones are read, so that reading and scanning overlap. One piece is in hand
+// at a time; without a second thread every piece is scanned where it is
+// handed over.
+class EscaneoParalelo {
+public:
+    explicit EscaneoParalelo(Escaner& escaner) : m_escaner(escaner) {
+        try {
+            m_hilo = std::thread([this] { Bucle(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: scanning goes on in this one.
+        }
+    }
+    ~EscaneoParalelo() { Terminar(); }
+    EscaneoParalelo(const EscaneoParalelo&) = delete;
+    EscaneoParalelo& operator=(const EscaneoParalelo&) = delete;
+
+    // Hands over a piece that stays in place until Terminar.
+    void Entregar(const char* datos, std::size_t n) {
+        if (!m_hilo.joinable()) {
+            m_escaner.Procesar(datos, n);
+            return;
+        }
+        std::unique_lock<std::mutex> cerrojo(m_mutex);
+        m_cambio.wait(cerrojo, [this] { return m_pieza == nullptr; });
+        m_pieza = datos;
+        m_n = n;
+        m_cambio.notify_all();
+    }
+
+    // Scans a piece here, after every piece handed over before it.
+    void Procesar(const char* datos, std::size_t n) {
+        Esperar();
+        m_escaner.Procesar(datos, n);
+    }
+
+    void Terminar() {
+        if (!m_hilo.joinable()) {
+            return;
+        }
+        {
+            std::unique_lock<std::mutex> cerrojo(m_mutex);
+            m_cambio.wait(cerrojo, [this] { return m_pieza == nullptr; });
+            m_fin = true;
+            m_cambio.notify_all();
+        }
+        m_hilo.join();
+    }
+
+private:
+    void Esperar() {
+        std::unique_lock<std::mutex> cerrojo(m_mutex);
+        m_cambio.wait(cerrojo, [this] { return m_pieza == nullptr; });
+    }
+
+    void Bucle() {
+        std::unique_lock<std::mutex> cerrojo(m_mutex);
+        for (;;) {
+            m_cambio.wait(cerrojo, [this] { return m_pieza != nullptr || m_fin; });
+            if (m_pieza == nullptr) {
+                return;
+            }
+            cerrojo.unlock();
+            m_escaner.Procesar(m_pieza, m_n);
+            cerrojo.lock();
+            m_pieza = nullptr;
+            m_cambio.notify_all();
+        }
+    }
+
+    Escaner& m_escaner;
+    std::mutex m_mutex;
+    std::condition_variable m_cambio;
+    const char* m_pieza = nullptr;
+    std::size_t m_n = 0;
+    bool m_fin = false;
+    std::thread m_hilo;
+};
+
+} // namespace
+
 bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) {
     estado.CaracteresValidos = ConstruirCaracteresValidos();
     estado.TablaConstruida = true;
     estado.CaracteresErroneos.assign(1, std::string());
 
-    // Each piece is scanned right after it is read, while it is in the cache.
+    // Each piece is scanned while the next one is read.
     Escaner escaner(estado.CaracteresValidos);
     Lector lector;
     ResultadoLectura leido = lector.Abrir(ruta, true, kTamanoMaximoEntrada);
     if (leido) {
-        leido = lector.LeerTodo(estado.Texto, [&escaner](const char* d, std::size_t n) {
-            escaner.Procesar(d, n);
+        EscaneoParalelo paralelo(escaner);
+        leido = lector.LeerTodo(estado.Texto, [&](const char* d, std::size_t n) {
+            // Pieces read into the working copy stay in place; one beyond
+            // its first size (a file that grew) is valid only now.
+            const std::less<const char*> antes;
+            const char* inicio = estado.Texto.data();
+            if (!antes(d, inicio) && !antes(inicio + estado.Texto.size(), d + n)) {
+                paralelo.Entregar(d, n);
+            } else {
+                paralelo.Procesar(d, n);
+            }
             return true;
         });
+        paralelo.Terminar();
     }
 
     // The list keeps one empty slot at its end, after the characters found.

@@ -154,10 +154,10 @@ ResultadoLectura Lector::LeerTodo(std::string& destino, const ManejarTrozo& troz
     destino.resize(m_ordinario ? static_cast<std::size_t>(m_st.st_size - m_inicio) : 0);
     std::size_t lleno = 0;
     for (;;) {
-        std::size_t n = 0;
         if (lleno == destino.size()) {
             // A pipe, or a file that has grown since it was opened: read on
-            // until the end.
+            // until the end. The piece is handed over before it joins the
+            // rest, whose storage may then move.
             char extra[65536];
             const ssize_t r = LeerSinInterrupcion(m_fd, extra, sizeof extra);
             if (r < 0) {
@@ -166,23 +166,28 @@ ResultadoLectura Lector::LeerTodo(std::string& destino, const ManejarTrozo& troz
             if (r == 0) {
                 return {};
             }
-            n = static_cast<std::size_t>(r);
+            const auto n = static_cast<std::size_t>(r);
             if (destino.size() + n > m_limite) {
                 return Fallo(FalloLectura::Grande, EFBIG);
             }
+            const bool seguir = !trozo || trozo(extra, n);
             destino.append(extra, n);
-        } else {
-            const std::size_t pedir = std::min(kTrozo, destino.size() - lleno);
-            const ssize_t r = LeerSinInterrupcion(m_fd, destino.data() + lleno, pedir);
-            if (r < 0) {
-                return FalloDelSistema(errno);
-            }
-            if (r == 0) {
-                destino.resize(lleno); // the file shrank
+            if (!seguir) {
                 return {};
             }
-            n = static_cast<std::size_t>(r);
+            lleno += n;
+            continue;
         }
+        const std::size_t pedir = std::min(kTrozo, destino.size() - lleno);
+        const ssize_t r = LeerSinInterrupcion(m_fd, destino.data() + lleno, pedir);
+        if (r < 0) {
+            return FalloDelSistema(errno);
+        }
+        if (r == 0) {
+            destino.resize(lleno); // the file shrank
+            return {};
+        }
+        const auto n = static_cast<std::size_t>(r);
         if (trozo && !trozo(destino.data() + lleno, n)) {
             destino.resize(lleno + n);
             return {};

@@ -67,7 +67,11 @@ public:
     ResultadoLectura Recorrer(char* buffer, std::size_t tamano, const ManejarTrozo& trozo);
 
     // Reads the whole file into `destino`, reusing its storage, handing each
-    // piece to `trozo` (if given) right after it arrives.
+    // piece to `trozo` (if given) right after it arrives. The pieces of an
+    // ordinary file are read into `destino`, sized for the whole file first,
+    // and stay where they are until the end; what comes beyond that size (a
+    // pipe, a file that grew) is handed over from a buffer of its own, valid
+    // only until `trozo` returns, and then joins `destino`, which may move.
     ResultadoLectura LeerTodo(std::string& destino, const ManejarTrozo& trozo = {});
 
     // Whether the file is as it was when opened (size and times).

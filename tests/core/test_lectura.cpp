@@ -85,4 +85,18 @@ TEST(Lectura, ReadsWholeInPiecesAndAgainFromTheStart) {
     EXPECT_TRUE(lector.SinCambios());
     prueba::Escribir(ruta, bytes + "x");
     EXPECT_FALSE(lector.SinCambios());
+
+    // A file that grew after it was opened is read to its new end; the
+    // piece beyond the first size is handed over before it joins the rest.
+    const std::string mas(100000, 'b');
+    Lector creciente;
+    ASSERT_TRUE(creciente.Abrir(ruta, true));
+    prueba::Escribir(ruta, bytes + mas);
+    visto.clear();
+    ASSERT_TRUE(creciente.LeerTodo(todo, [&visto](const char* d, std::size_t n) {
+        visto.append(d, n);
+        return true;
+    }));
+    EXPECT_EQ(todo, bytes + mas);
+    EXPECT_EQ(visto, bytes + mas);
 }
