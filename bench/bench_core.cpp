@@ -7,9 +7,9 @@
 // end: mostly allowed text, about one byte in a hundred wrong, CR LF lines.
 
 #include "core/avisos.h"
-#include "core/correccion.h"
 #include "core/escaneo.h"
 #include "core/lectura.h"
+#include "core/reescritura.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

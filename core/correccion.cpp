@@ -1,5 +1,6 @@
 #include "core/correccion.h"
 
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -53,7 +54,7 @@ Correccion::Correccion(const std::vector<ParSolucion>& pares) : m_pares(pares) {
         const unsigned char c = Byte(it->first[0]);
         m_longitud[c] = longitud;
         m_correcciones[c] = correcciones;
-        m_cambia.Poner(c, true);
+        m_cambia[c] = true;
     }
 }
 
@@ -108,80 +109,6 @@ void Correccion::Preparar() {
         }
         m_expansion[c] = std::move(forma);
     }
-}
-
-std::uint64_t Correccion::TamanoDe(const char* datos, std::size_t n) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(datos);
-    const auto* const fin = p + n;
-    std::uint64_t tamano = n;
-    while ((p = m_cambia.Buscar(p, fin)) < fin) {
-        tamano += m_expansion[*p].size() - 1;
-        ++p;
-    }
-    return tamano;
-}
-
-char* Correccion::ReescribirEn(const char* datos, std::size_t n, char* destino) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(datos);
-    const auto* const fin = p + n;
-    while (p < fin) {
-        // Copy the run of unchanged bytes in one go.
-        const unsigned char* q = m_cambia.Buscar(p, fin);
-        const auto tramo = static_cast<std::size_t>(q - p);
-        std::memcpy(destino, p, tramo);
-        destino += tramo;
-        if (q == fin) {
-            break;
-        }
-        const std::string& forma = m_expansion[*q];
-        std::memcpy(destino, forma.data(), forma.size());
-        destino += forma.size();
-        p = q + 1;
-    }
-    return destino;
-}
-
-void Correccion::Reescribir(const char* datos, std::size_t n, std::string& salida) const {
-    const std::size_t antes = salida.size();
-    salida.resize(antes + static_cast<std::size_t>(TamanoDe(datos, n)));
-    ReescribirEn(datos, n, salida.data() + antes);
-}
-
-ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParSolucion>& pares,
-                                  std::string& salida, std::uint64_t& cuenta,
-                                  std::uint64_t limite) {
-    Correccion correccion(pares);
-
-    // Only the bytes that change need counting; the others all stand for
-    // themselves and are put together in the slot of one of them.
-    std::uint64_t cuentas[256] = {};
-    std::uint64_t cambiados = 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(texto.data());
-    const auto* const fin = p + texto.size();
-    while ((p = correccion.Buscar(p, fin)) < fin) {
-        ++cuentas[*p++];
-        ++cambiados;
-    }
-    for (unsigned c = 0; c < 256; ++c) {
-        if (!correccion.Cambia(static_cast<unsigned char>(c))) {
-            cuentas[c] = texto.size() - cambiados;
-            break;
-        }
-    }
-
-    std::uint64_t tamano = 0;
-    cuenta = 0;
-    if (!correccion.Medir(cuentas, tamano, cuenta) || tamano > limite ||
-        tamano > salida.max_size()) {
-        salida.clear();
-        cuenta = 0;
-        return ResultadoCorreccion::Demasiado;
-    }
-    correccion.Preparar();
-    // Resizing without clearing first reuses the buffer of an earlier call.
-    salida.resize(static_cast<std::size_t>(tamano));
-    correccion.ReescribirEn(texto.data(), texto.size(), salida.data());
-    return ResultadoCorreccion::Correcto;
 }
 
 } // namespace tildora

@@ -87,21 +87,18 @@ private:
     }
 
     bool Expandir(const unsigned char* p) {
-        const char* c = reinterpret_cast<const char*>(p);
-        const auto tamano = static_cast<std::size_t>(m_correccion.TamanoDe(c, 1));
-        if (tamano > m_buffer.size() - m_lleno) {
+        const std::string& forma = m_correccion.Forma(*p);
+        if (forma.size() > m_buffer.size() - m_lleno) {
             if (!Vaciar()) {
                 return false;
             }
-            if (tamano > m_buffer.size()) {
-                std::string forma;
-                m_correccion.Reescribir(c, 1, forma);
+            if (forma.size() > m_buffer.size()) {
                 m_escritos += forma.size();
                 return m_destino.Escribir(forma.data(), forma.size());
             }
         }
-        m_correccion.ReescribirEn(c, 1, m_buffer.data() + m_lleno);
-        m_lleno += tamano;
+        std::memcpy(m_buffer.data() + m_lleno, forma.data(), forma.size());
+        m_lleno += forma.size();
         return true;
     }
 
@@ -172,6 +169,16 @@ bool DestinoDescriptor::Escribir(const char* datos, std::size_t n) {
     return true;
 }
 
+bool DestinoTexto::Abrir() {
+    m_texto.clear();
+    return true;
+}
+
+bool DestinoTexto::Escribir(const char* datos, std::size_t n) {
+    m_texto.append(datos, n);
+    return true;
+}
+
 ResultadoLectura FuenteMemoria::Recorrer(const ManejarTrozo& trozo) {
     if (!m_texto.empty()) {
         trozo(m_texto.data(), m_texto.size());
@@ -180,7 +187,7 @@ ResultadoLectura FuenteMemoria::Recorrer(const ManejarTrozo& trozo) {
 }
 
 ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSolucion>& pares,
-                                Fuente& fuente, Destino& destino) {
+                                Fuente& fuente, Destino& destino, std::uint64_t limiteSalida) {
     using Fallo = ResultadoReescritura::Fallo;
     Correccion correccion(pares);
 
@@ -214,7 +221,7 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
     std::uint64_t tamano = 0;
     ResultadoReescritura r;
     if (crece || !correccion.Medir(cuentas, tamano, r.correcciones) ||
-        tamano - std::min(tamano, escaneo.Total()) > kTamanoMaximoSalida) {
+        tamano - std::min(tamano, escaneo.Total()) > kTamanoMaximoSalida || tamano > limiteSalida) {
         return Falla(Fallo::Crecimiento);
     }
     correccion.Preparar();
@@ -262,7 +269,24 @@ ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
     escaneo.Procesar(texto.data(), texto.size());
     FuenteMemoria fuente(texto);
     DestinoFichero destino(salida);
-    return Reescribir(escaneo, filas, fuente, destino);
+    return Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida);
+}
+
+ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParSolucion>& pares,
+                                  std::string& salida, std::uint64_t& cuenta,
+                                  std::uint64_t limite) {
+    Escaner escaneo(TablaFija());
+    escaneo.Procesar(texto.data(), texto.size());
+    FuenteMemoria fuente(texto);
+    DestinoTexto destino(salida);
+    const ResultadoReescritura r = Reescribir(escaneo, pares, fuente, destino, limite);
+    cuenta = r.correcciones;
+    if (!r) {
+        salida.clear();
+        cuenta = 0;
+        return ResultadoCorreccion::Demasiado;
+    }
+    return ResultadoCorreccion::Correcto;
 }
 
 } // namespace tildora

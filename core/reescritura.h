@@ -75,6 +75,18 @@ private:
     std::string m_nombre;
 };
 
+// A text in memory; its storage is reused.
+class DestinoTexto : public Destino {
+public:
+    explicit DestinoTexto(std::string& texto) : m_texto(texto) {}
+    bool Abrir() override;
+    bool Escribir(const char* datos, std::size_t n) override;
+    bool Confirmar() override { return true; }
+
+private:
+    std::string& m_texto;
+};
+
 // Where the text comes from: it is read once more for the rewrite.
 class Fuente {
 public:
@@ -126,19 +138,31 @@ struct ResultadoReescritura {
 
 // Corrects the text that `escaneo` saw, read again from `fuente`, into
 // `destino` with the rows `pares` (in grid order), piece by piece: the
-// corrected text is never held whole. Runaway growth is refused before the
-// destination is opened. The text read again must be the one scanned (same
+// corrected text is never held whole. Runaway growth (more than
+// kTamanoMaximoSalida bytes added, or an output over `limiteSalida`) is
+// refused before the destination is opened. The text read again must be the one scanned (same
 // length, the same wrong characters as often, a file untouched meanwhile);
 // otherwise nothing is confirmed. Only a confirmed destination counts.
 ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSolucion>& pares,
-                                Fuente& fuente, Destino& destino);
+                                Fuente& fuente, Destino& destino,
+                                std::uint64_t limiteSalida = kSinLimite);
 
 // Accepting the grid: every row is remembered first, so it stays remembered
 // whatever the writing does (a row that cannot be stored is not the user's
 // concern here); then the text is corrected into `salida`, written the safe
-// way, and the corrections counted.
+// way, and the corrections counted. The output may not exceed
+// kTamanoMaximoSalida bytes.
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
                                        std::string_view texto, const std::string& salida);
+
+enum class ResultadoCorreccion { Correcto, Demasiado };
+
+// The rewrite of a text in memory into `salida` (its storage is reused):
+// the tests' way to the engine, and the benchmark's. Demasiado, with `salida`
+// empty and no count, when the result would exceed `limite` bytes.
+ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParSolucion>& pares,
+                                  std::string& salida, std::uint64_t& cuenta,
+                                  std::uint64_t limite = kTamanoMaximoSalida);
 
 } // namespace tildora

@@ -136,39 +136,34 @@ QFont FuenteVentana(bool negrita) {
 }
 
 void EncajarTexto(QLabel& etiqueta) {
-    const auto cabe = [&etiqueta] {
-        // heightForWidth wraps the text as the label will; a word wider than
-        // the box would spill sideways, so the width is checked as well.
-        const QFontMetrics metricas(etiqueta.font());
-        const QRect ocupado =
-            metricas.boundingRect(QRect(0, 0, etiqueta.width(), 0x7fff),
-                                  Qt::TextWordWrap | etiqueta.alignment(), etiqueta.text());
-        return etiqueta.heightForWidth(etiqueta.width()) <= etiqueta.height() &&
-               ocupado.width() <= etiqueta.width();
+    const QRect caja = etiqueta.contentsRect();
+    const auto cabe = [&](const QFont& fuente) {
+        // Wrapped as the label wraps it; a word wider than the box would
+        // spill sideways, so the width is checked as well.
+        const QRect ocupado = QFontMetrics(fuente).boundingRect(
+            QRect(0, 0, caja.width(), 0x7fff), Qt::TextWordWrap | etiqueta.alignment(),
+            etiqueta.text());
+        return ocupado.height() <= caja.height() && ocupado.width() <= caja.width();
     };
-    if (cabe()) {
+    QFont fuente = etiqueta.font();
+    if (cabe(fuente)) {
         return;
     }
-    const QFont original = etiqueta.font();
-    const auto probar = [&](int anchura, qreal punto) {
-        QFont fuente = original;
-        fuente.setStretch(anchura);
-        fuente.setPointSizeF(punto);
-        etiqueta.setFont(fuente);
-        return cabe();
-    };
     // Narrower before smaller: a condensed face keeps the letters' height.
-    const qreal tamano = original.pointSizeF();
-    if (probar(QFont::SemiCondensed, tamano)) {
-        return;
-    }
-    // Below two thirds of the size the text would no longer be readable; the
-    // search stops there and keeps the smallest try.
-    for (qreal punto = tamano; punto >= tamano * 2 / 3; punto -= 0.25) {
-        if (probar(QFont::Condensed, punto)) {
+    for (const int anchura : {94, 88, 82, 76}) {
+        fuente.setStretch(anchura);
+        if (cabe(fuente)) {
+            etiqueta.setFont(fuente);
             return;
         }
     }
+    // Below two thirds of the size the text would no longer be readable; the
+    // search stops there and keeps the smallest try.
+    const qreal minimo = fuente.pointSizeF() * 2 / 3;
+    while (fuente.pointSizeF() - 0.25 >= minimo && !cabe(fuente)) {
+        fuente.setPointSizeF(fuente.pointSizeF() - 0.25);
+    }
+    etiqueta.setFont(fuente);
 }
 
 QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,

@@ -2,7 +2,7 @@
 // bytes of the files it writes and of the store.
 
 #include "core/almacen.h"
-#include "core/correccion.h"
+#include "core/reescritura.h"
 #include "core/textos.h"
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"

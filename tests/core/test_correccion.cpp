@@ -1,4 +1,5 @@
-#include "core/correccion.h"
+#include "core/reescritura.h"
+#include "core/tabla.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -45,6 +46,21 @@ Resultado Corregir(const std::string& texto, const std::vector<ParSolucion>& par
     EXPECT_EQ(CorregirTexto(texto, pares, r.texto, r.cuenta), ResultadoCorreccion::Correcto);
     return r;
 }
+
+// Hands a text over in two pieces, cut in the middle.
+class EnDosTrozos : public Fuente {
+public:
+    explicit EnDosTrozos(std::string_view texto) : m_texto(texto) {}
+    ResultadoLectura Recorrer(const ManejarTrozo& trozo) override {
+        const std::size_t corte = m_texto.size() / 2;
+        trozo(m_texto.data(), corte);
+        trozo(m_texto.data() + corte, m_texto.size() - corte);
+        return {};
+    }
+
+private:
+    std::string_view m_texto;
+};
 
 } // namespace
 
@@ -107,22 +123,15 @@ TEST(Correccion, MatchesTheReferenceOnRandomTexts) {
         const Resultado esperado = Referencia(texto, pares);
         ASSERT_EQ(Corregir(texto, pares), esperado) << "case " << caso;
 
-        // The same through the streaming interface, in two pieces.
-        Correccion cor(pares);
-        std::uint64_t cuentas[256] = {};
-        for (char b : texto) {
-            ++cuentas[static_cast<unsigned char>(b)];
-        }
-        std::uint64_t tamano = 0;
-        std::uint64_t cuenta = 0;
-        ASSERT_TRUE(cor.Medir(cuentas, tamano, cuenta));
-        EXPECT_EQ(tamano, esperado.texto.size());
-        EXPECT_EQ(cuenta, esperado.cuenta);
-        cor.Preparar();
-        std::string salida;
-        const std::size_t corte = texto.size() / 2;
-        cor.Reescribir(texto.data(), corte, salida);
-        cor.Reescribir(texto.data() + corte, texto.size() - corte, salida);
+        // The same through the streaming rewrite, the text in two pieces.
+        Escaner escaneo(TablaFija());
+        escaneo.Procesar(texto.data(), texto.size());
+        EnDosTrozos fuente(texto);
+        std::string salida = "reused storage";
+        DestinoTexto destino(salida);
+        const ResultadoReescritura r = Reescribir(escaneo, pares, fuente, destino);
+        ASSERT_TRUE(r) << "case " << caso;
+        EXPECT_EQ(r.correcciones, esperado.cuenta);
         ASSERT_EQ(salida, esperado.texto) << "case " << caso;
     }
 }
