@@ -67,16 +67,12 @@ ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Es
     if (!r) {
         return r;
     }
-    const auto procesar = [&escaneo](const char* d, std::size_t n) {
-        escaneo.Procesar(d, n);
-        return true;
-    };
-    if (memoria == nullptr || lector.Ordinario()) {
-        return lector.Recorrer(m_lectura.data(), m_lectura.size(), procesar);
+    if (memoria != nullptr && !lector.Ordinario()) {
+        // A pipe cannot be read twice: hold it.
+        lector.Limitar(kMemoriaMaxima);
+        return LeerYEscanear(lector, escaneo, memoria);
     }
-    // A pipe cannot be read twice: hold it.
-    lector.Limitar(kMemoriaMaxima);
-    return lector.LeerTodo(*memoria, procesar);
+    return LeerYEscanear(lector, escaneo, nullptr);
 }
 
 int Ordenes::Check(const std::vector<std::string>& ficheros) {

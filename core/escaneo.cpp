@@ -310,7 +310,7 @@ void Escaner::ProcesarTrozo(const unsigned char* p, std::size_t n) {
 
 namespace {
 
-// Scans the pieces of the working copy on a second thread while the next
+// Scans the pieces of a file on a second thread while the next
 // ones are read, so that reading and scanning overlap. One piece is in hand
 // at a time; without a second thread every piece is scanned where it is
 // handed over.
@@ -327,7 +327,8 @@ public:
     EscaneoParalelo(const EscaneoParalelo&) = delete;
     EscaneoParalelo& operator=(const EscaneoParalelo&) = delete;
 
-    // Hands over a piece that stays in place until Terminar.
+    // Hands over a piece that stays in place until the next one is handed
+    // over, or until Terminar.
     void Entregar(const char* datos, std::size_t n) {
         if (!m_hilo.joinable()) {
             m_escaner.Procesar(datos, n);
@@ -391,23 +392,15 @@ private:
 
 } // namespace
 
-bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) {
-    estado.CaracteresValidos = ConstruirCaracteresValidos();
-    estado.TablaConstruida = true;
-    estado.CaracteresErroneos.assign(1, std::string());
-
-    // Each piece is scanned while the next one is read.
-    Escaner escaner(estado.CaracteresValidos);
-    Lector lector;
-    ResultadoLectura leido = lector.Abrir(ruta, true, kTamanoMaximoEntrada);
-    if (leido) {
-        EscaneoParalelo paralelo(escaner);
-        leido = lector.LeerTodo(estado.Texto, [&](const char* d, std::size_t n) {
-            // Pieces read into the working copy stay in place; one beyond
-            // its first size (a file that grew) is valid only now.
+ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino) {
+    EscaneoParalelo paralelo(escaner);
+    if (destino != nullptr) {
+        const ResultadoLectura r = lector.LeerTodo(*destino, [&](const char* d, std::size_t n) {
+            // Pieces read into the text stay in place; one beyond its first
+            // size (a pipe, a file that grew) is valid only now.
             const std::less<const char*> antes;
-            const char* inicio = estado.Texto.data();
-            if (!antes(d, inicio) && !antes(inicio + estado.Texto.size(), d + n)) {
+            const char* inicio = destino->data();
+            if (!antes(d, inicio) && !antes(inicio + destino->size(), d + n)) {
                 paralelo.Entregar(d, n);
             } else {
                 paralelo.Procesar(d, n);
@@ -415,6 +408,33 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) 
             return true;
         });
         paralelo.Terminar();
+        return r;
+    }
+    // Two buffers: one is scanned while the other is read into.
+    BufferAlineado buffers[2] = {BufferAlineado(kTrozoLectura), BufferAlineado(kTrozoLectura)};
+    ResultadoLectura r = lector.Rebobinar();
+    for (int i = 0; r; i ^= 1) {
+        std::size_t n = 0;
+        r = lector.Leer(buffers[i].data(), buffers[i].size(), n);
+        if (!r || n == 0) {
+            break;
+        }
+        paralelo.Entregar(buffers[i].data(), n);
+    }
+    paralelo.Terminar();
+    return r;
+}
+
+bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) {
+    estado.CaracteresValidos = ConstruirCaracteresValidos();
+    estado.TablaConstruida = true;
+    estado.CaracteresErroneos.assign(1, std::string());
+
+    Escaner escaner(estado.CaracteresValidos);
+    Lector lector;
+    ResultadoLectura leido = lector.Abrir(ruta, true, kTamanoMaximoEntrada);
+    if (leido) {
+        leido = LeerYEscanear(lector, escaner, &estado.Texto);
     }
 
     // The list keeps one empty slot at its end, after the characters found.

@@ -2,6 +2,7 @@
 
 #include "core/avisos.h"
 #include "core/estado.h"
+#include "core/lectura.h"
 #include "core/tabla.h"
 
 #include <array>
@@ -99,6 +100,11 @@ private:
     std::uint64_t m_crs = 0;         // CRs before the current piece
     std::uint64_t m_inicioLinea = 0; // offset where the current line begins
 };
+
+// Reads an open file to its end and scans it, each piece on a second thread
+// while the next one is read. With `destino` the whole text is kept there
+// (its storage reused); without, the file is read through two buffers.
+ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino);
 
 // The working copy lives in memory; a larger file is refused as unreadable
 // rather than exhausting the machine.

@@ -4,17 +4,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <unistd.h>
 
 namespace tildora {
 
 namespace {
-
-// Ordinary files are read whole in pieces of this size, each handed on
-// while it is still in the cache.
-constexpr std::size_t kTrozo = std::size_t{1} << 18;
 
 ssize_t LeerSinInterrupcion(int fd, char* destino, std::size_t n) {
     for (;;) {
@@ -45,6 +43,17 @@ ResultadoLectura FalloDelSistema(int codigo) {
 }
 
 } // namespace
+
+BufferAlineado::BufferAlineado(std::size_t n)
+    : m_datos(static_cast<char*>(std::aligned_alloc(4096, (n + 4095) / 4096 * 4096))), m_tamano(n) {
+    if (m_datos == nullptr) {
+        throw std::bad_alloc();
+    }
+}
+
+BufferAlineado::~BufferAlineado() {
+    std::free(m_datos);
+}
 
 std::string RazonLectura(const ResultadoLectura& resultado) {
     if (resultado.fallo == FalloLectura::Grande) {
@@ -122,32 +131,42 @@ ResultadoLectura Lector::Preparar() {
     return {};
 }
 
-ResultadoLectura Lector::Recorrer(char* buffer, std::size_t tamano, const ManejarTrozo& trozo) {
+ResultadoLectura Lector::Rebobinar() {
+    m_leidos = 0;
     if (m_ordinario && ::lseek(m_fd, m_inicio, SEEK_SET) < 0) {
         return FalloDelSistema(errno);
     }
-    std::uint64_t total = 0;
-    for (;;) {
-        const ssize_t n = LeerSinInterrupcion(m_fd, buffer, tamano);
-        if (n < 0) {
-            return FalloDelSistema(errno);
-        }
-        if (n == 0) {
-            return {};
-        }
-        total += static_cast<std::uint64_t>(n);
-        if (total > m_limite) {
-            return Fallo(FalloLectura::Grande, EFBIG);
-        }
-        if (!trozo(buffer, static_cast<std::size_t>(n))) {
-            return {};
+    return {};
+}
+
+ResultadoLectura Lector::Leer(char* destino, std::size_t tamano, std::size_t& leidos) {
+    leidos = 0;
+    const ssize_t n = LeerSinInterrupcion(m_fd, destino, tamano);
+    if (n < 0) {
+        return FalloDelSistema(errno);
+    }
+    m_leidos += static_cast<std::uint64_t>(n);
+    if (m_leidos > m_limite) {
+        return Fallo(FalloLectura::Grande, EFBIG);
+    }
+    leidos = static_cast<std::size_t>(n);
+    return {};
+}
+
+ResultadoLectura Lector::Recorrer(char* buffer, std::size_t tamano, const ManejarTrozo& trozo) {
+    ResultadoLectura r = Rebobinar();
+    std::size_t n = 0;
+    while (r && (r = Leer(buffer, tamano, n)) && n > 0) {
+        if (!trozo(buffer, n)) {
+            break;
         }
     }
+    return r;
 }
 
 ResultadoLectura Lector::LeerTodo(std::string& destino, const ManejarTrozo& trozo) {
-    if (m_ordinario && ::lseek(m_fd, m_inicio, SEEK_SET) < 0) {
-        return FalloDelSistema(errno);
+    if (const ResultadoLectura r = Rebobinar(); !r) {
+        return r;
     }
     // Resizing without clearing first keeps the bytes of an earlier read in
     // place, so a reused buffer is not filled with zeros again.
@@ -178,7 +197,7 @@ ResultadoLectura Lector::LeerTodo(std::string& destino, const ManejarTrozo& troz
             lleno += n;
             continue;
         }
-        const std::size_t pedir = std::min(kTrozo, destino.size() - lleno);
+        const std::size_t pedir = std::min(kTrozoLectura, destino.size() - lleno);
         const ssize_t r = LeerSinInterrupcion(m_fd, destino.data() + lleno, pedir);
         if (r < 0) {
             return FalloDelSistema(errno);

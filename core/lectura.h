@@ -35,6 +35,28 @@ std::string RazonLectura(const ResultadoLectura& resultado);
 // which is no failure of the read itself.
 using ManejarTrozo = std::function<bool(const char* datos, std::size_t n)>;
 
+// A buffer that begins on a page boundary. The kernel copies file data into
+// and out of a misaligned buffer several times more slowly.
+class BufferAlineado {
+public:
+    explicit BufferAlineado(std::size_t n);
+    ~BufferAlineado();
+    BufferAlineado(const BufferAlineado&) = delete;
+    BufferAlineado& operator=(const BufferAlineado&) = delete;
+
+    char* data() { return m_datos; }
+    std::size_t size() const { return m_tamano; }
+
+private:
+    char* m_datos;
+    std::size_t m_tamano;
+};
+
+// Files that are read whole, or only scanned, are read in pieces of this
+// size: each is handed on while it is still in the cache, and it is large
+// enough that handing it to another thread costs little next to reading it.
+inline constexpr std::size_t kTrozoLectura = std::size_t{2} << 20;
+
 inline constexpr std::uint64_t kSinLimite = std::numeric_limits<std::uint64_t>::max();
 
 // Every file the program reads goes through here: the text to check, the
@@ -63,6 +85,12 @@ public:
     // A new size limit for the reads to come.
     void Limitar(std::uint64_t limite) { m_limite = limite; }
 
+    // Goes back to the start (of an ordinary file) for another pass.
+    ResultadoLectura Rebobinar();
+
+    // Reads the next piece, at most `tamano` bytes; `leidos` is 0 at the end.
+    ResultadoLectura Leer(char* destino, std::size_t tamano, std::size_t& leidos);
+
     // Reads from the start to the end into `buffer`, a piece at a time.
     ResultadoLectura Recorrer(char* buffer, std::size_t tamano, const ManejarTrozo& trozo);
 
@@ -84,6 +112,7 @@ private:
     bool m_propio = false;
     bool m_ordinario = false;
     std::uint64_t m_limite = kSinLimite;
+    std::uint64_t m_leidos = 0; // in this pass, against the limit
     off_t m_inicio = 0;
     struct stat m_st {};
 };

@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace tildora {
 
@@ -130,17 +128,6 @@ ResultadoReescritura Falla(ResultadoReescritura::Fallo fallo, std::string error 
 }
 
 } // namespace
-
-BufferAlineado::BufferAlineado(std::size_t n)
-    : m_datos(static_cast<char*>(std::aligned_alloc(4096, (n + 4095) / 4096 * 4096))), m_tamano(n) {
-    if (m_datos == nullptr) {
-        throw std::bad_alloc();
-    }
-}
-
-BufferAlineado::~BufferAlineado() {
-    std::free(m_datos);
-}
 
 bool DestinoFichero::Anotar(bool bien) {
     if (!bien) {

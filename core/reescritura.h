@@ -14,23 +14,6 @@
 
 namespace tildora {
 
-// A buffer that begins on a page boundary. The kernel copies file data into
-// and out of a misaligned buffer several times more slowly.
-class BufferAlineado {
-public:
-    explicit BufferAlineado(std::size_t n);
-    ~BufferAlineado();
-    BufferAlineado(const BufferAlineado&) = delete;
-    BufferAlineado& operator=(const BufferAlineado&) = delete;
-
-    char* data() { return m_datos; }
-    std::size_t size() const { return m_tamano; }
-
-private:
-    char* m_datos;
-    std::size_t m_tamano;
-};
-
 // Where corrected bytes go, a piece at a time. On failure Error() holds a
 // short reason.
 class Destino {
