@@ -10,7 +10,7 @@ salida="$(mktemp)"
 trap 'rm -f "$registro" "$salida"' EXIT
 
 apunta() { printf '%s; ' "$*" >>"$registro"; }
-id() { echo "$f_uid"; }
+id() { if [ "$1" = -u ]; then echo "$f_uid"; else [ "$f_usuario" = si ]; fi; }
 dpkg-query() {
     case " $f_faltan " in
     *" ${*: -1} "*) printf 'unknown ok not-installed' ;;
@@ -18,6 +18,22 @@ dpkg-query() {
     esac
 }
 apt-get() { apunta apt-get "$@"; }
+useradd() { apunta useradd "${*: -1}"; }
+stat() { echo 1000:1000; }
+chown() { apunta chown "$@"; }
+ctest() { apunta ctest; return "$f_ctest"; }
+nproc() { echo 2; }
+runuser() { # runuser -u USER -- COMMAND...
+    local u=$2
+    shift 3
+    if [ "$1" = test ]; then
+        case " $f_vedados " in *" $3 "*) return 1 ;; esac
+        return 0
+    fi
+    apunta ctest como "$u"
+    [ "$f_ctest" != term ] || kill -TERM "$BASHPID"
+    return "$f_ctest"
+}
 
 pasan=0
 fallan=0
@@ -25,12 +41,14 @@ fallan=0
 caso() {
     : >"$registro"
     set +e
-    (
-        set -e
-        PATH=/sin-programas
-        [ "$f_sudo" = no ] || sudo() { apunta sudo "$@"; }
-        "$@"
-    ) >"$salida" 2>&1
+    { # (bash's own "Terminated" for the killed subshell goes to /dev/null)
+        (
+            set -e
+            PATH=/sin-programas
+            [ "$f_sudo" = no ] || sudo() { apunta sudo "$@"; }
+            "$@"
+        ) >"$salida" 2>&1
+    } 2>/dev/null
     estado=$?
     set -e
 }
@@ -66,6 +84,26 @@ for fila in "${instalar[@]}"; do
     IFS='|' read -r f_uid f_sudo f_faltan e_estado e_texto e_registro <<<"$fila"
     caso instalar_lo_que_falta cmake qt6-base-dev xauth
     comprueba "instalar $fila" "$e_estado" "$e_texto" "$e_registro"
+done
+
+raiz=/root/x/tildora
+b=$raiz/build
+lento="chown -R tildora-pruebas $b; ctest como tildora-pruebas; chown -R 1000:1000 $b; "
+# uid | user exists | paths it cannot reach | ctest's status | status | output | commands run
+probar=(
+    "1000|no||0|0||ctest; "
+    "0|no||0|0||useradd tildora-pruebas; $lento"
+    "0|si||8|8||$lento"
+    "0|si||term|143||$lento"
+    "0|si|/root|0|0|tildora-pruebas erabiltzaileak ez baitu sarbiderik hona: /root / |ctest; "
+    "0|no|$raiz/scripts/comun.sh|0|0|no tiene acceso a: $raiz/scripts/comun.sh|useradd tildora-pruebas; ctest; "
+    "0|si|/root|3|3|Se saltarán las pruebas de permisos|ctest; "
+)
+f_sudo=no
+for fila in "${probar[@]}"; do
+    IFS='|' read -r f_uid f_usuario f_vedados f_ctest e_estado e_texto e_registro <<<"$fila"
+    caso probar_carpeta "$b" "$raiz"
+    comprueba "probar $fila" "$e_estado" "$e_texto" "$e_registro"
 done
 
 echo "$pasan passed, $fallan failed"
