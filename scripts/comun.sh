@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # PAQUETES is for the scripts that source this
 # Shared by the set-up scripts (sourced, never run): what to install and how,
 # and who runs the tests. Every text for the user is Basque, then Spanish.
 

@@ -44,7 +44,9 @@ caso() {
     { # (bash's own "Terminated" for the killed subshell goes to /dev/null)
         (
             set -e
+            # shellcheck disable=SC2123  # no real command, on purpose
             PATH=/sin-programas
+            # shellcheck disable=SC2317
             [ "$f_sudo" = no ] || sudo() { apunta sudo "$@"; }
             "$@"
         ) >"$salida" 2>&1
