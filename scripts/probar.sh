@@ -2,6 +2,8 @@
 # Installs what is missing, builds, and runs every test.
 #   scripts/probar.sh            optimised build in build/
 #   scripts/probar.sh --sanitize AddressSanitizer + UBSan build in build-san/
+#   scripts/probar.sh --sin-ventanas  the command line alone, without Qt, in
+#                                     build-sinqt/
 # As root the tests run as the system user tildora-pruebas (created if
 # needed), so that the tests of unreadable files and read-only folders can
 # deny something; see probar_carpeta in comun.sh.
@@ -18,6 +20,9 @@ if [ "${1:-}" = "--sanitize" ]; then
     # run looks for.
     export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+elif [ "${1:-}" = "--sin-ventanas" ]; then
+    carpeta="$raiz/build-sinqt"
+    bash "$raiz/scripts/compilar.sh" "$carpeta" -DTILDORA_WITH_UI=OFF -DTILDORA_WITH_BENCH=OFF
 else
     carpeta="$raiz/build"
     bash "$raiz/scripts/compilar.sh" "$carpeta"
