@@ -264,6 +264,7 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
         Detalle(nombreSalida, textos::RazonCrecimiento);
         return kFallo;
     case ResultadoReescritura::Fallo::Escritura:
+    case ResultadoReescritura::Fallo::Cancelado: // nothing here asks to stop
         Error(textos::SalidaIncorrecta);
         Error(r.error);
         return kFallo;

@@ -4,10 +4,13 @@
 #include "core/textos.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -392,7 +395,25 @@ private:
 
 } // namespace
 
-ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino) {
+ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino,
+                               Progreso* progreso) {
+    if (progreso != nullptr) {
+        progreso->total = lector.Tamano();
+    }
+    bool cancelada = false;
+    // Counts a piece and says whether to go on.
+    const auto seguir = [&](std::size_t n) {
+        if (progreso == nullptr) {
+            return true;
+        }
+        progreso->Avanzar(n);
+        cancelada = cancelada || progreso->Cancelado();
+        return !cancelada;
+    };
+    const auto resultado = [&](ResultadoLectura r) {
+        return cancelada ? ResultadoLectura{FalloLectura::Cancelada, ECANCELED} : r;
+    };
+
     EscaneoParalelo paralelo(escaner);
     if (destino != nullptr) {
         const ResultadoLectura r = lector.LeerTodo(*destino, [&](const char* d, std::size_t n) {
@@ -405,10 +426,10 @@ ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* de
             } else {
                 paralelo.Procesar(d, n);
             }
-            return true;
+            return seguir(n);
         });
         paralelo.Terminar();
-        return r;
+        return resultado(r);
     }
     // Two buffers: one is scanned while the other is read into.
     BufferAlineado buffers[2] = {BufferAlineado(kTrozoLectura), BufferAlineado(kTrozoLectura)};
@@ -420,21 +441,47 @@ ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* de
             break;
         }
         paralelo.Entregar(buffers[i].data(), n);
+        if (!seguir(n)) {
+            break;
+        }
     }
     paralelo.Terminar();
-    return r;
+    return resultado(r);
 }
 
-bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) {
+std::uint64_t MemoriaDisponible() {
+    std::ifstream info("/proc/meminfo");
+    std::string nombre;
+    std::uint64_t kib = 0;
+    std::string unidad;
+    while (info >> nombre >> kib >> unidad) {
+        if (nombre == "MemAvailable:") {
+            return kib * 1024;
+        }
+    }
+    return kSinLimite;
+}
+
+bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
+                   Progreso* progreso) {
     estado.CaracteresValidos = ConstruirCaracteresValidos();
     estado.TablaConstruida = true;
     estado.CaracteresErroneos.assign(1, std::string());
 
     Escaner escaner(estado.CaracteresValidos);
     Lector lector;
-    ResultadoLectura leido = lector.Abrir(ruta, true, kTamanoMaximoEntrada);
+    ResultadoLectura leido =
+        lector.Abrir(ruta, true, std::min(kTamanoMaximoEntrada, MemoriaDisponible()));
     if (leido) {
-        leido = LeerYEscanear(lector, escaner, &estado.Texto);
+        try {
+            leido = LeerYEscanear(lector, escaner, &estado.Texto, progreso);
+        } catch (const std::bad_alloc&) {
+            leido = ResultadoLectura{FalloLectura::Grande, ENOMEM};
+        }
+    }
+    if (leido.fallo == FalloLectura::Cancelada) {
+        estado.Texto.clear();
+        return false;
     }
 
     // The list keeps one empty slot at its end, after the characters found.
@@ -446,7 +493,10 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador) 
     if (!leido) {
         estado.ErrorLectura = true;
         estado.Texto.clear();
-        avisador.Mensaje(std::string(textos::M1NombreIncorrecto));
+        estado.Texto.shrink_to_fit();
+        avisador.Mensaje(std::string(leido.fallo == FalloLectura::Grande
+                                         ? textos::DemasiadoGrandeVentana
+                                         : textos::M1NombreIncorrecto));
         return false;
     }
     return !escaner.Encontrados().empty();

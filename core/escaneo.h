@@ -3,6 +3,7 @@
 #include "core/avisos.h"
 #include "core/estado.h"
 #include "core/lectura.h"
+#include "core/progreso.h"
 #include "core/tabla.h"
 
 #include <array>
@@ -103,20 +104,31 @@ private:
 
 // Reads an open file to its end and scans it, each piece on a second thread
 // while the next one is read. With `destino` the whole text is kept there
-// (its storage reused); without, the file is read through two buffers.
-ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino);
+// (its storage reused); without, the file is read through two buffers. With
+// `progreso`, the bytes read are counted there, and a stop asked for there
+// ends the read with FalloLectura::Cancelada.
+ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino,
+                               Progreso* progreso = nullptr);
 
-// The working copy lives in memory; a larger file is refused as unreadable
-// rather than exhausting the machine.
-inline constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{1} << 30;
+// The working copy lives in memory: a larger file, or one larger than the
+// memory free for it, is refused rather than exhausting the machine.
+inline constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{4} << 30;
 
 // Scans the file at `ruta`: rebuilds the validity table, fills
 // CaracteresErroneos (n + 1 slots) and keeps the bytes read in estado.Texto.
 // Returns true when at least one wrong character was found. When the file
-// cannot be read (missing, a folder, no permission, a read error, too large)
-// it sets ErrorLectura, tells the user once through `avisador` and returns
-// false.
-bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador);
+// cannot be read (missing, a folder, no permission, a read error) it sets
+// ErrorLectura, tells the user once through `avisador` and returns false; a
+// file too large for the window is told apart, with the way to correct it
+// on the command line. With `progreso`, the bytes read are counted there; a
+// stop asked for there returns false with nothing listed, no text kept and
+// nothing said.
+bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
+                   Progreso* progreso = nullptr);
+
+// The memory the system could give now, in bytes (as much as anyone could
+// want where it does not say).
+std::uint64_t MemoriaDisponible();
 
 // True when one of the slots of CaracteresErroneos holds exactly `caracter`.
 bool EstaEnLista(const Estado& estado, std::string_view caracter);

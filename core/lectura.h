@@ -18,6 +18,7 @@ enum class FalloLectura {
     NoRegular,  // a pipe or a device where only an ordinary file will do
     Grande,     // over the reader's size limit
     Lectura,    // the system failed to open or read it
+    Cancelada,  // the user stopped it
 };
 
 struct ResultadoLectura {
@@ -81,6 +82,14 @@ public:
 
     // An ordinary file, which can be read again from its start.
     bool Ordinario() const { return m_ordinario; }
+
+    // The size of an ordinary file when it was opened (from where reading
+    // starts); 0 for anything else.
+    std::uint64_t Tamano() const {
+        return m_ordinario && m_st.st_size > m_inicio
+                   ? static_cast<std::uint64_t>(m_st.st_size - m_inicio)
+                   : 0;
+    }
 
     // A new size limit for the reads to come.
     void Limitar(std::uint64_t limite) { m_limite = limite; }

@@ -167,14 +167,17 @@ bool DestinoTexto::Escribir(const char* datos, std::size_t n) {
 }
 
 ResultadoLectura FuenteMemoria::Recorrer(const ManejarTrozo& trozo) {
-    if (!m_texto.empty()) {
-        trozo(m_texto.data(), m_texto.size());
+    for (std::size_t i = 0; i < m_texto.size(); i += kTrozoLectura) {
+        if (!trozo(m_texto.data() + i, std::min(kTrozoLectura, m_texto.size() - i))) {
+            break;
+        }
     }
     return {};
 }
 
 ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSolucion>& pares,
-                                Fuente& fuente, Destino& destino, std::uint64_t limiteSalida) {
+                                Fuente& fuente, Destino& destino, std::uint64_t limiteSalida,
+                                Progreso* progreso) {
     using Fallo = ResultadoReescritura::Fallo;
     Correccion correccion(pares);
 
@@ -216,12 +219,23 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
     if (!destino.Abrir()) {
         return Falla(Fallo::Escritura, destino.Error());
     }
+    if (progreso != nullptr) {
+        progreso->total = escaneo.Total();
+    }
+    const auto cancelado = [progreso] { return progreso != nullptr && progreso->Cancelado(); };
     Reescritor reescritor(correccion, destino);
     bool escrito = true;
     const ResultadoLectura leido = fuente.Recorrer([&](const char* d, std::size_t n) {
         escrito = reescritor.Procesar(d, n);
-        return escrito;
+        if (progreso != nullptr) {
+            progreso->Avanzar(n);
+        }
+        return escrito && !cancelado();
     });
+    // The destination is not confirmed: it goes without a trace.
+    if (cancelado()) {
+        return Falla(Fallo::Cancelado);
+    }
     escrito = escrito && reescritor.Terminar();
     if (!escrito) {
         return Falla(Fallo::Escritura, destino.Error());
@@ -240,6 +254,11 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
     if (!igual) {
         return Falla(Fallo::Cambiado);
     }
+    // The last moment a stop can be honoured: after this the output has its
+    // name.
+    if (cancelado()) {
+        return Falla(Fallo::Cancelado);
+    }
     if (!destino.Confirmar()) {
         return Falla(Fallo::Escritura, destino.Error());
     }
@@ -248,7 +267,8 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
 
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
-                                       std::string_view texto, const std::string& salida) {
+                                       std::string_view texto, const std::string& salida,
+                                       Progreso* progreso) {
     for (const ParSolucion& fila : filas) {
         (void)almacen.GuardarSolucion(textos::SeccionLista, fila.first, fila.second);
     }
@@ -256,7 +276,7 @@ ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
     escaneo.Procesar(texto.data(), texto.size());
     FuenteMemoria fuente(texto);
     DestinoFichero destino(salida);
-    return Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida);
+    return Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida, progreso);
 }
 
 ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParSolucion>& pares,

@@ -5,6 +5,7 @@
 #include "core/escaneo.h"
 #include "core/escritura.h"
 #include "core/lectura.h"
+#include "core/progreso.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -79,7 +80,7 @@ public:
     virtual bool SinCambios() const { return true; }
 };
 
-// A text held in memory.
+// A text held in memory, handed over in pieces.
 class FuenteMemoria : public Fuente {
 public:
     explicit FuenteMemoria(std::string_view texto) : m_texto(texto) {}
@@ -110,6 +111,7 @@ struct ResultadoReescritura {
         Escritura,   // the output could not be written: `error` says why
         Lectura,     // the text could not be read again: `lectura` says why
         Cambiado,    // the text read again is not the one scanned
+        Cancelado,   // the user stopped it before the output had its name
     };
     Fallo fallo = Fallo::Ninguno;
     std::uint64_t correcciones = 0;
@@ -125,10 +127,13 @@ struct ResultadoReescritura {
 // kTamanoMaximoSalida bytes added, or an output over `limiteSalida`) is
 // refused before the destination is opened. The text read again must be the one scanned (same
 // length, the same wrong characters as often, a file untouched meanwhile);
-// otherwise nothing is confirmed. Only a confirmed destination counts.
+// otherwise nothing is confirmed. Only a confirmed destination counts. With
+// `progreso`, the bytes rewritten are counted there, and a stop asked for
+// there before the destination is confirmed ends with nothing written.
 ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSolucion>& pares,
                                 Fuente& fuente, Destino& destino,
-                                std::uint64_t limiteSalida = kSinLimite);
+                                std::uint64_t limiteSalida = kSinLimite,
+                                Progreso* progreso = nullptr);
 
 // Accepting the grid: every row is remembered first, so it stays remembered
 // whatever the writing does (a row that cannot be stored is not the user's
@@ -137,7 +142,8 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
 // kTamanoMaximoSalida bytes.
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
-                                       std::string_view texto, const std::string& salida);
+                                       std::string_view texto, const std::string& salida,
+                                       Progreso* progreso = nullptr);
 
 enum class ResultadoCorreccion { Correcto, Demasiado };
 

@@ -45,6 +45,19 @@ inline std::string MensajeCorregido(std::uint64_t cuenta) {
     return m;
 }
 
+// A file larger than the window can hold.
+inline constexpr std::string_view DemasiadoGrandeVentana =
+    "Fitxategia handiegia da leihoetarako; zuzendu ezazu \"tildora fix SARRERA IRTEERA\" "
+    "aginduarekin / El fichero es demasiado grande para las ventanas; corríjalo con la orden "
+    "\"tildora fix ENTRADA SALIDA\"";
+
+// Progress of a long step.
+inline constexpr std::string_view ProgresoLectura =
+    "Fitxategia irakurtzen... / Leyendo el fichero...";
+inline constexpr std::string_view ProgresoCorreccion =
+    "Fitxategia zuzentzen... / Corrigiendo el fichero...";
+inline constexpr std::string_view ProgresoCancelar = "Utzi / Cancelar";
+
 // File-selection window.
 inline constexpr std::string_view LblFitxategiakAukeratu =
     "Erroreak dituen fitzategia aukeratu sarrera bezala eta bukaeran sortuko den fitxategiaren "

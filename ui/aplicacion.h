@@ -31,6 +31,10 @@ public:
     void MostrarSeleccion();  // FrmElegirFicheros
     void MostrarConversion(); // FrmConversionCaracteres
 
+    // How long a step runs before its progress window shows, in ms.
+    int UmbralProgresoMs() const { return m_umbralProgresoMs; }
+    void SetUmbralProgresoMs(int ms) { m_umbralProgresoMs = ms; }
+
     // The window now loaded (null once the program is ending).
     QWidget* VentanaActual() const { return m_actual; }
 
@@ -46,6 +50,7 @@ private:
     Dialogos& m_dialogos;
     std::function<void()> m_salir;
     QPointer<QWidget> m_actual;
+    int m_umbralProgresoMs = 500;
     // Unloaded windows whose deferred delete may not have run yet (the event
     // loop can end first); whatever is left of them goes with this object.
     QList<QPointer<QWidget>> m_descargadas;

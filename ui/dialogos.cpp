@@ -1,9 +1,12 @@
 #include "ui/dialogos.h"
 
+#include "ui/geometria.h"
+
 #include "core/textos.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace tildora {
@@ -35,6 +38,57 @@ QString DialogosQt::GuardarFichero(QWidget* padre) {
     // the dialog must not ask one first.
     return QFileDialog::getSaveFileName(padre, QString(), QString(), QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+namespace {
+
+class ProgresoQt : public IndicadorProgreso {
+public:
+    ProgresoQt(QWidget* padre, const QString& texto, bool conCancelar)
+        : m_dialogo(padre, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {
+        m_dialogo.setWindowTitle(TextoQt(textos::Titulo));
+        m_dialogo.setFont(FuenteVentana());
+        m_dialogo.setLabelText(texto);
+        m_dialogo.setRange(0, 1000);
+        m_dialogo.setAutoClose(false);
+        m_dialogo.setAutoReset(false);
+        m_dialogo.setMinimumDuration(0);
+        m_dialogo.setWindowModality(Qt::ApplicationModal);
+        if (conCancelar) {
+            m_cancelar = new QPushButton(TextoQt(textos::ProgresoCancelar));
+            m_dialogo.setCancelButton(m_cancelar);
+        } else {
+            m_dialogo.setCancelButton(nullptr);
+        }
+        m_dialogo.setMinimumWidth(Px(5160));
+        m_dialogo.show();
+    }
+
+    void Avanzar(int milesimas) override {
+        m_dialogo.setValue(milesimas);
+        if (m_cancelar != nullptr && milesimas >= 1000) {
+            m_cancelar->setEnabled(false);
+        }
+    }
+    bool Cancelado() override { return m_dialogo.wasCanceled(); }
+
+private:
+    QProgressDialog m_dialogo;
+    QPushButton* m_cancelar = nullptr; // owned by the dialog
+};
+
+} // namespace
+
+std::unique_ptr<IndicadorProgreso> DialogosQt::MostrarProgreso(QWidget* padre, const QString& texto,
+                                                               bool conCancelar) {
+    return std::make_unique<ProgresoQt>(padre, texto, conCancelar);
+}
+
+void AvisadorDiferido::Mostrar(Dialogos& dialogos, QWidget* padre) {
+    for (const std::string& m : m_mensajes) {
+        dialogos.Mensaje(padre, QString::fromStdString(m), false);
+    }
+    m_mensajes.clear();
 }
 
 void AvisadorDialogos::Mensaje(const std::string& texto) {

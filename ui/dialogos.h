@@ -3,7 +3,9 @@
 #include "core/avisos.h"
 
 #include <QString>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 class QWidget;
 
@@ -13,6 +15,17 @@ namespace tildora {
 inline QString TextoQt(std::string_view texto) {
     return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
 }
+
+// A progress window for a long step, shown until it is destroyed.
+class IndicadorProgreso {
+public:
+    virtual ~IndicadorProgreso() = default;
+    // How far the step has got, in thousandths; at the end the step can no
+    // longer be stopped.
+    virtual void Avanzar(int milesimas) = 0;
+    // Whether the user asked to stop.
+    virtual bool Cancelado() = 0;
+};
 
 // Everything modal that a window shows goes through here: message boxes and
 // the open and save dialogs. The program uses DialogosQt; tests hand the
@@ -33,6 +46,11 @@ public:
     // no overwrite question: the window asks its own.
     virtual QString AbrirFichero(QWidget* padre) = 0;
     virtual QString GuardarFichero(QWidget* padre) = 0;
+
+    // A window with a bar for a long step, titled like the message boxes,
+    // modal; with a cancel button when the step can be stopped.
+    virtual std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
+                                                               bool conCancelar) = 0;
 };
 
 class DialogosQt : public Dialogos {
@@ -40,6 +58,8 @@ public:
     Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
     QString AbrirFichero(QWidget* padre) override;
     QString GuardarFichero(QWidget* padre) override;
+    std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
+                                                       bool conCancelar) override;
 };
 
 // Lets the core's scan speak through a window's message box.
@@ -51,6 +71,17 @@ public:
 private:
     Dialogos& m_dialogos;
     QWidget* m_padre;
+};
+
+// Keeps what the core says on another thread, to be shown on the windows'
+// thread once the step is over.
+class AvisadorDiferido : public Avisador {
+public:
+    void Mensaje(const std::string& texto) override { m_mensajes.push_back(texto); }
+    void Mostrar(Dialogos& dialogos, QWidget* padre);
+
+private:
+    std::vector<std::string> m_mensajes;
 };
 
 } // namespace tildora

@@ -17,4 +17,24 @@ QString DialogosGuionados::GuardarFichero(QWidget*) {
     return nombresGuardar.isEmpty() ? QString() : nombresGuardar.dequeue();
 }
 
+namespace {
+
+class ProgresoGuionado : public IndicadorProgreso {
+public:
+    explicit ProgresoGuionado(bool cancelar) : m_cancelar(cancelar) {}
+    void Avanzar(int) override {}
+    bool Cancelado() override { return m_cancelar; }
+
+private:
+    bool m_cancelar;
+};
+
+} // namespace
+
+std::unique_ptr<IndicadorProgreso>
+DialogosGuionados::MostrarProgreso(QWidget*, const QString& texto, bool conCancelar) {
+    progresos.append(texto);
+    return std::make_unique<ProgresoGuionado>(conCancelar && cancelarProgreso);
+}
+
 } // namespace tildora::pruebas

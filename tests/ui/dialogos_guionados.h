@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <QStringList>
 
 namespace tildora::pruebas {
 
@@ -23,10 +24,15 @@ public:
     QQueue<QString> nombresGuardar;
     int dialogosAbrir = 0;
     int dialogosGuardar = 0;
+    // The progress windows shown, and whether their cancel is pressed.
+    QStringList progresos;
+    bool cancelarProgreso = false;
 
     Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
     QString AbrirFichero(QWidget* padre) override;
     QString GuardarFichero(QWidget* padre) override;
+    std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
+                                                       bool conCancelar) override;
 };
 
 } // namespace tildora::pruebas

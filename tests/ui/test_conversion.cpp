@@ -12,11 +12,13 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -156,6 +158,7 @@ private slots:
     void busqueda();
     void vistaDelTexto();
     void cerrarDesdeElTitulo();
+    void progresoYCancelar();
 };
 
 void PruebaConversion::recorridoCompleto() {
@@ -205,6 +208,8 @@ void PruebaConversion::recorridoCompleto() {
     QCOMPARE(Hijo<QLineEdit>(vuelta, "txtEntrada")->text(), QString());
     QCOMPARE(Hijo<QLineEdit>(vuelta, "txtSalida")->text(), QString());
     QCOMPARE(e.salidas, 0);
+    // Steps this short show no progress window.
+    QVERIFY(e.dialogos.progresos.isEmpty());
 }
 
 void PruebaConversion::disposicion() {
@@ -805,6 +810,86 @@ void PruebaConversion::cerrarDesdeElTitulo() {
     QVERIFY(e.dialogos.mensajes.isEmpty());
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+}
+
+void PruebaConversion::progresoYCancelar() {
+    {
+        // The real progress window: titled like the message boxes, its bar
+        // following the step, its cancel no longer offered at the end.
+        DialogosQt reales;
+        QWidget padre;
+        auto indicador = reales.MostrarProgreso(&padre, M(textos::ProgresoLectura), true);
+        indicador->Avanzar(400);
+        auto* ventana = padre.findChild<QProgressDialog*>();
+        QVERIFY(ventana && ventana->isVisible());
+        QCOMPARE(ventana->windowTitle(), M(textos::Titulo));
+        QCOMPARE(ventana->labelText(), M(textos::ProgresoLectura));
+        QCOMPARE(ventana->value(), 400);
+        auto* cancelar = ventana->findChild<QPushButton*>();
+        QVERIFY(cancelar && cancelar->isEnabled());
+        QCOMPARE(cancelar->text(), M(textos::ProgresoCancelar));
+        pruebas::Capturar(*ventana, QStringLiteral("Progreso"));
+        QVERIFY(!indicador->Cancelado());
+        cancelar->click();
+        QVERIFY(indicador->Cancelado());
+        indicador->Avanzar(1000);
+        QVERIFY(!cancelar->isEnabled());
+    }
+    // The progress window shows at once, and its cancel is pressed; the
+    // file is large enough that the scan is still reading when the stop is
+    // asked for.
+    Entorno e;
+    e.app.SetUmbralProgresoMs(0);
+    e.dialogos.cancelarProgreso = true;
+    QByteArray texto(64 << 20, 'a');
+    texto[100] = '^';
+    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), texto);
+    const QString salida = e.Ruta(QStringLiteral("salida.txt"));
+    e.app.MostrarSeleccion();
+    QWidget* primera = e.app.VentanaActual();
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), entrada);
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), salida);
+    Pulsar(primera, "CmdActualizar");
+    pruebas::BorrarPendientes();
+    // Back in the first window with its names, nothing said, nothing kept.
+    QCOMPARE(e.app.VentanaActual(), primera);
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtEntrada")->text(), entrada);
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtSalida")->text(), salida);
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+    QCOMPARE(e.dialogos.progresos, QStringList{M(textos::ProgresoLectura)});
+    QVERIFY(e.estado.Texto.empty());
+
+    // Without the stop the scan goes through; then accepting is stopped:
+    // the row is remembered (as when the writing fails), nothing written,
+    // the window stays.
+    e.dialogos.cancelarProgreso = false;
+    Pulsar(primera, "CmdActualizar");
+    pruebas::BorrarPendientes();
+    FrmConversionCaracteres* v = Conversion(e);
+    QVERIFY(v);
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    Escribir(v, 1, QStringLiteral("v"));
+    e.dialogos.cancelarProgreso = true;
+    QTest::keyClick(v->Editor(), Qt::Key_Return);
+    pruebas::BorrarPendientes();
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+    QCOMPARE(pruebas::LeerBytes(salida), QByteArray());
+    QCOMPARE(QDir(e.carpeta.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{QStringLiteral("caracteres.ini"), QStringLiteral("entrada.txt")}));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n"));
+    QCOMPARE(e.dialogos.progresos,
+             (QStringList{M(textos::ProgresoLectura), M(textos::ProgresoLectura),
+                          M(textos::ProgresoCorreccion)}));
+
+    // Accepting again, to the end.
+    e.dialogos.cancelarProgreso = false;
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(1))});
+    texto[100] = 'v';
+    QCOMPARE(pruebas::LeerBytes(salida), texto);
 }
 
 QTEST_MAIN(PruebaConversion)

@@ -10,6 +10,7 @@
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
+#include "ui/progreso.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -630,11 +631,12 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
         par[0] = m_caracteresFG->TextMatrix(i, 0);
         par[1] = m_caracteresFG->TextMatrix(i, 1);
     }
-    CorregirFichero();
-    m_app.MostrarSeleccion();
+    if (CorregirFichero()) {
+        m_app.MostrarSeleccion();
+    }
 }
 
-void FrmConversionCaracteres::CorregirFichero() {
+bool FrmConversionCaracteres::CorregirFichero() {
     const Estado& estado = m_app.estado();
     std::vector<ParSolucion> pares;
     for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
@@ -644,9 +646,19 @@ void FrmConversionCaracteres::CorregirFichero() {
     // Every pair is remembered before anything is replaced. A result too
     // large to be sane, like any failure to write, leaves the output as it
     // was and is reported as a wrong output name.
-    const ResultadoReescritura r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
-                                                     estado.Texto, estado.FicheroSalida);
+    Progreso progreso;
+    ResultadoReescritura r;
+    EjecutarConProgreso(m_app.dialogos(), this, textos::ProgresoCorreccion, true, progreso,
+                        m_app.UmbralProgresoMs(), [&] {
+                            r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
+                                                  estado.Texto, estado.FicheroSalida, &progreso);
+                        });
+    if (r.fallo == ResultadoReescritura::Fallo::Cancelado) {
+        // Nothing was written; the window stays as it was.
+        return false;
+    }
     Mensaje(r ? textos::MensajeCorregido(r.correcciones) : std::string(textos::SalidaIncorrecta));
+    return true;
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {

@@ -98,7 +98,8 @@ private:
     void CargarCaracteres();
     void SituarEditor();
     bool FaltanSoluciones() const;
-    void CorregirFichero();
+    // False when the user stopped it: nothing was written.
+    bool CorregirFichero();
 
     // What happens when the focus leaves the editor: validation, then the
     // commit into the recorded cell. Runs once however many focus events a

@@ -8,6 +8,7 @@
 #include "ui/botones.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
+#include "ui/progreso.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -156,8 +157,22 @@ void FrmElegirFicheros::CmdActualizar_Click() {
         return;
     }
 
-    AvisadorDialogos avisador(dialogos, this);
-    if (BuscarErrores(estado, estado.FicheroEntrada, avisador)) {
+    // The scan runs on a thread of its own; what it has to say is said once
+    // it is over.
+    AvisadorDiferido avisador;
+    Progreso progreso;
+    bool hayErrores = false;
+    EjecutarConProgreso(
+        dialogos, this, textos::ProgresoLectura, true, progreso, m_app.UmbralProgresoMs(),
+        [&] { hayErrores = BuscarErrores(estado, estado.FicheroEntrada, avisador, &progreso); });
+    if (progreso.Cancelado()) {
+        // Back where the user was: the names stay, nothing is kept.
+        estado.Texto = std::string();
+        estado.ErrorLectura = false;
+        return;
+    }
+    avisador.Mostrar(dialogos, this);
+    if (hayErrores) {
         // This window is unloaded here: nothing of it may be touched after.
         m_app.MostrarConversion();
         return;

@@ -1,0 +1,71 @@
+#include "ui/progreso.h"
+
+#include "ui/dialogos.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <thread>
+
+namespace tildora {
+
+void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view texto,
+                         bool conCancelar, Progreso& progreso, int umbralMs,
+                         const std::function<void()>& paso) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    std::atomic<bool> terminado{false};
+    std::exception_ptr fallo;
+    std::thread hilo([&] {
+        try {
+            paso();
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+        terminado = true;
+    });
+
+    QElapsedTimer reloj;
+    reloj.start();
+    std::unique_ptr<IndicadorProgreso> indicador;
+    QEventLoop bucle;
+    const auto mirar = [&] {
+        if (terminado) {
+            bucle.quit();
+            return;
+        }
+        if (!indicador) {
+            if (reloj.elapsed() < umbralMs) {
+                return;
+            }
+            indicador = dialogos.MostrarProgreso(padre, TextoQt(texto), conCancelar);
+            // From now on the user's input goes to the progress window.
+            bucle.quit();
+        }
+        const std::uint64_t total = progreso.total.load();
+        const std::uint64_t hechos = std::min(progreso.hechos.load(), total);
+        indicador->Avanzar(total == 0 ? 0 : static_cast<int>(hechos * 1000 / total));
+        if (indicador->Cancelado()) {
+            progreso.cancelar = true;
+        }
+    };
+    QTimer latido;
+    latido.setInterval(20);
+    QObject::connect(&latido, &QTimer::timeout, &bucle, mirar);
+    latido.start();
+    mirar();
+    while (!terminado) {
+        bucle.exec(indicador ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    }
+    hilo.join();
+    indicador.reset();
+    QApplication::restoreOverrideCursor();
+    if (fallo) {
+        std::rethrow_exception(fallo);
+    }
+}
+
+} // namespace tildora
