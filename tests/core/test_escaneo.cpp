@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace tildora;
@@ -115,15 +117,24 @@ TEST_F(Escaneo, SecondScanStartsFromAnEmptyList) {
 TEST_F(Escaneo, UnreadableInputsGiveOneMessage) {
     const std::string sub = carpeta / "sub";
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-    const std::vector<std::string> rutas = {carpeta / "no-existe.txt", sub, "",
-                                            "/proc/self/mem"}; // a read error
-    for (const auto& ruta : rutas) {
+    // A file over the window's limit, made without taking the space.
+    const std::string grande = carpeta / "grande.txt";
+    prueba::Escribir(grande, "");
+    ASSERT_EQ(::truncate(grande.c_str(), static_cast<off_t>(kTamanoMaximoEntrada + 1)), 0);
+    const std::vector<std::pair<std::string, std::string_view>> rutas = {
+        {carpeta / "no-existe.txt", textos::M1NombreIncorrecto},
+        {sub, textos::M1NombreIncorrecto},
+        {"", textos::M1NombreIncorrecto},
+        {"/proc/self/mem", textos::M1NombreIncorrecto}, // a read error
+        {grande, textos::DemasiadoGrandeVentana},
+    };
+    for (const auto& [ruta, mensaje] : rutas) {
         Estado e;
         AvisadorRegistro a;
         EXPECT_FALSE(BuscarErrores(e, ruta, a)) << ruta;
         EXPECT_TRUE(e.ErrorLectura) << ruta;
         ASSERT_EQ(a.mensajes.size(), 1u) << ruta;
-        EXPECT_EQ(a.mensajes[0], textos::M1NombreIncorrecto);
+        EXPECT_EQ(a.mensajes[0], mensaje) << ruta;
         // The table is built even when the read fails.
         EXPECT_EQ(e.CaracteresValidos, ConstruirCaracteresValidos());
     }
