@@ -2,9 +2,14 @@
 // offscreen platform: from pressing "Zuzendu Corregir" to the conversion
 // window shown and painted, from pressing "Ados Aceptar" to the file written
 // and the first window back, and how long the text view takes to scroll to
-// the end and paint. Usage: tildora_tiempo_ventana [megabytes]
+// the end and paint, next to reading the file alone, and the program's peak
+// memory. Usage: tildora_tiempo_ventana [megabytes [file]]: the text is
+// written to `file` and kept there when it does not exist yet (so that the
+// command line can be timed on the same file), or else to a temporary
+// folder.
 
 #include "core/estado.h"
+#include "core/lectura.h"
 #include "tests/ui/dialogos_guionados.h"
 #include "ui/aplicacion.h"
 #include "ui/conversion/frmconversioncaracteres.h"
@@ -30,9 +35,10 @@ using namespace tildora;
 
 namespace {
 
-// A Windows-1252 text of `tamano` bytes in lines of about 70 characters,
-// with about one byte in a hundred a wrong character.
-std::string Texto(std::size_t tamano) {
+// Writes a Windows-1252 text of `tamano` bytes in lines of about 70
+// characters, with about one byte in a hundred a wrong character, a piece at
+// a time (the program's memory is measured, not the text's making).
+bool EscribirTexto(const QString& ruta, std::size_t tamano) {
     static const char kCorrectos[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJ,.;:0123456789 "
                                      "\xe1\xe9\xed\xf3\xfa\xf1";
     static const unsigned char kErroneos[] = {0xe7, 0xe0, 0xe8, '^',  '|',  '`',
@@ -42,17 +48,42 @@ std::string Texto(std::size_t tamano) {
     std::uniform_int_distribution<int> erroneo(0, sizeof kErroneos - 1);
     std::uniform_int_distribution<int> cien(0, 99);
     std::uniform_int_distribution<int> largo(40, 100);
-    std::string t;
-    t.reserve(tamano + 128);
-    while (t.size() < tamano) {
-        const int n = largo(azar);
-        for (int i = 0; i < n; ++i) {
-            t += cien(azar) == 0 ? static_cast<char>(kErroneos[erroneo(azar)])
-                                 : kCorrectos[correcto(azar)];
-        }
-        t += "\r\n";
+    QFile f(ruta);
+    if (!f.open(QIODevice::WriteOnly)) {
+        return false;
     }
-    return t;
+    std::string t;
+    std::size_t escrito = 0;
+    while (escrito < tamano) {
+        t.clear();
+        while (t.size() < (std::size_t{1} << 20) && escrito + t.size() < tamano) {
+            const int n = largo(azar);
+            for (int i = 0; i < n; ++i) {
+                t += cien(azar) == 0 ? static_cast<char>(kErroneos[erroneo(azar)])
+                                     : kCorrectos[correcto(azar)];
+            }
+            t += "\r\n";
+        }
+        if (f.write(t.data(), static_cast<qint64>(t.size())) != static_cast<qint64>(t.size())) {
+            return false;
+        }
+        escrito += t.size();
+    }
+    return true;
+}
+
+// The peak of the program's resident memory so far, in MiB.
+long PicoMemoriaMiB() {
+    QFile estado(QStringLiteral("/proc/self/status"));
+    if (!estado.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& linea : estado.readAll().split('\n')) {
+        if (linea.startsWith("VmHWM:")) {
+            return linea.mid(6).trimmed().split(' ').first().toLong() / 1024;
+        }
+    }
+    return -1;
 }
 
 // Counts the paint events of a widget.
@@ -85,16 +116,26 @@ int main(int argc, char* argv[]) {
     const std::size_t megas = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;
 
     QTemporaryDir carpeta;
-    const QString entrada = carpeta.filePath(QStringLiteral("grande.txt"));
+    const QString entrada =
+        argc > 2 ? QString::fromLocal8Bit(argv[2]) : carpeta.filePath(QStringLiteral("grande.txt"));
     const QString salida = carpeta.filePath(QStringLiteral("corregido.txt"));
-    {
-        const std::string t = Texto(megas * 1000 * 1000);
-        QFile f(entrada);
-        if (!f.open(QIODevice::WriteOnly) ||
-            f.write(t.data(), static_cast<qint64>(t.size())) != static_cast<qint64>(t.size())) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(entrada));
+    if (!QFileInfo::exists(entrada) && !EscribirTexto(entrada, megas * 1000 * 1000)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(entrada));
+        return 1;
+    }
+
+    // Reading the file alone, twice (the first warms the cache), into memory
+    // that is then given back.
+    double leer = 0;
+    for (int vez = 0; vez < 2; ++vez) {
+        std::string texto;
+        QElapsedTimer r;
+        r.start();
+        if (!LeerFichero(QFile::encodeName(entrada).toStdString(), texto)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(entrada));
             return 1;
         }
+        leer = Ms(r);
     }
 
     Estado estado;
@@ -173,6 +214,7 @@ int main(int argc, char* argv[]) {
     const qint64 tamanoSalida = QFileInfo(salida).size();
 
     std::printf("file: %zu MB, %d wrong characters, %zu lines\n", megas, filas, lineas);
+    std::printf("reading the file alone:                                %8.1f ms\n", leer);
     std::printf("press Zuzendu -> conversion window shown and painted: %8.1f ms\n", abrir);
     std::printf("text view scrolled to the end and painted:             %8.1f ms\n", alFinal);
     std::printf("text view scrolled to the start and painted:           %8.1f ms\n", alPrincipio);
@@ -184,5 +226,8 @@ int main(int argc, char* argv[]) {
                                      : qPrintable(dialogos.mensajes.last().texto));
     std::printf("output: %lld bytes; first window back: %s\n", static_cast<long long>(tamanoSalida),
                 devuelta ? "yes" : "no");
+    std::printf("progress windows shown: %lld\n",
+                static_cast<long long>(dialogos.progresos.size()));
+    std::printf("peak memory of the whole program: %ld MiB\n", PicoMemoriaMiB());
     return devuelta && tamanoSalida > 0 ? 0 : 1;
 }

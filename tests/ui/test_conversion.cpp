@@ -26,6 +26,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <random>
 #include <utility>
 
 using namespace tildora;
@@ -759,6 +760,31 @@ void PruebaConversion::vistaDelTexto() {
     QCOMPARE(vista.LineaDe(4), std::size_t{0});
     QCOMPARE(vista.LineaDe(5), std::size_t{1});
     QCOMPARE(vista.LineaDe(9), std::size_t{2});
+    {
+        // Line ends thick enough to fall on every place of the blocks the
+        // view looks at at once, a CR LF split between two of them included,
+        // against a byte-by-byte reading.
+        std::mt19937 azar(5);
+        const char piezas[] = {'a', 'b', '\r', '\n', '\r', '\n', '\xe7', ' '};
+        for (int ronda = 0; ronda < 50; ++ronda) {
+            std::string t(std::uniform_int_distribution<int>(0, 3000)(azar), 'a');
+            for (char& c : t) {
+                c = piezas[azar() % sizeof piezas];
+            }
+            std::vector<std::size_t> esperados{0};
+            for (std::size_t i = 0; i < t.size(); ++i) {
+                if (t[i] == '\n' || (t[i] == '\r' && !(i + 1 < t.size() && t[i + 1] == '\n'))) {
+                    esperados.push_back(i + 1);
+                }
+            }
+            vista.Cargar(t);
+            QCOMPARE(vista.NumeroLineas(), esperados.size());
+            for (std::size_t l = 0; l < esperados.size(); ++l) {
+                QCOMPARE(vista.InicioLinea(l), esperados[l]);
+            }
+        }
+        vista.Cargar(texto);
+    }
     QCOMPARE(vista.LineaDe(14), std::size_t{3});
     QCOMPARE(vista.InicioLinea(3), std::size_t{14});
     vista.Seleccionar(2, 11);

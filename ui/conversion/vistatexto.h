@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -91,6 +92,9 @@ protected:
 private:
     void Medir();
     void IndexarLineas();
+    // The widest of lines [desde, hasta) widens the horizontal range.
+    void MedirLineas(std::size_t desde, std::size_t hasta);
+    void MedirVisibles();
     void AjustarBarras();
     std::size_t FinContenido(std::size_t linea) const;
     void DibujarTramo(QPainter& p, std::size_t desde, std::size_t hasta, qreal x, int y,
@@ -107,7 +111,8 @@ private:
     std::array<double, 256> m_avance{};
     std::array<QChar, 256> m_glifo{};
     PinturaControles m_controles{QFont()};
-    double m_anchoMaximo = 0;
+    double m_anchoMaximo = 0; // of the lines measured so far
+    std::pair<std::size_t, std::size_t> m_lineasMedidas{0, 0};
     int m_altoLinea = 1;
     int m_ascenso = 0;
     std::size_t m_selInicio = 0;
