@@ -1,6 +1,7 @@
 #include "core/escaneo.h"
 
 #include "core/lectura.h"
+#include "core/lineas.h"
 #include "core/textos.h"
 
 #include <algorithm>
@@ -319,7 +320,8 @@ namespace {
 // handed over.
 class EscaneoParalelo {
 public:
-    explicit EscaneoParalelo(Escaner& escaner) : m_escaner(escaner) {
+    // `indice`, if given, finds the line starts of the same pieces.
+    EscaneoParalelo(Escaner& escaner, IndiceLineas* indice) : m_escaner(escaner), m_indice(indice) {
         try {
             m_hilo = std::thread([this] { Bucle(); });
         } catch (const std::system_error&) {
@@ -334,7 +336,7 @@ public:
     // over, or until Terminar.
     void Entregar(const char* datos, std::size_t n) {
         if (!m_hilo.joinable()) {
-            m_escaner.Procesar(datos, n);
+            Escanear(datos, n);
             return;
         }
         std::unique_lock<std::mutex> cerrojo(m_mutex);
@@ -347,7 +349,7 @@ public:
     // Scans a piece here, after every piece handed over before it.
     void Procesar(const char* datos, std::size_t n) {
         Esperar();
-        m_escaner.Procesar(datos, n);
+        Escanear(datos, n);
     }
 
     void Terminar() {
@@ -364,6 +366,13 @@ public:
     }
 
 private:
+    void Escanear(const char* datos, std::size_t n) {
+        m_escaner.Procesar(datos, n);
+        if (m_indice != nullptr) {
+            m_indice->Procesar(datos, n);
+        }
+    }
+
     void Esperar() {
         std::unique_lock<std::mutex> cerrojo(m_mutex);
         m_cambio.wait(cerrojo, [this] { return m_pieza == nullptr; });
@@ -377,7 +386,7 @@ private:
                 return;
             }
             cerrojo.unlock();
-            m_escaner.Procesar(m_pieza, m_n);
+            Escanear(m_pieza, m_n);
             cerrojo.lock();
             m_pieza = nullptr;
             m_cambio.notify_all();
@@ -385,6 +394,7 @@ private:
     }
 
     Escaner& m_escaner;
+    IndiceLineas* m_indice;
     std::mutex m_mutex;
     std::condition_variable m_cambio;
     const char* m_pieza = nullptr;
@@ -396,7 +406,7 @@ private:
 } // namespace
 
 ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino,
-                               Progreso* progreso) {
+                               Progreso* progreso, IndiceLineas* indice) {
     if (progreso != nullptr) {
         progreso->total = lector.Tamano();
     }
@@ -414,7 +424,7 @@ ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* de
         return cancelada ? ResultadoLectura{FalloLectura::Cancelada, ECANCELED} : r;
     };
 
-    EscaneoParalelo paralelo(escaner);
+    EscaneoParalelo paralelo(escaner, indice);
     if (destino != nullptr) {
         const ResultadoLectura r = lector.LeerTodo(*destino, [&](const char* d, std::size_t n) {
             // Pieces read into the text stay in place; one beyond its first
@@ -470,11 +480,16 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
 
     Escaner escaner(estado.CaracteresValidos);
     Lector lector;
+    IndiceLineas indice;
+    estado.InicioLineas = {};
     ResultadoLectura leido =
         lector.Abrir(ruta, true, std::min(kTamanoMaximoEntrada, MemoriaDisponible()));
     if (leido) {
         try {
-            leido = LeerYEscanear(lector, escaner, &estado.Texto, progreso);
+            leido = LeerYEscanear(lector, escaner, &estado.Texto, progreso, &indice);
+            if (leido) {
+                estado.InicioLineas = indice.Terminar();
+            }
         } catch (const std::bad_alloc&) {
             leido = ResultadoLectura{FalloLectura::Grande, ENOMEM};
         }

@@ -3,6 +3,7 @@
 #include "core/avisos.h"
 #include "core/estado.h"
 #include "core/lectura.h"
+#include "core/lineas.h"
 #include "core/progreso.h"
 #include "core/tabla.h"
 
@@ -106,16 +107,18 @@ private:
 // while the next one is read. With `destino` the whole text is kept there
 // (its storage reused); without, the file is read through two buffers. With
 // `progreso`, the bytes read are counted there, and a stop asked for there
-// ends the read with FalloLectura::Cancelada.
+// ends the read with FalloLectura::Cancelada. With `indice`, the line starts
+// of the text kept in `destino` are found on the same pass.
 ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino,
-                               Progreso* progreso = nullptr);
+                               Progreso* progreso = nullptr, IndiceLineas* indice = nullptr);
 
 // The working copy lives in memory: a larger file, or one larger than the
 // memory free for it, is refused rather than exhausting the machine.
 inline constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{4} << 30;
 
 // Scans the file at `ruta`: rebuilds the validity table, fills
-// CaracteresErroneos (n + 1 slots) and keeps the bytes read in estado.Texto.
+// CaracteresErroneos (n + 1 slots) and keeps the bytes read in estado.Texto,
+// and their line starts in estado.InicioLineas.
 // Returns true when at least one wrong character was found. When the file
 // cannot be read (missing, a folder, no permission, a read error) it sets
 // ErrorLectura, tells the user once through `avisador` and returns false; a

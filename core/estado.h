@@ -3,6 +3,7 @@
 #include "core/tabla.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ struct Estado {
     // conversion window shows them and the engine corrects them, so the grid
     // and the text always come from one read of the file.
     std::string Texto;
+
+    // Where each line of Texto starts (CR LF, a lone CR or a lone LF ends a
+    // line), found by the same read; the text view takes them over. Empty
+    // when the read could not find them.
+    std::vector<std::uint32_t> InicioLineas;
 
     // Full path of the replacement store (caracteres.ini).
     std::string RutaAlmacen;

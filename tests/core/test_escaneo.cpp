@@ -101,6 +101,8 @@ TEST_F(Escaneo, KeepsTheBytesReadAsTheWorkingCopy) {
     bytes += std::string("\0\xFF", 2);
     EXPECT_TRUE(Escanear(bytes));
     EXPECT_EQ(estado.Texto, bytes);
+    // The line starts come with it: after the CR LF and after the lone LF.
+    EXPECT_EQ(estado.InicioLineas, (std::vector<std::uint32_t>{0, (1u << 20) + 1, (2u << 20) + 6}));
     EXPECT_EQ(Lista(estado), std::string("\n\0", 2));
 }
 

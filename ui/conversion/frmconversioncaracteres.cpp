@@ -332,7 +332,7 @@ void FrmConversionCaracteres::Form_Load() {
     CargarCaracteres();
     // The text is the bytes the scan read: the file is not read again, so
     // the text and the grid always agree.
-    m_textoFicheroRTB->Cargar(m_app.estado().Texto);
+    m_textoFicheroRTB->Cargar(m_app.estado().Texto, std::move(m_app.estado().InicioLineas));
     m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
     m_FilaEditada = 0;
     m_ColumnaEditada = 0;

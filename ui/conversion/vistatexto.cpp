@@ -1,6 +1,7 @@
 #include "ui/conversion/vistatexto.h"
 
 #include "core/ansi.h"
+#include "core/lineas.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,9 +16,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tildora {
 
@@ -103,15 +101,23 @@ VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
     Medir();
 }
 
-void VistaTexto::Cargar(std::string_view texto) {
+void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inicios) {
     // Offsets are held in 32 bits; the scan never reads that much, and a
     // longer text is shown up to that point rather than wrapped around.
     if (texto.size() > std::numeric_limits<std::uint32_t>::max()) {
         texto = texto.substr(0, std::numeric_limits<std::uint32_t>::max());
+        inicios.clear();
     }
     m_texto = texto;
     m_selInicio = m_selFin = m_ancla = 0;
-    IndexarLineas();
+    if (inicios.empty()) {
+        m_inicios.clear();
+        m_inicios.push_back(0);
+        BuscarInicios(m_texto.data(), 0, m_texto.size(), m_texto.size(), m_inicios);
+    } else {
+        m_inicios = std::move(inicios);
+    }
+    EmpezarMedidas();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     viewport()->update();
@@ -145,51 +151,7 @@ void VistaTexto::Medir() {
     m_ascenso = static_cast<int>(std::ceil(fm.ascent()));
 }
 
-namespace {
-
-// Appends the starts of the lines of d[desde, hasta) but the first: just
-// after an LF, or after a CR that no LF follows (d[hasta] is looked at when
-// hasta < n). On x86 sixty-four bytes are looked at a time; lines are a few
-// dozen bytes, so this goes at the speed of memory where a byte-by-byte loop
-// would stumble at every line end.
-void BuscarInicios(const char* d, std::size_t desde, std::size_t hasta, std::size_t n,
-                   std::vector<std::uint32_t>& inicios) {
-    std::size_t i = desde;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 65 <= hasta + (hasta < n ? 1 : 0); i += 64) {
-        std::uint64_t crs = 0;
-        std::uint64_t lfs = 0;
-        for (int k = 0; k < 4; ++k) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 16 * k));
-            crs |=
-                std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, cr)))}
-                << (16 * k);
-            lfs |=
-                std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, lf)))}
-                << (16 * k);
-        }
-        const std::uint64_t lfDetras = (lfs >> 1) | (std::uint64_t{d[i + 64] == '\n'} << 63);
-        for (std::uint64_t fin = lfs | (crs & ~lfDetras); fin != 0; fin &= fin - 1) {
-            inicios.push_back(
-                static_cast<std::uint32_t>(i + std::size_t(__builtin_ctzll(fin)) + 1));
-        }
-    }
-#endif
-    for (; i < hasta; ++i) {
-        if (d[i] == '\n' || (d[i] == '\r' && !(i + 1 < n && d[i + 1] == '\n'))) {
-            inicios.push_back(static_cast<std::uint32_t>(i + 1));
-        }
-    }
-}
-
-} // namespace
-
-void VistaTexto::IndexarLineas() {
-    m_inicios.clear();
-    m_inicios.push_back(0);
-    BuscarInicios(m_texto.data(), 0, m_texto.size(), m_texto.size(), m_inicios);
+void VistaTexto::EmpezarMedidas() {
     // Widths are measured as lines come into sight: the horizontal range
     // grows to the widest line shown so far, so a text of a gigabyte is not
     // measured line by line before it shows.
@@ -441,7 +403,7 @@ void VistaTexto::changeEvent(QEvent* evento) {
     QAbstractScrollArea::changeEvent(evento);
     if (evento->type() == QEvent::FontChange) {
         Medir();
-        IndexarLineas();
+        EmpezarMedidas();
         viewport()->update();
     }
 }

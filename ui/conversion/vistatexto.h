@@ -50,7 +50,10 @@ public:
 
     // Shows `texto`. The bytes are not copied: they must stay alive and
     // unchanged while the view shows them.
-    void Cargar(std::string_view texto);
+    // `inicios`, when given, are the text's line starts as BuscarInicios
+    // finds them (found while the text was read); otherwise they are found
+    // here.
+    void Cargar(std::string_view texto, std::vector<std::uint32_t> inicios = {});
 
     std::string_view Texto() const { return m_texto; }
     std::size_t NumeroLineas() const { return m_inicios.size(); }
@@ -91,7 +94,9 @@ protected:
 
 private:
     void Medir();
-    void IndexarLineas();
+    // Forgets the widths measured (a new text, a new font) and measures the
+    // lines in sight.
+    void EmpezarMedidas();
     // The widest of lines [desde, hasta) widens the horizontal range.
     void MedirLineas(std::size_t desde, std::size_t hasta);
     void MedirVisibles();
