@@ -626,4 +626,49 @@ TEST_F(LineaDeOrdenes, LoadsNoWindowLibraryAndWithoutArgumentsOpensTheWindows) {
 #endif
 }
 
+TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
+    // The built executable copied to three places: an installed copy (no
+    // build mark), a build folder (the mark), a folder holding a store.
+    struct Caso {
+        const char* que;
+        std::string carpeta;
+        std::string marca;   // a file to put beside the program
+        std::string almacen; // where `remember` must write
+    };
+    const std::string config = Ruta("config");
+    const std::string casa = Ruta("casa");
+    const std::vector<Caso> casos = {
+        {"installed", Ruta("prefijo/bin"), "", config + "/tildora/caracteres.ini"},
+        {"build folder", Ruta("build/app"), std::string(tildora::kMarcaCompilacion),
+         Ruta("build/app/caracteres.ini")},
+        {"a store brought along", Ruta("suelto"), "caracteres.ini", Ruta("suelto/caracteres.ini")},
+    };
+    for (const Caso& c : casos) {
+        std::filesystem::create_directories(c.carpeta);
+        std::filesystem::copy_file(TILDORA_EXE, c.carpeta + "/tildora");
+        if (!c.marca.empty()) {
+            prueba::Escribir(c.carpeta + "/" + c.marca, "");
+        }
+        prueba::Opciones op;
+        op.programa = c.carpeta + "/tildora";
+        op.carpeta = m_dir.ruta().string();
+        op.entorno = {"XDG_CONFIG_HOME=" + config, "HOME=" + casa};
+        const Resultado r = Ejecutar({"remember", "\xc3\xa7", "c"}, op);
+        EXPECT_EQ(r.estado, 0) << c.que << r.error;
+        EXPECT_EQ(tildora::AlmacenSoluciones(c.almacen).LeerSolucion("lista", "\xe7"), "c")
+            << c.que;
+        EXPECT_EQ(Existe(c.carpeta + "/caracteres.ini"), c.almacen.rfind(c.carpeta, 0) == 0)
+            << c.que;
+        std::filesystem::remove_all(config);
+    }
+
+    // Installed, without XDG_CONFIG_HOME: ~/.config/tildora.
+    prueba::Opciones op;
+    op.programa = Ruta("prefijo/bin/tildora");
+    op.entorno = {"XDG_CONFIG_HOME=", "HOME=" + casa};
+    EXPECT_EQ(Ejecutar({"remember", "\xc3\xa7", "c"}, op).estado, 0);
+    EXPECT_TRUE(Existe(casa + "/.config/tildora/caracteres.ini"));
+    EXPECT_FALSE(Existe(Ruta("prefijo/bin/caracteres.ini")));
+}
+
 } // namespace
