@@ -626,6 +626,51 @@ TEST_F(LineaDeOrdenes, LoadsNoWindowLibraryAndWithoutArgumentsOpensTheWindows) {
 #endif
 }
 
+TEST_F(LineaDeOrdenes, WhatOpensTheWindows) {
+    Crear("carta.txt", "hola");
+    Crear("check", "");
+    std::filesystem::create_directory(Ruta("karpeta"));
+    // An unknown platform makes the windows' program stop at once, naming
+    // it: that shows the windows were started, with the toolkit's options.
+    const std::vector<std::vector<std::string>> ventanas = {
+        {"carta.txt"},
+        {Ruta("carta.txt")},
+        {"-platform", "ninguna"},
+        {"--platform", "ninguna", "carta.txt"},
+        {"-style", "fusion", "-reverse", "-session", "1234", "carta.txt"},
+        {"-style=fusion", "-widgetcount", "-qwindowtitle", "T"},
+    };
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    op.entorno = {"QT_QPA_PLATFORM=ninguna"};
+    for (const auto& args : ventanas) {
+        const Resultado r = Ejecutar(args, op);
+        EXPECT_EQ(r.error.find("Erabilera:"), std::string::npos)
+            << ::testing::PrintToString(args) << r.error;
+#ifdef TILDORA_CON_VENTANAS
+        EXPECT_NE(r.estado, 0) << ::testing::PrintToString(args);
+        EXPECT_NE(r.error.find("ninguna"), std::string::npos) << r.error;
+#else
+        EXPECT_EQ(r.estado, 2);
+        EXPECT_EQ(r.error, Linea(textos::SinVentanas));
+#endif
+    }
+
+    // The command line: a missing file, a folder, two files, a command's
+    // name, standard input, a toolkit option without its value, another
+    // option.
+    const std::vector<std::vector<std::string>> ordenes = {
+        {"falta.txt"}, {"karpeta"},   {"carta.txt", "carta.txt"}, {"check"},
+        {"-"},         {"-platform"}, {"carta.txt", "--bad"},
+    };
+    for (const auto& args : ordenes) {
+        const Resultado r = Ejecutar(args, op);
+        EXPECT_EQ(r.estado, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.error.find("Erabilera:"), std::string::npos)
+            << ::testing::PrintToString(args) << r.error;
+    }
+}
+
 TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
     // The built executable copied to three places: an installed copy (no
     // build mark), a build folder (the mark), a folder holding a store.
