@@ -10,6 +10,11 @@ PAQUETES=(
     fonts-dejavu-core xvfb xauth
 )
 
+# What making the Debian package needs besides (dpkg-shlibdeps, and file,
+# with which CPack finds the executables), and what checking it needs.
+PAQUETES_EMPAQUETAR=(dpkg-dev file)
+PAQUETES_PROBAR_PAQUETE=(lintian desktop-file-utils appstream man-db bash-completion file)
+
 # The unprivileged user the tests run as when the scripts run as root.
 USUARIO_PRUEBAS=tildora-pruebas
 
