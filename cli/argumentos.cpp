@@ -3,7 +3,9 @@
 #include "cli/terminal.h"
 #include "core/textos.h"
 
+#include <array>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tildora::cli {
@@ -27,7 +29,68 @@ std::optional<int> Informacion(std::string_view a) {
     return std::nullopt;
 }
 
+// The options QApplication takes for itself: X11's as well, since they are
+// read wherever that platform may be the one in use. Qt reads them with one
+// dash or two; -style, -stylesheet and -qmljsdebugger also as -name=value.
+constexpr std::array<std::string_view, 14> kQtConValor = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+    "display",     "geometry",           "name",          "title"};
+constexpr std::array<std::string_view, 2> kQtSolas = {"reverse", "widgetcount"};
+constexpr std::array<std::string_view, 3> kQtConIgual = {"style=", "stylesheet=", "qmljsdebugger="};
+
+template <std::size_t N>
+bool Esta(const std::array<std::string_view, N>& lista, std::string_view a) {
+    for (const std::string_view e : lista) {
+        if (a == e) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The option's name without its dashes; empty when `a` is not an option.
+std::string_view NombreOpcion(std::string_view a) {
+    if (!EsOpcion(a)) {
+        return {};
+    }
+    a.remove_prefix(a.rfind("--", 0) == 0 ? 2 : 1);
+    return a;
+}
+
+bool EsFicheroParaAbrir(const std::string& a) {
+    if (a == "-" || a == "check" || a == "fix" || a == "remember") {
+        return false;
+    }
+    struct stat st {};
+    return ::stat(a.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
 } // namespace
+
+Arranque DecidirArranque(const std::vector<std::string>& args) {
+    Arranque arranque;
+    bool conFichero = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view nombre = NombreOpcion(args[i]);
+        if (nombre.empty()) {
+            if (conFichero || !EsFicheroParaAbrir(args[i])) {
+                return {};
+            }
+            conFichero = true;
+            arranque.fichero = args[i];
+        } else if (Esta(kQtConValor, nombre)) {
+            if (++i == args.size()) {
+                return {};
+            }
+        } else if (!Esta(kQtSolas, nombre) &&
+                   !Esta(kQtConIgual, nombre.substr(0, nombre.find('=') + 1))) {
+            return {};
+        }
+    }
+    arranque.ventanas = true;
+    return arranque;
+}
 
 std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llamada& llamada) {
     std::size_t i = 0;

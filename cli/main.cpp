@@ -1,7 +1,9 @@
-// The executable `tildora`: with arguments, the command line; without, the
-// windows, which are a program of their own beside this one, so that a
-// command-line run never loads the window libraries.
+// The executable `tildora`: with a command, the command line; without one
+// (no arguments, a file to open, the toolkit's options), the windows, which
+// are a program of their own beside this one, so that a command-line run
+// never loads the window libraries.
 
+#include "cli/argumentos.h"
 #include "cli/cli.h"
 #include "cli/terminal.h"
 #include "core/escritura.h"
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -34,7 +37,9 @@ int AbrirVentanas([[maybe_unused]] char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc <= 1) {
+    // The windows' program reads the same arguments again, for the toolkit
+    // and for the file to open.
+    if (tildora::cli::DecidirArranque(std::vector<std::string>(argv + 1, argv + argc)).ventanas) {
         return AbrirVentanas(argv);
     }
     // An interrupted write leaves no temporary file behind.

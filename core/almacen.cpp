@@ -386,21 +386,27 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
     if (::stat(enPrograma.c_str(), &st) == 0) {
         return enPrograma;
     }
-    // Making a file in a folder takes both write and search permission.
     const std::string carpeta = carpetaPrograma.empty() ? "." : carpetaPrograma;
-    if (::stat(carpeta.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-        ::access(carpeta.c_str(), W_OK | X_OK) == 0) {
+    const bool compilacion = ::stat(Unir(carpeta, kMarcaCompilacion).c_str(), &st) == 0;
+    // Making a file in a folder takes both write and search permission.
+    if (compilacion && ::access(carpeta.c_str(), W_OK | X_OK) == 0) {
         return enPrograma;
     }
+    const std::string enUsuario = Unir(carpetaUsuario, textos::NombreAlmacen);
     if (carpetaUsuario.empty()) {
-        return enPrograma;
+        // An installed copy never writes beside itself: with no user folder
+        // known, nothing is remembered.
+        return compilacion ? enPrograma : std::string();
     }
     std::error_code ec;
     std::filesystem::create_directories(carpetaUsuario, ec);
-    if (!std::filesystem::is_directory(carpetaUsuario, ec)) {
+    if (compilacion && !std::filesystem::is_directory(carpetaUsuario, ec)) {
         return enPrograma;
     }
-    return Unir(carpetaUsuario, textos::NombreAlmacen);
+    // Installed, a folder that cannot be made still names the store: writing
+    // it fails with the usual message instead of landing in the program's
+    // folder.
+    return enUsuario;
 }
 
 std::string CarpetaConfiguracionUsuario() {

@@ -29,9 +29,20 @@ private:
     std::string m_ruta;
 };
 
-// Where the store lives: caracteres.ini in the program's folder; when that
-// folder cannot be written and holds no store, caracteres.ini in the user's
-// configuration folder for the program.
+// Marks a build folder: the build writes it beside the executables and
+// installing never copies it.
+#ifndef TILDORA_MARCA_COMPILACION
+#define TILDORA_MARCA_COMPILACION ".tildora-compilacion"
+#endif
+inline constexpr std::string_view kMarcaCompilacion = TILDORA_MARCA_COMPILACION;
+
+// Where the store lives. A caracteres.ini in the program's folder is always
+// the store. Otherwise, in a build folder (one holding kMarcaCompilacion) the
+// store goes beside the program when that folder can be written, else into
+// the user's configuration folder for the program; an installed copy (any
+// other folder) always keeps it in the user's folder and never writes into
+// its own: for root that folder would be /usr/bin. Empty when an installed
+// copy knows no user folder.
 std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
                               const std::string& carpetaUsuario);
 

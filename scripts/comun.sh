@@ -5,10 +5,15 @@
 # What building, running and testing Tildora need on Debian.
 PAQUETES=(
     build-essential cmake
-    qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev librsvg2-bin
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core xvfb xauth
 )
+
+# What making the Debian package needs besides (dpkg-shlibdeps, and file,
+# with which CPack finds the executables), and what checking it needs.
+PAQUETES_EMPAQUETAR=(dpkg-dev file)
+PAQUETES_PROBAR_PAQUETE=(lintian desktop-file-utils appstream man-db bash-completion file)
 
 # The unprivileged user the tests run as when the scripts run as root.
 USUARIO_PRUEBAS=tildora-pruebas

@@ -42,12 +42,15 @@ void Aplicacion::Descargar() {
     m_descargadas.append(ventana);
 }
 
-void Aplicacion::MostrarSeleccion() {
+void Aplicacion::MostrarSeleccion(const QString& entrada) {
     Descargar();
     // A fresh window every time: empty boxes, and a dialog that holds no name.
     auto* ventana = new FrmElegirFicheros(*this);
     m_actual = ventana;
     ventana->Form_Load();
+    if (!entrada.isEmpty()) {
+        ventana->PonerEntrada(entrada);
+    }
     Mostrar(ventana);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <functional>
 
@@ -28,7 +29,9 @@ public:
     Estado& estado() { return m_estado; }
     Dialogos& dialogos() { return m_dialogos; }
 
-    void MostrarSeleccion();  // FrmElegirFicheros
+    // FrmElegirFicheros; a non-empty `entrada` fills its input box, as for a
+    // file the program was started with.
+    void MostrarSeleccion(const QString& entrada = QString());
     void MostrarConversion(); // FrmConversionCaracteres
 
     // How long a step runs before its progress window shows, in ms.

@@ -35,7 +35,7 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
         ::pipe2(error, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe");
     }
-    std::vector<std::string> todos{TILDORA_EXE};
+    std::vector<std::string> todos{opciones.programa.empty() ? TILDORA_EXE : opciones.programa};
     todos.insert(todos.end(), argumentos.begin(), argumentos.end());
     std::vector<char*> argv;
     for (std::string& a : todos) {

@@ -22,6 +22,7 @@ struct Opciones {
     std::string ficheroEntrada;
     std::string ficheroSalida;
     std::vector<std::string> entorno; // NAME=VALUE added to the environment
+    std::string programa;             // the executable; empty: the one just built
 };
 
 // Runs the real executable with `argumentos` and waits for it.

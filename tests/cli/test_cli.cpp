@@ -626,4 +626,94 @@ TEST_F(LineaDeOrdenes, LoadsNoWindowLibraryAndWithoutArgumentsOpensTheWindows) {
 #endif
 }
 
+TEST_F(LineaDeOrdenes, WhatOpensTheWindows) {
+    Crear("carta.txt", "hola");
+    Crear("check", "");
+    std::filesystem::create_directory(Ruta("karpeta"));
+    // An unknown platform makes the windows' program stop at once, naming
+    // it: that shows the windows were started, with the toolkit's options.
+    const std::vector<std::vector<std::string>> ventanas = {
+        {"carta.txt"},
+        {Ruta("carta.txt")},
+        {"-platform", "ninguna"},
+        {"--platform", "ninguna", "carta.txt"},
+        {"-style", "fusion", "-reverse", "-session", "1234", "carta.txt"},
+        {"-style=fusion", "-widgetcount", "-qwindowtitle", "T"},
+    };
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    op.entorno = {"QT_QPA_PLATFORM=ninguna"};
+    for (const auto& args : ventanas) {
+        const Resultado r = Ejecutar(args, op);
+        EXPECT_EQ(r.error.find("Erabilera:"), std::string::npos)
+            << ::testing::PrintToString(args) << r.error;
+#ifdef TILDORA_CON_VENTANAS
+        EXPECT_NE(r.estado, 0) << ::testing::PrintToString(args);
+        EXPECT_NE(r.error.find("ninguna"), std::string::npos) << r.error;
+#else
+        EXPECT_EQ(r.estado, 2);
+        EXPECT_EQ(r.error, Linea(textos::SinVentanas));
+#endif
+    }
+
+    // The command line: a missing file, a folder, two files, a command's
+    // name, standard input, a toolkit option without its value, another
+    // option.
+    const std::vector<std::vector<std::string>> ordenes = {
+        {"falta.txt"}, {"karpeta"},   {"carta.txt", "carta.txt"}, {"check"},
+        {"-"},         {"-platform"}, {"carta.txt", "--bad"},
+    };
+    for (const auto& args : ordenes) {
+        const Resultado r = Ejecutar(args, op);
+        EXPECT_EQ(r.estado, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.error.find("Erabilera:"), std::string::npos)
+            << ::testing::PrintToString(args) << r.error;
+    }
+}
+
+TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
+    // The built executable copied to three places: an installed copy (no
+    // build mark), a build folder (the mark), a folder holding a store.
+    struct Caso {
+        const char* que;
+        std::string carpeta;
+        std::string marca;   // a file to put beside the program
+        std::string almacen; // where `remember` must write
+    };
+    const std::string config = Ruta("config");
+    const std::string casa = Ruta("casa");
+    const std::vector<Caso> casos = {
+        {"installed", Ruta("prefijo/bin"), "", config + "/tildora/caracteres.ini"},
+        {"build folder", Ruta("build/app"), std::string(tildora::kMarcaCompilacion),
+         Ruta("build/app/caracteres.ini")},
+        {"a store brought along", Ruta("suelto"), "caracteres.ini", Ruta("suelto/caracteres.ini")},
+    };
+    for (const Caso& c : casos) {
+        std::filesystem::create_directories(c.carpeta);
+        std::filesystem::copy_file(TILDORA_EXE, c.carpeta + "/tildora");
+        if (!c.marca.empty()) {
+            prueba::Escribir(c.carpeta + "/" + c.marca, "");
+        }
+        prueba::Opciones op;
+        op.programa = c.carpeta + "/tildora";
+        op.carpeta = m_dir.ruta().string();
+        op.entorno = {"XDG_CONFIG_HOME=" + config, "HOME=" + casa};
+        const Resultado r = Ejecutar({"remember", "\xc3\xa7", "c"}, op);
+        EXPECT_EQ(r.estado, 0) << c.que << r.error;
+        EXPECT_EQ(tildora::AlmacenSoluciones(c.almacen).LeerSolucion("lista", "\xe7"), "c")
+            << c.que;
+        EXPECT_EQ(Existe(c.carpeta + "/caracteres.ini"), c.almacen.rfind(c.carpeta, 0) == 0)
+            << c.que;
+        std::filesystem::remove_all(config);
+    }
+
+    // Installed, without XDG_CONFIG_HOME: ~/.config/tildora.
+    prueba::Opciones op;
+    op.programa = Ruta("prefijo/bin/tildora");
+    op.entorno = {"XDG_CONFIG_HOME=", "HOME=" + casa};
+    EXPECT_EQ(Ejecutar({"remember", "\xc3\xa7", "c"}, op).estado, 0);
+    EXPECT_TRUE(Existe(casa + "/.config/tildora/caracteres.ini"));
+    EXPECT_FALSE(Existe(Ruta("prefijo/bin/caracteres.ini")));
+}
+
 } // namespace

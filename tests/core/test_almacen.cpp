@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using prueba::CarpetaTemporal;
 using prueba::Entradas;
@@ -451,15 +453,16 @@ TEST(AlmacenRuta, ElegirRutaAlmacen) {
     const std::string programa = dir / "programa";
     const std::string usuario = dir / "config/tildora";
     std::filesystem::create_directory(programa);
+    Escribir(programa + "/" + std::string(tildora::kMarcaCompilacion), "");
 
-    // A writable program folder holds the store; one '/' between the parts.
+    // A writable build folder holds the store; one '/' between the parts.
     EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + "/caracteres.ini");
     EXPECT_EQ(tildora::ElegirRutaAlmacen(programa + "/", usuario), programa + "/caracteres.ini");
     EXPECT_FALSE(std::filesystem::exists(usuario));
 
     // The root folder as the program's folder: no doubled separator.
     const std::string enRaiz = tildora::ElegirRutaAlmacen("/", usuario);
-    if (access("/", W_OK) == 0 || std::filesystem::exists("/caracteres.ini")) {
+    if (std::filesystem::exists("/caracteres.ini")) {
         EXPECT_EQ(enRaiz, "/caracteres.ini");
     } else {
         EXPECT_EQ(enRaiz, usuario + "/caracteres.ini");
@@ -472,11 +475,37 @@ TEST(AlmacenRuta, ElegirRutaAlmacen) {
     Escribir(dir / "fichero", "");
     ASSERT_EQ(chmod((dir / "fichero").c_str(), 0755), 0);
     EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "fichero", usuario), usuario + "/caracteres.ini");
+}
 
-    // A user folder that cannot be made either: back to the program's folder.
-    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", dir / "fichero/tildora"),
-              dir / "falta/caracteres.ini");
-    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", ""), dir / "falta/caracteres.ini");
+TEST(AlmacenRuta, CopiaInstaladaNoEscribeEnSuCarpeta) {
+    // Any folder without the build mark is an installed copy's, writable or
+    // not, root or not.
+    CarpetaTemporal dir;
+    const std::string programa = dir / "usr/bin";
+    const std::string usuario = dir / "config/tildora";
+    std::filesystem::create_directories(programa);
+
+    struct Caso {
+        const char* que;
+        std::string usuario;
+        std::string esperada;
+    };
+    const std::vector<Caso> casos = {
+        {"the user's folder, made", usuario, usuario + "/caracteres.ini"},
+        {"a user folder that cannot be made", dir / "fichero/tildora",
+         dir / "fichero/tildora/caracteres.ini"},
+        {"no user folder known", "", ""},
+    };
+    Escribir(dir / "fichero", "");
+    for (const Caso& c : casos) {
+        EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, c.usuario), c.esperada) << c.que;
+        EXPECT_EQ(Entradas(programa), "") << c.que;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(usuario));
+
+    // A store brought along beside the program is used.
+    Escribir(programa + "/caracteres.ini", "[lista]\r\n");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + "/caracteres.ini");
 }
 
 TEST(AlmacenRuta, AlmacenExistenteEnCarpetaSinPermiso) {
@@ -487,8 +516,16 @@ TEST(AlmacenRuta, AlmacenExistenteEnCarpetaSinPermiso) {
     const std::string programa = dir / "programa";
     const std::string usuario = dir / "config/tildora";
     std::filesystem::create_directory(programa);
+    Escribir(programa + "/" + std::string(tildora::kMarcaCompilacion), "");
     ASSERT_EQ(chmod(programa.c_str(), 0555), 0);
     EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), usuario + "/caracteres.ini");
+
+    // A build folder whose user folder cannot be made either: back to the
+    // program's folder.
+    Escribir(dir / "fichero", "");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, dir / "fichero/tildora"),
+              programa + "/caracteres.ini");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, ""), programa + "/caracteres.ini");
 
     ASSERT_EQ(chmod(programa.c_str(), 0755), 0);
     Escribir(programa + "/caracteres.ini", "[lista]\r\n");
@@ -515,15 +552,17 @@ TEST(AlmacenRuta, CarpetaConfiguracionUsuario) {
     }
 }
 
-TEST(AlmacenRuta, RutaPorDefectoJuntoAlPrograma) {
+TEST(AlmacenRuta, RutaPorDefectoSegunLaCarpetaDelPrograma) {
+    // The test program's own folder holds no build mark and no store, as an
+    // installed copy's: the store is the user's, whatever the folder allows.
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
     const std::string carpeta = exe.parent_path().string();
-    if (access(carpeta.c_str(), W_OK | X_OK) != 0) {
-        GTEST_SKIP() << "the test program's folder is not writable";
+    if (std::filesystem::exists(carpeta + "/caracteres.ini") ||
+        std::filesystem::exists(carpeta + "/" + std::string(tildora::kMarcaCompilacion))) {
+        GTEST_SKIP() << "the test program's folder holds a store or a build mark";
     }
     CarpetaTemporal dir;
     VariableEntorno xdg("XDG_CONFIG_HOME", dir.ruta().c_str());
-    EXPECT_EQ(tildora::RutaAlmacenPorDefecto(), carpeta + "/caracteres.ini");
-    // The user's folder was not needed, so it was not made.
-    EXPECT_EQ(Entradas(dir.ruta()), "");
+    EXPECT_EQ(tildora::RutaAlmacenPorDefecto(), dir / "tildora/caracteres.ini");
+    EXPECT_FALSE(std::filesystem::exists(carpeta + "/caracteres.ini"));
 }

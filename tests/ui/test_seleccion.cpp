@@ -13,10 +13,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QtTest>
 #include <unistd.h>
 
@@ -79,6 +81,8 @@ private slots:
     void nombreDelDialogo();
     void salir();
     void mensajeReal();
+    void abrirConFichero();
+    void soltarFichero();
 };
 
 void PruebaSeleccion::disposicion() {
@@ -623,6 +627,56 @@ void PruebaSeleccion::mensajeReal() {
     avisador.Mensaje(std::string(textos::M1NombreIncorrecto));
     QCOMPARE(pruebas::Textos(guion), QStringList{M(textos::M1NombreIncorrecto)});
     QVERIFY(!guion.mensajes.front().conCancelar);
+}
+
+void PruebaSeleccion::abrirConFichero() {
+    // Started to open a file: its name in the input box, the focus on the
+    // output box, and the rest as usual.
+    Entorno e;
+    const QString entrada = e.Escribir(QStringLiteral("carta.txt"), kConErrores);
+    e.app.MostrarSeleccion(entrada);
+    FrmElegirFicheros* v = Seleccion(e);
+    QCOMPARE(Caja(v, "txtEntrada")->text(), entrada);
+    QCOMPARE(Caja(v, "txtSalida")->text(), QString());
+    QCOMPARE(v->focusWidget(), Caja(v, "txtSalida"));
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    QTest::keyClicks(QApplication::focusWidget(), e.Ruta(QStringLiteral("limpia.txt")));
+    Pulsar(v, "CmdActualizar");
+    QVERIFY(e.app.VentanaActual() != v);
+    QCOMPARE(e.estado.FicheroEntrada, QFile::encodeName(entrada).toStdString());
+}
+
+void PruebaSeleccion::soltarFichero() {
+    Entorno e;
+    e.app.MostrarSeleccion();
+    FrmElegirFicheros* v = Seleccion(e);
+    const QString a = e.Ruta(QStringLiteral("a.txt"));
+    const QString b = e.Ruta(QStringLiteral("b.txt"));
+    struct Caso {
+        const char* caja;
+        QList<QUrl> urls;
+        QString esperado; // the box's text after the drop
+    };
+    const QList<Caso> casos = {
+        {"txtEntrada", {QUrl::fromLocalFile(a)}, a},
+        {"txtSalida", {QUrl::fromLocalFile(b)}, b},
+        // Several files or a web address change nothing.
+        {"txtEntrada", {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)}, a},
+        {"txtSalida", {QUrl(QStringLiteral("https://example.org/c.txt"))}, b},
+    };
+    for (const Caso& c : casos) {
+        QLineEdit* caja = Caja(v, c.caja);
+        QMimeData datos;
+        datos.setUrls(c.urls);
+        const QPoint centro = caja->rect().center();
+        QDragEnterEvent entrar(centro, Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(caja, &entrar);
+        QCOMPARE(entrar.isAccepted(), c.urls.size() == 1 && c.urls.front().isLocalFile());
+        QDropEvent soltar(QPointF(centro), Qt::CopyAction, &datos, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(caja, &soltar);
+        QCOMPARE(caja->text(), c.esperado);
+    }
 }
 
 QTEST_MAIN(PruebaSeleccion)

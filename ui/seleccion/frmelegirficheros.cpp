@@ -11,12 +11,15 @@
 #include "ui/progreso.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QToolButton>
+#include <QUrl>
 #include <string>
 
 namespace tildora {
@@ -34,6 +37,16 @@ QLineEdit* CrearCaja(QWidget* padre, const char* nombre, const QRect& donde) {
     caja->setGeometry(donde);
     caja->setFont(FuenteVentana());
     return caja;
+}
+
+// The name of the one local file a drag of addresses carries; empty for
+// several files or a web address.
+QString FicheroArrastrado(const QMimeData* datos) {
+    if (datos->urls().size() != 1) {
+        return {};
+    }
+    const QUrl url = datos->urls().front();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
 } // namespace
@@ -105,6 +118,8 @@ void FrmElegirFicheros::CrearControles() {
     setTabOrder(m_cmdSalida, m_CmdActualizar);
     setTabOrder(m_CmdActualizar, m_CmdSalir);
     m_cmdEntrada->setFocus();
+    m_txtEntrada->installEventFilter(this);
+    m_txtSalida->installEventFilter(this);
 
     connect(m_cmdEntrada, &QToolButton::clicked, this, &FrmElegirFicheros::cmdEntrada_Click);
     connect(m_cmdSalida, &QToolButton::clicked, this, &FrmElegirFicheros::cmdSalida_Click);
@@ -114,6 +129,38 @@ void FrmElegirFicheros::CrearControles() {
 
 void FrmElegirFicheros::Form_Load() {
     CentrarFormulario(*this);
+}
+
+void FrmElegirFicheros::PonerEntrada(const QString& nombre) {
+    m_txtEntrada->setText(nombre);
+    m_txtSalida->setFocus();
+}
+
+bool FrmElegirFicheros::eventFilter(QObject* objeto, QEvent* evento) {
+    const QEvent::Type tipo = evento->type();
+    if ((objeto != m_txtEntrada && objeto != m_txtSalida) ||
+        (tipo != QEvent::DragEnter && tipo != QEvent::DragMove && tipo != QEvent::Drop)) {
+        return QWidget::eventFilter(objeto, evento);
+    }
+    // Drag-enter and drag-move events are drop events too.
+    auto* soltar = static_cast<QDropEvent*>(evento);
+    if (soltar->mimeData() == nullptr || !soltar->mimeData()->hasUrls()) {
+        // Dragged text is typed into the box as usual.
+        return QWidget::eventFilter(objeto, evento);
+    }
+    const QString nombre = FicheroArrastrado(soltar->mimeData());
+    if (nombre.isEmpty()) {
+        // Several files, or a web address: not a name for one box.
+        soltar->ignore();
+        return true;
+    }
+    if (tipo == QEvent::Drop) {
+        auto* caja = static_cast<QLineEdit*>(objeto);
+        caja->setText(nombre);
+        caja->setFocus();
+    }
+    soltar->acceptProposedAction();
+    return true;
 }
 
 void FrmElegirFicheros::Avisar(std::string_view texto) {

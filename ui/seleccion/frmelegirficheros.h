@@ -25,6 +25,10 @@ public:
     // Runs once the window is created, before it shows: only centres it.
     void Form_Load();
 
+    // Fills the input box with `nombre` and gives the focus to the output
+    // box: the program was started to open that file.
+    void PonerEntrada(const QString& nombre);
+
 public slots:
     void cmdEntrada_Click();
     void cmdSalida_Click();
@@ -37,6 +41,8 @@ protected:
     // Enter presses the button that has the focus, as Space does; the window
     // has no default button, so elsewhere Enter does nothing.
     void keyPressEvent(QKeyEvent* evento) override;
+    // A file dropped on the input or output box becomes that box's name.
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     // The one file dialog that serves both browse buttons. FileName is empty
