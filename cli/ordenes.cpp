@@ -253,7 +253,8 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
     FuenteFichero enFichero(lector, m_lectura);
     Fuente& fuente = lector.Ordinario() ? static_cast<Fuente&>(enFichero) : enMemoria;
     DestinoDescriptor estandar(STDOUT_FILENO, "-");
-    DestinoFichero fichero(nombreSalida);
+    // Without --force, a file that takes OUTPUT's name meanwhile is kept.
+    DestinoFichero fichero(nombreSalida, m_forzar);
     Destino& destino = salidaEstandar ? static_cast<Destino&>(estandar) : fichero;
     const ResultadoReescritura r = Reescribir(escaneo, pares, fuente, destino);
     switch (r.fallo) {
@@ -267,6 +268,10 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
         Error(textos::SalidaIncorrecta);
         Error(r.error);
         return kFallo;
+    case ResultadoReescritura::Fallo::Ocupado:
+        Error(textos::M3SobreEscribir);
+        Aviso(STDERR_FILENO, nombreSalida);
+        return kSalidaExiste;
     case ResultadoReescritura::Fallo::Lectura:
         Error(textos::M1NombreIncorrecto);
         Detalle(nombre, RazonLectura(r.lectura));

@@ -143,7 +143,7 @@ bool DestinoFichero::Anotar(bool bien) {
 }
 
 bool DestinoFichero::Abrir() {
-    return Anotar(m_escritura.Abrir(m_ruta));
+    return Anotar(m_escritura.Abrir(m_ruta, m_reemplazar));
 }
 
 bool DestinoFichero::Escribir(const char* datos, std::size_t n) {
@@ -220,7 +220,7 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
     correccion.Preparar();
 
     if (!destino.Abrir()) {
-        return Falla(Fallo::Escritura, destino.Error());
+        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
     }
     Reescritor reescritor(correccion, destino);
     bool escrito = true;
@@ -247,21 +247,22 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
         return Falla(Fallo::Cambiado);
     }
     if (!destino.Confirmar()) {
-        return Falla(Fallo::Escritura, destino.Error());
+        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
     }
     return r;
 }
 
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
-                                       std::string_view texto, const std::string& salida) {
+                                       std::string_view texto, const std::string& salida,
+                                       bool reemplazar) {
     for (const ParSolucion& fila : filas) {
         (void)almacen.GuardarSolucion(textos::SeccionLista, fila.first, fila.second);
     }
     Escaner escaneo(TablaFija());
     escaneo.Procesar(texto.data(), texto.size());
     FuenteMemoria fuente(texto);
-    DestinoFichero destino(salida);
+    DestinoFichero destino(salida, reemplazar);
     return Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida);
 }
 

@@ -24,6 +24,8 @@ public:
     virtual bool Escribir(const char* datos, std::size_t n) = 0;
     // Makes what was written final.
     virtual bool Confirmar() = 0;
+    // After a failure: the target exists and was not to be replaced.
+    virtual bool Ocupado() const { return false; }
     const std::string& Error() const { return m_error; }
 
 protected:
@@ -31,18 +33,22 @@ protected:
 };
 
 // A file written the safe way (see EscrituraSegura): nothing reaches it
-// until Confirmar.
+// until Confirmar. Without `reemplazar`, a file of that name, there before or
+// come meanwhile, is kept and the write refused.
 class DestinoFichero : public Destino {
 public:
-    explicit DestinoFichero(std::string ruta) : m_ruta(std::move(ruta)) {}
+    explicit DestinoFichero(std::string ruta, bool reemplazar = true)
+        : m_ruta(std::move(ruta)), m_reemplazar(reemplazar) {}
     bool Abrir() override;
     bool Escribir(const char* datos, std::size_t n) override;
     bool Confirmar() override;
+    bool Ocupado() const override { return m_escritura.Ocupado(); }
 
 private:
     bool Anotar(bool bien);
 
     std::string m_ruta;
+    bool m_reemplazar;
     EscrituraSegura m_escritura;
 };
 
@@ -108,6 +114,7 @@ struct ResultadoReescritura {
         Ninguno,
         Crecimiento, // the output would be too large: nothing written
         Escritura,   // the output could not be written: `error` says why
+        Ocupado,     // the output appeared meanwhile and was not to be replaced
         Lectura,     // the text could not be read again: `lectura` says why
         Cambiado,    // the text read again is not the one scanned
     };
@@ -134,10 +141,13 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
 // whatever the writing does (a row that cannot be stored is not the user's
 // concern here); then the text is corrected into `salida`, written the safe
 // way, and the corrections counted. The output may not exceed
-// kTamanoMaximoSalida bytes.
+// kTamanoMaximoSalida bytes. Without `reemplazar` (the user was not asked,
+// or did not agree, to replace an existing output), a file that is there
+// when the output is written is kept: Fallo::Ocupado.
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
-                                       std::string_view texto, const std::string& salida);
+                                       std::string_view texto, const std::string& salida,
+                                       bool reemplazar = true);
 
 enum class ResultadoCorreccion { Correcto, Demasiado };
 

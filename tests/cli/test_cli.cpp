@@ -2,15 +2,20 @@
 // bytes of the files it writes and of the store.
 
 #include "core/almacen.h"
+#include "core/escritura.h"
 #include "core/reescritura.h"
 #include "core/textos.h"
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -216,6 +221,43 @@ TEST_F(LineaDeOrdenes, FixReplacesAnExistingOutputOnlyWithForce) {
     EXPECT_EQ(Tildora({"fix", "a.txt", "b.txt", "--force"}).estado, 0);
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "c");
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;");
+}
+
+TEST_F(LineaDeOrdenes, FixKeepsAnOutputThatAppearsMeanwhile) {
+    // OUTPUT is missing when the run starts; it appears while the input is
+    // still being read from a pipe, and stays as it is.
+    Recordar("\xe7", "c");
+    int tubo[2];
+    ASSERT_EQ(::pipe(tubo), 0);
+    const std::string salida = Ruta("b.txt");
+    const pid_t hijo = ::fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        ::dup2(tubo[0], STDIN_FILENO);
+        ::close(tubo[0]);
+        ::close(tubo[1]);
+        const int nulo = ::open("/dev/null", O_WRONLY);
+        ::dup2(nulo, STDOUT_FILENO);
+        ::dup2(nulo, STDERR_FILENO);
+        ::execl(TILDORA_EXE, TILDORA_EXE, "--store", m_almacen.c_str(), "fix", "-", salida.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(tubo[0]);
+    // More than a pipe holds: once it is taken, the program is reading, past
+    // its first look at OUTPUT.
+    const std::string texto = std::string(std::size_t{1} << 20, 'a') + "\xe7";
+    ::signal(SIGPIPE, SIG_IGN);
+    const bool escrito = tildora::EscribirTodo(tubo[1], texto.data(), texto.size());
+    Crear("b.txt", "ajeno");
+    ::close(tubo[1]);
+    int estado = 0;
+    ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+    ASSERT_TRUE(escrito);
+    ASSERT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 4);
+    EXPECT_TRUE(prueba::Leer(salida) == "ajeno");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "b.txt;caracteres.ini;");
 }
 
 TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {

@@ -644,8 +644,19 @@ void FrmConversionCaracteres::CorregirFichero() {
     // Every pair is remembered before anything is replaced. A result too
     // large to be sane, like any failure to write, leaves the output as it
     // was and is reported as a wrong output name.
-    const ResultadoReescritura r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
-                                                     estado.Texto, estado.FicheroSalida);
+    ResultadoReescritura r =
+        AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares, estado.Texto,
+                          estado.FicheroSalida, estado.ReemplazarSalida);
+    if (r.fallo == ResultadoReescritura::Fallo::Ocupado) {
+        // A file took the output's name while the grid was filled in: it is
+        // replaced only if the user agrees now.
+        if (m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
+            Dialogos::Respuesta::Cancelar) {
+            return;
+        }
+        r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares, estado.Texto,
+                              estado.FicheroSalida, true);
+    }
     Mensaje(r ? textos::MensajeCorregido(r.correcciones) : std::string(textos::SalidaIncorrecta));
 }
 
