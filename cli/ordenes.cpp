@@ -60,6 +60,21 @@ void Ordenes::Nombrar(int fd, const std::string& nombre) const {
     }
 }
 
+bool Ordenes::CargarAlmacen() {
+    const ResultadoLectura r = m_almacen.Leer(m_copiaAlmacen);
+    if (!r) {
+        std::string linea(textos::AlmacenIlegible);
+        linea.append(m_almacen.Ruta()).append(": ").append(RazonLectura(r));
+        Error(linea);
+        return false;
+    }
+    return true;
+}
+
+std::string Ordenes::Solucion(unsigned char c) const {
+    return SolucionEn(m_copiaAlmacen, textos::SeccionLista, Clave(c));
+}
+
 ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Escaner& escaneo,
                                    std::string* memoria) {
     ResultadoLectura r =
@@ -76,6 +91,9 @@ ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Es
 }
 
 int Ordenes::Check(const std::vector<std::string>& ficheros) {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
     bool hayErroneos = false;
     bool hayFallo = false;
     for (const std::string& dado : ficheros) {
@@ -102,8 +120,7 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
             lineas.append(std::to_string(donde.linea)).append(":");
             lineas.append(std::to_string(donde.columna)).append("\t");
             lineas.append(Glifo(c)).append("\t");
-            lineas.append(
-                Utf8Visible(m_almacen.LeerSolucion(textos::SeccionLista, Clave(c)), true));
+            lineas.append(Utf8Visible(Solucion(c), true));
             lineas.append("\n");
         }
         if (!escaneo.Encontrados().empty()) {
@@ -119,10 +136,16 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
 }
 
 int Ordenes::Fix(const std::string& entrada, const std::string& salida) {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
     return CorregirUno(entrada, salida);
 }
 
 int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::string>& ficheros) {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
     const std::string carpeta = RecortarEspacios(carpetaDada);
     struct stat st {};
     if (carpeta.empty()) {
@@ -231,7 +254,7 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
     std::vector<ParSolucion> pares;
     std::vector<unsigned char> faltan;
     for (unsigned char c : escaneo.Encontrados()) {
-        std::string valor = m_almacen.LeerSolucion(textos::SeccionLista, Clave(c));
+        std::string valor = Solucion(c);
         if (valor.empty()) {
             faltan.push_back(c);
         }
@@ -335,9 +358,9 @@ int Ordenes::Remember(const std::string& caracter, const std::string& sustituto)
         Detalle(sustituto, textos::RazonSustitutoLargo);
         return kFallo;
     }
-    if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor) == 0) {
-        Error(textos::SalidaIncorrecta);
-        Detalle(m_almacen.Ruta(), textos::RazonNoSeGuarda);
+    std::string razon;
+    if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor, &razon) == 0) {
+        Error(std::string(textos::AlmacenNoSeGuarda) + razon);
         return kFallo;
     }
     return kBien;

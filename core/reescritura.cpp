@@ -256,14 +256,21 @@ ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
                                        std::string_view texto, const std::string& salida,
                                        bool reemplazar) {
+    std::string errorAlmacen;
     for (const ParSolucion& fila : filas) {
-        (void)almacen.GuardarSolucion(textos::SeccionLista, fila.first, fila.second);
+        std::string razon;
+        if (almacen.GuardarSolucion(textos::SeccionLista, fila.first, fila.second, &razon) == 0 &&
+            errorAlmacen.empty()) {
+            errorAlmacen = std::move(razon);
+        }
     }
     Escaner escaneo(TablaFija());
     escaneo.Procesar(texto.data(), texto.size());
     FuenteMemoria fuente(texto);
     DestinoFichero destino(salida, reemplazar);
-    return Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida);
+    ResultadoReescritura r = Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida);
+    r.errorAlmacen = std::move(errorAlmacen);
+    return r;
 }
 
 ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParSolucion>& pares,

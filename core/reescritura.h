@@ -122,6 +122,9 @@ struct ResultadoReescritura {
     std::uint64_t correcciones = 0;
     ResultadoLectura lectura;
     std::string error;
+    // AceptarCorreccion: why the first row that could not be remembered was
+    // not (the store's path and the reason); empty when all were.
+    std::string errorAlmacen;
 
     explicit operator bool() const { return fallo == Fallo::Ninguno; }
 };
@@ -138,8 +141,8 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
                                 std::uint64_t limiteSalida = kSinLimite);
 
 // Accepting the grid: every row is remembered first, so it stays remembered
-// whatever the writing does (a row that cannot be stored is not the user's
-// concern here); then the text is corrected into `salida`, written the safe
+// whatever the writing does (a row that cannot be stored is reported in
+// errorAlmacen and stops nothing); then the text is corrected into `salida`, written the safe
 // way, and the corrections counted. The output may not exceed
 // kTamanoMaximoSalida bytes. Without `reemplazar` (the user was not asked,
 // or did not agree, to replace an existing output), a file that is there

@@ -170,6 +170,12 @@ inline constexpr std::string_view SinVentanas =
 inline constexpr std::string_view VentanasNoEncontradas =
     "Ezin dira leihoak abiarazi / No se pueden abrir las ventanas: ";
 
+// The store's failures, each followed by the store's path and the reason.
+inline constexpr std::string_view AlmacenIlegible =
+    "Ordezkoen fitxategia ezin da irakurri / No se puede leer el fichero de sustitutos: ";
+inline constexpr std::string_view AlmacenNoSeGuarda =
+    "Ordezkoen fitxategian ezin da idatzi / No se puede escribir en el fichero de sustitutos: ";
+
 // The store.
 inline constexpr std::string_view SeccionLista = "lista";
 inline constexpr std::string_view NombreAlmacen = "caracteres.ini";

@@ -4,6 +4,7 @@
 #include "core/almacen.h"
 #include "core/escritura.h"
 #include "core/reescritura.h"
+#include "core/reglas.h"
 #include "core/textos.h"
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"
@@ -588,13 +589,108 @@ TEST_F(LineaDeOrdenes, RememberedReplacementsMayHoldCharactersCorrectedLater) {
     EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(3)));
 }
 
-TEST_F(LineaDeOrdenes, RememberIntoAStoreThatCannotBeWritten) {
+TEST_F(LineaDeOrdenes, AStoreThatCannotBeReadOrWrittenIsSaidWithItsReason) {
     Crear("fichero", "x");
-    const Resultado r =
-        Ejecutar({"--store", Ruta("fichero/caracteres.ini"), "remember", "\\xE7", "c"});
+    Crear("a.txt", "\xe7");
+    std::filesystem::create_directory(Ruta("carpeta.ini"));
+    std::filesystem::create_directory(Ruta("salida"));
+    Crear("grande.ini", "[lista]\r\n" + std::string(std::size_t{5} << 20, ';'));
+    const std::string leer(textos::AlmacenIlegible);
+    const std::string escribir(textos::AlmacenNoSeGuarda);
+    const std::string grande(textos::RazonDemasiadoGrande);
+    struct Caso {
+        std::string almacen;
+        std::string razonLeer; // empty: missing, which is an empty store
+        std::string razonEscribir;
+    };
+    const std::vector<Caso> casos = {
+        {"carpeta.ini", "Is a directory", "Is a directory"},
+        {"grande.ini", grande, grande},
+        {"fichero/caracteres.ini", "Not a directory", "Not a directory"},
+        {"no-hay/caracteres.ini", "", "No such file or directory"},
+    };
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    for (const Caso& c : casos) {
+        const std::string ruta = Ruta(c.almacen);
+        for (const std::vector<std::string>& orden : {std::vector<std::string>{"check", "a.txt"},
+                                                      {"fix", "a.txt", "b.txt"},
+                                                      {"fix", "--out-dir", "salida", "a.txt"}}) {
+            std::vector<std::string> args = {"--store", ruta};
+            args.insert(args.end(), orden.begin(), orden.end());
+            const Resultado r = Ejecutar(args, op);
+            if (c.razonLeer.empty()) {
+                EXPECT_NE(r.estado, 2) << c.almacen << " " << orden[0];
+                EXPECT_EQ(r.error.find(leer), std::string::npos) << r.error;
+            } else {
+                EXPECT_EQ(r.estado, 2) << c.almacen << " " << orden[0];
+                EXPECT_EQ(r.error, leer + ruta + ": " + c.razonLeer + "\n");
+                EXPECT_EQ(r.salida, "");
+            }
+        }
+        const Resultado r = Ejecutar({"--store", ruta, "remember", "\\xE7", "c"});
+        EXPECT_EQ(r.estado, 2);
+        EXPECT_EQ(r.error, escribir + ruta + ": " + c.razonEscribir + "\n");
+    }
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;carpeta.ini;fichero;grande.ini;salida;");
+}
+
+TEST_F(LineaDeOrdenes, AStoreWithoutPermissionIsSaid) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root reads and writes every file";
+    }
+    Crear("a.txt", "\xe7");
+    Recordar("\xe7", "c");
+    ::chmod(m_almacen.c_str(), 0);
+    Resultado r = Tildora({"check", "a.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Ruta("fichero/caracteres.ini") +
-                           ": ezin da idatzi / no se puede escribir\n");
+    EXPECT_EQ(r.error, std::string(textos::AlmacenIlegible) + m_almacen + ": Permission denied\n");
+    r = Tildora({"remember", "\\xE7", "k"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error,
+              std::string(textos::AlmacenNoSeGuarda) + m_almacen + ": Permission denied\n");
+}
+
+TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
+    // Many programs store different answers at once, again and again: every
+    // answer is in the store afterwards.
+    constexpr int kProgramas = 24;
+    constexpr int kVueltas = 8;
+    for (int vuelta = 0; vuelta < kVueltas; ++vuelta) {
+        std::vector<pid_t> hijos;
+        for (int i = 0; i < kProgramas; ++i) {
+            const std::string caracter = tildora::EscapeHex(static_cast<unsigned char>(0x80 + i));
+            const std::string valor = std::to_string(vuelta) + "-" + std::to_string(i);
+            const pid_t hijo = ::fork();
+            ASSERT_GE(hijo, 0);
+            if (hijo == 0) {
+                const int nulo = ::open("/dev/null", O_WRONLY);
+                ::dup2(nulo, STDOUT_FILENO);
+                ::dup2(nulo, STDERR_FILENO);
+                ::execl(TILDORA_EXE, TILDORA_EXE, "--store", m_almacen.c_str(), "remember",
+                        caracter.c_str(), valor.c_str(), static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            hijos.push_back(hijo);
+        }
+        int fallidos = 0;
+        for (const pid_t hijo : hijos) {
+            int estado = 0;
+            ::waitpid(hijo, &estado, 0);
+            fallidos += !(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+        }
+        EXPECT_EQ(fallidos, 0) << "round " << vuelta;
+        const std::string bytes = prueba::Leer(m_almacen);
+        int guardados = 0;
+        for (int i = 0; i < kProgramas; ++i) {
+            const std::string clave(1, static_cast<char>(0x80 + i));
+            guardados += tildora::SolucionEn(bytes, "lista", clave) ==
+                         std::to_string(vuelta) + "-" + std::to_string(i);
+        }
+        EXPECT_EQ(guardados, kProgramas) << "round " << vuelta;
+    }
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;");
 }
 
 TEST_F(LineaDeOrdenes, FixReadsAnAnswerGivenInTheWindow) {

@@ -155,6 +155,7 @@ private slots:
     void reemplazoBlancoYSaltoDeLinea();
     void salidaNoEscribible();
     void salidaAparecidaMientras();
+    void almacenIlegible();
     void busqueda();
     void vistaDelTexto();
     void cerrarDesdeElTitulo();
@@ -711,6 +712,26 @@ void PruebaConversion::salidaAparecidaMientras() {
     QCOMPARE(Salida(e), QByteArray("a-b"));
     QCOMPARE(QDir(e.carpeta.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"caracteres.ini", "entrada.txt", "salida.txt"}));
+}
+
+void PruebaConversion::almacenIlegible() {
+    // A store that is there but cannot be read is said once, before the
+    // grid, which starts empty; one that cannot be written is said on
+    // accepting, and the output is still written.
+    Entorno e;
+    QVERIFY(QDir(e.carpeta.path()).mkdir(QStringLiteral("caracteres.ini")));
+    const QString ruta = e.Ruta(QStringLiteral("caracteres.ini"));
+    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    QVERIFY(v);
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::AlmacenIlegible) + ruta + QStringLiteral(": Is a directory")});
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+    Escribir(v, 1, QStringLiteral("-"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
+             (QStringList{M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory"),
+                          QString::fromStdString(textos::MensajeCorregido(1))}));
+    QCOMPARE(Salida(e), QByteArray("a-b"));
 }
 
 void PruebaConversion::busqueda() {
