@@ -96,8 +96,8 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
     }
     bool hayErroneos = false;
     bool hayFallo = false;
-    for (const std::string& dado : ficheros) {
-        const std::string nombre = RecortarEspacios(dado);
+    // Names are taken exactly as given: a space is part of a name here.
+    for (const std::string& nombre : ficheros) {
         if (nombre.empty()) {
             Error(textos::M1NombreIncorrecto);
             hayFallo = true;
@@ -115,7 +115,10 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
         std::string lineas;
         for (unsigned char c : escaneo.Encontrados()) {
             const Posicion& donde = escaneo.Primera(c);
-            lineas.append(nombre).append("\t").append(std::to_string(c)).append("\t");
+            lineas.append(NombreVisible(nombre))
+                .append("\t")
+                .append(std::to_string(c))
+                .append("\t");
             lineas.append(std::to_string(escaneo.Cuentas()[c])).append("\t");
             lineas.append(std::to_string(donde.linea)).append(":");
             lineas.append(std::to_string(donde.columna)).append("\t");
@@ -142,11 +145,10 @@ int Ordenes::Fix(const std::string& entrada, const std::string& salida) {
     return CorregirUno(entrada, salida);
 }
 
-int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::string>& ficheros) {
+int Ordenes::FixCarpeta(const std::string& carpeta, const std::vector<std::string>& ficheros) {
     if (!CargarAlmacen()) {
         return kFallo;
     }
-    const std::string carpeta = RecortarEspacios(carpetaDada);
     struct stat st {};
     if (carpeta.empty()) {
         Error(textos::SalidaIncorrecta);
@@ -163,14 +165,13 @@ int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::s
     }
     int peor = kBien;
     std::set<std::string> salidas;
-    for (const std::string& dado : ficheros) {
-        const std::string nombre = RecortarEspacios(dado);
+    for (const std::string& nombre : ficheros) {
         const std::size_t barra = nombre.rfind('/');
         const std::string base = barra == std::string::npos ? nombre : nombre.substr(barra + 1);
         if (nombre == "-" || base.empty()) {
             // Standard input, or a folder, has no name of its own to take.
             Error(textos::M1NombreIncorrecto);
-            Aviso(STDERR_FILENO, dado);
+            Aviso(STDERR_FILENO, nombre);
             peor = std::max(peor, kFallo);
             continue;
         }
@@ -187,9 +188,7 @@ int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::s
     return peor;
 }
 
-int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dadaSalida) {
-    const std::string nombre = RecortarEspacios(dadaEntrada);
-    const std::string nombreSalida = RecortarEspacios(dadaSalida);
+int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSalida) {
     const bool entradaEstandar = nombre == "-";
     const bool salidaEstandar = nombreSalida == "-";
 
@@ -198,7 +197,7 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
     const FalloNombres fallo = ComprobarNombres(nombre, nombreSalida);
     if (fallo == FalloNombres::Vacio) {
         Error(textos::M1NombreIncorrecto);
-        Nombrar(STDERR_FILENO, dadaEntrada);
+        Nombrar(STDERR_FILENO, nombre);
         return kFallo;
     }
     if (fallo == FalloNombres::Iguales && !entradaEstandar && !salidaEstandar) {

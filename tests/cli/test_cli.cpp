@@ -267,8 +267,9 @@ TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {
     std::filesystem::create_directory(Ruta("sub"));
     const std::string m2 = Linea(textos::M2NombresIguales);
     const std::vector<std::vector<std::string>> iguales = {
-        {"fix", "a.txt", "a.txt"},       {"fix", " a.txt ", "a.txt"},
-        {"fix", "a.txt", "./a.txt"},     {"fix", "--force", "a.txt", "sub/../a.txt"},
+        {"fix", "a.txt", "a.txt"},
+        {"fix", "a.txt", "./a.txt"},
+        {"fix", "--force", "a.txt", "sub/../a.txt"},
         {"fix", Ruta("a.txt"), "a.txt"},
     };
     for (const auto& args : iguales) {
@@ -280,13 +281,64 @@ TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {
     EXPECT_EQ(Tildora({"fix", "--force", "a.txt", "enlace.txt"}).error, m2);
 
     for (const auto& args :
-         std::vector<std::vector<std::string>>{{"fix", "", "b.txt"}, {"fix", "a.txt", "   "}}) {
+         std::vector<std::vector<std::string>>{{"fix", "", "b.txt"}, {"fix", "a.txt", ""}}) {
         const Resultado r = Tildora(args);
         EXPECT_EQ(r.estado, 2);
         EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto));
     }
     EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "\xe7");
     EXPECT_FALSE(Existe(Ruta("b.txt")));
+}
+
+TEST_F(LineaDeOrdenes, NamesAreTakenExactly) {
+    Crear("a.txt", "\xe7");
+    Crear("keep.txt", "guardado");
+    Recordar("\xe7", "c");
+    // Spaces are part of a name.
+    Resultado r = Tildora({"check", " a.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + " a.txt: No such file or directory\n");
+    r = Tildora({"fix", "a.txt", "keep.txt "});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("keep.txt ")), "c");
+    EXPECT_EQ(prueba::Leer(Ruta("keep.txt")), "guardado");
+
+    // A name with controls or a backslash keeps its check line one line of
+    // six fields, and can be read back.
+    const std::vector<std::pair<std::string, std::string>> nombres = {
+        {"t\tab.txt", "t\\x09ab.txt"},
+        {"l\nnea\r.txt", "l\\x0Anea\\x0D.txt"},
+        {"b\\a\x7f.txt", "b\\\\a\\x7F.txt"},
+    };
+    for (const auto& [nombre, visto] : nombres) {
+        Crear(nombre, "\xe7");
+        r = Tildora({"check", nombre});
+        EXPECT_EQ(r.estado, 1);
+        EXPECT_EQ(r.salida, visto + "\t231\t1\t1:1\t\xc3\xa7\tc\n");
+    }
+
+    // "--" ends the options, so a replacement may begin with "-".
+    EXPECT_EQ(Tildora({"remember", "--", "\xe2\x80\x9c", "-x"}).estado, 0);
+    EXPECT_EQ(tildora::AlmacenSoluciones(m_almacen).LeerSolucion("lista", "\x93"), "-x");
+
+    // Standard input once; a store named once, and not with an empty name.
+    const std::vector<std::pair<std::vector<std::string>, std::string_view>> malos = {
+        {{"check", "-", "-"}, textos::EntradaEstandarRepetida},
+        {{"--store=", "check", "a.txt"}, textos::FaltaValor},
+        {{"--store", "", "check", "a.txt"}, textos::FaltaValor},
+        {{"--store", "x.ini", "--store=y.ini", "check", "a.txt"}, textos::OpcionRepetida},
+        {{"fix", "--out-dir", "d", "--out-dir=e", "a.txt"}, textos::OpcionRepetida},
+    };
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    for (const auto& [args, mensaje] : malos) {
+        r = Ejecutar(args, op);
+        EXPECT_EQ(r.estado, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.error.rfind(mensaje, 0), 0u) << r.error;
+        EXPECT_NE(r.error.find("Uso:\n"), std::string::npos) << r.error;
+    }
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()),
+              "a.txt;b\\a\x7f.txt;caracteres.ini;keep.txt;keep.txt ;l\nnea\r.txt;t\tab.txt;");
 }
 
 TEST_F(LineaDeOrdenes, FixRefusesStandardStreamsThatAreTheOtherFile) {
