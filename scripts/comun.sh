@@ -10,6 +10,9 @@ PAQUETES=(
     fonts-dejavu-core xvfb xauth
 )
 
+# What the fuzz targets need besides (scripts/fuzz.sh): clang with libFuzzer.
+PAQUETES_FUZZ=(clang libclang-rt-14-dev)
+
 # The unprivileged user the tests run as when the scripts run as root.
 USUARIO_PRUEBAS=tildora-pruebas
 
