@@ -3,6 +3,7 @@
 #include "cli/terminal.h"
 #include "core/textos.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <sys/stat.h>
@@ -101,16 +102,21 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
         if (const auto estado = Informacion(a)) {
             return estado;
         }
-        if (a == "--store" && i + 1 == args.size()) {
-            return Uso(textos::FaltaValor, a);
-        }
-        if (a == "--store" && !llamada.rutaAlmacen) {
-            llamada.rutaAlmacen = args[++i];
-        } else if (a.rfind("--store=", 0) == 0 && !llamada.rutaAlmacen) {
-            llamada.rutaAlmacen = a.substr(8);
-        } else {
+        const bool separado = a == "--store";
+        if (!separado && a.rfind("--store=", 0) != 0) {
             return Uso(textos::OpcionDesconocida, a);
         }
+        if (llamada.rutaAlmacen) {
+            return Uso(textos::OpcionRepetida, "--store");
+        }
+        if (separado && i + 1 == args.size()) {
+            return Uso(textos::FaltaValor, a);
+        }
+        std::string valor = separado ? args[++i] : a.substr(8);
+        if (valor.empty()) {
+            return Uso(textos::FaltaValor, "--store");
+        }
+        llamada.rutaAlmacen = std::move(valor);
     }
     if (i == args.size()) {
         return Uso(textos::FaltaOrden);
@@ -134,9 +140,11 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
             return Uso(textos::FaltaValor, a);
         } else if (fix && a == "--force") {
             llamada.forzar = true;
-        } else if (fix && a == "--out-dir" && i + 1 < args.size() && !llamada.carpeta) {
+        } else if (fix && llamada.carpeta && (a == "--out-dir" || a.rfind("--out-dir=", 0) == 0)) {
+            return Uso(textos::OpcionRepetida, "--out-dir");
+        } else if (fix && a == "--out-dir") {
             llamada.carpeta = args[++i];
-        } else if (fix && a.rfind("--out-dir=", 0) == 0 && !llamada.carpeta) {
+        } else if (fix && a.rfind("--out-dir=", 0) == 0) {
             llamada.carpeta = a.substr(10);
         } else if (conocida) {
             return Uso(textos::OpcionDesconocida, a);
@@ -152,6 +160,10 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
                                              : n == 2;
     if (!cuentaBien) {
         return Uso(textos::CuentaArgumentos, orden);
+    }
+    // Standard input can be read once: "-" names it once among the inputs.
+    if (orden == "check" && std::count(llamada.resto.begin(), llamada.resto.end(), "-") > 1) {
+        return Uso(textos::EntradaEstandarRepetida);
     }
     llamada.orden = orden == "check" ? Llamada::Orden::Check
                     : fix            ? Llamada::Orden::Fix

@@ -60,6 +60,21 @@ void Ordenes::Nombrar(int fd, const std::string& nombre) const {
     }
 }
 
+bool Ordenes::CargarAlmacen() {
+    const ResultadoLectura r = m_almacen.Leer(m_copiaAlmacen);
+    if (!r) {
+        std::string linea(textos::AlmacenIlegible);
+        linea.append(m_almacen.Ruta()).append(": ").append(RazonLectura(r));
+        Error(linea);
+        return false;
+    }
+    return true;
+}
+
+std::string Ordenes::Solucion(unsigned char c) const {
+    return SolucionEn(m_copiaAlmacen, textos::SeccionLista, Clave(c));
+}
+
 ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Escaner& escaneo,
                                    std::string* memoria) {
     ResultadoLectura r =
@@ -76,10 +91,13 @@ ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Es
 }
 
 int Ordenes::Check(const std::vector<std::string>& ficheros) {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
     bool hayErroneos = false;
     bool hayFallo = false;
-    for (const std::string& dado : ficheros) {
-        const std::string nombre = RecortarEspacios(dado);
+    // Names are taken exactly as given: a space is part of a name here.
+    for (const std::string& nombre : ficheros) {
         if (nombre.empty()) {
             Error(textos::M1NombreIncorrecto);
             hayFallo = true;
@@ -97,13 +115,15 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
         std::string lineas;
         for (unsigned char c : escaneo.Encontrados()) {
             const Posicion& donde = escaneo.Primera(c);
-            lineas.append(nombre).append("\t").append(std::to_string(c)).append("\t");
+            lineas.append(NombreVisible(nombre))
+                .append("\t")
+                .append(std::to_string(c))
+                .append("\t");
             lineas.append(std::to_string(escaneo.Cuentas()[c])).append("\t");
             lineas.append(std::to_string(donde.linea)).append(":");
             lineas.append(std::to_string(donde.columna)).append("\t");
             lineas.append(Glifo(c)).append("\t");
-            lineas.append(
-                Utf8Visible(m_almacen.LeerSolucion(textos::SeccionLista, Clave(c)), true));
+            lineas.append(Utf8Visible(Solucion(c), true));
             lineas.append("\n");
         }
         if (!escaneo.Encontrados().empty()) {
@@ -119,11 +139,16 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
 }
 
 int Ordenes::Fix(const std::string& entrada, const std::string& salida) {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
     return CorregirUno(entrada, salida);
 }
 
-int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::string>& ficheros) {
-    const std::string carpeta = RecortarEspacios(carpetaDada);
+int Ordenes::FixCarpeta(const std::string& carpeta, const std::vector<std::string>& ficheros) {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
     struct stat st {};
     if (carpeta.empty()) {
         Error(textos::SalidaIncorrecta);
@@ -140,14 +165,13 @@ int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::s
     }
     int peor = kBien;
     std::set<std::string> salidas;
-    for (const std::string& dado : ficheros) {
-        const std::string nombre = RecortarEspacios(dado);
+    for (const std::string& nombre : ficheros) {
         const std::size_t barra = nombre.rfind('/');
         const std::string base = barra == std::string::npos ? nombre : nombre.substr(barra + 1);
         if (nombre == "-" || base.empty()) {
             // Standard input, or a folder, has no name of its own to take.
             Error(textos::M1NombreIncorrecto);
-            Aviso(STDERR_FILENO, dado);
+            Aviso(STDERR_FILENO, nombre);
             peor = std::max(peor, kFallo);
             continue;
         }
@@ -164,9 +188,7 @@ int Ordenes::FixCarpeta(const std::string& carpetaDada, const std::vector<std::s
     return peor;
 }
 
-int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dadaSalida) {
-    const std::string nombre = RecortarEspacios(dadaEntrada);
-    const std::string nombreSalida = RecortarEspacios(dadaSalida);
+int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSalida) {
     const bool entradaEstandar = nombre == "-";
     const bool salidaEstandar = nombreSalida == "-";
 
@@ -175,7 +197,7 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
     const FalloNombres fallo = ComprobarNombres(nombre, nombreSalida);
     if (fallo == FalloNombres::Vacio) {
         Error(textos::M1NombreIncorrecto);
-        Nombrar(STDERR_FILENO, dadaEntrada);
+        Nombrar(STDERR_FILENO, nombre);
         return kFallo;
     }
     if (fallo == FalloNombres::Iguales && !entradaEstandar && !salidaEstandar) {
@@ -231,7 +253,7 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
     std::vector<ParSolucion> pares;
     std::vector<unsigned char> faltan;
     for (unsigned char c : escaneo.Encontrados()) {
-        std::string valor = m_almacen.LeerSolucion(textos::SeccionLista, Clave(c));
+        std::string valor = Solucion(c);
         if (valor.empty()) {
             faltan.push_back(c);
         }
@@ -253,7 +275,8 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
     FuenteFichero enFichero(lector, m_lectura);
     Fuente& fuente = lector.Ordinario() ? static_cast<Fuente&>(enFichero) : enMemoria;
     DestinoDescriptor estandar(STDOUT_FILENO, "-");
-    DestinoFichero fichero(nombreSalida);
+    // Without --force, a file that takes OUTPUT's name meanwhile is kept.
+    DestinoFichero fichero(nombreSalida, m_forzar);
     Destino& destino = salidaEstandar ? static_cast<Destino&>(estandar) : fichero;
     const ResultadoReescritura r = Reescribir(escaneo, pares, fuente, destino);
     switch (r.fallo) {
@@ -268,6 +291,10 @@ int Ordenes::CorregirUno(const std::string& dadaEntrada, const std::string& dada
         Error(textos::SalidaIncorrecta);
         Error(r.error);
         return kFallo;
+    case ResultadoReescritura::Fallo::Ocupado:
+        Error(textos::M3SobreEscribir);
+        Aviso(STDERR_FILENO, nombreSalida);
+        return kSalidaExiste;
     case ResultadoReescritura::Fallo::Lectura:
         Error(textos::M1NombreIncorrecto);
         Detalle(nombre, RazonLectura(r.lectura));
@@ -331,9 +358,9 @@ int Ordenes::Remember(const std::string& caracter, const std::string& sustituto)
         Detalle(sustituto, textos::RazonSustitutoLargo);
         return kFallo;
     }
-    if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor) == 0) {
-        Error(textos::SalidaIncorrecta);
-        Detalle(m_almacen.Ruta(), textos::RazonNoSeGuarda);
+    std::string razon;
+    if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor, &razon) == 0) {
+        Error(std::string(textos::AlmacenNoSeGuarda) + razon);
         return kFallo;
     }
     return kBien;

@@ -30,10 +30,15 @@ private:
     ResultadoLectura Escanear(const std::string& nombre, Lector& lector, Escaner& escaneo,
                               std::string* memoria);
     int CorregirUno(const std::string& entrada, const std::string& salida);
+    // Reads the store once for the whole run; a store that is there but
+    // cannot be read is said in one line, and false returned.
+    bool CargarAlmacen();
+    std::string Solucion(unsigned char c) const;
     // In --out-dir mode each message about a file is followed by its name.
     void Nombrar(int fd, const std::string& nombre) const;
 
     AlmacenSoluciones m_almacen;
+    std::string m_copiaAlmacen; // the store as read at the start
     bool m_forzar;
     bool m_modoCarpeta;
     BufferAlineado m_lectura;

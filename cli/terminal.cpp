@@ -2,6 +2,7 @@
 
 #include "core/ansi.h"
 #include "core/escritura.h"
+#include "core/reglas.h"
 #include "core/textos.h"
 
 #include <unistd.h>
@@ -34,6 +35,22 @@ int Uso(std::string_view problema, std::string_view que) {
     texto.append(textos::Uso);
     Poner(STDERR_FILENO, texto);
     return kFallo;
+}
+
+std::string NombreVisible(std::string_view nombre) {
+    std::string r;
+    r.reserve(nombre.size());
+    for (const char c : nombre) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) {
+            r += EscapeHex(b);
+        } else if (c == '\\') {
+            r += "\\\\";
+        } else {
+            r += c;
+        }
+    }
+    return r;
 }
 
 std::string Glifo(unsigned char c) {

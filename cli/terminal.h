@@ -27,6 +27,11 @@ void Detalle(std::string_view nombre, std::string_view razon);
 // The usage text after a line that says what was wrong; returns kFallo.
 int Uso(std::string_view problema, std::string_view que = {});
 
+// A file name in a tab-separated line: control characters as \xHH and a
+// backslash as \\, so that the line stays one line of its fields and the
+// name can be read back exactly.
+std::string NombreVisible(std::string_view nombre);
+
 // A wrong character as the terminal shows it: controls as their pictures.
 std::string Glifo(unsigned char c);
 

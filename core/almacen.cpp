@@ -9,10 +9,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -137,6 +139,7 @@ enum class EstadoLectura { Leido, NoExiste, Fallo };
 struct Fichero {
     EstadoLectura estado = EstadoLectura::Fallo;
     std::string bytes;
+    ResultadoLectura lectura;
 };
 
 // Reads the whole store. Only an ordinary file of sane size is read: a
@@ -145,11 +148,73 @@ struct Fichero {
 Fichero LeerAlmacen(const std::string& ruta) {
     Fichero f;
     const ResultadoLectura r = LeerFichero(ruta, f.bytes, kTamanoMaximoAlmacen);
+    f.lectura = r;
     f.estado = r                                   ? EstadoLectura::Leido
                : r.fallo == FalloLectura::NoExiste ? EstadoLectura::NoExiste
                                                    : EstadoLectura::Fallo;
     return f;
 }
+
+// The lock of a read-change-write: caracteres.ini.lock beside the file the
+// store's path leads to, locked exclusively, and removed by its holder before
+// it lets go. Whoever then gets the lock of a removed lock file tries again
+// with the one now there, so one holder at a time is ever sure.
+class Cerrojo {
+public:
+    explicit Cerrojo(const std::string& almacen) {
+        std::string real = almacen;
+        struct stat st {};
+        if (::lstat(almacen.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+            !DestinoDeEnlace(almacen, real)) {
+            real = almacen;
+        }
+        m_ruta = real + ".lock";
+        for (;;) {
+            m_fd = ::open(m_ruta.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (m_fd < 0) {
+                m_error = std::strerror(errno);
+                return;
+            }
+            int r;
+            do {
+                r = ::flock(m_fd, LOCK_EX);
+            } while (r != 0 && errno == EINTR);
+            if (r != 0) {
+                m_error = std::strerror(errno);
+                Soltar(false);
+                return;
+            }
+            struct stat propio {};
+            struct stat ahora {};
+            if (::fstat(m_fd, &propio) == 0 && ::stat(m_ruta.c_str(), &ahora) == 0 &&
+                propio.st_dev == ahora.st_dev && propio.st_ino == ahora.st_ino) {
+                return;
+            }
+            Soltar(false); // removed by the one before: the next one is new
+        }
+    }
+    ~Cerrojo() { Soltar(true); }
+    Cerrojo(const Cerrojo&) = delete;
+    Cerrojo& operator=(const Cerrojo&) = delete;
+
+    explicit operator bool() const { return m_fd >= 0; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    void Soltar(bool borrar) {
+        if (m_fd >= 0) {
+            if (borrar) {
+                ::unlink(m_ruta.c_str());
+            }
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+
+    std::string m_ruta;
+    std::string m_error;
+    int m_fd = -1;
+};
 
 // --- Lines ------------------------------------------------------------------
 
@@ -305,13 +370,10 @@ bool EsAbsoluta(const char* ruta) {
 
 } // namespace
 
-std::string AlmacenSoluciones::LeerSolucion(std::string_view seccion,
-                                            std::string_view clave) const {
-    const Fichero f = LeerAlmacen(m_ruta);
-    if (f.estado != EstadoLectura::Leido || clave.empty()) {
+std::string SolucionEn(std::string_view bytes, std::string_view seccion, std::string_view clave) {
+    if (clave.empty()) {
         return {};
     }
-    const std::string_view bytes = f.bytes;
     const Busqueda b = Buscar(bytes, PartirLineas(bytes, InicioTrasBom(bytes)), seccion, clave);
     if (!b.linea) {
         return {};
@@ -319,29 +381,18 @@ std::string AlmacenSoluciones::LeerSolucion(std::string_view seccion,
     return std::string(DecodificarValor(b.valor).substr(0, kLargoMaximoSustituto));
 }
 
-std::int16_t AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::string_view clave,
-                                                std::string_view valor) const {
+std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view seccion,
+                                       std::string_view clave, std::string_view valor) {
     // A line break in any part would split the entry over several lines; the
     // Windows service would store something else than what was given.
     const std::string claveEscrita = CodificarClave(clave);
     if (!SeccionGuardable(seccion) || !ClaveGuardable(clave, claveEscrita) || TieneSalto(valor)) {
-        return 0;
+        return std::nullopt;
     }
-    const Fichero f = LeerAlmacen(m_ruta);
-    if (f.estado == EstadoLectura::Fallo) {
-        return 0;
-    }
-    // A link that points nowhere is left alone rather than replaced by a file.
-    struct stat st {};
-    if (f.estado == EstadoLectura::NoExiste && ::lstat(m_ruta.c_str(), &st) == 0) {
-        return 0;
-    }
-
     std::string entrada = claveEscrita;
     entrada += '=';
     entrada += CodificarValor(valor);
 
-    const std::string_view viejo = f.bytes;
     const std::size_t inicio = InicioTrasBom(viejo);
     const std::vector<Linea> lineas = PartirLineas(viejo, inicio);
     const Busqueda b = Buscar(viejo, lineas, seccion, clave);
@@ -368,15 +419,74 @@ std::int16_t AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::s
         nuevo.append("[").append(seccion).append("]").append(kFinLinea);
         nuevo.append(entrada).append(kFinLinea);
     }
+    return nuevo;
+}
 
-    if (f.estado == EstadoLectura::Leido && nuevo == viejo) {
+std::string AlmacenSoluciones::LeerSolucion(std::string_view seccion,
+                                            std::string_view clave) const {
+    std::string bytes;
+    if (clave.empty() || !Leer(bytes)) {
+        return {};
+    }
+    return SolucionEn(bytes, seccion, clave);
+}
+
+ResultadoLectura AlmacenSoluciones::Leer(std::string& bytes) const {
+    const ResultadoLectura r = LeerFichero(m_ruta, bytes, kTamanoMaximoAlmacen);
+    if (!r) {
+        bytes.clear();
+        if (r.fallo == FalloLectura::NoExiste) {
+            return {};
+        }
+    }
+    return r;
+}
+
+std::int16_t AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::string_view clave,
+                                                std::string_view valor, std::string* error) const {
+    std::string razon;
+    const std::int16_t r = Guardar(seccion, clave, valor, razon);
+    if (r == 0 && error != nullptr) {
+        *error = razon.empty() ? m_ruta + ": " + std::string(textos::RazonNoSeGuarda) : razon;
+    }
+    return r;
+}
+
+std::int16_t AlmacenSoluciones::Guardar(std::string_view seccion, std::string_view clave,
+                                        std::string_view valor, std::string& error) const {
+    // What cannot be stored is refused before the file is even looked at.
+    if (!ConSolucion({}, seccion, clave, valor)) {
+        return 0;
+    }
+    const Cerrojo cerrojo(m_ruta);
+    if (!cerrojo) {
+        error = m_ruta + ": " + cerrojo.Error();
+        return 0;
+    }
+    const Fichero f = LeerAlmacen(m_ruta);
+    if (f.estado == EstadoLectura::Fallo) {
+        error = m_ruta + ": " + RazonLectura(f.lectura);
+        return 0;
+    }
+    // A link that points nowhere is left alone rather than replaced by a file.
+    struct stat st {};
+    if (f.estado == EstadoLectura::NoExiste && ::lstat(m_ruta.c_str(), &st) == 0) {
+        error = m_ruta + ": " + std::strerror(ENOENT);
+        return 0;
+    }
+    const std::optional<std::string> nuevo = ConSolucion(f.bytes, seccion, clave, valor);
+    if (!nuevo) {
+        return 0;
+    }
+    if (f.estado == EstadoLectura::Leido && *nuevo == f.bytes) {
         return 1;
     }
     // A store that reads would refuse is not written either.
-    if (nuevo.size() > kTamanoMaximoAlmacen) {
+    if (nuevo->size() > kTamanoMaximoAlmacen) {
+        error = m_ruta + ": " + std::string(textos::RazonDemasiadoGrande);
         return 0;
     }
-    return EscribirFicheroSeguro(m_ruta, nuevo) ? 1 : 0;
+    return EscribirFicheroSeguro(m_ruta, *nuevo, &error) ? 1 : 0;
 }
 
 std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/lectura.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,7 +11,11 @@ namespace tildora {
 
 // The replacement store, caracteres.ini: an INI file of raw Windows-1252
 // bytes that the Windows private-profile service can read and write as well.
-// Every call reads or writes the file at once; nothing is cached.
+// Every call reads or writes the file at once; nothing is cached. A write
+// holds an exclusive lock (on caracteres.ini.lock beside the store, there
+// only while it is held) from reading the file to renaming its new copy over
+// it, so answers stored at once by several programs are all kept; a read
+// takes the file as one of those renames left it, whole.
 class AlmacenSoluciones {
 public:
     explicit AlmacenSoluciones(std::string ruta) : m_ruta(std::move(ruta)) {}
@@ -21,13 +28,31 @@ public:
 
     // Stores `valor` under `clave`, replacing an earlier value in place and
     // keeping every other byte of the file. Nonzero on success; on failure the
-    // file is left as it was.
+    // file is left as it was and `error` (if given) says why, naming the file.
     std::int16_t GuardarSolucion(std::string_view seccion, std::string_view clave,
-                                 std::string_view valor) const;
+                                 std::string_view valor, std::string* error = nullptr) const;
+
+    // The whole store, read once, for many look-ups that must agree (see
+    // SolucionEn). A missing store is an empty one and no failure; any other
+    // failure (a folder, no permission, too large, a read error) leaves
+    // `bytes` empty.
+    ResultadoLectura Leer(std::string& bytes) const;
 
 private:
+    std::int16_t Guardar(std::string_view seccion, std::string_view clave, std::string_view valor,
+                         std::string& error) const;
+
     std::string m_ruta;
 };
+
+// The value stored under `clave` in `seccion` of a store's bytes, as
+// LeerSolucion gives it.
+std::string SolucionEn(std::string_view bytes, std::string_view seccion, std::string_view clave);
+
+// A store's bytes with `valor` stored under `clave`, as GuardarSolucion
+// writes them; nothing when that cannot be stored as given.
+std::optional<std::string> ConSolucion(std::string_view bytes, std::string_view seccion,
+                                       std::string_view clave, std::string_view valor);
 
 // Marks a build folder: the build writes it beside the executables and
 // installing never copies it.

@@ -1,12 +1,15 @@
 #include "core/correccion.h"
 
-#include <array>
-#include <cstring>
 #include <limits>
 
 namespace tildora {
 
 namespace {
+
+// Final forms up to this long are built whole and copied as they are; longer
+// ones are written out from their pieces. At most one is held per row, so
+// what is held stays small whatever the rows do.
+constexpr std::uint64_t kFormaGuardada = std::uint64_t{16} << 10;
 
 constexpr std::uint64_t kSaturado = std::numeric_limits<std::uint64_t>::max();
 
@@ -35,26 +38,33 @@ unsigned char Byte(char c) {
 // Each row is a pass that turns every occurrence of its character in the
 // whole current text into its replacement. Passes compose: reading the rows
 // from the last to the first, the final form of a character is its
-// replacement with every byte of it in its own final form, and its count is
-// one plus the counts of those bytes.
-Correccion::Correccion(const std::vector<ParSolucion>& pares) : m_pares(pares) {
+// replacement with every byte of it in its own final form (the form given by
+// the rows below), and its count is one plus the counts of those bytes.
+Correccion::Correccion(const std::vector<ParSolucion>& pares)
+    : m_pares(pares), m_nodos(m_pares.size()) {
     for (unsigned c = 0; c < 256; ++c) {
         m_longitud[c] = 1;
+        m_raiz[c] = -1;
     }
-    for (auto it = m_pares.rbegin(); it != m_pares.rend(); ++it) {
-        if (!FilaActiva(*it)) {
+    for (std::size_t i = m_pares.size(); i-- > 0;) {
+        const ParSolucion& par = m_pares[i];
+        if (!FilaActiva(par)) {
             continue;
         }
-        std::uint64_t longitud = 0;
+        Nodo& nodo = m_nodos[i];
         std::uint64_t correcciones = 1;
-        for (char x : it->second) {
-            longitud = Sumar(longitud, m_longitud[Byte(x)]);
-            correcciones = Sumar(correcciones, m_correcciones[Byte(x)]);
+        nodo.piezas.reserve(par.second.size());
+        for (char x : par.second) {
+            const unsigned char b = Byte(x);
+            nodo.longitud = Sumar(nodo.longitud, m_longitud[b]);
+            correcciones = Sumar(correcciones, m_correcciones[b]);
+            nodo.piezas.push_back(m_raiz[b] >= 0 ? m_raiz[b] : -static_cast<std::int32_t>(b) - 1);
         }
-        const unsigned char c = Byte(it->first[0]);
-        m_longitud[c] = longitud;
+        const unsigned char c = Byte(par.first[0]);
+        m_longitud[c] = nodo.longitud;
         m_correcciones[c] = correcciones;
         m_cambia[c] = true;
+        m_raiz[c] = static_cast<std::int32_t>(i);
     }
 }
 
@@ -71,44 +81,53 @@ bool Correccion::Medir(const std::uint64_t (&cuentas)[256], std::uint64_t& taman
 }
 
 void Correccion::Preparar() {
-    // Which final forms are needed, row by row from the first: the bytes
-    // present in the text, and the bytes of every needed replacement.
-    std::vector<std::array<bool, 256>> necesario(m_pares.size() + 1);
-    std::memcpy(necesario[0].data(), m_presente, sizeof m_presente);
-    for (std::size_t i = 0; i < m_pares.size(); ++i) {
-        necesario[i + 1] = necesario[i];
-        if (!FilaActiva(m_pares[i])) {
+    // Which rows' forms are needed: those of the bytes present in the text,
+    // and those their pieces lead to (always rows further down).
+    for (Nodo& nodo : m_nodos) {
+        nodo.necesario = false;
+        nodo.guardado = false;
+        nodo.forma.clear();
+    }
+    for (unsigned c = 0; c < 256; ++c) {
+        if (m_presente[c] && m_raiz[c] >= 0) {
+            m_nodos[static_cast<std::size_t>(m_raiz[c])].necesario = true;
+        }
+    }
+    for (Nodo& nodo : m_nodos) {
+        if (!nodo.necesario) {
             continue;
         }
-        const unsigned char c = Byte(m_pares[i].first[0]);
-        if (necesario[i][c]) {
-            necesario[i + 1][c] = false;
-            for (char x : m_pares[i].second) {
-                necesario[i + 1][Byte(x)] = true;
+        for (std::int32_t pieza : nodo.piezas) {
+            if (pieza >= 0) {
+                m_nodos[static_cast<std::size_t>(pieza)].necesario = true;
             }
         }
     }
+    // Then the short forms, from the last row to the first: the pieces of a
+    // short form are short themselves, and already built.
+    for (std::size_t i = m_nodos.size(); i-- > 0;) {
+        Nodo& nodo = m_nodos[i];
+        if (!nodo.necesario || nodo.longitud > kFormaGuardada) {
+            continue;
+        }
+        nodo.forma.reserve(static_cast<std::size_t>(nodo.longitud));
+        for (std::int32_t pieza : nodo.piezas) {
+            if (pieza < 0) {
+                nodo.forma += static_cast<char>(-(pieza + 1));
+            } else {
+                nodo.forma += m_nodos[static_cast<std::size_t>(pieza)].forma;
+            }
+        }
+        nodo.guardado = true;
+    }
+}
 
-    // Then the forms themselves, from the last row to the first; a byte that
-    // no row changes stands for itself.
-    for (unsigned c = 0; c < 256; ++c) {
-        m_expansion[c].assign(1, static_cast<char>(c));
+const std::string* Correccion::Forma(unsigned char c) const {
+    if (m_raiz[c] < 0) {
+        return nullptr;
     }
-    for (std::size_t i = m_pares.size(); i-- > 0;) {
-        if (!FilaActiva(m_pares[i])) {
-            continue;
-        }
-        const unsigned char c = Byte(m_pares[i].first[0]);
-        if (!necesario[i][c]) {
-            m_expansion[c].clear();
-            continue;
-        }
-        std::string forma;
-        for (char x : m_pares[i].second) {
-            forma += m_expansion[Byte(x)];
-        }
-        m_expansion[c] = std::move(forma);
-    }
+    const Nodo& nodo = m_nodos[static_cast<std::size_t>(m_raiz[c])];
+    return nodo.guardado ? &nodo.forma : nullptr;
 }
 
 } // namespace tildora

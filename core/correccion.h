@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,24 +34,76 @@ public:
     bool Medir(const std::uint64_t (&cuentas)[256], std::uint64_t& tamano,
                std::uint64_t& correcciones);
 
-    // Builds the final forms of the bytes that occur; call only after Medir
-    // accepted the size (stored replacements that feed each other can make the
-    // form of an absent byte astronomically long: it is never built).
+    // Gets the final forms of the bytes that occur ready; call only after
+    // Medir accepted the size. Short forms are built whole; a long one (stored
+    // replacements that feed each other can make one gigabytes long) is never
+    // held, only written out a piece at a time by Recorrer.
     void Preparar();
 
     // True for the bytes that the rows change.
     bool Cambia(unsigned char c) const { return m_cambia[c]; }
 
-    // The final form of a byte that the rows change and that occurs.
-    const std::string& Forma(unsigned char c) const { return m_expansion[c]; }
+    // The final form of a byte that the rows change and that occurs, when it
+    // is short enough to be held whole; nullptr otherwise.
+    const std::string* Forma(unsigned char c) const;
+
+    // Hands the final form of a byte that the rows change and that occurs to
+    // `trozo`, a piece at a time, in order; stops at the first false.
+    template <typename Trozo> bool Recorrer(unsigned char c, Trozo&& trozo) const;
 
 private:
+    // Each active row's replacement as written out after the rows below it:
+    // pieces that are either a byte left as it is or the replacement of a
+    // later row.
+    struct Nodo {
+        std::vector<std::int32_t> piezas; // >= 0: a later row; < 0: byte -(b + 1)
+        std::uint64_t longitud = 0;       // saturating
+        bool necesario = false;
+        bool guardado = false; // `forma` holds the whole final form
+        std::string forma;
+    };
+
     std::vector<ParSolucion> m_pares;
     std::array<bool, 256> m_cambia{};
     bool m_presente[256]{};
     std::uint64_t m_longitud[256]{};     // saturating
     std::uint64_t m_correcciones[256]{}; // saturating
-    std::string m_expansion[256];
+    std::vector<Nodo> m_nodos;           // one per row; inactive rows stay empty
+    std::int32_t m_raiz[256];            // the first row that changes each byte, or -1
 };
+
+template <typename Trozo> bool Correccion::Recorrer(unsigned char c, Trozo&& trozo) const {
+    if (const std::string* forma = Forma(c)) {
+        return trozo(forma->data(), forma->size());
+    }
+    // Depth first through the rows, held forms written whole. The stack is
+    // at most one entry per row deep.
+    std::vector<std::pair<std::int32_t, std::size_t>> pila{{m_raiz[c], 0}};
+    while (!pila.empty()) {
+        auto& [nodo, siguiente] = pila.back();
+        const Nodo& n = m_nodos[static_cast<std::size_t>(nodo)];
+        if (siguiente == n.piezas.size()) {
+            pila.pop_back();
+            continue;
+        }
+        const std::int32_t pieza = n.piezas[siguiente++];
+        if (pieza < 0) {
+            const char byte = static_cast<char>(-(pieza + 1));
+            if (!trozo(&byte, std::size_t{1})) {
+                return false;
+            }
+            continue;
+        }
+        const Nodo& hijo = m_nodos[static_cast<std::size_t>(pieza)];
+        if (hijo.guardado) {
+            if (!trozo(hijo.forma.data(), hijo.forma.size())) {
+                return false;
+            }
+        } else {
+            pila.emplace_back(pieza, 0);
+        }
+    }
+    return true;
+}
 
 } // namespace tildora

@@ -15,6 +15,8 @@ struct Estado {
     // Input and output names as trimmed by the file-selection window.
     std::string FicheroEntrada;
     std::string FicheroSalida;
+    // The user agreed to replace the output file that was there.
+    bool ReemplazarSalida = false;
 
     // Set only by the scan when the input cannot be read; the caller clears it.
     bool ErrorLectura = false;

@@ -14,10 +14,10 @@ namespace {
 // The corrected text leaves in pieces of about this size.
 constexpr std::size_t kBufferSalida = std::size_t{4} << 20;
 
-// The corrected forms of the characters present are built in memory. Stored
-// replacements are at most 127 bytes; only replacements that feed each other
-// grow further. Each form is part of the output at least once, so the limit
-// is the one on the output's growth.
+// The corrected forms of the characters present together may not exceed the
+// limit on the output's growth: each form is part of the output at least
+// once. (Only stored replacements that feed each other grow that far; such
+// forms are written a piece at a time, never held.)
 constexpr std::uint64_t kExpansionesMaximas = kTamanoMaximoSalida;
 
 // Rewrites the text piece by piece into a Destino through a reused buffer,
@@ -85,18 +85,24 @@ private:
     }
 
     bool Expandir(const unsigned char* p) {
-        const std::string& forma = m_correccion.Forma(*p);
-        if (forma.size() > m_buffer.size() - m_lleno) {
+        const std::string* forma = m_correccion.Forma(*p);
+        if (forma == nullptr) {
+            // A form too long to hold goes out a piece at a time.
+            return m_correccion.Recorrer(*p, [this](const char* d, std::size_t n) {
+                return Copiar(reinterpret_cast<const unsigned char*>(d), n);
+            });
+        }
+        if (forma->size() > m_buffer.size() - m_lleno) {
             if (!Vaciar()) {
                 return false;
             }
-            if (forma.size() > m_buffer.size()) {
-                m_escritos += forma.size();
-                return m_destino.Escribir(forma.data(), forma.size());
+            if (forma->size() > m_buffer.size()) {
+                m_escritos += forma->size();
+                return m_destino.Escribir(forma->data(), forma->size());
             }
         }
-        std::memcpy(m_buffer.data() + m_lleno, forma.data(), forma.size());
-        m_lleno += forma.size();
+        std::memcpy(m_buffer.data() + m_lleno, forma->data(), forma->size());
+        m_lleno += forma->size();
         return true;
     }
 
@@ -137,7 +143,7 @@ bool DestinoFichero::Anotar(bool bien) {
 }
 
 bool DestinoFichero::Abrir() {
-    return Anotar(m_escritura.Abrir(m_ruta));
+    return Anotar(m_escritura.Abrir(m_ruta, m_reemplazar));
 }
 
 bool DestinoFichero::Escribir(const char* datos, std::size_t n) {
@@ -217,7 +223,7 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
     correccion.Preparar();
 
     if (!destino.Abrir()) {
-        return Falla(Fallo::Escritura, destino.Error());
+        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
     }
     if (progreso != nullptr) {
         progreso->total = escaneo.Total();
@@ -260,7 +266,7 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
         return Falla(Fallo::Cancelado);
     }
     if (!destino.Confirmar()) {
-        return Falla(Fallo::Escritura, destino.Error());
+        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
     }
     return r;
 }
@@ -268,15 +274,23 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
                                        std::string_view texto, const std::string& salida,
-                                       Progreso* progreso) {
+                                       Progreso* progreso, bool reemplazar) {
+    std::string errorAlmacen;
     for (const ParSolucion& fila : filas) {
-        (void)almacen.GuardarSolucion(textos::SeccionLista, fila.first, fila.second);
+        std::string razon;
+        if (almacen.GuardarSolucion(textos::SeccionLista, fila.first, fila.second, &razon) == 0 &&
+            errorAlmacen.empty()) {
+            errorAlmacen = std::move(razon);
+        }
     }
     Escaner escaneo(TablaFija());
     escaneo.Procesar(texto.data(), texto.size());
     FuenteMemoria fuente(texto);
-    DestinoFichero destino(salida);
-    return Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida, progreso);
+    DestinoFichero destino(salida, reemplazar);
+    ResultadoReescritura r =
+        Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida, progreso);
+    r.errorAlmacen = std::move(errorAlmacen);
+    return r;
 }
 
 ResultadoCorreccion CorregirTexto(std::string_view texto, const std::vector<ParSolucion>& pares,

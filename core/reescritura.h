@@ -25,6 +25,8 @@ public:
     virtual bool Escribir(const char* datos, std::size_t n) = 0;
     // Makes what was written final.
     virtual bool Confirmar() = 0;
+    // After a failure: the target exists and was not to be replaced.
+    virtual bool Ocupado() const { return false; }
     const std::string& Error() const { return m_error; }
 
 protected:
@@ -32,18 +34,22 @@ protected:
 };
 
 // A file written the safe way (see EscrituraSegura): nothing reaches it
-// until Confirmar.
+// until Confirmar. Without `reemplazar`, a file of that name, there before or
+// come meanwhile, is kept and the write refused.
 class DestinoFichero : public Destino {
 public:
-    explicit DestinoFichero(std::string ruta) : m_ruta(std::move(ruta)) {}
+    explicit DestinoFichero(std::string ruta, bool reemplazar = true)
+        : m_ruta(std::move(ruta)), m_reemplazar(reemplazar) {}
     bool Abrir() override;
     bool Escribir(const char* datos, std::size_t n) override;
     bool Confirmar() override;
+    bool Ocupado() const override { return m_escritura.Ocupado(); }
 
 private:
     bool Anotar(bool bien);
 
     std::string m_ruta;
+    bool m_reemplazar;
     EscrituraSegura m_escritura;
 };
 
@@ -109,6 +115,7 @@ struct ResultadoReescritura {
         Ninguno,
         Crecimiento, // the output would be too large: nothing written
         Escritura,   // the output could not be written: `error` says why
+        Ocupado,     // the output appeared meanwhile and was not to be replaced
         Lectura,     // the text could not be read again: `lectura` says why
         Cambiado,    // the text read again is not the one scanned
         Cancelado,   // the user stopped it before the output had its name
@@ -117,6 +124,9 @@ struct ResultadoReescritura {
     std::uint64_t correcciones = 0;
     ResultadoLectura lectura;
     std::string error;
+    // AceptarCorreccion: why the first row that could not be remembered was
+    // not (the store's path and the reason); empty when all were.
+    std::string errorAlmacen;
 
     explicit operator bool() const { return fallo == Fallo::Ninguno; }
 };
@@ -136,14 +146,16 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
                                 Progreso* progreso = nullptr);
 
 // Accepting the grid: every row is remembered first, so it stays remembered
-// whatever the writing does (a row that cannot be stored is not the user's
-// concern here); then the text is corrected into `salida`, written the safe
+// whatever the writing does (a row that cannot be stored is reported in
+// errorAlmacen and stops nothing); then the text is corrected into `salida`, written the safe
 // way, and the corrections counted. The output may not exceed
-// kTamanoMaximoSalida bytes.
+// kTamanoMaximoSalida bytes. Without `reemplazar` (the user was not asked,
+// or did not agree, to replace an existing output), a file that is there
+// when the output is written is kept: Fallo::Ocupado.
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
                                        std::string_view texto, const std::string& salida,
-                                       Progreso* progreso = nullptr);
+                                       Progreso* progreso = nullptr, bool reemplazar = true);
 
 enum class ResultadoCorreccion { Correcto, Demasiado };
 

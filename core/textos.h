@@ -139,6 +139,7 @@ inline constexpr std::string_view Ayuda =
     "      Karaktere oker bakoitzeko lerro bat idazten du, agertzen diren ordenan,\n"
     "      tabulazioz bereizita: FITXATEGIA, KODEA, ZENBAT, LERROA:ZUTABEA,\n"
     "      KARAKTEREA, ORDEZKOA (gogoratua, edo hutsik).\n"
+    "      Izenetan kontrol-karaktereak \\xHH dira eta \\ \\\\ da.\n"
     "  tildora [--store INI] fix [--force] SARRERA IRTEERA\n"
     "      SARRERA zuzentzen du gogoratutako ordezkoekin eta IRTEERA idazten du.\n"
     "      --force: IRTEERA badago, gainetik idazten du.\n"
@@ -146,7 +147,8 @@ inline constexpr std::string_view Ayuda =
     "      Fitxategi bakoitza KARPETA karpetan zuzentzen du, bere izen berarekin.\n"
     "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
     "      KARAKTEREA (UTF-8 edo \\xHH) ordezteko ORDEZKOA gogoratzen du.\n"
-    "  '-' sarrera estandarra da SARRERA gisa, eta irteera estandarra IRTEERA gisa.\n"
+    "  '-' sarrera estandarra da SARRERA gisa (behin), eta irteera estandarra IRTEERA gisa.\n"
+    "  --: ondorengoak izenak edo balioak dira, ez aukerak (remember -- '\xe2\x80\x9c' -x).\n"
     "  --store INI: caracteres.ini-ren ordez INI fitxategia erabiltzen du.\n"
     "  Irteera-kodeak: 0 ondo; 1 karaktere okerrak daude (check); 2 errorea;\n"
     "  3 ordezkoak falta dira; 4 IRTEERA badago (--force gabe).\n"
@@ -158,6 +160,7 @@ inline constexpr std::string_view Ayuda =
     "      Escribe una línea por carácter erróneo, en el orden en que aparecen,\n"
     "      separada por tabuladores: FICHERO, CÓDIGO, CUÁNTOS, LÍNEA:COLUMNA,\n"
     "      CARÁCTER, SUSTITUTO (el recordado, o vacío).\n"
+    "      En los nombres, los caracteres de control son \\xHH y \\ es \\\\.\n"
     "  tildora [--store INI] fix [--force] ENTRADA SALIDA\n"
     "      Corrige ENTRADA con los sustitutos recordados y escribe SALIDA.\n"
     "      --force: si SALIDA existe, la sobreescribe.\n"
@@ -165,13 +168,17 @@ inline constexpr std::string_view Ayuda =
     "      Corrige cada fichero en la carpeta CARPETA, con su mismo nombre.\n"
     "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
     "      Recuerda SUSTITUTO para CARÁCTER (en UTF-8 o \\xHH).\n"
-    "  '-' es la entrada estándar como ENTRADA, y la salida estándar como SALIDA.\n"
+    "  '-' es la entrada estándar como ENTRADA (una vez), y la salida estándar como SALIDA.\n"
+    "  --: lo que sigue son nombres o valores, no opciones (remember -- '\xe2\x80\x9c' -x).\n"
     "  --store INI: usa el fichero INI en lugar de caracteres.ini.\n"
     "  Códigos de salida: 0 bien; 1 hay caracteres erróneos (check); 2 error;\n"
     "  3 faltan sustitutos; 4 SALIDA existe (sin --force).\n";
 
 inline constexpr std::string_view OpcionDesconocida = "Aukera ezezaguna / Opción desconocida: ";
 inline constexpr std::string_view OrdenDesconocida = "Agindu ezezaguna / Orden desconocida: ";
+inline constexpr std::string_view OpcionRepetida = "Aukera errepikatua / Opción repetida: ";
+inline constexpr std::string_view EntradaEstandarRepetida =
+    "'-' (sarrera estandarra) behin bakarrik / '-' (la entrada estándar) solo una vez";
 inline constexpr std::string_view FaltaOrden = "Agindurik ez / Falta la orden";
 inline constexpr std::string_view FaltaValor = "Balioa falta da / Falta el valor de: ";
 inline constexpr std::string_view CuentaArgumentos =
@@ -182,6 +189,12 @@ inline constexpr std::string_view SinVentanas =
     "tildora --help";
 inline constexpr std::string_view VentanasNoEncontradas =
     "Ezin dira leihoak abiarazi / No se pueden abrir las ventanas: ";
+
+// The store's failures, each followed by the store's path and the reason.
+inline constexpr std::string_view AlmacenIlegible =
+    "Ordezkoen fitxategia ezin da irakurri / No se puede leer el fichero de sustitutos: ";
+inline constexpr std::string_view AlmacenNoSeGuarda =
+    "Ordezkoen fitxategian ezin da idatzi / No se puede escribir en el fichero de sustitutos: ";
 
 // The store.
 inline constexpr std::string_view SeccionLista = "lista";

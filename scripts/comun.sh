@@ -14,6 +14,8 @@ PAQUETES=(
 # with which CPack finds the executables), and what checking it needs.
 PAQUETES_EMPAQUETAR=(dpkg-dev file)
 PAQUETES_PROBAR_PAQUETE=(lintian desktop-file-utils appstream man-db bash-completion file)
+# What the fuzz targets need besides (scripts/fuzz.sh): clang with libFuzzer.
+PAQUETES_FUZZ=(clang libclang-rt-14-dev)
 
 # The unprivileged user the tests run as when the scripts run as root.
 USUARIO_PRUEBAS=tildora-pruebas

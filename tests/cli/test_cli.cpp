@@ -2,15 +2,21 @@
 // bytes of the files it writes and of the store.
 
 #include "core/almacen.h"
+#include "core/escritura.h"
 #include "core/reescritura.h"
+#include "core/reglas.h"
 #include "core/textos.h"
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -218,14 +224,52 @@ TEST_F(LineaDeOrdenes, FixReplacesAnExistingOutputOnlyWithForce) {
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;");
 }
 
+TEST_F(LineaDeOrdenes, FixKeepsAnOutputThatAppearsMeanwhile) {
+    // OUTPUT is missing when the run starts; it appears while the input is
+    // still being read from a pipe, and stays as it is.
+    Recordar("\xe7", "c");
+    int tubo[2];
+    ASSERT_EQ(::pipe(tubo), 0);
+    const std::string salida = Ruta("b.txt");
+    const pid_t hijo = ::fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        ::dup2(tubo[0], STDIN_FILENO);
+        ::close(tubo[0]);
+        ::close(tubo[1]);
+        const int nulo = ::open("/dev/null", O_WRONLY);
+        ::dup2(nulo, STDOUT_FILENO);
+        ::dup2(nulo, STDERR_FILENO);
+        ::execl(TILDORA_EXE, TILDORA_EXE, "--store", m_almacen.c_str(), "fix", "-", salida.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(tubo[0]);
+    // More than a pipe holds: once it is taken, the program is reading, past
+    // its first look at OUTPUT.
+    const std::string texto = std::string(std::size_t{1} << 20, 'a') + "\xe7";
+    ::signal(SIGPIPE, SIG_IGN);
+    const bool escrito = tildora::EscribirTodo(tubo[1], texto.data(), texto.size());
+    Crear("b.txt", "ajeno");
+    ::close(tubo[1]);
+    int estado = 0;
+    ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+    ASSERT_TRUE(escrito);
+    ASSERT_TRUE(WIFEXITED(estado));
+    EXPECT_EQ(WEXITSTATUS(estado), 4);
+    EXPECT_TRUE(prueba::Leer(salida) == "ajeno");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "b.txt;caracteres.ini;");
+}
+
 TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {
     Crear("a.txt", "\xe7");
     Recordar("\xe7", "c");
     std::filesystem::create_directory(Ruta("sub"));
     const std::string m2 = Linea(textos::M2NombresIguales);
     const std::vector<std::vector<std::string>> iguales = {
-        {"fix", "a.txt", "a.txt"},       {"fix", " a.txt ", "a.txt"},
-        {"fix", "a.txt", "./a.txt"},     {"fix", "--force", "a.txt", "sub/../a.txt"},
+        {"fix", "a.txt", "a.txt"},
+        {"fix", "a.txt", "./a.txt"},
+        {"fix", "--force", "a.txt", "sub/../a.txt"},
         {"fix", Ruta("a.txt"), "a.txt"},
     };
     for (const auto& args : iguales) {
@@ -237,13 +281,64 @@ TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {
     EXPECT_EQ(Tildora({"fix", "--force", "a.txt", "enlace.txt"}).error, m2);
 
     for (const auto& args :
-         std::vector<std::vector<std::string>>{{"fix", "", "b.txt"}, {"fix", "a.txt", "   "}}) {
+         std::vector<std::vector<std::string>>{{"fix", "", "b.txt"}, {"fix", "a.txt", ""}}) {
         const Resultado r = Tildora(args);
         EXPECT_EQ(r.estado, 2);
         EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto));
     }
     EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "\xe7");
     EXPECT_FALSE(Existe(Ruta("b.txt")));
+}
+
+TEST_F(LineaDeOrdenes, NamesAreTakenExactly) {
+    Crear("a.txt", "\xe7");
+    Crear("keep.txt", "guardado");
+    Recordar("\xe7", "c");
+    // Spaces are part of a name.
+    Resultado r = Tildora({"check", " a.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + " a.txt: No such file or directory\n");
+    r = Tildora({"fix", "a.txt", "keep.txt "});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("keep.txt ")), "c");
+    EXPECT_EQ(prueba::Leer(Ruta("keep.txt")), "guardado");
+
+    // A name with controls or a backslash keeps its check line one line of
+    // six fields, and can be read back.
+    const std::vector<std::pair<std::string, std::string>> nombres = {
+        {"t\tab.txt", "t\\x09ab.txt"},
+        {"l\nnea\r.txt", "l\\x0Anea\\x0D.txt"},
+        {"b\\a\x7f.txt", "b\\\\a\\x7F.txt"},
+    };
+    for (const auto& [nombre, visto] : nombres) {
+        Crear(nombre, "\xe7");
+        r = Tildora({"check", nombre});
+        EXPECT_EQ(r.estado, 1);
+        EXPECT_EQ(r.salida, visto + "\t231\t1\t1:1\t\xc3\xa7\tc\n");
+    }
+
+    // "--" ends the options, so a replacement may begin with "-".
+    EXPECT_EQ(Tildora({"remember", "--", "\xe2\x80\x9c", "-x"}).estado, 0);
+    EXPECT_EQ(tildora::AlmacenSoluciones(m_almacen).LeerSolucion("lista", "\x93"), "-x");
+
+    // Standard input once; a store named once, and not with an empty name.
+    const std::vector<std::pair<std::vector<std::string>, std::string_view>> malos = {
+        {{"check", "-", "-"}, textos::EntradaEstandarRepetida},
+        {{"--store=", "check", "a.txt"}, textos::FaltaValor},
+        {{"--store", "", "check", "a.txt"}, textos::FaltaValor},
+        {{"--store", "x.ini", "--store=y.ini", "check", "a.txt"}, textos::OpcionRepetida},
+        {{"fix", "--out-dir", "d", "--out-dir=e", "a.txt"}, textos::OpcionRepetida},
+    };
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    for (const auto& [args, mensaje] : malos) {
+        r = Ejecutar(args, op);
+        EXPECT_EQ(r.estado, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.error.rfind(mensaje, 0), 0u) << r.error;
+        EXPECT_NE(r.error.find("Uso:\n"), std::string::npos) << r.error;
+    }
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()),
+              "a.txt;b\\a\x7f.txt;caracteres.ini;keep.txt;keep.txt ;l\nnea\r.txt;t\tab.txt;");
 }
 
 TEST_F(LineaDeOrdenes, FixRefusesStandardStreamsThatAreTheOtherFile) {
@@ -385,6 +480,29 @@ TEST_F(LineaDeOrdenes, FixStreamsLargeFilesInLittleMemory) {
 #endif
 }
 
+TEST_F(LineaDeOrdenes, FixWritesLongChainsInLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's own memory hides the program's";
+#else
+    // Five bytes whose stored replacements feed each other: the first one's
+    // final form is 1.56 GB, the whole output 1.82 GB, under the 2 GiB an
+    // output may have. It goes to /dev/null: only the memory is measured.
+    Crear("a.txt", "\x80\x81\x82\x83\x84");
+    Recordar("\x80", std::string(6, '\x81'));
+    for (char c = '\x81'; c < '\x84'; ++c) {
+        Recordar(std::string(1, c), std::string(127, static_cast<char>(c + 1)));
+    }
+    Recordar("\x84", std::string(127, 'a'));
+    prueba::Opciones op;
+    op.ficheroSalida = "/dev/null";
+    const Resultado r = Tildora({"fix", "a.txt", "-"}, op);
+    EXPECT_EQ(r.estado, 0);
+    // Each row counts one plus its replacement's corrections.
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(12387841 + 2064640 + 16257 + 128 + 1)));
+    EXPECT_LT(r.memoriaKiB, 64 * 1024);
+#endif
+}
+
 // ---------------------------------------------------------------------------
 // fix --out-dir
 
@@ -523,13 +641,108 @@ TEST_F(LineaDeOrdenes, RememberedReplacementsMayHoldCharactersCorrectedLater) {
     EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(3)));
 }
 
-TEST_F(LineaDeOrdenes, RememberIntoAStoreThatCannotBeWritten) {
+TEST_F(LineaDeOrdenes, AStoreThatCannotBeReadOrWrittenIsSaidWithItsReason) {
     Crear("fichero", "x");
-    const Resultado r =
-        Ejecutar({"--store", Ruta("fichero/caracteres.ini"), "remember", "\\xE7", "c"});
+    Crear("a.txt", "\xe7");
+    std::filesystem::create_directory(Ruta("carpeta.ini"));
+    std::filesystem::create_directory(Ruta("salida"));
+    Crear("grande.ini", "[lista]\r\n" + std::string(std::size_t{5} << 20, ';'));
+    const std::string leer(textos::AlmacenIlegible);
+    const std::string escribir(textos::AlmacenNoSeGuarda);
+    const std::string grande(textos::RazonDemasiadoGrande);
+    struct Caso {
+        std::string almacen;
+        std::string razonLeer; // empty: missing, which is an empty store
+        std::string razonEscribir;
+    };
+    const std::vector<Caso> casos = {
+        {"carpeta.ini", "Is a directory", "Is a directory"},
+        {"grande.ini", grande, grande},
+        {"fichero/caracteres.ini", "Not a directory", "Not a directory"},
+        {"no-hay/caracteres.ini", "", "No such file or directory"},
+    };
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    for (const Caso& c : casos) {
+        const std::string ruta = Ruta(c.almacen);
+        for (const std::vector<std::string>& orden : {std::vector<std::string>{"check", "a.txt"},
+                                                      {"fix", "a.txt", "b.txt"},
+                                                      {"fix", "--out-dir", "salida", "a.txt"}}) {
+            std::vector<std::string> args = {"--store", ruta};
+            args.insert(args.end(), orden.begin(), orden.end());
+            const Resultado r = Ejecutar(args, op);
+            if (c.razonLeer.empty()) {
+                EXPECT_NE(r.estado, 2) << c.almacen << " " << orden[0];
+                EXPECT_EQ(r.error.find(leer), std::string::npos) << r.error;
+            } else {
+                EXPECT_EQ(r.estado, 2) << c.almacen << " " << orden[0];
+                EXPECT_EQ(r.error, leer + ruta + ": " + c.razonLeer + "\n");
+                EXPECT_EQ(r.salida, "");
+            }
+        }
+        const Resultado r = Ejecutar({"--store", ruta, "remember", "\\xE7", "c"});
+        EXPECT_EQ(r.estado, 2);
+        EXPECT_EQ(r.error, escribir + ruta + ": " + c.razonEscribir + "\n");
+    }
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;carpeta.ini;fichero;grande.ini;salida;");
+}
+
+TEST_F(LineaDeOrdenes, AStoreWithoutPermissionIsSaid) {
+    if (prueba::EsRoot()) {
+        GTEST_SKIP() << "root reads and writes every file";
+    }
+    Crear("a.txt", "\xe7");
+    Recordar("\xe7", "c");
+    ::chmod(m_almacen.c_str(), 0);
+    Resultado r = Tildora({"check", "a.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Ruta("fichero/caracteres.ini") +
-                           ": ezin da idatzi / no se puede escribir\n");
+    EXPECT_EQ(r.error, std::string(textos::AlmacenIlegible) + m_almacen + ": Permission denied\n");
+    r = Tildora({"remember", "\\xE7", "k"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error,
+              std::string(textos::AlmacenNoSeGuarda) + m_almacen + ": Permission denied\n");
+}
+
+TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
+    // Many programs store different answers at once, again and again: every
+    // answer is in the store afterwards.
+    constexpr int kProgramas = 24;
+    constexpr int kVueltas = 8;
+    for (int vuelta = 0; vuelta < kVueltas; ++vuelta) {
+        std::vector<pid_t> hijos;
+        for (int i = 0; i < kProgramas; ++i) {
+            const std::string caracter = tildora::EscapeHex(static_cast<unsigned char>(0x80 + i));
+            const std::string valor = std::to_string(vuelta) + "-" + std::to_string(i);
+            const pid_t hijo = ::fork();
+            ASSERT_GE(hijo, 0);
+            if (hijo == 0) {
+                const int nulo = ::open("/dev/null", O_WRONLY);
+                ::dup2(nulo, STDOUT_FILENO);
+                ::dup2(nulo, STDERR_FILENO);
+                ::execl(TILDORA_EXE, TILDORA_EXE, "--store", m_almacen.c_str(), "remember",
+                        caracter.c_str(), valor.c_str(), static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            hijos.push_back(hijo);
+        }
+        int fallidos = 0;
+        for (const pid_t hijo : hijos) {
+            int estado = 0;
+            ::waitpid(hijo, &estado, 0);
+            fallidos += !(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+        }
+        EXPECT_EQ(fallidos, 0) << "round " << vuelta;
+        const std::string bytes = prueba::Leer(m_almacen);
+        int guardados = 0;
+        for (int i = 0; i < kProgramas; ++i) {
+            const std::string clave(1, static_cast<char>(0x80 + i));
+            guardados += tildora::SolucionEn(bytes, "lista", clave) ==
+                         std::to_string(vuelta) + "-" + std::to_string(i);
+        }
+        EXPECT_EQ(guardados, kProgramas) << "round " << vuelta;
+    }
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;");
 }
 
 TEST_F(LineaDeOrdenes, FixReadsAnAnswerGivenInTheWindow) {

@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,8 +149,126 @@ TEST(Escritura, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(prueba::Entradas(sub), "salida.txt;");
 }
 
+namespace {
+
+// Every signal that ends a program and can be caught, and one that cannot.
+constexpr int kFinales[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1,
+                            SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE};
+
+// A child that starts writing `ruta` (with a named temporary file when
+// `conNombre`), says so on `aviso` and waits to be killed.
+[[noreturn]] void EscribirHastaMorir(const std::string& ruta, bool conNombre, int aviso) {
+    // Whatever this process inherited (a background job ignores SIGINT),
+    // the child starts from the default.
+    for (int s : kFinales) {
+        ::signal(s, SIG_DFL);
+    }
+    BorrarTemporalesAlInterrumpir();
+    EscrituraSegura escritura;
+    if (conNombre) {
+        escritura.UsarNombreTemporal();
+    }
+    const bool abierto = escritura.Abrir(ruta) && escritura.Escribir("medio", 5);
+    const char listo = abierto ? 'x' : '-';
+    [[maybe_unused]] const auto n = ::write(aviso, &listo, 1);
+    for (;;) {
+        ::pause();
+    }
+}
+
+} // namespace
+
+TEST(Escritura, KillNineMidWriteLeavesNothingBehind) {
+    // Nothing can clean up after kill -9: the file being written has no name
+    // until it is complete.
+    prueba::CarpetaTemporal carpeta;
+    const std::string ruta = carpeta / "salida.txt";
+    prueba::Escribir(ruta, "viejo");
+    int tubo[2];
+    ASSERT_EQ(::pipe(tubo), 0);
+    const pid_t hijo = ::fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        EscribirHastaMorir(ruta, false, tubo[1]);
+    }
+    ::close(tubo[1]);
+    char listo = 0;
+    const bool leido = ::read(tubo[0], &listo, 1) == 1;
+    ::close(tubo[0]);
+    const std::string mientras = prueba::Entradas(carpeta.ruta());
+    ::kill(hijo, SIGKILL);
+    int estado = 0;
+    ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+    ASSERT_TRUE(leido && listo == 'x') << "the child could not start writing";
+    EXPECT_EQ(mientras, "salida.txt;");
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;");
+    EXPECT_EQ(prueba::Leer(ruta), "viejo");
+}
+
+TEST(Escritura, ATargetThatAppearsMeanwhileIsKept) {
+    for (const bool conNombre : {false, true}) {
+        prueba::CarpetaTemporal carpeta;
+        const std::string ruta = carpeta / "salida.txt";
+        EscrituraSegura e;
+        if (conNombre) {
+            e.UsarNombreTemporal();
+        }
+        ASSERT_TRUE(e.Abrir(ruta, false));
+        ASSERT_TRUE(e.Escribir("nuevo", 5));
+        prueba::Escribir(ruta, "ajeno");
+        EXPECT_FALSE(e.Confirmar()) << conNombre;
+        EXPECT_TRUE(e.Ocupado()) << conNombre;
+        EXPECT_NE(e.Error().find("salida.txt: File exists"), std::string::npos) << e.Error();
+        EXPECT_EQ(prueba::Leer(ruta), "ajeno");
+        EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;") << conNombre;
+
+        // One there from the start is refused at once; without one the
+        // write goes through.
+        EXPECT_FALSE(e.Abrir(ruta, false));
+        EXPECT_TRUE(e.Ocupado());
+        const std::string otra = carpeta / "otra.txt";
+        ASSERT_TRUE(e.Abrir(otra, false));
+        ASSERT_TRUE(e.Escribir("nuevo", 5));
+        ASSERT_TRUE(e.Confirmar()) << e.Error();
+        EXPECT_FALSE(e.Ocupado());
+        EXPECT_EQ(prueba::Leer(otra), "nuevo");
+        EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "otra.txt;salida.txt;") << conNombre;
+    }
+}
+
+TEST(Escritura, AFileSizeLimitIsAWriteFailure) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string ruta = carpeta / "salida.txt";
+    const pid_t hijo = ::fork();
+    ASSERT_GE(hijo, 0);
+    if (hijo == 0) {
+        ::signal(SIGXFSZ, SIG_DFL);
+        BorrarTemporalesAlInterrumpir();
+        const rlimit limite{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limite);
+        int fallos = 0;
+        for (const bool conNombre : {false, true}) {
+            EscrituraSegura e;
+            if (conNombre) {
+                e.UsarNombreTemporal();
+            }
+            const std::string bloque(4096, 'x');
+            const bool escrito = e.Abrir(ruta) && e.Escribir(bloque.data(), bloque.size());
+            fallos += !escrito && e.Error().find("File too large") != std::string::npos;
+        }
+        ::_exit(fallos);
+    }
+    int estado = 0;
+    ASSERT_EQ(::waitpid(hijo, &estado, 0), hijo);
+    ASSERT_TRUE(WIFEXITED(estado)) << "ended by signal " << WTERMSIG(estado);
+    EXPECT_EQ(WEXITSTATUS(estado), 2) << "both writes fail with their reason";
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "");
+}
+
 TEST(Escritura, AnInterruptionLeavesNoTemporaryFile) {
-    for (int senal : {SIGINT, SIGTERM, SIGHUP}) {
+    // Where there are no unnamed files, the named temporary file is removed
+    // by every signal that ends the program.
+    for (int senal : kFinales) {
         prueba::CarpetaTemporal carpeta;
         const std::string ruta = carpeta / "salida.txt";
         prueba::Escribir(ruta, "viejo");
@@ -158,21 +277,7 @@ TEST(Escritura, AnInterruptionLeavesNoTemporaryFile) {
         const pid_t hijo = ::fork();
         ASSERT_GE(hijo, 0);
         if (hijo == 0) {
-            // Half way through a write, the child tells the test and waits
-            // for the signal.
-            // Whatever this process inherited (a background job ignores
-            // SIGINT), the child starts from the default.
-            for (int s : {SIGINT, SIGTERM, SIGHUP}) {
-                ::signal(s, SIG_DFL);
-            }
-            BorrarTemporalesAlInterrumpir();
-            EscrituraSegura escritura;
-            const bool abierto = escritura.Abrir(ruta) && escritura.Escribir("medio", 5);
-            const char listo = abierto ? 'x' : '-';
-            [[maybe_unused]] const auto n = ::write(tubo[1], &listo, 1);
-            for (;;) {
-                ::pause();
-            }
+            EscribirHastaMorir(ruta, true, tubo[1]);
         }
         ::close(tubo[1]);
         char listo = 0;

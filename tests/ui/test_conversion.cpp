@@ -156,6 +156,8 @@ private slots:
     void aceptarConFilaVacia();
     void reemplazoBlancoYSaltoDeLinea();
     void salidaNoEscribible();
+    void salidaAparecidaMientras();
+    void almacenIlegible();
     void busqueda();
     void vistaDelTexto();
     void cerrarDesdeElTitulo();
@@ -687,6 +689,54 @@ void PruebaConversion::salidaNoEscribible() {
     Pulsar(v, "CmdAceptar");
     QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalidaIncorrecta));
     QCOMPARE(pruebas::LeerBytes(e.Ruta(QStringLiteral("entrada.txt"))), QByteArray("a^b"));
+}
+
+void PruebaConversion::salidaAparecidaMientras() {
+    // No output when the names were chosen, so no question then; one that
+    // appears before accepting is replaced only if the user agrees now.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    QVERIFY(v);
+    e.Escribir(QStringLiteral("salida.txt"), "ajeno");
+    Escribir(v, 1, QStringLiteral("-"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M3SobreEscribir)});
+    QVERIFY(e.dialogos.mensajes.last().conCancelar);
+    QCOMPARE(Salida(e), QByteArray("ajeno"));
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+
+    pruebas::BorrarPendientes();
+    v = Abrir(e, "a^b");
+    QVERIFY(v);
+    e.Escribir(QStringLiteral("salida.txt"), "ajeno");
+    Pulsar(v, "CmdAceptar"); // the remembered answer; the question answered OK
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
+             (QStringList{M(textos::M3SobreEscribir),
+                          QString::fromStdString(textos::MensajeCorregido(1))}));
+    QCOMPARE(Salida(e), QByteArray("a-b"));
+    QCOMPARE(QDir(e.carpeta.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"caracteres.ini", "entrada.txt", "salida.txt"}));
+}
+
+void PruebaConversion::almacenIlegible() {
+    // A store that is there but cannot be read is said once, before the
+    // grid, which starts empty; one that cannot be written is said on
+    // accepting, and the output is still written.
+    Entorno e;
+    QVERIFY(QDir(e.carpeta.path()).mkdir(QStringLiteral("caracteres.ini")));
+    const QString ruta = e.Ruta(QStringLiteral("caracteres.ini"));
+    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    QVERIFY(v);
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::AlmacenIlegible) + ruta + QStringLiteral(": Is a directory")});
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+    Escribir(v, 1, QStringLiteral("-"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
+             (QStringList{M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory"),
+                          QString::fromStdString(textos::MensajeCorregido(1))}));
+    QCOMPARE(Salida(e), QByteArray("a-b"));
 }
 
 void PruebaConversion::busqueda() {

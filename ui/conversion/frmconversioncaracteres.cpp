@@ -359,13 +359,19 @@ void FrmConversionCaracteres::CargarCaracteres() {
     const std::vector<std::string>& erroneos = m_app.estado().CaracteresErroneos;
     // The last slot is the spare empty one and never becomes a row.
     const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
+    // The store is read once, and a store that is there but cannot be read
+    // is said before the grid shows; the grid then starts empty.
     const AlmacenSoluciones almacen(m_app.estado().RutaAlmacen);
+    std::string copia;
+    if (const ResultadoLectura leido = almacen.Leer(copia); n > 0 && !leido) {
+        Mensaje(std::string(textos::AlmacenIlegible) + almacen.Ruta() + ": " + RazonLectura(leido));
+    }
     for (std::size_t i = 0; i < n; ++i) {
         const int fila = static_cast<int>(i) + 1;
         g.SetRowHeight(fila - 1, 300);
         g.SetRows(g.Rows() + 1);
         g.SetTextMatrix(fila, 0, erroneos[i]);
-        g.SetTextMatrix(fila, 1, almacen.LeerSolucion(textos::SeccionLista, erroneos[i]));
+        g.SetTextMatrix(fila, 1, SolucionEn(copia, textos::SeccionLista, erroneos[i]));
     }
     g.SetRowHeight(static_cast<int>(n), 300);
 }
@@ -646,16 +652,33 @@ bool FrmConversionCaracteres::CorregirFichero() {
     // Every pair is remembered before anything is replaced. A result too
     // large to be sane, like any failure to write, leaves the output as it
     // was and is reported as a wrong output name.
-    Progreso progreso;
-    ResultadoReescritura r;
-    EjecutarConProgreso(m_app.dialogos(), this, textos::ProgresoCorreccion, true, progreso,
-                        m_app.UmbralProgresoMs(), [&] {
-                            r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
-                                                  estado.Texto, estado.FicheroSalida, &progreso);
-                        });
+    const auto aceptar = [&](bool reemplazar) {
+        Progreso progreso;
+        ResultadoReescritura r;
+        EjecutarConProgreso(m_app.dialogos(), this, textos::ProgresoCorreccion, true, progreso,
+                            m_app.UmbralProgresoMs(), [&] {
+                                r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
+                                                      estado.Texto, estado.FicheroSalida, &progreso,
+                                                      reemplazar);
+                            });
+        return r;
+    };
+    ResultadoReescritura r = aceptar(estado.ReemplazarSalida);
+    if (r.fallo == ResultadoReescritura::Fallo::Ocupado) {
+        // A file took the output's name while the grid was filled in: it is
+        // replaced only if the user agrees now.
+        if (m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
+            Dialogos::Respuesta::Cancelar) {
+            return true;
+        }
+        r = aceptar(true);
+    }
     if (r.fallo == ResultadoReescritura::Fallo::Cancelado) {
         // Nothing was written; the window stays as it was.
         return false;
+    }
+    if (!r.errorAlmacen.empty()) {
+        Mensaje(std::string(textos::AlmacenNoSeGuarda) + r.errorAlmacen);
     }
     Mensaje(r ? textos::MensajeCorregido(r.correcciones) : std::string(textos::SalidaIncorrecta));
     return true;

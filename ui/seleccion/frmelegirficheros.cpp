@@ -198,9 +198,9 @@ void FrmElegirFicheros::CmdActualizar_Click() {
     case FalloNombres::Ninguno:
         break;
     }
-    if (ExisteFicheroOrdinario(estado.FicheroSalida) &&
-        dialogos.Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
-            Dialogos::Respuesta::Cancelar) {
+    estado.ReemplazarSalida = ExisteFicheroOrdinario(estado.FicheroSalida);
+    if (estado.ReemplazarSalida && dialogos.Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
+                                       Dialogos::Respuesta::Cancelar) {
         return;
     }
 

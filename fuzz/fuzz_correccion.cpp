@@ -1,0 +1,98 @@
+// The correction engine against the passes done the slow literal way: same
+// bytes, same count, and a result over the size limit refused.
+//
+// Input: the number of rows (first byte, 0 to 7), each row as its character
+// (a byte that picks one of the wrong characters: a grid lists no others),
+// its replacement's length (1 to 32; a replacement is never empty) and the
+// replacement, then the text.
+
+#include "core/reescritura.h"
+#include "core/tabla.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A limit small enough for the literal passes to reach it quickly, large
+// enough for forms that are written a piece at a time.
+constexpr std::uint64_t kLimite = std::uint64_t{256} << 10;
+
+// For each row, every occurrence of its character in the whole current
+// text, left to right, replaced; the search goes on after the replacement.
+// Line breaks are never replaced. False when the text grows past any use.
+bool Referencia(std::string& t, const std::vector<tildora::ParSolucion>& pares,
+                std::uint64_t& cuenta) {
+    cuenta = 0;
+    for (const auto& [c, sustituto] : pares) {
+        if (c.size() != 1 || c == "\r" || c == "\n") {
+            continue;
+        }
+        std::string nuevo;
+        for (char x : t) {
+            if (x == c[0]) {
+                nuevo += sustituto;
+                ++cuenta;
+            } else {
+                nuevo += x;
+            }
+            if (nuevo.size() > 16 * kLimite) {
+                return false;
+            }
+        }
+        t = std::move(nuevo);
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
+    std::size_t p = 0;
+    if (n == 0) {
+        return 0;
+    }
+    std::vector<char> erroneos;
+    for (int c = 0; c < 256; ++c) {
+        if (!tildora::TablaFija()[static_cast<unsigned char>(c)] && c != '\r') {
+            erroneos.push_back(static_cast<char>(c));
+        }
+    }
+    const std::size_t filas = datos[p++] % 8;
+    std::vector<tildora::ParSolucion> pares;
+    for (std::size_t i = 0; i < filas; ++i) {
+        if (p + 2 > n) {
+            return 0;
+        }
+        const char c = erroneos[datos[p++] % erroneos.size()];
+        const std::size_t largo = 1 + datos[p++] % 32;
+        if (p + largo > n) {
+            return 0;
+        }
+        pares.emplace_back(std::string(1, c),
+                           std::string(reinterpret_cast<const char*>(datos) + p, largo));
+        p += largo;
+    }
+    const std::string texto(reinterpret_cast<const char*>(datos) + p, n - p);
+
+    std::string esperado = texto;
+    std::uint64_t cuentaEsperada = 0;
+    if (!Referencia(esperado, pares, cuentaEsperada)) {
+        return 0;
+    }
+    std::string salida;
+    std::uint64_t cuenta = 0;
+    const tildora::ResultadoCorreccion r =
+        tildora::CorregirTexto(texto, pares, salida, cuenta, kLimite);
+    if (esperado.size() > kLimite) {
+        if (r != tildora::ResultadoCorreccion::Demasiado || !salida.empty()) {
+            __builtin_trap();
+        }
+    } else if (r != tildora::ResultadoCorreccion::Correcto || salida != esperado ||
+               cuenta != cuentaEsperada) {
+        __builtin_trap();
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Writes the seed corpora of the fuzz targets into the folder given (one
+# subfolder per target), in each target's input layout (see fuzz/*.cpp).
+set -euo pipefail
+destino="$1"
+mkdir -p "$destino/almacen" "$destino/escaneo" "$destino/correccion"
+
+# The store: key length - 1, key, value length, value, then the store.
+a="$destino/almacen"
+printf '\000\347\001c' >"$a/vacio"
+printf '\000\347\001c[lista]\r\n\347=x\r\n' >"$a/reemplaza"
+printf '\000\307\002CC; notas\r\n[LISTA]\r\n\347=c\r\n[otra]\r\n\307=no\r\n' >"$a/anade"
+printf '\000\011\001 \357\273\277[lista]\n\\x09=" "\n\n' >"$a/bom-escape"
+printf '\001\200\201\003"a"[otra]\r\nk=v' >"$a/sin-seccion"
+printf '\000\223\002\047\047[lista]\r\n  \223 = "\047x\047" \r\n\223=dup\r\n' >"$a/comillas"
+
+# The scan: number of cuts, each cut (two bytes), then the text.
+e="$destino/escaneo"
+printf '\000Ni\361o \341rbol\r\nsegunda l\355nea\r\n' >"$e/limpio"
+printf '\001\004\000ab\r\ncd\347\r\r\n\n\223x\224\n' >"$e/saltos"
+printf '\002\001\000\003\000\000\011\177\200\377^`|\r' >"$e/controles"
+{
+    printf '\003\100\000\101\000\377\000'
+    head -c 300 /dev/zero | tr '\0' 'a'
+    printf '\347'
+} >"$e/largo"
+
+# The engine: number of rows, each row (character, length - 1, replacement),
+# then the text.
+c="$destino/correccion"
+printf '\001\347\000ca\347b\347' >"$c/una"
+printf '\002^\001|x|\000Ia^b|c' >"$c/cadena"
+printf '\002\200\037\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\037zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz\200\201' >"$c/crece"
+printf '\002\r\000x\n\000y\r\n\n\r' >"$c/saltos"
+printf '\002\347\001c\347\347\001\347\347\347' >"$c/propio"
