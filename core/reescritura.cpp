@@ -213,7 +213,7 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
         cuentas[c] = escaneo.Cuentas()[c];
         listados += cuentas[c];
     }
-    cuentas[' '] = escaneo.Total() - listados;
+    cuentas[static_cast<unsigned char>(' ')] = escaneo.Total() - listados;
     std::uint64_t tamano = 0;
     ResultadoReescritura r;
     if (crece || !correccion.Medir(cuentas, tamano, r.correcciones) ||
