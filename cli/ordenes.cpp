@@ -269,6 +269,20 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
         Poner(STDERR_FILENO, lineas);
         return kSinSolucion;
     }
+    // Rows whose replacements would leave wrong characters: nothing is
+    // written rather than a text reported corrected that is not clean.
+    if (const auto sucias = FilasNoLimpias(pares, TablaFija()); !sucias.empty()) {
+        Error(textos::SustitutosNoLimpios);
+        Nombrar(STDERR_FILENO, nombre);
+        std::string lineas;
+        for (std::size_t i : sucias) {
+            const auto c = static_cast<unsigned char>(pares[i].first[0]);
+            lineas.append(std::to_string(c)).append("\t").append(Glifo(c)).append("\t");
+            lineas.append(Utf8Visible(pares[i].second, true)).append("\n");
+        }
+        Poner(STDERR_FILENO, lineas);
+        return kSinSolucion;
+    }
 
     // Second pass: the rewrite, from the file again or from memory.
     FuenteMemoria enMemoria(memoria);
@@ -340,8 +354,13 @@ int Ordenes::Remember(const std::string& caracter, const std::string& sustituto)
         Detalle(sustituto, textos::RazonWindows);
         return kFallo;
     }
-    // A replacement may hold wrong characters: the rows further down correct
-    // them, as they do for a remembered replacement in the window.
+    // A replacement may hold wrong characters, which the rows further down
+    // correct; never its own, which no row would.
+    if (valor->find(static_cast<char>(*c)) != std::string::npos) {
+        Error(textos::CaracterIncorrecto);
+        Detalle(sustituto, textos::RazonSustitutoPropio);
+        return kFallo;
+    }
     switch (ComprobarSustituto(*valor)) {
     case FalloSustituto::Ninguno:
         break;

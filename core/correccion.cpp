@@ -130,4 +130,31 @@ const std::string* Correccion::Forma(unsigned char c) const {
     return nodo.guardado ? &nodo.forma : nullptr;
 }
 
+std::vector<std::size_t> FilasNoLimpias(const std::vector<ParSolucion>& pares,
+                                        const TablaValidez& tabla) {
+    // From the last row up: whether each byte is replaced by a row below the
+    // one at hand, and whether that row is clean.
+    enum class Abajo : unsigned char { Nada, Limpia, Sucia };
+    std::array<Abajo, 256> abajo{};
+    std::vector<std::size_t> sucias;
+    for (std::size_t i = pares.size(); i-- > 0;) {
+        if (!FilaActiva(pares[i])) {
+            continue;
+        }
+        bool limpia = true;
+        for (const char x : pares[i].second) {
+            const unsigned char b = Byte(x);
+            if (!tabla[b] && b != '\r' && b != '\n' && abajo[b] != Abajo::Limpia) {
+                limpia = false;
+                break;
+            }
+        }
+        abajo[Byte(pares[i].first[0])] = limpia ? Abajo::Limpia : Abajo::Sucia;
+        if (!limpia) {
+            sucias.push_back(i);
+        }
+    }
+    return {sucias.rbegin(), sucias.rend()};
+}
+
 } // namespace tildora

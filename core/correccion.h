@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/tabla.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +26,16 @@ inline constexpr std::uint64_t kTamanoMaximoSalida = std::uint64_t{2} << 30;
 // never replaced; a replacement holding its own character is not searched
 // again. The rewrite itself (core/reescritura.h) then replaces each byte by
 // its final form in one pass.
+// The rows (indexes into `pares`, in order) whose replacement would still
+// hold a wrong character once the rows below it have had their turn: a
+// character the table does not allow that no row further down replaces
+// (one listed further up, or the row's own character), or one whose row
+// further down is itself not clean. CR and LF are the text's line breaks,
+// never wrong here, and rows for them are never applied. An empty list
+// means the rows leave a clean text.
+std::vector<std::size_t> FilasNoLimpias(const std::vector<ParSolucion>& pares,
+                                        const TablaValidez& tabla);
+
 class Correccion {
 public:
     explicit Correccion(const std::vector<ParSolucion>& pares);

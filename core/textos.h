@@ -45,6 +45,12 @@ inline std::string MensajeCorregido(std::uint64_t cuenta) {
     return m;
 }
 
+// Rows whose replacements would leave wrong characters in the output (each
+// row follows, as CHARACTER → REPLACEMENT).
+inline constexpr std::string_view SustitutosNoLimpios =
+    "Ordezko hauek karaktere okerrak utziko lituzkete fitxategian / Estas sustituciones dejarían "
+    "caracteres erróneos en el fichero:";
+
 // A file larger than the window can hold.
 inline constexpr std::string_view DemasiadoGrandeVentana =
     "Fitxategia handiegia da leihoetarako; zuzendu ezazu \"tildora fix SARRERA IRTEERA\" "
@@ -109,6 +115,9 @@ inline constexpr std::string_view RazonSalto =
     "lerro-jauzia da, ez karakterea / es un salto de línea, no un carácter";
 inline constexpr std::string_view RazonSustitutoSalto =
     "lerro-jauzirik ezin du izan / no puede contener saltos de línea";
+inline constexpr std::string_view RazonSustitutoPropio =
+    "bere karakterea du, eta ez litzateke inoiz zuzenduko / contiene su propio carácter, que nunca "
+    "quedaría corregido";
 inline constexpr std::string_view RazonSustitutoVacio = "hutsik dago / está vacío";
 inline constexpr std::string_view RazonSustitutoLargo =
     "127 byte baino luzeagoa / más largo de 127 bytes";

@@ -929,4 +929,29 @@ TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
     EXPECT_FALSE(Existe(Ruta("prefijo/bin/caracteres.ini")));
 }
 
+TEST_F(LineaDeOrdenes, ReplacementsThatWouldLeaveWrongCharactersAreRefused) {
+    // '^' is listed first; the replacement of '|', below it, brings back a
+    // '^' that no row below replaces: nothing is written, the row is named.
+    Crear("a.txt", "^|");
+    Recordar("^", "-");
+    Recordar("|", "^^");
+    Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 3);
+    EXPECT_EQ(r.error, Linea(textos::SustitutosNoLimpios) + "124\t|\t^^\n");
+    EXPECT_FALSE(Existe(Ruta("b.txt")));
+    // Below it, the same character is corrected in its turn.
+    Crear("c.txt", "|^");
+    r = Tildora({"fix", "c.txt", "d.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("d.txt")), "---");
+
+    // A replacement holding its own character could never be clean.
+    const std::string antes = prueba::Leer(m_almacen);
+    r = Tildora({"remember", "^", "a^"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error,
+              Linea(textos::CaracterIncorrecto) + "a^: " + Linea(textos::RazonSustitutoPropio));
+    EXPECT_EQ(prueba::Leer(m_almacen), antes);
+}
+
 } // namespace

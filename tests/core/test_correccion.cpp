@@ -1,6 +1,7 @@
 #include "core/reescritura.h"
 #include "core/tabla.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -133,6 +134,50 @@ TEST(Correccion, MatchesTheReferenceOnRandomTexts) {
         ASSERT_TRUE(r) << "case " << caso;
         EXPECT_EQ(r.correcciones, esperado.cuenta);
         ASSERT_EQ(salida, esperado.texto) << "case " << caso;
+    }
+}
+
+TEST(Correccion, RowsAreRefusedExactlyWhenTheyWouldLeaveAWrongCharacter) {
+    // Random grids, each row's character once in the text: the rule must
+    // accept a grid exactly when the slow passes give a clean text.
+    std::mt19937 azar(4242);
+    const TablaValidez& tabla = TablaFija();
+    const std::string alfabeto("ab \xE7\xC7^|\t\x80", 9);
+    const std::string erroneos("\xE7\xC7^|\t\n\x80", 7);
+    for (int caso = 0; caso < 5000; ++caso) {
+        std::string orden = erroneos;
+        std::shuffle(orden.begin(), orden.end(), azar);
+        orden.resize(std::uniform_int_distribution<std::size_t>(1, orden.size())(azar));
+        std::vector<ParSolucion> pares;
+        for (char c : orden) {
+            std::string sustituto;
+            // Never empty: an empty cell is no replacement at all.
+            const int n = std::uniform_int_distribution<int>(1, 3)(azar);
+            for (int i = 0; i < n; ++i) {
+                sustituto += alfabeto[azar() % alfabeto.size()];
+            }
+            pares.emplace_back(std::string(1, c), sustituto);
+        }
+        const std::string salida = Referencia("a" + orden + "b", pares).texto;
+        const bool limpia = std::all_of(salida.begin(), salida.end(), [&](char x) {
+            return tabla[static_cast<unsigned char>(x)] || x == '\r' || x == '\n';
+        });
+        const std::vector<std::size_t> sucias = FilasNoLimpias(pares, tabla);
+        ASSERT_EQ(sucias.empty(), limpia) << "case " << caso;
+        // The rows named are exactly those whose own replacement, corrected
+        // by the rows below it alone, is not clean (a row for a line break
+        // is never applied).
+        for (std::size_t i = 0; i < pares.size(); ++i) {
+            const std::vector<ParSolucion> abajo(pares.begin() + static_cast<long>(i) + 1,
+                                                 pares.end());
+            const std::string forma = Referencia(pares[i].second, abajo).texto;
+            const bool sucia =
+                pares[i].first != "\n" && !std::all_of(forma.begin(), forma.end(), [&](char x) {
+                    return tabla[static_cast<unsigned char>(x)] || x == '\n';
+                });
+            EXPECT_EQ(std::count(sucias.begin(), sucias.end(), i) == 1, sucia)
+                << "case " << caso << " row " << i;
+        }
     }
 }
 

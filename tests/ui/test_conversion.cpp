@@ -162,6 +162,7 @@ private slots:
     void vistaDelTexto();
     void cerrarDesdeElTitulo();
     void progresoYCancelar();
+    void sustitutoQueNoLimpia();
 };
 
 void PruebaConversion::recorridoCompleto() {
@@ -966,6 +967,22 @@ void PruebaConversion::progresoYCancelar() {
              QStringList{QString::fromStdString(textos::MensajeCorregido(1))});
     texto[100] = 'v';
     QCOMPARE(pruebas::LeerBytes(salida), texto);
+}
+
+void PruebaConversion::sustitutoQueNoLimpia() {
+    // The remembered replacement of '|' brings back '^', listed above it:
+    // the accept is refused with the row named, nothing stored or written.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "^|", "[lista]\r\n|=^^\r\n");
+    QVERIFY(v);
+    Escribir(v, 1, QStringLiteral("-"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::SustitutosNoLimpios) + QStringLiteral("\n| \u2192 ^^")});
+    pruebas::BorrarPendientes();
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n|=^^\r\n"));
 }
 
 QTEST_MAIN(PruebaConversion)

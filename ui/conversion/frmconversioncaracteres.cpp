@@ -627,6 +627,21 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
         Mensaje(textos::FaltanSoluciones);
         return;
     }
+    // Replacements that would leave wrong characters are refused before
+    // anything is remembered or written; the window stays.
+    std::vector<ParSolucion> propuestas;
+    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
+        propuestas.emplace_back(m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1));
+    }
+    if (const auto sucias = FilasNoLimpias(propuestas, TablaFija()); !sucias.empty()) {
+        std::string texto(textos::SustitutosNoLimpios);
+        for (std::size_t i : sucias) {
+            texto.append("\n").append(Utf8Visible(propuestas[i].first, true)).append(" \u2192 ");
+            texto.append(Utf8Visible(propuestas[i].second, true));
+        }
+        Mensaje(texto);
+        return;
+    }
     Estado& estado = m_app.estado();
     const int filas = m_caracteresFG->Rows();
     if (filas > 1) {
