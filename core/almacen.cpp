@@ -458,6 +458,12 @@ std::int16_t AlmacenSoluciones::Guardar(std::string_view seccion, std::string_vi
     if (!ConSolucion({}, seccion, clave, valor)) {
         return 0;
     }
+    // No store known (no home folder for an installed copy): nothing is
+    // locked or written, least of all a lock file in the current folder.
+    if (m_ruta.empty()) {
+        error = std::string(textos::RazonNoSeGuarda);
+        return 0;
+    }
     const Cerrojo cerrojo(m_ruta);
     if (!cerrojo) {
         error = m_ruta + ": " + cerrojo.Error();

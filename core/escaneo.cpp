@@ -8,12 +8,14 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define TILDORA_AVX2 1
@@ -328,7 +330,7 @@ public:
             // No thread to be had: scanning goes on in this one.
         }
     }
-    ~EscaneoParalelo() { Terminar(); }
+    ~EscaneoParalelo() { Parar(); }
     EscaneoParalelo(const EscaneoParalelo&) = delete;
     EscaneoParalelo& operator=(const EscaneoParalelo&) = delete;
 
@@ -352,7 +354,17 @@ public:
         Escanear(datos, n);
     }
 
+    // Waits for the last piece; what the scan threw (no memory left) is
+    // thrown here, on the caller's thread.
     void Terminar() {
+        Parar();
+        if (m_fallo) {
+            std::rethrow_exception(std::exchange(m_fallo, nullptr));
+        }
+    }
+
+private:
+    void Parar() {
         if (!m_hilo.joinable()) {
             return;
         }
@@ -365,7 +377,6 @@ public:
         m_hilo.join();
     }
 
-private:
     void Escanear(const char* datos, std::size_t n) {
         m_escaner.Procesar(datos, n);
         if (m_indice != nullptr) {
@@ -386,7 +397,13 @@ private:
                 return;
             }
             cerrojo.unlock();
-            Escanear(m_pieza, m_n);
+            try {
+                if (!m_fallo) {
+                    Escanear(m_pieza, m_n);
+                }
+            } catch (...) {
+                m_fallo = std::current_exception();
+            }
             cerrojo.lock();
             m_pieza = nullptr;
             m_cambio.notify_all();
@@ -400,6 +417,7 @@ private:
     const char* m_pieza = nullptr;
     std::size_t m_n = 0;
     bool m_fin = false;
+    std::exception_ptr m_fallo; // written by the thread, read after it ends
     std::thread m_hilo;
 };
 

@@ -1,5 +1,7 @@
 #include "core/lineas.h"
 
+#include <new>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -52,13 +54,24 @@ void IndiceLineas::Procesar(const char* datos, std::size_t n) {
     }
     m_disponible += n;
     // A CR at the end may yet be followed by an LF in the next piece.
-    BuscarInicios(m_texto, m_hecho, m_disponible - 1, m_disponible, m_inicios);
+    try {
+        BuscarInicios(m_texto, m_hecho, m_disponible - 1, m_disponible, m_inicios);
+    } catch (const std::bad_alloc&) {
+        // Without the memory for them the view finds the starts itself.
+        m_valido = false;
+        m_inicios = {};
+        return;
+    }
     m_hecho = m_disponible - 1;
 }
 
 std::vector<std::uint32_t> IndiceLineas::Terminar() {
     if (m_valido && m_hecho < m_disponible) {
-        BuscarInicios(m_texto, m_hecho, m_disponible, m_disponible, m_inicios);
+        try {
+            BuscarInicios(m_texto, m_hecho, m_disponible, m_disponible, m_inicios);
+        } catch (const std::bad_alloc&) {
+            m_inicios = {};
+        }
         m_hecho = m_disponible;
     }
     return std::move(m_inicios);

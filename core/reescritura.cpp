@@ -283,6 +283,14 @@ ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
             errorAlmacen = std::move(razon);
         }
     }
+    // The answers are kept whatever happens next; a stop asked for while
+    // they were written ends here, with nothing written.
+    if (progreso != nullptr && progreso->Cancelado()) {
+        ResultadoReescritura r;
+        r.fallo = ResultadoReescritura::Fallo::Cancelado;
+        r.errorAlmacen = std::move(errorAlmacen);
+        return r;
+    }
     Escaner escaneo(TablaFija());
     escaneo.Procesar(texto.data(), texto.size());
     FuenteMemoria fuente(texto);

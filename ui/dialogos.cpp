@@ -4,8 +4,10 @@
 
 #include "core/textos.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 
@@ -42,39 +44,75 @@ QString DialogosQt::GuardarFichero(QWidget* padre) {
 
 namespace {
 
+// The progress window stays until the step it shows has ended: Esc and the
+// cancel button only ask the step to stop, and nothing else closes it.
+class VentanaProgreso : public QProgressDialog {
+public:
+    using QProgressDialog::QProgressDialog;
+
+protected:
+    void reject() override {
+        if (cancelButton() != nullptr && cancelButton()->isEnabled()) {
+            emit canceled();
+        }
+    }
+    void closeEvent(QCloseEvent* evento) override { evento->ignore(); }
+
+private:
+    QAbstractButton* cancelButton() const { return findChild<QPushButton*>(); }
+};
+
 class ProgresoQt : public IndicadorProgreso {
 public:
     ProgresoQt(QWidget* padre, const QString& texto, bool conCancelar)
-        : m_dialogo(padre, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {
-        m_dialogo.setWindowTitle(TextoQt(textos::Titulo));
-        m_dialogo.setFont(FuenteVentana());
-        m_dialogo.setLabelText(texto);
-        m_dialogo.setRange(0, 1000);
-        m_dialogo.setAutoClose(false);
-        m_dialogo.setAutoReset(false);
-        m_dialogo.setMinimumDuration(0);
-        m_dialogo.setWindowModality(Qt::ApplicationModal);
+        : m_dialogo(new VentanaProgreso(padre, Qt::Dialog | Qt::WindowTitleHint |
+                                                   Qt::CustomizeWindowHint)) {
+        m_dialogo->setWindowTitle(TextoQt(textos::Titulo));
+        m_dialogo->setFont(FuenteVentana());
+        m_dialogo->setLabelText(texto);
+        m_dialogo->setRange(0, 1000);
+        m_dialogo->setAutoClose(false);
+        m_dialogo->setAutoReset(false);
+        m_dialogo->setMinimumDuration(0);
+        m_dialogo->setWindowModality(Qt::ApplicationModal);
         if (conCancelar) {
             m_cancelar = new QPushButton(TextoQt(textos::ProgresoCancelar));
-            m_dialogo.setCancelButton(m_cancelar);
+            m_dialogo->setCancelButton(m_cancelar);
         } else {
-            m_dialogo.setCancelButton(nullptr);
+            m_dialogo->setCancelButton(nullptr);
         }
-        m_dialogo.setMinimumWidth(Px(5160));
-        m_dialogo.show();
+        // Left to itself the dialog would hide at once; the step may take a
+        // while yet to stop, and the windows behind must not be used
+        // meanwhile.
+        QObject::disconnect(m_dialogo, SIGNAL(canceled()), m_dialogo, SLOT(cancel()));
+        QObject::connect(m_dialogo, &QProgressDialog::canceled, m_dialogo, [this] {
+            m_pedido = true;
+            if (m_cancelar != nullptr) {
+                m_cancelar->setEnabled(false);
+            }
+        });
+        m_dialogo->setMinimumWidth(Px(5160));
+        m_dialogo->show();
     }
+    ~ProgresoQt() override { delete m_dialogo.data(); }
+    ProgresoQt(const ProgresoQt&) = delete;
+    ProgresoQt& operator=(const ProgresoQt&) = delete;
 
     void Avanzar(int milesimas) override {
-        m_dialogo.setValue(milesimas);
+        if (m_dialogo.isNull()) {
+            return;
+        }
+        m_dialogo->setValue(milesimas);
         if (m_cancelar != nullptr && milesimas >= 1000) {
             m_cancelar->setEnabled(false);
         }
     }
-    bool Cancelado() override { return m_dialogo.wasCanceled(); }
+    bool Cancelado() override { return m_pedido; }
 
 private:
-    QProgressDialog m_dialogo;
+    QPointer<VentanaProgreso> m_dialogo;
     QPushButton* m_cancelar = nullptr; // owned by the dialog
+    bool m_pedido = false;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 #include <atomic>
 #include <exception>
 #include <memory>
@@ -13,9 +14,29 @@
 
 namespace tildora {
 
+namespace {
+
+// While a step runs, no window may close: the step works on the program's
+// state, which the windows' going would take away.
+class SinCerrar : public QObject {
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (evento->type() == QEvent::Close && objeto->isWidgetType() &&
+            static_cast<QWidget*>(objeto)->isWindow()) {
+            evento->ignore();
+            return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view texto,
                          bool conCancelar, Progreso& progreso, int umbralMs,
                          const std::function<void()>& paso) {
+    SinCerrar sinCerrar;
+    qApp->installEventFilter(&sinCerrar);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     std::atomic<bool> terminado{false};
     std::exception_ptr fallo;
@@ -63,6 +84,7 @@ void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view te
     hilo.join();
     indicador.reset();
     QApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(&sinCerrar);
     if (fallo) {
         std::rethrow_exception(fallo);
     }

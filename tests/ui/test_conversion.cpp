@@ -909,6 +909,9 @@ void PruebaConversion::progresoYCancelar() {
         QVERIFY(!indicador->Cancelado());
         cancelar->click();
         QVERIFY(indicador->Cancelado());
+        // Only asked: the window stays, modal, until the step has stopped.
+        QVERIFY(ventana->isVisible());
+        QVERIFY(!cancelar->isEnabled());
         indicador->Avanzar(1000);
         QVERIFY(!cancelar->isEnabled());
     }
