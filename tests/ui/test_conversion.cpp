@@ -576,6 +576,26 @@ void PruebaConversion::introYEscEditando() {
         QVERIFY(e.dialogos.mensajes.isEmpty());
     }
     {
+        // Leaving with Esc or Cancel drops what the editor holds unchecked:
+        // no message for a refused character, nothing stored or written.
+        for (const bool conEsc : {true, false}) {
+            Entorno e;
+            FrmConversionCaracteres* v = Abrir(e, "a^b");
+            QVERIFY(v);
+            Escribir(v, 1, QStringLiteral("^"));
+            if (conEsc) {
+                QTest::keyClick(v->Editor(), Qt::Key_Escape);
+            } else {
+                Pulsar(v, "CmdCancelar");
+            }
+            pruebas::BorrarPendientes();
+            QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+            QVERIFY(e.dialogos.mensajes.isEmpty());
+            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
+            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+        }
+    }
+    {
         // Enter after a refused character: its message, then the missing
         // replacement's, and the window stays.
         Entorno e;
@@ -771,11 +791,26 @@ void PruebaConversion::busqueda() {
     QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
     QCOMPARE(vista->PrimeraLineaVisible(), std::size_t{0});
 
-    // A lone LF is a line break in the view: nothing is selected.
+    // A lone LF is a line break in the view: the earlier selection goes,
+    // and nothing is said.
     Clic(v, 2, 0);
     Pulsar(v, "CmdBuscar");
-    QCOMPARE(vista->InicioSeleccion(), std::size_t{0});
-    QCOMPARE(vista->FinSeleccion(), std::size_t{1});
+    QCOMPARE(vista->InicioSeleccion(), vista->FinSeleccion());
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+
+    // F3 goes on to the next occurrence, and from the last back to the
+    // first; the button always finds the first.
+    Clic(v, 3, 0);
+    QTest::keyClick(g, Qt::Key_F3);
+    QCOMPARE(vista->InicioSeleccion(), donde);
+    QTest::keyClick(g, Qt::Key_F3);
+    QCOMPARE(vista->InicioSeleccion(), donde + 2);
+    QVERIFY(vista->viewport()->rect().contains(vista->RectanguloDe(donde + 2)));
+    QTest::keyClick(g, Qt::Key_F3);
+    QCOMPARE(vista->InicioSeleccion(), donde);
+    QTest::keyClick(g, Qt::Key_F3);
+    Pulsar(v, "CmdBuscar");
+    QCOMPARE(vista->InicioSeleccion(), donde);
 
     // The header row searches nothing: the last selection stays.
     Clic(v, 3, 0);

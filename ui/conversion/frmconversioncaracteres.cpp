@@ -544,21 +544,25 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
             const auto razon = static_cast<QFocusEvent*>(evento)->reason();
             // Another window taking the focus (a message box, another
             // program) is no move to another control.
+            // Leaving for Cancel is leaving the window: what the editor holds
+            // is dropped unchecked.
             if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
-                razon != Qt::PopupFocusReason) {
+                razon != Qt::PopupFocusReason && QApplication::focusWidget() != m_CmdCancelar) {
                 SalidaDelEditor();
             }
         } else if (evento->type() == QEvent::KeyPress) {
             const int tecla = static_cast<QKeyEvent*>(evento)->key();
-            // Enter and Esc act on the window, but what is in the editor
-            // must be in its cell before accept or cancel reads the grid.
-            if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter || tecla == Qt::Key_Escape) {
+            // Enter accepts the window, and what is in the editor must be in
+            // its cell before the grid is read. Esc leaves the window: what
+            // the editor holds is dropped unchecked.
+            if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
                 CerrarEditor();
-                if (tecla == Qt::Key_Escape) {
-                    m_CmdCancelar->click();
-                } else {
-                    m_CmdAceptar->click();
-                }
+                m_CmdAceptar->click();
+                return true;
+            }
+            if (tecla == Qt::Key_Escape) {
+                OcultarEditor();
+                m_CmdCancelar->click();
                 return true;
             }
         }
@@ -585,6 +589,9 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
     case Qt::Key_Escape:
         m_CmdCancelar->click();
         return;
+    case Qt::Key_F3:
+        BuscarSiguiente();
+        return;
     default:
         QWidget::keyPressEvent(evento);
     }
@@ -602,12 +609,38 @@ void FrmConversionCaracteres::CmdBuscar_Click() {
             caracter.size() == 1
                 ? m_textoFicheroRTB->Buscar(static_cast<unsigned char>(caracter[0]))
                 : VistaTexto::npos;
-        if (pos != VistaTexto::npos) {
-            m_textoFicheroRTB->Seleccionar(pos, pos + 1);
-            m_textoFicheroRTB->MostrarPosicion(pos);
-        }
+        MostrarEncontrado(pos);
     }
     CerrarEditor();
+}
+
+void FrmConversionCaracteres::MostrarEncontrado(std::size_t pos) {
+    if (pos == VistaTexto::npos) {
+        // Nothing in the view: no earlier selection may pass for this one.
+        m_textoFicheroRTB->Seleccionar(0, 0);
+        return;
+    }
+    m_textoFicheroRTB->Seleccionar(pos, pos + 1);
+    m_textoFicheroRTB->MostrarPosicion(pos);
+}
+
+void FrmConversionCaracteres::BuscarSiguiente() {
+    const int fila = m_caracteresFG->Row();
+    const std::string caracter = fila > 0 ? m_caracteresFG->TextMatrix(fila, 0) : std::string();
+    if (caracter.size() != 1) {
+        return;
+    }
+    const auto c = static_cast<unsigned char>(caracter[0]);
+    VistaTexto& vista = *m_textoFicheroRTB;
+    // After the occurrence selected now, if it is this character's; from
+    // the end, back to the start.
+    const bool enEste = vista.FinSeleccion() == vista.InicioSeleccion() + 1 &&
+                        static_cast<unsigned char>(vista.Texto()[vista.InicioSeleccion()]) == c;
+    std::size_t pos = vista.Buscar(c, enEste ? vista.InicioSeleccion() + 1 : 0);
+    if (pos == VistaTexto::npos && enEste) {
+        pos = vista.Buscar(c, 0);
+    }
+    MostrarEncontrado(pos);
 }
 
 // --- Accept and cancel -----------------------------------------------------
@@ -700,7 +733,8 @@ bool FrmConversionCaracteres::CorregirFichero() {
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {
-    CerrarEditor();
+    // Nothing is kept: what the editor holds is not checked either.
+    OcultarEditor();
     m_app.MostrarSeleccion();
 }
 

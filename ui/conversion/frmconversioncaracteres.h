@@ -100,6 +100,12 @@ private:
     bool FaltanSoluciones() const;
     // False when the user stopped it: nothing was written.
     bool CorregirFichero();
+    // Selects an occurrence in the text view and brings it into sight; npos
+    // clears the selection.
+    void MostrarEncontrado(std::size_t pos);
+    // F3: the next occurrence of the current row's character, from the
+    // start again after the last.
+    void BuscarSiguiente();
 
     // What happens when the focus leaves the editor: validation, then the
     // commit into the recorded cell. Runs once however many focus events a

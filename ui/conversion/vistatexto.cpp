@@ -227,11 +227,11 @@ std::size_t VistaTexto::PrimeraLineaVisible() const {
     return static_cast<std::size_t>(verticalScrollBar()->value());
 }
 
-std::size_t VistaTexto::Buscar(unsigned char byte) const {
-    if (EsRuptura(static_cast<char>(byte)) || m_texto.empty()) {
+std::size_t VistaTexto::Buscar(unsigned char byte, std::size_t desde) const {
+    if (EsRuptura(static_cast<char>(byte)) || desde >= m_texto.size()) {
         return npos;
     }
-    const void* p = std::memchr(m_texto.data(), byte, m_texto.size());
+    const void* p = std::memchr(m_texto.data() + desde, byte, m_texto.size() - desde);
     return p ? static_cast<std::size_t>(static_cast<const char*>(p) - m_texto.data()) : npos;
 }
 

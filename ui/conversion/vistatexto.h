@@ -58,9 +58,9 @@ public:
     std::string_view Texto() const { return m_texto; }
     std::size_t NumeroLineas() const { return m_inicios.size(); }
 
-    // The first occurrence of `byte`, if the view holds it as a character
-    // (CR and LF are line breaks, never characters).
-    std::size_t Buscar(unsigned char byte) const;
+    // The first occurrence of `byte` from `desde` on, if the view holds it
+    // as a character (CR and LF are line breaks, never characters).
+    std::size_t Buscar(unsigned char byte, std::size_t desde = 0) const;
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
     // Selects the bytes [inicio, fin); an empty range clears the selection.
