@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in build-fuzz/ with clang++ and runs each one
-# for a while (60 seconds unless a number of seconds is given) from the seed
+# for a while (60 seconds unless a number of seconds is given) from the starting
 # corpora that scripts/semillas.sh writes. Any finding (a crash, a sanitizer
 # report, a difference from a reference) stops the run with status 1 and
 # leaves the input that caused it in build-fuzz/hallazgos/.

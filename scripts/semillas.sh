@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of the fuzz targets into the folder given (one
+# Writes the starting corpora of the fuzz targets into the folder given (one
 # subfolder per target), in each target's input layout (see fuzz/*.cpp).
 set -euo pipefail
 destino="$1"
