@@ -98,6 +98,18 @@ std::string B(const char* bytes) {
     return bytes;
 }
 
+// Opens the first window, types both names and presses "Zuzendu Corregir";
+// gives the first window.
+QWidget* Corregir(Entorno& e, const QString& entrada, const QString& salida) {
+    e.app.MostrarSeleccion();
+    QWidget* primera = e.app.VentanaActual();
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), entrada);
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), salida);
+    Pulsar(primera, "CmdActualizar");
+    pruebas::BorrarPendientes();
+    return primera;
+}
+
 QByteArray Salida(Entorno& e) {
     return pruebas::LeerBytes(e.Ruta(QStringLiteral("salida.txt")));
 }
@@ -174,12 +186,7 @@ void PruebaConversion::recorridoCompleto() {
                                                   "ais ^ a|b\r\nle\xe7on ^\r\n");
     const QString salida = e.Ruta(QStringLiteral("salida.txt"));
 
-    e.app.MostrarSeleccion();
-    QWidget* primera = e.app.VentanaActual();
-    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), entrada);
-    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), salida);
-    Pulsar(primera, "CmdActualizar");
-    pruebas::BorrarPendientes();
+    Corregir(e, entrada, salida);
 
     FrmConversionCaracteres* v = Conversion(e);
     QVERIFY(v);
@@ -960,12 +967,7 @@ void PruebaConversion::progresoYCancelar() {
     texto[100] = '^';
     const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), texto);
     const QString salida = e.Ruta(QStringLiteral("salida.txt"));
-    e.app.MostrarSeleccion();
-    QWidget* primera = e.app.VentanaActual();
-    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), entrada);
-    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), salida);
-    Pulsar(primera, "CmdActualizar");
-    pruebas::BorrarPendientes();
+    QWidget* primera = Corregir(e, entrada, salida);
     // Back in the first window with its names, nothing said, nothing kept.
     QCOMPARE(e.app.VentanaActual(), primera);
     QCOMPARE(Hijo<QLineEdit>(primera, "txtEntrada")->text(), entrada);
