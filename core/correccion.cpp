@@ -138,7 +138,11 @@ std::vector<std::size_t> FilasNoLimpias(const std::vector<ParSolucion>& pares,
     std::array<Abajo, 256> abajo{};
     std::vector<std::size_t> sucias;
     for (std::size_t i = pares.size(); i-- > 0;) {
-        if (!FilaActiva(pares[i])) {
+        // A character outside Windows-1252 ("U+0101") is a row of its own
+        // that no replacement can hold: its replacement is checked all the
+        // same.
+        const bool unicode = pares[i].first.size() > 1;
+        if (!FilaActiva(pares[i]) && !unicode) {
             continue;
         }
         bool limpia = true;
@@ -149,7 +153,9 @@ std::vector<std::size_t> FilasNoLimpias(const std::vector<ParSolucion>& pares,
                 break;
             }
         }
-        abajo[Byte(pares[i].first[0])] = limpia ? Abajo::Limpia : Abajo::Sucia;
+        if (!unicode) {
+            abajo[Byte(pares[i].first[0])] = limpia ? Abajo::Limpia : Abajo::Sucia;
+        }
         if (!limpia) {
             sucias.push_back(i);
         }

@@ -69,9 +69,11 @@ Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
 
 // The same in a plain loop, for processors without AVX2. Calls `parada`
 // with the offset of each stop.
+// With `unicode`, a lone LF ends a line too: it never stops and counts
+// with the CRs.
 template <typename Parada>
-void RecorrerSencillo(const std::array<bool, 256>& parar, const unsigned char* p, std::size_t n,
-                      bool& crPendiente, std::uint64_t& crs, Parada&& parada) {
+void RecorrerSencillo(const std::array<bool, 256>& parar, bool unicode, const unsigned char* p,
+                      std::size_t n, bool& crPendiente, std::uint64_t& crs, Parada&& parada) {
     bool trasCr = crPendiente;
     std::uint64_t cuenta = 0;
     for (std::size_t i = 0; i < n; ++i) {
@@ -81,7 +83,10 @@ void RecorrerSencillo(const std::array<bool, 256>& parar, const unsigned char* p
             trasCr = true;
             continue;
         }
-        const bool finDeLinea = c == '\n' && trasCr;
+        const bool finDeLinea = c == '\n' && (trasCr || unicode);
+        if (unicode && finDeLinea && !trasCr) {
+            ++cuenta;
+        }
         trasCr = false;
         if (!finDeLinea && parar[c]) {
             parada(i);
@@ -106,7 +111,9 @@ struct Tablas {
 // The stops among the 32 bytes at `q`; the byte before them, q[-1], must be
 // readable. The tables leave CR and LF out: a CR never stops, an LF stops
 // unless a CR stands right before it. Adds the CRs among q[-1] to q[30] to
-// the byte counters of `crs`.
+// the byte counters of `crs`. With `Unicode`, a lone LF ends a line as well:
+// it never stops and is counted with the CRs.
+template <bool Unicode>
 TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Tablas& t,
                                                 __m256i& crs) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
@@ -124,6 +131,10 @@ TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Ta
     const __m256i lfSolo = _mm256_andnot_si256(crAntes, lf);
     // A CR compares as 0xFF, minus one: subtracting counts it.
     crs = _mm256_sub_epi8(crs, crAntes);
+    if constexpr (Unicode) {
+        crs = _mm256_sub_epi8(crs, lfSolo);
+        return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(permitido));
+    }
     return ~static_cast<std::uint32_t>(
         _mm256_movemask_epi8(_mm256_andnot_si256(lfSolo, permitido)));
 }
@@ -141,6 +152,7 @@ TILDORA_OBJETIVO inline std::uint64_t Sumar(__m256i acumulado) {
            static_cast<std::uint64_t>(_mm256_extract_epi64(sumas, 3));
 }
 
+template <bool Unicode>
 TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsigned char* p,
                                         std::size_t n, bool& crPendiente, std::uint64_t& crs,
                                         std::uint32_t* salida) {
@@ -167,8 +179,8 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
                 validos = (std::uint64_t{1} << m) - 1;
             }
         }
-        const std::uint32_t bajo = Paradas32(q, t, acumulado);
-        const std::uint32_t alto = Paradas32(q + 32, t, acumulado);
+        const std::uint32_t bajo = Paradas32<Unicode>(q, t, acumulado);
+        const std::uint32_t alto = Paradas32<Unicode>(q + 32, t, acumulado);
         if (++vueltas == 127) {
             cuenta += Sumar(acumulado);
             acumulado = _mm256_setzero_si256();
@@ -216,10 +228,12 @@ bool HayAvx2() {
 
 } // namespace
 
-Buscador::Buscador(const TablaValidez& tabla, bool vectorial)
-    : m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
+Buscador::Buscador(const TablaValidez& tabla, bool vectorial, bool unicode)
+    : m_unicode(unicode), m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
     for (unsigned c = 0; c < 256; ++c) {
-        m_parar[c] = !tabla[c];
+        // In UTF-8, every byte of a multi-byte sequence stops: the
+        // character is known only once it is decoded.
+        m_parar[c] = !tabla[c] || (unicode && c >= 0x80);
     }
     // The vector path tells CR and LF apart by itself.
     std::array<bool, 256> sinSaltos = m_parar;
@@ -237,12 +251,14 @@ std::size_t Buscador::Buscar(const unsigned char* datos, std::size_t n) {
     n = std::min(n, kTrozoParadas);
 #ifdef TILDORA_AVX2
     if (m_vectorial) {
-        return BuscarAvx2(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get());
+        return m_unicode
+                   ? BuscarAvx2<true>(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get())
+                   : BuscarAvx2<false>(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get());
     }
 #endif
     std::uint32_t* salida = m_paradas.get();
     std::size_t k = 0;
-    RecorrerSencillo(m_parar, datos, n, m_crPendiente, m_crs,
+    RecorrerSencillo(m_parar, m_unicode, datos, n, m_crPendiente, m_crs,
                      [&](std::size_t i) { salida[k++] = static_cast<std::uint32_t>(i); });
     return k;
 }
@@ -322,8 +338,7 @@ namespace {
 // handed over.
 class EscaneoParalelo {
 public:
-    // `indice`, if given, finds the line starts of the same pieces.
-    EscaneoParalelo(Escaner& escaner, IndiceLineas* indice) : m_escaner(escaner), m_indice(indice) {
+    explicit EscaneoParalelo(const ProcesarTrozo& procesar) : m_procesar(procesar) {
         try {
             m_hilo = std::thread([this] { Bucle(); });
         } catch (const std::system_error&) {
@@ -377,12 +392,7 @@ private:
         m_hilo.join();
     }
 
-    void Escanear(const char* datos, std::size_t n) {
-        m_escaner.Procesar(datos, n);
-        if (m_indice != nullptr) {
-            m_indice->Procesar(datos, n);
-        }
-    }
+    void Escanear(const char* datos, std::size_t n) { m_procesar(datos, n); }
 
     void Esperar() {
         std::unique_lock<std::mutex> cerrojo(m_mutex);
@@ -410,8 +420,7 @@ private:
         }
     }
 
-    Escaner& m_escaner;
-    IndiceLineas* m_indice;
+    const ProcesarTrozo& m_procesar;
     std::mutex m_mutex;
     std::condition_variable m_cambio;
     const char* m_pieza = nullptr;
@@ -425,6 +434,16 @@ private:
 
 ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino,
                                Progreso* progreso, IndiceLineas* indice) {
+    return LeerYProcesar(lector, destino, progreso, [&](const char* d, std::size_t n) {
+        escaner.Procesar(d, n);
+        if (indice != nullptr) {
+            indice->Procesar(d, n);
+        }
+    });
+}
+
+ResultadoLectura LeerYProcesar(Lector& lector, std::string* destino, Progreso* progreso,
+                               const ProcesarTrozo& procesar) {
     if (progreso != nullptr) {
         progreso->total = lector.Tamano();
     }
@@ -442,7 +461,7 @@ ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* de
         return cancelada ? ResultadoLectura{FalloLectura::Cancelada, ECANCELED} : r;
     };
 
-    EscaneoParalelo paralelo(escaner, indice);
+    EscaneoParalelo paralelo(procesar);
     if (destino != nullptr) {
         const ResultadoLectura r = lector.LeerTodo(*destino, [&](const char* d, std::size_t n) {
             // Pieces read into the text stay in place; one beyond its first

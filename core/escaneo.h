@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,15 +31,17 @@ inline constexpr std::size_t kTrozoParadas = std::size_t{16} << 10;
 // processor can (AVX2), with a plain loop of the same meaning elsewhere.
 class Buscador {
 public:
-    // `vectorial` false forces the plain loop (for tests).
-    explicit Buscador(const TablaValidez& tabla, bool vectorial = true);
+    // `vectorial` false forces the plain loop (for tests). With `unicode`,
+    // the text is UTF-8: every byte from 0x80 up stops (the caller decodes
+    // the character there), and a lone LF ends a line and never stops.
+    explicit Buscador(const TablaValidez& tabla, bool vectorial = true, bool unicode = false);
 
     // Finds the stops in the first kTrozoParadas bytes (at most) of a piece
     // and returns how many there are; Paradas() holds their offsets.
     std::size_t Buscar(const unsigned char* datos, std::size_t n);
     const std::uint32_t* Paradas() const { return m_paradas.get(); }
 
-    // Number of CRs in the last piece.
+    // Number of CRs in the last piece (with `unicode`, of line ends).
     std::uint64_t CrsDelTrozo() const { return m_crs; }
 
     // Whether the pieces so far end in a CR (whose LF may begin the next).
@@ -59,6 +62,7 @@ public:
 
 private:
     std::array<bool, 256> m_parar{};
+    bool m_unicode = false;
     Nibbles m_nibbles;
     bool m_vectorial = false;
     bool m_crPendiente = false;
@@ -111,6 +115,12 @@ private:
 // of the text kept in `destino` are found on the same pass.
 ResultadoLectura LeerYEscanear(Lector& lector, Escaner& escaner, std::string* destino,
                                Progreso* progreso = nullptr, IndiceLineas* indice = nullptr);
+
+// What LeerYEscanear does with any work on the pieces: `procesar` gets
+// each piece, in order, on a second thread while the next one is read.
+using ProcesarTrozo = std::function<void(const char* datos, std::size_t n)>;
+ResultadoLectura LeerYProcesar(Lector& lector, std::string* destino, Progreso* progreso,
+                               const ProcesarTrozo& procesar);
 
 // The working copy lives in memory: a larger file, or one larger than the
 // memory free for it, is refused rather than exhausting the machine.

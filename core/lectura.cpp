@@ -59,6 +59,9 @@ std::string RazonLectura(const ResultadoLectura& resultado) {
     if (resultado.fallo == FalloLectura::Grande) {
         return std::string(textos::RazonDemasiadoGrande);
     }
+    if (resultado.fallo == FalloLectura::Codificacion) {
+        return std::string(textos::RazonCodificacion);
+    }
     return std::strerror(resultado.codigo);
 }
 

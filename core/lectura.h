@@ -19,6 +19,7 @@ enum class FalloLectura {
     Grande,     // over the reader's size limit
     Lectura,    // the system failed to open or read it
     Cancelada,  // the user stopped it
+    Codificacion, // not valid in the encoding it has (UTF-16) or was given
 };
 
 struct ResultadoLectura {

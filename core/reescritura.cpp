@@ -3,9 +3,14 @@
 #include "core/tabla.h"
 #include "core/textos.h"
 
+#include "core/ansi.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <unordered_map>
+#include <utility>
 
 namespace tildora {
 
@@ -20,14 +25,53 @@ constexpr std::size_t kBufferSalida = std::size_t{4} << 20;
 // forms are written a piece at a time, never held.)
 constexpr std::uint64_t kExpansionesMaximas = kTamanoMaximoSalida;
 
+// The corrected text on its way out: gathered in a reused buffer, written
+// in large pieces.
+class Salida {
+public:
+    explicit Salida(Destino& destino) : m_destino(destino), m_buffer(kBufferSalida) {}
+
+    bool Copiar(const char* p, std::size_t n) {
+        if (n > m_buffer.size() - m_lleno) {
+            if (!Vaciar()) {
+                return false;
+            }
+            if (n >= m_buffer.size()) {
+                m_escritos += n;
+                return m_destino.Escribir(p, n);
+            }
+        }
+        std::memcpy(m_buffer.data() + m_lleno, p, n);
+        m_lleno += n;
+        return true;
+    }
+
+    bool Vaciar() {
+        if (m_lleno == 0) {
+            return true;
+        }
+        m_escritos += m_lleno;
+        const bool bien = m_destino.Escribir(m_buffer.data(), m_lleno);
+        m_lleno = 0;
+        return bien;
+    }
+
+    std::uint64_t Escritos() const { return m_escritos; }
+
+private:
+    Destino& m_destino;
+    BufferAlineado m_buffer;
+    std::size_t m_lleno = 0;
+    std::uint64_t m_escritos = 0;
+};
+
 // Rewrites the text piece by piece into a Destino through a reused buffer,
 // and counts the wrong characters it meets so that the caller can tell that
 // the text is still the one the scan saw.
 class Reescritor {
 public:
     Reescritor(const Correccion& correccion, Destino& destino)
-        : m_buscador(TablaFija()), m_correccion(correccion), m_destino(destino),
-          m_buffer(kBufferSalida) {}
+        : m_buscador(TablaFija()), m_correccion(correccion), m_salida(destino) {}
 
     bool Procesar(const char* datos, std::size_t n) {
         const auto* p = reinterpret_cast<const unsigned char*>(datos);
@@ -42,11 +86,17 @@ public:
         return true;
     }
 
-    bool Terminar() { return Vaciar(); }
+    bool Terminar() { return m_salida.Vaciar(); }
+    bool Invalido() const { return false; }
 
-    const std::uint64_t (&Cuentas() const)[256] { return m_cuentas; }
-    std::uint64_t Leidos() const { return m_leidos; }
-    std::uint64_t Escritos() const { return m_escritos; }
+    // Whether the text read was the one scanned, given the size the
+    // corrected text must have.
+    bool Igual(const Escaner& escaneo, std::uint64_t tamano) const {
+        return m_leidos == escaneo.Total() &&
+               std::equal(std::begin(m_cuentas), std::end(m_cuentas),
+                          std::begin(escaneo.Cuentas())) &&
+               m_salida.Escritos() == tamano;
+    }
 
 private:
     bool ProcesarTrozo(const unsigned char* p, std::size_t n) {
@@ -70,66 +120,206 @@ private:
     }
 
     bool Copiar(const unsigned char* p, std::size_t n) {
-        if (n > m_buffer.size() - m_lleno) {
-            if (!Vaciar()) {
-                return false;
-            }
-            if (n >= m_buffer.size()) {
-                m_escritos += n;
-                return m_destino.Escribir(reinterpret_cast<const char*>(p), n);
-            }
-        }
-        std::memcpy(m_buffer.data() + m_lleno, p, n);
-        m_lleno += n;
-        return true;
+        return m_salida.Copiar(reinterpret_cast<const char*>(p), n);
     }
 
     bool Expandir(const unsigned char* p) {
-        const std::string* forma = m_correccion.Forma(*p);
-        if (forma == nullptr) {
-            // A form too long to hold goes out a piece at a time.
-            return m_correccion.Recorrer(*p, [this](const char* d, std::size_t n) {
-                return Copiar(reinterpret_cast<const unsigned char*>(d), n);
-            });
+        if (const std::string* forma = m_correccion.Forma(*p)) {
+            return m_salida.Copiar(forma->data(), forma->size());
         }
-        if (forma->size() > m_buffer.size() - m_lleno) {
-            if (!Vaciar()) {
-                return false;
-            }
-            if (forma->size() > m_buffer.size()) {
-                m_escritos += forma->size();
-                return m_destino.Escribir(forma->data(), forma->size());
-            }
-        }
-        std::memcpy(m_buffer.data() + m_lleno, forma->data(), forma->size());
-        m_lleno += forma->size();
-        return true;
-    }
-
-    bool Vaciar() {
-        if (m_lleno == 0) {
-            return true;
-        }
-        m_escritos += m_lleno;
-        const bool bien = m_destino.Escribir(m_buffer.data(), m_lleno);
-        m_lleno = 0;
-        return bien;
+        // A form too long to hold goes out a piece at a time.
+        return m_correccion.Recorrer(
+            *p, [this](const char* d, std::size_t n) { return m_salida.Copiar(d, n); });
     }
 
     Buscador m_buscador;
     const Correccion& m_correccion;
-    Destino& m_destino;
-    BufferAlineado m_buffer;
-    std::size_t m_lleno = 0;
+    Salida m_salida;
     std::uint64_t m_cuentas[256]{};
     std::uint64_t m_leidos = 0;
-    std::uint64_t m_escritos = 0;
+};
+
+// The same for a UTF-8 text: the wrong characters are Unicode characters,
+// each replaced by its form (in UTF-8); a character may be cut between two
+// pieces.
+class ReescritorUtf8 {
+public:
+    ReescritorUtf8(const std::unordered_map<char32_t, std::string>& formas, Destino& destino,
+                   std::size_t marca, bool conservarMarca)
+        : m_buscador(TablaFija(), true, true), m_formas(formas), m_salida(destino), m_marca(marca),
+          m_conservarMarca(conservarMarca) {}
+
+    bool Procesar(const char* datos, std::size_t n) {
+        const auto* p = reinterpret_cast<const unsigned char*>(datos);
+        std::size_t i = 0;
+        if (m_leidos < m_marca) {
+            i = static_cast<std::size_t>(std::min<std::uint64_t>(m_marca - m_leidos, n));
+            if (m_conservarMarca && !Copiar(p, i)) {
+                return false;
+            }
+        }
+        // The end of a character the piece before cut.
+        while (m_nParcial > 0 && i < n) {
+            m_parcial[m_nParcial++] = p[i++];
+            char32_t cp = 0;
+            const int r = DecodificarUtf8(m_parcial, m_nParcial, cp);
+            if (r == 0) {
+                m_invalido = true;
+                return false;
+            }
+            if (r > 0) {
+                const std::size_t largo = std::exchange(m_nParcial, 0);
+                if (!Caracter(cp, m_parcial, largo)) {
+                    return false;
+                }
+            }
+        }
+        std::size_t tramo = i;
+        std::size_t siguiente = i;
+        for (std::size_t desde = 0; desde < n; desde += kTrozoParadas) {
+            const std::size_t k = m_buscador.Buscar(p + desde, n - desde);
+            const std::uint32_t* paradas = m_buscador.Paradas();
+            for (std::size_t j = 0; j < k; ++j) {
+                const std::size_t pos = desde + paradas[j];
+                if (pos < siguiente) {
+                    continue;
+                }
+                char32_t cp = p[pos];
+                int largo = 1;
+                if (cp >= 0x80) {
+                    largo = DecodificarUtf8(p + pos, n - pos, cp);
+                    if (largo == 0) {
+                        m_invalido = true;
+                        return false;
+                    }
+                    if (largo < 0) {
+                        if (!Copiar(p + tramo, pos - tramo)) {
+                            return false;
+                        }
+                        m_nParcial = n - pos;
+                        std::memcpy(m_parcial, p + pos, m_nParcial);
+                        tramo = siguiente = n;
+                        continue;
+                    }
+                }
+                siguiente = pos + static_cast<std::size_t>(largo);
+                if (PermitidoUnicode(TablaFija(), cp)) {
+                    continue;
+                }
+                if (!Copiar(p + tramo, pos - tramo) ||
+                    !Caracter(cp, p + pos, static_cast<std::size_t>(largo))) {
+                    return false;
+                }
+                tramo = siguiente;
+            }
+        }
+        m_leidos += n;
+        return Copiar(p + tramo, n - tramo);
+    }
+
+    bool Terminar() { return m_nParcial == 0 && m_salida.Vaciar(); }
+    // The text read again is not valid UTF-8.
+    bool Invalido() const { return m_invalido || m_nParcial > 0; }
+
+    bool Igual(const EscanerUtf8& escaneo, std::uint64_t tamano) const {
+        if (m_invalido || m_leidos != escaneo.Total() || m_salida.Escritos() != tamano ||
+            m_cuentas.size() != escaneo.Encontrados().size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < escaneo.Encontrados().size(); ++i) {
+            const auto it = m_cuentas.find(escaneo.Encontrados()[i]);
+            if (it == m_cuentas.end() || it->second != escaneo.Cuentas()[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool Copiar(const unsigned char* p, std::size_t n) {
+        return m_salida.Copiar(reinterpret_cast<const char*>(p), n);
+    }
+
+    // A wrong character: its form, or itself when no row has it.
+    bool Caracter(char32_t cp, const unsigned char* bytes, std::size_t largo) {
+        if (PermitidoUnicode(TablaFija(), cp)) {
+            return Copiar(bytes, largo);
+        }
+        ++m_cuentas[cp];
+        const auto it = m_formas.find(cp);
+        return it == m_formas.end() ? Copiar(bytes, largo)
+                                    : m_salida.Copiar(it->second.data(), it->second.size());
+    }
+
+    Buscador m_buscador;
+    const std::unordered_map<char32_t, std::string>& m_formas;
+    Salida m_salida;
+    std::size_t m_marca;
+    bool m_conservarMarca;
+    unsigned char m_parcial[4]{};
+    std::size_t m_nParcial = 0;
+    bool m_invalido = false;
+    std::unordered_map<char32_t, std::uint64_t> m_cuentas;
+    std::uint64_t m_leidos = 0;
 };
 
 ResultadoReescritura Falla(ResultadoReescritura::Fallo fallo, std::string error = {}) {
     ResultadoReescritura r;
     r.fallo = fallo;
     r.error = std::move(error);
+    return r;
+}
+
+// Runs a rewrite from `fuente` into `destino`, and confirms the output
+// only when `igual` says the text read was the one scanned.
+template <typename R, typename Igual>
+ResultadoReescritura Volcar(R& reescritor, Fuente& fuente, Destino& destino, Progreso* progreso,
+                            std::uint64_t total, ResultadoReescritura r, Igual&& igual) {
+    using Fallo = ResultadoReescritura::Fallo;
+    if (!destino.Abrir()) {
+        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
+    }
+    if (progreso != nullptr) {
+        progreso->total = total;
+    }
+    const auto cancelado = [progreso] { return progreso != nullptr && progreso->Cancelado(); };
+    bool escrito = true;
+    const ResultadoLectura leido = fuente.Recorrer([&](const char* d, std::size_t n) {
+        escrito = reescritor.Procesar(d, n);
+        if (progreso != nullptr) {
+            progreso->Avanzar(n);
+        }
+        return escrito && !cancelado();
+    });
+    // The destination is not confirmed: it goes without a trace.
+    if (cancelado()) {
+        return Falla(Fallo::Cancelado);
+    }
+    escrito = escrito && reescritor.Terminar();
+    if (!escrito && (reescritor.Invalido() || !fuente.SinCambios())) {
+        return Falla(Fallo::Cambiado);
+    }
+    if (!escrito) {
+        return Falla(Fallo::Escritura, destino.Error());
+    }
+    if (!leido) {
+        ResultadoReescritura f = Falla(Fallo::Lectura);
+        f.lectura = leido;
+        return f;
+    }
+    // The second read must have seen the text of the first: same length,
+    // same wrong characters as often, and a file untouched meanwhile.
+    if (!igual() || !fuente.SinCambios()) {
+        return Falla(Fallo::Cambiado);
+    }
+    // The last moment a stop can be honoured: after this the output has its
+    // name.
+    if (cancelado()) {
+        return Falla(Fallo::Cancelado);
+    }
+    if (!destino.Confirmar()) {
+        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
+    }
     return r;
 }
 
@@ -181,6 +371,49 @@ ResultadoLectura FuenteMemoria::Recorrer(const ManejarTrozo& trozo) {
     return {};
 }
 
+ResultadoLectura FuenteUtf16::Recorrer(const ManejarTrozo& trozo) {
+    return m_interior.Recorrer([&](const char* d, std::size_t n) {
+        m_convertido.clear();
+        m_valido = m_valido && m_desde.Procesar(d, n, m_convertido);
+        return m_valido && trozo(m_convertido.data(), m_convertido.size());
+    });
+}
+
+bool DestinoRecodificado::Fallar(std::string error) {
+    m_error = std::move(error);
+    return false;
+}
+
+bool DestinoRecodificado::Abrir() {
+    if (!m_interior.Abrir()) {
+        return Fallar(m_interior.Error());
+    }
+    const std::string_view marca = m_marca ? MarcaOrden(m_hacia.Destino()) : std::string_view{};
+    return marca.empty() || m_interior.Escribir(marca.data(), marca.size()) ||
+           Fallar(m_interior.Error());
+}
+
+bool DestinoRecodificado::Escribir(const char* datos, std::size_t n) {
+    std::string_view utf8(datos, n);
+    if (m_desde == Codificacion::Windows1252) {
+        m_utf8 = Utf8DeAnsi(utf8);
+        utf8 = m_utf8;
+    }
+    m_convertido.clear();
+    if (!m_hacia.Procesar(utf8.data(), utf8.size(), m_convertido)) {
+        return Fallar(std::string(textos::RazonNoCodificable));
+    }
+    return m_interior.Escribir(m_convertido.data(), m_convertido.size()) ||
+           Fallar(m_interior.Error());
+}
+
+bool DestinoRecodificado::Confirmar() {
+    if (!m_hacia.Terminar()) {
+        return Fallar(std::string(textos::RazonNoCodificable));
+    }
+    return m_interior.Confirmar() || Fallar(m_interior.Error());
+}
+
 ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSolucion>& pares,
                                 Fuente& fuente, Destino& destino, std::uint64_t limiteSalida,
                                 Progreso* progreso) {
@@ -221,60 +454,92 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
         return Falla(Fallo::Crecimiento);
     }
     correccion.Preparar();
-
-    if (!destino.Abrir()) {
-        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
-    }
-    if (progreso != nullptr) {
-        progreso->total = escaneo.Total();
-    }
-    const auto cancelado = [progreso] { return progreso != nullptr && progreso->Cancelado(); };
     Reescritor reescritor(correccion, destino);
-    bool escrito = true;
-    const ResultadoLectura leido = fuente.Recorrer([&](const char* d, std::size_t n) {
-        escrito = reescritor.Procesar(d, n);
-        if (progreso != nullptr) {
-            progreso->Avanzar(n);
+    return Volcar(reescritor, fuente, destino, progreso, escaneo.Total(), std::move(r),
+                  [&] { return reescritor.Igual(escaneo, tamano); });
+}
+
+ResultadoReescritura ReescribirUtf8(const EscanerUtf8& escaneo, std::size_t marca,
+                                    bool conservarMarca, const std::vector<ParSolucion>& pares,
+                                    Fuente& fuente, Destino& destino, std::uint64_t limiteSalida,
+                                    Progreso* progreso) {
+    // Each wrong character's form: its row's replacement as the rows below
+    // it leave it (the replacement is Windows-1252 text), in UTF-8.
+    std::unordered_map<char32_t, std::string> formas;
+    ResultadoReescritura r;
+    std::uint64_t suma = 0;
+    std::uint64_t tamano = escaneo.Total() - (conservarMarca ? 0 : marca);
+    const auto& encontrados = escaneo.Encontrados();
+    for (std::size_t i = 0; i < encontrados.size(); ++i) {
+        const std::string clave = ClaveDeCaracter(encontrados[i]);
+        const auto fila = std::find_if(pares.begin(), pares.end(),
+                                       [&](const ParSolucion& p) { return p.first == clave; });
+        if (fila == pares.end()) {
+            continue;
         }
-        return escrito && !cancelado();
-    });
-    // The destination is not confirmed: it goes without a trace.
-    if (cancelado()) {
-        return Falla(Fallo::Cancelado);
+        const std::vector<ParSolucion> abajo(fila + 1, pares.end());
+        std::string forma;
+        std::uint64_t dentro = 0;
+        if (CorregirTexto(fila->second, abajo, forma, dentro, kExpansionesMaximas - suma) !=
+            ResultadoCorreccion::Correcto) {
+            return Falla(ResultadoReescritura::Fallo::Crecimiento);
+        }
+        forma = Utf8DeAnsi(forma);
+        suma += forma.size();
+        std::string original;
+        AnadirUtf8(original, encontrados[i]);
+        const std::uint64_t veces = escaneo.Cuentas()[i];
+        // Each form is part of the output at least once: sizes and counts
+        // stay far below overflow once each is bounded.
+        if (forma.size() > original.size() &&
+            veces > (kTamanoMaximoSalida + 1) / (forma.size() - original.size())) {
+            return Falla(ResultadoReescritura::Fallo::Crecimiento);
+        }
+        tamano = tamano - veces * original.size() + veces * forma.size();
+        r.correcciones += veces * (1 + dentro);
+        formas.emplace(encontrados[i], std::move(forma));
     }
-    escrito = escrito && reescritor.Terminar();
-    if (!escrito) {
-        return Falla(Fallo::Escritura, destino.Error());
+    if (tamano > escaneo.Total() + kTamanoMaximoSalida || tamano > limiteSalida) {
+        return Falla(ResultadoReescritura::Fallo::Crecimiento);
     }
-    if (!leido) {
-        ResultadoReescritura f = Falla(Fallo::Lectura);
-        f.lectura = leido;
-        return f;
+    ReescritorUtf8 reescritor(formas, destino, marca, conservarMarca);
+    return Volcar(reescritor, fuente, destino, progreso, escaneo.Total(), std::move(r),
+                  [&] { return reescritor.Igual(escaneo, tamano); });
+}
+
+ResultadoReescritura Corregir(const Analisis& analisis, const std::vector<ParSolucion>& pares,
+                              Fuente& fuente, Destino& destino, Codificacion salida,
+                              std::uint64_t limiteSalida, Progreso* progreso) {
+    if (!analisis.Unicode()) {
+        if (salida == Codificacion::Windows1252) {
+            return Reescribir(*analisis.ansi, pares, fuente, destino, limiteSalida, progreso);
+        }
+        DestinoRecodificado recodificado(destino, Codificacion::Windows1252, salida,
+                                         EsUtf16(salida));
+        return Reescribir(*analisis.ansi, pares, fuente, recodificado, limiteSalida, progreso);
     }
-    // The second read must have seen the text of the first: same length,
-    // same wrong characters as often, and a file untouched meanwhile.
-    const bool igual = reescritor.Leidos() == escaneo.Total() &&
-                       std::equal(std::begin(reescritor.Cuentas()), std::end(reescritor.Cuentas()),
-                                  std::begin(escaneo.Cuentas())) &&
-                       fuente.SinCambios() && reescritor.Escritos() == tamano;
-    if (!igual) {
-        return Falla(Fallo::Cambiado);
+    std::optional<FuenteUtf16> utf16;
+    if (EsUtf16(analisis.codificacion)) {
+        utf16.emplace(fuente, analisis.codificacion == Codificacion::Utf16BE);
     }
-    // The last moment a stop can be honoured: after this the output has its
-    // name.
-    if (cancelado()) {
-        return Falla(Fallo::Cancelado);
+    Fuente& utf8 = utf16 ? static_cast<Fuente&>(*utf16) : fuente;
+    // Windows-1252 has no byte-order mark.
+    const bool conservar = salida != Codificacion::Windows1252;
+    if (salida == Codificacion::Utf8) {
+        return ReescribirUtf8(*analisis.utf8, analisis.marca, conservar, pares, utf8, destino,
+                              limiteSalida, progreso);
     }
-    if (!destino.Confirmar()) {
-        return Falla(destino.Ocupado() ? Fallo::Ocupado : Fallo::Escritura, destino.Error());
-    }
-    return r;
+    DestinoRecodificado recodificado(destino, Codificacion::Utf8, salida,
+                                     EsUtf16(salida) && analisis.marca == 0);
+    return ReescribirUtf8(*analisis.utf8, analisis.marca, conservar, pares, utf8, recodificado,
+                          limiteSalida, progreso);
 }
 
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
                                        std::string_view texto, const std::string& salida,
-                                       Progreso* progreso, bool reemplazar) {
+                                       Progreso* progreso, bool reemplazar,
+                                       Codificacion codificacion) {
     std::string errorAlmacen;
     for (const ParSolucion& fila : filas) {
         std::string razon;
@@ -291,12 +556,15 @@ ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
         r.errorAlmacen = std::move(errorAlmacen);
         return r;
     }
-    Escaner escaneo(TablaFija());
-    escaneo.Procesar(texto.data(), texto.size());
+    // The working copy of a UTF-8 or UTF-16 text is UTF-8.
+    Analisis analisis;
+    AnalizarTexto(texto,
+                  codificacion == Codificacion::Windows1252 ? codificacion : Codificacion::Utf8,
+                  analisis);
     FuenteMemoria fuente(texto);
     DestinoFichero destino(salida, reemplazar);
     ResultadoReescritura r =
-        Reescribir(escaneo, filas, fuente, destino, kTamanoMaximoSalida, progreso);
+        Corregir(analisis, filas, fuente, destino, codificacion, kTamanoMaximoSalida, progreso);
     r.errorAlmacen = std::move(errorAlmacen);
     return r;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/almacen.h"
+#include "core/analisis.h"
+#include "core/codificacion.h"
 #include "core/correccion.h"
 #include "core/escaneo.h"
 #include "core/escritura.h"
@@ -110,6 +112,46 @@ private:
     BufferAlineado& m_buffer;
 };
 
+// A UTF-16 text handed on in UTF-8; a text that is not valid UTF-16 ends
+// the reading and counts as changed.
+class FuenteUtf16 : public Fuente {
+public:
+    FuenteUtf16(Fuente& interior, bool bigEndian) : m_interior(interior), m_desde(bigEndian) {}
+    ResultadoLectura Recorrer(const ManejarTrozo& trozo) override;
+    bool SinCambios() const override {
+        return m_valido && m_desde.Terminar() && m_interior.SinCambios();
+    }
+
+private:
+    Fuente& m_interior;
+    DesdeUtf16 m_desde;
+    std::string m_convertido;
+    bool m_valido = true;
+};
+
+// Writes into `interior` in `hacia` what it is given in `desde`
+// (Windows-1252, or UTF-8 for every Unicode text), with `marca` a
+// byte-order mark first.
+class DestinoRecodificado : public Destino {
+public:
+    DestinoRecodificado(Destino& interior, Codificacion desde, Codificacion hacia, bool marca)
+        : m_interior(interior), m_desde(desde), m_hacia(hacia), m_marca(marca) {}
+    bool Abrir() override;
+    bool Escribir(const char* datos, std::size_t n) override;
+    bool Confirmar() override;
+    bool Ocupado() const override { return m_interior.Ocupado(); }
+
+private:
+    bool Fallar(std::string error);
+
+    Destino& m_interior;
+    Codificacion m_desde;
+    HaciaCodificacion m_hacia;
+    bool m_marca;
+    std::string m_utf8;
+    std::string m_convertido;
+};
+
 struct ResultadoReescritura {
     enum class Fallo {
         Ninguno,
@@ -145,17 +187,42 @@ ResultadoReescritura Reescribir(const Escaner& escaneo, const std::vector<ParSol
                                 std::uint64_t limiteSalida = kSinLimite,
                                 Progreso* progreso = nullptr);
 
+// The same for a UTF-8 text as EscanerUtf8 saw it: every wrong character
+// becomes its row's replacement as the rows below it leave it, in UTF-8;
+// every other byte is written as it was. The first `marca` bytes (the
+// byte-order mark) are written as they are, or left out without
+// `conservarMarca`.
+ResultadoReescritura ReescribirUtf8(const EscanerUtf8& escaneo, std::size_t marca,
+                                    bool conservarMarca, const std::vector<ParSolucion>& pares,
+                                    Fuente& fuente, Destino& destino,
+                                    std::uint64_t limiteSalida = kSinLimite,
+                                    Progreso* progreso = nullptr);
+
+// Corrects the text that `analisis` saw, read again from `fuente` in its own
+// encoding, into `destino` in `salida`. A Windows-1252 text written in
+// Windows-1252 goes through Reescribir as ever. The output has a byte-order
+// mark when the input had one, and always in UTF-16 (which is recognised by
+// it); never in Windows-1252. `limiteSalida` bounds the corrected text
+// before it is turned into `salida`.
+ResultadoReescritura Corregir(const Analisis& analisis, const std::vector<ParSolucion>& pares,
+                              Fuente& fuente, Destino& destino, Codificacion salida,
+                              std::uint64_t limiteSalida = kSinLimite,
+                              Progreso* progreso = nullptr);
+
 // Accepting the grid: every row is remembered first, so it stays remembered
 // whatever the writing does (a row that cannot be stored is reported in
 // errorAlmacen and stops nothing); then the text is corrected into `salida`, written the safe
-// way, and the corrections counted. The output may not exceed
+// way, and the corrections counted. `texto` is the working copy: Windows-1252
+// bytes, or UTF-8 for a text in `codificacion` UTF-8 or UTF-16, which the
+// output is written in. The output may not exceed
 // kTamanoMaximoSalida bytes. Without `reemplazar` (the user was not asked,
 // or did not agree, to replace an existing output), a file that is there
 // when the output is written is kept: Fallo::Ocupado.
 ResultadoReescritura AceptarCorreccion(const AlmacenSoluciones& almacen,
                                        const std::vector<ParSolucion>& filas,
                                        std::string_view texto, const std::string& salida,
-                                       Progreso* progreso = nullptr, bool reemplazar = true);
+                                       Progreso* progreso = nullptr, bool reemplazar = true,
+                                       Codificacion codificacion = Codificacion::Windows1252);
 
 enum class ResultadoCorreccion { Correcto, Demasiado };
 

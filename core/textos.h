@@ -125,6 +125,14 @@ inline constexpr std::string_view RazonNoSeGuarda = "ezin da idatzi / no se pued
 inline constexpr std::string_view RazonDemasiadoGrande =
     "handiegia da memorian eusteko / demasiado grande para tenerlo en memoria";
 
+inline constexpr std::string_view RazonCodificacion =
+    "ez da baliozkoa bere kodeketan (UTF-16 edo UTF-8) / no es válido en su codificación "
+    "(UTF-16 o UTF-8)";
+
+inline constexpr std::string_view RazonNoCodificable =
+    "karaktere bat ezin da idatzi irteerako kodeketan / un carácter no se puede escribir en "
+    "la codificación de salida";
+
 inline constexpr std::string_view Uso =
     "Erabilera:\n"
     "  tildora [--store INI] check FITXATEGIA...\n"
