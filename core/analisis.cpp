@@ -142,13 +142,18 @@ std::uint64_t Analisis::Total() const {
 }
 
 ResultadoLectura Analizar(Lector& lector, std::optional<Codificacion> forzada, std::string* destino,
-                          Analisis& analisis, Progreso* progreso, const TablaValidez& tabla) {
+                          Analisis& analisis, Progreso* progreso, IndiceLineas* indice,
+                          const TablaValidez& tabla) {
     std::optional<Codificacion> repetir;
     {
         Pasada pasada(tabla, forzada, analisis);
         const ResultadoLectura r =
-            LeerYProcesar(lector, destino, progreso,
-                          [&](const char* d, std::size_t n) { pasada.Procesar(d, n); });
+            LeerYProcesar(lector, destino, progreso, [&](const char* d, std::size_t n) {
+                pasada.Procesar(d, n);
+                if (indice != nullptr) {
+                    indice->Procesar(d, n);
+                }
+            });
         if (!r) {
             return r;
         }

@@ -50,9 +50,11 @@ struct Analisis {
 // it was: see TextoUtf8). A UTF-16 text that is not valid UTF-16, or a text
 // forced to UTF-8 that is not valid UTF-8, fails with FalloLectura::
 // Codificacion.
+// With `indice`, the line starts of the text kept in `destino` are found on
+// the same pass (as read: for UTF-16 they must be found again in UTF-8).
 ResultadoLectura Analizar(Lector& lector, std::optional<Codificacion> forzada, std::string* destino,
                           Analisis& analisis, Progreso* progreso = nullptr,
-                          const TablaValidez& tabla = TablaFija());
+                          IndiceLineas* indice = nullptr, const TablaValidez& tabla = TablaFija());
 
 // The same for a text in memory.
 ResultadoLectura AnalizarTexto(std::string_view texto, std::optional<Codificacion> forzada,

@@ -1,5 +1,7 @@
 #include "core/escaneo.h"
 
+#include "core/analisis.h"
+
 #include "core/lectura.h"
 #include "core/lineas.h"
 #include "core/textos.h"
@@ -514,8 +516,9 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
     estado.CaracteresValidos = ConstruirCaracteresValidos();
     estado.TablaConstruida = true;
     estado.CaracteresErroneos.assign(1, std::string());
+    estado.CodificacionTexto = Codificacion::Windows1252;
 
-    Escaner escaner(estado.CaracteresValidos);
+    Analisis analisis;
     Lector lector;
     IndiceLineas indice;
     estado.InicioLineas = {};
@@ -523,8 +526,15 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
         lector.Abrir(ruta, true, std::min(kTamanoMaximoEntrada, MemoriaDisponible()));
     if (leido) {
         try {
-            leido = LeerYEscanear(lector, escaner, &estado.Texto, progreso, &indice);
-            if (leido) {
+            leido = Analizar(lector, std::nullopt, &estado.Texto, analisis, progreso, &indice,
+                             estado.CaracteresValidos);
+            if (leido && EsUtf16(analisis.codificacion)) {
+                // The working copy is UTF-8; its lines are found again.
+                TextoUtf8(analisis.codificacion, estado.Texto);
+                estado.InicioLineas = {0};
+                BuscarInicios(estado.Texto.data(), 0, estado.Texto.size(), estado.Texto.size(),
+                              estado.InicioLineas);
+            } else if (leido) {
                 estado.InicioLineas = indice.Terminar();
             }
         } catch (const std::bad_alloc&) {
@@ -537,21 +547,24 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
     }
 
     // The list keeps one empty slot at its end, after the characters found.
-    for (unsigned char c : escaner.Encontrados()) {
-        estado.CaracteresErroneos.insert(estado.CaracteresErroneos.end() - 1,
-                                         std::string(1, static_cast<char>(c)));
+    const std::vector<Hallazgo> hallados = leido ? analisis.Hallazgos() : std::vector<Hallazgo>{};
+    for (const Hallazgo& h : hallados) {
+        estado.CaracteresErroneos.insert(estado.CaracteresErroneos.end() - 1, h.clave);
     }
 
     if (!leido) {
         estado.ErrorLectura = true;
         estado.Texto.clear();
         estado.Texto.shrink_to_fit();
-        avisador.Mensaje(std::string(leido.fallo == FalloLectura::Grande
-                                         ? textos::DemasiadoGrandeVentana
-                                         : textos::M1NombreIncorrecto));
+        const std::string_view mensaje =
+            leido.fallo == FalloLectura::Grande         ? textos::DemasiadoGrandeVentana
+            : leido.fallo == FalloLectura::Codificacion ? textos::CodificacionIncorrecta
+                                                        : textos::M1NombreIncorrecto;
+        avisador.Mensaje(std::string(mensaje));
         return false;
     }
-    return !escaner.Encontrados().empty();
+    estado.CodificacionTexto = analisis.codificacion;
+    return !hallados.empty();
 }
 
 // Part of the module's interface, for callers that hold only the list; the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/codificacion.h"
 #include "core/tabla.h"
 
 #include <array>
@@ -25,9 +26,10 @@ struct Estado {
     TablaValidez CaracteresValidos{};
     bool TablaConstruida = false;
 
-    // The distinct wrong characters (one byte each) in order of first
-    // appearance; after a scan that found n of them it has n + 1 slots and the
-    // last one is empty.
+    // The distinct wrong characters in order of first appearance, each by
+    // the key it is remembered under: its Windows-1252 byte, or "U+XXXX" for a
+    // character outside Windows-1252 (see ClaveDeCaracter); after a scan that
+    // found n of them it has n + 1 slots and the last one is empty.
     std::vector<std::string> CaracteresErroneos;
 
     // (grid row, 0) = wrong character, (grid row, 1) = replacement; row 0 is
@@ -36,8 +38,12 @@ struct Estado {
 
     // The bytes the last scan read: the working copy of the text. The
     // conversion window shows them and the engine corrects them, so the grid
-    // and the text always come from one read of the file.
+    // and the text always come from one read of the file. A UTF-16 text is
+    // held in UTF-8.
     std::string Texto;
+    // The encoding the file was recognised to have, which the corrected copy
+    // is written in.
+    Codificacion CodificacionTexto = Codificacion::Windows1252;
 
     // Where each line of Texto starts (CR LF, a lone CR or a lone LF ends a
     // line), found by the same read; the text view takes them over. Empty

@@ -57,6 +57,14 @@ inline constexpr std::string_view DemasiadoGrandeVentana =
     "aginduarekin / El fichero es demasiado grande para las ventanas; corríjalo con la orden "
     "\"tildora fix ENTRADA SALIDA\"";
 
+// A UTF-16 text that is not valid UTF-16 (a lone surrogate, an odd length).
+inline constexpr std::string_view CodificacionIncorrecta =
+    "Fitxategia ez da baliozko UTF-16 testua / El fichero no es un texto UTF-16 válido";
+
+// The conversion window's title for a text in UTF-8 or UTF-16 names the
+// encoding after it.
+inline constexpr std::string_view SeparadorCodificacion = " \u2014 ";
+
 // Progress of a long step.
 inline constexpr std::string_view ProgresoLectura =
     "Fitxategia irakurtzen... / Leyendo el fichero...";
