@@ -1,5 +1,7 @@
 #include "core/ansi.h"
 
+#include "core/codificacion.h"
+
 #include <array>
 #include <cstdio>
 
@@ -154,6 +156,50 @@ std::string DescripcionCodigo(unsigned char c) {
         r += " · C1";
     }
     return r;
+}
+
+bool EsInvisible(char32_t u) {
+    struct Rango {
+        char32_t desde, hasta;
+    };
+    static constexpr Rango kInvisibles[] = {
+        {0x0080, 0x009F},   {0x00AD, 0x00AD},    {0x0300, 0x036F}, {0x0483, 0x0489},
+        {0x0591, 0x05BD},   {0x0600, 0x0605},    {0x061C, 0x061C}, {0x064B, 0x065F},
+        {0x06DD, 0x06DD},   {0x070F, 0x070F},    {0x115F, 0x1160}, {0x180B, 0x180F},
+        {0x1AB0, 0x1AFF},   {0x1DC0, 0x1DFF},    {0x2000, 0x200F}, {0x2028, 0x202F},
+        {0x205F, 0x206F},   {0x20D0, 0x20FF},    {0x3000, 0x3000}, {0x3164, 0x3164},
+        {0xE000, 0xF8FF},   {0xFDD0, 0xFDEF},    {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F},
+        {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},    {0xFFF0, 0xFFFB}, {0x1D173, 0x1D17A},
+        {0xE0000, 0xE0FFF}, {0xF0000, 0x10FFFF},
+    };
+    if ((u & 0xFFFE) == 0xFFFE) {
+        return true; // the last two codes of every plane
+    }
+    for (const Rango& r : kInvisibles) {
+        if (u >= r.desde && u <= r.hasta) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CaracterVisible(char32_t u) {
+    std::string r;
+    if (u < 0x80) {
+        AnadirUtf8(r, GlifoDeAnsi(static_cast<unsigned char>(u), true));
+    } else if (EsInvisible(u)) {
+        r = CodigoUnicode(u);
+    } else {
+        AnadirUtf8(r, u);
+    }
+    return r;
+}
+
+std::string DescripcionCaracter(char32_t u) {
+    if (const auto b = AnsiDeUnicode(u)) {
+        return DescripcionCodigo(*b);
+    }
+    return CodigoUnicode(u);
 }
 
 } // namespace tildora

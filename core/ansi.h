@@ -39,4 +39,20 @@ std::string Utf8Visible(std::string_view bytes, bool lfVisible);
 // character, its name (for example "9 · 0x09 · TAB").
 std::string DescripcionCodigo(unsigned char c);
 
+// Characters that show nothing, or nothing telling, on their own: C1
+// controls, format characters (zero-width ones, direction marks, the
+// byte-order mark), combining marks, blanks other than the space and the
+// no-break space, line and paragraph separators, variation selectors,
+// private-use characters and non-characters.
+bool EsInvisible(char32_t cp);
+
+// What the user sees for one character of a Unicode text, in UTF-8: a
+// control's picture (as GlifoDeAnsi, a lone LF included), "U+XXXX" for an
+// invisible character, otherwise the character itself.
+std::string CaracterVisible(char32_t cp);
+
+// A tip for a character of a Unicode text: DescripcionCodigo of its
+// Windows-1252 byte when it has one, otherwise its code ("U+0101").
+std::string DescripcionCaracter(char32_t cp);
+
 } // namespace tildora
