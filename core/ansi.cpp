@@ -196,10 +196,12 @@ std::string CaracterVisible(char32_t u) {
 }
 
 std::string DescripcionCaracter(char32_t u) {
+    // Its code, and the Windows-1252 code it is remembered under.
+    std::string r = CodigoUnicode(u);
     if (const auto b = AnsiDeUnicode(u)) {
-        return DescripcionCodigo(*b);
+        r += " · " + DescripcionCodigo(*b);
     }
-    return CodigoUnicode(u);
+    return r;
 }
 
 } // namespace tildora

@@ -51,8 +51,8 @@ bool EsInvisible(char32_t cp);
 // invisible character, otherwise the character itself.
 std::string CaracterVisible(char32_t cp);
 
-// A tip for a character of a Unicode text: DescripcionCodigo of its
-// Windows-1252 byte when it has one, otherwise its code ("U+0101").
+// A tip for a character of a Unicode text: its code ("U+0101"), followed by
+// DescripcionCodigo of its Windows-1252 byte when it has one.
 std::string DescripcionCaracter(char32_t cp);
 
 } // namespace tildora
