@@ -59,8 +59,32 @@ std::string_view NombreOpcion(std::string_view a) {
     return a;
 }
 
+// The commands, with the number of arguments each takes besides its options
+// (-1: one or more).
+struct OrdenConocida {
+    std::string_view nombre;
+    Llamada::Orden orden;
+    int argumentos;
+};
+constexpr std::array<OrdenConocida, 5> kOrdenes = {{
+    {"check", Llamada::Orden::Check, -1},
+    {"fix", Llamada::Orden::Fix, 2},
+    {"remember", Llamada::Orden::Remember, 2},
+    {"list", Llamada::Orden::List, 0},
+    {"forget", Llamada::Orden::Forget, 1},
+}};
+
+const OrdenConocida* BuscarOrden(std::string_view a) {
+    for (const OrdenConocida& o : kOrdenes) {
+        if (o.nombre == a) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
 bool EsFicheroParaAbrir(const std::string& a) {
-    if (a == "-" || a == "check" || a == "fix" || a == "remember") {
+    if (a == "-" || BuscarOrden(a) != nullptr) {
         return false;
     }
     struct stat st {};
@@ -122,7 +146,7 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
         return Uso(textos::FaltaOrden);
     }
     const std::string orden = args[i++];
-    const bool conocida = orden == "check" || orden == "fix" || orden == "remember";
+    const OrdenConocida* const conocida = BuscarOrden(orden);
     const bool fix = orden == "fix";
 
     // The command's own options may stand anywhere among its arguments;
@@ -155,9 +179,8 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
         return Uso(textos::OrdenDesconocida, orden);
     }
     const std::size_t n = llamada.resto.size();
-    const bool cuentaBien = orden == "check" ? n > 0
-                            : fix            ? (llamada.carpeta ? n > 0 : n == 2)
-                                             : n == 2;
+    const int cuenta = fix && llamada.carpeta ? -1 : conocida->argumentos;
+    const bool cuentaBien = cuenta < 0 ? n > 0 : n == static_cast<std::size_t>(cuenta);
     if (!cuentaBien) {
         return Uso(textos::CuentaArgumentos, orden);
     }
@@ -165,9 +188,7 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
     if (orden == "check" && std::count(llamada.resto.begin(), llamada.resto.end(), "-") > 1) {
         return Uso(textos::EntradaEstandarRepetida);
     }
-    llamada.orden = orden == "check" ? Llamada::Orden::Check
-                    : fix            ? Llamada::Orden::Fix
-                                     : Llamada::Orden::Remember;
+    llamada.orden = conocida->orden;
     return std::nullopt;
 }
 

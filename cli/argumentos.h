@@ -8,7 +8,7 @@ namespace tildora::cli {
 
 // What the arguments ask for.
 struct Llamada {
-    enum class Orden { Check, Fix, Remember };
+    enum class Orden { Check, Fix, Remember, List, Forget };
     Orden orden = Orden::Check;
     std::optional<std::string> rutaAlmacen; // --store
     bool forzar = false;                    // fix --force

@@ -23,6 +23,10 @@ int EjecutarLineaDeOrdenes(int argc, char** argv) {
         return ordenes.Check(llamada.resto);
     case cli::Llamada::Orden::Remember:
         return ordenes.Remember(llamada.resto[0], llamada.resto[1]);
+    case cli::Llamada::Orden::List:
+        return ordenes.List();
+    case cli::Llamada::Orden::Forget:
+        return ordenes.Forget(llamada.resto[0]);
     case cli::Llamada::Orden::Fix:
         break;
     }

@@ -35,7 +35,7 @@ std::string Clave(unsigned char c) {
     return std::string(1, static_cast<char>(c));
 }
 
-// CHAR of `remember`: one character in UTF-8, or \xHH.
+// CHAR of `remember` and `forget`: one character in UTF-8, or \xHH.
 std::optional<unsigned char> CaracterDado(const std::string& texto) {
     if (texto.size() == 4 && texto[0] == '\\' && (texto[1] == 'x' || texto[1] == 'X')) {
         if (const auto byte = ByteHex(texto[2], texto[3])) {
@@ -49,14 +49,32 @@ std::optional<unsigned char> CaracterDado(const std::string& texto) {
     return std::nullopt;
 }
 
+// CHAR of `remember` and `forget`, or the refusal said.
+std::optional<unsigned char> LeerCaracter(const std::string& texto) {
+    const std::optional<unsigned char> c = CaracterDado(texto);
+    if (!c) {
+        Error(textos::CaracterIncorrecto);
+        Detalle(texto, AnsiDeUtf8(texto) ? textos::RazonUnoSolo : textos::RazonWindows);
+    }
+    return c;
+}
+
+// A row of the lists about replacements (fix's refusals, check's marks,
+// list): CODE<TAB>CHARACTER<TAB>REPLACEMENT.
+std::string Fila(unsigned char c, std::string_view sustituto) {
+    std::string fila = std::to_string(c);
+    fila.append("\t").append(Glifo(c)).append("\t").append(Visible(sustituto));
+    return fila;
+}
+
 } // namespace
 
 Ordenes::Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta)
     : m_almacen(rutaAlmacen), m_forzar(forzar), m_modoCarpeta(modoCarpeta), m_lectura(kLectura) {}
 
-void Ordenes::Nombrar(int fd, const std::string& nombre) const {
+void Ordenes::Nombrar(const std::string& nombre) const {
     if (m_modoCarpeta) {
-        Aviso(fd, nombre);
+        Error(nombre);
     }
 }
 
@@ -113,7 +131,9 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
             continue;
         }
         std::string lineas;
+        std::vector<ParSolucion> pares;
         for (unsigned char c : escaneo.Encontrados()) {
+            pares.emplace_back(Clave(c), Solucion(c));
             const Posicion& donde = escaneo.Primera(c);
             lineas.append(NombreVisible(nombre))
                 .append("\t")
@@ -123,7 +143,7 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
             lineas.append(std::to_string(donde.linea)).append(":");
             lineas.append(std::to_string(donde.columna)).append("\t");
             lineas.append(Glifo(c)).append("\t");
-            lineas.append(Utf8Visible(Solucion(c), true));
+            lineas.append(Visible(pares.back().second));
             lineas.append("\n");
         }
         if (!escaneo.Encontrados().empty()) {
@@ -133,9 +153,28 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
                 Error(RazonSistema("-"));
                 return kFallo;
             }
+            // Remembered replacements that fix would refuse are said, after
+            // the lines, where no script reading them is disturbed.
+            const std::string visible = NombreVisible(nombre);
+            Limpios(pares, &visible);
         }
     }
     return hayFallo ? kFallo : hayErroneos ? kHayErroneos : kBien;
+}
+
+bool Ordenes::Limpios(const std::vector<ParSolucion>& pares, const std::string* nombre) const {
+    const std::vector<std::size_t> sucias = FilasNoLimpias(pares, TablaFija());
+    if (sucias.empty()) {
+        return true;
+    }
+    Error(textos::SustitutosNoLimpios);
+    if (nombre != nullptr) {
+        Error(*nombre);
+    }
+    for (const std::size_t i : sucias) {
+        Error(Fila(static_cast<unsigned char>(pares[i].first[0]), pares[i].second));
+    }
+    return false;
 }
 
 int Ordenes::Fix(const std::string& entrada, const std::string& salida) {
@@ -171,7 +210,7 @@ int Ordenes::FixCarpeta(const std::string& carpeta, const std::vector<std::strin
         if (nombre == "-" || base.empty()) {
             // Standard input, or a folder, has no name of its own to take.
             Error(textos::M1NombreIncorrecto);
-            Aviso(STDERR_FILENO, nombre);
+            Error(nombre);
             peor = std::max(peor, kFallo);
             continue;
         }
@@ -194,15 +233,22 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
 
     // "-" is no file name: "fix - -" is a filter. Between two real names,
     // equal names and one file under two names are both refused.
-    const FalloNombres fallo = ComprobarNombres(nombre, nombreSalida);
+    const FalloNombres fallo = ComprobarNombres(nombre, nombreSalida, m_almacen.Ruta());
     if (fallo == FalloNombres::Vacio) {
         Error(textos::M1NombreIncorrecto);
-        Nombrar(STDERR_FILENO, nombre);
+        Nombrar(nombre);
         return kFallo;
     }
     if (fallo == FalloNombres::Iguales && !entradaEstandar && !salidaEstandar) {
         Error(textos::M2NombresIguales);
-        Nombrar(STDERR_FILENO, nombre);
+        Nombrar(nombre);
+        return kFallo;
+    }
+    // The store in use as OUTPUT: the corrected text would replace every
+    // remembered answer.
+    if (fallo == FalloNombres::Almacen && !salidaEstandar) {
+        Error(textos::SalidaIncorrecta);
+        Detalle(nombreSalida, textos::RazonAlmacen);
         return kFallo;
     }
     // Standard input or output may be the other file itself (`< a.txt`,
@@ -217,7 +263,15 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
         if (hayA && hayB && S_ISREG(a.st_mode) && S_ISREG(b.st_mode) && a.st_dev == b.st_dev &&
             a.st_ino == b.st_ino) {
             Error(textos::M2NombresIguales);
-            Nombrar(STDERR_FILENO, nombre);
+            Nombrar(nombre);
+            return kFallo;
+        }
+        struct stat almacen {};
+        if (salidaEstandar && hayB && S_ISREG(b.st_mode) &&
+            ::stat(m_almacen.Ruta().c_str(), &almacen) == 0 && almacen.st_dev == b.st_dev &&
+            almacen.st_ino == b.st_ino) {
+            Error(textos::SalidaIncorrecta);
+            Detalle(nombreSalida, textos::RazonAlmacen);
             return kFallo;
         }
     }
@@ -231,8 +285,8 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
                 return kFallo;
             }
             if (!m_forzar) {
-                Error(textos::M3SobreEscribir);
-                Aviso(STDERR_FILENO, nombreSalida);
+                Error(textos::SalidaExiste);
+                Error(nombreSalida);
                 return kSalidaExiste;
             }
         }
@@ -261,26 +315,15 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
     }
     if (!faltan.empty()) {
         Error(textos::FaltanSoluciones);
-        Nombrar(STDERR_FILENO, nombre);
-        std::string lineas;
+        Nombrar(nombre);
         for (unsigned char c : faltan) {
-            lineas.append(std::to_string(c)).append("\t").append(Glifo(c)).append("\n");
+            Error(std::to_string(c) + "\t" + Glifo(c));
         }
-        Poner(STDERR_FILENO, lineas);
         return kSinSolucion;
     }
     // Rows whose replacements would leave wrong characters: nothing is
     // written rather than a text reported corrected that is not clean.
-    if (const auto sucias = FilasNoLimpias(pares, TablaFija()); !sucias.empty()) {
-        Error(textos::SustitutosNoLimpios);
-        Nombrar(STDERR_FILENO, nombre);
-        std::string lineas;
-        for (std::size_t i : sucias) {
-            const auto c = static_cast<unsigned char>(pares[i].first[0]);
-            lineas.append(std::to_string(c)).append("\t").append(Glifo(c)).append("\t");
-            lineas.append(Utf8Visible(pares[i].second, true)).append("\n");
-        }
-        Poner(STDERR_FILENO, lineas);
+    if (!Limpios(pares, m_modoCarpeta ? &nombre : nullptr)) {
         return kSinSolucion;
     }
 
@@ -306,8 +349,8 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
         Error(r.error);
         return kFallo;
     case ResultadoReescritura::Fallo::Ocupado:
-        Error(textos::M3SobreEscribir);
-        Aviso(STDERR_FILENO, nombreSalida);
+        Error(textos::SalidaExiste);
+        Error(nombreSalida);
         return kSalidaExiste;
     case ResultadoReescritura::Fallo::Lectura:
         Error(textos::M1NombreIncorrecto);
@@ -319,22 +362,17 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
         return kFallo;
     }
 
-    const int fd = salidaEstandar ? STDERR_FILENO : STDOUT_FILENO;
-    if (escaneo.Encontrados().empty()) {
-        Error(textos::M4SinErrores);
-        Nombrar(STDERR_FILENO, nombre);
-    } else {
-        Aviso(fd, textos::MensajeCorregido(r.correcciones));
-        Nombrar(fd, nombre);
-    }
+    // The count is a message like any other: standard output may be the
+    // corrected text itself.
+    Error(escaneo.Encontrados().empty() ? std::string(textos::M4SinErrores)
+                                        : textos::MensajeCorregido(r.correcciones));
+    Nombrar(nombre);
     return kBien;
 }
 
 int Ordenes::Remember(const std::string& caracter, const std::string& sustituto) {
-    const std::optional<unsigned char> c = CaracterDado(caracter);
+    const std::optional<unsigned char> c = LeerCaracter(caracter);
     if (!c) {
-        Error(textos::CaracterIncorrecto);
-        Detalle(caracter, AnsiDeUtf8(caracter) ? textos::RazonUnoSolo : textos::RazonWindows);
         return kFallo;
     }
     if (TablaFija()[*c]) {
@@ -379,6 +417,44 @@ int Ordenes::Remember(const std::string& caracter, const std::string& sustituto)
     }
     std::string razon;
     if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor, &razon) == 0) {
+        Error(std::string(textos::AlmacenNoSeGuarda) + razon);
+        return kFallo;
+    }
+    return kBien;
+}
+
+int Ordenes::List() {
+    if (!CargarAlmacen()) {
+        return kFallo;
+    }
+    std::string lineas;
+    for (const auto& [clave, valor] : SolucionesEn(m_copiaAlmacen, textos::SeccionLista)) {
+        // Keys of more than one byte are no character's answer.
+        if (clave.size() == 1) {
+            lineas.append(Fila(static_cast<unsigned char>(clave[0]), valor)).append("\n");
+        }
+    }
+    if (!EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
+        Error(textos::SalidaIncorrecta);
+        Error(RazonSistema("-"));
+        return kFallo;
+    }
+    return kBien;
+}
+
+int Ordenes::Forget(const std::string& caracter) {
+    const std::optional<unsigned char> c = LeerCaracter(caracter);
+    if (!c) {
+        return kFallo;
+    }
+    std::string razon;
+    switch (m_almacen.OlvidarSolucion(textos::SeccionLista, Clave(*c), &razon)) {
+    case ResultadoOlvido::Olvidada:
+        break;
+    case ResultadoOlvido::NoEstaba:
+        Error(std::string(textos::NoRecordado) + Glifo(*c));
+        return kNoEstaba;
+    case ResultadoOlvido::Fallo:
         Error(std::string(textos::AlmacenNoSeGuarda) + razon);
         return kFallo;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/almacen.h"
+#include "core/correccion.h"
 #include "core/escaneo.h"
 #include "core/lectura.h"
 #include "core/reescritura.h"
@@ -10,9 +11,11 @@
 
 namespace tildora::cli {
 
-// The commands, each returning its exit status. Messages go to standard
-// error, one per line, with a second line naming the file and the reason
-// where that helps a script or a log.
+// The commands, each returning its exit status. Messages, the count of
+// corrections included, go to standard error, one per line, each beginning
+// with "tildora: ", with a second line naming the file and the reason where
+// that helps a script or a log; standard output holds only what a command
+// produces (check's and list's lines, fix's text to "-").
 class Ordenes {
 public:
     // `modoCarpeta`: fix --out-dir, where every message about a file is
@@ -23,6 +26,8 @@ public:
     int Fix(const std::string& entrada, const std::string& salida);
     int FixCarpeta(const std::string& carpeta, const std::vector<std::string>& ficheros);
     int Remember(const std::string& caracter, const std::string& sustituto);
+    int List();
+    int Forget(const std::string& caracter);
 
 private:
     // Opens an input ("-" is standard input) and scans it. Anything but an
@@ -34,8 +39,12 @@ private:
     // cannot be read is said in one line, and false returned.
     bool CargarAlmacen();
     std::string Solucion(unsigned char c) const;
+    // Says the rows whose replacements would leave wrong characters
+    // (FilasNoLimpias): a message, the file's name when `nombre` is given,
+    // and one line per row; true when there are none.
+    bool Limpios(const std::vector<ParSolucion>& pares, const std::string* nombre) const;
     // In --out-dir mode each message about a file is followed by its name.
-    void Nombrar(int fd, const std::string& nombre) const;
+    void Nombrar(const std::string& nombre) const;
 
     AlmacenSoluciones m_almacen;
     std::string m_copiaAlmacen; // the store as read at the start

@@ -13,14 +13,19 @@ void Poner(int fd, std::string_view texto) {
     EscribirTodo(fd, texto.data(), texto.size());
 }
 
-void Aviso(int fd, std::string_view mensaje) {
-    std::string linea(mensaje);
-    linea += '\n';
-    Poner(fd, linea);
-}
-
-void Error(std::string_view mensaje) {
-    Aviso(STDERR_FILENO, mensaje);
+void Error(std::string_view linea) {
+    std::string texto(textos::PrefijoMensaje);
+    texto.reserve(texto.size() + linea.size() + 1);
+    for (const char c : linea) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && c != '\t') || b == 0x7F) {
+            texto += EscapeHex(b);
+        } else {
+            texto += c;
+        }
+    }
+    texto += '\n';
+    Poner(STDERR_FILENO, texto);
 }
 
 void Detalle(std::string_view nombre, std::string_view razon) {
@@ -30,10 +35,10 @@ void Detalle(std::string_view nombre, std::string_view razon) {
 }
 
 int Uso(std::string_view problema, std::string_view que) {
-    std::string texto(problema);
-    texto.append(que).append("\n");
-    texto.append(textos::Uso);
-    Poner(STDERR_FILENO, texto);
+    std::string linea(problema);
+    linea.append(que);
+    Error(linea);
+    Poner(STDERR_FILENO, textos::Uso);
     return kFallo;
 }
 
@@ -54,9 +59,25 @@ std::string NombreVisible(std::string_view nombre) {
 }
 
 std::string Glifo(unsigned char c) {
+    const char32_t u = UnicodeDeAnsi(c);
+    if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0 && u == c)) {
+        return EscapeHex(c);
+    }
+    if (c == '\\') {
+        return "\\\\";
+    }
     std::string g;
-    AnadirUtf8(g, GlifoDeAnsi(c, true));
+    AnadirUtf8(g, u);
     return g;
+}
+
+std::string Visible(std::string_view bytes) {
+    std::string r;
+    r.reserve(bytes.size());
+    for (const char c : bytes) {
+        r += Glifo(static_cast<unsigned char>(c));
+    }
+    return r;
 }
 
 } // namespace tildora::cli

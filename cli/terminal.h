@@ -8,6 +8,7 @@ namespace tildora::cli {
 // Exit statuses.
 inline constexpr int kBien = 0;
 inline constexpr int kHayErroneos = 1;
+inline constexpr int kNoEstaba = 1; // forget: no answer to remove
 inline constexpr int kFallo = 2;
 inline constexpr int kSinSolucion = 3;
 inline constexpr int kSalidaExiste = 4;
@@ -15,16 +16,16 @@ inline constexpr int kSalidaExiste = 4;
 // Writes the text as it is.
 void Poner(int fd, std::string_view texto);
 
-// One message on a line of its own.
-void Aviso(int fd, std::string_view mensaje);
-
-// One message on standard error.
-void Error(std::string_view mensaje);
+// One line on standard error, the only way the command line writes there but
+// for the usage text: it begins with the program's name ("tildora: ") and any
+// control character in it but a tab (a line break, an escape sequence in a
+// file's name) is written as \xHH, so each call is one whole line.
+void Error(std::string_view linea);
 
 // The line after a message: a name and why, for scripts and logs.
 void Detalle(std::string_view nombre, std::string_view razon);
 
-// The usage text after a line that says what was wrong; returns kFallo.
+// The line that says what was wrong, then the usage text; returns kFallo.
 int Uso(std::string_view problema, std::string_view que = {});
 
 // A file name in a tab-separated line: control characters as \xHH and a
@@ -32,7 +33,14 @@ int Uso(std::string_view problema, std::string_view que = {});
 // name can be read back exactly.
 std::string NombreVisible(std::string_view nombre);
 
-// A wrong character as the terminal shows it: controls as their pictures.
+// A wrong character (a Windows-1252 byte) as the terminal gets it, in the
+// character and replacement columns of every command: in UTF-8, but the bytes
+// a terminal would act on (0 to 31, 127, and the five codes Windows-1252
+// leaves undefined, which would be C1 controls) as \xHH, which `remember` and
+// `forget` take back, and a backslash as \\, so that \xHH is never ambiguous.
 std::string Glifo(unsigned char c);
+
+// A replacement (Windows-1252 bytes), each byte as Glifo writes it.
+std::string Visible(std::string_view bytes);
 
 } // namespace tildora::cli

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <pwd.h>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -290,9 +291,11 @@ LineaAnalizada Analizar(std::string_view linea) {
 
 struct Busqueda {
     bool seccionHallada = false;
-    std::size_t ultimaEntrada = 0;    // last entry of the section, or its header
-    std::optional<std::size_t> linea; // first entry with the key
-    std::string_view valor;           // its raw value
+    std::size_t ultimaEntrada = 0;     // last entry of the section, or its header
+    std::optional<std::size_t> linea;  // first entry with the key
+    std::string_view valor;            // its raw value
+    std::vector<std::size_t> conClave; // every entry with the key
+    std::vector<std::size_t> entradas; // every entry of the section
 };
 
 // Looks for `clave` in the first section named `seccion`. Later sections of
@@ -319,9 +322,13 @@ Busqueda Buscar(std::string_view bytes, const std::vector<Linea>& lineas, std::s
             continue;
         }
         b.ultimaEntrada = i;
-        if (!b.linea && DecodificarClave(a.clave) == clave) {
-            b.linea = i;
-            b.valor = a.valor;
+        b.entradas.push_back(i);
+        if (DecodificarClave(a.clave) == clave) {
+            b.conClave.push_back(i);
+            if (!b.linea) {
+                b.linea = i;
+                b.valor = a.valor;
+            }
         }
     }
     return b;
@@ -422,6 +429,45 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
     return nuevo;
 }
 
+std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view seccion,
+                                       std::string_view clave) {
+    if (clave.empty()) {
+        return std::nullopt;
+    }
+    const std::vector<Linea> lineas = PartirLineas(viejo, InicioTrasBom(viejo));
+    const Busqueda b = Buscar(viejo, lineas, seccion, clave);
+    if (b.conClave.empty()) {
+        return std::nullopt;
+    }
+    std::string nuevo;
+    nuevo.reserve(viejo.size());
+    std::size_t desde = 0;
+    for (const std::size_t i : b.conClave) {
+        nuevo.append(viejo.substr(desde, lineas[i].inicio - desde));
+        desde = lineas[i].finSalto;
+    }
+    nuevo.append(viejo.substr(desde));
+    return nuevo;
+}
+
+std::vector<std::pair<std::string, std::string>> SolucionesEn(std::string_view bytes,
+                                                              std::string_view seccion) {
+    const std::vector<Linea> lineas = PartirLineas(bytes, InicioTrasBom(bytes));
+    std::vector<std::pair<std::string, std::string>> r;
+    std::set<std::string> vistas;
+    for (const std::size_t i : Buscar(bytes, lineas, seccion, {}).entradas) {
+        const LineaAnalizada a =
+            Analizar(bytes.substr(lineas[i].inicio, lineas[i].fin - lineas[i].inicio));
+        std::string clave = DecodificarClave(a.clave);
+        // The first entry of a key is the one read.
+        if (!clave.empty() && vistas.insert(clave).second) {
+            std::string valor(DecodificarValor(a.valor).substr(0, kLargoMaximoSustituto));
+            r.emplace_back(std::move(clave), std::move(valor));
+        }
+    }
+    return r;
+}
+
 std::string AlmacenSoluciones::LeerSolucion(std::string_view seccion,
                                             std::string_view clave) const {
     std::string bytes;
@@ -445,54 +491,69 @@ ResultadoLectura AlmacenSoluciones::Leer(std::string& bytes) const {
 std::int16_t AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::string_view clave,
                                                 std::string_view valor, std::string* error) const {
     std::string razon;
-    const std::int16_t r = Guardar(seccion, clave, valor, razon);
-    if (r == 0 && error != nullptr) {
+    // What cannot be stored is refused before the file is even looked at.
+    const bool guardable = ConSolucion({}, seccion, clave, valor).has_value();
+    const bool hecho =
+        guardable &&
+        Cambiar([&](std::string_view viejo) { return ConSolucion(viejo, seccion, clave, valor); },
+                razon) == Cambio::Hecho;
+    if (!hecho && error != nullptr) {
         *error = razon.empty() ? m_ruta + ": " + std::string(textos::RazonNoSeGuarda) : razon;
     }
-    return r;
+    return hecho ? 1 : 0;
 }
 
-std::int16_t AlmacenSoluciones::Guardar(std::string_view seccion, std::string_view clave,
-                                        std::string_view valor, std::string& error) const {
-    // What cannot be stored is refused before the file is even looked at.
-    if (!ConSolucion({}, seccion, clave, valor)) {
-        return 0;
+ResultadoOlvido AlmacenSoluciones::OlvidarSolucion(std::string_view seccion, std::string_view clave,
+                                                   std::string* error) const {
+    std::string razon;
+    const Cambio r =
+        Cambiar([&](std::string_view viejo) { return SinSolucion(viejo, seccion, clave); }, razon);
+    if (r == Cambio::Fallo && error != nullptr) {
+        *error = razon;
     }
+    return r == Cambio::Hecho     ? ResultadoOlvido::Olvidada
+           : r == Cambio::Ninguno ? ResultadoOlvido::NoEstaba
+                                  : ResultadoOlvido::Fallo;
+}
+
+AlmacenSoluciones::Cambio AlmacenSoluciones::Cambiar(
+    const std::function<std::optional<std::string>(std::string_view)>& cambiar,
+    std::string& error) const {
     // No store known (no home folder for an installed copy): nothing is
     // locked or written, least of all a lock file in the current folder.
     if (m_ruta.empty()) {
         error = std::string(textos::RazonNoSeGuarda);
-        return 0;
+        return Cambio::Fallo;
     }
     const Cerrojo cerrojo(m_ruta);
     if (!cerrojo) {
         error = m_ruta + ": " + cerrojo.Error();
-        return 0;
+        return Cambio::Fallo;
     }
     const Fichero f = LeerAlmacen(m_ruta);
     if (f.estado == EstadoLectura::Fallo) {
         error = m_ruta + ": " + RazonLectura(f.lectura);
-        return 0;
+        return Cambio::Fallo;
+    }
+    const std::optional<std::string> nuevo = cambiar(f.bytes);
+    if (!nuevo) {
+        return Cambio::Ninguno;
     }
     // A link that points nowhere is left alone rather than replaced by a file.
     struct stat st {};
     if (f.estado == EstadoLectura::NoExiste && ::lstat(m_ruta.c_str(), &st) == 0) {
         error = m_ruta + ": " + std::strerror(ENOENT);
-        return 0;
-    }
-    const std::optional<std::string> nuevo = ConSolucion(f.bytes, seccion, clave, valor);
-    if (!nuevo) {
-        return 0;
+        return Cambio::Fallo;
     }
     if (f.estado == EstadoLectura::Leido && *nuevo == f.bytes) {
-        return 1;
+        return Cambio::Hecho;
     }
     // A store that reads would refuse is not written either.
     if (nuevo->size() > kTamanoMaximoAlmacen) {
         error = m_ruta + ": " + std::string(textos::RazonDemasiadoGrande);
-        return 0;
+        return Cambio::Fallo;
     }
-    return EscribirFicheroSeguro(m_ruta, *nuevo, &error) ? 1 : 0;
+    return EscribirFicheroSeguro(m_ruta, *nuevo, &error) ? Cambio::Hecho : Cambio::Fallo;
 }
 
 std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,

@@ -3,11 +3,20 @@
 #include "core/lectura.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tildora {
+
+enum class ResultadoOlvido {
+    Olvidada, // the answer was there and is gone
+    NoEstaba, // no answer to remove: nothing written
+    Fallo     // the store could not be read or written: left as it was
+};
 
 // The replacement store, caracteres.ini: an INI file of raw Windows-1252
 // bytes that the Windows private-profile service can read and write as well.
@@ -32,6 +41,13 @@ public:
     std::int16_t GuardarSolucion(std::string_view seccion, std::string_view clave,
                                  std::string_view valor, std::string* error = nullptr) const;
 
+    // Removes the answer stored under `clave` (every entry of it in the
+    // section, so that no older one comes back), keeping every other byte of
+    // the file; written as GuardarSolucion writes, under the same lock. On
+    // failure `error` (if given) says why, naming the file.
+    ResultadoOlvido OlvidarSolucion(std::string_view seccion, std::string_view clave,
+                                    std::string* error = nullptr) const;
+
     // The whole store, read once, for many look-ups that must agree (see
     // SolucionEn). A missing store is an empty one and no failure; any other
     // failure (a folder, no permission, too large, a read error) leaves
@@ -39,8 +55,12 @@ public:
     ResultadoLectura Leer(std::string& bytes) const;
 
 private:
-    std::int16_t Guardar(std::string_view seccion, std::string_view clave, std::string_view valor,
-                         std::string& error) const;
+    enum class Cambio { Hecho, Ninguno, Fallo };
+    // The one way the store is changed: under the lock, the file is read
+    // (a missing one is empty), `cambiar` gives its new bytes, or nothing to
+    // leave it as it is (Ninguno), and the new copy replaces it in one rename.
+    Cambio Cambiar(const std::function<std::optional<std::string>(std::string_view)>& cambiar,
+                   std::string& error) const;
 
     std::string m_ruta;
 };
@@ -53,6 +73,17 @@ std::string SolucionEn(std::string_view bytes, std::string_view seccion, std::st
 // writes them; nothing when that cannot be stored as given.
 std::optional<std::string> ConSolucion(std::string_view bytes, std::string_view seccion,
                                        std::string_view clave, std::string_view valor);
+
+// A store's bytes without any entry of `clave` in `seccion`, as
+// OlvidarSolucion writes them: each such line goes with its line break, and
+// every other byte stays; nothing when there is no such entry.
+std::optional<std::string> SinSolucion(std::string_view bytes, std::string_view seccion,
+                                       std::string_view clave);
+
+// Every key of `seccion` in a store's bytes, in the file's order, each once,
+// with the value SolucionEn gives for it.
+std::vector<std::pair<std::string, std::string>> SolucionesEn(std::string_view bytes,
+                                                              std::string_view seccion);
 
 // Marks a build folder: the build writes it beside the executables and
 // installing never copies it.

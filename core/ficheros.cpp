@@ -1,6 +1,7 @@
 #include "core/ficheros.h"
 
 #include <dirent.h>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 #include <sys/stat.h>
@@ -14,6 +15,19 @@ bool MismoFichero(const std::string& a, const std::string& b) {
         return false;
     }
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool MismoLugar(const std::string& a, const std::string& b) {
+    if (MismoFichero(a, b)) {
+        return true;
+    }
+    std::error_code ea;
+    std::error_code eb;
+    const std::filesystem::path ra =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+    const std::filesystem::path rb =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
+    return !ea && !eb && ra == rb;
 }
 
 namespace {

@@ -13,12 +13,16 @@ std::string RecortarEspacios(std::string_view nombre) {
     return std::string(nombre.substr(a, b - a + 1));
 }
 
-FalloNombres ComprobarNombres(const std::string& entrada, const std::string& salida) {
+FalloNombres ComprobarNombres(const std::string& entrada, const std::string& salida,
+                              const std::string& almacen) {
     if (entrada.empty() || salida.empty()) {
         return FalloNombres::Vacio;
     }
     if (entrada == salida || MismoFichero(entrada, salida)) {
         return FalloNombres::Iguales;
+    }
+    if (!almacen.empty() && MismoLugar(salida, almacen)) {
+        return FalloNombres::Almacen;
     }
     return FalloNombres::Ninguno;
 }

@@ -15,14 +15,18 @@ std::string RecortarEspacios(std::string_view nombre);
 
 enum class FalloNombres {
     Ninguno,
-    Vacio,  // a name is missing
-    Iguales // equal names, or two spellings of one existing file
+    Vacio,   // a name is missing
+    Iguales, // equal names, or two spellings of one existing file
+    Almacen  // the output is the store in use
 };
 
 // Checks an input and an output name, already trimmed. Equal names, and two
 // names of one existing file ("./a.txt" and "a.txt", a link), are refused:
-// writing the output would destroy the input.
-FalloNombres ComprobarNombres(const std::string& entrada, const std::string& salida);
+// writing the output would destroy the input. So is an output that is the
+// store `almacen` (the one in use; empty: none), whether it is there yet or
+// not (MismoLugar): the corrected text would replace every remembered answer.
+FalloNombres ComprobarNombres(const std::string& entrada, const std::string& salida,
+                              const std::string& almacen);
 
 // The value of one hexadecimal digit, or -1.
 int ValorHex(char c);

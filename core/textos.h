@@ -102,6 +102,15 @@ inline constexpr std::string_view CabeceraCorrecto = "Zuzenekoa / Correcto";
 
 // The command line. Its messages are the windows' own; these are its usage
 // texts and the short reasons on the line after a message.
+// Every line the command line writes on standard error begins with this.
+inline constexpr std::string_view PrefijoMensaje = "tildora: ";
+// An existing OUTPUT, which only --force replaces (the window asks instead).
+inline constexpr std::string_view SalidaExiste =
+    "Irteerako fitxategia jada existitzen da; --force erabili gainetik idazteko / El fichero de "
+    "salida ya existe; use --force para sobrescribirlo";
+// forget of a character the store holds no answer for; the character follows.
+inline constexpr std::string_view NoRecordado =
+    "Karaktere honek ez du ordezko gogoraturik / Este carácter no tiene sustituto recordado: ";
 #ifndef TILDORA_VERSION
 #define TILDORA_VERSION "1.0.0"
 #endif
@@ -111,6 +120,8 @@ inline constexpr std::string_view RazonCambiado =
     "aldatu egin da irakurri bitartean / ha cambiado mientras se leía";
 inline constexpr std::string_view RazonCrecimiento =
     "irteera handiegia litzateke / la salida sería demasiado grande";
+inline constexpr std::string_view RazonAlmacen =
+    "ordezkoen fitxategia da / es el fichero de sustitutos";
 inline constexpr std::string_view RazonRepetida =
     "beste fitxategi batek irteera bera du / otro fichero tiene la misma salida";
 inline constexpr std::string_view RazonPermitido =
@@ -147,11 +158,15 @@ inline constexpr std::string_view Uso =
     "  tildora [--store INI] fix [--force] SARRERA IRTEERA\n"
     "  tildora [--store INI] fix [--force] --out-dir KARPETA FITXATEGIA...\n"
     "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
+    "  tildora [--store INI] list\n"
+    "  tildora [--store INI] forget KARAKTEREA\n"
     "Uso:\n"
     "  tildora [--store INI] check FICHERO...\n"
     "  tildora [--store INI] fix [--force] ENTRADA SALIDA\n"
     "  tildora [--store INI] fix [--force] --out-dir CARPETA FICHERO...\n"
     "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
+    "  tildora [--store INI] list\n"
+    "  tildora [--store INI] forget CARÁCTER\n"
     "tildora --help\n";
 
 inline constexpr std::string_view Ayuda =
@@ -164,7 +179,8 @@ inline constexpr std::string_view Ayuda =
     "      Karaktere oker bakoitzeko lerro bat idazten du, agertzen diren ordenan,\n"
     "      tabulazioz bereizita: FITXATEGIA, KODEA, ZENBAT, LERROA:ZUTABEA,\n"
     "      KARAKTEREA, ORDEZKOA (gogoratua, edo hutsik).\n"
-    "      Izenetan kontrol-karaktereak \\xHH dira eta \\ \\\\ da.\n"
+    "      Karaktere okerrak utziko lituzkeen ordezko bakoitza errore estandarrean\n"
+    "      esaten da, fix-ek bezala (KODEA, KARAKTEREA, ORDEZKOA).\n"
     "  tildora [--store INI] fix [--force] SARRERA IRTEERA\n"
     "      SARRERA zuzentzen du gogoratutako ordezkoekin eta IRTEERA idazten du.\n"
     "      --force: IRTEERA badago, gainetik idazten du.\n"
@@ -172,11 +188,20 @@ inline constexpr std::string_view Ayuda =
     "      Fitxategi bakoitza KARPETA karpetan zuzentzen du, bere izen berarekin.\n"
     "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
     "      KARAKTEREA (UTF-8 edo \\xHH) ordezteko ORDEZKOA gogoratzen du.\n"
+    "  tildora [--store INI] list\n"
+    "      Gogoratutako ordezko bakoitzeko lerro bat, tabulazioz bereizita:\n"
+    "      KODEA, KARAKTEREA, ORDEZKOA.\n"
+    "  tildora [--store INI] forget KARAKTEREA\n"
+    "      KARAKTEREAren (UTF-8 edo \\xHH) ordezkoa ahazten du.\n"
+    "  Izenetan, karaktereetan eta ordezkoetan kontrol-karaktereak eta Windows-1252-k\n"
+    "  zehazten ez dituen kodeak \\xHH dira, eta \\ \\\\ da.\n"
+    "  Mezuak (zuzenketarena ere) errore estandarrean doaz, \"tildora: \" aurretik.\n"
     "  '-' sarrera estandarra da SARRERA gisa (behin), eta irteera estandarra IRTEERA gisa.\n"
     "  --: ondorengoak izenak edo balioak dira, ez aukerak (remember -- '\xe2\x80\x9c' -x).\n"
     "  --store INI: caracteres.ini-ren ordez INI fitxategia erabiltzen du.\n"
-    "  Irteera-kodeak: 0 ondo; 1 karaktere okerrak daude (check); 2 errorea;\n"
-    "  3 ordezkoak falta dira; 4 IRTEERA badago (--force gabe).\n"
+    "  Irteera-kodeak: 0 ondo; 1 karaktere okerrak daude (check), ez zegoen (forget);\n"
+    "  2 errorea; 3 ordezkoak falta dira edo ez dira garbiak;\n"
+    "  4 IRTEERA badago (--force gabe).\n"
     "\n"
     "Uso:\n"
     "  tildora [FICHERO]\n"
@@ -185,7 +210,8 @@ inline constexpr std::string_view Ayuda =
     "      Escribe una línea por carácter erróneo, en el orden en que aparecen,\n"
     "      separada por tabuladores: FICHERO, CÓDIGO, CUÁNTOS, LÍNEA:COLUMNA,\n"
     "      CARÁCTER, SUSTITUTO (el recordado, o vacío).\n"
-    "      En los nombres, los caracteres de control son \\xHH y \\ es \\\\.\n"
+    "      Cada sustituto que dejaría caracteres erróneos se dice en la salida de\n"
+    "      errores, como en fix (CÓDIGO, CARÁCTER, SUSTITUTO).\n"
     "  tildora [--store INI] fix [--force] ENTRADA SALIDA\n"
     "      Corrige ENTRADA con los sustitutos recordados y escribe SALIDA.\n"
     "      --force: si SALIDA existe, la sobreescribe.\n"
@@ -193,11 +219,21 @@ inline constexpr std::string_view Ayuda =
     "      Corrige cada fichero en la carpeta CARPETA, con su mismo nombre.\n"
     "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
     "      Recuerda SUSTITUTO para CARÁCTER (en UTF-8 o \\xHH).\n"
+    "  tildora [--store INI] list\n"
+    "      Escribe una línea por sustituto recordado, separada por tabuladores:\n"
+    "      CÓDIGO, CARÁCTER, SUSTITUTO.\n"
+    "  tildora [--store INI] forget CARÁCTER\n"
+    "      Olvida el sustituto de CARÁCTER (en UTF-8 o \\xHH).\n"
+    "  En nombres, caracteres y sustitutos, los caracteres de control y los códigos que\n"
+    "  Windows-1252 no define son \\xHH, y \\ es \\\\.\n"
+    "  Los mensajes (también el de la corrección) van a la salida de errores, tras\n"
+    "  \"tildora: \".\n"
     "  '-' es la entrada estándar como ENTRADA (una vez), y la salida estándar como SALIDA.\n"
     "  --: lo que sigue son nombres o valores, no opciones (remember -- '\xe2\x80\x9c' -x).\n"
     "  --store INI: usa el fichero INI en lugar de caracteres.ini.\n"
-    "  Códigos de salida: 0 bien; 1 hay caracteres erróneos (check); 2 error;\n"
-    "  3 faltan sustitutos; 4 SALIDA existe (sin --force).\n";
+    "  Códigos de salida: 0 bien; 1 hay caracteres erróneos (check), no estaba (forget);\n"
+    "  2 error; 3 faltan sustitutos o no son limpios;\n"
+    "  4 SALIDA existe (sin --force).\n";
 
 inline constexpr std::string_view OpcionDesconocida = "Aukera ezezaguna / Opción desconocida: ";
 inline constexpr std::string_view OrdenDesconocida = "Agindu ezezaguna / Orden desconocida: ";

@@ -33,7 +33,7 @@ _tildora() {
             mapfile -t COMPREPLY < <(compgen -W '--store --help --version' -- "$cur")
         else
             # A command, or a file to open in the windows.
-            mapfile -t COMPREPLY < <(compgen -W 'check fix remember' -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W 'check fix remember list forget' -- "$cur")
             _filedir
         fi
         return
@@ -42,11 +42,14 @@ _tildora() {
     case $orden in
     check) opciones='--help' ;;
     fix) opciones='--force --out-dir --help' ;;
-    *) return ;; # remember takes characters, not files
+    list | remember | forget) opciones='--help' ;;
+    *) return ;;
     esac
+    # Files for check and fix; list takes nothing, remember and forget take
+    # characters.
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$opciones" -- "$cur")
-    else
+    elif [[ $orden == check || $orden == fix ]]; then
         _filedir
     fi
 }

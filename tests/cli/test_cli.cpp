@@ -25,8 +25,9 @@ using prueba::Ejecutar;
 using prueba::Resultado;
 namespace textos = tildora::textos;
 
+// A line of standard error: the program's name, then the text.
 std::string Linea(std::string_view texto) {
-    return std::string(texto) + "\n";
+    return std::string(textos::PrefijoMensaje) + std::string(texto) + "\n";
 }
 
 bool Existe(const std::string& ruta) {
@@ -75,13 +76,13 @@ TEST_F(LineaDeOrdenes, CheckListsCharactersWithCountsAndFirstPositions) {
                    "c\r\nd\x93"
                    "e\tf\rg\nh\xe7\n");
     Recordar("\xe7", "c");
-    Recordar("\t", "\t"); // a control in a replacement is shown as its picture
+    Recordar("\t", "\\"); // a backslash is doubled, so that \xHH is never ambiguous
     const Resultado r = Tildora({"check", "a.txt"});
     EXPECT_EQ(r.estado, 1);
     EXPECT_EQ(r.salida, "a.txt\t231\t2\t1:3\t\xc3\xa7\tc\n"
                         "a.txt\t147\t1\t2:2\t\xe2\x80\x9c\t\n"
-                        "a.txt\t9\t1\t2:4\t\xe2\x90\x89\t\xe2\x90\x89\n"
-                        "a.txt\t10\t2\t3:2\t\xe2\x90\x8a\t\n");
+                        "a.txt\t9\t1\t2:4\t\\x09\t\\\\\n"
+                        "a.txt\t10\t2\t3:2\t\\x0A\t\n");
     EXPECT_EQ(r.error, "");
 }
 
@@ -114,8 +115,8 @@ TEST_F(LineaDeOrdenes, CheckSeveralFilesGoesOnPastAnUnreadableOne) {
                         "uno.txt\t148\t1\t1:5\t\xe2\x80\x9d\t\n"
                         "dos.txt\t124\t1\t1:4\t|\t\n");
     EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) +
-                           "falta.txt: No such file or directory\n" +
-                           Linea(textos::M1NombreIncorrecto) + "carpeta: Is a directory\n");
+                           Linea("falta.txt: No such file or directory") +
+                           Linea(textos::M1NombreIncorrecto) + Linea("carpeta: Is a directory"));
 
     // Readable files only: 1 when one of them holds a wrong character.
     EXPECT_EQ(Tildora({"check", "limpio.txt", "dos.txt"}).estado, 1);
@@ -130,7 +131,7 @@ TEST_F(LineaDeOrdenes, CheckUnreadableFileWithoutRoot) {
     ::chmod(Ruta("cerrado.txt").c_str(), 0);
     const Resultado r = Tildora({"check", "cerrado.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + "cerrado.txt: Permission denied\n");
+    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + Linea("cerrado.txt: Permission denied"));
 }
 
 TEST_F(LineaDeOrdenes, CheckReadsStandardInput) {
@@ -153,8 +154,8 @@ TEST_F(LineaDeOrdenes, FixWritesTheCorrectedBytesAndTheCount) {
     Recordar("\n", "X"); // a lone LF needs an answer, but stays a line break
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 0);
-    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(4)));
-    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.salida, "");
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(4)));
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "abcc\r\nd\"\"e\r\ncc\rz\n");
     EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "ab\xe7"
                                            "c\r\nd\x93"
@@ -172,7 +173,7 @@ TEST_F(LineaDeOrdenes, FixAppliesRowsInOrderOfFirstAppearance) {
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "Ec c");
-    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(3)));
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(3)));
 }
 
 TEST_F(LineaDeOrdenes, FixWithoutReplacementsWritesNothing) {
@@ -181,7 +182,8 @@ TEST_F(LineaDeOrdenes, FixWithoutReplacementsWritesNothing) {
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 3);
     EXPECT_EQ(r.salida, "");
-    EXPECT_EQ(r.error, Linea(textos::FaltanSoluciones) + "231\t\xc3\xa7\n9\t\xe2\x90\x89\n");
+    EXPECT_EQ(r.error,
+              Linea(textos::FaltanSoluciones) + Linea("231\t\xc3\xa7") + Linea("9\t\\x09"));
     EXPECT_FALSE(Existe(Ruta("b.txt")));
 }
 
@@ -207,7 +209,7 @@ TEST_F(LineaDeOrdenes, FixReplacesAnExistingOutputOnlyWithForce) {
 
     Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 4);
-    EXPECT_EQ(r.error, Linea(textos::M3SobreEscribir) + "b.txt\n");
+    EXPECT_EQ(r.error, Linea(textos::SalidaExiste) + Linea("b.txt"));
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "antes");
 
     r = Tildora({"fix", "--force", "a.txt", "b.txt"});
@@ -297,7 +299,8 @@ TEST_F(LineaDeOrdenes, NamesAreTakenExactly) {
     // Spaces are part of a name.
     Resultado r = Tildora({"check", " a.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + " a.txt: No such file or directory\n");
+    EXPECT_EQ(r.error,
+              Linea(textos::M1NombreIncorrecto) + Linea(" a.txt: No such file or directory"));
     r = Tildora({"fix", "a.txt", "keep.txt "});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(prueba::Leer(Ruta("keep.txt ")), "c");
@@ -334,7 +337,8 @@ TEST_F(LineaDeOrdenes, NamesAreTakenExactly) {
     for (const auto& [args, mensaje] : malos) {
         r = Ejecutar(args, op);
         EXPECT_EQ(r.estado, 2) << ::testing::PrintToString(args);
-        EXPECT_EQ(r.error.rfind(mensaje, 0), 0u) << r.error;
+        EXPECT_EQ(r.error.rfind(std::string(textos::PrefijoMensaje) + std::string(mensaje), 0), 0u)
+            << r.error;
         EXPECT_NE(r.error.find("Uso:\n"), std::string::npos) << r.error;
     }
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()),
@@ -362,7 +366,7 @@ TEST_F(LineaDeOrdenes, FixMissingInputIsAReadError) {
     const Resultado r = Tildora({"fix", "falta.txt", "b.txt"});
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.error,
-              Linea(textos::M1NombreIncorrecto) + "falta.txt: No such file or directory\n");
+              Linea(textos::M1NombreIncorrecto) + Linea("falta.txt: No such file or directory"));
     EXPECT_FALSE(Existe(Ruta("b.txt")));
 }
 
@@ -375,9 +379,7 @@ TEST_F(LineaDeOrdenes, FixUnwritableOutputLeavesNothingBehind) {
     for (const std::string salida : {"fichero/b.txt", "no-hay/b.txt", "carpeta"}) {
         const Resultado r = Tildora({"fix", "--force", "a.txt", salida});
         EXPECT_EQ(r.estado, 2) << salida;
-        EXPECT_EQ(r.error.substr(0, textos::SalidaIncorrecta.size() + 1),
-                  Linea(textos::SalidaIncorrecta))
-            << salida;
+        EXPECT_EQ(r.error.rfind(Linea(textos::SalidaIncorrecta), 0), 0u) << salida;
         EXPECT_NE(r.error.find(salida + ": "), std::string::npos) << r.error;
     }
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), antes);
@@ -395,7 +397,7 @@ TEST_F(LineaDeOrdenes, FixIntoReadOnlyFolderWithoutRoot) {
     ::chmod(Ruta("cerrada").c_str(), 0555);
     const Resultado r = Tildora({"fix", "--force", "a.txt", "cerrada/b.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + "cerrada/b.txt: Permission denied\n");
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Linea("cerrada/b.txt: Permission denied"));
     EXPECT_EQ(prueba::Leer(Ruta("cerrada/b.txt")), "antes");
     EXPECT_EQ(prueba::Entradas(Ruta("cerrada")), "b.txt;");
 }
@@ -411,8 +413,7 @@ TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
     Recordar("\x85", "z");
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error.substr(0, textos::SalidaIncorrecta.size() + 1),
-              Linea(textos::SalidaIncorrecta));
+    EXPECT_EQ(r.error.rfind(Linea(textos::SalidaIncorrecta), 0), 0u);
     EXPECT_FALSE(Existe(Ruta("b.txt")));
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;");
 
@@ -435,7 +436,7 @@ TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
               tildora::ResultadoCorreccion::Correcto);
     EXPECT_EQ(salida, std::string(1000000 + 10000 + 100 + 1 + 100 + 1, 'z'));
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), salida);
-    EXPECT_EQ(bien.salida, Linea(textos::MensajeCorregido(cuenta)));
+    EXPECT_EQ(bien.error, Linea(textos::MensajeCorregido(cuenta)));
 }
 
 TEST_F(LineaDeOrdenes, FixStreamsLargeFilesInLittleMemory) {
@@ -459,7 +460,7 @@ TEST_F(LineaDeOrdenes, FixStreamsLargeFilesInLittleMemory) {
     Recordar("\x93", "\"");
     const Resultado r = Tildora({"fix", "grande.txt", "b.txt"});
     EXPECT_EQ(r.estado, 0);
-    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(tamano / paso + 1)));
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(tamano / paso + 1)));
     EXPECT_LT(r.memoriaKiB, 64 * 1024);
 
     const Resultado c = Tildora({"check", "grande.txt"});
@@ -515,9 +516,11 @@ TEST_F(LineaDeOrdenes, FixOutDirGoesOnPastAFileWithoutReplacements) {
     Recordar("\xe7", "c");
     const Resultado r = Tildora({"fix", "--out-dir", "salida", "a/uno.txt", "dos.txt", "tres.txt"});
     EXPECT_EQ(r.estado, 3);
-    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(1)) + "a/uno.txt\n");
-    EXPECT_EQ(r.error, Linea(textos::FaltanSoluciones) + "dos.txt\n128\t\xe2\x82\xac\n" +
-                           Linea(textos::M4SinErrores) + "tres.txt\n");
+    EXPECT_EQ(r.salida, "");
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(1)) + Linea("a/uno.txt") +
+                           Linea(textos::FaltanSoluciones) + Linea("dos.txt") +
+                           Linea("128\t\xe2\x82\xac") + Linea(textos::M4SinErrores) +
+                           Linea("tres.txt"));
     EXPECT_EQ(prueba::Entradas(Ruta("salida")), "tres.txt;uno.txt;");
     EXPECT_EQ(prueba::Leer(Ruta("salida/uno.txt")), "xc");
     EXPECT_EQ(prueba::Leer(Ruta("salida/tres.txt")), "limpio");
@@ -539,23 +542,25 @@ TEST_F(LineaDeOrdenes, FixOutDirRules) {
     EXPECT_EQ(r.estado, 4);
     EXPECT_EQ(prueba::Leer(Ruta("salida/x.txt")), "1c");
     EXPECT_EQ(prueba::Leer(Ruta("salida/y.txt")), "antes");
-    EXPECT_NE(r.error.find(Linea(textos::SalidaIncorrecta) + "salida/x.txt: "), std::string::npos)
+    EXPECT_NE(r.error.find(Linea(textos::SalidaIncorrecta) + "tildora: salida/x.txt: "),
+              std::string::npos)
         << r.error;
-    EXPECT_NE(r.error.find(Linea(textos::M3SobreEscribir) + "salida/y.txt\n"), std::string::npos)
+    EXPECT_NE(r.error.find(Linea(textos::SalidaExiste) + Linea("salida/y.txt")), std::string::npos)
         << r.error;
 
     // A file already in the folder would be its own output.
     r = Tildora({"fix", "--force", "--out-dir", "salida/", "salida/y.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::M2NombresIguales) + "salida/y.txt\n");
+    EXPECT_EQ(r.error, Linea(textos::M2NombresIguales) + Linea("salida/y.txt"));
 
     // A folder that is not there.
     r = Tildora({"fix", "--out-dir", "no-hay", "y.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + "no-hay: No such file or directory\n");
+    EXPECT_EQ(r.error,
+              Linea(textos::SalidaIncorrecta) + Linea("no-hay: No such file or directory"));
     r = Tildora({"fix", "--out-dir", "y.txt", "a/x.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + "y.txt: Not a directory\n");
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Linea("y.txt: Not a directory"));
 }
 
 // ---------------------------------------------------------------------------
@@ -581,7 +586,7 @@ TEST_F(LineaDeOrdenes, FixBetweenStandardStreams) {
     op.ficheroEntrada = Ruta("a.txt");
     r = Tildora({"fix", "-", "b.txt"}, op);
     EXPECT_EQ(r.estado, 0);
-    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(2)));
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(2)));
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "......");
 }
 
@@ -618,8 +623,7 @@ TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement)
     for (const auto& args : malos) {
         const Resultado r = Tildora(args);
         EXPECT_EQ(r.estado, 2) << args[1] << " " << args[2];
-        EXPECT_EQ(r.error.substr(0, textos::CaracterIncorrecto.size() + 1),
-                  Linea(textos::CaracterIncorrecto))
+        EXPECT_EQ(r.error.rfind(Linea(textos::CaracterIncorrecto), 0), 0u)
             << args[1] << " " << args[2];
     }
     EXPECT_FALSE(Existe(m_almacen));
@@ -638,7 +642,7 @@ TEST_F(LineaDeOrdenes, RememberedReplacementsMayHoldCharactersCorrectedLater) {
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "ca-a");
-    EXPECT_EQ(r.salida, Linea(textos::MensajeCorregido(3)));
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(3)));
 }
 
 TEST_F(LineaDeOrdenes, AStoreThatCannotBeReadOrWrittenIsSaidWithItsReason) {
@@ -676,13 +680,13 @@ TEST_F(LineaDeOrdenes, AStoreThatCannotBeReadOrWrittenIsSaidWithItsReason) {
                 EXPECT_EQ(r.error.find(leer), std::string::npos) << r.error;
             } else {
                 EXPECT_EQ(r.estado, 2) << c.almacen << " " << orden[0];
-                EXPECT_EQ(r.error, leer + ruta + ": " + c.razonLeer + "\n");
+                EXPECT_EQ(r.error, Linea(leer + ruta + ": " + c.razonLeer));
                 EXPECT_EQ(r.salida, "");
             }
         }
         const Resultado r = Ejecutar({"--store", ruta, "remember", "\\xE7", "c"});
         EXPECT_EQ(r.estado, 2);
-        EXPECT_EQ(r.error, escribir + ruta + ": " + c.razonEscribir + "\n");
+        EXPECT_EQ(r.error, Linea(escribir + ruta + ": " + c.razonEscribir));
     }
     EXPECT_FALSE(Existe(Ruta("b.txt")));
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;carpeta.ini;fichero;grande.ini;salida;");
@@ -697,11 +701,12 @@ TEST_F(LineaDeOrdenes, AStoreWithoutPermissionIsSaid) {
     ::chmod(m_almacen.c_str(), 0);
     Resultado r = Tildora({"check", "a.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, std::string(textos::AlmacenIlegible) + m_almacen + ": Permission denied\n");
+    EXPECT_EQ(r.error,
+              Linea(std::string(textos::AlmacenIlegible) + m_almacen + ": Permission denied"));
     r = Tildora({"remember", "\\xE7", "k"});
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.error,
-              std::string(textos::AlmacenNoSeGuarda) + m_almacen + ": Permission denied\n");
+              Linea(std::string(textos::AlmacenNoSeGuarda) + m_almacen + ": Permission denied"));
 }
 
 TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
@@ -778,6 +783,9 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
         {"fix", "--nope", "a.txt", "b.txt"},
         {"remember", "\xc3\xa7"},
         {"remember", "\xc3\xa7", "c", "d"},
+        {"list", "a.txt"},
+        {"forget"},
+        {"forget", "\xc3\xa7", "c"},
         {"convert", "a.txt"},
     };
     for (const auto& args : malos) {
@@ -799,7 +807,8 @@ TEST_F(LineaDeOrdenes, HelpAndVersion) {
     ASSERT_NE(euskara, std::string::npos);
     ASSERT_NE(castellano, std::string::npos);
     EXPECT_LT(euskara, castellano);
-    for (const char* orden : {"check", "fix", "--out-dir", "--force", "remember", "--store"}) {
+    for (const char* orden :
+         {"check", "fix", "--out-dir", "--force", "remember", "list", "forget", "--store"}) {
         EXPECT_NE(r.salida.find(orden, euskara), std::string::npos) << orden;
         EXPECT_NE(r.salida.find(orden, castellano), std::string::npos) << orden;
     }
@@ -937,10 +946,19 @@ TEST_F(LineaDeOrdenes, ReplacementsThatWouldLeaveWrongCharactersAreRefused) {
     Recordar("|", "^^");
     Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 3);
-    EXPECT_EQ(r.error, Linea(textos::SustitutosNoLimpios) + "124\t|\t^^\n");
+    EXPECT_EQ(r.error, Linea(textos::SustitutosNoLimpios) + Linea("124\t|\t^^"));
     EXPECT_FALSE(Existe(Ruta("b.txt")));
-    // Below it, the same character is corrected in its turn.
+    // check marks the same rows, with the file's name, on standard error; its
+    // own lines stay as they are.
+    r = Tildora({"check", "a.txt"});
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_EQ(r.salida, "a.txt\t94\t1\t1:1\t^\t-\na.txt\t124\t1\t1:2\t|\t^^\n");
+    EXPECT_EQ(r.error, Linea(textos::SustitutosNoLimpios) + Linea("a.txt") + Linea("124\t|\t^^"));
+    // Below it, the same character is corrected in its turn: no mark.
     Crear("c.txt", "|^");
+    r = Tildora({"check", "c.txt"});
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_EQ(r.error, "");
     r = Tildora({"fix", "c.txt", "d.txt"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(prueba::Leer(Ruta("d.txt")), "---");
@@ -949,9 +967,164 @@ TEST_F(LineaDeOrdenes, ReplacementsThatWouldLeaveWrongCharactersAreRefused) {
     const std::string antes = prueba::Leer(m_almacen);
     r = Tildora({"remember", "^", "a^"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error,
-              Linea(textos::CaracterIncorrecto) + "a^: " + Linea(textos::RazonSustitutoPropio));
+    EXPECT_EQ(r.error, Linea(textos::CaracterIncorrecto) +
+                           Linea("a^: " + std::string(textos::RazonSustitutoPropio)));
     EXPECT_EQ(prueba::Leer(m_almacen), antes);
+}
+
+// ---------------------------------------------------------------------------
+// What reaches the terminal
+
+TEST_F(LineaDeOrdenes, NoRawControlReachesTheTerminal) {
+    // The five codes Windows-1252 leaves undefined (C1 controls on a
+    // terminal), ESC and DEL as wrong characters; a replacement holding an
+    // undefined code and a backslash.
+    Crear("a.txt", "\x81\x8d\x8f\x90\x9d\x1b\x7f");
+    Recordar("\x81", "\x9d\\");
+    Recordar("\x9d", "-");
+    std::filesystem::create_directory(Ruta("d"));
+    Crear("d/a.txt", "antes");
+    Crear("b.txt", "antes");
+    struct Caso {
+        std::vector<std::string> args;
+        int estado;
+        std::string salida;
+        std::string error;
+    };
+    const std::vector<Caso> casos = {
+        {{"check", "a.txt"},
+         1,
+         "a.txt\t129\t1\t1:1\t\\x81\t\\x9D\\\\\n"
+         "a.txt\t141\t1\t1:2\t\\x8D\t\n"
+         "a.txt\t143\t1\t1:3\t\\x8F\t\n"
+         "a.txt\t144\t1\t1:4\t\\x90\t\n"
+         "a.txt\t157\t1\t1:5\t\\x9D\t-\n"
+         "a.txt\t27\t1\t1:6\t\\x1B\t\n"
+         "a.txt\t127\t1\t1:7\t\\x7F\t\n",
+         ""},
+        {{"fix", "a.txt", "nuevo.txt"},
+         3,
+         "",
+         Linea(textos::FaltanSoluciones) + Linea("141\t\\x8D") + Linea("143\t\\x8F") +
+             Linea("144\t\\x90") + Linea("27\t\\x1B") + Linea("127\t\\x7F")},
+        {{"list"}, 0, "129\t\\x81\t\\x9D\\\\\n157\t\\x9D\t-\n", ""},
+        {{"forget", "\\x8D"}, 1, "", Linea(std::string(textos::NoRecordado) + "\\x8D")},
+        // An existing output: the message says what to do on a command line.
+        {{"fix", "a.txt", "b.txt"}, 4, "", Linea(textos::SalidaExiste) + Linea("b.txt")},
+        {{"fix", "--out-dir", "d", "a.txt"}, 4, "", Linea(textos::SalidaExiste) + Linea("d/a.txt")},
+        // A name is written as given, but for its controls.
+        {{"check", "x\x1b[2J.txt"},
+         2,
+         "",
+         Linea(textos::M1NombreIncorrecto) + Linea("x\\x1B[2J.txt: No such file or directory")},
+    };
+    for (const Caso& c : casos) {
+        const Resultado r = Tildora(c.args);
+        const std::string que = ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.estado, c.estado) << que;
+        EXPECT_EQ(r.salida, c.salida) << que;
+        EXPECT_EQ(r.error, c.error) << que;
+    }
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "antes");
+    EXPECT_EQ(prueba::Leer(Ruta("d/a.txt")), "antes");
+    EXPECT_FALSE(Existe(Ruta("nuevo.txt")));
+}
+
+// ---------------------------------------------------------------------------
+// list and forget
+
+TEST_F(LineaDeOrdenes, ListShowsTheStoreAndForgetRemovesOneAnswer) {
+    // No store yet: nothing to list, nothing to forget, nothing made.
+    Resultado r = Tildora({"list"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida, "");
+    EXPECT_EQ(Tildora({"forget", "\xc3\xa7"}).estado, 1);
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "");
+
+    // A store as a person or another program may leave it: comments, another
+    // section with the same key, LF and CR LF, blanks, quotes, a key written
+    // twice (the first is the one read), a key of two bytes.
+    const std::string comentario = "; respuestas\r\n[otra]\r\n\xe7=no\r\n[lista]\r\n";
+    const std::string cedilla = "\xe7=c\r\n";
+    const std::string tab = "\\x09=\" \"\n";
+    const std::string comillas = "\x93=\"\r\n";
+    const std::string c1 = "  \x81 = \\x\r\n";
+    const std::string doble = "ab=x\r\n";
+    const std::string vieja = "\xe7=viejo\r\n";
+    const std::string fin = "[fin]\r\nz=1";
+    prueba::Escribir(m_almacen, comentario + cedilla + tab + comillas + c1 + doble + vieja + fin);
+    r = Tildora({"list"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.salida,
+              "231\t\xc3\xa7\tc\n9\t\\x09\t \n147\t\xe2\x80\x9c\t\"\n129\t\\x81\t\\\\x\n");
+    EXPECT_EQ(r.error, "");
+
+    // Each step, and the store's bytes after it: the answer's lines go, with
+    // their line breaks; every other byte stays.
+    struct Paso {
+        std::string caracter;
+        int estado;
+        std::string almacen;
+    };
+    const std::vector<Paso> pasos = {
+        {"\xc3\xa7", 0, comentario + tab + comillas + c1 + doble + fin},
+        {"\\xE7", 1, comentario + tab + comillas + c1 + doble + fin},
+        {"\\x09", 0, comentario + comillas + c1 + doble + fin},
+        {"\\x81", 0, comentario + comillas + doble + fin},
+        {"a", 1, comentario + comillas + doble + fin},
+        {"ab", 2, comentario + comillas + doble + fin},
+        {"\xe2\x80\x9c", 0, comentario + doble + fin},
+    };
+    for (const Paso& p : pasos) {
+        r = Tildora({"forget", p.caracter});
+        EXPECT_EQ(r.estado, p.estado) << p.caracter;
+        EXPECT_EQ(r.salida, "");
+        EXPECT_EQ(prueba::Leer(m_almacen), p.almacen) << p.caracter;
+    }
+    EXPECT_EQ(Tildora({"list"}).salida, "");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;");
+}
+
+// ---------------------------------------------------------------------------
+// The store is never an output
+
+TEST_F(LineaDeOrdenes, FixRefusesTheStoreAsOutput) {
+    Crear("a.txt", "\xe7");
+    std::filesystem::create_directory(Ruta("sub"));
+    Crear("sub/caracteres.ini", "\xe7");
+    Recordar("\xe7", "c");
+    ::symlink("caracteres.ini", Ruta("enlace.ini").c_str());
+    const std::string antes = prueba::Leer(m_almacen);
+    struct Caso {
+        std::vector<std::string> args;
+        std::string nombre; // the output as the message names it
+        std::string ficheroSalida;
+    };
+    const std::vector<Caso> casos = {
+        {{"fix", "a.txt", "caracteres.ini"}, "caracteres.ini", ""},
+        {{"fix", "--force", "a.txt", "sub/../caracteres.ini"}, "sub/../caracteres.ini", ""},
+        {{"fix", "--force", "a.txt", "enlace.ini"}, "enlace.ini", ""},
+        {{"fix", "--force", "--out-dir", ".", "sub/caracteres.ini"}, "./caracteres.ini", ""},
+        {{"fix", "a.txt", "-"}, "-", m_almacen}, // >> caracteres.ini
+    };
+    for (const Caso& c : casos) {
+        prueba::Opciones op;
+        op.ficheroSalida = c.ficheroSalida;
+        const Resultado r = Tildora(c.args, op);
+        EXPECT_EQ(r.estado, 2) << c.nombre;
+        EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) +
+                               Linea(c.nombre + ": " + std::string(textos::RazonAlmacen)));
+        EXPECT_EQ(prueba::Leer(m_almacen), antes) << c.nombre;
+    }
+    // A store not there yet is refused by its path.
+    prueba::Opciones op;
+    op.carpeta = m_dir.ruta().string();
+    const Resultado r =
+        Ejecutar({"--store", Ruta("nuevo.ini"), "fix", "a.txt", "sub/../nuevo.ini"}, op);
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) +
+                           Linea("sub/../nuevo.ini: " + std::string(textos::RazonAlmacen)));
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;enlace.ini;sub;");
 }
 
 } // namespace

@@ -74,6 +74,7 @@ private slots:
     void nombresIguales();
     void salidaExistente();
     void salidaSinPregunta();
+    void salidaAlmacen();
     void entradaIlegible();
     void entradaSinPermiso();
     void ficheroLimpio();
@@ -375,6 +376,34 @@ void PruebaSeleccion::salidaSinPregunta() {
     }
     QCOMPARE(pruebas::LeerBytes(e.Ruta(".oculta.txt")), QByteArray("x"));
     QVERIFY(!QFile::exists(e.Ruta("nueva.txt")));
+}
+
+void PruebaSeleccion::salidaAlmacen() {
+    // An output that is the store in use, there or not yet, under any
+    // spelling: the output-name message, no question, no scan, the store
+    // as it was.
+    const QByteArray almacen("[lista]\r\n\xe7=c\r\n");
+    for (const bool existe : {true, false}) {
+        Entorno e;
+        const QString entrada = e.Escribir("entrada.txt", kConErrores);
+        QVERIFY(QDir(e.carpeta.path()).mkdir("sub"));
+        if (existe) {
+            e.Escribir("caracteres.ini", almacen);
+        }
+        e.app.MostrarSeleccion();
+        for (const QString& salida : {e.Ruta("caracteres.ini"), e.Ruta("sub/../caracteres.ini"),
+                                      QStringLiteral(" ") + e.Ruta("./caracteres.ini")}) {
+            e.dialogos.mensajes.clear();
+            Corregir(e, entrada, salida);
+            QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalidaIncorrecta)});
+            QVERIFY(!e.estado.TablaConstruida);
+            QCOMPARE(Caja(Seleccion(e), "txtSalida")->text(), salida);
+        }
+        QCOMPARE(QFile::exists(e.Ruta("caracteres.ini")), existe);
+        if (existe) {
+            QCOMPARE(pruebas::LeerBytes(e.Ruta("caracteres.ini")), almacen);
+        }
+    }
 }
 
 void PruebaSeleccion::entradaIlegible() {

@@ -188,12 +188,15 @@ void FrmElegirFicheros::CmdActualizar_Click() {
     estado.FicheroEntrada = RecortarEspacios(RutaNativa(m_txtEntrada->text()));
     estado.FicheroSalida = RecortarEspacios(RutaNativa(m_txtSalida->text()));
 
-    switch (ComprobarNombres(estado.FicheroEntrada, estado.FicheroSalida)) {
+    switch (ComprobarNombres(estado.FicheroEntrada, estado.FicheroSalida, estado.RutaAlmacen)) {
     case FalloNombres::Vacio:
         Avisar(textos::M1NombreIncorrecto);
         return;
     case FalloNombres::Iguales:
         Avisar(textos::M2NombresIguales);
+        return;
+    case FalloNombres::Almacen:
+        Avisar(textos::SalidaIncorrecta);
         return;
     case FalloNombres::Ninguno:
         break;
