@@ -175,6 +175,7 @@ private slots:
     void cerrarDesdeElTitulo();
     void progresoYCancelar();
     void sustitutoQueNoLimpia();
+    void soloConElTeclado();
 };
 
 void PruebaConversion::recorridoCompleto() {
@@ -1023,6 +1024,61 @@ void PruebaConversion::sustitutoQueNoLimpia() {
     QCOMPARE(e.app.VentanaActual(), v);
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n|=^^\r\n"));
+}
+
+void PruebaConversion::soloConElTeclado() {
+    // A whole file with the keyboard alone, every key going where the focus
+    // is, as a user's would.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c\xe7");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    const auto tecla = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    const auto escribir = [](char c) { QTest::keyClick(QApplication::focusWidget(), c); };
+    QCOMPARE(QApplication::focusWidget(), g);
+
+    // F2 on row 1's replacement opens the editor over it; Down commits and
+    // moves to row 2.
+    tecla(Qt::Key_Right);
+    tecla(Qt::Key_F2);
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(1, 1, v));
+    escribir('v');
+    tecla(Qt::Key_Down);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), g);
+    QCOMPARE(g->TextMatrix(1, 1), B("v"));
+    QCOMPARE(g->Row(), 2);
+    QCOMPARE(g->Col(), 1);
+
+    // A typed character opens the editor and goes in; '|' is itself wrong,
+    // refused when Down leaves, and the move happens all the same.
+    escribir('|');
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->text(), QStringLiteral("|"));
+    tecla(Qt::Key_Down);
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::CaracterIncorrecto)});
+    QCOMPARE(g->TextMatrix(2, 1), B(""));
+    QCOMPARE(g->Row(), 3);
+
+    // Back up with the arrow, a good character this time, committed by Up.
+    tecla(Qt::Key_Up);
+    escribir('/');
+    tecla(Qt::Key_Down);
+    QCOMPARE(g->TextMatrix(2, 1), B("/"));
+
+    // Space opens the last row's editor, and Enter accepts the window.
+    tecla(Qt::Key_Space);
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->text(), QString());
+    escribir('c');
+    tecla(Qt::Key_Return);
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             (QStringList{M(textos::CaracterIncorrecto),
+                          QString::fromStdString(textos::MensajeCorregido(3))}));
+    QCOMPARE(Salida(e), QByteArray("avb/cc"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n|=/\r\n\xe7=c\r\n"));
 }
 
 QTEST_MAIN(PruebaConversion)

@@ -294,6 +294,7 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->hide();
     m_txtEditor->raise();
     m_txtEditor->installEventFilter(this);
+    m_caracteresFG->installEventFilter(this);
 
     setTabOrder(m_caracteresFG, m_textoFicheroRTB);
     setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
@@ -538,7 +539,51 @@ void FrmConversionCaracteres::CerrarEditor() {
     OcultarEditor();
 }
 
+bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
+    if (m_caracteresFG->Row() == 0 || m_caracteresFG->Col() == 0 ||
+        (tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        return false;
+    }
+    const bool abre = tecla.key() == Qt::Key_F2 || tecla.key() == Qt::Key_Space;
+    bool escrito = false;
+    if (!abre && !tecla.text().isEmpty()) {
+        const auto caracteres = tecla.text().toUcs4();
+        escrito = std::all_of(caracteres.begin(), caracteres.end(),
+                              [](char32_t u) { return QChar::isPrint(u); });
+    }
+    if (!abre && !escrito) {
+        return false;
+    }
+    // Opened as a click opens it; a typed character then reaches the editor
+    // as if typed after the click, where the editor's own rules take or
+    // refuse it.
+    caracteresFG_Click();
+    if (escrito && m_txtEditor->isVisible()) {
+        QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
+                        tecla.isAutoRepeat(), tecla.count());
+        QCoreApplication::sendEvent(m_txtEditor, &copia);
+    }
+    return true;
+}
+
+void FrmConversionCaracteres::MoverDesdeEditor(int paso) {
+    const int fila = m_FilaEditada;
+    const int columna = m_ColumnaEditada;
+    // Closed as when the focus leaves it (validation, commit), then on to
+    // the next row in the same column, as in a spreadsheet; past the first
+    // or the last row the current cell stays.
+    CerrarEditor();
+    if (const int ultima = m_caracteresFG->Rows() - 1; ultima >= 1) {
+        m_caracteresFG->SetCeldaActual(std::clamp(fila + paso, 1, ultima), columna);
+    }
+}
+
 bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_caracteresFG && evento->type() == QEvent::KeyPress) {
+        // The arrows move between cells as the grid does by itself.
+        return TeclaEnRejilla(*static_cast<QKeyEvent*>(evento)) ||
+               QWidget::eventFilter(objeto, evento);
+    }
     if (objeto == m_txtEditor) {
         if (evento->type() == QEvent::FocusOut) {
             const auto razon = static_cast<QFocusEvent*>(evento)->reason();
@@ -563,6 +608,10 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
             if (tecla == Qt::Key_Escape) {
                 OcultarEditor();
                 m_CmdCancelar->click();
+                return true;
+            }
+            if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
+                MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
                 return true;
             }
         }
