@@ -51,6 +51,19 @@ std::string BytesDeEditor(const QString& texto) {
     return r;
 }
 
+// What assistive technology reads for a cell: the text as shown, or for a
+// lone character that shows nothing a voice would read (a control, a blank,
+// a soft hyphen, an undefined byte) its code.
+QString TextoAccesible(const std::string& bytes) {
+    if (bytes.size() == 1) {
+        const auto u = QString::fromStdString(Utf8DeAnsi(bytes)).toUcs4();
+        if (u.size() != 1 || !QChar::isPrint(u[0]) || QChar::isSpace(u[0])) {
+            return QString::fromStdString(DescripcionCodigo(static_cast<unsigned char>(bytes[0])));
+        }
+    }
+    return QString::fromStdString(Utf8Visible(bytes, true));
+}
+
 // Column 0 of the grid: a control character whose picture no font has is
 // drawn as a framed abbreviation, like in the text view.
 class DelegadoErroneos : public QStyledItemDelegate {
@@ -208,6 +221,15 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
     }
+    if (fila > 0) {
+        // A screen reader reads the character, or its code when it is one
+        // that no voice reads; a wrong character read as itself has its code
+        // as the description, as its tip.
+        const QString accesible = TextoAccesible(bytes);
+        it->setData(Qt::AccessibleTextRole, accesible);
+        it->setData(Qt::AccessibleDescriptionRole,
+                    columna == 0 && accesible != it->toolTip() ? it->toolTip() : QString());
+    }
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -295,6 +317,17 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->raise();
     m_txtEditor->installEventFilter(this);
     m_caracteresFG->installEventFilter(this);
+
+    // Read out by assistive technology; a label is named by its caption.
+    for (QLabel* etiqueta : {m_Label1, m_Label2}) {
+        etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
+    }
+    PonerAccesible(*m_caracteresFG, textos::AccRejilla, textos::AccRejillaDesc);
+    PonerAccesible(*m_textoFicheroRTB, textos::AccTexto, textos::AccTextoDesc);
+    PonerAccesible(*m_CmdBuscar, textos::AccBuscar, textos::AccBuscarDesc);
+    PonerAccesible(*m_CmdAceptar, textos::AccAceptar, textos::AccAceptarDesc);
+    PonerAccesible(*m_CmdCancelar, textos::AccCancelar, textos::AccCancelarDesc);
+    PonerAccesible(*m_txtEditor, textos::AccEditor, textos::AccEditorDesc);
 
     setTabOrder(m_caracteresFG, m_textoFicheroRTB);
     setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
