@@ -5,9 +5,12 @@
 #include "core/escritura.h"
 #include "ui/aplicacion.h"
 #include "ui/dialogos.h"
+#include "ui/idioma.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QTranslator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,15 @@ int main(int argc, char* argv[]) {
     // program must not end when the last window goes; the windows end it
     // themselves (the exit button, or closing the one open window).
     qapp.setQuitOnLastWindowClosed(false);
+    // Qt's own words (the message boxes' buttons, the file dialogs) in the
+    // user's language, Spanish for a Basque user. The windows read left to
+    // right whatever that language is: set first, a translation cannot turn
+    // them round.
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+    const std::unique_ptr<QTranslator> traducciones = tildora::TraduccionesQt();
+    if (traducciones) {
+        QCoreApplication::installTranslator(traducciones.get());
+    }
     // Ties the windows to the installed menu entry (its icon in a task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("eus.tildora.Tildora"));
 

@@ -100,6 +100,63 @@ inline constexpr std::string_view CmdCancelar = "      Utzi       Cancelar";
 inline constexpr std::string_view CabeceraErroneo = "Okerrekoa / Erróneo";
 inline constexpr std::string_view CabeceraCorrecto = "Zuzenekoa / Correcto";
 
+// What assistive technology (a screen reader) says for each control: its
+// name, then what it is for. A label's name is its own caption.
+inline constexpr std::string_view AccArgibideak =
+    "Leiho honen argibideak / Instrucciones de esta ventana";
+inline constexpr std::string_view AccIzenburua =
+    "Azpiko kutxaren izenburua / Título de la caja de debajo";
+inline constexpr std::string_view AccEntradaBoton =
+    "Sarrera fitxategia aukeratu / Elegir el fichero de entrada";
+inline constexpr std::string_view AccEntradaBotonDesc =
+    "Sarrerako fitxategia aukeratzeko leihoa irekitzen du / Abre la ventana para elegir el "
+    "fichero de entrada";
+inline constexpr std::string_view AccEntradaCaja = "Sarrera fitxategia / Fichero de entrada";
+inline constexpr std::string_view AccEntradaCajaDesc =
+    "Zuzendu behar den fitxategiaren izena / Nombre del fichero que se ha de corregir";
+inline constexpr std::string_view AccSalidaCaja = "Irteera fitxategia / Fichero de salida";
+inline constexpr std::string_view AccSalidaCajaDesc =
+    "Sortuko den fitxategi zuzenduaren izena eta kokalekua / Nombre y ubicación del fichero "
+    "corregido que se creará";
+inline constexpr std::string_view AccSalidaBoton =
+    "Irteera fitxategia aukeratu / Elegir el fichero de salida";
+inline constexpr std::string_view AccSalidaBotonDesc =
+    "Irteerako fitxategia aukeratzeko leihoa irekitzen du / Abre la ventana para elegir el "
+    "fichero de salida";
+inline constexpr std::string_view AccActualizar = "Zuzendu / Corregir";
+inline constexpr std::string_view AccActualizarDesc =
+    "Sarrera fitxategia irakurtzen du eta bere karaktere okerrak erakusten ditu / Lee el fichero "
+    "de entrada y muestra sus caracteres erróneos";
+inline constexpr std::string_view AccSalir = "Irten / Salir";
+inline constexpr std::string_view AccSalirDesc = "Programa amaitzen du / Termina el programa";
+inline constexpr std::string_view AccRejilla =
+    "Karaktere okerrak eta ordezkoak / Caracteres erróneos y sustitutos";
+inline constexpr std::string_view AccRejillaDesc =
+    "Ezkerrean karaktere okerra, eskuinean bere ordezkoa. Geziekin mugitu; F2 edo zuriunea "
+    "sakatuz edo karaktere bat idatziz ordezkoa aldatzen da / A la izquierda el carácter erróneo, "
+    "a la derecha su sustituto. Muévase con las flechas; con F2, la barra espaciadora o "
+    "escribiendo un carácter se cambia el sustituto";
+inline constexpr std::string_view AccEditor = "Ordezkoa / Sustituto";
+inline constexpr std::string_view AccEditorDesc =
+    "Karaktere okerraren ordezkoa; gora eta behera geziekin beste errenkada batera / El sustituto "
+    "del carácter erróneo; con las flechas arriba y abajo, a otra fila";
+inline constexpr std::string_view AccTexto = "Fitxategiaren testua / Texto del fichero";
+inline constexpr std::string_view AccTextoDesc =
+    "Sarrera fitxategiaren testua, karaktere okerrak beren testuinguruan ikusteko / El texto del "
+    "fichero de entrada, para ver los caracteres erróneos en su contexto";
+inline constexpr std::string_view AccBuscar = "Bilatu / Buscar";
+inline constexpr std::string_view AccBuscarDesc =
+    "Errenkadako karakterea testuan bilatzen du; F3 hurrengoa / Busca en el texto el carácter de "
+    "la fila; F3 el siguiente";
+inline constexpr std::string_view AccAceptar = "Ados / Aceptar";
+inline constexpr std::string_view AccAceptarDesc =
+    "Ordezkoak gogoratzen ditu eta fitxategi zuzendua idazten du (Sartu tekla) / Recuerda los "
+    "sustitutos y escribe el fichero corregido (tecla Intro)";
+inline constexpr std::string_view AccCancelar = "Utzi / Cancelar";
+inline constexpr std::string_view AccCancelarDesc =
+    "Ezer gorde gabe fitxategien leihora itzultzen da (Esc tekla) / Vuelve a la ventana de "
+    "ficheros sin guardar nada (tecla Esc)";
+
 // The command line. Its messages are the windows' own; these are its usage
 // texts and the short reasons on the line after a message.
 // Every line the command line writes on standard error begins with this.

@@ -5,7 +5,7 @@
 # What building, running and testing Tildora need on Debian.
 PAQUETES=(
     build-essential cmake
-    qt6-base-dev qt6-svg-dev libgl-dev librsvg2-bin
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev librsvg2-bin
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core xvfb xauth
 )

@@ -1,5 +1,6 @@
 #include "ui/botones.h"
 
+#include "ui/dialogos.h"
 #include "ui/geometria.h"
 
 #include <QIcon>
@@ -30,6 +31,11 @@ QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const
     // Like any command button: it takes the focus from Tab and from a click.
     boton->setFocusPolicy(Qt::StrongFocus);
     return boton;
+}
+
+void PonerAccesible(QWidget& control, std::string_view nombre, std::string_view descripcion) {
+    control.setAccessibleName(TextoQt(nombre));
+    control.setAccessibleDescription(TextoQt(descripcion));
 }
 
 } // namespace tildora

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QToolButton>
+#include <string_view>
 
 namespace tildora {
 
@@ -13,5 +14,9 @@ QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const
 
 // The caption as it shows: its words one a line.
 QString ApilarPalabras(const QString& leyenda);
+
+// What assistive technology says for a control: its name (caption or
+// purpose) and what it is for, texts of core/textos.h.
+void PonerAccesible(QWidget& control, std::string_view nombre, std::string_view descripcion);
 
 } // namespace tildora

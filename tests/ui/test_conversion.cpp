@@ -10,6 +10,7 @@
 #include "ui/geometria.h"
 #include "ui/seleccion/frmelegirficheros.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -175,6 +176,8 @@ private slots:
     void cerrarDesdeElTitulo();
     void progresoYCancelar();
     void sustitutoQueNoLimpia();
+    void soloConElTeclado();
+    void nombresAccesibles();
 };
 
 void PruebaConversion::recorridoCompleto() {
@@ -1023,6 +1026,153 @@ void PruebaConversion::sustitutoQueNoLimpia() {
     QCOMPARE(e.app.VentanaActual(), v);
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n|=^^\r\n"));
+}
+
+void PruebaConversion::soloConElTeclado() {
+    // A whole file with the keyboard alone, every key going where the focus
+    // is, as a user's would.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c\xe7");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    const auto tecla = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    const auto escribir = [](char c) { QTest::keyClick(QApplication::focusWidget(), c); };
+    QCOMPARE(QApplication::focusWidget(), g);
+
+    // F2 on row 1's replacement opens the editor over it; Down commits and
+    // moves to row 2.
+    tecla(Qt::Key_Right);
+    tecla(Qt::Key_F2);
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(1, 1, v));
+    escribir('v');
+    tecla(Qt::Key_Down);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), g);
+    QCOMPARE(g->TextMatrix(1, 1), B("v"));
+    QCOMPARE(g->Row(), 2);
+    QCOMPARE(g->Col(), 1);
+
+    // A typed character opens the editor and goes in; '|' is itself wrong,
+    // refused when Down leaves, and the move happens all the same.
+    escribir('|');
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->text(), QStringLiteral("|"));
+    tecla(Qt::Key_Down);
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::CaracterIncorrecto)});
+    QCOMPARE(g->TextMatrix(2, 1), B(""));
+    QCOMPARE(g->Row(), 3);
+
+    // Back up with the arrow, a good character this time, committed by Up.
+    tecla(Qt::Key_Up);
+    escribir('/');
+    tecla(Qt::Key_Down);
+    QCOMPARE(g->TextMatrix(2, 1), B("/"));
+
+    // Space opens the last row's editor, and Enter accepts the window.
+    tecla(Qt::Key_Space);
+    QVERIFY(editor->hasFocus());
+    QCOMPARE(editor->text(), QString());
+    escribir('c');
+    tecla(Qt::Key_Return);
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             (QStringList{M(textos::CaracterIncorrecto),
+                          QString::fromStdString(textos::MensajeCorregido(3))}));
+    QCOMPARE(Salida(e), QByteArray("avb/cc"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n|=/\r\n\xe7=c\r\n"));
+}
+
+void PruebaConversion::nombresAccesibles() {
+    // What assistive technology is told about every control of both
+    // windows, and about the grid's cells.
+    struct Control {
+        const char* objeto;
+        std::string_view nombre;
+        std::string_view descripcion;
+    };
+    const auto comprobar = [](QWidget* ventana, std::initializer_list<Control> controles) {
+        QStringList esperados;
+        for (const Control& c : controles) {
+            esperados.append(QLatin1String(c.objeto));
+            QWidget* w = Hijo<QWidget>(ventana, c.objeto);
+            QVERIFY2(w, c.objeto);
+            QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(i, c.objeto);
+            QCOMPARE(i->text(QAccessible::Name), M(c.nombre));
+            QCOMPARE(i->text(QAccessible::Description), M(c.descripcion));
+        }
+        // Every control of the window is in the list.
+        QStringList hijos;
+        for (const QWidget* w : ventana->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            hijos.append(w->objectName());
+        }
+        hijos.sort();
+        esperados.sort();
+        QCOMPARE(hijos, esperados);
+    };
+
+    Entorno e;
+    // A tab, an undefined byte and '^'; the tab's replacement is a
+    // no-break space.
+    FrmConversionCaracteres* v = Abrir(e,
+                                       "a\tb\x81"
+                                       "c^d",
+                                       "[lista]\r\n\\x09=\xa0\r\n^=+\r\n");
+    QVERIFY(v);
+    comprobar(v, {
+                     {"Label1", textos::Label1Conversion, textos::AccArgibideak},
+                     {"Label2", textos::Label2Conversion, textos::AccArgibideak},
+                     {"caracteresFG", textos::AccRejilla, textos::AccRejillaDesc},
+                     {"textoFicheroRTB", textos::AccTexto, textos::AccTextoDesc},
+                     {"CmdBuscar", textos::AccBuscar, textos::AccBuscarDesc},
+                     {"CmdAceptar", textos::AccAceptar, textos::AccAceptarDesc},
+                     {"CmdCancelar", textos::AccCancelar, textos::AccCancelarDesc},
+                     {"txtEditor", textos::AccEditor, textos::AccEditorDesc},
+                 });
+
+    // A character that shows nothing a voice reads is told by its code.
+    struct Celda {
+        int fila;
+        int columna;
+        QString nombre;
+        QString descripcion;
+    };
+    const Celda celdas[] = {
+        {1, 0, QStringLiteral("9 \u00b7 0x09 \u00b7 TAB"), {}},
+        {1, 1, QStringLiteral("160 \u00b7 0xA0"), {}},
+        {2, 0, QStringLiteral("129 \u00b7 0x81 \u00b7 C1"), {}},
+        {2, 1, {}, {}},
+        {3, 0, QStringLiteral("^"), QStringLiteral("94 \u00b7 0x5E")},
+        {3, 1, QStringLiteral("+"), {}},
+    };
+    QAccessibleTableInterface* tabla =
+        QAccessible::queryAccessibleInterface(v->Rejilla())->tableInterface();
+    QVERIFY(tabla);
+    for (const Celda& c : celdas) {
+        QAccessibleInterface* celda = tabla->cellAt(c.fila - 1, c.columna);
+        QVERIFY(celda);
+        QCOMPARE(celda->text(QAccessible::Name), c.nombre);
+        QCOMPARE(celda->text(QAccessible::Description), c.descripcion);
+    }
+
+    QTest::keyClick(v->Rejilla(), Qt::Key_Escape);
+    pruebas::BorrarPendientes();
+    QWidget* seleccion = e.app.VentanaActual();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(seleccion));
+    comprobar(seleccion,
+              {
+                  {"lblFitxategiakAukeratu", textos::LblFitxategiakAukeratu, textos::AccArgibideak},
+                  {"LblSeleccionFicheros", textos::LblSeleccionFicheros, textos::AccArgibideak},
+                  {"LblAct", textos::LblAct, textos::AccIzenburua},
+                  {"Label1", textos::Label1Salida, textos::AccIzenburua},
+                  {"cmdEntrada", textos::AccEntradaBoton, textos::AccEntradaBotonDesc},
+                  {"txtEntrada", textos::AccEntradaCaja, textos::AccEntradaCajaDesc},
+                  {"txtSalida", textos::AccSalidaCaja, textos::AccSalidaCajaDesc},
+                  {"cmdSalida", textos::AccSalidaBoton, textos::AccSalidaBotonDesc},
+                  {"CmdActualizar", textos::AccActualizar, textos::AccActualizarDesc},
+                  {"CmdSalir", textos::AccSalir, textos::AccSalirDesc},
+              });
 }
 
 QTEST_MAIN(PruebaConversion)

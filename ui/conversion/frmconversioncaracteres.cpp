@@ -51,6 +51,19 @@ std::string BytesDeEditor(const QString& texto) {
     return r;
 }
 
+// What assistive technology reads for a cell: the text as shown, or for a
+// lone character that shows nothing a voice would read (a control, a blank,
+// a soft hyphen, an undefined byte) its code.
+QString TextoAccesible(const std::string& bytes) {
+    if (bytes.size() == 1) {
+        const auto u = QString::fromStdString(Utf8DeAnsi(bytes)).toUcs4();
+        if (u.size() != 1 || !QChar::isPrint(u[0]) || QChar::isSpace(u[0])) {
+            return QString::fromStdString(DescripcionCodigo(static_cast<unsigned char>(bytes[0])));
+        }
+    }
+    return QString::fromStdString(Utf8Visible(bytes, true));
+}
+
 // Column 0 of the grid: a control character whose picture no font has is
 // drawn as a framed abbreviation, like in the text view.
 class DelegadoErroneos : public QStyledItemDelegate {
@@ -208,6 +221,15 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
     }
+    if (fila > 0) {
+        // A screen reader reads the character, or its code when it is one
+        // that no voice reads; a wrong character read as itself has its code
+        // as the description, as its tip.
+        const QString accesible = TextoAccesible(bytes);
+        it->setData(Qt::AccessibleTextRole, accesible);
+        it->setData(Qt::AccessibleDescriptionRole,
+                    columna == 0 && accesible != it->toolTip() ? it->toolTip() : QString());
+    }
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -294,6 +316,18 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->hide();
     m_txtEditor->raise();
     m_txtEditor->installEventFilter(this);
+    m_caracteresFG->installEventFilter(this);
+
+    // Read out by assistive technology; a label is named by its caption.
+    for (QLabel* etiqueta : {m_Label1, m_Label2}) {
+        etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
+    }
+    PonerAccesible(*m_caracteresFG, textos::AccRejilla, textos::AccRejillaDesc);
+    PonerAccesible(*m_textoFicheroRTB, textos::AccTexto, textos::AccTextoDesc);
+    PonerAccesible(*m_CmdBuscar, textos::AccBuscar, textos::AccBuscarDesc);
+    PonerAccesible(*m_CmdAceptar, textos::AccAceptar, textos::AccAceptarDesc);
+    PonerAccesible(*m_CmdCancelar, textos::AccCancelar, textos::AccCancelarDesc);
+    PonerAccesible(*m_txtEditor, textos::AccEditor, textos::AccEditorDesc);
 
     setTabOrder(m_caracteresFG, m_textoFicheroRTB);
     setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
@@ -538,7 +572,51 @@ void FrmConversionCaracteres::CerrarEditor() {
     OcultarEditor();
 }
 
+bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
+    if (m_caracteresFG->Row() == 0 || m_caracteresFG->Col() == 0 ||
+        (tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        return false;
+    }
+    const bool abre = tecla.key() == Qt::Key_F2 || tecla.key() == Qt::Key_Space;
+    bool escrito = false;
+    if (!abre && !tecla.text().isEmpty()) {
+        const auto caracteres = tecla.text().toUcs4();
+        escrito = std::all_of(caracteres.begin(), caracteres.end(),
+                              [](char32_t u) { return QChar::isPrint(u); });
+    }
+    if (!abre && !escrito) {
+        return false;
+    }
+    // Opened as a click opens it; a typed character then reaches the editor
+    // as if typed after the click, where the editor's own rules take or
+    // refuse it.
+    caracteresFG_Click();
+    if (escrito && m_txtEditor->isVisible()) {
+        QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
+                        tecla.isAutoRepeat(), tecla.count());
+        QCoreApplication::sendEvent(m_txtEditor, &copia);
+    }
+    return true;
+}
+
+void FrmConversionCaracteres::MoverDesdeEditor(int paso) {
+    const int fila = m_FilaEditada;
+    const int columna = m_ColumnaEditada;
+    // Closed as when the focus leaves it (validation, commit), then on to
+    // the next row in the same column, as in a spreadsheet; past the first
+    // or the last row the current cell stays.
+    CerrarEditor();
+    if (const int ultima = m_caracteresFG->Rows() - 1; ultima >= 1) {
+        m_caracteresFG->SetCeldaActual(std::clamp(fila + paso, 1, ultima), columna);
+    }
+}
+
 bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_caracteresFG && evento->type() == QEvent::KeyPress) {
+        // The arrows move between cells as the grid does by itself.
+        return TeclaEnRejilla(*static_cast<QKeyEvent*>(evento)) ||
+               QWidget::eventFilter(objeto, evento);
+    }
     if (objeto == m_txtEditor) {
         if (evento->type() == QEvent::FocusOut) {
             const auto razon = static_cast<QFocusEvent*>(evento)->reason();
@@ -563,6 +641,10 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
             if (tecla == Qt::Key_Escape) {
                 OcultarEditor();
                 m_CmdCancelar->click();
+                return true;
+            }
+            if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
+                MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
                 return true;
             }
         }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -106,6 +107,14 @@ private:
     // F3: the next occurrence of the current row's character, from the
     // start again after the last.
     void BuscarSiguiente();
+
+    // A key on the grid: on a replacement cell F2 and Space open the editor,
+    // and a typed character opens it and goes in. False for the keys the
+    // grid keeps (the arrows among them).
+    bool TeclaEnRejilla(const QKeyEvent& tecla);
+    // Up or Down in the editor: closes it and makes the row above or below
+    // current.
+    void MoverDesdeEditor(int paso);
 
     // What happens when the focus leaves the editor: validation, then the
     // commit into the recorded cell. Runs once however many focus events a
