@@ -91,6 +91,21 @@ bool EsFicheroParaAbrir(const std::string& a) {
     return ::stat(a.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+// "--from" or "--to" when `a` is that option, alone or as --from=VALUE;
+// --to belongs to fix only.
+std::optional<std::string> OpcionCodificacion(const std::string& a, bool fix) {
+    for (const std::string_view o : {std::string_view("--from"), std::string_view("--to")}) {
+        if (o == "--to" && !fix) {
+            continue;
+        }
+        if (a == o ||
+            (a.size() > o.size() && a.compare(0, o.size(), o) == 0 && a[o.size()] == '=')) {
+            return std::string(o);
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 Arranque DecidirArranque(const std::vector<std::string>& args) {
@@ -148,6 +163,7 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
     const std::string orden = args[i++];
     const OrdenConocida* const conocida = BuscarOrden(orden);
     const bool fix = orden == "fix";
+    const bool check = orden == "check";
 
     // The command's own options may stand anywhere among its arguments;
     // "--" ends them.
@@ -162,6 +178,23 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
             return estado;
         } else if (fix && a == "--out-dir" && i + 1 == args.size()) {
             return Uso(textos::FaltaValor, a);
+        } else if (const auto opcion = fix || check ? OpcionCodificacion(a, fix) : std::nullopt) {
+            // --from ENC (check, fix) and --to ENC (fix), or --from=ENC.
+            const bool separado = a == *opcion;
+            if (separado && i + 1 == args.size()) {
+                return Uso(textos::FaltaValor, a);
+            }
+            const std::string valor = separado ? args[++i] : a.substr(opcion->size() + 1);
+            const std::optional<Codificacion> c = CodificacionDeNombre(valor);
+            if (!c) {
+                return Uso(textos::CodificacionDesconocida, valor);
+            }
+            std::optional<Codificacion>& destino =
+                *opcion == "--to" ? llamada.hacia : llamada.desde;
+            if (destino) {
+                return Uso(textos::OpcionRepetida, *opcion);
+            }
+            destino = c;
         } else if (fix && a == "--force") {
             llamada.forzar = true;
         } else if (fix && llamada.carpeta && (a == "--out-dir" || a.rfind("--out-dir=", 0) == 0)) {

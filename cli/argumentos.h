@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/codificacion.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@ struct Llamada {
     std::optional<std::string> rutaAlmacen; // --store
     bool forzar = false;                    // fix --force
     std::optional<std::string> carpeta;     // fix --out-dir
+    std::optional<Codificacion> desde;      // check, fix --from
+    std::optional<Codificacion> hacia;      // fix --to
     std::vector<std::string> resto;         // the command's other arguments
 };
 

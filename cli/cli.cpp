@@ -17,7 +17,8 @@ int EjecutarLineaDeOrdenes(int argc, char** argv) {
     }
     const std::string almacen =
         llamada.rutaAlmacen ? *llamada.rutaAlmacen : RutaAlmacenPorDefecto();
-    cli::Ordenes ordenes(almacen, llamada.forzar, llamada.carpeta.has_value());
+    cli::Ordenes ordenes(almacen, llamada.forzar, llamada.carpeta.has_value(), llamada.desde,
+                         llamada.hacia);
     switch (llamada.orden) {
     case cli::Llamada::Orden::Check:
         return ordenes.Check(llamada.resto);

@@ -2,6 +2,7 @@
 
 #include "cli/terminal.h"
 #include "core/ansi.h"
+#include "core/codificacion.h"
 #include "core/reglas.h"
 #include "core/tabla.h"
 #include "core/textos.h"
@@ -31,27 +32,34 @@ std::string RazonSistema(const std::string& nombre) {
     return nombre + ": " + std::strerror(errno);
 }
 
-std::string Clave(unsigned char c) {
-    return std::string(1, static_cast<char>(c));
-}
-
-// CHAR of `remember` and `forget`: one character in UTF-8, or \xHH.
-std::optional<unsigned char> CaracterDado(const std::string& texto) {
+// CHAR of `remember` and `forget`: one character in UTF-8, \xHH, or U+XXXX;
+// its key in the store.
+std::optional<std::string> CaracterDado(const std::string& texto) {
     if (texto.size() == 4 && texto[0] == '\\' && (texto[1] == 'x' || texto[1] == 'X')) {
         if (const auto byte = ByteHex(texto[2], texto[3])) {
-            return byte;
+            return std::string(1, static_cast<char>(*byte));
         }
     }
-    const std::optional<std::string> ansi = AnsiDeUtf8(texto);
-    if (ansi && ansi->size() == 1) {
-        return static_cast<unsigned char>((*ansi)[0]);
+    if (texto.size() >= 6 && texto.size() <= 8 && (texto[0] == 'U' || texto[0] == 'u') &&
+        texto[1] == '+' &&
+        texto.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos) {
+        const auto cp = static_cast<char32_t>(std::stoul(texto.substr(2), nullptr, 16));
+        if (cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF)) {
+            return ClaveDeCaracter(cp);
+        }
+        return std::nullopt;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(texto.data());
+    char32_t cp = 0;
+    if (!texto.empty() && DecodificarUtf8(p, texto.size(), cp) == static_cast<int>(texto.size())) {
+        return ClaveDeCaracter(cp);
     }
     return std::nullopt;
 }
 
 // CHAR of `remember` and `forget`, or the refusal said.
-std::optional<unsigned char> LeerCaracter(const std::string& texto) {
-    const std::optional<unsigned char> c = CaracterDado(texto);
+std::optional<std::string> LeerCaracter(const std::string& texto) {
+    std::optional<std::string> c = CaracterDado(texto);
     if (!c) {
         Error(textos::CaracterIncorrecto);
         Detalle(texto, AnsiDeUtf8(texto) ? textos::RazonUnoSolo : textos::RazonWindows);
@@ -59,18 +67,35 @@ std::optional<unsigned char> LeerCaracter(const std::string& texto) {
     return c;
 }
 
+// A wrong character's code as `check` gives it: the decimal Windows-1252
+// code, or U+XXXX for a character Windows-1252 lacks.
+std::string Codigo(const std::string& clave) {
+    return clave.size() == 1 ? std::to_string(static_cast<unsigned char>(clave[0])) : clave;
+}
+
+// The character a key stands for, as the terminal gets it.
+std::string GlifoClave(const std::string& clave) {
+    if (clave.size() == 1) {
+        return Glifo(static_cast<unsigned char>(clave[0]));
+    }
+    const auto cp = CaracterDeClave(clave);
+    return cp ? CaracterVisible(*cp) : NombreVisible(clave);
+}
+
 // A row of the lists about replacements (fix's refusals, check's marks,
 // list): CODE<TAB>CHARACTER<TAB>REPLACEMENT.
-std::string Fila(unsigned char c, std::string_view sustituto) {
-    std::string fila = std::to_string(c);
-    fila.append("\t").append(Glifo(c)).append("\t").append(Visible(sustituto));
+std::string Fila(const std::string& clave, std::string_view sustituto) {
+    std::string fila = Codigo(clave);
+    fila.append("\t").append(GlifoClave(clave)).append("\t").append(Visible(sustituto));
     return fila;
 }
 
 } // namespace
 
-Ordenes::Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta)
-    : m_almacen(rutaAlmacen), m_forzar(forzar), m_modoCarpeta(modoCarpeta), m_lectura(kLectura) {}
+Ordenes::Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta,
+                 std::optional<Codificacion> desde, std::optional<Codificacion> hacia)
+    : m_almacen(rutaAlmacen), m_forzar(forzar), m_modoCarpeta(modoCarpeta), m_desde(desde),
+      m_hacia(hacia), m_lectura(kLectura) {}
 
 void Ordenes::Nombrar(const std::string& nombre) const {
     if (m_modoCarpeta) {
@@ -89,23 +114,23 @@ bool Ordenes::CargarAlmacen() {
     return true;
 }
 
-std::string Ordenes::Solucion(unsigned char c) const {
-    return SolucionEn(m_copiaAlmacen, textos::SeccionLista, Clave(c));
+std::string Ordenes::Solucion(const std::string& clave) const {
+    return SolucionEn(m_copiaAlmacen, textos::SeccionLista, clave);
 }
 
-ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Escaner& escaneo,
-                                   std::string* memoria) {
+ResultadoLectura Ordenes::Escanear(const std::string& nombre, Lector& lector, Analisis& analisis,
+                                   std::string& memoria) {
     ResultadoLectura r =
         nombre == "-" ? lector.AbrirEntradaEstandar() : lector.Abrir(nombre, false);
     if (!r) {
         return r;
     }
-    if (memoria != nullptr && !lector.Ordinario()) {
+    if (!lector.Ordinario()) {
         // A pipe cannot be read twice: hold it.
         lector.Limitar(kMemoriaMaxima);
-        return LeerYEscanear(lector, escaneo, memoria);
+        return Analizar(lector, m_desde, &memoria, analisis);
     }
-    return LeerYEscanear(lector, escaneo, nullptr);
+    return Analizar(lector, m_desde, nullptr, analisis);
 }
 
 int Ordenes::Check(const std::vector<std::string>& ficheros) {
@@ -122,8 +147,9 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
             continue;
         }
         Lector lector;
-        Escaner escaneo(TablaFija());
-        const ResultadoLectura leido = Escanear(nombre, lector, escaneo, nullptr);
+        Analisis analisis;
+        std::string memoria;
+        const ResultadoLectura leido = Escanear(nombre, lector, analisis, memoria);
         if (!leido) {
             Error(textos::M1NombreIncorrecto);
             Detalle(nombre, RazonLectura(leido));
@@ -132,27 +158,29 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
         }
         std::string lineas;
         std::vector<ParSolucion> pares;
-        for (unsigned char c : escaneo.Encontrados()) {
-            pares.emplace_back(Clave(c), Solucion(c));
-            const Posicion& donde = escaneo.Primera(c);
-            lineas.append(NombreVisible(nombre))
-                .append("\t")
-                .append(std::to_string(c))
-                .append("\t");
-            lineas.append(std::to_string(escaneo.Cuentas()[c])).append("\t");
-            lineas.append(std::to_string(donde.linea)).append(":");
-            lineas.append(std::to_string(donde.columna)).append("\t");
-            lineas.append(Glifo(c)).append("\t");
+        const std::vector<Hallazgo> hallados = analisis.Hallazgos();
+        for (const Hallazgo& h : hallados) {
+            pares.emplace_back(h.clave, Solucion(h.clave));
+            lineas.append(NombreVisible(nombre)).append("\t").append(Codigo(h.clave)).append("\t");
+            lineas.append(std::to_string(h.cuenta)).append("\t");
+            lineas.append(std::to_string(h.primera.linea)).append(":");
+            lineas.append(std::to_string(h.primera.columna)).append("\t");
+            lineas.append(GlifoClave(h.clave)).append("\t");
             lineas.append(Visible(pares.back().second));
             lineas.append("\n");
         }
-        if (!escaneo.Encontrados().empty()) {
+        if (!hallados.empty() && !EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
+            Error(textos::SalidaIncorrecta);
+            Error(RazonSistema("-"));
+            return kFallo;
+        }
+        // A text read as UTF-8 or UTF-16 says so, where no script reading
+        // the lines is disturbed.
+        if (analisis.Unicode()) {
+            Detalle(NombreVisible(nombre), NombreCodificacion(analisis.codificacion));
+        }
+        if (!hallados.empty()) {
             hayErroneos = true;
-            if (!EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
-                Error(textos::SalidaIncorrecta);
-                Error(RazonSistema("-"));
-                return kFallo;
-            }
             // Remembered replacements that fix would refuse are said, after
             // the lines, where no script reading them is disturbed.
             const std::string visible = NombreVisible(nombre);
@@ -172,7 +200,7 @@ bool Ordenes::Limpios(const std::vector<ParSolucion>& pares, const std::string* 
         Error(*nombre);
     }
     for (const std::size_t i : sucias) {
-        Error(Fila(static_cast<unsigned char>(pares[i].first[0]), pares[i].second));
+        Error(Fila(pares[i].first, pares[i].second));
     }
     return false;
 }
@@ -294,9 +322,9 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
 
     // First pass: the wrong characters, their counts and order.
     Lector lector;
-    Escaner escaneo(TablaFija());
+    Analisis analisis;
     std::string memoria;
-    const ResultadoLectura leido = Escanear(nombre, lector, escaneo, &memoria);
+    const ResultadoLectura leido = Escanear(nombre, lector, analisis, memoria);
     if (!leido) {
         Error(textos::M1NombreIncorrecto);
         Detalle(nombre, RazonLectura(leido));
@@ -305,19 +333,19 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
 
     // The replacements, in the order of the grid: first appearance.
     std::vector<ParSolucion> pares;
-    std::vector<unsigned char> faltan;
-    for (unsigned char c : escaneo.Encontrados()) {
-        std::string valor = Solucion(c);
+    std::vector<std::string> faltan;
+    for (const Hallazgo& h : analisis.Hallazgos()) {
+        std::string valor = Solucion(h.clave);
         if (valor.empty()) {
-            faltan.push_back(c);
+            faltan.push_back(h.clave);
         }
-        pares.emplace_back(Clave(c), std::move(valor));
+        pares.emplace_back(h.clave, std::move(valor));
     }
     if (!faltan.empty()) {
         Error(textos::FaltanSoluciones);
         Nombrar(nombre);
-        for (unsigned char c : faltan) {
-            Error(std::to_string(c) + "\t" + Glifo(c));
+        for (const std::string& clave : faltan) {
+            Error(Codigo(clave) + "\t" + GlifoClave(clave));
         }
         return kSinSolucion;
     }
@@ -335,7 +363,8 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
     // Without --force, a file that takes OUTPUT's name meanwhile is kept.
     DestinoFichero fichero(nombreSalida, m_forzar);
     Destino& destino = salidaEstandar ? static_cast<Destino&>(estandar) : fichero;
-    const ResultadoReescritura r = Reescribir(escaneo, pares, fuente, destino);
+    const ResultadoReescritura r =
+        Corregir(analisis, pares, fuente, destino, m_hacia.value_or(analisis.codificacion));
     switch (r.fallo) {
     case ResultadoReescritura::Fallo::Ninguno:
         break;
@@ -364,24 +393,28 @@ int Ordenes::CorregirUno(const std::string& nombre, const std::string& nombreSal
 
     // The count is a message like any other: standard output may be the
     // corrected text itself.
-    Error(escaneo.Encontrados().empty() ? std::string(textos::M4SinErrores)
-                                        : textos::MensajeCorregido(r.correcciones));
+    Error(pares.empty() ? std::string(textos::M4SinErrores)
+                        : textos::MensajeCorregido(r.correcciones));
     Nombrar(nombre);
     return kBien;
 }
 
 int Ordenes::Remember(const std::string& caracter, const std::string& sustituto) {
-    const std::optional<unsigned char> c = LeerCaracter(caracter);
-    if (!c) {
+    const std::optional<std::string> clave = LeerCaracter(caracter);
+    if (!clave) {
         return kFallo;
     }
-    if (TablaFija()[*c]) {
+    // A character outside Windows-1252 is never allowed, and no
+    // replacement (Windows-1252 text) can hold it.
+    const bool byte = clave->size() == 1;
+    const auto c = static_cast<unsigned char>((*clave)[0]);
+    if (byte && TablaFija()[c]) {
         Error(textos::CaracterIncorrecto);
         Detalle(caracter, textos::RazonPermitido);
         return kFallo;
     }
     // A CR is a line break, never a character of a line.
-    if (*c == '\r') {
+    if (byte && c == '\r') {
         Error(textos::CaracterIncorrecto);
         Detalle(caracter, textos::RazonSalto);
         return kFallo;
@@ -394,7 +427,7 @@ int Ordenes::Remember(const std::string& caracter, const std::string& sustituto)
     }
     // A replacement may hold wrong characters, which the rows further down
     // correct; never its own, which no row would.
-    if (valor->find(static_cast<char>(*c)) != std::string::npos) {
+    if (byte && valor->find(static_cast<char>(c)) != std::string::npos) {
         Error(textos::CaracterIncorrecto);
         Detalle(sustituto, textos::RazonSustitutoPropio);
         return kFallo;
@@ -416,7 +449,7 @@ int Ordenes::Remember(const std::string& caracter, const std::string& sustituto)
         return kFallo;
     }
     std::string razon;
-    if (m_almacen.GuardarSolucion(textos::SeccionLista, Clave(*c), *valor, &razon) == 0) {
+    if (m_almacen.GuardarSolucion(textos::SeccionLista, *clave, *valor, &razon) == 0) {
         Error(std::string(textos::AlmacenNoSeGuarda) + razon);
         return kFallo;
     }
@@ -429,9 +462,9 @@ int Ordenes::List() {
     }
     std::string lineas;
     for (const auto& [clave, valor] : SolucionesEn(m_copiaAlmacen, textos::SeccionLista)) {
-        // Keys of more than one byte are no character's answer.
-        if (clave.size() == 1) {
-            lineas.append(Fila(static_cast<unsigned char>(clave[0]), valor)).append("\n");
+        // Keys that are neither a byte nor U+XXXX are no character's answer.
+        if (CaracterDeClave(clave)) {
+            lineas.append(Fila(clave, valor)).append("\n");
         }
     }
     if (!EscribirTodo(STDOUT_FILENO, lineas.data(), lineas.size())) {
@@ -443,16 +476,16 @@ int Ordenes::List() {
 }
 
 int Ordenes::Forget(const std::string& caracter) {
-    const std::optional<unsigned char> c = LeerCaracter(caracter);
-    if (!c) {
+    const std::optional<std::string> clave = LeerCaracter(caracter);
+    if (!clave) {
         return kFallo;
     }
     std::string razon;
-    switch (m_almacen.OlvidarSolucion(textos::SeccionLista, Clave(*c), &razon)) {
+    switch (m_almacen.OlvidarSolucion(textos::SeccionLista, *clave, &razon)) {
     case ResultadoOlvido::Olvidada:
         break;
     case ResultadoOlvido::NoEstaba:
-        Error(std::string(textos::NoRecordado) + Glifo(*c));
+        Error(std::string(textos::NoRecordado) + GlifoClave(*clave));
         return kNoEstaba;
     case ResultadoOlvido::Fallo:
         Error(std::string(textos::AlmacenNoSeGuarda) + razon);

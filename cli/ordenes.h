@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/almacen.h"
+#include "core/analisis.h"
+#include "core/codificacion.h"
 #include "core/correccion.h"
 #include "core/escaneo.h"
 #include "core/lectura.h"
 #include "core/reescritura.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +22,12 @@ namespace tildora::cli {
 class Ordenes {
 public:
     // `modoCarpeta`: fix --out-dir, where every message about a file is
-    // followed by its name.
-    Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta);
+    // followed by its name. `desde` (--from) is the inputs' encoding when
+    // given, instead of the one recognised; `hacia` (--to) the outputs',
+    // instead of the input's.
+    Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta,
+            std::optional<Codificacion> desde = std::nullopt,
+            std::optional<Codificacion> hacia = std::nullopt);
 
     int Check(const std::vector<std::string>& ficheros);
     int Fix(const std::string& entrada, const std::string& salida);
@@ -30,15 +37,16 @@ public:
     int Forget(const std::string& caracter);
 
 private:
-    // Opens an input ("-" is standard input) and scans it. Anything but an
-    // ordinary file cannot be read twice, so it is held in `memoria`.
-    ResultadoLectura Escanear(const std::string& nombre, Lector& lector, Escaner& escaneo,
-                              std::string* memoria);
+    // Opens an input ("-" is standard input) and scans it in its encoding.
+    // Anything but an ordinary file cannot be read twice, so it is held in
+    // `memoria`.
+    ResultadoLectura Escanear(const std::string& nombre, Lector& lector, Analisis& analisis,
+                              std::string& memoria);
     int CorregirUno(const std::string& entrada, const std::string& salida);
     // Reads the store once for the whole run; a store that is there but
     // cannot be read is said in one line, and false returned.
     bool CargarAlmacen();
-    std::string Solucion(unsigned char c) const;
+    std::string Solucion(const std::string& clave) const;
     // Says the rows whose replacements would leave wrong characters
     // (FilasNoLimpias): a message, the file's name when `nombre` is given,
     // and one line per row; true when there are none.
@@ -50,6 +58,8 @@ private:
     std::string m_copiaAlmacen; // the store as read at the start
     bool m_forzar;
     bool m_modoCarpeta;
+    std::optional<Codificacion> m_desde;
+    std::optional<Codificacion> m_hacia;
     BufferAlineado m_lectura;
 };
 

@@ -606,12 +606,72 @@ TEST_F(LineaDeOrdenes, RememberThenFix) {
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "\"\"\"\"C !");
 }
 
+// UTF-8 and UTF-16 texts, on the command line from end to end: one store
+// for every encoding, characters outside Windows-1252 under U+XXXX, columns
+// in characters, each output in its input's encoding or in --to's.
+TEST_F(LineaDeOrdenes, UnicodeTexts) {
+    EXPECT_EQ(Tildora({"remember", "\xe2\x82\xac", "E"}).estado, 0); // € under its byte
+    EXPECT_EQ(Tildora({"remember", "\xc5\x82", "l"}).estado, 0);     // ł
+    EXPECT_EQ(Tildora({"remember", "u+200b", "-"}).estado, 0);
+    EXPECT_EQ(prueba::Leer(m_almacen), "[lista]\r\n\x80=E\r\nU+0142=l\r\nU+200B=-\r\n");
+
+    // "€" and "ł" in UTF-8 with its mark; the dash holds 0x80 and is left.
+    const std::string utf8 = "\xef\xbb\xbf\xc3\xa1\xe2\x82\xac\n\xc5\x82\xe2\x80\x8b";
+    Crear("u8.txt", utf8);
+    Resultado r = Tildora({"check", "u8.txt"});
+    EXPECT_EQ(r.estado, 1);
+    EXPECT_EQ(r.salida, "u8.txt\t128\t1\t1:2\t\xe2\x82\xac\tE\n"
+                        "u8.txt\tU+0142\t1\t2:1\t\xc5\x82\tl\n"
+                        "u8.txt\tU+200B\t1\t2:2\tU+200B\t-\n");
+    EXPECT_EQ(r.error, "tildora: u8.txt: UTF-8\n");
+    struct Caso {
+        std::vector<std::string> opciones;
+        std::string entrada;
+        std::string salida;
+    };
+    const std::vector<Caso> casos = {
+        {{},
+         utf8,
+         "\xef\xbb\xbf\xc3\xa1"
+         "E\nl-"},
+        {{"--to", "windows-1252"},
+         utf8,
+         "\xe1"
+         "E\nl-"},
+        {{"--to=utf-16be"}, utf8, std::string("\xfe\xff\0\xe1\0E\0\n\0l\0-", 12)},
+        {{}, std::string("\xff\xfe\x42\x01\xac\x20", 6), std::string("\xff\xfel\0E\0", 6)},
+        {{"--from", "utf-16le"}, std::string("\x42\x01", 2), std::string("\xff\xfel\0", 4)},
+        {{"--from", "windows-1252", "--to", "utf-8"}, "\x80\xe1", "E\xc3\xa1"},
+    };
+    for (const Caso& c : casos) {
+        Crear("in.txt", c.entrada);
+        std::vector<std::string> args = {"fix", "--force"};
+        args.insert(args.end(), c.opciones.begin(), c.opciones.end());
+        args.insert(args.end(), {"in.txt", "out.txt"});
+        r = Tildora(args);
+        EXPECT_EQ(r.estado, 0) << r.error;
+        EXPECT_EQ(prueba::Leer(Ruta("out.txt")), c.salida) << args[2];
+    }
+    // Not UTF-16 after all: nothing is written.
+    Crear("malo.txt", std::string("\xff\xfe\x00\xd8", 4));
+    r = Tildora({"fix", "malo.txt", "nada.txt"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_FALSE(Existe(Ruta("nada.txt")));
+    EXPECT_EQ(Tildora({"fix", "--to", "latin9", "in.txt", "x.txt"}).estado, 2);
+
+    r = Tildora({"list"});
+    EXPECT_EQ(r.salida, "128\t\xe2\x82\xac\tE\nU+0142\t\xc5\x82\tl\nU+200B\tU+200B\t-\n");
+    EXPECT_EQ(Tildora({"forget", "U+0142"}).estado, 0);
+    EXPECT_EQ(Tildora({"forget", "\xc5\x82"}).estado, 1);
+}
+
 TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement) {
     const std::vector<std::vector<std::string>> malos = {
         {"remember", "a", "b"},                          // allowed
         {"remember", "\xc3\xb1", "n"},                   // ñ is allowed
         {"remember", "\\x0D", "x"},                      // CR is a line break
-        {"remember", "\xe3\x81\x82", "a"},               // not in Windows-1252
+        {"remember", "U+D800", "a"},                     // a surrogate is no character
+        {"remember", "\xff", "a"},                       // not UTF-8
         {"remember", "\xc3\xa7\xc3\xa7", "c"},           // two characters
         {"remember", "\\xZZ", "c"},                      // not hex
         {"remember", "\xc3\xa7", "\xe3\x81\x82"},        // replacement not in Windows-1252
