@@ -7,7 +7,8 @@
 #
 # It times FILE, or first writes there (into a temporary folder without FILE)
 # a Windows-1252 text of MEGABYTES (200) with CR LF line ends and about 1 %
-# wrong bytes. TILDORA is the
+# wrong bytes. For a UTF-8 text, convert that one
+# (iconv -f windows-1252 -t utf-8) and give it as FILE. TILDORA is the
 # executable (default: build/app/tildora). The output files go to the same
 # temporary folder, so every writer works on the same disk.
 set -euo pipefail
@@ -81,12 +82,15 @@ fi
 
 # Every wrong character of the file gets a replacement, so fix does its whole job.
 # (check exits 1 when it finds wrong characters.)
-{ "$tildora" --store "$store" check "$file" || true; } | cut -f2 | while read -r code; do
-    "$tildora" --store "$store" remember "$(printf '\\x%02X' "$code")" "?"
+{ "$tildora" --store "$store" check "$file" 2>/dev/null || true; } | cut -f2 | while read -r code; do
+    case "$code" in
+    U+*) "$tildora" --store "$store" remember "$code" "?" ;;
+    *) "$tildora" --store "$store" remember "$(printf '\\x%02X' "$code")" "?" ;;
+    esac
 done
 
 size=$(stat -c %s "$file")
-wrong=$({ "$tildora" --store "$store" check "$file" || true; } | awk -F'\t' '{s += $3} END {print s + 0}')
+wrong=$({ "$tildora" --store "$store" check "$file" 2>/dev/null || true; } | awk -F'\t' '{s += $3} END {print s + 0}')
 
 # Median wall time of "$runs" runs in milliseconds, then the peak memory
 # in MiB of one more run under /usr/bin/time (for a pipeline, that of its
