@@ -27,7 +27,12 @@ std::optional<std::u32string> Decodificar(std::string_view t) {
     std::u32string r;
     for (std::size_t i = 0; i < t.size();) {
         const auto b = static_cast<unsigned char>(t[i]);
-        std::size_t largo = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+        std::size_t largo = b < 0x80    ? 1
+                            : b >= 0xF8 ? 0
+                            : b >= 0xF0 ? 4
+                            : b >= 0xE0 ? 3
+                            : b >= 0xC0 ? 2
+                                        : 0;
         if (largo == 0 || i + largo > t.size()) {
             return std::nullopt;
         }
