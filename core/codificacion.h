@@ -63,6 +63,22 @@ private:
 // valid but is cut short by the end of the bytes.
 int DecodificarUtf8(const unsigned char* p, std::size_t n, char32_t& cp);
 
+// The same, the two- and three-byte sequences that need no range check
+// decoded here, where the scans call it for every such character.
+inline int DecodificarUtf8Rapido(const unsigned char* p, std::size_t n, char32_t& cp) {
+    const unsigned char b = p[0];
+    if (b >= 0xC2 && b <= 0xDF && n >= 2 && (p[1] & 0xC0) == 0x80) {
+        cp = (char32_t{b & 0x1Fu} << 6) | (p[1] & 0x3Fu);
+        return 2;
+    }
+    if (b >= 0xE1 && b <= 0xEF && b != 0xED && n >= 3 && (p[1] & 0xC0) == 0x80 &&
+        (p[2] & 0xC0) == 0x80) {
+        cp = (char32_t{b & 0x0Fu} << 12) | (char32_t{p[1] & 0x3Fu} << 6) | (p[2] & 0x3Fu);
+        return 3;
+    }
+    return DecodificarUtf8(p, n, cp);
+}
+
 // UTF-16 to UTF-8, a piece at a time. A piece may end anywhere, inside a
 // unit or between the two halves of a pair. A lone surrogate or an odd
 // number of bytes is an error: Procesar or Terminar return false.

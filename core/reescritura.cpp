@@ -146,8 +146,8 @@ class ReescritorUtf8 {
 public:
     ReescritorUtf8(const std::unordered_map<char32_t, std::string>& formas, Destino& destino,
                    std::size_t marca, bool conservarMarca)
-        : m_buscador(TablaFija(), true, true), m_formas(formas), m_salida(destino), m_marca(marca),
-          m_conservarMarca(conservarMarca) {}
+        : m_permitido(TablaFija()), m_buscador(TablaFija(), true, true), m_formas(formas),
+          m_salida(destino), m_marca(marca), m_conservarMarca(conservarMarca) {}
 
     bool Procesar(const char* datos, std::size_t n) {
         const auto* p = reinterpret_cast<const unsigned char*>(datos);
@@ -197,7 +197,7 @@ public:
                 char32_t cp = p[pos];
                 int largo = 1;
                 if (cp >= 0x80) {
-                    largo = DecodificarUtf8(p + pos, n - pos, cp);
+                    largo = DecodificarUtf8Rapido(p + pos, n - pos, cp);
                     if (largo == 0) {
                         m_invalido = true;
                         return false;
@@ -215,7 +215,7 @@ public:
                 }
                 siguiente = pos + static_cast<std::size_t>(largo);
                 m_esperadas += static_cast<std::uint64_t>(largo - 1);
-                if (PermitidoUnicode(TablaFija(), cp)) {
+                if (m_permitido(cp)) {
                     continue;
                 }
                 if (!Copiar(p + tramo, pos - tramo) ||
@@ -255,7 +255,7 @@ private:
 
     // A wrong character: its form, or itself when no row has it.
     bool Caracter(char32_t cp, const unsigned char* bytes, std::size_t largo) {
-        if (PermitidoUnicode(TablaFija(), cp)) {
+        if (m_permitido(cp)) {
             return Copiar(bytes, largo);
         }
         ++m_cuentas[cp];
@@ -264,6 +264,7 @@ private:
                                     : m_salida.Copiar(it->second.data(), it->second.size());
     }
 
+    PermisosUnicode m_permitido;
     Buscador m_buscador;
     const std::unordered_map<char32_t, std::string>& m_formas;
     Salida m_salida;

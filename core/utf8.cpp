@@ -30,8 +30,24 @@ bool PermitidoUnicode(const TablaValidez& tabla, char32_t cp) {
     return b && tabla[*b];
 }
 
+PermisosUnicode::PermisosUnicode(const TablaValidez& tabla) {
+    for (char32_t cp = 0; cp < 0x100; ++cp) {
+        m_bajos[cp] = PermitidoUnicode(tabla, cp);
+    }
+    for (unsigned b = 0x80; b < 0xA0; ++b) {
+        const char32_t cp = UnicodeDeAnsi(static_cast<unsigned char>(b));
+        if (cp >= 0x100 && tabla[b]) {
+            m_altos.push_back(cp);
+        }
+    }
+}
+
+bool PermisosUnicode::Alto(char32_t cp) const {
+    return std::find(m_altos.begin(), m_altos.end(), cp) != m_altos.end();
+}
+
 EscanerUtf8::EscanerUtf8(const TablaValidez& tabla, bool vectorial)
-    : m_tabla(&tabla), m_buscador(tabla, vectorial, true) {}
+    : m_permitido(tabla), m_buscador(tabla, vectorial, true) {}
 
 std::size_t EscanerUtf8::Indice(char32_t cp) {
     if (cp < 0x10000) {
@@ -119,7 +135,7 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
             if (r > 0) {
                 m_nParcial = 0;
                 m_esperadas += siguiente; // the bytes that went on it here
-                if (!PermitidoUnicode(*m_tabla, cp)) {
+                if (!m_permitido(cp)) {
                     // Its first byte was counted as a column already.
                     --m_columna;
                     Anotar(cp, p, 0);
@@ -159,7 +175,7 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
             char32_t cp = b;
             int largo = 1;
             if (b >= 0x80) {
-                largo = DecodificarUtf8(p + pos, n - pos, cp);
+                largo = DecodificarUtf8Rapido(p + pos, n - pos, cp);
                 if (largo == 0) {
                     m_invalido = true;
                     return;
@@ -176,7 +192,7 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
             }
             siguiente = pos + static_cast<std::size_t>(largo);
             m_esperadas += static_cast<std::uint64_t>(largo - 1);
-            if (!PermitidoUnicode(*m_tabla, cp)) {
+            if (!m_permitido(cp)) {
                 Anotar(cp, p, pos);
             }
         }

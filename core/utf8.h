@@ -3,6 +3,7 @@
 #include "core/escaneo.h"
 #include "core/tabla.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,6 +16,22 @@ namespace tildora {
 // allowed codes read as the characters they are (all of them below U+0100).
 // CR and LF are line ends, never wrong.
 bool PermitidoUnicode(const TablaValidez& tabla, char32_t cp);
+
+// PermitidoUnicode worked out once for a table, for the scans: a look-up
+// below U+0100, and the few characters above that a table might allow.
+class PermisosUnicode {
+public:
+    explicit PermisosUnicode(const TablaValidez& tabla);
+    bool operator()(char32_t cp) const {
+        return cp < 0x100 ? m_bajos[cp] : !m_altos.empty() && Alto(cp);
+    }
+
+private:
+    bool Alto(char32_t cp) const;
+
+    std::array<bool, 0x100> m_bajos{};
+    std::vector<char32_t> m_altos;
+};
 
 // The scan of a UTF-8 text given in pieces: the distinct wrong characters in
 // order of first appearance, how often each occurs, and where each first
@@ -48,7 +65,7 @@ private:
     void Avanzar(const unsigned char* p, std::size_t hasta);
     std::size_t Indice(char32_t cp);
 
-    const TablaValidez* m_tabla;
+    PermisosUnicode m_permitido;
     Buscador m_buscador;
     std::vector<char32_t> m_orden;
     std::vector<std::uint64_t> m_cuentas;   // by place in m_orden
