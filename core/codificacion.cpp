@@ -116,6 +116,25 @@ int DecodificarUtf8(const unsigned char* p, std::size_t n, char32_t& cp) {
     return largo;
 }
 
+void SecuenciaCortada::Guardar(const unsigned char* p, std::size_t n) {
+    std::memcpy(m_bytes, p, n);
+    m_n = n;
+}
+
+int SecuenciaCortada::Completar(const unsigned char* p, std::size_t n, std::size_t& tomados,
+                                char32_t& cp) {
+    tomados = 0;
+    while (m_n < 4 && tomados < n) {
+        m_bytes[m_n++] = p[tomados++];
+        const int r = DecodificarUtf8(m_bytes, m_n, cp);
+        if (r >= 0) {
+            m_n = 0;
+            return r;
+        }
+    }
+    return -1;
+}
+
 void Reconocedor::Procesar(const char* datos, std::size_t n) {
     auto p = reinterpret_cast<const unsigned char*>(datos);
     if (m_inicio.size() < 3) {
@@ -137,24 +156,14 @@ void Reconocedor::Procesar(const char* datos, std::size_t n) {
 
 void Reconocedor::Validar(const unsigned char* p, std::size_t n) {
     std::size_t i = 0;
-    if (m_nParcial > 0) {
+    if (m_cortada.Pendiente()) {
         // Complete the sequence the last piece cut.
-        while (m_nParcial < 4 && i < n) {
-            m_parcial[m_nParcial++] = p[i++];
-            char32_t cp = 0;
-            const int r = DecodificarUtf8(m_parcial, m_nParcial, cp);
-            if (r == 0) {
-                m_invalido = true;
-                return;
-            }
-            if (r > 0) {
-                m_nParcial = 0;
-                m_multibyte = true;
-                break;
-            }
-        }
-        if (m_nParcial > 0) {
-            return; // still cut (the piece was that short)
+        char32_t cp = 0;
+        const int r = m_cortada.Completar(p, n, i, cp);
+        m_invalido = r == 0;
+        m_multibyte = m_multibyte || r > 0;
+        if (r <= 0) {
+            return; // not valid, or still cut (the piece was that short)
         }
     }
     while (i < n) {
@@ -181,8 +190,7 @@ void Reconocedor::Validar(const unsigned char* p, std::size_t n) {
             return;
         }
         if (r < 0) {
-            m_nParcial = n - i;
-            std::memcpy(m_parcial, p + i, m_nParcial);
+            m_cortada.Guardar(p + i, n - i);
             return;
         }
         m_multibyte = true;
@@ -195,7 +203,7 @@ Codificacion Reconocedor::Resultado() const {
         return m_utf16be ? Codificacion::Utf16BE : Codificacion::Utf16LE;
     }
     // A sequence still cut at the end is not valid.
-    if (m_invalido || m_nParcial > 0) {
+    if (m_invalido || m_cortada.Pendiente()) {
         return Codificacion::Windows1252;
     }
     return m_marcaUtf8 || m_multibyte ? Codificacion::Utf8 : Codificacion::Windows1252;
@@ -297,18 +305,11 @@ bool HaciaCodificacion::Caracter(char32_t cp, std::string& salida) {
 bool HaciaCodificacion::Procesar(const char* datos, std::size_t n, std::string& salida) {
     auto p = reinterpret_cast<const unsigned char*>(datos);
     std::size_t i = 0;
-    while (m_nParcial > 0 && i < n) {
-        m_parcial[m_nParcial++] = p[i++];
+    if (m_cortada.Pendiente()) {
         char32_t cp = 0;
-        const int r = DecodificarUtf8(m_parcial, m_nParcial, cp);
-        if (r == 0) {
+        const int r = m_cortada.Completar(p, n, i, cp);
+        if (r == 0 || (r > 0 && !Caracter(cp, salida))) {
             return false;
-        }
-        if (r > 0) {
-            m_nParcial = 0;
-            if (!Caracter(cp, salida)) {
-                return false;
-            }
         }
     }
     while (i < n) {
@@ -323,8 +324,7 @@ bool HaciaCodificacion::Procesar(const char* datos, std::size_t n, std::string& 
             return false;
         }
         if (r < 0) {
-            m_nParcial = n - i;
-            std::memcpy(m_parcial, p + i, m_nParcial);
+            m_cortada.Guardar(p + i, n - i);
             return true;
         }
         if (!Caracter(cp, salida)) {

@@ -29,6 +29,25 @@ std::string_view MarcaOrden(Codificacion c);
 // The length of the byte-order mark of `c` at the start of `inicio`, or 0.
 std::size_t LongitudMarca(Codificacion c, std::string_view inicio);
 
+// A UTF-8 sequence cut by the end of a piece, completed by the next.
+class SecuenciaCortada {
+public:
+    bool Pendiente() const { return m_n > 0; }
+    // Keeps the last `n` bytes of a piece: a sequence DecodificarUtf8 found
+    // cut short.
+    void Guardar(const unsigned char* p, std::size_t n);
+    // Takes bytes from the start of the next piece until the sequence is
+    // whole: its length, with `cp`, once it is; 0 when it is not valid; -1
+    // when the piece ran out first. `tomados` says how many bytes it took.
+    int Completar(const unsigned char* p, std::size_t n, std::size_t& tomados, char32_t& cp);
+    // The whole sequence, once Completar gave its length.
+    const unsigned char* Bytes() const { return m_bytes; }
+
+private:
+    unsigned char m_bytes[4]{};
+    std::size_t m_n = 0;
+};
+
 // Recognises the encoding of a text given in pieces, by one rule: a UTF-16
 // byte-order mark (FF FE, FE FF) gives UTF-16; a UTF-8 byte-order mark, or
 // valid UTF-8 holding at least one multi-byte sequence, gives UTF-8; anything
@@ -54,8 +73,7 @@ private:
     bool m_marcaUtf8 = false;
     bool m_invalido = false;
     bool m_multibyte = false;
-    unsigned char m_parcial[4]{}; // a sequence cut at the end of a piece
-    std::size_t m_nParcial = 0;
+    SecuenciaCortada m_cortada;
 };
 
 // The length of the valid UTF-8 sequence at the start of `p` (n bytes
@@ -104,15 +122,14 @@ class HaciaCodificacion {
 public:
     explicit HaciaCodificacion(Codificacion destino) : m_destino(destino) {}
     bool Procesar(const char* datos, std::size_t n, std::string& salida);
-    bool Terminar() const { return m_nParcial == 0; }
+    bool Terminar() const { return !m_cortada.Pendiente(); }
     Codificacion Destino() const { return m_destino; }
 
 private:
     bool Caracter(char32_t cp, std::string& salida);
 
     Codificacion m_destino;
-    unsigned char m_parcial[4]{};
-    std::size_t m_nParcial = 0;
+    SecuenciaCortada m_cortada;
 };
 
 // Appends the UTF-16 form of a code point.

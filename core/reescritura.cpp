@@ -161,25 +161,20 @@ public:
             }
         }
         // The end of a character the piece before cut.
-        while (m_nParcial > 0 && i < n) {
-            m_parcial[m_nParcial++] = p[i++];
+        if (m_cortada.Pendiente()) {
             char32_t cp = 0;
-            const int r = DecodificarUtf8(m_parcial, m_nParcial, cp);
-            if (r == 0) {
-                m_invalido = true;
+            std::size_t tomados = 0;
+            const int r = m_cortada.Completar(p + i, n - i, tomados, cp);
+            i += tomados;
+            m_esperadas += tomados; // the bytes that went on it here
+            m_invalido = r == 0;
+            if (r == 0 ||
+                (r > 0 && !Caracter(cp, m_cortada.Bytes(), static_cast<std::size_t>(r)))) {
                 return false;
             }
-            if (r > 0) {
-                m_esperadas += i; // the bytes that went on it here
-                const std::size_t largo = std::exchange(m_nParcial, 0);
-                if (!Caracter(cp, m_parcial, largo)) {
-                    return false;
-                }
-            }
         }
-        if (m_nParcial > 0) {
+        if (m_cortada.Pendiente()) {
             // A piece shorter than the character, all of it going on it.
-            m_esperadas += n;
             m_contadas += n;
             m_leidos += n;
             return true;
@@ -206,9 +201,8 @@ public:
                         if (!Copiar(p + tramo, pos - tramo)) {
                             return false;
                         }
-                        m_nParcial = n - pos;
-                        m_esperadas += m_nParcial - 1;
-                        std::memcpy(m_parcial, p + pos, m_nParcial);
+                        m_cortada.Guardar(p + pos, n - pos);
+                        m_esperadas += n - pos - 1;
                         tramo = siguiente = n;
                         continue;
                     }
@@ -230,9 +224,11 @@ public:
         return Copiar(p + tramo, n - tramo);
     }
 
-    bool Terminar() { return m_nParcial == 0 && m_salida.Vaciar(); }
+    bool Terminar() { return !m_cortada.Pendiente() && m_salida.Vaciar(); }
     // The text read again is not valid UTF-8.
-    bool Invalido() const { return m_invalido || m_nParcial > 0 || m_esperadas != m_contadas; }
+    bool Invalido() const {
+        return m_invalido || m_cortada.Pendiente() || m_esperadas != m_contadas;
+    }
 
     bool Igual(const EscanerUtf8& escaneo, std::uint64_t tamano) const {
         if (Invalido() || m_leidos != escaneo.Total() || m_salida.Escritos() != tamano ||
@@ -270,8 +266,7 @@ private:
     Salida m_salida;
     std::size_t m_marca;
     bool m_conservarMarca;
-    unsigned char m_parcial[4]{};
-    std::size_t m_nParcial = 0;
+    SecuenciaCortada m_cortada;
     bool m_invalido = false;
     // Continuation bytes the characters hold, and all there are.
     std::uint64_t m_esperadas = 0;

@@ -121,32 +121,24 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
     m_trasCr = m_crAntes;
     // Where the next character starts, in this piece.
     std::size_t siguiente = 0;
-    if (m_nParcial > 0) {
+    if (m_cortada.Pendiente()) {
         // The end of a sequence that the last piece cut: the character
         // stands at that piece's end, and is counted as if it were here.
-        while (m_nParcial < 4 && siguiente < n) {
-            m_parcial[m_nParcial++] = p[siguiente++];
-            char32_t cp = 0;
-            const int r = DecodificarUtf8(m_parcial, m_nParcial, cp);
-            if (r == 0) {
-                m_invalido = true;
-                return;
-            }
-            if (r > 0) {
-                m_nParcial = 0;
-                m_esperadas += siguiente; // the bytes that went on it here
-                if (!m_permitido(cp)) {
-                    // Its first byte was counted as a column already.
-                    --m_columna;
-                    Anotar(cp, p, 0);
-                    ++m_columna;
-                }
-                break;
-            }
+        char32_t cp = 0;
+        const int r = m_cortada.Completar(p, n, siguiente, cp);
+        m_esperadas += siguiente; // the bytes that went on it here
+        if (r == 0) {
+            m_invalido = true;
+            return;
         }
-        if (m_nParcial > 0) {
+        if (r > 0 && !m_permitido(cp)) {
+            // Its first byte was counted as a column already.
+            --m_columna;
+            Anotar(cp, p, 0);
+            ++m_columna;
+        }
+        if (r < 0) {
             // A piece shorter than the sequence, all of it going on it.
-            m_esperadas += n;
             m_contadas += n;
             m_crAntes = false;
             m_base += n;
@@ -183,9 +175,8 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
                 if (largo < 0) {
                     // Its bytes here are counted by the piece; the rest,
                     // by the next.
-                    m_nParcial = n - pos;
-                    m_esperadas += m_nParcial - 1;
-                    std::memcpy(m_parcial, p + pos, m_nParcial);
+                    m_cortada.Guardar(p + pos, n - pos);
+                    m_esperadas += n - pos - 1;
                     siguiente = n;
                     continue;
                 }

@@ -50,7 +50,9 @@ public:
 
     // Whether the text was valid UTF-8 to its end; call once every piece is
     // in.
-    bool Valido() const { return !m_invalido && m_nParcial == 0 && m_esperadas == m_contadas; }
+    bool Valido() const {
+        return !m_invalido && !m_cortada.Pendiente() && m_esperadas == m_contadas;
+    }
 
     const std::vector<char32_t>& Encontrados() const { return m_orden; }
     // How often each of Encontrados() occurs, and where it first stands.
@@ -74,8 +76,7 @@ private:
     std::unordered_map<char32_t, std::uint32_t> m_resto;
     std::size_t m_saltar = 0;
     bool m_invalido = false;
-    unsigned char m_parcial[4]{}; // a sequence cut at the end of a piece
-    std::size_t m_nParcial = 0;
+    SecuenciaCortada m_cortada;
     // Continuation bytes: those the decoded sequences (and the mark) hold,
     // and all there are. They differ when one stands alone.
     std::uint64_t m_esperadas = 0;
