@@ -75,11 +75,14 @@ Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
 // with the CRs.
 template <typename Parada>
 void RecorrerSencillo(const std::array<bool, 256>& parar, bool unicode, const unsigned char* p,
-                      std::size_t n, bool& crPendiente, std::uint64_t& crs, Parada&& parada) {
+                      std::size_t n, bool& crPendiente, std::uint64_t& crs,
+                      std::uint64_t& continuaciones, Parada&& parada) {
     bool trasCr = crPendiente;
     std::uint64_t cuenta = 0;
+    std::uint64_t seguidos = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = p[i];
+        seguidos += unicode && (c & 0xC0) == 0x80 ? 1 : 0;
         if (c == '\r') {
             ++cuenta;
             trasCr = true;
@@ -96,6 +99,7 @@ void RecorrerSencillo(const std::array<bool, 256>& parar, bool unicode, const un
     }
     crPendiente = trasCr;
     crs = cuenta;
+    continuaciones = seguidos;
 }
 
 #ifdef TILDORA_AVX2
@@ -114,10 +118,11 @@ struct Tablas {
 // readable. The tables leave CR and LF out: a CR never stops, an LF stops
 // unless a CR stands right before it. Adds the CRs among q[-1] to q[30] to
 // the byte counters of `crs`. With `Unicode`, a lone LF ends a line as well:
-// it never stops and is counted with the CRs.
+// it never stops and is counted with the CRs; and the UTF-8 continuation
+// bytes (0x80 to 0xBF) are counted in `seguidos`.
 template <bool Unicode>
 TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Tablas& t,
-                                                __m256i& crs) {
+                                                __m256i& crs, __m256i& seguidos) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
     const __m256i antes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q - 1));
     const __m256i nibble = _mm256_set1_epi8(0x0f);
@@ -135,6 +140,8 @@ TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Ta
     crs = _mm256_sub_epi8(crs, crAntes);
     if constexpr (Unicode) {
         crs = _mm256_sub_epi8(crs, lfSolo);
+        // 0x80 to 0xBF are the bytes below -64 as signed.
+        seguidos = _mm256_sub_epi8(seguidos, _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), v));
         return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(permitido));
     }
     return ~static_cast<std::uint32_t>(
@@ -157,11 +164,13 @@ TILDORA_OBJETIVO inline std::uint64_t Sumar(__m256i acumulado) {
 template <bool Unicode>
 TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsigned char* p,
                                         std::size_t n, bool& crPendiente, std::uint64_t& crs,
-                                        std::uint32_t* salida) {
+                                        std::uint64_t& continuaciones, std::uint32_t* salida) {
     const Tablas t{Cargar(nib.bajos1), Cargar(nib.altos1), Cargar(nib.bajos2), Cargar(nib.altos2)};
 
     __m256i acumulado = _mm256_setzero_si256(); // CRs, one counter per byte lane
+    __m256i seguidos = _mm256_setzero_si256();  // continuation bytes, the same way
     std::uint64_t cuenta = 0;
+    std::uint64_t cuentaSeguidos = 0;
     std::size_t vueltas = 0;
     std::size_t k = 0;
     // The first block, whose byte before lies in the piece before, and the
@@ -181,11 +190,15 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
                 validos = (std::uint64_t{1} << m) - 1;
             }
         }
-        const std::uint32_t bajo = Paradas32<Unicode>(q, t, acumulado);
-        const std::uint32_t alto = Paradas32<Unicode>(q + 32, t, acumulado);
+        const std::uint32_t bajo = Paradas32<Unicode>(q, t, acumulado, seguidos);
+        const std::uint32_t alto = Paradas32<Unicode>(q + 32, t, acumulado, seguidos);
         if (++vueltas == 127) {
             cuenta += Sumar(acumulado);
             acumulado = _mm256_setzero_si256();
+            if constexpr (Unicode) {
+                cuentaSeguidos += Sumar(seguidos);
+                seguidos = _mm256_setzero_si256();
+            }
             vueltas = 0;
         }
         std::uint64_t paradas =
@@ -206,6 +219,7 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
         k += cuantas;
     }
     cuenta += Sumar(acumulado);
+    continuaciones = Unicode ? cuentaSeguidos + Sumar(seguidos) : 0;
     if (n > 0) {
         // The counters saw each byte's left neighbour: the CR carried in
         // from the piece before instead of the last byte, when the last
@@ -233,9 +247,10 @@ bool HayAvx2() {
 Buscador::Buscador(const TablaValidez& tabla, bool vectorial, bool unicode)
     : m_unicode(unicode), m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
     for (unsigned c = 0; c < 256; ++c) {
-        // In UTF-8, every byte of a multi-byte sequence stops: the
-        // character is known only once it is decoded.
-        m_parar[c] = !tabla[c] || (unicode && c >= 0x80);
+        // In UTF-8, the first byte of a multi-byte sequence stops: the
+        // character is known only once it is decoded. The bytes that go on
+        // a sequence are only counted, so that one standing alone shows.
+        m_parar[c] = unicode ? (c < 0x80 ? !tabla[c] : c >= 0xC0) : !tabla[c];
     }
     // The vector path tells CR and LF apart by itself.
     std::array<bool, 256> sinSaltos = m_parar;
@@ -253,14 +268,15 @@ std::size_t Buscador::Buscar(const unsigned char* datos, std::size_t n) {
     n = std::min(n, kTrozoParadas);
 #ifdef TILDORA_AVX2
     if (m_vectorial) {
-        return m_unicode
-                   ? BuscarAvx2<true>(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get())
-                   : BuscarAvx2<false>(m_nibbles, datos, n, m_crPendiente, m_crs, m_paradas.get());
+        return m_unicode ? BuscarAvx2<true>(m_nibbles, datos, n, m_crPendiente, m_crs,
+                                            m_continuaciones, m_paradas.get())
+                         : BuscarAvx2<false>(m_nibbles, datos, n, m_crPendiente, m_crs,
+                                             m_continuaciones, m_paradas.get());
     }
 #endif
     std::uint32_t* salida = m_paradas.get();
     std::size_t k = 0;
-    RecorrerSencillo(m_parar, m_unicode, datos, n, m_crPendiente, m_crs,
+    RecorrerSencillo(m_parar, m_unicode, datos, n, m_crPendiente, m_crs, m_continuaciones,
                      [&](std::size_t i) { salida[k++] = static_cast<std::uint32_t>(i); });
     return k;
 }

@@ -32,8 +32,10 @@ inline constexpr std::size_t kTrozoParadas = std::size_t{16} << 10;
 class Buscador {
 public:
     // `vectorial` false forces the plain loop (for tests). With `unicode`,
-    // the text is UTF-8: every byte from 0x80 up stops (the caller decodes
-    // the character there), and a lone LF ends a line and never stops.
+    // the text is UTF-8: the first byte of every multi-byte sequence (0xC0
+    // up) stops, and the caller decodes the character there; the bytes that
+    // go on a sequence (0x80 to 0xBF) never stop but are counted; a lone LF
+    // ends a line and never stops.
     explicit Buscador(const TablaValidez& tabla, bool vectorial = true, bool unicode = false);
 
     // Finds the stops in the first kTrozoParadas bytes (at most) of a piece
@@ -43,6 +45,10 @@ public:
 
     // Number of CRs in the last piece (with `unicode`, of line ends).
     std::uint64_t CrsDelTrozo() const { return m_crs; }
+
+    // With `unicode`: the continuation bytes (0x80 to 0xBF) in the last
+    // piece.
+    std::uint64_t ContinuacionesDelTrozo() const { return m_continuaciones; }
 
     // Whether the pieces so far end in a CR (whose LF may begin the next).
     bool CrPendiente() const { return m_crPendiente; }
@@ -67,6 +73,7 @@ private:
     bool m_vectorial = false;
     bool m_crPendiente = false;
     std::uint64_t m_crs = 0;
+    std::uint64_t m_continuaciones = 0;
     std::unique_ptr<std::uint32_t[]> m_paradas;
 };
 

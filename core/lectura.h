@@ -12,13 +12,13 @@ namespace tildora {
 // Why a file could not be read.
 enum class FalloLectura {
     Ninguno,
-    NoExiste,   // no such file
-    Carpeta,    // a folder
-    SinPermiso, // no read permission
-    NoRegular,  // a pipe or a device where only an ordinary file will do
-    Grande,     // over the reader's size limit
-    Lectura,    // the system failed to open or read it
-    Cancelada,  // the user stopped it
+    NoExiste,     // no such file
+    Carpeta,      // a folder
+    SinPermiso,   // no read permission
+    NoRegular,    // a pipe or a device where only an ordinary file will do
+    Grande,       // over the reader's size limit
+    Lectura,      // the system failed to open or read it
+    Cancelada,    // the user stopped it
     Codificacion, // not valid in the encoding it has (UTF-16) or was given
 };
 

@@ -154,6 +154,8 @@ public:
         std::size_t i = 0;
         if (m_leidos < m_marca) {
             i = static_cast<std::size_t>(std::min<std::uint64_t>(m_marca - m_leidos, n));
+            m_esperadas += static_cast<std::uint64_t>(
+                std::count_if(p, p + i, [](unsigned char b) { return (b & 0xC0) == 0x80; }));
             if (m_conservarMarca && !Copiar(p, i)) {
                 return false;
             }
@@ -168,11 +170,19 @@ public:
                 return false;
             }
             if (r > 0) {
+                m_esperadas += i; // the bytes that went on it here
                 const std::size_t largo = std::exchange(m_nParcial, 0);
                 if (!Caracter(cp, m_parcial, largo)) {
                     return false;
                 }
             }
+        }
+        if (m_nParcial > 0) {
+            // A piece shorter than the character, all of it going on it.
+            m_esperadas += n;
+            m_contadas += n;
+            m_leidos += n;
+            return true;
         }
         std::size_t tramo = i;
         std::size_t siguiente = i;
@@ -197,12 +207,14 @@ public:
                             return false;
                         }
                         m_nParcial = n - pos;
+                        m_esperadas += m_nParcial - 1;
                         std::memcpy(m_parcial, p + pos, m_nParcial);
                         tramo = siguiente = n;
                         continue;
                     }
                 }
                 siguiente = pos + static_cast<std::size_t>(largo);
+                m_esperadas += static_cast<std::uint64_t>(largo - 1);
                 if (PermitidoUnicode(TablaFija(), cp)) {
                     continue;
                 }
@@ -212,6 +224,7 @@ public:
                 }
                 tramo = siguiente;
             }
+            m_contadas += m_buscador.ContinuacionesDelTrozo();
         }
         m_leidos += n;
         return Copiar(p + tramo, n - tramo);
@@ -219,10 +232,10 @@ public:
 
     bool Terminar() { return m_nParcial == 0 && m_salida.Vaciar(); }
     // The text read again is not valid UTF-8.
-    bool Invalido() const { return m_invalido || m_nParcial > 0; }
+    bool Invalido() const { return m_invalido || m_nParcial > 0 || m_esperadas != m_contadas; }
 
     bool Igual(const EscanerUtf8& escaneo, std::uint64_t tamano) const {
-        if (m_invalido || m_leidos != escaneo.Total() || m_salida.Escritos() != tamano ||
+        if (Invalido() || m_leidos != escaneo.Total() || m_salida.Escritos() != tamano ||
             m_cuentas.size() != escaneo.Encontrados().size()) {
             return false;
         }
@@ -259,6 +272,9 @@ private:
     unsigned char m_parcial[4]{};
     std::size_t m_nParcial = 0;
     bool m_invalido = false;
+    // Continuation bytes the characters hold, and all there are.
+    std::uint64_t m_esperadas = 0;
+    std::uint64_t m_contadas = 0;
     std::unordered_map<char32_t, std::uint64_t> m_cuentas;
     std::uint64_t m_leidos = 0;
 };

@@ -118,6 +118,7 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
             }
             if (r > 0) {
                 m_nParcial = 0;
+                m_esperadas += siguiente; // the bytes that went on it here
                 if (!PermitidoUnicode(*m_tabla, cp)) {
                     // Its first byte was counted as a column already.
                     --m_columna;
@@ -128,13 +129,19 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
             }
         }
         if (m_nParcial > 0) {
-            m_base += n; // a piece shorter than the sequence
+            // A piece shorter than the sequence, all of it going on it.
+            m_esperadas += n;
+            m_contadas += n;
+            m_crAntes = false;
+            m_base += n;
             return;
         }
     }
     if (m_base < m_saltar) {
         siguiente = std::max<std::size_t>(
             siguiente, static_cast<std::size_t>(std::min<std::uint64_t>(m_saltar - m_base, n)));
+        m_esperadas += static_cast<std::uint64_t>(
+            std::count_if(p, p + siguiente, [](unsigned char b) { return EsContinuacion(b); }));
         if (m_base == 0) {
             m_columna = -1; // the mark is no column
         }
@@ -158,18 +165,23 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
                     return;
                 }
                 if (largo < 0) {
+                    // Its bytes here are counted by the piece; the rest,
+                    // by the next.
                     m_nParcial = n - pos;
+                    m_esperadas += m_nParcial - 1;
                     std::memcpy(m_parcial, p + pos, m_nParcial);
                     siguiente = n;
                     continue;
                 }
             }
             siguiente = pos + static_cast<std::size_t>(largo);
+            m_esperadas += static_cast<std::uint64_t>(largo - 1);
             if (!PermitidoUnicode(*m_tabla, cp)) {
                 Anotar(cp, p, pos);
             }
         }
         lineas += m_buscador.CrsDelTrozo();
+        m_contadas += m_buscador.ContinuacionesDelTrozo();
     }
     // What the next piece needs: the line ends, and the characters of the
     // line that goes on into it.

@@ -33,7 +33,7 @@ public:
 
     // Whether the text was valid UTF-8 to its end; call once every piece is
     // in.
-    bool Valido() const { return !m_invalido && m_nParcial == 0; }
+    bool Valido() const { return !m_invalido && m_nParcial == 0 && m_esperadas == m_contadas; }
 
     const std::vector<char32_t>& Encontrados() const { return m_orden; }
     // How often each of Encontrados() occurs, and where it first stands.
@@ -59,6 +59,10 @@ private:
     bool m_invalido = false;
     unsigned char m_parcial[4]{}; // a sequence cut at the end of a piece
     std::size_t m_nParcial = 0;
+    // Continuation bytes: those the decoded sequences (and the mark) hold,
+    // and all there are. They differ when one stands alone.
+    std::uint64_t m_esperadas = 0;
+    std::uint64_t m_contadas = 0;
     std::uint64_t m_base = 0;       // offset of the current piece
     std::uint64_t m_lineas = 0;     // line ends before the current piece
     std::int64_t m_columnaBase = 0; // characters of the current line before the piece

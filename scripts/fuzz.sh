@@ -15,13 +15,13 @@ instalar_lo_que_falta "${PAQUETES[@]}" "${PAQUETES_FUZZ[@]}"
 carpeta="$raiz/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$raiz" -B "$carpeta" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTILDORA_FUZZ=ON -DTILDORA_WITH_UI=OFF -DTILDORA_WITH_BENCH=OFF
-cmake --build "$carpeta" -j"$(nproc)" --target fuzz_almacen fuzz_escaneo fuzz_correccion
+cmake --build "$carpeta" -j"$(nproc)" --target fuzz_almacen fuzz_escaneo fuzz_correccion fuzz_codificacion
 
 bash "$raiz/scripts/semillas.sh" "$carpeta/semillas"
 mkdir -p "$carpeta/hallazgos"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-for objetivo in almacen escaneo correccion; do
+for objetivo in almacen escaneo correccion codificacion; do
     corpus="$carpeta/corpus/$objetivo"
     mkdir -p "$corpus"
     registro="$carpeta/fuzz_$objetivo.log"

@@ -3,7 +3,7 @@
 # subfolder per target), in each target's input layout (see fuzz/*.cpp).
 set -euo pipefail
 destino="$1"
-mkdir -p "$destino/almacen" "$destino/escaneo" "$destino/correccion"
+mkdir -p "$destino/almacen" "$destino/escaneo" "$destino/correccion" "$destino/codificacion"
 
 # The store: key length - 1, key, value length, value, then the store.
 a="$destino/almacen"
@@ -38,3 +38,10 @@ printf '\002^\001|x|\000Ia^b|c' >"$c/cadena"
 printf '\002\200\037\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\201\037zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz\200\201' >"$c/crece"
 printf '\002\r\000x\n\000y\r\n\n\r' >"$c/saltos"
 printf '\002\347\001c\347\347\001\347\347\347' >"$c/propio"
+
+# Encodings: number of cuts, each cut (two bytes), then the text.
+u="$destino/codificacion"
+printf '\001\002\000caf\303\251 \342\200\223 \305\202\r\n\342\200\213' >"$u/utf8"
+printf '\000\357\273\277Ni\303\261o \360\237\230\200\n' >"$u/marca"
+printf '\000\303\251 luego \351' >"$u/casi"
+printf '\000\377\376a\000\002\330' >"$u/utf16"

@@ -472,12 +472,21 @@ TEST_F(LineaDeOrdenes, FixStreamsLargeFilesInLittleMemory) {
                             "\t\xe2\x80\x9c\t\"\n");
     EXPECT_LT(c.memoriaKiB, 64 * 1024);
 
+    // Through UTF-16 and back: both conversions go a piece at a time too.
+    const Resultado u = Tildora({"fix", "--to", "utf-16le", "grande.txt", "u16.txt"});
+    EXPECT_EQ(u.estado, 0);
+    EXPECT_LT(u.memoriaKiB, 64 * 1024);
+    const Resultado v = Tildora({"fix", "--to", "windows-1252", "u16.txt", "b2.txt"});
+    EXPECT_EQ(v.estado, 0);
+    EXPECT_LT(v.memoriaKiB, 64 * 1024);
+
     std::string esperado(tamano, 'a');
     for (std::size_t i = 0; i < tamano; i += paso) {
         esperado.replace(i, 3, "c\r\n");
     }
     esperado.back() = '"';
     EXPECT_TRUE(prueba::Leer(Ruta("b.txt")) == esperado);
+    EXPECT_TRUE(prueba::Leer(Ruta("b2.txt")) == esperado);
 #endif
 }
 

@@ -178,6 +178,8 @@ private slots:
     void sustitutoQueNoLimpia();
     void soloConElTeclado();
     void nombresAccesibles();
+    void textoUnicode_data();
+    void textoUnicode();
     void almacenUtf8();
 };
 
@@ -1174,6 +1176,77 @@ void PruebaConversion::nombresAccesibles() {
                   {"CmdActualizar", textos::AccActualizar, textos::AccActualizarDesc},
                   {"CmdSalir", textos::AccSalir, textos::AccSalirDesc},
               });
+}
+
+namespace {
+
+enum class Forma { Utf8, Utf8ConMarca, Utf16LE };
+
+// The text as a file in that form: UTF-16 little-endian written out unit by
+// unit, so the bytes do not depend on the machine.
+QByteArray Codificar(const QString& texto, Forma forma) {
+    if (forma != Forma::Utf16LE) {
+        return (forma == Forma::Utf8ConMarca ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+               texto.toUtf8();
+    }
+    QByteArray r("\xFF\xFE");
+    for (const QChar c : texto) {
+        r += static_cast<char>(c.unicode() & 0xFF);
+        r += static_cast<char>(c.unicode() >> 8);
+    }
+    return r;
+}
+
+} // namespace
+
+void PruebaConversion::textoUnicode_data() {
+    QTest::addColumn<int>("forma");
+    QTest::addColumn<QString>("nombre");
+    QTest::newRow("utf8") << static_cast<int>(Forma::Utf8) << QStringLiteral("UTF-8");
+    QTest::newRow("utf8-marca") << static_cast<int>(Forma::Utf8ConMarca) << QStringLiteral("UTF-8");
+    QTest::newRow("utf16le") << static_cast<int>(Forma::Utf16LE) << QStringLiteral("UTF-16LE");
+}
+
+void PruebaConversion::textoUnicode() {
+    // "–" has a Windows-1252 byte, and its answer is remembered under it, as
+    // for a Windows-1252 file; "ł" has none. The accented letters are allowed.
+    QFETCH(int, forma);
+    QFETCH(QString, nombre);
+    const auto f = static_cast<Forma>(forma);
+    const QString texto = QStringLiteral("Canción – Ñandú ł\r\nAcción ł, pingüino – fin\r\n");
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, Codificar(texto, f), "[lista]\r\n\x96=-\r\n");
+    QVERIFY(v);
+    QCOMPARE(v->windowTitle(),
+             M(textos::TituloConversion) + M(textos::SeparadorCodificacion) + nombre);
+
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 3);
+    QCOMPARE(g->TextMatrix(1, 0), B("\x96"));
+    QCOMPARE(g->item(0, 0)->text(), QStringLiteral("–"));
+    QCOMPARE(g->TextMatrix(1, 1), B("-"));
+    QCOMPARE(g->TextMatrix(2, 0), B("U+0142"));
+    QCOMPARE(g->item(1, 0)->text(), QStringLiteral("ł"));
+    QCOMPARE(g->item(1, 0)->toolTip(), QStringLiteral("U+0142"));
+    pruebas::Capturar(*v, QStringLiteral("FrmConversionCaracteres-") + QTest::currentDataTag());
+
+    // The search selects the whole character in the decoded text.
+    Clic(v, 2, 0);
+    Pulsar(v, "CmdBuscar");
+    const auto donde = static_cast<std::size_t>((f == Forma::Utf8 ? 0 : 3) +
+                                                texto.left(texto.indexOf(u'ł')).toUtf8().size());
+    QCOMPARE(v->Vista()->InicioSeleccion(), donde);
+    QCOMPARE(v->Vista()->FinSeleccion(), donde + 2);
+    QCOMPARE(v->Vista()->TextoSeleccionado(), QStringLiteral("ł"));
+
+    Escribir(v, 2, QStringLiteral("l"));
+    QTest::keyClick(v->Editor(), Qt::Key_Return);
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(4))});
+    QString esperado = texto;
+    esperado.replace(u'–', u'-').replace(u'ł', u'l');
+    QCOMPARE(Salida(e), Codificar(esperado, f));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x96=-\r\nU+0142=l\r\n"));
 }
 
 // A store an editor saved as UTF-8 with its mark: its answer for 'ç' fills

@@ -2,11 +2,13 @@
 
 #include "core/almacen.h"
 #include "core/ansi.h"
+#include "core/codificacion.h"
 #include "core/reescritura.h"
 #include "core/tabla.h"
 #include "core/textos.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
+#include "ui/conversion/claves.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -214,10 +216,8 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     // The wrong characters show controls as pictures, with their code as a
     // tip; a replacement shows as the user typed it.
     if (fila > 0 && columna == 0) {
-        it->setText(QString::fromStdString(Utf8Visible(bytes, true)));
-        it->setToolTip(bytes.size() == 1 ? QString::fromStdString(DescripcionCodigo(
-                                               static_cast<unsigned char>(bytes[0])))
-                                         : QString());
+        it->setText(QString::fromStdString(ClaveVisible(bytes, m_unicode)));
+        it->setToolTip(QString::fromStdString(DescripcionClave(bytes, m_unicode)));
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
     }
@@ -363,10 +363,18 @@ void FrmConversionCaracteres::Mensaje(std::string_view texto) {
 void FrmConversionCaracteres::Form_Load() {
     CentrarFormulario();
     ConfigurarRejilla();
+    // A text in UTF-8 or UTF-16 names its encoding in the caption.
+    const Codificacion codificacion = m_app.estado().CodificacionTexto;
+    std::string titulo(textos::TituloConversion);
+    if (codificacion != Codificacion::Windows1252) {
+        titulo.append(textos::SeparadorCodificacion).append(NombreCodificacion(codificacion));
+    }
+    setWindowTitle(TextoQt(titulo));
     CargarCaracteres();
     // The text is the bytes the scan read: the file is not read again, so
     // the text and the grid always agree.
-    m_textoFicheroRTB->Cargar(m_app.estado().Texto, std::move(m_app.estado().InicioLineas));
+    m_textoFicheroRTB->Cargar(m_app.estado().Texto, std::move(m_app.estado().InicioLineas),
+                              codificacion != Codificacion::Windows1252);
     m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
     m_FilaEditada = 0;
     m_ColumnaEditada = 0;
@@ -390,6 +398,7 @@ void FrmConversionCaracteres::ConfigurarRejilla() {
 
 void FrmConversionCaracteres::CargarCaracteres() {
     RejillaCaracteres& g = *m_caracteresFG;
+    g.SetUnicode(m_app.estado().CodificacionTexto != Codificacion::Windows1252);
     const std::vector<std::string>& erroneos = m_app.estado().CaracteresErroneos;
     // The last slot is the spare empty one and never becomes a row.
     const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
@@ -684,45 +693,42 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
 void FrmConversionCaracteres::CmdBuscar_Click() {
     const int fila = m_caracteresFG->Row();
     if (fila > 0) {
-        const std::string caracter = m_caracteresFG->TextMatrix(fila, 0);
+        const std::string caracter =
+            BytesDeClave(m_caracteresFG->TextMatrix(fila, 0), m_textoFicheroRTB->Utf8());
         // The view is only selected and scrolled, never written: the text
         // the engine corrects stays the bytes the scan read.
-        const std::size_t pos =
-            caracter.size() == 1
-                ? m_textoFicheroRTB->Buscar(static_cast<unsigned char>(caracter[0]))
-                : VistaTexto::npos;
-        MostrarEncontrado(pos);
+        MostrarEncontrado(m_textoFicheroRTB->Buscar(caracter), caracter.size());
     }
     CerrarEditor();
 }
 
-void FrmConversionCaracteres::MostrarEncontrado(std::size_t pos) {
+void FrmConversionCaracteres::MostrarEncontrado(std::size_t pos, std::size_t largo) {
     if (pos == VistaTexto::npos) {
         // Nothing in the view: no earlier selection may pass for this one.
         m_textoFicheroRTB->Seleccionar(0, 0);
         return;
     }
-    m_textoFicheroRTB->Seleccionar(pos, pos + 1);
+    m_textoFicheroRTB->Seleccionar(pos, pos + largo);
     m_textoFicheroRTB->MostrarPosicion(pos);
 }
 
 void FrmConversionCaracteres::BuscarSiguiente() {
     const int fila = m_caracteresFG->Row();
-    const std::string caracter = fila > 0 ? m_caracteresFG->TextMatrix(fila, 0) : std::string();
-    if (caracter.size() != 1) {
+    VistaTexto& vista = *m_textoFicheroRTB;
+    const std::string c =
+        fila > 0 ? BytesDeClave(m_caracteresFG->TextMatrix(fila, 0), vista.Utf8()) : std::string();
+    if (c.empty()) {
         return;
     }
-    const auto c = static_cast<unsigned char>(caracter[0]);
-    VistaTexto& vista = *m_textoFicheroRTB;
     // After the occurrence selected now, if it is this character's; from
     // the end, back to the start.
-    const bool enEste = vista.FinSeleccion() == vista.InicioSeleccion() + 1 &&
-                        static_cast<unsigned char>(vista.Texto()[vista.InicioSeleccion()]) == c;
+    const bool enEste = vista.FinSeleccion() == vista.InicioSeleccion() + c.size() &&
+                        vista.Texto().substr(vista.InicioSeleccion(), c.size()) == c;
     std::size_t pos = vista.Buscar(c, enEste ? vista.InicioSeleccion() + 1 : 0);
     if (pos == VistaTexto::npos && enEste) {
         pos = vista.Buscar(c, 0);
     }
-    MostrarEncontrado(pos);
+    MostrarEncontrado(pos, c.size());
 }
 
 // --- Accept and cancel -----------------------------------------------------
@@ -750,8 +756,11 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
     }
     if (const auto sucias = FilasNoLimpias(propuestas, TablaFija()); !sucias.empty()) {
         std::string texto(textos::SustitutosNoLimpios);
+        const bool unicode = m_app.estado().CodificacionTexto != Codificacion::Windows1252;
         for (std::size_t i : sucias) {
-            texto.append("\n").append(Utf8Visible(propuestas[i].first, true)).append(" \u2192 ");
+            texto.append("\n")
+                .append(ClaveVisible(propuestas[i].first, unicode))
+                .append(" \u2192 ");
             texto.append(Utf8Visible(propuestas[i].second, true));
         }
         Mensaje(texto);
@@ -789,7 +798,7 @@ bool FrmConversionCaracteres::CorregirFichero() {
                             m_app.UmbralProgresoMs(), [&] {
                                 r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
                                                       estado.Texto, estado.FicheroSalida, &progreso,
-                                                      reemplazar);
+                                                      reemplazar, estado.CodificacionTexto);
                             });
         return r;
     };

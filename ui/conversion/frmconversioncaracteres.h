@@ -20,7 +20,9 @@ class VistaTexto;
 // horizontal header), rows 1 … Rows − 1 are the data rows; the accessors
 // count rows that way, so the window's code reads like a flex grid's. A cell
 // holds bytes (Windows-1252); what it shows is their Unicode form, with
-// control characters as pictures in column 0.
+// control characters as pictures in column 0. Column 0 holds each wrong
+// character's key; for a Unicode text it shows the character it stands for
+// (see ClaveVisible).
 class RejillaCaracteres : public QTableWidget {
     Q_OBJECT
 
@@ -36,6 +38,9 @@ public:
     void SetCeldaActual(int fila, int columna);
     // The first data row shown at the top.
     int TopRow() const;
+
+    // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
+    void SetUnicode(bool unicode) { m_unicode = unicode; }
 
     std::string TextMatrix(int fila, int columna) const;
     void SetTextMatrix(int fila, int columna, const std::string& bytes);
@@ -62,6 +67,7 @@ private:
 
     Qt::Alignment m_alineacion[2] = {Qt::AlignLeft | Qt::AlignVCenter,
                                      Qt::AlignLeft | Qt::AlignVCenter};
+    bool m_unicode = false;
 };
 
 // The conversion window: the wrong characters with a replacement each, the
@@ -103,7 +109,7 @@ private:
     bool CorregirFichero();
     // Selects an occurrence in the text view and brings it into sight; npos
     // clears the selection.
-    void MostrarEncontrado(std::size_t pos);
+    void MostrarEncontrado(std::size_t pos, std::size_t largo);
     // F3: the next occurrence of the current row's character, from the
     // start again after the last.
     void BuscarSiguiente();

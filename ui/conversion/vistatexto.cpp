@@ -1,6 +1,7 @@
 #include "ui/conversion/vistatexto.h"
 
 #include "core/ansi.h"
+#include "core/codificacion.h"
 #include "core/lineas.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace tildora {
@@ -74,8 +74,17 @@ PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
 
 void PinturaControles::Dibujar(QPainter& p, const QRectF& caja, unsigned char c,
                                const QColor& color) const {
+    DibujarEtiqueta(p, caja, m_nombre[c], m_ancho[c], color);
+}
+
+qreal PinturaControles::AnchoEtiqueta(const QString& etiqueta) const {
+    return std::ceil(QFontMetricsF(m_fuente).horizontalAdvance(etiqueta)) + 5;
+}
+
+void PinturaControles::DibujarEtiqueta(QPainter& p, const QRectF& caja, const QString& etiqueta,
+                                       qreal anchoTotal, const QColor& color) const {
     const QFontMetricsF fm(m_fuente);
-    const qreal ancho = m_ancho[c] - 1;
+    const qreal ancho = anchoTotal - 1;
     const qreal alto = std::min(caja.height() - 2, fm.height() + 2);
     const QRectF marco(caja.center().x() - ancho / 2, caja.center().y() - alto / 2, ancho, alto);
     p.save();
@@ -84,7 +93,7 @@ void PinturaControles::Dibujar(QPainter& p, const QRectF& caja, unsigned char c,
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(marco.adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
     p.setFont(m_fuente);
-    p.drawText(marco, Qt::AlignCenter, m_nombre[c]);
+    p.drawText(marco, Qt::AlignCenter, etiqueta);
     p.restore();
 }
 
@@ -101,7 +110,7 @@ VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
     Medir();
 }
 
-void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inicios) {
+void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inicios, bool utf8) {
     // Offsets are held in 32 bits; the scan never reads that much, and a
     // longer text is shown up to that point rather than wrapped around.
     if (texto.size() > std::numeric_limits<std::uint32_t>::max()) {
@@ -109,7 +118,9 @@ void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inici
         inicios.clear();
     }
     m_texto = texto;
-    m_selInicio = m_selFin = m_ancla = 0;
+    m_utf8 = utf8;
+    m_marca = utf8 && m_texto.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    m_selInicio = m_selFin = m_ancla = m_marca;
     if (inicios.empty()) {
         m_inicios.clear();
         m_inicios.push_back(0);
@@ -136,6 +147,7 @@ void VistaTexto::Medir() {
     }
     const QFontMetricsF fm(f);
     m_controles = PinturaControles(f);
+    m_medidas.clear();
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
         m_glifo[b] = QChar(static_cast<char16_t>(GlifoDeAnsi(c, false)));
@@ -212,10 +224,83 @@ std::size_t VistaTexto::FinContenido(std::size_t linea) const {
 
 double VistaTexto::AnchoHasta(std::size_t inicio, std::size_t posicion) const {
     double x = 0;
-    for (std::size_t i = inicio; i < posicion; ++i) {
-        x += m_avance[static_cast<unsigned char>(m_texto[i])];
+    for (std::size_t i = inicio; i < posicion;) {
+        double a = 0;
+        i = Paso(i, a);
+        x += a;
     }
     return x;
+}
+
+std::size_t VistaTexto::Descifrar(std::size_t i, char32_t& cp) const {
+    if (i < m_marca) {
+        cp = 0xFEFF;
+        return m_marca - i;
+    }
+    const int n = DecodificarUtf8(reinterpret_cast<const unsigned char*>(m_texto.data()) + i,
+                                  m_texto.size() - i, cp);
+    if (n <= 0) {
+        // Not UTF-8 here (the scan lets no such text through): the byte
+        // alone, shown as the replacement character.
+        cp = 0xFFFD;
+        return 1;
+    }
+    return static_cast<std::size_t>(n);
+}
+
+std::size_t VistaTexto::PasoUnicode(std::size_t i, double& avance) const {
+    char32_t cp = 0;
+    const std::size_t n = Descifrar(i, cp);
+    avance = i < m_marca ? 0.0 : MedidaDe(cp).avance;
+    return i + n;
+}
+
+VistaTexto::Medida VistaTexto::MedidaDe(char32_t cp) const {
+    if (const auto it = m_medidas.find(cp); it != m_medidas.end()) {
+        return it->second;
+    }
+    Medida m;
+    if (EsInvisible(cp) || !HayGlifo(font(), cp)) {
+        // Nothing, or the same empty box for every such character, would
+        // tell the user nothing: its code, framed, tells what it is.
+        m.caja = true;
+        m.avance = m_controles.AnchoEtiqueta(QString::fromStdString(CodigoUnicode(cp)));
+    } else {
+        m.avance = QFontMetricsF(font()).horizontalAdvance(QString::fromUcs4(&cp, 1));
+    }
+    m_medidas.emplace(cp, m);
+    return m;
+}
+
+std::size_t VistaTexto::InicioCaracter(std::size_t pos) const {
+    if (!m_utf8 || pos >= m_texto.size() || pos == 0) {
+        return pos;
+    }
+    if (pos < m_marca) {
+        return 0;
+    }
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(m_texto[i]); };
+    if ((byte(pos) & 0xC0) != 0x80) {
+        return pos; // not a continuation byte
+    }
+    // Back to the lead byte, if the sequence it starts reaches `pos`.
+    for (std::size_t k = 1; k <= 3 && k <= pos; ++k) {
+        const unsigned char b = byte(pos - k);
+        if ((b & 0xC0) != 0x80) {
+            char32_t cp = 0;
+            return Descifrar(pos - k, cp) > k ? pos - k : pos;
+        }
+    }
+    return pos;
+}
+
+std::size_t VistaTexto::FinCaracter(std::size_t pos) const {
+    const std::size_t inicio = InicioCaracter(pos);
+    if (inicio == pos) {
+        return pos;
+    }
+    double a = 0;
+    return Paso(inicio, a);
 }
 
 std::size_t VistaTexto::LineaDe(std::size_t posicion) const {
@@ -227,17 +312,33 @@ std::size_t VistaTexto::PrimeraLineaVisible() const {
     return static_cast<std::size_t>(verticalScrollBar()->value());
 }
 
-std::size_t VistaTexto::Buscar(unsigned char byte, std::size_t desde) const {
-    if (EsRuptura(static_cast<char>(byte)) || desde >= m_texto.size()) {
+std::size_t VistaTexto::Buscar(std::string_view bytes, std::size_t desde) const {
+    if (bytes.empty() || bytes.find_first_of("\r\n") != std::string_view::npos) {
         return npos;
     }
-    const void* p = std::memchr(m_texto.data() + desde, byte, m_texto.size() - desde);
-    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - m_texto.data()) : npos;
+    // The byte-order mark is no character: a U+FEFF is looked for after it.
+    desde = std::max(desde, m_marca);
+    while (desde < m_texto.size()) {
+        const std::size_t pos = m_texto.find(bytes, desde);
+        if (pos == std::string_view::npos) {
+            return npos;
+        }
+        if (!m_utf8 ||
+            (InicioCaracter(pos) == pos && FinCaracter(pos + bytes.size()) == pos + bytes.size())) {
+            return pos;
+        }
+        desde = pos + 1;
+    }
+    return npos;
 }
 
 void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
     fin = std::min(fin, m_texto.size());
     inicio = std::min(inicio, fin);
+    if (m_utf8) {
+        inicio = std::max(InicioCaracter(inicio), m_marca);
+        fin = std::max(FinCaracter(fin), inicio);
+    }
     m_selInicio = inicio;
     m_selFin = fin;
     m_ancla = inicio;
@@ -247,8 +348,7 @@ void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
 QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
     const std::size_t linea = LineaDe(posicion);
     const double x = AnchoHasta(m_inicios[linea], posicion);
-    const double ancho =
-        posicion < m_texto.size() ? m_avance[static_cast<unsigned char>(m_texto[posicion])] : 0.0;
+    const double ancho = posicion < m_texto.size() ? AvanceEn(posicion) : 0.0;
     const long long y =
         (static_cast<long long>(linea) - verticalScrollBar()->value()) * m_altoLinea + Margen();
     const double izquierda = x - horizontalScrollBar()->value() + Margen();
@@ -269,8 +369,7 @@ void VistaTexto::MostrarPosicion(std::size_t posicion) {
     }
     MedirLineas(linea, linea + 1);
     const double x = AnchoHasta(m_inicios[linea], posicion);
-    const double ancho =
-        posicion < m_texto.size() ? m_avance[static_cast<unsigned char>(m_texto[posicion])] : 0.0;
+    const double ancho = posicion < m_texto.size() ? AvanceEn(posicion) : 0.0;
     const int anchoVisible = std::max(1, viewport()->width() - 2 * Margen());
     const int h = horizontalScrollBar()->value();
     if (x < h || x + ancho > h + anchoVisible) {
@@ -290,6 +389,14 @@ QString VistaTexto::TextoSeleccionado() const {
             r += QLatin1Char('\n');
         } else if (c == '\n') {
             r += QLatin1Char('\n');
+        } else if (m_utf8 && static_cast<unsigned char>(c) >= 0x80) {
+            // The character itself, invisible ones too; never the mark.
+            char32_t cp = 0;
+            const std::size_t n = Descifrar(i, cp);
+            if (i >= m_marca) {
+                r += QString::fromUcs4(&cp, 1);
+            }
+            i += n - 1;
         } else {
             r += m_glifo[static_cast<unsigned char>(c)];
         }
@@ -316,15 +423,21 @@ void VistaTexto::paintEvent(QPaintEvent*) {
         // Skip what lies left of the view, then take what fits in it.
         std::size_t i = inicio;
         double x = 0;
-        while (i < fin && x + m_avance[static_cast<unsigned char>(m_texto[i])] <= h) {
-            x += m_avance[static_cast<unsigned char>(m_texto[i])];
-            ++i;
+        while (i < fin) {
+            double a = 0;
+            const std::size_t siguiente = Paso(i, a);
+            if (x + a > h) {
+                break;
+            }
+            x += a;
+            i = siguiente;
         }
         const std::size_t primero = i;
         const double x0 = x;
         while (i < fin && x - h < anchoVista) {
-            x += m_avance[static_cast<unsigned char>(m_texto[i])];
-            ++i;
+            double a = 0;
+            i = Paso(i, a);
+            x += a;
         }
         const std::size_t ultimo = i;
         const qreal xDibujo = x0 - h + Margen();
@@ -380,6 +493,34 @@ void VistaTexto::DibujarTramo(QPainter& p, std::size_t desde, std::size_t hasta,
     };
     for (std::size_t i = desde; i < hasta; ++i) {
         const auto b = static_cast<unsigned char>(m_texto[i]);
+        if (m_utf8 && b >= 0x80) {
+            char32_t cp = 0;
+            const bool marca = i < m_marca; // the byte-order mark shows nothing
+            i += Descifrar(i, cp) - 1;
+            if (marca) {
+                continue;
+            }
+            const Medida m = MedidaDe(cp);
+            if (m.caja) {
+                vaciar();
+                m_controles.DibujarEtiqueta(p, QRectF(x, y, m.avance, m_altoLinea),
+                                            QString::fromStdString(CodigoUnicode(cp)), m.avance,
+                                            color);
+                xTramo = x + m.avance;
+            } else if (cp < 0x0590) {
+                // Latin, Greek and Cyrillic letters are drawn as they are
+                // measured, one after another, like Windows-1252 ones.
+                tramo += QString::fromUcs4(&cp, 1);
+            } else {
+                // Other scripts may join or reorder in a run: each character
+                // goes exactly where its width puts it.
+                vaciar();
+                p.drawText(QPointF(x, y + m_ascenso), QString::fromUcs4(&cp, 1));
+                xTramo = x + m.avance;
+            }
+            x += m.avance;
+            continue;
+        }
         if (m_controles.Propia(b)) {
             vaciar();
             m_controles.Dibujar(p, QRectF(x, y, m_avance[b], m_altoLinea), b, color);
@@ -465,14 +606,15 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
     const std::size_t fin = FinContenido(linea);
     const double objetivo = punto.x() - Margen() + horizontalScrollBar()->value();
     double x = 0;
-    std::size_t i = m_inicios[linea];
+    std::size_t i = std::min(std::max<std::size_t>(m_inicios[linea], m_marca), fin);
     while (i < fin) {
-        const double a = m_avance[static_cast<unsigned char>(m_texto[i])];
+        double a = 0;
+        const std::size_t siguiente = Paso(i, a);
         if (x + a / 2 > objetivo) {
             break;
         }
         x += a;
-        ++i;
+        i = siguiente;
     }
     return i;
 }

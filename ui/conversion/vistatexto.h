@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,12 @@ public:
     // Draws the picture of `c` centred in `caja`.
     void Dibujar(QPainter& p, const QRectF& caja, unsigned char c, const QColor& color) const;
 
+    // Any short text drawn the same way, such as "U+200B" for a character
+    // that shows nothing: the width it takes, and the drawing.
+    qreal AnchoEtiqueta(const QString& etiqueta) const;
+    void DibujarEtiqueta(QPainter& p, const QRectF& caja, const QString& etiqueta, qreal ancho,
+                         const QColor& color) const;
+
 private:
     QFont m_fuente;
     std::array<bool, 256> m_propia{};
@@ -42,6 +49,12 @@ private:
 // the line starts once, and lays out and paints just the lines on screen.
 // Bytes are shown as Windows-1252 with control characters as pictures; CR LF,
 // a lone CR and a lone LF all break the line and are not characters of it.
+// A UTF-8 text is shown decoded: each character takes its own width, on its
+// first byte, and a character that shows nothing (see EsInvisible), or that
+// no font can show, is drawn as its framed code ("U+200B"). Positions and
+// selections then always hold whole characters, and a byte-order mark at the
+// start is no character of the text. Characters go left to right in the
+// order of their bytes, those of right-to-left scripts too.
 class VistaTexto : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -52,18 +65,25 @@ public:
     // unchanged while the view shows them.
     // `inicios`, when given, are the text's line starts as BuscarInicios
     // finds them (found while the text was read); otherwise they are found
-    // here.
-    void Cargar(std::string_view texto, std::vector<std::uint32_t> inicios = {});
+    // here. With `utf8` the bytes are UTF-8, else Windows-1252.
+    void Cargar(std::string_view texto, std::vector<std::uint32_t> inicios = {}, bool utf8 = false);
 
     std::string_view Texto() const { return m_texto; }
+    bool Utf8() const { return m_utf8; }
     std::size_t NumeroLineas() const { return m_inicios.size(); }
 
-    // The first occurrence of `byte` from `desde` on, if the view holds it
-    // as a character (CR and LF are line breaks, never characters).
-    std::size_t Buscar(unsigned char byte, std::size_t desde = 0) const;
+    // The first occurrence of `bytes` from `desde` on that the view holds as
+    // whole characters (CR and LF are line breaks, never characters).
+    std::size_t Buscar(std::string_view bytes, std::size_t desde = 0) const;
+    // The same for one byte.
+    std::size_t Buscar(unsigned char byte, std::size_t desde = 0) const {
+        const char c = static_cast<char>(byte);
+        return Buscar(std::string_view(&c, 1), desde);
+    }
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-    // Selects the bytes [inicio, fin); an empty range clears the selection.
+    // Selects the bytes [inicio, fin), widened to whole characters; an empty
+    // range clears the selection.
     void Seleccionar(std::size_t inicio, std::size_t fin);
     std::size_t InicioSeleccion() const { return m_selInicio; }
     std::size_t FinSeleccion() const { return m_selFin; }
@@ -106,9 +126,42 @@ private:
                       const QColor& color) const;
     double AnchoHasta(std::size_t inicio, std::size_t posicion) const;
     std::size_t PosicionEn(const QPoint& punto) const;
+
+    // The character at byte `i`: where the next one starts, and in `avance`
+    // how wide it is drawn. One byte each in a Windows-1252 text.
+    std::size_t Paso(std::size_t i, double& avance) const {
+        const auto b = static_cast<unsigned char>(m_texto[i]);
+        if (!m_utf8 || b < 0x80) {
+            avance = m_avance[b];
+            return i + 1;
+        }
+        return PasoUnicode(i, avance);
+    }
+    double AvanceEn(std::size_t i) const {
+        double a = 0;
+        Paso(i, a);
+        return a;
+    }
+    std::size_t PasoUnicode(std::size_t i, double& avance) const;
+    // The code point of the UTF-8 character at `i` (U+FFFD for a byte that
+    // starts none) and its length in bytes.
+    std::size_t Descifrar(std::size_t i, char32_t& cp) const;
+    // How a character outside ASCII is drawn: its width, and whether as its
+    // framed code. Measured once per character and font.
+    struct Medida {
+        double avance = 0;
+        bool caja = false;
+    };
+    Medida MedidaDe(char32_t cp) const;
+    // The start of the character that holds byte `pos`, and the end of the
+    // one that `pos` falls inside (`pos` itself at a boundary).
+    std::size_t InicioCaracter(std::size_t pos) const;
+    std::size_t FinCaracter(std::size_t pos) const;
     int Margen() const { return 3; }
 
     std::string_view m_texto;
+    bool m_utf8 = false;
+    std::size_t m_marca = 0; // bytes of a UTF-8 byte-order mark at the start
     // Start of every line; a text of n line breaks has n + 1 lines. 32 bits
     // are enough: the scan reads no file above 1 GiB.
     std::vector<std::uint32_t> m_inicios;
@@ -116,6 +169,7 @@ private:
     std::array<double, 256> m_avance{};
     std::array<QChar, 256> m_glifo{};
     PinturaControles m_controles{QFont()};
+    mutable std::unordered_map<char32_t, Medida> m_medidas;
     double m_anchoMaximo = 0; // of the lines measured so far
     std::pair<std::size_t, std::size_t> m_lineasMedidas{0, 0};
     int m_altoLinea = 1;
