@@ -111,6 +111,12 @@ bool Ordenes::CargarAlmacen() {
         Error(linea);
         return false;
     }
+    // An answer Windows-1252 cannot hold (a UTF-8 or UTF-16 store edited by
+    // hand) is no answer; each is said once, by its line in the store.
+    for (const std::size_t n : LineasSinValor(m_copiaAlmacen, textos::SeccionLista)) {
+        Error(std::string(textos::AlmacenValorNoWindows) + m_almacen.Ruta() + ":" +
+              std::to_string(n));
+    }
     return true;
 }
 

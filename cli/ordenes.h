@@ -44,7 +44,8 @@ private:
                               std::string& memoria);
     int CorregirUno(const std::string& entrada, const std::string& salida);
     // Reads the store once for the whole run; a store that is there but
-    // cannot be read is said in one line, and false returned.
+    // cannot be read is said in one line, and false returned. Each answer it
+    // holds that Windows-1252 cannot is said in one line too.
     bool CargarAlmacen();
     std::string Solucion(const std::string& clave) const;
     // Says the rows whose replacements would leave wrong characters

@@ -1,5 +1,7 @@
 #include "core/almacen.h"
 
+#include "core/ansi.h"
+#include "core/codificacion.h"
 #include "core/escritura.h"
 #include "core/lectura.h"
 #include "core/reglas.h"
@@ -28,17 +30,12 @@ namespace {
 // ours: it is neither read nor rewritten.
 constexpr std::size_t kTamanoMaximoAlmacen = 4 * 1024 * 1024;
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kFinLinea = "\r\n";
 
 // The bytes the Windows service trims around lines, keys and values. The
 // no-break space (0xA0) is a character of the text, not a blank.
 bool EsBlanco(char c) {
     return c == '\t' || c == '\v' || c == '\f' || c == '\x1A' || c == ' ';
-}
-
-bool EsSalto(char c) {
-    return c == '\r' || c == '\n';
 }
 
 bool EsComilla(char c) {
@@ -217,6 +214,161 @@ private:
     int m_fd = -1;
 };
 
+// --- The store's encoding ---------------------------------------------------
+
+// How the store's text is written. A byte-order mark makes it UTF-8 or UTF-16
+// (little- or big-endian), as the Windows service then reads it; without one
+// it is Windows-1252 bytes.
+struct Formato {
+    Codificacion codificacion = Codificacion::Windows1252;
+    std::size_t inicio = 0; // first byte after the byte-order mark
+
+    bool Utf16() const { return EsUtf16(codificacion); }
+    // Bytes in a code unit.
+    std::size_t Ancho() const { return Utf16() ? 2 : 1; }
+};
+
+Formato FormatoDe(std::string_view bytes) {
+    for (const Codificacion c :
+         {Codificacion::Utf8, Codificacion::Utf16LE, Codificacion::Utf16BE}) {
+        if (const std::size_t n = LongitudMarca(c, bytes)) {
+            return {c, n};
+        }
+    }
+    return {};
+}
+
+// The code unit at `p`: a byte, or a UTF-16 unit. Half a unit at the end of
+// a UTF-16 text is none (0xFFFF), and so no line break.
+char16_t UnidadEn(std::string_view bytes, std::size_t p, const Formato& f) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (!f.Utf16()) {
+        return b(p);
+    }
+    if (p + 1 >= bytes.size()) {
+        return 0xFFFF;
+    }
+    return static_cast<char16_t>(f.codificacion == Codificacion::Utf16BE ? (b(p) << 8) | b(p + 1)
+                                                                         : (b(p + 1) << 8) | b(p));
+}
+
+bool EsSaltoUnidad(char16_t u) {
+    return u == '\r' || u == '\n';
+}
+
+bool EsUtf8(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp = 0;
+        const int n = DecodificarUtf8(p + i, s.size() - i, cp);
+        if (n <= 0) {
+            return false;
+        }
+        i += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A line of a UTF-16 store in UTF-8. A unit that is no character (half a
+// pair, a last odd byte) gives the byte 0xFF, which no UTF-8 text holds: a
+// key or value holding it is never taken for text, while the line's '[',
+// ']' and '=' still read as the Windows service reads them.
+std::string Utf8DeUnidades(std::string_view bytes, bool bigEndian) {
+    const auto unidad = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (char32_t{a} << 8) | b : (char32_t{b} << 8) | a;
+    };
+    std::string r;
+    r.reserve(bytes.size());
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const char32_t u = unidad(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t bajo = unidad(i + 2);
+            if (bajo >= 0xDC00 && bajo <= 0xDFFF) {
+                AnadirUtf8(r, 0x10000 + ((u - 0xD800) << 10) + (bajo - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            r += '\xFF';
+        } else {
+            AnadirUtf8(r, u);
+        }
+    }
+    if (i < bytes.size()) {
+        r += '\xFF';
+    }
+    return r;
+}
+
+// Windows-1252 text (an entry, a header, a line break) in the store's
+// encoding.
+std::string Escrito(std::string_view ansi, const Formato& f) {
+    if (f.codificacion == Codificacion::Windows1252) {
+        return std::string(ansi);
+    }
+    const std::string utf8 = Utf8DeAnsi(ansi);
+    if (f.codificacion == Codificacion::Utf8) {
+        return utf8;
+    }
+    std::string r;
+    HaciaCodificacion(f.codificacion).Procesar(utf8.data(), utf8.size(), r);
+    return r;
+}
+
+// A key as written in the file, as the program looks it up: Windows-1252
+// bytes, or "U+XXXX" for a character Windows-1252 lacks. In a UTF-8 line
+// (`unicode`) a character Windows-1252 has is its byte (`ç` is 0xE7), and one
+// it lacks, written alone, is its U+XXXX key; a key that is neither is no
+// character's, and nothing.
+std::optional<std::string> ClaveLeida(std::string_view escrita, bool unicode) {
+    if (!unicode) {
+        return DecodificarClave(escrita);
+    }
+    if (const std::optional<std::string> ansi = AnsiDeUtf8(escrita)) {
+        return DecodificarClave(*ansi);
+    }
+    char32_t cp = 0;
+    if (!escrita.empty() &&
+        DecodificarUtf8(reinterpret_cast<const unsigned char*>(escrita.data()), escrita.size(),
+                        cp) == static_cast<int>(escrita.size())) {
+        return CodigoUnicode(cp);
+    }
+    return std::nullopt;
+}
+
+// A value as the program reads it, Windows-1252 bytes cut to 127 as the
+// 128-byte buffer did; nothing when a UTF-8 line's value holds a character
+// Windows-1252 lacks: no answer, rather than a wrong one.
+std::optional<std::string> ValorLeido(std::string_view escrito, bool unicode) {
+    const std::string_view valor = DecodificarValor(escrito);
+    std::string r;
+    if (unicode) {
+        std::optional<std::string> ansi = AnsiDeUtf8(valor);
+        if (!ansi) {
+            return std::nullopt;
+        }
+        r = std::move(*ansi);
+    } else {
+        r = valor;
+    }
+    if (r.size() > kLargoMaximoSustituto) {
+        r.resize(kLargoMaximoSustituto);
+    }
+    return r;
+}
+
+bool MismaSeccion(std::string_view nombre, std::string_view seccion, bool unicode) {
+    if (!unicode) {
+        return IgualesSinMayusculas(nombre, seccion);
+    }
+    const std::optional<std::string> ansi = AnsiDeUtf8(nombre);
+    return ansi && IgualesSinMayusculas(*ansi, seccion);
+}
+
 // --- Lines ------------------------------------------------------------------
 
 struct Linea {
@@ -226,33 +378,95 @@ struct Linea {
                           // end of a file without a final line break)
 };
 
-// Splits at every run of CR and LF, so empty lines do not exist. The line
-// break kept with a line is only the first one of the run (CR LF, CR or LF):
-// a new line inserted after it lands before any empty lines that follow.
-std::vector<Linea> PartirLineas(std::string_view bytes, std::size_t desde) {
+// Splits at every run of CR and LF units, so empty lines do not exist. The
+// line break kept with a line is only the first one of the run (CR LF, CR or
+// LF): a new line inserted after it lands before any empty lines that follow.
+std::vector<Linea> PartirLineas(std::string_view bytes, const Formato& f) {
     std::vector<Linea> lineas;
-    std::size_t p = desde;
+    const std::size_t w = f.Ancho();
     const std::size_t n = bytes.size();
+    const auto salto = [&](std::size_t p) { return EsSaltoUnidad(UnidadEn(bytes, p, f)); };
+    std::size_t p = f.inicio;
     while (p < n) {
-        while (p < n && EsSalto(bytes[p])) {
-            ++p;
+        while (p < n && salto(p)) {
+            p += w;
         }
-        if (p == n) {
+        if (p >= n) {
             break;
         }
         Linea l{p, p, p};
-        while (p < n && !EsSalto(bytes[p])) {
-            ++p;
+        while (p < n && !salto(p)) {
+            p += w;
         }
+        p = std::min(p, n); // past half a unit at the end
         l.fin = p;
         if (p < n) {
-            p += (bytes[p] == '\r' && p + 1 < n && bytes[p + 1] == '\n') ? 2 : 1;
+            p += (UnidadEn(bytes, p, f) == '\r' && p + w < n && UnidadEn(bytes, p + w, f) == '\n')
+                     ? 2 * w
+                     : w;
         }
         l.finSalto = p;
         lineas.push_back(l);
     }
     return lineas;
 }
+
+// The store's lines as the program reads them: a Windows-1252 store's lines
+// are their bytes; a UTF-8 or UTF-16 store's lines are UTF-8 text (Unicode).
+// In a UTF-8 store a line that is not UTF-8 at all is read as Windows-1252
+// bytes: earlier versions of this program appended such lines to stores that
+// an editor had saved as UTF-8, and their answers stay found.
+class Vista {
+public:
+    explicit Vista(std::string_view bytes)
+        : m_bytes(bytes), m_formato(FormatoDe(bytes)), m_lineas(PartirLineas(bytes, m_formato)) {
+        if (m_formato.Utf16()) {
+            m_utf8.reserve(m_lineas.size());
+            for (const Linea& l : m_lineas) {
+                m_utf8.push_back(Utf8DeUnidades(m_bytes.substr(l.inicio, l.fin - l.inicio),
+                                                m_formato.codificacion == Codificacion::Utf16BE));
+            }
+            m_unicode.assign(m_lineas.size(), true);
+        } else if (m_formato.codificacion == Codificacion::Utf8) {
+            m_unicode.reserve(m_lineas.size());
+            for (std::size_t i = 0; i < m_lineas.size(); ++i) {
+                m_unicode.push_back(EsUtf8(Texto(i)));
+            }
+        }
+    }
+
+    std::string_view Bytes() const { return m_bytes; }
+    const Formato& Forma() const { return m_formato; }
+    const std::vector<Linea>& Lineas() const { return m_lineas; }
+    std::string_view Texto(std::size_t i) const {
+        if (m_formato.Utf16()) {
+            return m_utf8[i];
+        }
+        return m_bytes.substr(m_lineas[i].inicio, m_lineas[i].fin - m_lineas[i].inicio);
+    }
+    bool Unicode(std::size_t i) const { return !m_unicode.empty() && m_unicode[i]; }
+
+    // The number of line `i` as an editor counts lines: from 1, CR LF, a
+    // lone CR and a lone LF each ending one.
+    std::size_t Numero(std::size_t i) const {
+        std::size_t numero = 1;
+        const std::size_t w = m_formato.Ancho();
+        for (std::size_t p = m_formato.inicio; p < m_lineas[i].inicio; p += w) {
+            const char16_t u = UnidadEn(m_bytes, p, m_formato);
+            if (u == '\n' || (u == '\r' && UnidadEn(m_bytes, p + w, m_formato) != '\n')) {
+                ++numero;
+            }
+        }
+        return numero;
+    }
+
+private:
+    std::string_view m_bytes;
+    Formato m_formato;
+    std::vector<Linea> m_lineas;
+    std::vector<std::string> m_utf8; // each line of a UTF-16 store
+    std::vector<bool> m_unicode;     // each line: read as UTF-8
+};
 
 enum class TipoLinea { Cabecera, Entrada, Otra };
 
@@ -293,25 +507,22 @@ struct Busqueda {
     bool seccionHallada = false;
     std::size_t ultimaEntrada = 0;     // last entry of the section, or its header
     std::optional<std::size_t> linea;  // first entry with the key
-    std::string_view valor;            // its raw value
     std::vector<std::size_t> conClave; // every entry with the key
     std::vector<std::size_t> entradas; // every entry of the section
 };
 
 // Looks for `clave` in the first section named `seccion`. Later sections of
 // the same name are ignored, as the Windows service ignores them.
-Busqueda Buscar(std::string_view bytes, const std::vector<Linea>& lineas, std::string_view seccion,
-                std::string_view clave) {
+Busqueda Buscar(const Vista& v, std::string_view seccion, std::string_view clave) {
     Busqueda b;
     bool dentro = false;
-    for (std::size_t i = 0; i < lineas.size(); ++i) {
-        const LineaAnalizada a =
-            Analizar(bytes.substr(lineas[i].inicio, lineas[i].fin - lineas[i].inicio));
+    for (std::size_t i = 0; i < v.Lineas().size(); ++i) {
+        const LineaAnalizada a = Analizar(v.Texto(i));
         if (a.tipo == TipoLinea::Cabecera) {
             if (dentro) {
                 break;
             }
-            if (IgualesSinMayusculas(a.nombre, seccion)) {
+            if (MismaSeccion(a.nombre, seccion, v.Unicode(i))) {
                 dentro = true;
                 b.seccionHallada = true;
                 b.ultimaEntrada = i;
@@ -323,19 +534,36 @@ Busqueda Buscar(std::string_view bytes, const std::vector<Linea>& lineas, std::s
         }
         b.ultimaEntrada = i;
         b.entradas.push_back(i);
-        if (DecodificarClave(a.clave) == clave) {
+        if (ClaveLeida(a.clave, v.Unicode(i)) == clave) {
             b.conClave.push_back(i);
             if (!b.linea) {
                 b.linea = i;
-                b.valor = a.valor;
             }
         }
     }
     return b;
 }
 
-std::size_t InicioTrasBom(std::string_view bytes) {
-    return bytes.substr(0, kBom.size()) == kBom ? kBom.size() : 0;
+// The entries read from `seccion`: the first of each key, with its value
+// (nothing when it is no Windows-1252 text).
+struct Leida {
+    std::size_t linea;
+    std::string clave;
+    std::optional<std::string> valor;
+};
+
+std::vector<Leida> Leidas(const Vista& v, std::string_view seccion) {
+    std::vector<Leida> r;
+    std::set<std::string> vistas;
+    for (const std::size_t i : Buscar(v, seccion, {}).entradas) {
+        const LineaAnalizada a = Analizar(v.Texto(i));
+        std::optional<std::string> clave = ClaveLeida(a.clave, v.Unicode(i));
+        // The first entry of a key is the one read.
+        if (clave && !clave->empty() && vistas.insert(*clave).second) {
+            r.push_back({i, std::move(*clave), ValorLeido(a.valor, v.Unicode(i))});
+        }
+    }
+    return r;
 }
 
 // --- What can be stored -------------------------------------------------------
@@ -381,11 +609,12 @@ std::string SolucionEn(std::string_view bytes, std::string_view seccion, std::st
     if (clave.empty()) {
         return {};
     }
-    const Busqueda b = Buscar(bytes, PartirLineas(bytes, InicioTrasBom(bytes)), seccion, clave);
+    const Vista v(bytes);
+    const Busqueda b = Buscar(v, seccion, clave);
     if (!b.linea) {
         return {};
     }
-    return std::string(DecodificarValor(b.valor).substr(0, kLargoMaximoSustituto));
+    return ValorLeido(Analizar(v.Texto(*b.linea)).valor, v.Unicode(*b.linea)).value_or("");
 }
 
 std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view seccion,
@@ -396,16 +625,25 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
     if (!SeccionGuardable(seccion) || !ClaveGuardable(clave, claveEscrita) || TieneSalto(valor)) {
         return std::nullopt;
     }
+    const Vista v(viejo);
+    const Formato& f = v.Forma();
+    // After half a UTF-16 unit at the end, nothing written could be read.
+    if (f.Utf16() && (viejo.size() - f.inicio) % 2 != 0) {
+        return std::nullopt;
+    }
+    // What is written is Windows-1252 text in the store's encoding; a U+XXXX
+    // key stays those six letters, as the Windows service would write it.
     std::string entrada = claveEscrita;
     entrada += '=';
     entrada += CodificarValor(valor);
+    entrada = Escrito(entrada, f);
+    const std::string finLinea = Escrito(kFinLinea, f);
 
-    const std::size_t inicio = InicioTrasBom(viejo);
-    const std::vector<Linea> lineas = PartirLineas(viejo, inicio);
-    const Busqueda b = Buscar(viejo, lineas, seccion, clave);
+    const std::vector<Linea>& lineas = v.Lineas();
+    const Busqueda b = Buscar(v, seccion, clave);
 
     std::string nuevo;
-    nuevo.reserve(viejo.size() + entrada.size() + seccion.size() + 8);
+    nuevo.reserve(viejo.size() + entrada.size() + 2 * seccion.size() + 16);
     if (b.linea) {
         // The old line gives way to the new one; its line break, and every
         // other byte of the file, stay as they were.
@@ -415,16 +653,17 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
         const Linea& l = lineas[b.ultimaEntrada];
         nuevo.append(viejo.substr(0, l.finSalto));
         if (l.finSalto == l.fin) {
-            nuevo.append(kFinLinea);
+            nuevo.append(finLinea);
         }
-        nuevo.append(entrada).append(kFinLinea).append(viejo.substr(l.finSalto));
+        nuevo.append(entrada).append(finLinea).append(viejo.substr(l.finSalto));
     } else {
         nuevo.append(viejo);
-        if (viejo.size() > inicio && !EsSalto(viejo.back())) {
-            nuevo.append(kFinLinea);
+        if (viejo.size() > f.inicio &&
+            !EsSaltoUnidad(UnidadEn(viejo, viejo.size() - f.Ancho(), f))) {
+            nuevo.append(finLinea);
         }
-        nuevo.append("[").append(seccion).append("]").append(kFinLinea);
-        nuevo.append(entrada).append(kFinLinea);
+        nuevo.append(Escrito("[" + std::string(seccion) + "]", f)).append(finLinea);
+        nuevo.append(entrada).append(finLinea);
     }
     return nuevo;
 }
@@ -434,8 +673,9 @@ std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view 
     if (clave.empty()) {
         return std::nullopt;
     }
-    const std::vector<Linea> lineas = PartirLineas(viejo, InicioTrasBom(viejo));
-    const Busqueda b = Buscar(viejo, lineas, seccion, clave);
+    const Vista v(viejo);
+    const std::vector<Linea>& lineas = v.Lineas();
+    const Busqueda b = Buscar(v, seccion, clave);
     if (b.conClave.empty()) {
         return std::nullopt;
     }
@@ -452,17 +692,19 @@ std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view 
 
 std::vector<std::pair<std::string, std::string>> SolucionesEn(std::string_view bytes,
                                                               std::string_view seccion) {
-    const std::vector<Linea> lineas = PartirLineas(bytes, InicioTrasBom(bytes));
     std::vector<std::pair<std::string, std::string>> r;
-    std::set<std::string> vistas;
-    for (const std::size_t i : Buscar(bytes, lineas, seccion, {}).entradas) {
-        const LineaAnalizada a =
-            Analizar(bytes.substr(lineas[i].inicio, lineas[i].fin - lineas[i].inicio));
-        std::string clave = DecodificarClave(a.clave);
-        // The first entry of a key is the one read.
-        if (!clave.empty() && vistas.insert(clave).second) {
-            std::string valor(DecodificarValor(a.valor).substr(0, kLargoMaximoSustituto));
-            r.emplace_back(std::move(clave), std::move(valor));
+    for (Leida& l : Leidas(Vista(bytes), seccion)) {
+        r.emplace_back(std::move(l.clave), l.valor.value_or(""));
+    }
+    return r;
+}
+
+std::vector<std::size_t> LineasSinValor(std::string_view bytes, std::string_view seccion) {
+    const Vista v(bytes);
+    std::vector<std::size_t> r;
+    for (const Leida& l : Leidas(v, seccion)) {
+        if (!l.valor) {
+            r.push_back(v.Numero(l.linea));
         }
     }
     return r;

@@ -18,8 +18,13 @@ enum class ResultadoOlvido {
     Fallo     // the store could not be read or written: left as it was
 };
 
-// The replacement store, caracteres.ini: an INI file of raw Windows-1252
-// bytes that the Windows private-profile service can read and write as well.
+// The replacement store, caracteres.ini: an INI file that the Windows
+// private-profile service can read and write as well. Its text is
+// Windows-1252 bytes, or, after a byte-order mark (an editor saved it so),
+// UTF-8 or UTF-16; the program always sees Windows-1252 keys and values (a
+// character Windows-1252 lacks is the key "U+XXXX"), and what it writes goes
+// into the file in the file's own encoding, every other line kept byte for
+// byte.
 // Every call reads or writes the file at once; nothing is cached. A write
 // holds an exclusive lock (on caracteres.ini.lock beside the store, there
 // only while it is held) from reading the file to renaming its new copy over
@@ -66,7 +71,8 @@ private:
 };
 
 // The value stored under `clave` in `seccion` of a store's bytes, as
-// LeerSolucion gives it.
+// LeerSolucion gives it. A value that Windows-1252 cannot hold (in a UTF-8
+// or UTF-16 store) is no answer: empty.
 std::string SolucionEn(std::string_view bytes, std::string_view seccion, std::string_view clave);
 
 // A store's bytes with `valor` stored under `clave`, as GuardarSolucion
@@ -84,6 +90,11 @@ std::optional<std::string> SinSolucion(std::string_view bytes, std::string_view 
 // with the value SolucionEn gives for it.
 std::vector<std::pair<std::string, std::string>> SolucionesEn(std::string_view bytes,
                                                               std::string_view seccion);
+
+// The lines, numbered from 1 as an editor numbers them, of the entries of
+// `seccion` that SolucionesEn reads as no answer because Windows-1252 cannot
+// hold their value (only a UTF-8 or UTF-16 store can hold such a value).
+std::vector<std::size_t> LineasSinValor(std::string_view bytes, std::string_view seccion);
 
 // Marks a build folder: the build writes it beside the executables and
 // installing never copies it.

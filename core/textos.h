@@ -331,6 +331,11 @@ inline constexpr std::string_view AlmacenIlegible =
     "Ordezkoen fitxategia ezin da irakurri / No se puede leer el fichero de sustitutos: ";
 inline constexpr std::string_view AlmacenNoSeGuarda =
     "Ordezkoen fitxategian ezin da idatzi / No se puede escribir en el fichero de sustitutos: ";
+// An answer of a UTF-8 or UTF-16 store that Windows-1252 cannot hold, and so
+// no answer; the store's path and the line's number follow ("path:7").
+inline constexpr std::string_view AlmacenValorNoWindows =
+    "Ordezko hau Windows-1252 kodeak ezin du gorde, eta ez da erabiltzen / Este sustituto no se "
+    "puede representar en Windows-1252 y no se usa: ";
 
 // The store.
 inline constexpr std::string_view SeccionLista = "lista";

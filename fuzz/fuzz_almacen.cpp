@@ -1,11 +1,15 @@
 // The store's reader and writer on any bytes: a read never fails, and a
-// read-write-read round trip gives back the stored value and keeps every
-// other line, and every other key's value, as it was.
+// read-write-read round trip gives back the stored value, keeps the store's
+// encoding (Windows-1252, or UTF-8 or UTF-16 after a byte-order mark), keeps
+// a store that was valid in it valid, and keeps every other line, and every
+// other key's value, as it was.
 //
 // Input: key length (1 to 4), key, value length, value, then the store.
 
 #include "core/almacen.h"
+#include "core/codificacion.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,24 +19,84 @@
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// The store's byte-order mark, and the bytes in one of its code units.
+struct Marca {
+    std::string_view bytes;
+    std::size_t ancho = 1;
+    bool bigEndian = false;
+};
 
-// The lines of a store: the text between runs of CR and LF.
-std::vector<std::string_view> Lineas(std::string_view s) {
-    if (s.substr(0, kBom.size()) == kBom) {
-        s.remove_prefix(kBom.size());
+Marca MarcaDe(std::string_view s) {
+    if (s.substr(0, 3) == "\xEF\xBB\xBF") {
+        return {s.substr(0, 3), 1, false};
     }
+    if (s.substr(0, 2) == "\xFF\xFE") {
+        return {s.substr(0, 2), 2, false};
+    }
+    if (s.substr(0, 2) == "\xFE\xFF") {
+        return {s.substr(0, 2), 2, true};
+    }
+    return {};
+}
+
+// ASCII text as a store with that mark writes it.
+std::string Ascii(std::string_view texto, const Marca& m) {
+    std::string r;
+    for (const char c : texto) {
+        if (m.ancho == 2 && m.bigEndian) {
+            r += '\0';
+        }
+        r += c;
+        if (m.ancho == 2 && !m.bigEndian) {
+            r += '\0';
+        }
+    }
+    return r;
+}
+
+// The lines of a store: the code units between runs of CR and LF units.
+std::vector<std::string_view> Lineas(std::string_view s) {
+    const Marca m = MarcaDe(s);
+    s.remove_prefix(m.bytes.size());
+    const std::string cr = Ascii("\r", m);
+    const std::string lf = Ascii("\n", m);
+    const auto salto = [&](std::size_t p) {
+        const std::string_view u = s.substr(p, m.ancho);
+        return u == cr || u == lf;
+    };
     std::vector<std::string_view> r;
     std::size_t p = 0;
     while (p < s.size()) {
-        const std::size_t fin = s.find_first_of("\r\n", p);
-        const std::size_t hasta = fin == std::string_view::npos ? s.size() : fin;
+        std::size_t hasta = p;
+        while (hasta < s.size() && !salto(hasta)) {
+            hasta += m.ancho;
+        }
+        hasta = std::min(hasta, s.size());
         if (hasta > p) {
             r.push_back(s.substr(p, hasta - p));
         }
-        p = hasta + 1;
+        p = hasta + m.ancho;
     }
     return r;
+}
+
+// Whether the text after the mark is valid in the mark's encoding.
+bool Valido(std::string_view s) {
+    const Marca m = MarcaDe(s);
+    s.remove_prefix(m.bytes.size());
+    if (m.ancho == 2) {
+        return tildora::Utf8DeUtf16(s, m.bigEndian).has_value();
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp = 0;
+        const int n = tildora::DecodificarUtf8(p + i, s.size() - i, cp);
+        if (n <= 0) {
+            return false;
+        }
+        i += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 void Fallar(const char* que) {
@@ -75,8 +139,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     if (tildora::SolucionEn(*nuevo, seccion, clave) != valor.substr(0, 127)) {
         Fallar("the stored value reads back");
     }
-    if ((viejo.substr(0, kBom.size()) == kBom) != (nuevo->substr(0, kBom.size()) == kBom)) {
+    const Marca marca = MarcaDe(viejo);
+    if (MarcaDe(*nuevo).bytes != marca.bytes) {
         Fallar("a byte-order mark stays, and none is added");
+    }
+    if (!marca.bytes.empty() && Valido(viejo) && !Valido(*nuevo)) {
+        Fallar("a store valid in its encoding stays valid");
     }
     // One line replaced or added, or the section and its line added at the
     // end; every other line as it was, in its place.
@@ -93,7 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const std::size_t quitadas = l.size() - a - b;
     const std::size_t puestas = m.size() - a - b;
     const bool una = quitadas <= 1 && puestas == 1;
-    const bool seccionNueva = quitadas == 0 && puestas == 2 && b == 0 && m[a] == "[lista]";
+    const bool seccionNueva =
+        quitadas == 0 && puestas == 2 && b == 0 && m[a] == Ascii("[lista]", marca);
     if (!una && !seccionNueva && !(quitadas == 0 && puestas == 0 && *nuevo == viejo)) {
         Fallar("every other line is kept");
     }

@@ -13,6 +13,11 @@ printf '\000\307\002CC; notas\r\n[LISTA]\r\n\347=c\r\n[otra]\r\n\307=no\r\n' >"$
 printf '\000\011\001 \357\273\277[lista]\n\\x09=" "\n\n' >"$a/bom-escape"
 printf '\001\200\201\003"a"[otra]\r\nk=v' >"$a/sin-seccion"
 printf '\000\223\002\047\047[lista]\r\n  \223 = "\047x\047" \r\n\223=dup\r\n' >"$a/comillas"
+# Stores saved as UTF-8 and UTF-16 (LE, BE): ç as a character, ą=ā an answer
+# Windows-1252 cannot hold, ł written as itself.
+printf '\000\347\001c\357\273\277[lista]\r\n\304\205=\304\201\r\n\303\247=x\r\n' >"$a/utf8"
+printf '\000\307\002\307\200\377\376[\000l\000i\000s\000t\000a\000]\000\r\000\n\000\347\000=\000x\000' >"$a/utf16le"
+printf '\003U+01\001L\376\377\000[\000L\000I\000S\000T\000A\000]\000\n\001\102\000=\000l' >"$a/utf16be"
 
 # The scan: number of cuts, each cut (two bytes), then the text.
 e="$destino/escaneo"

@@ -833,6 +833,26 @@ TEST_F(LineaDeOrdenes, FixReadsAnAnswerGivenInTheWindow) {
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "c-c");
 }
 
+// A store that an editor saved as UTF-8 with its mark gives the answers of
+// its characters; an answer that Windows-1252 cannot hold is none, and said
+// with its line in the store.
+TEST_F(LineaDeOrdenes, FixReadsAStoreSavedAsUtf8) {
+    const std::string almacen = "\xef\xbb\xbf[lista]\r\n"
+                                "\xc3\xa7=c\r\n"          // ç=c
+                                "\xe2\x80\x9c=\"\"\"\r\n" // “=""" : a quote
+                                "\xc2\xab=\xc4\x81\r\n";  // «=ā
+    prueba::Escribir(m_almacen, almacen);
+    Crear("a.txt", "\x93"
+                   "Fran\xe7"
+                   "ais");
+    const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "\"Francais");
+    EXPECT_EQ(r.error, Linea(std::string(textos::AlmacenValorNoWindows) + m_almacen + ":4") +
+                           Linea(textos::MensajeCorregido(2)));
+    EXPECT_EQ(prueba::Leer(m_almacen), almacen);
+}
+
 // ---------------------------------------------------------------------------
 // Usage
 

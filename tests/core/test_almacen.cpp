@@ -1,4 +1,5 @@
 #include "core/almacen.h"
+#include "core/codificacion.h"
 #include "core/tabla.h"
 #include "tests/core/ayudas.h"
 
@@ -187,6 +188,66 @@ TEST(AlmacenFormato, IdaYVueltaDeTodosLosCaracteresErroneos) {
     EXPECT_NE(bytes.find("\r\n\\x0D="), std::string::npos);
 }
 
+// A store saved by an editor in UTF-8 or UTF-16 (with its byte-order mark)
+// gives the answers of the Windows-1252 store it came from, and what is
+// written into it goes in its own encoding, every other line as it was.
+TEST(AlmacenFormato, CadaCodificacionSeLeeYSeEscribeEnLaSuya) {
+    using tildora::Codificacion;
+    struct Caso {
+        Codificacion codificacion;
+        std::string ele;         // the key of 'ł' as written
+        std::string soloUnicode; // lines only a Unicode store can hold
+        std::vector<std::size_t> sinValor;
+    };
+    // A comment with a character outside the first 65536, and an answer,
+    // 'ą', whose value 'ā' Windows-1252 lacks: line 8.
+    const std::string unicode = "; \xF0\x9F\x98\x80\r\n\xC4\x85=\xC4\x81\r\n";
+    const std::vector<Caso> casos = {
+        {Codificacion::Windows1252, "U+0142", "", {}},
+        {Codificacion::Utf8, "\xC5\x82", unicode, {8}},
+        {Codificacion::Utf16LE, "\xC5\x82", unicode, {8}},
+        {Codificacion::Utf16BE, "\xC5\x82", unicode, {8}},
+    };
+    for (const Caso& c : casos) {
+        const auto enSuCodificacion = [&](const std::string& utf8) {
+            std::string r(tildora::MarcaOrden(c.codificacion));
+            EXPECT_TRUE(
+                tildora::HaciaCodificacion(c.codificacion).Procesar(utf8.data(), utf8.size(), r));
+            return r;
+        };
+        // Written here in UTF-8: ç, €, “, «, Ç as the characters they are.
+        const std::string antes = "; \xC3\xB1 notas\r\n[lista]\n\xC3\xA7=c\r\n\xE2\x82\xAC=E\r\n" +
+                                  c.ele + "=l\r\n\xE2\x80\x9C=\xC2\xAB\r\n" + c.soloUnicode +
+                                  "U+0101=a\r\n[otra]\r\nx=1";
+        const std::string despues = "; \xC3\xB1 notas\r\n[lista]\n\xC3\xA7=c\xC2\xB8\r\n"
+                                    "\xE2\x82\xAC=E\r\nU+0142=L\r\n" +
+                                    c.soloUnicode +
+                                    "U+0101=a\r\n\xC3\x87=\xC3\x87\xE2\x82\xAC\r\n[otra]\r\nx=1";
+        CarpetaTemporal dir;
+        const std::string ruta = dir / "caracteres.ini";
+        Escribir(ruta, enSuCodificacion(antes));
+        const AlmacenSoluciones almacen(ruta);
+        const std::string nombre(tildora::NombreCodificacion(c.codificacion));
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\x80"), "E") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\x93"), "\xAB") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0142"), "l") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0101"), "a") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0105"), "") << nombre;
+        EXPECT_EQ(tildora::LineasSinValor(Leer(ruta), kLista), c.sinValor) << nombre;
+
+        EXPECT_NE(almacen.GuardarSolucion(kLista, "\xE7", "c\xB8"), 0);
+        EXPECT_NE(almacen.GuardarSolucion(kLista, "U+0142", "L"), 0);
+        EXPECT_NE(almacen.GuardarSolucion(kLista, "\xC7", "\xC7\x80"), 0);
+        EXPECT_EQ(almacen.OlvidarSolucion(kLista, "\x93"), tildora::ResultadoOlvido::Olvidada);
+        EXPECT_EQ(Leer(ruta), enSuCodificacion(despues)) << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c\xB8") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0142"), "L") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\xC7"), "\xC7\x80") << nombre;
+        EXPECT_EQ(almacen.LeerSolucion(kLista, "\x93"), "") << nombre;
+    }
+}
+
 TEST(AlmacenFormato, LecturaTolerante) {
     // Blanks around lines, keys and values; the no-break space is not one.
     EXPECT_EQ(LeerDe("[lista]\r\n\t \xE7 \v=\f c \x1A\r\n", "\xE7"), "c");
@@ -270,9 +331,10 @@ TEST(AlmacenEscritura, ReemplazaEnSitioSinTocarNadaMas) {
     // Of duplicate keys only the first one is replaced.
     EXPECT_EQ(TrasGuardar("[lista]\r\n\xE7=uno\r\n\xE7=dos\r\n", "\xE7", "tres"),
               "[lista]\r\n\xE7=tres\r\n\xE7=dos\r\n");
-    // A UTF-8 byte-order mark stays, like every other byte.
+    // A UTF-8 byte-order mark stays, like every other byte; a line written
+    // there by hand in Windows-1252 is found, and replaced in UTF-8.
     EXPECT_EQ(TrasGuardar("\xEF\xBB\xBF[lista]\r\n\xE7=c\r\n", "\xE7", "s"),
-              "\xEF\xBB\xBF[lista]\r\n\xE7=s\r\n");
+              "\xEF\xBB\xBF[lista]\r\n\xC3\xA7=s\r\n");
     // An escaped key in the file is the same key.
     EXPECT_EQ(TrasGuardar("[lista]\n\\x09 = viejo\n", "\t", "nuevo"), "[lista]\n\\x09=nuevo\n");
 }
@@ -299,7 +361,7 @@ TEST(AlmacenEscritura, SeccionQueFaltaVaAlFinal) {
               "[otra]\r\nx=1\r\n[lista]\r\n\xE7=c\r\n");
     EXPECT_EQ(TrasGuardar("[otra]\nx=1\n", "\xE7", "c"), "[otra]\nx=1\n[lista]\r\n\xE7=c\r\n");
     EXPECT_EQ(TrasGuardar("", "\xE7", "c"), "[lista]\r\n\xE7=c\r\n");
-    EXPECT_EQ(TrasGuardar("\xEF\xBB\xBF", "\xE7", "c"), "\xEF\xBB\xBF[lista]\r\n\xE7=c\r\n");
+    EXPECT_EQ(TrasGuardar("\xEF\xBB\xBF", "\xE7", "c"), "\xEF\xBB\xBF[lista]\r\n\xC3\xA7=c\r\n");
     // A header cut short is junk, not the section.
     EXPECT_EQ(TrasGuardar("[lista\r\n", "\xE7", "c"), "[lista\r\n[lista]\r\n\xE7=c\r\n");
 }

@@ -180,6 +180,7 @@ private slots:
     void nombresAccesibles();
     void textoUnicode_data();
     void textoUnicode();
+    void almacenUtf8();
 };
 
 void PruebaConversion::recorridoCompleto() {
@@ -1246,6 +1247,22 @@ void PruebaConversion::textoUnicode() {
     esperado.replace(u'–', u'-').replace(u'ł', u'l');
     QCOMPARE(Salida(e), Codificar(esperado, f));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x96=-\r\nU+0142=l\r\n"));
+}
+
+// A store an editor saved as UTF-8 with its mark: its answer for 'ç' fills
+// the grid, and the new answer for '€' goes into it in UTF-8.
+void PruebaConversion::almacenUtf8() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e,
+                                       "Fran\xe7"
+                                       "ais \x80",
+                                       "\xef\xbb\xbf[lista]\r\n\xc3\xa7=c\r\n");
+    QVERIFY(v);
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("c"));
+    Escribir(v, 2, QStringLiteral("E"));
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(Salida(e), QByteArray("Francais E"));
+    QCOMPARE(Almacen(e), QByteArray("\xef\xbb\xbf[lista]\r\n\xc3\xa7=c\r\n\xe2\x82\xac=E\r\n"));
 }
 
 QTEST_MAIN(PruebaConversion)
