@@ -73,16 +73,27 @@ Buscador::Nibbles ConstruirNibbles(const std::array<bool, 256>& parar) {
 // with the offset of each stop.
 // With `unicode`, a lone LF ends a line too: it never stops and counts
 // with the CRs.
+// In UTF-8, a C2 or C3 that makes an allowed character with the next byte
+// (`saltable`, indexed by that byte's low six bits, C3 in the upper half)
+// does not stop either, and is counted in `saltadas`.
 template <typename Parada>
-void RecorrerSencillo(const std::array<bool, 256>& parar, bool unicode, const unsigned char* p,
-                      std::size_t n, bool& crPendiente, std::uint64_t& crs,
-                      std::uint64_t& continuaciones, Parada&& parada) {
+void RecorrerSencillo(const std::array<bool, 256>& parar, const std::array<bool, 128>& saltable,
+                      bool unicode, const unsigned char* p, std::size_t n, bool& crPendiente,
+                      std::uint64_t& crs, std::uint64_t& continuaciones, std::uint64_t& saltadas,
+                      Parada&& parada) {
     bool trasCr = crPendiente;
     std::uint64_t cuenta = 0;
     std::uint64_t seguidos = 0;
+    std::uint64_t saltados = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char c = p[i];
         seguidos += unicode && (c & 0xC0) == 0x80 ? 1 : 0;
+        if (unicode && (c == 0xC2 || c == 0xC3) && i + 1 < n && (p[i + 1] & 0xC0) == 0x80 &&
+            saltable[(c == 0xC3 ? 64u : 0u) + (p[i + 1] & 0x3Fu)]) {
+            ++saltados;
+            trasCr = false;
+            continue;
+        }
         if (c == '\r') {
             ++cuenta;
             trasCr = true;
@@ -100,6 +111,7 @@ void RecorrerSencillo(const std::array<bool, 256>& parar, bool unicode, const un
     crPendiente = trasCr;
     crs = cuenta;
     continuaciones = seguidos;
+    saltadas = saltados;
 }
 
 #ifdef TILDORA_AVX2
@@ -112,6 +124,8 @@ struct Tablas {
     __m256i a1;
     __m256i b2;
     __m256i a2;
+    __m256i sb; // Nibbles::siguienteBajo
+    __m256i sa; // Nibbles::siguienteAlto
 };
 
 // The stops among the 32 bytes at `q`; the byte before them, q[-1], must be
@@ -119,10 +133,13 @@ struct Tablas {
 // unless a CR stands right before it. Adds the CRs among q[-1] to q[30] to
 // the byte counters of `crs`. With `Unicode`, a lone LF ends a line as well:
 // it never stops and is counted with the CRs; and the UTF-8 continuation
-// bytes (0x80 to 0xBF) are counted in `seguidos`.
+// bytes (0x80 to 0xBF) are counted in `seguidos`; a C2 or C3 whose next
+// byte, q[i + 1] (readable too), makes an allowed character with it does
+// not stop, and is counted in `saltados`.
 template <bool Unicode>
 TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Tablas& t,
-                                                __m256i& crs, __m256i& seguidos) {
+                                                __m256i& crs, __m256i& seguidos,
+                                                __m256i& saltados) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
     const __m256i antes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q - 1));
     const __m256i nibble = _mm256_set1_epi8(0x0f);
@@ -142,7 +159,21 @@ TILDORA_OBJETIVO inline std::uint32_t Paradas32(const unsigned char* q, const Ta
         crs = _mm256_sub_epi8(crs, lfSolo);
         // 0x80 to 0xBF are the bytes below -64 as signed.
         seguidos = _mm256_sub_epi8(seguidos, _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), v));
-        return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(permitido));
+        const __m256i sig = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 1));
+        const __m256i clase = _mm256_and_si256(
+            _mm256_shuffle_epi8(t.sb, _mm256_and_si256(sig, nibble)),
+            _mm256_shuffle_epi8(t.sa, _mm256_and_si256(_mm256_srli_epi16(sig, 4), nibble)));
+        const __m256i cero = _mm256_setzero_si256();
+        const __m256i trasC2 = _mm256_andnot_si256(
+            _mm256_cmpeq_epi8(_mm256_and_si256(clase, _mm256_set1_epi8(0x55)), cero),
+            _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xC2))));
+        const __m256i trasC3 = _mm256_andnot_si256(
+            _mm256_cmpeq_epi8(_mm256_and_si256(clase, _mm256_set1_epi8(static_cast<char>(0xAA))),
+                              cero),
+            _mm256_cmpeq_epi8(v, _mm256_set1_epi8(static_cast<char>(0xC3))));
+        const __m256i salta = _mm256_or_si256(trasC2, trasC3);
+        saltados = _mm256_sub_epi8(saltados, salta);
+        return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(permitido, salta)));
     }
     return ~static_cast<std::uint32_t>(
         _mm256_movemask_epi8(_mm256_andnot_si256(lfSolo, permitido)));
@@ -164,23 +195,29 @@ TILDORA_OBJETIVO inline std::uint64_t Sumar(__m256i acumulado) {
 template <bool Unicode>
 TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsigned char* p,
                                         std::size_t n, bool& crPendiente, std::uint64_t& crs,
-                                        std::uint64_t& continuaciones, std::uint32_t* salida) {
-    const Tablas t{Cargar(nib.bajos1), Cargar(nib.altos1), Cargar(nib.bajos2), Cargar(nib.altos2)};
+                                        std::uint64_t& continuaciones, std::uint64_t& saltadas,
+                                        std::uint32_t* salida) {
+    const Tablas t{Cargar(nib.bajos1), Cargar(nib.altos1),        Cargar(nib.bajos2),
+                   Cargar(nib.altos2), Cargar(nib.siguienteBajo), Cargar(nib.siguienteAlto)};
 
     __m256i acumulado = _mm256_setzero_si256(); // CRs, one counter per byte lane
     __m256i seguidos = _mm256_setzero_si256();  // continuation bytes, the same way
+    __m256i saltados = _mm256_setzero_si256();  // leads that did not stop, too
     std::uint64_t cuenta = 0;
     std::uint64_t cuentaSeguidos = 0;
+    std::uint64_t cuentaSaltados = 0;
     std::size_t vueltas = 0;
     std::size_t k = 0;
     // The first block, whose byte before lies in the piece before, and the
     // last, partial one go through a copy with that byte in front and zeros
-    // behind; the bits past the end are masked off.
-    alignas(32) unsigned char copia[96];
+    // behind; the bits past the end are masked off. In UTF-8 the byte after
+    // a block is read too: there the last block goes through the copy even
+    // when it is full.
+    alignas(32) unsigned char copia[128];
     for (std::size_t i = 0; i < n; i += 64) {
         const unsigned char* q = p + i;
         std::uint64_t validos = ~std::uint64_t{0};
-        if (i == 0 || n - i < 64) {
+        if (i == 0 || n - i < 64 || (Unicode && n - i == 64)) {
             const std::size_t m = std::min<std::size_t>(64, n - i);
             std::memset(copia, 0, sizeof copia);
             copia[31] = i == 0 ? (crPendiente ? '\r' : 0) : p[i - 1];
@@ -190,28 +227,32 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
                 validos = (std::uint64_t{1} << m) - 1;
             }
         }
-        const std::uint32_t bajo = Paradas32<Unicode>(q, t, acumulado, seguidos);
-        const std::uint32_t alto = Paradas32<Unicode>(q + 32, t, acumulado, seguidos);
+        const std::uint32_t bajo = Paradas32<Unicode>(q, t, acumulado, seguidos, saltados);
+        const std::uint32_t alto = Paradas32<Unicode>(q + 32, t, acumulado, seguidos, saltados);
         if (++vueltas == 127) {
             cuenta += Sumar(acumulado);
             acumulado = _mm256_setzero_si256();
             if constexpr (Unicode) {
                 cuentaSeguidos += Sumar(seguidos);
                 seguidos = _mm256_setzero_si256();
+                cuentaSaltados += Sumar(saltados);
+                saltados = _mm256_setzero_si256();
             }
             vueltas = 0;
         }
         std::uint64_t paradas =
             (static_cast<std::uint64_t>(bajo) | (static_cast<std::uint64_t>(alto) << 32)) & validos;
-        // Most blocks hold no stop or one: write two positions without
-        // asking (the buffer has room past the end) and loop only beyond.
+        // Most blocks hold no stop or one (a few in UTF-8): write that many
+        // positions without asking (the buffer has room past the end) and
+        // loop only beyond.
         const auto base = static_cast<std::uint32_t>(i);
         const auto cuantas = static_cast<std::size_t>(_mm_popcnt_u64(paradas));
-        salida[k] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-        paradas = _blsr_u64(paradas);
-        salida[k + 1] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
-        paradas = _blsr_u64(paradas);
-        std::size_t j = k + 2;
+        constexpr std::size_t kSinPreguntar = Unicode ? 4 : 2;
+        for (std::size_t x = 0; x < kSinPreguntar; ++x) {
+            salida[k + x] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
+            paradas = _blsr_u64(paradas);
+        }
+        std::size_t j = k + kSinPreguntar;
         while (paradas != 0) {
             salida[j++] = base + static_cast<std::uint32_t>(_tzcnt_u64(paradas));
             paradas = _blsr_u64(paradas);
@@ -220,6 +261,7 @@ TILDORA_OBJETIVO std::size_t BuscarAvx2(const Buscador::Nibbles& nib, const unsi
     }
     cuenta += Sumar(acumulado);
     continuaciones = Unicode ? cuentaSeguidos + Sumar(seguidos) : 0;
+    saltadas = Unicode ? cuentaSaltados + Sumar(saltados) : 0;
     if (n > 0) {
         // The counters saw each byte's left neighbour: the CR carried in
         // from the piece before instead of the last byte, when the last
@@ -257,6 +299,27 @@ Buscador::Buscador(const TablaValidez& tabla, bool vectorial, bool unicode)
     sinSaltos['\r'] = false;
     sinSaltos['\n'] = false;
     m_nibbles = ConstruirNibbles(sinSaltos);
+    // In UTF-8: which bytes after C2 (U+0080 to U+00BF) and after C3
+    // (U+00C0 to U+00FF) make an allowed character. The byte's high nibble
+    // (8 to B) picks a pair of bits, the lead the bit of the pair.
+    if (unicode) {
+        for (unsigned c = 0x80; c < 0xC0; ++c) {
+            for (unsigned lead = 0; lead < 2; ++lead) {
+                const unsigned cp = (lead == 0 ? 0x80u : 0xC0u) + (c & 0x3Fu);
+                // 0x80 to 0x9F are other characters in Windows-1252.
+                if (!tabla[cp] || cp < 0xA0) {
+                    continue;
+                }
+                m_saltable[lead * 64 + (c & 0x3F)] = true;
+                const unsigned par = (c >> 4) - 8;
+                m_nibbles.siguienteBajo[c & 0x0F] = static_cast<std::uint8_t>(
+                    m_nibbles.siguienteBajo[c & 0x0F] | (1u << (2 * par + lead)));
+            }
+        }
+        for (unsigned alto = 8; alto < 12; ++alto) {
+            m_nibbles.siguienteAlto[alto] = static_cast<std::uint8_t>(3u << (2 * (alto - 8)));
+        }
+    }
 #ifdef TILDORA_AVX2
     m_vectorial = vectorial && HayAvx2();
 #else
@@ -269,14 +332,15 @@ std::size_t Buscador::Buscar(const unsigned char* datos, std::size_t n) {
 #ifdef TILDORA_AVX2
     if (m_vectorial) {
         return m_unicode ? BuscarAvx2<true>(m_nibbles, datos, n, m_crPendiente, m_crs,
-                                            m_continuaciones, m_paradas.get())
+                                            m_continuaciones, m_saltadas, m_paradas.get())
                          : BuscarAvx2<false>(m_nibbles, datos, n, m_crPendiente, m_crs,
-                                             m_continuaciones, m_paradas.get());
+                                             m_continuaciones, m_saltadas, m_paradas.get());
     }
 #endif
     std::uint32_t* salida = m_paradas.get();
     std::size_t k = 0;
-    RecorrerSencillo(m_parar, m_unicode, datos, n, m_crPendiente, m_crs, m_continuaciones,
+    RecorrerSencillo(m_parar, m_saltable, m_unicode, datos, n, m_crPendiente, m_crs,
+                     m_continuaciones, m_saltadas,
                      [&](std::size_t i) { salida[k++] = static_cast<std::uint32_t>(i); });
     return k;
 }

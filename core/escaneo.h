@@ -49,6 +49,10 @@ public:
     // With `unicode`: the continuation bytes (0x80 to 0xBF) in the last
     // piece.
     std::uint64_t ContinuacionesDelTrozo() const { return m_continuaciones; }
+    // With `unicode`: the C2 and C3 bytes in the last piece that did not
+    // stop because they and the next byte make an allowed character (each
+    // holds one continuation byte).
+    std::uint64_t SaltadasDelTrozo() const { return m_saltadas; }
 
     // Whether the pieces so far end in a CR (whose LF may begin the next).
     bool CrPendiente() const { return m_crPendiente; }
@@ -64,16 +68,22 @@ public:
         alignas(16) std::uint8_t altos1[16]{};
         alignas(16) std::uint8_t bajos2[16]{};
         alignas(16) std::uint8_t altos2[16]{};
+        // With `unicode`: for the byte after a C2 or C3, whether the two make
+        // an allowed character (see the constructor).
+        alignas(16) std::uint8_t siguienteBajo[16]{};
+        alignas(16) std::uint8_t siguienteAlto[16]{};
     };
 
 private:
     std::array<bool, 256> m_parar{};
+    std::array<bool, 128> m_saltable{};
     bool m_unicode = false;
     Nibbles m_nibbles;
     bool m_vectorial = false;
     bool m_crPendiente = false;
     std::uint64_t m_crs = 0;
     std::uint64_t m_continuaciones = 0;
+    std::uint64_t m_saltadas = 0;
     std::unique_ptr<std::uint32_t[]> m_paradas;
 };
 

@@ -219,6 +219,7 @@ public:
                 tramo = siguiente;
             }
             m_contadas += m_buscador.ContinuacionesDelTrozo();
+            m_esperadas += m_buscador.SaltadasDelTrozo();
         }
         m_leidos += n;
         return Copiar(p + tramo, n - tramo);

@@ -189,6 +189,7 @@ void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
         }
         lineas += m_buscador.CrsDelTrozo();
         m_contadas += m_buscador.ContinuacionesDelTrozo();
+        m_esperadas += m_buscador.SaltadasDelTrozo();
     }
     // What the next piece needs: the line ends, and the characters of the
     // line that goes on into it.
