@@ -162,7 +162,7 @@ TEST(Codificacion, CorrigeComoLaReferencia) {
                                            Codificacion::Utf16BE};
     for (int ronda = 0; ronda < 300; ++ronda) {
         std::u32string texto;
-        for (std::size_t n = azar() % 60; n > 0; --n) {
+        for (std::size_t n = azar() % 400; n > 0; --n) {
             texto += piezas[azar() % piezas.size()];
         }
         const Codificacion cod = codificaciones[ronda % 3];
