@@ -141,95 +141,30 @@ private:
 
 // The same for a UTF-8 text: the wrong characters are Unicode characters,
 // each replaced by its form (in UTF-8); a character may be cut between two
-// pieces.
+// pieces, and is written once it is whole.
 class ReescritorUtf8 {
 public:
     ReescritorUtf8(const std::unordered_map<char32_t, std::string>& formas, Destino& destino,
                    std::size_t marca, bool conservarMarca)
-        : m_permitido(TablaFija()), m_buscador(TablaFija(), true, true), m_formas(formas),
-          m_salida(destino), m_marca(marca), m_conservarMarca(conservarMarca) {}
+        : m_recorrido(TablaFija(), true), m_formas(formas), m_salida(destino), m_marca(marca),
+          m_conservarMarca(conservarMarca) {
+        m_recorrido.Saltar(marca);
+    }
 
     bool Procesar(const char* datos, std::size_t n) {
-        const auto* p = reinterpret_cast<const unsigned char*>(datos);
-        std::size_t i = 0;
-        if (m_leidos < m_marca) {
-            i = static_cast<std::size_t>(std::min<std::uint64_t>(m_marca - m_leidos, n));
-            m_esperadas += static_cast<std::uint64_t>(
-                std::count_if(p, p + i, [](unsigned char b) { return (b & 0xC0) == 0x80; }));
-            if (m_conservarMarca && !Copiar(p, i)) {
-                return false;
-            }
-        }
-        // The end of a character the piece before cut.
-        if (m_cortada.Pendiente()) {
-            char32_t cp = 0;
-            std::size_t tomados = 0;
-            const int r = m_cortada.Completar(p + i, n - i, tomados, cp);
-            i += tomados;
-            m_esperadas += tomados; // the bytes that went on it here
-            m_invalido = r == 0;
-            if (r == 0 ||
-                (r > 0 && !Caracter(cp, m_cortada.Bytes(), static_cast<std::size_t>(r)))) {
-                return false;
-            }
-        }
-        if (m_cortada.Pendiente()) {
-            // A piece shorter than the character, all of it going on it.
-            m_contadas += n;
-            m_leidos += n;
-            return true;
-        }
-        std::size_t tramo = i;
-        std::size_t siguiente = i;
-        for (std::size_t desde = 0; desde < n; desde += kTrozoParadas) {
-            const std::size_t k = m_buscador.Buscar(p + desde, n - desde);
-            const std::uint32_t* paradas = m_buscador.Paradas();
-            for (std::size_t j = 0; j < k; ++j) {
-                const std::size_t pos = desde + paradas[j];
-                if (pos < siguiente) {
-                    continue;
-                }
-                char32_t cp = p[pos];
-                int largo = 1;
-                if (cp >= 0x80) {
-                    largo = DecodificarUtf8Rapido(p + pos, n - pos, cp);
-                    if (largo == 0) {
-                        m_invalido = true;
-                        return false;
-                    }
-                    if (largo < 0) {
-                        if (!Copiar(p + tramo, pos - tramo)) {
-                            return false;
-                        }
-                        m_cortada.Guardar(p + pos, n - pos);
-                        m_esperadas += n - pos - 1;
-                        tramo = siguiente = n;
-                        continue;
-                    }
-                }
-                siguiente = pos + static_cast<std::size_t>(largo);
-                m_esperadas += static_cast<std::uint64_t>(largo - 1);
-                if (m_permitido(cp)) {
-                    continue;
-                }
-                if (!Copiar(p + tramo, pos - tramo) ||
-                    !Caracter(cp, p + pos, static_cast<std::size_t>(largo))) {
-                    return false;
-                }
-                tramo = siguiente;
-            }
-            m_contadas += m_buscador.ContinuacionesDelTrozo();
-            m_esperadas += m_buscador.SaltadasDelTrozo();
+        m_p = reinterpret_cast<const unsigned char*>(datos);
+        m_n = n;
+        m_tramo = 0;
+        if (m_leidos < m_marca && !m_conservarMarca) {
+            m_tramo = static_cast<std::size_t>(std::min<std::uint64_t>(m_marca - m_leidos, n));
         }
         m_leidos += n;
-        return Copiar(p + tramo, n - tramo);
+        return m_recorrido.Procesar(m_p, n, *this) && Copiar(m_tramo, n);
     }
 
-    bool Terminar() { return !m_cortada.Pendiente() && m_salida.Vaciar(); }
+    bool Terminar() { return m_recorrido.Valido() && m_salida.Vaciar(); }
     // The text read again is not valid UTF-8.
-    bool Invalido() const {
-        return m_invalido || m_cortada.Pendiente() || m_esperadas != m_contadas;
-    }
+    bool Invalido() const { return !m_recorrido.Valido(); }
 
     bool Igual(const EscanerUtf8& escaneo, std::uint64_t tamano) const {
         if (Invalido() || m_leidos != escaneo.Total() || m_salida.Escritos() != tamano ||
@@ -245,33 +180,52 @@ public:
         return true;
     }
 
-private:
-    bool Copiar(const unsigned char* p, std::size_t n) {
-        return m_salida.Copiar(reinterpret_cast<const char*>(p), n);
-    }
-
-    // A wrong character: its form, or itself when no row has it.
-    bool Caracter(char32_t cp, const unsigned char* bytes, std::size_t largo) {
-        if (m_permitido(cp)) {
-            return Copiar(bytes, largo);
+    // What the walk hands over (see RecorridoUtf8).
+    bool Malo(char32_t cp, std::size_t pos, std::size_t largo) {
+        if (!Copiar(m_tramo, pos) || !Caracter(cp, m_p + pos, largo)) {
+            return false;
         }
-        ++m_cuentas[cp];
-        const auto it = m_formas.find(cp);
-        return it == m_formas.end() ? Copiar(bytes, largo)
-                                    : m_salida.Copiar(it->second.data(), it->second.size());
+        m_tramo = pos + largo;
+        return true;
+    }
+    bool Cortado(std::size_t pos) {
+        // Held until the next piece completes it.
+        const bool bien = Copiar(m_tramo, pos);
+        m_tramo = m_n;
+        return bien;
+    }
+    bool Completado(char32_t cp, const unsigned char* bytes, std::size_t largo,
+                    std::size_t tomados) {
+        m_tramo = tomados;
+        return Caracter(cp, bytes, largo);
     }
 
-    PermisosUnicode m_permitido;
-    Buscador m_buscador;
+private:
+    // The bytes of this piece from `desde` to `hasta`, as they are.
+    bool Copiar(std::size_t desde, std::size_t hasta) {
+        return m_salida.Copiar(reinterpret_cast<const char*>(m_p + desde), hasta - desde);
+    }
+
+    // A character: its form when a row has it, itself otherwise.
+    bool Caracter(char32_t cp, const unsigned char* bytes, std::size_t largo) {
+        if (!m_recorrido.Permitido(cp)) {
+            ++m_cuentas[cp];
+            const auto it = m_formas.find(cp);
+            if (it != m_formas.end()) {
+                return m_salida.Copiar(it->second.data(), it->second.size());
+            }
+        }
+        return m_salida.Copiar(reinterpret_cast<const char*>(bytes), largo);
+    }
+
+    RecorridoUtf8 m_recorrido;
     const std::unordered_map<char32_t, std::string>& m_formas;
     Salida m_salida;
     std::size_t m_marca;
     bool m_conservarMarca;
-    SecuenciaCortada m_cortada;
-    bool m_invalido = false;
-    // Continuation bytes the characters hold, and all there are.
-    std::uint64_t m_esperadas = 0;
-    std::uint64_t m_contadas = 0;
+    const unsigned char* m_p = nullptr; // the piece at hand
+    std::size_t m_n = 0;
+    std::size_t m_tramo = 0; // where its bytes not yet written begin
     std::unordered_map<char32_t, std::uint64_t> m_cuentas;
     std::uint64_t m_leidos = 0;
 };

@@ -46,8 +46,11 @@ bool PermisosUnicode::Alto(char32_t cp) const {
     return std::find(m_altos.begin(), m_altos.end(), cp) != m_altos.end();
 }
 
-EscanerUtf8::EscanerUtf8(const TablaValidez& tabla, bool vectorial)
+RecorridoUtf8::RecorridoUtf8(const TablaValidez& tabla, bool vectorial)
     : m_permitido(tabla), m_buscador(tabla, vectorial, true) {}
+
+EscanerUtf8::EscanerUtf8(const TablaValidez& tabla, bool vectorial)
+    : m_recorrido(tabla, vectorial) {}
 
 std::size_t EscanerUtf8::Indice(char32_t cp) {
     if (cp < 0x10000) {
@@ -106,7 +109,7 @@ void EscanerUtf8::Anotar(char32_t cp, const unsigned char* p, std::size_t pos) {
 
 void EscanerUtf8::Procesar(const char* datos, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(datos);
-    while (n > 0 && !m_invalido) {
+    while (n > 0 && !m_recorrido.Invalido()) {
         const std::size_t trozo = std::min(n, kTrozoUtf8);
         ProcesarTrozo(p, trozo);
         p += trozo;
@@ -114,83 +117,42 @@ void EscanerUtf8::Procesar(const char* datos, std::size_t n) {
     }
 }
 
+// What the walk tells the scan.
+struct EscanerUtf8::Visita {
+    EscanerUtf8& e;
+    const unsigned char* p;
+
+    bool Malo(char32_t cp, std::size_t pos, std::size_t) {
+        e.Anotar(cp, p, pos);
+        return true;
+    }
+    bool Cortado(std::size_t) { return true; }
+    // A character cut by the piece before stands at that piece's end, and
+    // is counted as if it were here; its first byte was counted as a column
+    // already.
+    bool Completado(char32_t cp, const unsigned char*, std::size_t, std::size_t) {
+        if (!e.m_recorrido.Permitido(cp)) {
+            --e.m_columna;
+            e.Anotar(cp, p, 0);
+            ++e.m_columna;
+        }
+        return true;
+    }
+};
+
 void EscanerUtf8::ProcesarTrozo(const unsigned char* p, std::size_t n) {
     m_contado = 0;
     m_lineasTrozo = 0;
     m_columna = m_columnaBase;
     m_trasCr = m_crAntes;
-    // Where the next character starts, in this piece.
-    std::size_t siguiente = 0;
-    if (m_cortada.Pendiente()) {
-        // The end of a sequence that the last piece cut: the character
-        // stands at that piece's end, and is counted as if it were here.
-        char32_t cp = 0;
-        const int r = m_cortada.Completar(p, n, siguiente, cp);
-        m_esperadas += siguiente; // the bytes that went on it here
-        if (r == 0) {
-            m_invalido = true;
-            return;
-        }
-        if (r > 0 && !m_permitido(cp)) {
-            // Its first byte was counted as a column already.
-            --m_columna;
-            Anotar(cp, p, 0);
-            ++m_columna;
-        }
-        if (r < 0) {
-            // A piece shorter than the sequence, all of it going on it.
-            m_contadas += n;
-            m_crAntes = false;
-            m_base += n;
-            return;
-        }
+    if (m_base == 0 && m_saltar > 0) {
+        m_columna = -1; // the mark is no column
     }
-    if (m_base < m_saltar) {
-        siguiente = std::max<std::size_t>(
-            siguiente, static_cast<std::size_t>(std::min<std::uint64_t>(m_saltar - m_base, n)));
-        m_esperadas += static_cast<std::uint64_t>(
-            std::count_if(p, p + siguiente, [](unsigned char b) { return EsContinuacion(b); }));
-        if (m_base == 0) {
-            m_columna = -1; // the mark is no column
-        }
+    Visita visita{*this, p};
+    if (!m_recorrido.Procesar(p, n, visita)) {
+        return; // not UTF-8: nothing more is looked at
     }
-    std::uint64_t lineas = 0;
-    for (std::size_t desde = 0; desde < n; desde += kTrozoParadas) {
-        const std::size_t k = m_buscador.Buscar(p + desde, n - desde);
-        const std::uint32_t* paradas = m_buscador.Paradas();
-        for (std::size_t j = 0; j < k; ++j) {
-            const std::size_t pos = desde + paradas[j];
-            if (pos < siguiente) {
-                continue; // inside the character just read, or the mark
-            }
-            const unsigned char b = p[pos];
-            char32_t cp = b;
-            int largo = 1;
-            if (b >= 0x80) {
-                largo = DecodificarUtf8Rapido(p + pos, n - pos, cp);
-                if (largo == 0) {
-                    m_invalido = true;
-                    return;
-                }
-                if (largo < 0) {
-                    // Its bytes here are counted by the piece; the rest,
-                    // by the next.
-                    m_cortada.Guardar(p + pos, n - pos);
-                    m_esperadas += n - pos - 1;
-                    siguiente = n;
-                    continue;
-                }
-            }
-            siguiente = pos + static_cast<std::size_t>(largo);
-            m_esperadas += static_cast<std::uint64_t>(largo - 1);
-            if (!m_permitido(cp)) {
-                Anotar(cp, p, pos);
-            }
-        }
-        lineas += m_buscador.CrsDelTrozo();
-        m_contadas += m_buscador.ContinuacionesDelTrozo();
-        m_esperadas += m_buscador.SaltadasDelTrozo();
-    }
+    const std::uint64_t lineas = m_recorrido.FinesLinea();
     // What the next piece needs: the line ends, and the characters of the
     // line that goes on into it.
     std::size_t fin = n;
