@@ -10,6 +10,7 @@
 #include "core/reescritura.h"
 #include "core/tabla.h"
 #include "core/utf8.h"
+#include "fuzz/cortes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -58,21 +59,11 @@ std::optional<std::u32string> Decodificar(std::string_view t) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
     using namespace tildora;
-    if (n == 0) {
+    std::string_view texto;
+    std::vector<std::size_t> donde;
+    if (!LeerCortes(datos, n, texto, donde)) {
         return 0;
     }
-    const std::size_t cortes = datos[0] % 8;
-    if (n < 1 + 2 * cortes) {
-        return 0;
-    }
-    const std::string_view texto(reinterpret_cast<const char*>(datos) + 1 + 2 * cortes,
-                                 n - 1 - 2 * cortes);
-    std::vector<std::size_t> donde = {0, texto.size()};
-    for (std::size_t i = 0; i < cortes; ++i) {
-        const std::size_t k = datos[1 + 2 * i] | (std::size_t{datos[2 + 2 * i]} << 8);
-        donde.push_back(texto.empty() ? 0 : k % (texto.size() + 1));
-    }
-    std::sort(donde.begin(), donde.end());
 
     // Recognition, in pieces, against the rule read plainly.
     const std::optional<std::u32string> decodificado = Decodificar(texto);
