@@ -12,6 +12,10 @@ _tildora() {
         _filedir -d
         return
         ;;
+    --from | --to)
+        mapfile -t COMPREPLY < <(compgen -W 'windows-1252 utf-8 utf-16le utf-16be' -- "$cur")
+        return
+        ;;
     esac
 
     # The command is the first word that is neither an option nor --store's
@@ -40,8 +44,8 @@ _tildora() {
     fi
     local opciones
     case $orden in
-    check) opciones='--help' ;;
-    fix) opciones='--force --out-dir --help' ;;
+    check) opciones='--from --help' ;;
+    fix) opciones='--force --from --to --out-dir --help' ;;
     list | remember | forget) opciones='--help' ;;
     *) return ;;
     esac
