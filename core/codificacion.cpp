@@ -312,14 +312,29 @@ bool HaciaCodificacion::Procesar(const char* datos, std::size_t n, std::string& 
             return false;
         }
     }
+    const bool utf16 = EsUtf16(m_destino);
+    const bool be = m_destino == Codificacion::Utf16BE;
+    salida.reserve(salida.size() + (utf16 ? 2 * n : n));
     while (i < n) {
-        if (p[i] < 0x80 && m_destino != Codificacion::Utf16LE &&
-            m_destino != Codificacion::Utf16BE) {
-            salida += static_cast<char>(p[i++]);
-            continue;
+        // Runs of ASCII, most of a text, go without decoding.
+        const std::size_t desde = i;
+        while (i < n && p[i] < 0x80) {
+            ++i;
+        }
+        if (!utf16) {
+            salida.append(reinterpret_cast<const char*>(p + desde), i - desde);
+        } else {
+            const std::size_t base = salida.size();
+            salida.resize(base + 2 * (i - desde));
+            for (std::size_t j = desde; j < i; ++j) {
+                salida[base + 2 * (j - desde) + (be ? 1 : 0)] = static_cast<char>(p[j]);
+            }
+        }
+        if (i == n) {
+            break;
         }
         char32_t cp = 0;
-        const int r = DecodificarUtf8(p + i, n - i, cp);
+        const int r = DecodificarUtf8Rapido(p + i, n - i, cp);
         if (r == 0) {
             return false;
         }
