@@ -25,6 +25,12 @@ constexpr std::size_t kBufferSalida = std::size_t{4} << 20;
 // forms are written a piece at a time, never held.)
 constexpr std::uint64_t kExpansionesMaximas = kTamanoMaximoSalida;
 
+// The forms of a UTF-8 text's wrong characters are held whole while it is
+// rewritten: each at most this long (in Windows-1252), and all together at
+// most the second. Only stored replacements that feed each other come near.
+constexpr std::uint64_t kFormaUnicodeMaxima = std::uint64_t{16} << 20;
+constexpr std::uint64_t kFormasUnicodeMaximas = std::uint64_t{64} << 20;
+
 // The corrected text on its way out: gathered in a reused buffer, written
 // in large pieces.
 class Salida {
@@ -447,12 +453,17 @@ ResultadoReescritura ReescribirUtf8(const EscanerUtf8& escaneo, std::size_t marc
         const std::vector<ParSolucion> abajo(fila + 1, pares.end());
         std::string forma;
         std::uint64_t dentro = 0;
-        if (CorregirTexto(fila->second, abajo, forma, dentro, kExpansionesMaximas - suma) !=
+        // Forms are held whole here: stored replacements that feed each
+        // other into forms this long are refused rather than held.
+        if (CorregirTexto(fila->second, abajo, forma, dentro, kFormaUnicodeMaxima) !=
             ResultadoCorreccion::Correcto) {
             return Falla(ResultadoReescritura::Fallo::Crecimiento);
         }
         forma = Utf8DeAnsi(forma);
         suma += forma.size();
+        if (suma > kFormasUnicodeMaximas) {
+            return Falla(ResultadoReescritura::Fallo::Crecimiento);
+        }
         std::string original;
         AnadirUtf8(original, encontrados[i]);
         const std::uint64_t veces = escaneo.Cuentas()[i];

@@ -2,6 +2,7 @@
 // bytes of the files it writes and of the store.
 
 #include "core/almacen.h"
+#include "core/ansi.h"
 #include "core/escritura.h"
 #include "core/reescritura.h"
 #include "core/reglas.h"
@@ -510,6 +511,16 @@ TEST_F(LineaDeOrdenes, FixWritesLongChainsInLittleMemory) {
     // Each row counts one plus its replacement's corrections.
     EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(12387841 + 2064640 + 16257 + 128 + 1)));
     EXPECT_LT(r.memoriaKiB, 64 * 1024);
+
+    // The same characters in UTF-8, whose forms would be held whole: such
+    // a form is refused, in little memory, and nothing is written.
+    Crear("u.txt", tildora::Utf8DeAnsi("\x80\x81\x82\x83\x84") + "\xc5\x82");
+    Recordar("U+0142", "l");
+    const Resultado u = Tildora({"fix", "u.txt", "u2.txt"});
+    EXPECT_EQ(u.estado, 2);
+    EXPECT_NE(u.error.find(textos::RazonCrecimiento), std::string::npos);
+    EXPECT_FALSE(Existe(Ruta("u2.txt")));
+    EXPECT_LT(u.memoriaKiB, 64 * 1024);
 #endif
 }
 
