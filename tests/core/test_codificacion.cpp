@@ -322,3 +322,24 @@ TEST(Codificacion, LaRespuestaNoTocaOtrosCaracteres) {
     EXPECT_EQ(salida, "a \xE2\x80\x93 b E c");
     EXPECT_EQ(r.correcciones, 1u);
 }
+
+// A write that fails halfway (a full disk) is said as such, not as a text
+// changed meanwhile: the walk it stopped tells nothing about the text.
+TEST(Codificacion, UnaSalidaLlenaNoEsUnTextoCambiado) {
+    class DestinoLleno : public Destino {
+    public:
+        bool Escribir(const char*, std::size_t) override { return false; }
+        bool Confirmar() override { return true; }
+    };
+    std::string texto;
+    while (texto.size() < (5u << 20)) { // past the output's buffer
+        texto += "abcdefgh\xC4\x81 ";
+    }
+    Analisis a;
+    ASSERT_TRUE(AnalizarTexto(texto, std::nullopt, a));
+    FuenteMemoria fuente(texto);
+    DestinoLleno destino;
+    const ResultadoReescritura r =
+        Corregir(a, {{"U+0101", "a"}}, fuente, destino, Codificacion::Utf8);
+    EXPECT_EQ(r.fallo, ResultadoReescritura::Fallo::Escritura);
+}
