@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace tildora {
@@ -23,12 +24,13 @@ public:
         if (m_primera) {
             // The byte-order mark is known from the first three bytes: a
             // shorter first piece (a pipe may give one) waits for more.
-            if (m_inicio.size() + n < kInicio) {
-                m_inicio.append(d, n);
+            if (m_retenidos + n < kInicio) {
+                std::memcpy(m_inicio + m_retenidos, d, n);
+                m_retenidos += n;
                 return;
             }
-            if (!m_inicio.empty()) {
-                std::string inicio = std::move(m_inicio);
+            if (m_retenidos > 0) {
+                std::string inicio(m_inicio, m_retenidos);
                 inicio.append(d, n);
                 Empezar(inicio.data(), inicio.size());
                 Seguir(inicio.data(), inicio.size());
@@ -47,9 +49,9 @@ public:
     bool Terminar(std::optional<Codificacion>& repetir) {
         repetir.reset();
         if (m_primera) {
-            Empezar(m_inicio.data(), m_inicio.size());
-            if (!m_inicio.empty()) {
-                Seguir(m_inicio.data(), m_inicio.size());
+            Empezar(m_inicio, m_retenidos);
+            if (m_retenidos > 0) {
+                Seguir(m_inicio, m_retenidos);
             }
         }
         if (m_utf16) {
@@ -132,7 +134,8 @@ private:
     std::optional<DesdeUtf16> m_utf16;
     std::string m_convertido;
     bool m_invalido = false;
-    std::string m_inicio; // a first piece shorter than any mark, held
+    char m_inicio[kInicio] = {}; // a first piece shorter than any mark, held
+    std::size_t m_retenidos = 0;
 };
 
 void RecorrerMemoria(std::string_view texto, Pasada& pasada) {
