@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace tildora {
 
@@ -20,21 +22,25 @@ public:
 
     void Procesar(const char* d, std::size_t n) {
         if (m_primera) {
+            // The byte-order mark is known from the first three bytes: a
+            // shorter first piece (a pipe may give one) waits for more.
+            if (m_retenidos + n < kInicio) {
+                std::memcpy(m_inicio + m_retenidos, d, n);
+                m_retenidos += n;
+                return;
+            }
+            if (m_retenidos > 0) {
+                std::string inicio(m_inicio, m_retenidos);
+                inicio.append(d, n);
+                Empezar(inicio.data(), inicio.size());
+                Seguir(inicio.data(), inicio.size());
+                return;
+            }
             Empezar(d, n);
         } else if (m_validar) {
             m_reconocedor.Procesar(d, n);
         }
-        if (m_analisis.ansi) {
-            m_analisis.ansi->Procesar(d, n);
-        } else if (m_utf16) {
-            m_convertido.clear();
-            m_invalido = m_invalido || !m_utf16->Procesar(d, n, m_convertido);
-            if (!m_invalido) {
-                m_analisis.utf8->Procesar(m_convertido.data(), m_convertido.size());
-            }
-        } else {
-            m_analisis.utf8->Procesar(d, n);
-        }
+        Seguir(d, n);
     }
 
     // Once every piece is in: whether the text was valid in its encoding,
@@ -43,7 +49,10 @@ public:
     bool Terminar(std::optional<Codificacion>& repetir) {
         repetir.reset();
         if (m_primera) {
-            Empezar(nullptr, 0);
+            Empezar(m_inicio, m_retenidos);
+            if (m_retenidos > 0) {
+                Seguir(m_inicio, m_retenidos);
+            }
         }
         if (m_utf16) {
             return !m_invalido && m_utf16->Terminar();
@@ -65,6 +74,23 @@ public:
     }
 
 private:
+    // The longest byte-order mark.
+    static constexpr std::size_t kInicio = 3;
+
+    void Seguir(const char* d, std::size_t n) {
+        if (m_analisis.ansi) {
+            m_analisis.ansi->Procesar(d, n);
+        } else if (m_utf16) {
+            m_convertido.clear();
+            m_invalido = m_invalido || !m_utf16->Procesar(d, n, m_convertido);
+            if (!m_invalido) {
+                m_analisis.utf8->Procesar(m_convertido.data(), m_convertido.size());
+            }
+        } else {
+            m_analisis.utf8->Procesar(d, n);
+        }
+    }
+
     void Empezar(const char* d, std::size_t n) {
         m_primera = false;
         Codificacion modo = Codificacion::Windows1252;
@@ -84,7 +110,7 @@ private:
             }
         }
         m_analisis.codificacion = modo;
-        const std::string_view inicio(d == nullptr ? "" : d, n);
+        const std::string_view inicio(d, n);
         if (modo == Codificacion::Windows1252) {
             m_analisis.ansi.emplace(m_tabla);
             return;
@@ -108,6 +134,8 @@ private:
     std::optional<DesdeUtf16> m_utf16;
     std::string m_convertido;
     bool m_invalido = false;
+    char m_inicio[kInicio] = {}; // a first piece shorter than any mark, held
+    std::size_t m_retenidos = 0;
 };
 
 void RecorrerMemoria(std::string_view texto, Pasada& pasada) {

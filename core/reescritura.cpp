@@ -44,7 +44,9 @@ public:
             }
             if (n >= m_buffer.size()) {
                 m_escritos += n;
-                return m_destino.Escribir(p, n);
+                const bool bien = m_destino.Escribir(p, n);
+                m_fallida = m_fallida || !bien;
+                return bien;
             }
         }
         std::memcpy(m_buffer.data() + m_lleno, p, n);
@@ -59,16 +61,20 @@ public:
         m_escritos += m_lleno;
         const bool bien = m_destino.Escribir(m_buffer.data(), m_lleno);
         m_lleno = 0;
+        m_fallida = m_fallida || !bien;
         return bien;
     }
 
     std::uint64_t Escritos() const { return m_escritos; }
+    // Whether a write into the destination failed.
+    bool Fallida() const { return m_fallida; }
 
 private:
     Destino& m_destino;
     BufferAlineado m_buffer;
     std::size_t m_lleno = 0;
     std::uint64_t m_escritos = 0;
+    bool m_fallida = false;
 };
 
 // Rewrites the text piece by piece into a Destino through a reused buffer,
@@ -169,8 +175,9 @@ public:
     }
 
     bool Terminar() { return m_recorrido.Valido() && m_salida.Vaciar(); }
-    // The text read again is not valid UTF-8.
-    bool Invalido() const { return !m_recorrido.Valido(); }
+    // The text read again is not valid UTF-8. A failed write stops the
+    // walk where it is, which tells nothing about the text.
+    bool Invalido() const { return !m_salida.Fallida() && !m_recorrido.Valido(); }
 
     bool Igual(const EscanerUtf8& escaneo, std::uint64_t tamano) const {
         if (Invalido() || m_leidos != escaneo.Total() || m_salida.Escritos() != tamano ||

@@ -12,7 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fcntl.h>
 #include <random>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace tildora;
 
@@ -126,6 +132,56 @@ TEST(Codificacion, ReconoceUnaRegla) {
             if (!EsUtf16(a.codificacion)) {
                 EXPECT_EQ(a.Total(), caso.bytes.size()) << nombre;
             }
+        }
+    }
+}
+
+// A pipe may hand over its first byte alone: the byte-order mark is still
+// recognised, and is no character of the text, recognised or given.
+TEST(Codificacion, LaMarcaLlegaEnTrozos) {
+    struct Caso {
+        std::string bytes;
+        std::optional<Codificacion> forzada;
+        Codificacion esperada;
+    };
+    const std::string utf16("\xFF\xFE"
+                            "a\0\x01\x01",
+                            6);
+    const Caso casos[] = {
+        {utf16, std::nullopt, Codificacion::Utf16LE},
+        {utf16, Codificacion::Utf16LE, Codificacion::Utf16LE},
+        {"\xEF\xBB\xBF"
+         "a\xC4\x81",
+         Codificacion::Utf8, Codificacion::Utf8},
+    };
+    prueba::CarpetaTemporal carpeta;
+    const std::string tubo = carpeta / "tubo";
+    ASSERT_EQ(::mkfifo(tubo.c_str(), 0600), 0);
+    for (const Caso& caso : casos) {
+        for (std::size_t primeros : {1, 2}) {
+            // The rest is written once the first bytes have been read.
+            std::thread escritor([&] {
+                const int fd = ::open(tubo.c_str(), O_WRONLY);
+                EXPECT_EQ(::write(fd, caso.bytes.data(), primeros), ssize_t(primeros));
+                int pendientes = 1;
+                while (::ioctl(fd, FIONREAD, &pendientes) == 0 && pendientes > 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                const std::size_t resto = caso.bytes.size() - primeros;
+                EXPECT_EQ(::write(fd, caso.bytes.data() + primeros, resto), ssize_t(resto));
+                ::close(fd);
+            });
+            Lector lector;
+            std::string memoria;
+            Analisis a;
+            EXPECT_TRUE(lector.Abrir(tubo, false));
+            EXPECT_TRUE(Analizar(lector, caso.forzada, &memoria, a));
+            escritor.join();
+            EXPECT_EQ(a.codificacion, caso.esperada) << primeros;
+            EXPECT_EQ(a.marca, 3u) << primeros;
+            ASSERT_EQ(a.Hallazgos().size(), 1u) << primeros;
+            EXPECT_EQ(a.Hallazgos()[0].clave, "U+0101");
+            EXPECT_EQ(a.Hallazgos()[0].primera.columna, 2u);
         }
     }
 }
@@ -265,4 +321,25 @@ TEST(Codificacion, LaRespuestaNoTocaOtrosCaracteres) {
     ASSERT_TRUE(r);
     EXPECT_EQ(salida, "a \xE2\x80\x93 b E c");
     EXPECT_EQ(r.correcciones, 1u);
+}
+
+// A write that fails halfway (a full disk) is said as such, not as a text
+// changed meanwhile: the walk it stopped tells nothing about the text.
+TEST(Codificacion, UnaSalidaLlenaNoEsUnTextoCambiado) {
+    class DestinoLleno : public Destino {
+    public:
+        bool Escribir(const char*, std::size_t) override { return false; }
+        bool Confirmar() override { return true; }
+    };
+    std::string texto;
+    while (texto.size() < (5u << 20)) { // past the output's buffer
+        texto += "abcdefgh\xC4\x81 ";
+    }
+    Analisis a;
+    ASSERT_TRUE(AnalizarTexto(texto, std::nullopt, a));
+    FuenteMemoria fuente(texto);
+    DestinoLleno destino;
+    const ResultadoReescritura r =
+        Corregir(a, {{"U+0101", "a"}}, fuente, destino, Codificacion::Utf8);
+    EXPECT_EQ(r.fallo, ResultadoReescritura::Fallo::Escritura);
 }
