@@ -514,8 +514,11 @@ ResultadoReescritura Corregir(const Analisis& analisis, const std::vector<ParSol
         return ReescribirUtf8(*analisis.utf8, analisis.marca, conservar, pares, utf8, destino,
                               limiteSalida, progreso);
     }
+    // A text turned into UTF-16 gets the mark it is recognised by; one
+    // written back in its own encoding keeps what it had.
     DestinoRecodificado recodificado(destino, Codificacion::Utf8, salida,
-                                     EsUtf16(salida) && analisis.marca == 0);
+                                     EsUtf16(salida) && analisis.marca == 0 &&
+                                         salida != analisis.codificacion);
     return ReescribirUtf8(*analisis.utf8, analisis.marca, conservar, pares, utf8, recodificado,
                           limiteSalida, progreso);
 }

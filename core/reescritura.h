@@ -201,9 +201,9 @@ ResultadoReescritura ReescribirUtf8(const EscanerUtf8& escaneo, std::size_t marc
 // Corrects the text that `analisis` saw, read again from `fuente` in its own
 // encoding, into `destino` in `salida`. A Windows-1252 text written in
 // Windows-1252 goes through Reescribir as ever. The output has a byte-order
-// mark when the input had one, and always in UTF-16 (which is recognised by
-// it); never in Windows-1252. `limiteSalida` bounds the corrected text
-// before it is turned into `salida`.
+// mark when the input had one, and when it is turned into UTF-16 from
+// another encoding (UTF-16 is recognised by it); never in Windows-1252. `limiteSalida` bounds the
+// corrected text before it is turned into `salida`.
 ResultadoReescritura Corregir(const Analisis& analisis, const std::vector<ParSolucion>& pares,
                               Fuente& fuente, Destino& destino, Codificacion salida,
                               std::uint64_t limiteSalida = kSinLimite,

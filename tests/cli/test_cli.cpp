@@ -660,7 +660,10 @@ TEST_F(LineaDeOrdenes, UnicodeTexts) {
          "E\nl-"},
         {{"--to=utf-16be"}, utf8, std::string("\xfe\xff\0\xe1\0E\0\n\0l\0-", 12)},
         {{}, std::string("\xff\xfe\x42\x01\xac\x20", 6), std::string("\xff\xfel\0E\0", 6)},
-        {{"--from", "utf-16le"}, std::string("\x42\x01", 2), std::string("\xff\xfel\0", 4)},
+        {{"--from", "utf-16le"}, std::string("\x42\x01", 2), std::string("l\0", 2)},
+        {{"--from", "utf-16le", "--to", "utf-16be"},
+         std::string("\x42\x01", 2),
+         std::string("\xfe\xff\0l", 4)},
         {{"--from", "windows-1252", "--to", "utf-8"}, "\x80\xe1", "E\xc3\xa1"},
     };
     for (const Caso& c : casos) {
