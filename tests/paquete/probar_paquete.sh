@@ -112,14 +112,20 @@ iconos() {
 }
 probar "icons: SVG and PNG 16 to 256" iconos
 
+# What the installed completion offers for the words given (the last one
+# being completed).
 completar() {
     # shellcheck disable=SC2016 # expanded by the inner bash
-    [ "$(bash -c 'source /usr/share/bash-completion/bash_completion
+    bash -c 'source /usr/share/bash-completion/bash_completion
         source /usr/share/bash-completion/completions/tildora
-        COMP_WORDS=(tildora fix --f); COMP_CWORD=2; COMP_LINE="tildora fix --f"
-        COMP_POINT=${#COMP_LINE}; _tildora; echo "${COMPREPLY[*]}"')" = "--force" ]
+        COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"
+        COMP_POINT=${#COMP_LINE}; _tildora; echo "${COMPREPLY[*]}"' completar "$@"
 }
-probar "bash completion: tildora fix --f" completar
+completa_bien() {
+    [ "$(completar tildora fix --fo)" = "--force" ] &&
+        [ "$(completar tildora fix --to utf-16)" = "utf-16le utf-16be" ]
+}
+probar "bash completion: tildora fix --fo, --to utf-16" completa_bien
 
 dpkg-query -L tildora >"$tmp/ficheros"
 probar "apt-get purge" apt-get purge -y tildora
