@@ -3,25 +3,32 @@
 # side by side in one run, with a warm cache, and prints a table of the
 # median times and peak memory.
 #
-#   bench/cli.sh [-n RUNS] [-s MEGABYTES] [-t TILDORA] [FILE]
+#   bench/cli.sh [-n ROUNDS] [-s MEGABYTES] [-t TILDORA] [-b BEFORE] [-u] [-x] [FILE]
 #
 # It times FILE, or first writes there (into a temporary folder without FILE)
 # a Windows-1252 text of MEGABYTES (200) with CR LF line ends and about 1 %
-# wrong bytes. For a UTF-8 text, convert that one
-# (iconv -f windows-1252 -t utf-8) and give it as FILE. TILDORA is the
-# executable (default: build/app/tildora). The output files go to the same
-# temporary folder, so every writer works on the same disk.
+# wrong bytes. With -u the same text converted to UTF-8 is timed beside it.
+# TILDORA is the executable (default: build/app/tildora); -b BEFORE times
+# another build of it beside, for a before and after; -x adds the usual shell
+# tools that do part of the job. The output files go to the same temporary
+# folder, so every writer works on the same disk.
 set -euo pipefail
 
 runs=5
 megas=200
 tildora=""
-while getopts "n:s:t:" o; do
+base=""
+conUtf8=0
+tools=0
+while getopts "n:s:t:b:ux" o; do
     case "$o" in
     n) runs="$OPTARG" ;;
     s) megas="$OPTARG" ;;
     t) tildora="$OPTARG" ;;
-    *) echo "usage: $0 [-n RUNS] [-s MEGABYTES] [-t TILDORA] [FILE]" >&2; exit 2 ;;
+    b) base="$OPTARG" ;;
+    u) conUtf8=1 ;;
+    x) tools=1 ;;
+    *) echo "usage: $0 [-n ROUNDS] [-s MEGABYTES] [-t TILDORA] [-b BEFORE] [-u] [-x] [FILE]" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -80,6 +87,12 @@ with open(path, "wb") as f:
 EOF
 fi
 
+utf8=""
+if [ "$conUtf8" = 1 ]; then
+    utf8="$work/texto-utf8.txt"
+    iconv -f windows-1252 -t utf-8 "$file" >"$utf8"
+fi
+
 # Every wrong character of the file gets a replacement, so fix does its whole job.
 # (check exits 1 when it finds wrong characters.)
 { "$tildora" --store "$store" check "$file" 2>/dev/null || true; } | cut -f2 | while read -r code; do
@@ -92,37 +105,60 @@ done
 size=$(stat -c %s "$file")
 wrong=$({ "$tildora" --store "$store" check "$file" 2>/dev/null || true; } | awk -F'\t' '{s += $3} END {print s + 0}')
 
-# Median wall time of "$runs" runs in milliseconds, then the peak memory
-# in MiB of one more run under /usr/bin/time (for a pipeline, that of its
-# largest process).
-measure() {
-    local label="$1" cmd="$2" times=()
-    sh -c "$cmd" >/dev/null 2>&1 || true # warm up, and the cache
-    for _ in $(seq "$runs"); do
-        local start end
+# The commands are timed side by side: each round runs every one once, in
+# turn, so that a slower moment of the machine weighs on all of them alike.
+# Each gets its median wall time, its median ratio to `cat FILE` in the same
+# rounds, and the peak memory in MiB of one more run under /usr/bin/time (for
+# a pipeline, that of its largest process).
+labels=()
+cmds=()
+add() { labels+=("$1"); cmds+=("$2"); }
+add "cat FILE > /dev/null" "cat '$file' > /dev/null"
+add "tildora check FILE" "'$tildora' --store '$store' check '$file'"
+if [ -n "$utf8" ]; then
+    add "tildora check FILE-UTF-8" "'$tildora' --store '$store' check '$utf8'"
+fi
+if [ -n "$base" ]; then
+    add "before: tildora check FILE" "'$base' --store '$store' check '$file'"
+    [ -z "$utf8" ] || add "before: tildora check FILE-UTF-8" "'$base' --store '$store' check '$utf8'"
+fi
+if [ "$tools" = 1 ]; then
+    add "tr -d '\\040-\\176\\t\\r\\n' | od | sort -n | uniq -c" \
+        "LC_ALL=C tr -d '\\040-\\176\\t\\r\\n' < '$file' | od -An -v -tu1 -w1 | sort -n | uniq -c"
+    add "LC_ALL=C tr abcd wxyz < FILE > OUT" "LC_ALL=C tr abcd wxyz < '$file' > '$work/tr.out'"
+fi
+add "tildora fix --force FILE OUT" "'$tildora' --store '$store' fix --force '$file' '$work/fix.out'"
+[ -z "$utf8" ] || add "tildora fix --force FILE-UTF-8 OUT" \
+    "'$tildora' --store '$store' fix --force '$utf8' '$work/fix.out'"
+if [ -n "$base" ]; then
+    add "before: tildora fix --force FILE OUT" "'$base' --store '$store' fix --force '$file' '$work/fix.out'"
+fi
+
+declare -A times ratios
+for c in "${cmds[@]}"; do sh -c "$c" >/dev/null 2>&1 || true; done # warm up, and the cache
+for _ in $(seq "$runs"); do
+    first=""
+    for k in "${!cmds[@]}"; do
         # Each run starts with nothing left to write back from the one before.
         sync
-        start=$(date +%s%N)
-        sh -c "$cmd" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        times+=($(((end - start) / 1000000)))
+        start=$EPOCHREALTIME
+        sh -c "${cmds[$k]}" >/dev/null 2>&1 || true
+        end=$EPOCHREALTIME
+        ms=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.2f", (b - a) * 1000}')
+        [ -n "$first" ] || first=$ms
+        times[$k]+="$ms "
+        ratios[$k]+="$(awk -v a="$ms" -v b="$first" 'BEGIN {printf "%.3f", a / b}') "
     done
-    local median
-    median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
-    sync
-    /usr/bin/time -o "$work/time" -f "%M" sh -c "$cmd" >/dev/null 2>&1 || true
-    local mem
-    mem=$(tail -1 "$work/time")
-    printf '| %-58s | %9s | %7s |\n' "$label" "$median" "$((mem / 1024))"
-}
+done
+median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-printf 'file: %s, %d bytes, %d wrong (%s %%), %s runs each\n\n' "$file" "$size" "$wrong" \
+printf 'file: %s, %d bytes, %d wrong (%s %%), %s rounds\n\n' "$file" "$size" "$wrong" \
     "$(awk -v w="$wrong" -v s="$size" 'BEGIN {printf "%.2f", w * 100 / s}')" "$runs"
-printf '| %-58s | %9s | %7s |\n' "command" "median ms" "max MiB"
-printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..60})" "-----------" "---------"
-measure "cat FILE > /dev/null" "cat '$file' > /dev/null"
-measure "tildora check FILE" "'$tildora' --store '$store' check '$file'"
-measure "tr -d '\\040-\\176\\t\\r\\n' | od | sort -n | uniq -c" \
-    "LC_ALL=C tr -d '\\040-\\176\\t\\r\\n' < '$file' | od -An -v -tu1 -w1 | sort -n | uniq -c"
-measure "LC_ALL=C tr abcd wxyz < FILE > OUT" "LC_ALL=C tr abcd wxyz < '$file' > '$work/tr.out'"
-measure "tildora fix --force FILE OUT" "'$tildora' --store '$store' fix --force '$file' '$work/fix.out'"
+printf '| %-58s | %9s | %7s | %7s |\n' "command" "median ms" "× cat" "max MiB"
+printf '|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..60})" "-----------" "---------" "---------"
+for k in "${!cmds[@]}"; do
+    sync
+    /usr/bin/time -o "$work/time" -f "%M" sh -c "${cmds[$k]}" >/dev/null 2>&1 || true
+    printf '| %-58s | %9s | %7s | %7s |\n' "${labels[$k]}" "$(echo "${times[$k]}" | median)" \
+        "$(echo "${ratios[$k]}" | median)" "$(($(tail -1 "$work/time") / 1024))"
+done
