@@ -2,7 +2,7 @@
 
 #include "cli/argumentos.h"
 #include "core/almacen.h"
-#include "core/escritura.h"
+#include "core/proceso.h"
 #include "ui/aplicacion.h"
 #include "ui/dialogos.h"
 #include "ui/idioma.h"
@@ -16,7 +16,7 @@
 
 int main(int argc, char* argv[]) {
     // An interrupted write leaves no temporary file behind.
-    tildora::BorrarTemporalesAlInterrumpir();
+    tildora::PrepararSenales();
 
     // Read before QApplication takes its own options out of argv.
     const tildora::cli::Arranque arranque =

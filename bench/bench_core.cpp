@@ -6,10 +6,11 @@
 // The text is made once in the system's temporary folder and removed at the
 // end: mostly allowed text, about one byte in a hundred wrong, CR LF lines.
 
-#include "core/avisos.h"
-#include "core/escaneo.h"
-#include "core/lectura.h"
-#include "core/reescritura.h"
+#include "core/documento.h"
+#include "core/estado.h"
+#include "core/interno/lector.h"
+#include "core/interno/motor.h"
+#include "core/interno/reescritura.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -30,7 +31,7 @@ std::string g_texto;
 
 // Twenty wrong characters and what they become; several replacements are
 // longer than one byte and two of them hold characters corrected later.
-const std::vector<ParSolucion> kPares = {
+const std::vector<Fila> kPares = {
     {"\xE7", "c"},   {"\xC7", "C"},   {"\t", "    "}, {"|", "/"},     {"^", ""},
     {"\x80", "EUR"}, {"\x85", "..."}, {"\x93", "\""}, {"\x94", "\""}, {"\x96", "-"},
     {"\x97", "--"},  {"\xAB", "<<"},  {"\xBB", ">>"}, {"\xE0", "a"},  {"\xE8", "e"},
@@ -57,7 +58,7 @@ std::string Generar(std::size_t bytes) {
                                             "\xBFqu\xE9?"};
     std::string wrong;
     for (const auto& p : kPares) {
-        wrong += p.first;
+        wrong += p.clave;
     }
     std::mt19937 azar(7);
     std::string t;
@@ -96,9 +97,9 @@ void Leer(benchmark::State& s) {
 
 void Escanear(benchmark::State& s) {
     for (auto _ : s) {
-        Escaner e(TablaFija());
-        e.Procesar(g_texto.data(), g_texto.size());
-        benchmark::DoNotOptimize(e.Encontrados().size());
+        Escaneo e(Unidades::Ansi);
+        e.Procesar(reinterpret_cast<const unsigned char*>(g_texto.data()), g_texto.size(), 0);
+        benchmark::DoNotOptimize(e.Resultado().primeras.size());
     }
     s.SetBytesProcessed(static_cast<int64_t>(s.iterations() * g_texto.size()));
 }
@@ -118,22 +119,29 @@ void LeerYEscanear(benchmark::State& s) {
 // rewrite, not an output.
 class Desague : public Destino {
 public:
-    bool Escribir(const char*, std::size_t n) override {
+    Resultado<void> Escribir(const char*, std::size_t n) override {
         m_bytes += n;
-        return true;
+        return {};
     }
-    bool Confirmar() override { return true; }
     std::uint64_t m_bytes = 0;
 };
 
 void Corregir(benchmark::State& s) {
-    Escaner escaneo(TablaFija());
-    escaneo.Procesar(g_texto.data(), g_texto.size());
+    const Resultado<Documento> documento = DocumentoDeTexto(g_texto, Codificacion::Windows1252);
+    if (!documento) {
+        s.SkipWithError("scan failed");
+        return;
+    }
     std::uint64_t cuenta = 0;
     for (auto _ : s) {
-        FuenteMemoria fuente(g_texto);
         Desague desague;
-        cuenta = Reescribir(escaneo, kPares, fuente, desague).correcciones;
+        const Resultado<std::uint64_t> r =
+            Reescribir(*documento, kPares, desague, false, kSinLimite, nullptr);
+        if (!r) {
+            s.SkipWithError("rewrite failed");
+            break;
+        }
+        cuenta = *r;
         benchmark::DoNotOptimize(desague.m_bytes);
     }
     s.counters["corrections"] = static_cast<double>(cuenta);

@@ -9,7 +9,7 @@
 // folder.
 
 #include "core/estado.h"
-#include "core/lectura.h"
+#include "core/interno/lector.h"
 #include "tests/ui/dialogos_guionados.h"
 #include "ui/aplicacion.h"
 #include "ui/conversion/frmconversioncaracteres.h"

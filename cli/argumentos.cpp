@@ -1,13 +1,12 @@
 #include "cli/argumentos.h"
 
 #include "cli/terminal.h"
+#include "core/reglas.h"
 #include "core/textos.h"
 
 #include <algorithm>
 #include <array>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tildora::cli {
 
@@ -20,11 +19,11 @@ bool EsOpcion(std::string_view a) {
 // --help and --version answer wherever they stand.
 std::optional<int> Informacion(std::string_view a) {
     if (a == "--help" || a == "-h") {
-        Poner(STDOUT_FILENO, textos::Ayuda);
+        Poner(textos::Ayuda);
         return kBien;
     }
     if (a == "--version") {
-        Poner(STDOUT_FILENO, textos::Version);
+        Poner(textos::Version);
         return kBien;
     }
     return std::nullopt;
@@ -87,8 +86,8 @@ bool EsFicheroParaAbrir(const std::string& a) {
     if (a == "-" || BuscarOrden(a) != nullptr) {
         return false;
     }
-    struct stat st {};
-    return ::stat(a.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    const Hay hay = QueHay(a);
+    return hay.codigo == 0 && !hay.carpeta;
 }
 
 // "--from" or "--to" when `a` is that option, alone or as --from=VALUE;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/codificacion.h"
+#include "core/unicode.h"
 
 #include <optional>
 #include <string>

@@ -6,12 +6,11 @@
 #include "cli/argumentos.h"
 #include "cli/cli.h"
 #include "cli/terminal.h"
-#include "core/escritura.h"
+#include "core/proceso.h"
 #include "core/textos.h"
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -20,9 +19,7 @@ namespace {
 
 int AbrirVentanas([[maybe_unused]] char** argv) {
 #ifdef TILDORA_VENTANAS
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::string ventanas = (exe.parent_path() / TILDORA_VENTANAS).string();
+    const std::string ventanas = tildora::CarpetaPrograma() + "/" TILDORA_VENTANAS;
     argv[0] = const_cast<char*>(ventanas.c_str());
     ::execv(ventanas.c_str(), argv);
     std::string razon(tildora::textos::VentanasNoEncontradas);
@@ -43,6 +40,6 @@ int main(int argc, char** argv) {
         return AbrirVentanas(argv);
     }
     // An interrupted write leaves no temporary file behind.
-    tildora::BorrarTemporalesAlInterrumpir();
+    tildora::PrepararSenales();
     return tildora::EjecutarLineaDeOrdenes(argc, argv);
 }

@@ -1,12 +1,9 @@
 #pragma once
 
 #include "core/almacen.h"
-#include "core/analisis.h"
-#include "core/codificacion.h"
 #include "core/correccion.h"
-#include "core/escaneo.h"
-#include "core/lectura.h"
-#include "core/reescritura.h"
+#include "core/documento.h"
+#include "core/unicode.h"
 
 #include <optional>
 #include <string>
@@ -38,30 +35,33 @@ public:
 
 private:
     // Opens an input ("-" is standard input) and scans it in its encoding.
-    // Anything but an ordinary file cannot be read twice, so it is held in
-    // `memoria`.
-    ResultadoLectura Escanear(const std::string& nombre, Lector& lector, Analisis& analisis,
-                              std::string& memoria);
+    Resultado<Documento> Abrir(const std::string& nombre) const;
+    // Whether OUTPUT may be written, as the names and what is there say; the
+    // exit status when it may not.
+    std::optional<int> ComprobarSalida(const std::string& entrada, const std::string& salida);
     int CorregirUno(const std::string& entrada, const std::string& salida);
+    // Says why nothing was written for `entrada`; the exit status.
+    int NoCorregido(const Error& error, const std::vector<Fila>& filas, const std::string& entrada,
+                    const std::string& salida);
     // Reads the store once for the whole run; a store that is there but
     // cannot be read is said in one line, and false returned. Each answer it
     // holds that Windows-1252 cannot is said in one line too.
     bool CargarAlmacen();
-    std::string Solucion(const std::string& clave) const;
+    std::vector<Fila> Filas(const Documento& documento) const;
     // Says the rows whose replacements would leave wrong characters
     // (FilasNoLimpias): a message, the file's name when `nombre` is given,
-    // and one line per row; true when there are none.
-    bool Limpios(const std::vector<ParSolucion>& pares, const std::string* nombre) const;
+    // and one line per row.
+    void DecirNoLimpias(const std::vector<Fila>& filas, const std::vector<std::size_t>& sucias,
+                        const std::string* nombre) const;
     // In --out-dir mode each message about a file is followed by its name.
     void Nombrar(const std::string& nombre) const;
 
     AlmacenSoluciones m_almacen;
-    std::string m_copiaAlmacen; // the store as read at the start
+    Respuestas m_respuestas; // the store as read at the start
     bool m_forzar;
     bool m_modoCarpeta;
     std::optional<Codificacion> m_desde;
     std::optional<Codificacion> m_hacia;
-    BufferAlineado m_lectura;
 };
 
 } // namespace tildora::cli

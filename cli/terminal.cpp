@@ -1,16 +1,14 @@
 #include "cli/terminal.h"
 
-#include "core/ansi.h"
-#include "core/escritura.h"
-#include "core/reglas.h"
+#include "core/caracteres.h"
+#include "core/proceso.h"
 #include "core/textos.h"
-
-#include <unistd.h>
+#include "core/unicode.h"
 
 namespace tildora::cli {
 
-void Poner(int fd, std::string_view texto) {
-    EscribirTodo(fd, texto.data(), texto.size());
+int Poner(std::string_view texto, bool error) {
+    return EscribirEstandar(texto, error);
 }
 
 void Error(std::string_view linea) {
@@ -25,7 +23,7 @@ void Error(std::string_view linea) {
         }
     }
     texto += '\n';
-    Poner(STDERR_FILENO, texto);
+    Poner(texto, true);
 }
 
 void Detalle(std::string_view nombre, std::string_view razon) {
@@ -34,11 +32,15 @@ void Detalle(std::string_view nombre, std::string_view razon) {
     Error(linea);
 }
 
+std::string Motivo(const tildora::Error& error) {
+    return error.ruta.empty() ? Razon(error) : error.ruta + ": " + Razon(error);
+}
+
 int Uso(std::string_view problema, std::string_view que) {
     std::string linea(problema);
     linea.append(que);
     Error(linea);
-    Poner(STDERR_FILENO, textos::Uso);
+    Poner(textos::Uso, true);
     return kFallo;
 }
 
@@ -78,6 +80,13 @@ std::string Visible(std::string_view bytes) {
         r += Glifo(static_cast<unsigned char>(c));
     }
     return r;
+}
+
+std::string GlifoClave(const std::string& clave) {
+    if (clave.size() == 1) {
+        return Glifo(static_cast<unsigned char>(clave[0]));
+    }
+    return CaracterDeClave(clave) ? ClaveVisible(clave, true) : NombreVisible(clave);
 }
 
 } // namespace tildora::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/resultado.h"
+
 #include <string>
 #include <string_view>
 
@@ -13,8 +15,9 @@ inline constexpr int kFallo = 2;
 inline constexpr int kSinSolucion = 3;
 inline constexpr int kSalidaExiste = 4;
 
-// Writes the text as it is.
-void Poner(int fd, std::string_view texto);
+// Writes the text as it is on standard output (or error); 0 or the system's
+// error number.
+int Poner(std::string_view texto, bool error = false);
 
 // One line on standard error, the only way the command line writes there but
 // for the usage text: it begins with the program's name ("tildora: ") and any
@@ -24,6 +27,11 @@ void Error(std::string_view linea);
 
 // The line after a message: a name and why, for scripts and logs.
 void Detalle(std::string_view nombre, std::string_view razon);
+
+// What went wrong in the command line's words: the file it concerns and
+// why, on the line after a message ("falta.txt: No such file or
+// directory"), or only why when it concerns no file.
+std::string Motivo(const tildora::Error& error);
 
 // The line that says what was wrong, then the usage text; returns kFallo.
 int Uso(std::string_view problema, std::string_view que = {});
@@ -42,5 +50,8 @@ std::string Glifo(unsigned char c);
 
 // A replacement (Windows-1252 bytes), each byte as Glifo writes it.
 std::string Visible(std::string_view bytes);
+
+// The character a key stands for, as the terminal gets it.
+std::string GlifoClave(const std::string& clave);
 
 } // namespace tildora::cli

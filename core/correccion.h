@@ -1,121 +1,83 @@
 #pragma once
 
-#include "core/tabla.h"
+// Correcting a scanned text with the grid's rows, and the accept sequence
+// that both front ends call.
 
-#include <array>
-#include <cstddef>
+#include "core/documento.h"
+#include "core/progreso.h"
+#include "core/resultado.h"
+#include "core/unicode.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 namespace tildora {
 
-// One grid row: a wrong character (one byte) and its replacement.
-using ParSolucion = std::pair<std::string, std::string>;
+class AlmacenSoluciones;
+
+// One grid row: a wrong character, by the key it is remembered under, and
+// its replacement (Windows-1252 bytes; empty: none given).
+struct Fila {
+    std::string clave;
+    std::string sustituto;
+};
+
+// The rows, in grid order, that have no replacement.
+std::vector<std::size_t> FilasSinSolucion(const std::vector<Fila>& filas);
+
+// The rows whose replacement would still hold a wrong character once the
+// rows below it have had their turn: a character no row further down
+// replaces (one listed further up, or the row's own), or one whose row
+// further down is itself not clean. CR and LF are the text's line breaks,
+// never wrong here. Empty: the rows leave a clean text.
+std::vector<std::size_t> FilasNoLimpias(const std::vector<Fila>& filas);
 
 // Outputs that would grow this much are refused: only stored replacements
 // that feed each other can grow a text this far.
 inline constexpr std::uint64_t kTamanoMaximoSalida = std::uint64_t{2} << 30;
 
-// The rows of the grid composed into one rewrite. Each row is a pass that
-// turns every occurrence of its character in the whole current text into its
-// replacement, so a replacement holding a character listed further down is
-// corrected again in that character's turn. CR and LF are line breaks and
-// never replaced; a replacement holding its own character is not searched
-// again. The rewrite itself (core/reescritura.h) then replaces each byte by
-// its final form in one pass.
-// The rows (indexes into `pares`, in order) whose replacement would still
-// hold a wrong character once the rows below it have had their turn: a
-// character the table does not allow that no row further down replaces
-// (one listed further up, or the row's own character), or one whose row
-// further down is itself not clean. CR and LF are the text's line breaks,
-// never wrong here, and rows for them are never applied. An empty list
-// means the rows leave a clean text.
-std::vector<std::size_t> FilasNoLimpias(const std::vector<ParSolucion>& pares,
-                                        const TablaValidez& tabla);
-
-class Correccion {
-public:
-    explicit Correccion(const std::vector<ParSolucion>& pares);
-
-    // Size of the result and number of corrections for a text whose byte
-    // histogram is `cuentas`; false when either overflows 64 bits. Remembers
-    // which bytes occur, for Preparar.
-    bool Medir(const std::uint64_t (&cuentas)[256], std::uint64_t& tamano,
-               std::uint64_t& correcciones);
-
-    // Gets the final forms of the bytes that occur ready; call only after
-    // Medir accepted the size. Short forms are built whole; a long one (stored
-    // replacements that feed each other can make one gigabytes long) is never
-    // held, only written out a piece at a time by Recorrer.
-    void Preparar();
-
-    // True for the bytes that the rows change.
-    bool Cambia(unsigned char c) const { return m_cambia[c]; }
-
-    // The final form of a byte that the rows change and that occurs, when it
-    // is short enough to be held whole; nullptr otherwise.
-    const std::string* Forma(unsigned char c) const;
-
-    // Hands the final form of a byte that the rows change and that occurs to
-    // `trozo`, a piece at a time, in order; stops at the first false.
-    template <typename Trozo> bool Recorrer(unsigned char c, Trozo&& trozo) const;
-
-private:
-    // Each active row's replacement as written out after the rows below it:
-    // pieces that are either a byte left as it is or the replacement of a
-    // later row.
-    struct Nodo {
-        std::vector<std::int32_t> piezas; // >= 0: a later row; < 0: byte -(b + 1)
-        std::uint64_t longitud = 0;       // saturating
-        bool necesario = false;
-        bool guardado = false; // `forma` holds the whole final form
-        std::string forma;
-    };
-
-    std::vector<ParSolucion> m_pares;
-    std::array<bool, 256> m_cambia{};
-    bool m_presente[256]{};
-    std::uint64_t m_longitud[256]{};     // saturating
-    std::uint64_t m_correcciones[256]{}; // saturating
-    std::vector<Nodo> m_nodos;           // one per row; inactive rows stay empty
-    std::int32_t m_raiz[256];            // the first row that changes each byte, or -1
+struct OpcionesCorreccion {
+    // Where the corrected text goes: the file `salida` ("-": standard
+    // output), or `memoria` when given.
+    std::string salida;
+    std::string* memoria = nullptr;
+    // Its encoding; the input's when not given. The output has a byte-order
+    // mark when the input had one, and when it is turned into UTF-16 from
+    // another encoding (UTF-16 is recognised by it); never in Windows-1252.
+    std::optional<Codificacion> codificacion;
+    // Whether a file there may be replaced; otherwise one that is there when
+    // the output is written, or comes meanwhile, is kept (Fallo::Ocupado).
+    bool reemplazar = true;
+    // Where every row is remembered first (the window); fix never stores.
+    const AlmacenSoluciones* almacen = nullptr;
+    // A corrected text larger than this is refused before anything is
+    // written.
+    std::uint64_t limite = kSinLimite;
+    // The bytes corrected are counted there; a stop asked for there before
+    // the output has its name ends with nothing written (Fallo::Cancelado).
+    Progreso* progreso = nullptr;
 };
 
-template <typename Trozo> bool Correccion::Recorrer(unsigned char c, Trozo&& trozo) const {
-    if (const std::string* forma = Forma(c)) {
-        return trozo(forma->data(), forma->size());
-    }
-    // Depth first through the rows, held forms written whole. The stack is
-    // at most one entry per row deep.
-    std::vector<std::pair<std::int32_t, std::size_t>> pila{{m_raiz[c], 0}};
-    while (!pila.empty()) {
-        auto& [nodo, siguiente] = pila.back();
-        const Nodo& n = m_nodos[static_cast<std::size_t>(nodo)];
-        if (siguiente == n.piezas.size()) {
-            pila.pop_back();
-            continue;
-        }
-        const std::int32_t pieza = n.piezas[siguiente++];
-        if (pieza < 0) {
-            const char byte = static_cast<char>(-(pieza + 1));
-            if (!trozo(&byte, std::size_t{1})) {
-                return false;
-            }
-            continue;
-        }
-        const Nodo& hijo = m_nodos[static_cast<std::size_t>(pieza)];
-        if (hijo.guardado) {
-            if (!trozo(hijo.forma.data(), hijo.forma.size())) {
-                return false;
-            }
-        } else {
-            pila.emplace_back(pieza, 0);
-        }
-    }
-    return true;
-}
+struct Aceptacion {
+    // The corrections made (every occurrence replaced, and every one that a
+    // replacement brought and a row below replaced, counts once), or why
+    // nothing was written.
+    Resultado<std::uint64_t> correcciones = Falla(Fallo::Cancelado);
+    // Why the first row that could not be remembered was not; the accept
+    // goes on without it.
+    std::optional<Error> almacen;
+};
+
+// Accepting the grid: rows without a replacement, or that would leave wrong
+// characters (Fallo::FaltanSoluciones, Fallo::NoLimpias, naming them), stop
+// it before anything is stored or written. Then every row is remembered (so
+// it stays remembered whatever the writing does), the text the scan saw is
+// corrected, written the safe way, and the corrections counted. The text is
+// read again from its file, or taken from the document's working copy; it
+// must still be the one scanned (Fallo::Cambiado).
+Aceptacion Aceptar(const Documento& documento, const std::vector<Fila>& filas,
+                   const OpcionesCorreccion& opciones);
 
 } // namespace tildora

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "core/codificacion.h"
-#include "core/tabla.h"
+#include "core/caracteres.h"
+#include "core/documento.h"
+#include "core/progreso.h"
 
 #include <array>
-#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tildora {
@@ -27,8 +28,7 @@ struct Estado {
     bool TablaConstruida = false;
 
     // The distinct wrong characters in order of first appearance, each by
-    // the key it is remembered under: its Windows-1252 byte, or "U+XXXX" for a
-    // character outside Windows-1252 (see ClaveDeCaracter); after a scan that
+    // the key it is remembered under (see ClaveDeCaracter); after a scan that
     // found n of them it has n + 1 slots and the last one is empty.
     std::vector<std::string> CaracteresErroneos;
 
@@ -36,22 +36,40 @@ struct Estado {
     // the header's and stays empty. Sized anew on every acceptance.
     std::vector<std::array<std::string, 2>> Soluciones;
 
-    // The bytes the last scan read: the working copy of the text. The
-    // conversion window shows them and the engine corrects them, so the grid
-    // and the text always come from one read of the file. A UTF-16 text is
-    // held in UTF-8.
-    std::string Texto;
-    // The encoding the file was recognised to have, which the corrected copy
-    // is written in.
-    Codificacion CodificacionTexto = Codificacion::Windows1252;
-
-    // Where each line of Texto starts (CR LF, a lone CR or a lone LF ends a
-    // line), found by the same read; the text view takes them over. Empty
-    // when the read could not find them.
-    std::vector<std::uint32_t> InicioLineas;
+    // What the last scan read: the working copy of the text, which the
+    // conversion window shows and the accept corrects, so the grid and the
+    // text always come from one read of the file.
+    Documento documento;
 
     // Full path of the replacement store (caracteres.ini).
     std::string RutaAlmacen;
 };
+
+// How the core tells the user something. The core never shows anything
+// itself: the windows hand it a message box, the command line a stream.
+class Avisador {
+public:
+    virtual ~Avisador() = default;
+    // Shows one message (UTF-8) with an OK button and waits for it.
+    virtual void Mensaje(const std::string& texto) = 0;
+};
+
+// The working copy lives in memory: a larger file, or one larger than the
+// memory free for it, is refused rather than exhausting the machine.
+inline constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{4} << 30;
+
+// Scans the file at `ruta`: rebuilds the validity table, fills
+// CaracteresErroneos (n + 1 slots) and the document with the text read.
+// Returns true when at least one wrong character was found. When the file
+// cannot be read (missing, a folder, no permission, a read error) it sets
+// ErrorLectura, tells the user once through `avisador` and returns false; a
+// file too large for the window, or not valid UTF-16, is told apart. With
+// `progreso`, the bytes read are counted there; a stop asked for there
+// returns false with nothing listed, no text kept and nothing said.
+bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
+                   Progreso* progreso = nullptr);
+
+// True when one of the slots of CaracteresErroneos holds exactly `caracter`.
+bool EstaEnLista(const Estado& estado, std::string_view caracter);
 
 } // namespace tildora

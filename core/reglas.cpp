@@ -1,8 +1,82 @@
 #include "core/reglas.h"
 
-#include "core/ficheros.h"
+#include "core/caracteres.h"
+#include "core/interno/plataforma.h"
+#include "core/unicode.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
 
 namespace tildora {
+
+namespace {
+
+bool MismoFichero(const std::string& a, const std::string& b) {
+    sistema::Ficha fa;
+    sistema::Ficha fb;
+    return sistema::Consultar(a, fa) == 0 && sistema::Consultar(b, fb) == 0 && fa.MismoFichero(fb);
+}
+
+// Both names lead to one place: one existing file, or, where the file is not
+// there yet, the same path once made absolute and its folders and links that
+// exist resolved ("./x", "d/../x", a link to the folder).
+bool MismoLugar(const std::string& a, const std::string& b) {
+    if (MismoFichero(a, b)) {
+        return true;
+    }
+    std::error_code ea;
+    std::error_code eb;
+    const std::filesystem::path ra =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+    const std::filesystem::path rb =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
+    return !ea && !eb && ra == rb;
+}
+
+// The ordinary file a standard stream is, or a file name leads to.
+bool Ordinario(const std::string& nombre, bool estandar, sistema::Archivo (*flujo)(),
+               sistema::Ficha& ficha) {
+    if (estandar) {
+        return flujo().Describir(ficha) == 0 && ficha.Ordinario();
+    }
+    return sistema::Consultar(nombre, ficha) == 0 && ficha.Ordinario();
+}
+
+// '*' matches any run of characters, '?' any one character; everything else
+// stands for itself.
+bool Coincide(std::string_view patron, std::string_view nombre) {
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t estrella = std::string_view::npos;
+    std::size_t desde = 0;
+    while (n < nombre.size()) {
+        if (p < patron.size() && (patron[p] == '?' || patron[p] == nombre[n])) {
+            ++p;
+            ++n;
+        } else if (p < patron.size() && patron[p] == '*') {
+            estrella = p++;
+            desde = n;
+        } else if (estrella != std::string_view::npos) {
+            p = estrella + 1;
+            n = ++desde;
+        } else {
+            return false;
+        }
+    }
+    while (p < patron.size() && patron[p] == '*') {
+        ++p;
+    }
+    return p == patron.size();
+}
+
+bool EsOrdinario(const std::string& ruta) {
+    sistema::Ficha f;
+    return sistema::Consultar(ruta, f) == 0 && f.Ordinario();
+}
+
+} // namespace
 
 std::string RecortarEspacios(std::string_view nombre) {
     const std::size_t a = nombre.find_first_not_of(' ');
@@ -13,58 +87,133 @@ std::string RecortarEspacios(std::string_view nombre) {
     return std::string(nombre.substr(a, b - a + 1));
 }
 
-FalloNombres ComprobarNombres(const std::string& entrada, const std::string& salida,
-                              const std::string& almacen) {
+Resultado<void> ComprobarNombres(const std::string& entrada, const std::string& salida,
+                                 const std::string& almacen, bool estandar) {
     if (entrada.empty() || salida.empty()) {
-        return FalloNombres::Vacio;
+        return Falla(Fallo::NombreVacio);
     }
-    if (entrada == salida || MismoFichero(entrada, salida)) {
-        return FalloNombres::Iguales;
+    const bool deEntrada = estandar && entrada == "-";
+    const bool aSalida = estandar && salida == "-";
+    // "-" is no file name: "fix - -" is a filter.
+    if (!deEntrada && !aSalida && (entrada == salida || MismoFichero(entrada, salida))) {
+        return Falla(Fallo::NombresIguales);
     }
-    if (!almacen.empty() && MismoLugar(salida, almacen)) {
-        return FalloNombres::Almacen;
+    if (!aSalida && !almacen.empty() && MismoLugar(salida, almacen)) {
+        return Falla(Fallo::SalidaEsAlmacen);
     }
-    return FalloNombres::Ninguno;
+    if (deEntrada || aSalida) {
+        // A standard stream may be the other file itself (`< a.txt`,
+        // `>> a.txt`), or the store: writing would destroy what is read.
+        sistema::Ficha a;
+        sistema::Ficha b;
+        sistema::Ficha s;
+        const bool hayB = Ordinario(salida, aSalida, &sistema::Archivo::SalidaEstandar, b);
+        if (Ordinario(entrada, deEntrada, &sistema::Archivo::EntradaEstandar, a) && hayB &&
+            a.MismoFichero(b)) {
+            return Falla(Fallo::NombresIguales);
+        }
+        if (aSalida && hayB && sistema::Consultar(almacen, s) == 0 && s.MismoFichero(b)) {
+            return Falla(Fallo::SalidaEsAlmacen);
+        }
+    }
+    return {};
 }
 
-int ValorHex(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
+Hay QueHay(const std::string& ruta) {
+    Hay hay;
+    sistema::Ficha f;
+    hay.existe = sistema::Consultar(ruta, f, false) == 0;
+    hay.codigo = sistema::Consultar(ruta, f);
+    hay.carpeta = hay.codigo == 0 && f.tipo == sistema::Ficha::Tipo::Carpeta;
+    return hay;
 }
 
-std::optional<unsigned char> ByteHex(char alto, char bajo) {
-    const int a = ValorHex(alto);
-    const int b = ValorHex(bajo);
-    if (a < 0 || b < 0) {
-        return std::nullopt;
+bool ExisteFicheroOrdinario(const std::string& nombre) {
+    if (nombre.empty()) {
+        return false;
     }
-    return static_cast<unsigned char>(a * 16 + b);
+    const std::size_t barra = nombre.rfind('/');
+    const std::string carpeta =
+        barra == std::string::npos ? std::string() : nombre.substr(0, barra + 1);
+    const std::string_view resto = barra == std::string::npos
+                                       ? std::string_view(nombre)
+                                       : std::string_view(nombre).substr(barra + 1);
+    // A folder name finds its first ordinary file.
+    const std::string patron = resto.empty() ? std::string("*") : std::string(resto);
+    if (patron.find_first_of("*?") == std::string::npos) {
+        return patron[0] != '.' && EsOrdinario(nombre);
+    }
+    bool hallado = false;
+    sistema::ListarCarpeta(carpeta, [&](const std::string& n) {
+        // Hidden files (and "." and "..") are never found.
+        hallado = !n.empty() && n[0] != '.' && Coincide(patron, n) && EsOrdinario(carpeta + n);
+        return !hallado;
+    });
+    return hallado;
 }
 
-std::string EscapeHex(unsigned char c) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    return {'\\', 'x', kHex[c >> 4], kHex[c & 0x0F]};
+Resultado<std::string> ClaveDada(const std::string& texto) {
+    if (texto.size() == 4 && texto[0] == '\\' && (texto[1] == 'x' || texto[1] == 'X')) {
+        if (const auto byte = ByteHex(texto[2], texto[3])) {
+            return std::string(1, static_cast<char>(*byte));
+        }
+    }
+    if (texto.size() >= 6 && texto.size() <= 8 && (texto[0] == 'U' || texto[0] == 'u') &&
+        texto[1] == '+' &&
+        std::all_of(texto.begin() + 2, texto.end(), [](char c) { return ValorHex(c) >= 0; })) {
+        std::uint32_t cp = 0;
+        for (const char c : texto.substr(2)) {
+            cp = cp * 16 + static_cast<std::uint32_t>(ValorHex(c));
+        }
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            return Falla(Fallo::NoEsUnCaracter, 0, texto);
+        }
+        // A character Windows-1252 has is keyed by its byte however it is
+        // written.
+        return ClaveDeCaracter(cp);
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(texto.data());
+    char32_t cp = 0;
+    if (!texto.empty() && DecodificarUtf8(p, texto.size(), cp) == static_cast<int>(texto.size())) {
+        return ClaveDeCaracter(cp);
+    }
+    return Falla(AnsiDeUtf8(texto) ? Fallo::NoEsUnCaracter : Fallo::NoWindows, 0, texto);
 }
 
-FalloSustituto ComprobarSustituto(std::string_view sustituto) {
-    if (sustituto.empty()) {
-        return FalloSustituto::Vacio;
+Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto) {
+    Resultado<std::string> clave = ClaveDada(caracter);
+    if (!clave) {
+        return clave.error();
     }
-    if (sustituto.find_first_of("\r\n") != std::string_view::npos) {
-        return FalloSustituto::Salto;
+    // A character outside Windows-1252 is never allowed, and no replacement
+    // (Windows-1252 text) can hold it.
+    const bool byte = clave->size() == 1;
+    const auto c = static_cast<unsigned char>((*clave)[0]);
+    if (byte && kCaracteresValidos[c]) {
+        return Falla(Fallo::CaracterPermitido, 0, caracter);
     }
-    if (sustituto.size() > kLargoMaximoSustituto) {
-        return FalloSustituto::Largo;
+    if (byte && c == '\r') {
+        return Falla(Fallo::CaracterSalto, 0, caracter);
     }
-    return FalloSustituto::Ninguno;
+    const std::optional<std::string> valor = AnsiDeUtf8(sustituto);
+    if (!valor) {
+        return Falla(Fallo::NoWindows, 0, sustituto);
+    }
+    // A replacement may hold wrong characters, which the rows further down
+    // correct; never its own, which no row would.
+    if (byte && valor->find(static_cast<char>(c)) != std::string::npos) {
+        return Falla(Fallo::SustitutoPropio, 0, sustituto);
+    }
+    if (valor->empty()) {
+        return Falla(Fallo::SustitutoVacio, 0, sustituto);
+    }
+    if (valor->find_first_of("\r\n") != std::string::npos) {
+        return Falla(Fallo::SustitutoSalto, 0, sustituto);
+    }
+    if (valor->size() > kLargoMaximoSustituto) {
+        return Falla(Fallo::SustitutoLargo, 0, sustituto);
+    }
+    return Respuesta{std::move(*clave), *valor};
 }
 
 } // namespace tildora

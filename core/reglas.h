@@ -1,53 +1,66 @@
 #pragma once
 
-#include <optional>
+// The rules both the windows and the command line apply to what the user
+// gives: file names, characters written as escapes, replacements.
+
+#include "core/resultado.h"
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace tildora {
 
-// The rules both the windows and the command line apply to what the user
-// gives: file names, characters written as escapes, replacements.
-
 // A name as the user means it: only spaces around it are dropped; a tab or
 // any other character is part of it.
 std::string RecortarEspacios(std::string_view nombre);
 
-enum class FalloNombres {
-    Ninguno,
-    Vacio,   // a name is missing
-    Iguales, // equal names, or two spellings of one existing file
-    Almacen  // the output is the store in use
-};
-
 // Checks an input and an output name, already trimmed. Equal names, and two
-// names of one existing file ("./a.txt" and "a.txt", a link), are refused:
-// writing the output would destroy the input. So is an output that is the
-// store `almacen` (the one in use; empty: none), whether it is there yet or
-// not (MismoLugar): the corrected text would replace every remembered answer.
-FalloNombres ComprobarNombres(const std::string& entrada, const std::string& salida,
-                              const std::string& almacen);
+// names of one existing file ("./a.txt" and "a.txt", a link), are refused
+// (Fallo::NombresIguales): writing the output would destroy the input. So is
+// an output that is the store `almacen` (the one in use; empty: none),
+// whether it is there yet or not (Fallo::SalidaEsAlmacen): the corrected
+// text would replace every remembered answer. With `estandar`, "-" names
+// standard input or output, which are refused when they are the other file
+// or the store themselves (`< a.txt`, `>> caracteres.ini`).
+Resultado<void> ComprobarNombres(const std::string& entrada, const std::string& salida,
+                                 const std::string& almacen, bool estandar = false);
 
-// The value of one hexadecimal digit, or -1.
-int ValorHex(char c);
-
-// The byte written as two hexadecimal digits, if both are.
-std::optional<unsigned char> ByteHex(char alto, char bajo);
-
-// Writes a byte as \xHH (upper-case digits).
-std::string EscapeHex(unsigned char c);
-
-enum class FalloSustituto {
-    Ninguno,
-    Vacio, // no replacement at all
-    Salto, // holds a line break, which no store line can
-    Largo  // longer than the store gives back
+// What is under a name: whether anything is (a link that leads nowhere
+// too), whether it is a folder or leads to one, and, when what it leads to
+// cannot be looked at, why.
+struct Hay {
+    bool existe = false;
+    bool carpeta = false;
+    int codigo = 0;
 };
+Hay QueHay(const std::string& ruta);
+
+// The existence test of the file-selection window: a directory search for
+// ordinary files only. Folders and hidden files (names beginning with a dot)
+// are not found; '*' and '?' in the last part of the name act as wildcards; a
+// name ending in '/' finds the first ordinary file in that folder.
+bool ExisteFicheroOrdinario(const std::string& nombre);
 
 // The longest replacement the store gives back.
 inline constexpr std::size_t kLargoMaximoSustituto = 127;
 
-// Whether a replacement (Windows-1252 bytes) can be remembered as it is.
-FalloSustituto ComprobarSustituto(std::string_view sustituto);
+// A wrong character as the user writes it on the command line (one
+// character in UTF-8, \xHH or U+XXXX): the key it is remembered under.
+// Refused (Fallo::NoEsUnCaracter or NoWindows, with the text in Error::ruta)
+// when it is not one.
+Resultado<std::string> ClaveDada(const std::string& texto);
+
+// A character and its replacement as `remember` takes them: the key, and
+// the replacement in Windows-1252. Refused, with the text at fault in
+// Error::ruta: an allowed character, a CR (a line break, never a character),
+// a replacement Windows-1252 cannot hold, one holding its own character (no
+// row could ever correct it), empty, holding a line break, or longer than
+// the store gives back.
+struct Respuesta {
+    std::string clave;
+    std::string sustituto;
+};
+Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto);
 
 } // namespace tildora

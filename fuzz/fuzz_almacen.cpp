@@ -6,8 +6,8 @@
 //
 // Input: key length (1 to 4), key, value length, value, then the store.
 
-#include "core/almacen.h"
-#include "core/codificacion.h"
+#include "core/interno/ini.h"
+#include "core/unicode.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -128,15 +128,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     const std::string_view viejo = entrada;
     constexpr std::string_view seccion = "lista";
 
-    const std::string antes = tildora::SolucionEn(viejo, seccion, clave);
+    const std::string antes = tildora::ini::Solucion(viejo, seccion, clave);
     if (antes.size() > 127) {
         Fallar("a read gives at most 127 bytes");
     }
-    const std::optional<std::string> nuevo = tildora::ConSolucion(viejo, seccion, clave, valor);
+    const std::optional<std::string> nuevo =
+        tildora::ini::ConSolucion(viejo, seccion, clave, valor);
     if (!nuevo) {
         return 0;
     }
-    if (tildora::SolucionEn(*nuevo, seccion, clave) != valor.substr(0, 127)) {
+    if (tildora::ini::Solucion(*nuevo, seccion, clave) != valor.substr(0, 127)) {
         Fallar("the stored value reads back");
     }
     const Marca marca = MarcaDe(viejo);
@@ -169,8 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     // Every other one-byte key reads as before.
     for (int c = 0; c < 256; ++c) {
         const std::string otra(1, static_cast<char>(c));
-        if (otra != clave && tildora::SolucionEn(*nuevo, seccion, otra) !=
-                                 tildora::SolucionEn(viejo, seccion, otra)) {
+        if (otra != clave && tildora::ini::Solucion(*nuevo, seccion, otra) !=
+                                 tildora::ini::Solucion(viejo, seccion, otra)) {
             Fallar("another key keeps its value");
         }
     }

@@ -1,15 +1,14 @@
 // Recognition, the UTF-8 scan and the Unicode rewrite, against a plain
-// decoder of their own: any bytes, cut anywhere.
+// decoder of their own: any bytes, the scan's cut anywhere.
 //
 // Input: the number of cuts (first byte, 0 to 7), each cut as two bytes,
 // then the text. Every wrong character found gets the replacement "x".
 
-#include "core/analisis.h"
-#include "core/ansi.h"
-#include "core/codificacion.h"
-#include "core/reescritura.h"
-#include "core/tabla.h"
-#include "core/utf8.h"
+#include "core/caracteres.h"
+#include "core/correccion.h"
+#include "core/documento.h"
+#include "core/interno/motor.h"
+#include "core/unicode.h"
 #include "fuzz/cortes.h"
 
 #include <algorithm>
@@ -55,6 +54,39 @@ std::optional<std::u32string> Decodificar(std::string_view t) {
     return r;
 }
 
+// The UTF-8 scan of texto[desde, end) handed over in pieces ending at
+// `donde` (past `desde`), in every way the search can go here; false when
+// they do not agree.
+template <typename Comprobar>
+bool EscanearUtf8(std::string_view texto, std::size_t desde, const std::vector<std::size_t>& donde,
+                  Comprobar&& comprobar) {
+    using namespace tildora;
+    for (const Via via : {Via::Sencilla, Via::Avx2, Via::Avx512}) {
+        if (via > MejorVia()) {
+            continue;
+        }
+        Escaneo e(Unidades::Utf8, via);
+        Costura costura(true);
+        const auto entregar = [&](const unsigned char* p, std::size_t m, unsigned char anterior) {
+            e.Procesar(p, m, anterior);
+            return true;
+        };
+        std::size_t i = desde;
+        for (const std::size_t hasta : donde) {
+            if (hasta > i) {
+                costura.Coser(texto.data() + i, hasta - i, entregar);
+                i = hasta;
+            }
+        }
+        const bool entero = costura.Pendientes() == 0;
+        costura.Vaciar(entregar);
+        if (!comprobar(e.Resultado(), entero)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) {
@@ -65,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         return 0;
     }
 
-    // Recognition, in pieces, against the rule read plainly.
+    // Recognition against the rule read plainly.
     const std::optional<std::u32string> decodificado = Decodificar(texto);
     Codificacion esperada = Codificacion::Windows1252;
     if (texto.substr(0, 2) == "\xFF\xFE" || texto.substr(0, 2) == "\xFE\xFF") {
@@ -74,35 +106,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
                (texto.substr(0, 3) == "\xEF\xBB\xBF" || decodificado->size() != texto.size())) {
         esperada = Codificacion::Utf8;
     }
-    Reconocedor reconocedor;
-    for (std::size_t i = 0; i + 1 < donde.size(); ++i) {
-        reconocedor.Procesar(texto.data() + donde[i], donde[i + 1] - donde[i]);
-    }
-    if (reconocedor.Resultado() != esperada) {
+    // The document recognises its text so.
+    const tildora::Resultado<tildora::Documento> documento = DocumentoDeTexto(std::string(texto));
+    const bool utf16Valido =
+        !EsUtf16(esperada) || Utf8DeUtf16(texto.substr(2), esperada == Codificacion::Utf16BE);
+    if (bool(documento) != utf16Valido ||
+        (!documento && documento.fallo() != Fallo::Codificacion) ||
+        (documento && documento->codificacion != esperada)) {
         __builtin_trap();
     }
     // The scan checks UTF-8 as it goes: it says the same.
-    for (const bool vectorial : {true, false}) {
-        EscanerUtf8 e(TablaFija(), vectorial);
-        for (std::size_t i = 0; i + 1 < donde.size(); ++i) {
-            e.Procesar(texto.data() + donde[i], donde[i + 1] - donde[i]);
-        }
-        if (e.Valido() != decodificado.has_value()) {
-            __builtin_trap();
-        }
+    if (!EscanearUtf8(texto, 0, donde, [&](const Recuento& r, bool entero) {
+            return (r.Utf8Valido() && entero) == decodificado.has_value();
+        })) {
+        __builtin_trap();
     }
     if (esperada != Codificacion::Utf8) {
         return 0;
     }
 
-    // The scan of a UTF-8 text: the wrong characters in order, how often.
+    // The scan of a UTF-8 text (its byte-order mark is none of its
+    // characters): the wrong characters in order, how often.
     const std::size_t marca = LongitudMarca(Codificacion::Utf8, texto);
     const std::u32string caracteres = decodificado->substr(marca > 0 ? 1 : 0);
     std::vector<char32_t> orden;
     std::vector<std::uint64_t> cuentas;
     std::u32string corregido;
     for (char32_t c : caracteres) {
-        if (PermitidoUnicode(TablaFija(), c)) {
+        // CR and LF end lines: they are no characters to check.
+        if (c == '\r' || c == '\n' || PermitidoUnicode(c)) {
             corregido += c;
             continue;
         }
@@ -115,35 +147,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
             ++cuentas[static_cast<std::size_t>(it - orden.begin())];
         }
     }
-    for (const bool vectorial : {true, false}) {
-        EscanerUtf8 e(TablaFija(), vectorial);
-        e.Saltar(marca);
-        for (std::size_t i = 0; i + 1 < donde.size(); ++i) {
-            e.Procesar(texto.data() + donde[i], donde[i + 1] - donde[i]);
-        }
-        if (!e.Valido() || e.Encontrados() != orden || e.Cuentas() != cuentas) {
-            __builtin_trap();
-        }
-    }
-
-    // The rewrite, every wrong character to "x", the mark kept.
-    Analisis analisis;
-    if (!AnalizarTexto(texto, std::nullopt, analisis)) {
+    if (!EscanearUtf8(texto, marca, donde, [&](const Recuento& r, bool entero) {
+            std::vector<char32_t> encontrados;
+            for (const Recuento::Primera& p : r.primeras) {
+                encontrados.push_back(p.unidad);
+            }
+            return entero && r.Utf8Valido() && encontrados == orden && r.cuentas == cuentas;
+        })) {
         __builtin_trap();
     }
-    std::vector<ParSolucion> pares;
-    for (const Hallazgo& h : analisis.Hallazgos()) {
-        pares.emplace_back(h.clave, "x");
+
+    // The accept, every wrong character to "x", the mark kept.
+    std::vector<Fila> filas;
+    for (const Hallazgo& h : documento->hallazgos) {
+        filas.push_back({h.clave, "x"});
     }
     std::string salida;
-    FuenteMemoria fuente(texto);
-    DestinoTexto destino(salida);
-    const ResultadoReescritura r = Corregir(analisis, pares, fuente, destino, Codificacion::Utf8);
+    OpcionesCorreccion opciones;
+    opciones.memoria = &salida;
+    opciones.codificacion = Codificacion::Utf8;
+    const Aceptacion r = Aceptar(*documento, filas, opciones);
     std::string esperado(texto.substr(0, marca));
     for (char32_t c : corregido) {
         AnadirUtf8(esperado, c);
     }
-    if (!r || salida != esperado) {
+    if (!r.correcciones || salida != esperado) {
         __builtin_trap();
     }
     return 0;

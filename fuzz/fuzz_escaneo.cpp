@@ -1,11 +1,14 @@
-// The scan, given its text in pieces cut anywhere, with the fast search and
-// with the plain one, against a byte-by-byte reference.
+// The scan of a Windows-1252 text, given its text in pieces cut anywhere, in
+// every way the search can go here (the vector ones and the plain one),
+// against a byte-by-byte reference.
 //
 // Input: the number of cuts (first byte, 0 to 7), each cut as two bytes,
 // then the text.
 
-#include "core/escaneo.h"
-#include "core/tabla.h"
+#include "core/caracteres.h"
+#include "core/documento.h"
+#include "core/interno/motor.h"
+#include "core/unicode.h"
 #include "fuzz/cortes.h"
 
 #include <algorithm>
@@ -17,7 +20,7 @@
 namespace {
 
 struct Referencia {
-    std::vector<unsigned char> orden;
+    std::vector<char32_t> orden;
     std::uint64_t cuentas[256] = {};
     tildora::Posicion primera[256];
 };
@@ -58,19 +61,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         return 0;
     }
 
-    const tildora::TablaValidez& tabla = tildora::TablaFija();
-    const Referencia ref = Escanear(texto, tabla);
-    for (const bool vectorial : {true, false}) {
-        tildora::Escaner e(tabla, vectorial);
-        for (std::size_t i = 0; i + 1 < donde.size(); ++i) {
-            e.Procesar(texto.data() + donde[i], donde[i + 1] - donde[i]);
+    using namespace tildora;
+    const Referencia ref = Escanear(texto, kCaracteresValidos);
+    for (const Via via : {Via::Sencilla, Via::Avx2, Via::Avx512}) {
+        if (via > MejorVia()) {
+            continue;
         }
-        bool igual =
-            e.Encontrados() == ref.orden && e.Total() == texto.size() &&
-            std::equal(std::begin(ref.cuentas), std::end(ref.cuentas), std::begin(e.Cuentas()));
-        for (unsigned char c : ref.orden) {
-            igual = igual && e.Primera(c).linea == ref.primera[c].linea &&
-                    e.Primera(c).columna == ref.primera[c].columna;
+        Escaneo e(Unidades::Ansi, via);
+        Costura costura(false);
+        for (std::size_t i = 0; i + 1 < donde.size(); ++i) {
+            costura.Coser(texto.data() + donde[i], donde[i + 1] - donde[i],
+                          [&](const unsigned char* p, std::size_t m, unsigned char anterior) {
+                              e.Procesar(p, m, anterior);
+                              return true;
+                          });
+        }
+        const Recuento& r = e.Resultado();
+        bool igual = r.bytes == texto.size() && r.primeras.size() == ref.orden.size();
+        for (std::size_t i = 0; igual && i < r.primeras.size(); ++i) {
+            const Recuento::Primera& p = r.primeras[i];
+            igual = p.unidad == ref.orden[i] && r.cuentas[i] == ref.cuentas[p.unidad] &&
+                    p.linea + 1 == ref.primera[p.unidad].linea &&
+                    p.columna == ref.primera[p.unidad].columna;
         }
         if (!igual) {
             __builtin_trap();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/avisos.h"
+#include "core/estado.h"
+#include "core/resultado.h"
 
 #include <QString>
 #include <memory>
@@ -14,6 +15,12 @@ namespace tildora {
 // One of the program's texts (UTF-8, core/textos.h) as Qt holds it.
 inline QString TextoQt(std::string_view texto) {
     return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
+}
+
+// What went wrong in the windows' words, after a message: the file it
+// concerns and why.
+inline std::string Motivo(const Error& error) {
+    return error.ruta.empty() ? Razon(error) : error.ruta + ": " + Razon(error);
 }
 
 // A progress window for a long step, shown until it is destroyed.

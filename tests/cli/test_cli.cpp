@@ -2,19 +2,22 @@
 // bytes of the files it writes and of the store.
 
 #include "core/almacen.h"
-#include "core/ansi.h"
-#include "core/escritura.h"
-#include "core/reescritura.h"
+#include "core/caracteres.h"
+#include "core/correccion.h"
+#include "core/documento.h"
 #include "core/reglas.h"
 #include "core/textos.h"
+#include "core/unicode.h"
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +32,21 @@ namespace textos = tildora::textos;
 // A line of standard error: the program's name, then the text.
 std::string Linea(std::string_view texto) {
     return std::string(textos::PrefijoMensaje) + std::string(texto) + "\n";
+}
+
+// All of `texto` into the pipe `fd`, however much each write takes.
+bool EscribirTodo(int fd, std::string_view texto) {
+    while (!texto.empty()) {
+        const ssize_t n = ::write(fd, texto.data(), texto.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        texto.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
 }
 
 bool Existe(const std::string& ruta) {
@@ -52,7 +70,8 @@ protected:
         prueba::Escribir(Ruta(nombre), bytes);
     }
     void Recordar(const std::string& clave, const std::string& valor) {
-        tildora::AlmacenSoluciones(m_almacen).GuardarSolucion("lista", clave, valor);
+        const auto r = tildora::AlmacenSoluciones(m_almacen).GuardarSolucion("lista", clave, valor);
+        ASSERT_TRUE(r) << tildora::Razon(r.error());
     }
 
     prueba::CarpetaTemporal m_dir;
@@ -252,7 +271,7 @@ TEST_F(LineaDeOrdenes, FixKeepsAnOutputThatAppearsMeanwhile) {
     // its first look at OUTPUT.
     const std::string texto = std::string(std::size_t{1} << 20, 'a') + "\xe7";
     ::signal(SIGPIPE, SIG_IGN);
-    const bool escrito = tildora::EscribirTodo(tubo[1], texto.data(), texto.size());
+    const bool escrito = EscribirTodo(tubo[1], texto);
     Crear("b.txt", "ajeno");
     ::close(tubo[1]);
     int estado = 0;
@@ -425,16 +444,21 @@ TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
     const Resultado bien = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(bien.estado, 0);
     // The rows as the store now holds them, through the window's engine.
-    std::vector<tildora::ParSolucion> pares;
+    std::vector<tildora::Fila> filas;
     for (char c = '\x80'; c <= '\x85'; ++c) {
         const bool ultimo = c == '\x83' || c == '\x85';
-        pares.emplace_back(std::string(1, c),
-                           ultimo ? std::string("z") : std::string(100, static_cast<char>(c + 1)));
+        filas.push_back({std::string(1, c),
+                         ultimo ? std::string("z") : std::string(100, static_cast<char>(c + 1))});
     }
+    const auto documento = tildora::DocumentoDeTexto("\x80\x81\x82\x83\x84\x85");
+    ASSERT_TRUE(documento);
     std::string salida;
-    std::uint64_t cuenta = 0;
-    ASSERT_EQ(tildora::CorregirTexto("\x80\x81\x82\x83\x84\x85", pares, salida, cuenta),
-              tildora::ResultadoCorreccion::Correcto);
+    tildora::OpcionesCorreccion opciones;
+    opciones.memoria = &salida;
+    opciones.limite = tildora::kTamanoMaximoSalida;
+    const tildora::Aceptacion a = tildora::Aceptar(*documento, filas, opciones);
+    ASSERT_TRUE(a.correcciones) << tildora::Razon(a.correcciones.error());
+    const std::uint64_t cuenta = *a.correcciones;
     EXPECT_EQ(salida, std::string(1000000 + 10000 + 100 + 1 + 100 + 1, 'z'));
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), salida);
     EXPECT_EQ(bien.error, Linea(textos::MensajeCorregido(cuenta)));
@@ -825,7 +849,7 @@ TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
         int guardados = 0;
         for (int i = 0; i < kProgramas; ++i) {
             const std::string clave(1, static_cast<char>(0x80 + i));
-            guardados += tildora::SolucionEn(bytes, "lista", clave) ==
+            guardados += tildora::Respuestas(bytes).Solucion(clave) ==
                          std::to_string(vuelta) + "-" + std::to_string(i);
         }
         EXPECT_EQ(guardados, kProgramas) << "round " << vuelta;
@@ -838,7 +862,7 @@ TEST_F(LineaDeOrdenes, FixReadsAnAnswerGivenInTheWindow) {
     // written that way, with other sections and comments around, is the
     // command line's store too.
     prueba::Escribir(m_almacen, "; respuestas\r\n[otra]\r\n\xe7=no\r\n[LISTA]\r\n\x96=-\r\n");
-    tildora::AlmacenSoluciones(m_almacen).GuardarSolucion("lista", "\xe7", "c");
+    ASSERT_TRUE(tildora::AlmacenSoluciones(m_almacen).GuardarSolucion("lista", "\xe7", "c"));
     Crear("a.txt", "\xe7\x96\xe7");
     Resultado r = Tildora({"check", "a.txt"});
     EXPECT_EQ(r.salida, "a.txt\t231\t2\t1:1\t\xc3\xa7\tc\na.txt\t150\t1\t1:2\t\xe2\x80\x93\t-\n");
@@ -1009,7 +1033,7 @@ TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
     const std::string casa = Ruta("casa");
     const std::vector<Caso> casos = {
         {"installed", Ruta("prefijo/bin"), "", config + "/tildora/caracteres.ini"},
-        {"build folder", Ruta("build/app"), std::string(tildora::kMarcaCompilacion),
+        {"build folder", Ruta("build/app"), std::string(TILDORA_MARCA_COMPILACION),
          Ruta("build/app/caracteres.ini")},
         {"a store brought along", Ruta("suelto"), "caracteres.ini", Ruta("suelto/caracteres.ini")},
     };

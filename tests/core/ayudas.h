@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/documento.h"
+
+#include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace prueba {
 
@@ -28,5 +32,13 @@ std::string Leer(const std::string& ruta);
 std::string Entradas(const std::filesystem::path& carpeta);
 // True when running as root, where permission tests cannot deny anything.
 bool EsRoot();
+
+// The document of `bytes` read from a pipe, as a text that cannot be read
+// twice is: another thread writes them there in pieces ending at `cortes`
+// (in order; the last piece ends at the end), each once the one before has
+// been read, so that every read gets one piece as it was cut.
+tildora::Resultado<tildora::Documento>
+DocumentoPorTuberia(const std::string& bytes, const std::vector<std::size_t>& cortes,
+                    const tildora::OpcionesLectura& opciones = {});
 
 } // namespace prueba

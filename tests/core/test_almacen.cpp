@@ -1,6 +1,7 @@
 #include "core/almacen.h"
-#include "core/codificacion.h"
-#include "core/tabla.h"
+#include "core/caracteres.h"
+#include "core/interno/plataforma.h"
+#include "core/unicode.h"
 #include "tests/core/ayudas.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,9 @@ namespace {
 
 constexpr std::string_view kLista = "lista";
 
+// The mark a build folder holds.
+constexpr std::string_view kMarcaCompilacion = TILDORA_MARCA_COMPILACION;
+
 std::string Byte(unsigned b) {
     return std::string(1, static_cast<char>(b));
 }
@@ -33,7 +37,7 @@ std::string TrasGuardar(const std::string& inicial, std::string_view clave, std:
     CarpetaTemporal dir;
     const std::string ruta = dir / "caracteres.ini";
     Escribir(ruta, inicial);
-    EXPECT_NE(AlmacenSoluciones(ruta).GuardarSolucion(seccion, clave, valor), 0);
+    EXPECT_TRUE(AlmacenSoluciones(ruta).GuardarSolucion(seccion, clave, valor));
     return Leer(ruta);
 }
 
@@ -107,13 +111,13 @@ TEST(AlmacenFormato, EscribeComoWindows) {
     CarpetaTemporal dir;
     const std::string ruta = dir / "caracteres.ini";
     const AlmacenSoluciones almacen(ruta);
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
     EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=c\r\n");
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xC7", "C"), 0);
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\t", " "), 0);
-    ASSERT_NE(almacen.GuardarSolucion(kLista, std::string(1, '\0'), ""), 0);
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\x1A", "\""), 0);
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\x5E", "a=b;c"), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xC7", "C"));
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\t", " "));
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, std::string(1, '\0'), ""));
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\x1A", "\""));
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\x5E", "a=b;c"));
     EXPECT_EQ(Leer(ruta), "[lista]\r\n"
                           "\xE7=c\r\n"
                           "\xC7=C\r\n"
@@ -131,7 +135,7 @@ TEST(AlmacenFormato, EscribeComoWindows) {
 TEST(AlmacenFormato, IdaYVueltaDeTodosLosCaracteresErroneos) {
     std::vector<std::string> claves;
     for (unsigned c = 0; c < 256; ++c) {
-        if (!tildora::TablaFija()[c]) {
+        if (!tildora::kCaracteresValidos[c]) {
             claves.push_back(Byte(c));
         }
     }
@@ -158,9 +162,8 @@ TEST(AlmacenFormato, IdaYVueltaDeTodosLosCaracteresErroneos) {
     const AlmacenSoluciones almacen(ruta);
     for (std::size_t vuelta = 0; vuelta < 2; ++vuelta) {
         for (std::size_t i = 0; i < claves.size(); ++i) {
-            ASSERT_NE(almacen.GuardarSolucion(kLista, claves[i],
-                                              valores[(i + vuelta * 5) % valores.size()]),
-                      0)
+            ASSERT_TRUE(almacen.GuardarSolucion(kLista, claves[i],
+                                                valores[(i + vuelta * 5) % valores.size()]))
                 << "code " << i;
         }
         for (std::size_t i = 0; i < claves.size(); ++i) {
@@ -234,12 +237,16 @@ TEST(AlmacenFormato, CadaCodificacionSeLeeYSeEscribeEnLaSuya) {
         EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0142"), "l") << nombre;
         EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0101"), "a") << nombre;
         EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0105"), "") << nombre;
-        EXPECT_EQ(tildora::LineasSinValor(Leer(ruta), kLista), c.sinValor) << nombre;
+        const tildora::Resultado<tildora::Respuestas> leidas = almacen.Leer();
+        ASSERT_TRUE(leidas) << nombre;
+        EXPECT_EQ(leidas->LineasSinValor(), c.sinValor) << nombre;
 
-        EXPECT_NE(almacen.GuardarSolucion(kLista, "\xE7", "c\xB8"), 0);
-        EXPECT_NE(almacen.GuardarSolucion(kLista, "U+0142", "L"), 0);
-        EXPECT_NE(almacen.GuardarSolucion(kLista, "\xC7", "\xC7\x80"), 0);
-        EXPECT_EQ(almacen.OlvidarSolucion(kLista, "\x93"), tildora::ResultadoOlvido::Olvidada);
+        EXPECT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", "c\xB8"));
+        EXPECT_TRUE(almacen.GuardarSolucion(kLista, "U+0142", "L"));
+        EXPECT_TRUE(almacen.GuardarSolucion(kLista, "\xC7", "\xC7\x80"));
+        const tildora::Resultado<bool> olvidada = almacen.OlvidarSolucion(kLista, "\x93");
+        ASSERT_TRUE(olvidada) << nombre;
+        EXPECT_TRUE(*olvidada) << nombre;
         EXPECT_EQ(Leer(ruta), enSuCodificacion(despues)) << nombre;
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c\xB8") << nombre;
         EXPECT_EQ(almacen.LeerSolucion(kLista, "U+0142"), "L") << nombre;
@@ -292,14 +299,14 @@ TEST(AlmacenFormato, ValorLargoSeLeeCortado) {
     for (int i = 0; i < 200; ++i) {
         largo += static_cast<char>('a' + i % 26);
     }
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", largo), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", largo));
     EXPECT_NE(Leer(ruta).find(largo), std::string::npos);
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), largo.substr(0, 127));
 
     // The cut comes after the quotes are gone.
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xC7", " " + largo), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xC7", " " + largo));
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xC7"), (" " + largo).substr(0, 127));
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\x80", largo.substr(0, 127)), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\x80", largo.substr(0, 127)));
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\x80"), largo.substr(0, 127));
 }
 
@@ -372,7 +379,7 @@ TEST(AlmacenEscritura, FicheroQueNoExiste) {
     const AlmacenSoluciones almacen(ruta);
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
     EXPECT_EQ(Entradas(dir.ruta()), "");
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", ""), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", ""));
     EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=\r\n");
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
     EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
@@ -385,16 +392,16 @@ TEST(AlmacenEscritura, RechazaLoQueNoSePuedeGuardar) {
     const std::string antes = "[lista]\r\n\xE7=c\r\n";
     Escribir(ruta, antes);
     const AlmacenSoluciones almacen(ruta);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "a\r\nb"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "a\n"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "\r"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "", "x"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "a=b", "x"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "[", "x"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, ";", "x"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\\x41", "x"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion("li]sta", "\xE7", "x"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion("li\nsta", "\xE7", "x"), 0);
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "a\r\nb"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "a\n"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "\r"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "", "x"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "a=b", "x"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "[", "x"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, ";", "x"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\\x41", "x"));
+    EXPECT_FALSE(almacen.GuardarSolucion("li]sta", "\xE7", "x"));
+    EXPECT_FALSE(almacen.GuardarSolucion("li\nsta", "\xE7", "x"));
     EXPECT_EQ(Leer(ruta), antes);
     EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
 }
@@ -404,7 +411,7 @@ TEST(AlmacenEscritura, FalloNoDejaNada) {
     {
         // A folder that does not exist.
         const AlmacenSoluciones almacen(dir / "falta/caracteres.ini");
-        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
         EXPECT_EQ(Entradas(dir.ruta()), "");
     }
@@ -412,7 +419,7 @@ TEST(AlmacenEscritura, FalloNoDejaNada) {
         // A "folder" that is a regular file.
         Escribir(dir / "fichero", "dato");
         const AlmacenSoluciones almacen(dir / "fichero/caracteres.ini");
-        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
         EXPECT_EQ(Leer(dir / "fichero"), "dato");
         EXPECT_EQ(Entradas(dir.ruta()), "fichero;");
@@ -429,8 +436,8 @@ TEST(AlmacenEscritura, CarpetaSinPermisoDeEscritura) {
     Escribir(ruta, antes);
     ASSERT_EQ(chmod(dir.ruta().c_str(), 0555), 0);
     const AlmacenSoluciones almacen(ruta);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "otra"), 0);
-    EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xC7", "C"), 0);
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "otra"));
+    EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xC7", "C"));
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c");
     EXPECT_EQ(Leer(ruta), antes);
     EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
@@ -445,7 +452,7 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
         std::filesystem::create_directory(ruta);
         const AlmacenSoluciones almacen(ruta);
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
-        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
         EXPECT_TRUE(std::filesystem::is_directory(ruta));
     }
     {
@@ -454,7 +461,7 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
         ASSERT_EQ(mkfifo(ruta.c_str(), 0600), 0);
         const AlmacenSoluciones almacen(ruta);
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
-        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
         EXPECT_TRUE(std::filesystem::is_fifo(ruta));
     }
     {
@@ -464,14 +471,14 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
         Escribir(ruta, enorme);
         const AlmacenSoluciones almacen(ruta);
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
-        EXPECT_EQ(almacen.GuardarSolucion(kLista, "\xC7", "C"), 0);
+        EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xC7", "C"));
         EXPECT_EQ(Leer(ruta), enorme);
     }
     {
         // A link that points nowhere stays a link.
         const std::string ruta = dir / "roto.ini";
         std::filesystem::create_symlink(dir / "nada", ruta);
-        EXPECT_EQ(AlmacenSoluciones(ruta).GuardarSolucion(kLista, "\xE7", "c"), 0);
+        EXPECT_FALSE(AlmacenSoluciones(ruta).GuardarSolucion(kLista, "\xE7", "c"));
         EXPECT_TRUE(std::filesystem::is_symlink(ruta));
         EXPECT_FALSE(std::filesystem::exists(dir / "nada"));
     }
@@ -481,7 +488,7 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
         const std::string enlace = dir / "enlace.ini";
         Escribir(real, "[lista]\r\n");
         std::filesystem::create_symlink(real, enlace);
-        ASSERT_NE(AlmacenSoluciones(enlace).GuardarSolucion(kLista, "\xE7", "c"), 0);
+        ASSERT_TRUE(AlmacenSoluciones(enlace).GuardarSolucion(kLista, "\xE7", "c"));
         EXPECT_TRUE(std::filesystem::is_symlink(enlace));
         EXPECT_EQ(Leer(real), "[lista]\r\n\xE7=c\r\n");
     }
@@ -503,7 +510,7 @@ TEST(AlmacenEscritura, BasuraNoRompeNada) {
     Escribir(ruta, basura);
     const AlmacenSoluciones almacen(ruta);
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
-    ASSERT_NE(almacen.GuardarSolucion(kLista, "\xE7", "c"), 0);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "c");
     const std::string despues = Leer(ruta);
     EXPECT_EQ(despues.substr(0, basura.size()), basura);
@@ -515,7 +522,7 @@ TEST(AlmacenRuta, ElegirRutaAlmacen) {
     const std::string programa = dir / "programa";
     const std::string usuario = dir / "config/tildora";
     std::filesystem::create_directory(programa);
-    Escribir(programa + "/" + std::string(tildora::kMarcaCompilacion), "");
+    Escribir(programa + "/" + std::string(kMarcaCompilacion), "");
 
     // A writable build folder holds the store; one '/' between the parts.
     EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + "/caracteres.ini");
@@ -578,7 +585,7 @@ TEST(AlmacenRuta, AlmacenExistenteEnCarpetaSinPermiso) {
     const std::string programa = dir / "programa";
     const std::string usuario = dir / "config/tildora";
     std::filesystem::create_directory(programa);
-    Escribir(programa + "/" + std::string(tildora::kMarcaCompilacion), "");
+    Escribir(programa + "/" + std::string(kMarcaCompilacion), "");
     ASSERT_EQ(chmod(programa.c_str(), 0555), 0);
     EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), usuario + "/caracteres.ini");
 
@@ -599,18 +606,18 @@ TEST(AlmacenRuta, CarpetaConfiguracionUsuario) {
     {
         VariableEntorno xdg("XDG_CONFIG_HOME", "/xdg/conf");
         VariableEntorno home("HOME", "/casa/ana");
-        EXPECT_EQ(tildora::CarpetaConfiguracionUsuario(), "/xdg/conf/tildora");
+        EXPECT_EQ(tildora::sistema::CarpetaConfiguracion(), "/xdg/conf/tildora");
     }
     {
         // A relative XDG_CONFIG_HOME is not to be used.
         VariableEntorno xdg("XDG_CONFIG_HOME", "conf");
         VariableEntorno home("HOME", "/casa/ana/");
-        EXPECT_EQ(tildora::CarpetaConfiguracionUsuario(), "/casa/ana/.config/tildora");
+        EXPECT_EQ(tildora::sistema::CarpetaConfiguracion(), "/casa/ana/.config/tildora");
     }
     {
         VariableEntorno xdg("XDG_CONFIG_HOME", nullptr);
         VariableEntorno home("HOME", "/casa/ana");
-        EXPECT_EQ(tildora::CarpetaConfiguracionUsuario(), "/casa/ana/.config/tildora");
+        EXPECT_EQ(tildora::sistema::CarpetaConfiguracion(), "/casa/ana/.config/tildora");
     }
 }
 
@@ -620,7 +627,7 @@ TEST(AlmacenRuta, RutaPorDefectoSegunLaCarpetaDelPrograma) {
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
     const std::string carpeta = exe.parent_path().string();
     if (std::filesystem::exists(carpeta + "/caracteres.ini") ||
-        std::filesystem::exists(carpeta + "/" + std::string(tildora::kMarcaCompilacion))) {
+        std::filesystem::exists(carpeta + "/" + std::string(kMarcaCompilacion))) {
         GTEST_SKIP() << "the test program's folder holds a store or a build mark";
     }
     CarpetaTemporal dir;

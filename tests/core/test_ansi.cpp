@@ -1,4 +1,5 @@
-#include "core/ansi.h"
+#include "core/caracteres.h"
+#include "core/unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ TEST(Ansi, ControlPictures) {
     EXPECT_EQ(GlifoDeAnsi('\r', false), U'\r');
     EXPECT_EQ(GlifoDeAnsi(0x80, false), U'\u20AC');
     EXPECT_EQ(Utf8Visible(std::string("a\tb\0", 4), false), "a\u2409b\u2400");
-    EXPECT_EQ(DescripcionCodigo('\t'), "9 · 0x09 · TAB");
-    EXPECT_EQ(DescripcionCodigo(0xE7), "231 · 0xE7");
-    EXPECT_EQ(DescripcionCodigo(127), "127 · 0x7F · DEL");
+    EXPECT_EQ(DescripcionClave("\t", false), "9 · 0x09 · TAB");
+    EXPECT_EQ(DescripcionClave("\xE7", false), "231 · 0xE7");
+    EXPECT_EQ(DescripcionClave("\x7F", false), "127 · 0x7F · DEL");
 }

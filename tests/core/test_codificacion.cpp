@@ -1,24 +1,20 @@
 // Text in UTF-8 and UTF-16: recognition, the scan and the correction,
 // against slow literal references.
-#include "core/analisis.h"
-#include "core/ansi.h"
-#include "core/codificacion.h"
-#include "core/reescritura.h"
-#include "core/tabla.h"
-#include "core/utf8.h"
+#include "core/caracteres.h"
+#include "core/correccion.h"
+#include "core/documento.h"
+#include "core/interno/lector.h"
+#include "core/interno/motor.h"
+#include "core/interno/origen.h"
+#include "core/interno/reescritura.h"
+#include "core/unicode.h"
 
 #include "ayudas.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fcntl.h>
 #include <random>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace tildora;
 
@@ -40,25 +36,20 @@ std::string Codificar(const std::u32string& s, Codificacion c) {
     return r;
 }
 
-// Hands a text over in pieces of random sizes.
-class FuenteTrozos : public Fuente {
-public:
-    FuenteTrozos(std::string_view texto, unsigned semilla) : m_texto(texto), m_azar(semilla) {}
-    ResultadoLectura Recorrer(const ManejarTrozo& trozo) override {
-        for (std::size_t i = 0; i < m_texto.size();) {
-            const std::size_t n = std::min<std::size_t>(1 + m_azar() % 7, m_texto.size() - i);
-            if (!trozo(m_texto.data() + i, n)) {
-                break;
-            }
-            i += n;
+// Every way the search can go on this processor.
+std::vector<Via> Vias() {
+    std::vector<Via> vias;
+    for (const Via v : {Via::Sencilla, Via::Avx2, Via::Avx512}) {
+        if (v <= MejorVia()) {
+            vias.push_back(v);
         }
-        return {};
     }
+    return vias;
+}
 
-private:
-    std::string_view m_texto;
-    std::mt19937 m_azar;
-};
+const Recuento& RecuentoDe(const Documento& d) {
+    return d.origen->recuento;
+}
 
 } // namespace
 
@@ -99,38 +90,49 @@ TEST(Codificacion, ReconoceUnaRegla) {
     prueba::CarpetaTemporal carpeta;
     for (const Caso& caso : casos) {
         const std::string nombre = caso.bytes.substr(0, 12);
+        // Read as it arrives from a pipe, in pieces of a few bytes (of a
+        // long text, where its start and its end are).
         for (std::size_t trozo :
              {std::size_t{1}, std::size_t{2}, std::size_t{5}, caso.bytes.size()}) {
-            if (trozo == 0 || (trozo < 3 && caso.bytes.size() > 4096)) {
+            const bool largo = caso.bytes.size() > 4096;
+            if (trozo == 0 || (trozo < 3 && largo)) {
                 continue;
             }
-            Reconocedor r;
-            for (std::size_t i = 0; i < caso.bytes.size(); i += trozo) {
-                r.Procesar(caso.bytes.data() + i, std::min(trozo, caso.bytes.size() - i));
+            std::vector<std::size_t> cortes;
+            for (std::size_t i = trozo; i < caso.bytes.size(); i += trozo) {
+                if (!largo || i < 64 || i + 64 > caso.bytes.size()) {
+                    cortes.push_back(i);
+                }
             }
-            EXPECT_EQ(r.Resultado(), caso.esperada) << nombre << " en trozos de " << trozo;
+            const Resultado<Documento> d = prueba::DocumentoPorTuberia(caso.bytes, cortes);
+            ASSERT_EQ(bool(d), caso.valido) << nombre << " en trozos de " << trozo;
+            if (!caso.valido) {
+                // Only a UTF-16 text is refused so: it was recognised as one.
+                EXPECT_EQ(d.fallo(), Fallo::Codificacion);
+                continue;
+            }
+            EXPECT_EQ(d->codificacion, caso.esperada) << nombre << " en trozos de " << trozo;
         }
         // The scan agrees, from memory and from a file read once or twice.
-        Analisis enMemoria;
-        EXPECT_EQ(bool(AnalizarTexto(caso.bytes, std::nullopt, enMemoria)), caso.valido) << nombre;
+        const Resultado<Documento> enMemoria = DocumentoDeTexto(caso.bytes);
+        EXPECT_EQ(bool(enMemoria), caso.valido) << nombre;
         const std::string ruta = carpeta / "t";
         prueba::Escribir(ruta, caso.bytes);
         for (bool guardar : {false, true}) {
-            Lector lector;
-            ASSERT_TRUE(lector.Abrir(ruta, true));
-            Analisis a;
-            std::string texto;
-            const ResultadoLectura r =
-                Analizar(lector, std::nullopt, guardar ? &texto : nullptr, a);
-            EXPECT_EQ(bool(r), caso.valido) << nombre;
+            OpcionesLectura opciones;
+            opciones.conservarTexto = guardar;
+            opciones.soloOrdinario = true;
+            const Resultado<Documento> a = AbrirDocumento(ruta, opciones);
+            EXPECT_EQ(bool(a), caso.valido) << nombre;
             if (!caso.valido) {
-                EXPECT_EQ(r.fallo, FalloLectura::Codificacion);
+                EXPECT_EQ(a.fallo(), Fallo::Codificacion);
                 continue;
             }
-            EXPECT_EQ(a.codificacion, caso.esperada) << nombre;
-            EXPECT_EQ(a.codificacion, enMemoria.codificacion) << nombre;
-            if (!EsUtf16(a.codificacion)) {
-                EXPECT_EQ(a.Total(), caso.bytes.size()) << nombre;
+            ASSERT_TRUE(enMemoria);
+            EXPECT_EQ(a->codificacion, caso.esperada) << nombre;
+            EXPECT_EQ(a->codificacion, enMemoria->codificacion) << nombre;
+            if (!EsUtf16(a->codificacion)) {
+                EXPECT_EQ(RecuentoDe(*a).bytes + a->marca, caso.bytes.size()) << nombre;
             }
         }
     }
@@ -154,34 +156,20 @@ TEST(Codificacion, LaMarcaLlegaEnTrozos) {
          "a\xC4\x81",
          Codificacion::Utf8, Codificacion::Utf8},
     };
-    prueba::CarpetaTemporal carpeta;
-    const std::string tubo = carpeta / "tubo";
-    ASSERT_EQ(::mkfifo(tubo.c_str(), 0600), 0);
     for (const Caso& caso : casos) {
         for (std::size_t primeros : {1, 2}) {
             // The rest is written once the first bytes have been read.
-            std::thread escritor([&] {
-                const int fd = ::open(tubo.c_str(), O_WRONLY);
-                EXPECT_EQ(::write(fd, caso.bytes.data(), primeros), ssize_t(primeros));
-                int pendientes = 1;
-                while (::ioctl(fd, FIONREAD, &pendientes) == 0 && pendientes > 0) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
-                const std::size_t resto = caso.bytes.size() - primeros;
-                EXPECT_EQ(::write(fd, caso.bytes.data() + primeros, resto), ssize_t(resto));
-                ::close(fd);
-            });
-            Lector lector;
-            std::string memoria;
-            Analisis a;
-            EXPECT_TRUE(lector.Abrir(tubo, false));
-            EXPECT_TRUE(Analizar(lector, caso.forzada, &memoria, a));
-            escritor.join();
-            EXPECT_EQ(a.codificacion, caso.esperada) << primeros;
-            EXPECT_EQ(a.marca, 3u) << primeros;
-            ASSERT_EQ(a.Hallazgos().size(), 1u) << primeros;
-            EXPECT_EQ(a.Hallazgos()[0].clave, "U+0101");
-            EXPECT_EQ(a.Hallazgos()[0].primera.columna, 2u);
+            OpcionesLectura opciones;
+            opciones.codificacion = caso.forzada;
+            opciones.conservarTexto = true;
+            const Resultado<Documento> a =
+                prueba::DocumentoPorTuberia(caso.bytes, {primeros}, opciones);
+            ASSERT_TRUE(a) << primeros;
+            EXPECT_EQ(a->codificacion, caso.esperada) << primeros;
+            EXPECT_EQ(a->marca, 3u) << primeros;
+            ASSERT_EQ(a->hallazgos.size(), 1u) << primeros;
+            EXPECT_EQ(a->hallazgos[0].clave, "U+0101");
+            EXPECT_EQ(a->hallazgos[0].primera.columna, 2u);
         }
     }
 }
@@ -212,7 +200,11 @@ TEST(Codificacion, ClavesDelAlmacen) {
 TEST(Codificacion, CorrigeComoLaReferencia) {
     const std::u32string piezas = U"ab \r\n\n\r\u00e9\u00f1\u20ac\u2013\u201c\u0101\u0142\U0001F600"
                                   U"\uFFFD\u200B\u0301\u0080\u0081\u00A0";
+    // Some rows leave wrong characters, or have no replacement: only the
+    // engine corrects with them; the accept refuses them, and gets clean
+    // rows only.
     const std::string sustitutos[] = {"e", "", "E\x80", "--", "\x93\"", "a\xE9"};
+    const std::string limpios[] = {"e", "--", "a\xE9"};
     std::mt19937 azar(11);
     const Codificacion codificaciones[] = {Codificacion::Utf8, Codificacion::Utf16LE,
                                            Codificacion::Utf16BE};
@@ -223,23 +215,28 @@ TEST(Codificacion, CorrigeComoLaReferencia) {
         }
         const Codificacion cod = codificaciones[ronda % 3];
         const bool marca = EsUtf16(cod) || ronda % 2 == 0;
+        const bool aceptable = ronda % 4 >= 2;
         // A character Windows-1252 lacks makes a UTF-8 text UTF-8.
         texto += U'\u0142';
+        // Now and then behind allowed text, so that the pieces the text is
+        // scanned and rewritten in (in the program's form) cut it.
+        const std::size_t relleno = ronda % 10 == 1 ? kTrozoLectura - 1 - azar() % 300 : 0;
+        const std::u32string completo = std::u32string(relleno, U'a') + texto;
         const std::string bytes =
-            (marca ? std::string(MarcaOrden(cod)) : std::string()) + Codificar(texto, cod);
+            (marca ? std::string(MarcaOrden(cod)) : std::string()) + Codificar(completo, cod);
 
-        Analisis a;
-        ASSERT_TRUE(AnalizarTexto(bytes, std::nullopt, a));
-        ASSERT_EQ(a.codificacion, cod);
+        const Resultado<Documento> a = DocumentoDeTexto(bytes);
+        ASSERT_TRUE(a);
+        ASSERT_EQ(a->codificacion, cod);
         // Where each character first stands, counted in characters.
         std::vector<std::pair<char32_t, Posicion>> primeras;
         Posicion aqui{1, 1};
-        for (std::size_t i = 0; i < texto.size(); ++i) {
-            const char32_t x = texto[i];
-            if (x == '\r' || (x == '\n' && (i == 0 || texto[i - 1] != '\r'))) {
+        for (std::size_t i = 0; i < completo.size(); ++i) {
+            const char32_t x = completo[i];
+            if (x == '\r' || (x == '\n' && (i == 0 || completo[i - 1] != '\r'))) {
                 aqui = Posicion{aqui.linea + 1, 1};
             } else if (x != '\n') {
-                if (!PermitidoUnicode(TablaFija(), x) &&
+                if (!PermitidoUnicode(x) &&
                     std::none_of(primeras.begin(), primeras.end(),
                                  [x](const auto& p) { return p.first == x; })) {
                     primeras.emplace_back(x, aqui);
@@ -247,55 +244,91 @@ TEST(Codificacion, CorrigeComoLaReferencia) {
                 ++aqui.columna;
             }
         }
-        std::vector<ParSolucion> pares;
-        ASSERT_EQ(a.Hallazgos().size(), primeras.size());
-        for (const Hallazgo& h : a.Hallazgos()) {
+        std::vector<Fila> pares;
+        ASSERT_EQ(a->hallazgos.size(), primeras.size());
+        for (const Hallazgo& h : a->hallazgos) {
             const auto& [caracter, donde] = primeras[pares.size()];
             EXPECT_EQ(h.caracter, caracter);
             EXPECT_EQ(h.primera.linea, donde.linea) << "ronda " << ronda;
             EXPECT_EQ(h.primera.columna, donde.columna) << "ronda " << ronda;
             EXPECT_EQ(h.cuenta, std::u32string::size_type(
                                     std::count(texto.begin(), texto.end(), h.caracter)));
-            pares.emplace_back(h.clave, sustitutos[azar() % std::size(sustitutos)]);
+            pares.push_back({h.clave, aceptable ? limpios[azar() % std::size(limpios)]
+                                                : sustitutos[azar() % std::size(sustitutos)]});
         }
         if (cod == Codificacion::Utf8) {
-            // The same scan with pieces cut anywhere, by both search loops.
-            EscanerUtf8 e(TablaFija(), ronda % 2 == 0);
-            e.Saltar(a.marca);
-            FuenteTrozos(bytes, static_cast<unsigned>(ronda))
-                .Recorrer([&](const char* d, std::size_t n) {
-                    e.Procesar(d, n);
+            // The same scan with pieces cut anywhere, by every search loop.
+            const std::string sinMarca = bytes.substr(a->marca);
+            for (const Via via : Vias()) {
+                Escaneo e(Unidades::Utf8, via);
+                Costura costura(true);
+                const auto entregar = [&](const unsigned char* p, std::size_t n,
+                                          unsigned char ant) {
+                    e.Procesar(p, n, ant);
                     return true;
-                });
-            ASSERT_TRUE(e.Valido());
-            ASSERT_EQ(e.Encontrados(), a.utf8->Encontrados());
-            EXPECT_EQ(e.Cuentas(), a.utf8->Cuentas());
-            for (std::size_t i = 0; i < primeras.size(); ++i) {
-                EXPECT_EQ(e.Primeras()[i].linea, primeras[i].second.linea) << "ronda " << ronda;
-                EXPECT_EQ(e.Primeras()[i].columna, primeras[i].second.columna) << "ronda " << ronda;
+                };
+                std::mt19937 cortes(static_cast<unsigned>(ronda));
+                std::size_t i = relleno > 64 ? relleno - 64 : 0;
+                costura.Coser(sinMarca.data(), i, entregar);
+                while (i < sinMarca.size()) {
+                    const std::size_t n =
+                        std::min<std::size_t>(1 + cortes() % 7, sinMarca.size() - i);
+                    costura.Coser(sinMarca.data() + i, n, entregar);
+                    i += n;
+                }
+                ASSERT_EQ(costura.Pendientes(), 0u);
+                const Recuento& r = e.Resultado();
+                ASSERT_TRUE(r.Utf8Valido());
+                ASSERT_EQ(r.primeras.size(), RecuentoDe(*a).primeras.size());
+                EXPECT_EQ(r.cuentas, RecuentoDe(*a).cuentas);
+                for (std::size_t k = 0; k < primeras.size(); ++k) {
+                    EXPECT_EQ(r.primeras[k].unidad, RecuentoDe(*a).primeras[k].unidad);
+                    EXPECT_EQ(r.primeras[k].linea + 1, primeras[k].second.linea)
+                        << "ronda " << ronda;
+                    EXPECT_EQ(r.primeras[k].columna, primeras[k].second.columna)
+                        << "ronda " << ronda;
+                }
             }
         }
         std::u32string esperado = texto;
-        for (const ParSolucion& par : pares) {
-            const char32_t c = *CaracterDeClave(par.first);
+        for (const Fila& par : pares) {
+            const char32_t c = *CaracterDeClave(par.clave);
             std::u32string nuevo;
             for (char32_t x : esperado) {
                 if (x != c) {
                     nuevo += x;
                     continue;
                 }
-                for (char b : par.second) {
+                for (char b : par.sustituto) {
                     nuevo += UnicodeDeAnsi(static_cast<unsigned char>(b));
                 }
             }
             esperado = nuevo;
         }
-        for (Codificacion salida : codificaciones) {
-            FuenteTrozos fuente(bytes, static_cast<unsigned>(ronda));
+        esperado = std::u32string(relleno, U'a') + esperado;
+        // The engine, whatever the rows, in the program's form of the text:
+        // UTF-8, the mark kept.
+        {
             std::string obtenido;
-            DestinoTexto destino(obtenido);
-            const ResultadoReescritura r = Corregir(a, pares, fuente, destino, salida);
+            DestinoMemoria destino(obtenido);
+            const Resultado<std::uint64_t> r =
+                Reescribir(*a, pares, destino, true, kSinLimite, nullptr);
             ASSERT_TRUE(r) << "ronda " << ronda;
+            EXPECT_EQ(obtenido,
+                      (marca ? std::string(MarcaOrden(Codificacion::Utf8)) : std::string()) +
+                          Utf8(esperado))
+                << "ronda " << ronda;
+        }
+        if (!aceptable) {
+            continue;
+        }
+        for (Codificacion salida : codificaciones) {
+            std::string obtenido;
+            OpcionesCorreccion opciones;
+            opciones.memoria = &obtenido;
+            opciones.codificacion = salida;
+            const Aceptacion r = Aceptar(*a, pares, opciones);
+            ASSERT_TRUE(r.correcciones) << "ronda " << ronda;
             const bool conMarca = marca || EsUtf16(salida);
             EXPECT_EQ(obtenido, (conMarca ? std::string(MarcaOrden(salida)) : std::string()) +
                                     Codificar(esperado, salida))
@@ -309,18 +342,18 @@ TEST(Codificacion, CorrigeComoLaReferencia) {
 // the dash.
 TEST(Codificacion, LaRespuestaNoTocaOtrosCaracteres) {
     const std::string texto = "a \xE2\x80\x93 b \xE2\x82\xAC c";
-    Analisis a;
-    ASSERT_TRUE(AnalizarTexto(texto, std::nullopt, a));
-    ASSERT_EQ(a.Hallazgos().size(), 2u);
-    EXPECT_EQ(a.Hallazgos()[0].clave, "\x96");
+    const Resultado<Documento> a = DocumentoDeTexto(texto);
+    ASSERT_TRUE(a);
+    ASSERT_EQ(a->hallazgos.size(), 2u);
+    EXPECT_EQ(a->hallazgos[0].clave, "\x96");
     std::string salida;
-    FuenteMemoria fuente(texto);
-    DestinoTexto destino(salida);
-    const ResultadoReescritura r =
-        Corregir(a, {{"\x80", "E"}}, fuente, destino, Codificacion::Utf8);
-    ASSERT_TRUE(r);
+    OpcionesCorreccion opciones;
+    opciones.memoria = &salida;
+    opciones.codificacion = Codificacion::Utf8;
+    const Aceptacion r = Aceptar(*a, {{"\x80", "E"}}, opciones);
+    ASSERT_TRUE(r.correcciones);
     EXPECT_EQ(salida, "a \xE2\x80\x93 b E c");
-    EXPECT_EQ(r.correcciones, 1u);
+    EXPECT_EQ(*r.correcciones, 1u);
 }
 
 // A write that fails halfway (a full disk) is said as such, not as a text
@@ -328,18 +361,19 @@ TEST(Codificacion, LaRespuestaNoTocaOtrosCaracteres) {
 TEST(Codificacion, UnaSalidaLlenaNoEsUnTextoCambiado) {
     class DestinoLleno : public Destino {
     public:
-        bool Escribir(const char*, std::size_t) override { return false; }
-        bool Confirmar() override { return true; }
+        Resultado<void> Escribir(const char*, std::size_t) override {
+            return Falla(Fallo::Escritura, ENOSPC);
+        }
     };
     std::string texto;
     while (texto.size() < (5u << 20)) { // past the output's buffer
         texto += "abcdefgh\xC4\x81 ";
     }
-    Analisis a;
-    ASSERT_TRUE(AnalizarTexto(texto, std::nullopt, a));
-    FuenteMemoria fuente(texto);
+    const Resultado<Documento> a = DocumentoDeTexto(texto);
+    ASSERT_TRUE(a);
     DestinoLleno destino;
-    const ResultadoReescritura r =
-        Corregir(a, {{"U+0101", "a"}}, fuente, destino, Codificacion::Utf8);
-    EXPECT_EQ(r.fallo, ResultadoReescritura::Fallo::Escritura);
+    const Resultado<std::uint64_t> r =
+        Reescribir(*a, {{"U+0101", "a"}}, destino, true, kSinLimite, nullptr);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.fallo(), Fallo::Escritura);
 }

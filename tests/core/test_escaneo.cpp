@@ -1,4 +1,5 @@
-#include "core/escaneo.h"
+#include "core/estado.h"
+#include "core/interno/motor.h"
 #include "core/textos.h"
 #include "tests/core/ayudas.h"
 
@@ -28,7 +29,7 @@ std::string Lista(const Estado& e) {
     return r;
 }
 
-class Escaneo : public ::testing::Test {
+class EscaneoVentana : public ::testing::Test {
 protected:
     prueba::CarpetaTemporal carpeta;
     Estado estado;
@@ -43,7 +44,7 @@ protected:
 
 } // namespace
 
-TEST_F(Escaneo, ListsInOrderOfFirstAppearanceOncePerCharacter) {
+TEST_F(EscaneoVentana, ListsInOrderOfFirstAppearanceOncePerCharacter) {
     ASSERT_TRUE(Escanear("ab\xE7x\xC7|\r\n^\xE7|\xC7\t\x80\r\n"));
     EXPECT_EQ(Lista(estado), "\xE7\xC7|^\t\x80"); // ç and Ç apart
     ASSERT_EQ(estado.CaracteresErroneos.size(), 7u);
@@ -57,7 +58,7 @@ TEST_F(Escaneo, ListsInOrderOfFirstAppearanceOncePerCharacter) {
     EXPECT_EQ(estado.CaracteresValidos, ConstruirCaracteresValidos());
 }
 
-TEST_F(Escaneo, LineBreaks) {
+TEST_F(EscaneoVentana, LineBreaks) {
     // CR LF and lone CR end lines and are never listed.
     EXPECT_FALSE(Escanear("uno\r\ndos\rtres\r\n\r\n\r"));
     EXPECT_EQ(Lista(estado), "");
@@ -72,12 +73,12 @@ TEST_F(Escaneo, LineBreaks) {
     EXPECT_EQ(Lista(estado), "\n\xE7");
 }
 
-TEST_F(Escaneo, ControlCharactersAndZeroBytes) {
+TEST_F(EscaneoVentana, ControlCharactersAndZeroBytes) {
     EXPECT_TRUE(Escanear(std::string("a\0b\tc\x7F", 6)));
     EXPECT_EQ(Lista(estado), std::string("\0\t\x7F", 3));
 }
 
-TEST_F(Escaneo, EmptyAndCleanFilesAndNoFinalLineEnd) {
+TEST_F(EscaneoVentana, EmptyAndCleanFilesAndNoFinalLineEnd) {
     estado.ErrorLectura = false;
     EXPECT_FALSE(Escanear(""));
     EXPECT_EQ(estado.CaracteresErroneos, std::vector<std::string>{""});
@@ -93,30 +94,31 @@ TEST_F(Escaneo, EmptyAndCleanFilesAndNoFinalLineEnd) {
     EXPECT_EQ(Lista(estado), "\xE7");
 }
 
-TEST_F(Escaneo, KeepsTheBytesReadAsTheWorkingCopy) {
+TEST_F(EscaneoVentana, KeepsTheBytesReadAsTheWorkingCopy) {
     std::string bytes(3u << 20, 'a'); // spans several read pieces
     bytes[(1u << 20) - 1] = '\r';     // a CR LF split between two pieces
     bytes[1u << 20] = '\n';
     bytes[(2u << 20) + 5] = '\n'; // a lone LF later on
     bytes += std::string("\0\xFF", 2);
     EXPECT_TRUE(Escanear(bytes));
-    EXPECT_EQ(estado.Texto, bytes);
+    EXPECT_EQ(estado.documento.texto, bytes);
     // The line starts come with it: after the CR LF and after the lone LF.
-    EXPECT_EQ(estado.InicioLineas, (std::vector<std::uint32_t>{0, (1u << 20) + 1, (2u << 20) + 6}));
+    EXPECT_EQ(estado.documento.inicioLineas,
+              (std::vector<std::uint32_t>{0, (1u << 20) + 1, (2u << 20) + 6}));
     EXPECT_EQ(Lista(estado), std::string("\n\0", 2));
 }
 
-TEST_F(Escaneo, SecondScanStartsFromAnEmptyList) {
+TEST_F(EscaneoVentana, SecondScanStartsFromAnEmptyList) {
     EXPECT_TRUE(Escanear("\xE7|^"));
     EXPECT_TRUE(Escanear("x^y"));
     EXPECT_EQ(Lista(estado), "^");
-    EXPECT_EQ(estado.Texto, "x^y");
+    EXPECT_EQ(estado.documento.texto, "x^y");
     EXPECT_TRUE(EstaEnLista(estado, "^"));
     EXPECT_FALSE(EstaEnLista(estado, "|"));
     EXPECT_TRUE(EstaEnLista(estado, "")); // the empty last slot
 }
 
-TEST_F(Escaneo, UnreadableInputsGiveOneMessage) {
+TEST_F(EscaneoVentana, UnreadableInputsGiveOneMessage) {
     const std::string sub = carpeta / "sub";
     ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
     // A file over the window's limit, made without taking the space.
@@ -142,7 +144,7 @@ TEST_F(Escaneo, UnreadableInputsGiveOneMessage) {
     }
 }
 
-TEST_F(Escaneo, FileWithoutReadPermission) {
+TEST_F(EscaneoVentana, FileWithoutReadPermission) {
     if (prueba::EsRoot()) {
         GTEST_SKIP() << "root reads every file";
     }
@@ -154,32 +156,72 @@ TEST_F(Escaneo, FileWithoutReadPermission) {
     EXPECT_EQ(avisador.mensajes.size(), 1u);
 }
 
+namespace {
+
+// Every way the search can go on this processor.
+std::vector<Via> Vias() {
+    std::vector<Via> vias;
+    for (const Via v : {Via::Sencilla, Via::Avx2, Via::Avx512}) {
+        if (v <= MejorVia()) {
+            vias.push_back(v);
+        }
+    }
+    return vias;
+}
+
+// The scan of a text handed over in pieces ending at `cortes` (the last
+// piece ends at the end), cut anywhere: Costura hands on whole characters.
+Recuento Escanear(Unidades unidades, Via via, std::string_view texto,
+                  const std::vector<std::size_t>& cortes = {}) {
+    Escaneo escaneo(unidades, via);
+    Costura costura(unidades == Unidades::Utf8);
+    const auto entregar = [&](const unsigned char* p, std::size_t n, unsigned char anterior) {
+        escaneo.Procesar(p, n, anterior);
+        return true;
+    };
+    std::size_t desde = 0;
+    for (const std::size_t hasta : cortes) {
+        costura.Coser(texto.data() + desde, hasta - desde, entregar);
+        desde = hasta;
+    }
+    costura.Coser(texto.data() + desde, texto.size() - desde, entregar);
+    costura.Vaciar(entregar);
+    return escaneo.Resultado();
+}
+
+std::vector<char32_t> Encontrados(const Recuento& r) {
+    std::vector<char32_t> u;
+    for (const Recuento::Primera& p : r.primeras) {
+        u.push_back(p.unidad);
+    }
+    return u;
+}
+
+} // namespace
+
 TEST(Escaner, PiecesGiveTheSameResultAsOneRead) {
     const std::string texto = "ab\r\n\xE7\r|\n\r\n^\r\r\n\n\xE7\t";
-    Escaner entero(TablaFija());
-    entero.Procesar(texto.data(), texto.size());
+    const Recuento entero = Escanear(Unidades::Ansi, MejorVia(), texto);
     for (std::size_t corte = 0; corte <= texto.size(); ++corte) {
-        Escaner partido(TablaFija());
-        partido.Procesar(texto.data(), corte);
-        partido.Procesar(texto.data() + corte, texto.size() - corte);
-        EXPECT_EQ(partido.Encontrados(), entero.Encontrados()) << corte;
+        const Recuento partido = Escanear(Unidades::Ansi, MejorVia(), texto, {corte});
+        EXPECT_EQ(Encontrados(partido), Encontrados(entero)) << corte;
     }
-    EXPECT_EQ(entero.Encontrados(), (std::vector<unsigned char>{0xE7, '|', '\n', '^', '\t'}));
+    EXPECT_EQ(Encontrados(entero), (std::vector<char32_t>{0xE7, '|', '\n', '^', '\t'}));
 }
 
 // The scan against a plain reading of the rules, on random texts cut at
-// random places, in both of its paths.
+// random places, in every one of its paths.
 namespace {
 
 struct Esperado {
-    std::vector<unsigned char> orden;
+    std::vector<char32_t> orden;
     std::uint64_t cuentas[256] = {};
-    tildora::Posicion primera[256];
+    Posicion primera[256];
 };
 
 // Line by line, as the scan reads: a line ends at CR LF or a lone CR.
 Esperado Referencia(const std::string& texto) {
-    const tildora::TablaValidez& tabla = tildora::TablaFija();
+    const TablaValidez& tabla = kCaracteresValidos;
     Esperado e;
     std::uint64_t linea = 1;
     std::uint64_t columna = 1;
@@ -200,6 +242,30 @@ Esperado Referencia(const std::string& texto) {
         ++columna;
     }
     return e;
+}
+
+// Whether a scan found what the reference did: the same characters in the
+// same order, as often, first where the reference has them.
+::testing::AssertionResult ComoLaReferencia(const Recuento& r, const Esperado& e,
+                                            std::size_t bytes) {
+    if (Encontrados(r) != e.orden) {
+        return ::testing::AssertionFailure() << "other characters";
+    }
+    if (r.bytes != bytes) {
+        return ::testing::AssertionFailure() << r.bytes << " bytes";
+    }
+    for (std::size_t i = 0; i < r.primeras.size(); ++i) {
+        const Recuento::Primera& p = r.primeras[i];
+        if (r.cuentas[i] != e.cuentas[p.unidad]) {
+            return ::testing::AssertionFailure()
+                   << "byte " << std::uint32_t{p.unidad} << " counted " << r.cuentas[i];
+        }
+        if (p.linea + 1 != e.primera[p.unidad].linea || p.columna != e.primera[p.unidad].columna) {
+            return ::testing::AssertionFailure() << "byte " << std::uint32_t{p.unidad}
+                                                 << " first at " << p.linea + 1 << ":" << p.columna;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }
 
 std::string Aleatorio(std::mt19937& azar, std::size_t n) {
@@ -223,35 +289,25 @@ TEST(Escaner, VectorAndPlainPathsMatchAReferenceOnRandomTextsAndCuts) {
         const std::string texto = Aleatorio(azar, largo(azar));
         const Esperado e = Referencia(texto);
 
-        tildora::Escaner vectorial(tildora::TablaFija(), true);
-        tildora::Escaner sencillo(tildora::TablaFija(), false);
         // Cut into pieces of random sizes, empty ones and single bytes included.
+        std::vector<std::size_t> cortes;
         std::size_t i = 0;
         while (i < texto.size()) {
             std::uniform_int_distribution<std::size_t> trozo(0, ronda % 3 == 0 ? 3 : 200);
-            const std::size_t n = std::min(trozo(azar), texto.size() - i);
-            vectorial.Procesar(texto.data() + i, n);
-            sencillo.Procesar(texto.data() + i, n);
-            i += n;
+            i += std::min(trozo(azar), texto.size() - i);
+            cortes.push_back(i);
         }
-
-        for (const tildora::Escaner* inv : {&vectorial, &sencillo}) {
-            ASSERT_EQ(inv->Encontrados(), e.orden) << "ronda " << ronda;
-            ASSERT_EQ(inv->Total(), texto.size());
-            for (unsigned c = 0; c < 256; ++c) {
-                ASSERT_EQ(inv->Cuentas()[c], e.cuentas[c]) << "ronda " << ronda << " byte " << c;
-            }
-            for (unsigned char c : e.orden) {
-                ASSERT_EQ(inv->Primera(c).linea, e.primera[c].linea) << "ronda " << ronda;
-                ASSERT_EQ(inv->Primera(c).columna, e.primera[c].columna) << "ronda " << ronda;
-            }
+        for (const Via via : Vias()) {
+            ASSERT_TRUE(
+                ComoLaReferencia(Escanear(Unidades::Ansi, via, texto, cortes), e, texto.size()))
+                << "ronda " << ronda << " via " << static_cast<int>(via);
         }
     }
 }
 
 TEST(Escaner, CountsLinesRightThroughLargeTextsAndPieces) {
     // Megabytes with long runs of line ends, read in large pieces: the
-    // vector path counts line ends in bulk, and its counters are emptied
+    // vector paths count line ends in bulk, and their counters are emptied
     // only now and then. A new wrong character appears every so often, so
     // its line number checks all the counting before it.
     std::mt19937 azar(777);
@@ -288,48 +344,56 @@ TEST(Escaner, CountsLinesRightThroughLargeTextsAndPieces) {
             }
         }
         const Esperado e = Referencia(texto);
-        for (bool vectorial : {true, false}) {
-            tildora::Escaner inv(tildora::TablaFija(), vectorial);
+        for (const Via via : Vias()) {
             std::uniform_int_distribution<std::size_t> trozo(0, std::size_t{1} << 20);
+            std::vector<std::size_t> cortes;
             for (std::size_t i = 0; i < texto.size();) {
-                const std::size_t n = std::min(trozo(azar), texto.size() - i);
-                inv.Procesar(texto.data() + i, n);
-                i += n;
+                i += std::min(trozo(azar), texto.size() - i);
+                cortes.push_back(i);
             }
-            ASSERT_EQ(inv.Encontrados(), e.orden) << "ronda " << ronda;
-            for (unsigned char c : e.orden) {
-                ASSERT_EQ(inv.Cuentas()[c], e.cuentas[c]) << "ronda " << ronda;
-                ASSERT_EQ(inv.Primera(c).linea, e.primera[c].linea) << "ronda " << ronda;
-                ASSERT_EQ(inv.Primera(c).columna, e.primera[c].columna) << "ronda " << ronda;
-            }
+            ASSERT_TRUE(
+                ComoLaReferencia(Escanear(Unidades::Ansi, via, texto, cortes), e, texto.size()))
+                << "ronda " << ronda << " via " << static_cast<int>(via);
         }
     }
 }
 
 TEST(Escaner, TheVectorPathIsTakenWhereTheProcessorHasIt) {
+    Via esperada = Via::Sencilla;
 #if defined(__x86_64__)
     __builtin_cpu_init();
-    EXPECT_EQ(tildora::Buscador(tildora::TablaFija()).Vectorial(),
-              __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi"));
-#else
-    EXPECT_FALSE(tildora::Buscador(tildora::TablaFija()).Vectorial());
+    if (__builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi")) {
+        if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+            __builtin_cpu_supports("avx512vbmi")) {
+            esperada = Via::Avx512;
+        } else if (__builtin_cpu_supports("avx2")) {
+            esperada = Via::Avx2;
+        }
+    }
 #endif
-    EXPECT_FALSE(tildora::Buscador(tildora::TablaFija(), false).Vectorial());
+    EXPECT_EQ(MejorVia(), esperada);
+    for (const Unidades u : {Unidades::Ansi, Unidades::Utf8}) {
+        EXPECT_EQ(Buscador(u).Camino(), esperada);
+        // A way asked for is taken where the processor has it; the plain
+        // loop always is.
+        for (const Via v : {Via::Sencilla, Via::Avx2, Via::Avx512}) {
+            EXPECT_EQ(Buscador(u, v).Camino(), std::min(v, esperada));
+        }
+    }
 }
 
 TEST(Escaner, EveryByteValueIsJudgedByTheTable) {
-    // Each byte alone, after a CR, and between letters, in both paths.
-    const tildora::TablaValidez& tabla = tildora::TablaFija();
-    for (bool vectorial : {true, false}) {
+    // Each byte alone, after a CR, and between letters, in every path.
+    const TablaValidez& tabla = kCaracteresValidos;
+    for (const Via via : Vias()) {
         for (unsigned c = 0; c < 256; ++c) {
             std::string texto(130, 'x');
             texto[70] = static_cast<char>(c);
-            tildora::Escaner inv(tabla, vectorial);
-            inv.Procesar(texto.data(), texto.size());
+            const Recuento r = Escanear(Unidades::Ansi, via, texto);
             const bool mal = !tabla[c] && c != '\r';
-            ASSERT_EQ(inv.Encontrados().size(), mal ? 1u : 0u) << c << " " << vectorial;
+            ASSERT_EQ(r.primeras.size(), mal ? 1u : 0u) << c << " " << static_cast<int>(via);
             if (mal) {
-                EXPECT_EQ(inv.Primera(static_cast<unsigned char>(c)).columna, 71u);
+                EXPECT_EQ(r.primeras[0].columna, 71u);
             }
         }
     }

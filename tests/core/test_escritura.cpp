@@ -1,4 +1,5 @@
-#include "core/escritura.h"
+#include "core/interno/escritura.h"
+#include "core/proceso.h"
 #include "tests/core/ayudas.h"
 
 #include <csignal>
@@ -10,12 +11,21 @@
 
 using namespace tildora;
 
+namespace {
+
+// A failure as the user reads it: the file, then the reason.
+std::string Motivo(const Resultado<void>& r) {
+    return r ? std::string() : r.error().ruta + ": " + Razon(r.error());
+}
+
+} // namespace
+
 TEST(Escritura, WritesAndReplaces) {
     prueba::CarpetaTemporal carpeta;
     const std::string ruta = carpeta / "salida.txt";
     const std::string bytes("a\r\nb\0\xFF", 6);
-    std::string error;
-    ASSERT_TRUE(EscribirFicheroSeguro(ruta, bytes, &error)) << error;
+    const Resultado<void> r = EscribirFicheroSeguro(ruta, bytes);
+    ASSERT_TRUE(r) << Motivo(r);
     EXPECT_EQ(prueba::Leer(ruta), bytes);
 
     ASSERT_EQ(::chmod(ruta.c_str(), 0640), 0);
@@ -77,9 +87,11 @@ TEST(Escritura, FailuresLeaveNothingBehind) {
         sub + "/",
     };
     for (const auto& ruta : malas) {
-        std::string error;
-        EXPECT_FALSE(EscribirFicheroSeguro(ruta, "datos", &error)) << ruta;
-        EXPECT_FALSE(error.empty()) << ruta;
+        const Resultado<void> r = EscribirFicheroSeguro(ruta, "datos");
+        ASSERT_FALSE(r) << ruta;
+        // With the system's reason.
+        EXPECT_EQ(r.fallo(), Fallo::Escritura) << ruta;
+        EXPECT_NE(r.error().codigo, 0) << ruta;
     }
     EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "fichero;sub;");
     EXPECT_EQ(prueba::Entradas(sub), "");
@@ -105,9 +117,9 @@ TEST(Escritura, ReadOnlyFileIsNotReplaced) {
     const std::string ruta = carpeta / "salida.txt";
     prueba::Escribir(ruta, "viejo");
     ASSERT_EQ(::chmod(ruta.c_str(), 0444), 0);
-    std::string error;
-    EXPECT_FALSE(EscribirFicheroSeguro(ruta, "nuevo", &error));
-    EXPECT_NE(error.find("salida.txt"), std::string::npos) << error;
+    const Resultado<void> r = EscribirFicheroSeguro(ruta, "nuevo");
+    EXPECT_FALSE(r);
+    EXPECT_NE(Motivo(r).find("salida.txt"), std::string::npos) << Motivo(r);
     EXPECT_EQ(prueba::Leer(ruta), "viejo");
     EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;");
 }
@@ -163,7 +175,7 @@ constexpr int kFinales[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1,
     for (int s : kFinales) {
         ::signal(s, SIG_DFL);
     }
-    BorrarTemporalesAlInterrumpir();
+    PrepararSenales();
     EscrituraSegura escritura;
     if (conNombre) {
         escritura.UsarNombreTemporal();
@@ -216,21 +228,24 @@ TEST(Escritura, ATargetThatAppearsMeanwhileIsKept) {
         ASSERT_TRUE(e.Abrir(ruta, false));
         ASSERT_TRUE(e.Escribir("nuevo", 5));
         prueba::Escribir(ruta, "ajeno");
-        EXPECT_FALSE(e.Confirmar()) << conNombre;
-        EXPECT_TRUE(e.Ocupado()) << conNombre;
-        EXPECT_NE(e.Error().find("salida.txt: File exists"), std::string::npos) << e.Error();
+        const Resultado<void> confirmado = e.Confirmar();
+        ASSERT_FALSE(confirmado) << conNombre;
+        EXPECT_EQ(confirmado.fallo(), Fallo::Ocupado) << conNombre;
+        EXPECT_NE(Motivo(confirmado).find("salida.txt: File exists"), std::string::npos)
+            << Motivo(confirmado);
         EXPECT_EQ(prueba::Leer(ruta), "ajeno");
         EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;") << conNombre;
 
         // One there from the start is refused at once; without one the
         // write goes through.
-        EXPECT_FALSE(e.Abrir(ruta, false));
-        EXPECT_TRUE(e.Ocupado());
+        const Resultado<void> abierto = e.Abrir(ruta, false);
+        ASSERT_FALSE(abierto);
+        EXPECT_EQ(abierto.fallo(), Fallo::Ocupado);
         const std::string otra = carpeta / "otra.txt";
         ASSERT_TRUE(e.Abrir(otra, false));
         ASSERT_TRUE(e.Escribir("nuevo", 5));
-        ASSERT_TRUE(e.Confirmar()) << e.Error();
-        EXPECT_FALSE(e.Ocupado());
+        const Resultado<void> bien = e.Confirmar();
+        ASSERT_TRUE(bien) << Motivo(bien);
         EXPECT_EQ(prueba::Leer(otra), "nuevo");
         EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "otra.txt;salida.txt;") << conNombre;
     }
@@ -243,7 +258,7 @@ TEST(Escritura, AFileSizeLimitIsAWriteFailure) {
     ASSERT_GE(hijo, 0);
     if (hijo == 0) {
         ::signal(SIGXFSZ, SIG_DFL);
-        BorrarTemporalesAlInterrumpir();
+        PrepararSenales();
         const rlimit limite{1000, 1000};
         ::setrlimit(RLIMIT_FSIZE, &limite);
         int fallos = 0;
@@ -253,8 +268,11 @@ TEST(Escritura, AFileSizeLimitIsAWriteFailure) {
                 e.UsarNombreTemporal();
             }
             const std::string bloque(4096, 'x');
-            const bool escrito = e.Abrir(ruta) && e.Escribir(bloque.data(), bloque.size());
-            fallos += !escrito && e.Error().find("File too large") != std::string::npos;
+            Resultado<void> escrito = e.Abrir(ruta);
+            if (escrito) {
+                escrito = e.Escribir(bloque.data(), bloque.size());
+            }
+            fallos += !escrito && Razon(escrito.error()) == "File too large";
         }
         ::_exit(fallos);
     }

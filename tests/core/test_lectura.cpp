@@ -1,4 +1,4 @@
-#include "core/lectura.h"
+#include "core/interno/lector.h"
 #include "core/textos.h"
 #include "tests/core/ayudas.h"
 
@@ -7,6 +7,21 @@
 #include <unistd.h>
 
 using namespace tildora;
+
+namespace {
+
+// Everything from the start to the end, a piece at a time through a buffer
+// of `n` bytes.
+Resultado<void> LeerTodo(Lector& lector, std::string& destino, std::size_t n = kTrozoLectura) {
+    BufferAlineado buffer(n);
+    destino.clear();
+    return lector.Recorrer(buffer, [&destino](const char* d, std::size_t m) {
+        destino.append(d, m);
+        return true;
+    });
+}
+
+} // namespace
 
 TEST(Lectura, FailuresComeBackWithTheirReason) {
     prueba::CarpetaTemporal carpeta;
@@ -19,35 +34,39 @@ TEST(Lectura, FailuresComeBackWithTheirReason) {
     struct Caso {
         std::string ruta;
         bool soloOrdinario;
-        FalloLectura fallo;
+        Fallo fallo;
         std::string razon;
     };
     const Caso casos[] = {
-        {carpeta / "no-existe.txt", true, FalloLectura::NoExiste, "No such file or directory"},
-        {"", true, FalloLectura::NoExiste, "No such file or directory"},
-        {sub, true, FalloLectura::Carpeta, "Is a directory"},
-        {sub, false, FalloLectura::Carpeta, "Is a directory"},
+        {carpeta / "no-existe.txt", true, Fallo::NoExiste, "No such file or directory"},
+        {"", true, Fallo::NoExiste, "No such file or directory"},
+        {sub, true, Fallo::Carpeta, "Is a directory"},
+        {sub, false, Fallo::Carpeta, "Is a directory"},
         // A pipe with no writer neither hangs nor is read.
-        {tubo, true, FalloLectura::NoRegular, "Invalid argument"},
-        {grande, true, FalloLectura::Grande, std::string(textos::RazonDemasiadoGrande)},
+        {tubo, true, Fallo::NoRegular, "Invalid argument"},
+        {grande, true, Fallo::Grande, std::string(textos::RazonDemasiadoGrande)},
     };
     for (const Caso& c : casos) {
         std::string destino;
         Lector lector;
-        ResultadoLectura r = lector.Abrir(c.ruta, c.soloOrdinario, 4);
+        Resultado<void> r = lector.Abrir(c.ruta, c.soloOrdinario, 4);
         if (r) {
-            r = lector.LeerTodo(destino);
+            r = LeerTodo(lector, destino);
         }
-        EXPECT_EQ(r.fallo, c.fallo) << c.ruta;
-        EXPECT_EQ(RazonLectura(r), c.razon) << c.ruta;
+        ASSERT_FALSE(r) << c.ruta;
+        EXPECT_EQ(r.fallo(), c.fallo) << c.ruta;
+        EXPECT_EQ(Razon(r.error()), c.razon) << c.ruta;
     }
     // A read error after a good open.
     std::string destino;
-    const ResultadoLectura r = LeerFichero("/proc/self/mem", destino);
-    EXPECT_EQ(r.fallo, FalloLectura::Lectura);
+    const Resultado<void> r = LeerFichero("/proc/self/mem", destino);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.fallo(), Fallo::Lectura);
     if (!prueba::EsRoot()) {
         ASSERT_EQ(::chmod(grande.c_str(), 0), 0);
-        EXPECT_EQ(LeerFichero(grande, destino).fallo, FalloLectura::SinPermiso);
+        const Resultado<void> cerrado = LeerFichero(grande, destino);
+        ASSERT_FALSE(cerrado);
+        EXPECT_EQ(cerrado.fallo(), Fallo::SinPermiso);
     }
 }
 
@@ -60,43 +79,31 @@ TEST(Lectura, ReadsWholeInPiecesAndAgainFromTheStart) {
     }
     prueba::Escribir(ruta, bytes);
 
+    std::string todo = "storage of an earlier read";
+    ASSERT_TRUE(LeerFichero(ruta, todo));
+    EXPECT_EQ(todo, bytes);
+
     Lector lector;
     ASSERT_TRUE(lector.Abrir(ruta, false));
     EXPECT_TRUE(lector.Ordinario());
-    std::string todo = "storage of an earlier read";
-    std::string visto;
-    ASSERT_TRUE(lector.LeerTodo(todo, [&visto](const char* d, std::size_t n) {
-        visto.append(d, n);
-        return true;
-    }));
+    // Read in pieces larger and smaller than the file, twice through a
+    // small buffer: the same bytes each time.
+    ASSERT_TRUE(LeerTodo(lector, todo));
     EXPECT_EQ(todo, bytes);
-    EXPECT_EQ(visto, bytes);
-
-    // Read again through a small buffer, twice: the same bytes each time.
     for (int vez = 0; vez < 2; ++vez) {
-        char buffer[4096];
         std::string otra;
-        ASSERT_TRUE(lector.Recorrer(buffer, sizeof buffer, [&otra](const char* d, std::size_t n) {
-            otra.append(d, n);
-            return true;
-        }));
+        ASSERT_TRUE(LeerTodo(lector, otra, 4096));
         EXPECT_EQ(otra, bytes) << vez;
     }
     EXPECT_TRUE(lector.SinCambios());
     prueba::Escribir(ruta, bytes + "x");
     EXPECT_FALSE(lector.SinCambios());
 
-    // A file that grew after it was opened is read to its new end; the
-    // piece beyond the first size is handed over before it joins the rest.
+    // A file that grew after it was opened is read to its new end.
     const std::string mas(100000, 'b');
     Lector creciente;
     ASSERT_TRUE(creciente.Abrir(ruta, true));
     prueba::Escribir(ruta, bytes + mas);
-    visto.clear();
-    ASSERT_TRUE(creciente.LeerTodo(todo, [&visto](const char* d, std::size_t n) {
-        visto.append(d, n);
-        return true;
-    }));
+    ASSERT_TRUE(LeerTodo(creciente, todo));
     EXPECT_EQ(todo, bytes + mas);
-    EXPECT_EQ(visto, bytes + mas);
 }

@@ -1,4 +1,5 @@
-#include "core/lineas.h"
+#include "core/documento.h"
+#include "tests/core/ayudas.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -22,29 +23,31 @@ std::vector<std::uint32_t> Referencia(const std::string& t) {
 
 } // namespace
 
+// The line starts are found while the text is read, whatever pieces the
+// reads give; they are those of the whole text.
 TEST(IndiceLineas, PiecesCutAnywhereGiveTheStartsOfTheWhole) {
     std::mt19937 azar(11);
     const char piezas[] = {'a', '\r', '\n', '\r', '\n', '\xe7', ' ', 'b'};
+    OpcionesLectura opciones;
+    opciones.conservarTexto = true;
+    opciones.codificacion = Codificacion::Windows1252;
     for (int ronda = 0; ronda < 300; ++ronda) {
         std::string t(std::uniform_int_distribution<int>(0, 2000)(azar), 'a');
         for (char& c : t) {
             c = piezas[azar() % sizeof piezas];
         }
-        IndiceLineas indice;
+        std::vector<std::size_t> cortes;
         for (std::size_t i = 0; i < t.size();) {
-            const std::size_t n =
-                std::min(std::uniform_int_distribution<std::size_t>(0, 150)(azar), t.size() - i);
-            indice.Procesar(t.data() + i, n);
-            i += n;
+            i = std::min(i + std::uniform_int_distribution<std::size_t>(0, 150)(azar), t.size());
+            cortes.push_back(i);
         }
-        ASSERT_EQ(indice.Terminar(), Referencia(t)) << "ronda " << ronda;
-    }
+        const Resultado<Documento> d = prueba::DocumentoPorTuberia(t, cortes, opciones);
+        ASSERT_TRUE(d) << "ronda " << ronda;
+        ASSERT_EQ(d->texto, t) << "ronda " << ronda;
+        ASSERT_EQ(d->inicioLineas, Referencia(t)) << "ronda " << ronda;
 
-    // Pieces that do not follow one another give no starts at all.
-    const std::string a = "uno\r\n";
-    const std::string b = "dos\n";
-    IndiceLineas indice;
-    indice.Procesar(a.data(), a.size());
-    indice.Procesar(b.data(), b.size());
-    EXPECT_TRUE(indice.Terminar().empty());
+        std::vector<std::uint32_t> inicios{0};
+        BuscarInicios(t.data(), t.size(), inicios);
+        ASSERT_EQ(inicios, Referencia(t)) << "ronda " << ronda;
+    }
 }

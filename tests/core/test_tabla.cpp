@@ -1,4 +1,4 @@
-#include "core/tabla.h"
+#include "core/caracteres.h"
 
 #include <gtest/gtest.h>
 
@@ -41,5 +41,5 @@ TEST(Tabla, NotableCodes) {
 
 TEST(Tabla, BuildsAreIdentical) {
     EXPECT_EQ(ConstruirCaracteresValidos(), ConstruirCaracteresValidos());
-    EXPECT_EQ(ConstruirCaracteresValidos(), tildora::TablaFija());
+    EXPECT_EQ(ConstruirCaracteresValidos(), tildora::kCaracteresValidos);
 }

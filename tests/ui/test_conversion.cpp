@@ -2,7 +2,7 @@
 // scan, cells clicked and typed into, the search button, accept and cancel,
 // with the scripted dialogs answering and the output and store read back.
 
-#include "core/escaneo.h"
+#include "core/estado.h"
 #include "core/textos.h"
 #include "tests/ui/ayudas_ui.h"
 #include "ui/conversion/frmconversioncaracteres.h"
@@ -207,7 +207,7 @@ void PruebaConversion::recorridoCompleto() {
     QCOMPARE(g->TextMatrix(2, 1), B(""));
     QCOMPARE(g->TextMatrix(3, 0), B("|"));
     QCOMPARE(g->TextMatrix(3, 1), B(""));
-    QCOMPARE(v->Vista()->Texto(), std::string_view(e.estado.Texto));
+    QCOMPARE(v->Vista()->Texto(), std::string_view(e.estado.documento.texto));
 
     Escribir(v, 2, QStringLiteral("v"));
     Escribir(v, 3, QStringLiteral("/"));
@@ -837,7 +837,7 @@ void PruebaConversion::busqueda() {
     QCOMPARE(vista->FinSeleccion(), donde + 1);
 
     // The text was never changed: it is what gets corrected.
-    QCOMPARE(QByteArray::fromStdString(e.estado.Texto), texto);
+    QCOMPARE(QByteArray::fromStdString(e.estado.documento.texto), texto);
     Escribir(v, 1, QStringLiteral("-"));
     Escribir(v, 2, QStringLiteral("-"));
     QTest::keyClick(v->Editor(), Qt::Key_Return);
@@ -980,7 +980,7 @@ void PruebaConversion::progresoYCancelar() {
     QCOMPARE(Hijo<QLineEdit>(primera, "txtSalida")->text(), salida);
     QVERIFY(e.dialogos.mensajes.isEmpty());
     QCOMPARE(e.dialogos.progresos, QStringList{M(textos::ProgresoLectura)});
-    QVERIFY(e.estado.Texto.empty());
+    QVERIFY(e.estado.documento.texto.empty());
 
     // Without the stop the scan goes through; then accepting is stopped:
     // the row is remembered (as when the writing fails), nothing written,

@@ -1,14 +1,13 @@
 #include "ui/conversion/frmconversioncaracteres.h"
 
 #include "core/almacen.h"
-#include "core/ansi.h"
-#include "core/codificacion.h"
-#include "core/reescritura.h"
-#include "core/tabla.h"
+#include "core/caracteres.h"
+#include "core/correccion.h"
+#include "core/estado.h"
 #include "core/textos.h"
+#include "core/unicode.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
-#include "ui/conversion/claves.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -60,7 +59,7 @@ QString TextoAccesible(const std::string& bytes) {
     if (bytes.size() == 1) {
         const auto u = QString::fromStdString(Utf8DeAnsi(bytes)).toUcs4();
         if (u.size() != 1 || !QChar::isPrint(u[0]) || QChar::isSpace(u[0])) {
-            return QString::fromStdString(DescripcionCodigo(static_cast<unsigned char>(bytes[0])));
+            return QString::fromStdString(DescripcionClave(bytes, false));
         }
     }
     return QString::fromStdString(Utf8Visible(bytes, true));
@@ -364,17 +363,18 @@ void FrmConversionCaracteres::Form_Load() {
     CentrarFormulario();
     ConfigurarRejilla();
     // A text in UTF-8 or UTF-16 names its encoding in the caption.
-    const Codificacion codificacion = m_app.estado().CodificacionTexto;
+    Documento& documento = m_app.estado().documento;
     std::string titulo(textos::TituloConversion);
-    if (codificacion != Codificacion::Windows1252) {
-        titulo.append(textos::SeparadorCodificacion).append(NombreCodificacion(codificacion));
+    if (documento.Unicode()) {
+        titulo.append(textos::SeparadorCodificacion)
+            .append(NombreCodificacion(documento.codificacion));
     }
     setWindowTitle(TextoQt(titulo));
     CargarCaracteres();
     // The text is the bytes the scan read: the file is not read again, so
     // the text and the grid always agree.
-    m_textoFicheroRTB->Cargar(m_app.estado().Texto, std::move(m_app.estado().InicioLineas),
-                              codificacion != Codificacion::Windows1252);
+    m_textoFicheroRTB->Cargar(documento.texto, std::move(documento.inicioLineas),
+                              documento.Unicode());
     m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
     m_FilaEditada = 0;
     m_ColumnaEditada = 0;
@@ -398,23 +398,23 @@ void FrmConversionCaracteres::ConfigurarRejilla() {
 
 void FrmConversionCaracteres::CargarCaracteres() {
     RejillaCaracteres& g = *m_caracteresFG;
-    g.SetUnicode(m_app.estado().CodificacionTexto != Codificacion::Windows1252);
+    g.SetUnicode(m_app.estado().documento.Unicode());
     const std::vector<std::string>& erroneos = m_app.estado().CaracteresErroneos;
     // The last slot is the spare empty one and never becomes a row.
     const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
     // The store is read once, and a store that is there but cannot be read
     // is said before the grid shows; the grid then starts empty.
-    const AlmacenSoluciones almacen(m_app.estado().RutaAlmacen);
-    std::string copia;
-    if (const ResultadoLectura leido = almacen.Leer(copia); n > 0 && !leido) {
-        Mensaje(std::string(textos::AlmacenIlegible) + almacen.Ruta() + ": " + RazonLectura(leido));
+    const Resultado<Respuestas> leido = AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
+    if (n > 0 && !leido) {
+        Mensaje(std::string(textos::AlmacenIlegible) + Motivo(leido.error()));
     }
+    const Respuestas respuestas = leido ? *leido : Respuestas();
     for (std::size_t i = 0; i < n; ++i) {
         const int fila = static_cast<int>(i) + 1;
         g.SetRowHeight(fila - 1, 300);
         g.SetRows(g.Rows() + 1);
         g.SetTextMatrix(fila, 0, erroneos[i]);
-        g.SetTextMatrix(fila, 1, SolucionEn(copia, textos::SeccionLista, erroneos[i]));
+        g.SetTextMatrix(fila, 1, respuestas.Solucion(erroneos[i]));
     }
     g.SetRowHeight(static_cast<int>(n), 300);
 }
@@ -517,7 +517,8 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
         return;
     }
     const Estado& estado = m_app.estado();
-    const TablaValidez& tabla = estado.TablaConstruida ? estado.CaracteresValidos : TablaFija();
+    const TablaValidez& tabla =
+        estado.TablaConstruida ? estado.CaracteresValidos : kCaracteresValidos;
     // Only the first character is looked up: a longer text can only come
     // from the store. A character that Windows-1252 cannot hold is as wrong
     // as a listed one.
@@ -733,37 +734,22 @@ void FrmConversionCaracteres::BuscarSiguiente() {
 
 // --- Accept and cancel -----------------------------------------------------
 
-bool FrmConversionCaracteres::FaltanSoluciones() const {
+std::vector<Fila> FrmConversionCaracteres::FilasRejilla() const {
+    std::vector<Fila> filas;
     for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        if (m_caracteresFG->TextMatrix(i, 1).empty()) {
-            return true;
-        }
+        filas.push_back(Fila{m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1)});
     }
-    return false;
+    return filas;
+}
+
+bool FrmConversionCaracteres::FaltanSoluciones() const {
+    return !FilasSinSolucion(FilasRejilla()).empty();
 }
 
 void FrmConversionCaracteres::CmdAceptar_Click() {
     CerrarEditor();
     if (FaltanSoluciones()) {
         Mensaje(textos::FaltanSoluciones);
-        return;
-    }
-    // Replacements that would leave wrong characters are refused before
-    // anything is remembered or written; the window stays.
-    std::vector<ParSolucion> propuestas;
-    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        propuestas.emplace_back(m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1));
-    }
-    if (const auto sucias = FilasNoLimpias(propuestas, TablaFija()); !sucias.empty()) {
-        std::string texto(textos::SustitutosNoLimpios);
-        const bool unicode = m_app.estado().CodificacionTexto != Codificacion::Windows1252;
-        for (std::size_t i : sucias) {
-            texto.append("\n")
-                .append(ClaveVisible(propuestas[i].first, unicode))
-                .append(" \u2192 ");
-            texto.append(Utf8Visible(propuestas[i].second, true));
-        }
-        Mensaje(texto);
         return;
     }
     Estado& estado = m_app.estado();
@@ -783,43 +769,62 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
 
 bool FrmConversionCaracteres::CorregirFichero() {
     const Estado& estado = m_app.estado();
-    std::vector<ParSolucion> pares;
+    std::vector<Fila> filas;
     for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
         const auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
-        pares.emplace_back(par[0], par[1]);
+        filas.push_back(Fila{par[0], par[1]});
     }
     // Every pair is remembered before anything is replaced. A result too
     // large to be sane, like any failure to write, leaves the output as it
     // was and is reported as a wrong output name.
+    const AlmacenSoluciones almacen(estado.RutaAlmacen);
     const auto aceptar = [&](bool reemplazar) {
         Progreso progreso;
-        ResultadoReescritura r;
+        OpcionesCorreccion opciones;
+        opciones.salida = estado.FicheroSalida;
+        opciones.reemplazar = reemplazar;
+        opciones.almacen = &almacen;
+        opciones.limite = kTamanoMaximoSalida;
+        opciones.progreso = &progreso;
+        Aceptacion a;
         EjecutarConProgreso(m_app.dialogos(), this, textos::ProgresoCorreccion, true, progreso,
-                            m_app.UmbralProgresoMs(), [&] {
-                                r = AceptarCorreccion(AlmacenSoluciones(estado.RutaAlmacen), pares,
-                                                      estado.Texto, estado.FicheroSalida, &progreso,
-                                                      reemplazar, estado.CodificacionTexto);
-                            });
-        return r;
+                            m_app.UmbralProgresoMs(),
+                            [&] { a = Aceptar(estado.documento, filas, opciones); });
+        return a;
     };
-    ResultadoReescritura r = aceptar(estado.ReemplazarSalida);
-    if (r.fallo == ResultadoReescritura::Fallo::Ocupado) {
+    Aceptacion a = aceptar(estado.ReemplazarSalida);
+    const auto fallo = [&a] {
+        return a.correcciones ? std::nullopt : std::optional(a.correcciones.fallo());
+    };
+    if (fallo() == Fallo::NoLimpias) {
+        // Replacements that would leave wrong characters are refused before
+        // anything is remembered or written; the window stays.
+        std::string texto(textos::SustitutosNoLimpios);
+        for (const std::size_t i : a.correcciones.error().filas) {
+            texto.append("\n").append(ClaveVisible(filas[i].clave, estado.documento.Unicode()));
+            texto.append(" \u2192 ").append(Utf8Visible(filas[i].sustituto, true));
+        }
+        Mensaje(texto);
+        return false;
+    }
+    if (fallo() == Fallo::Ocupado) {
         // A file took the output's name while the grid was filled in: it is
         // replaced only if the user agrees now.
         if (m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
             Dialogos::Respuesta::Cancelar) {
             return true;
         }
-        r = aceptar(true);
+        a = aceptar(true);
     }
-    if (r.fallo == ResultadoReescritura::Fallo::Cancelado) {
+    if (fallo() == Fallo::Cancelado) {
         // Nothing was written; the window stays as it was.
         return false;
     }
-    if (!r.errorAlmacen.empty()) {
-        Mensaje(std::string(textos::AlmacenNoSeGuarda) + r.errorAlmacen);
+    if (a.almacen) {
+        Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
     }
-    Mensaje(r ? textos::MensajeCorregido(r.correcciones) : std::string(textos::SalidaIncorrecta));
+    Mensaje(a.correcciones ? textos::MensajeCorregido(*a.correcciones)
+                           : std::string(textos::SalidaIncorrecta));
     return true;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/correccion.h"
+
 #include <QTableWidget>
 #include <QWidget>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QKeyEvent;
 class QLabel;
@@ -104,6 +107,8 @@ private:
     void ConfigurarRejilla();
     void CargarCaracteres();
     void SituarEditor();
+    // The grid's rows as the core takes them.
+    std::vector<Fila> FilasRejilla() const;
     bool FaltanSoluciones() const;
     // False when the user stopped it: nothing was written.
     bool CorregirFichero();

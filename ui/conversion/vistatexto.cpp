@@ -1,8 +1,8 @@
 #include "ui/conversion/vistatexto.h"
 
-#include "core/ansi.h"
-#include "core/codificacion.h"
-#include "core/lineas.h"
+#include "core/caracteres.h"
+#include "core/documento.h"
+#include "core/unicode.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -65,7 +65,8 @@ PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
             continue;
         }
         // The control's name is the last part of its description.
-        const QString descripcion = QString::fromStdString(DescripcionCodigo(c));
+        const QString descripcion =
+            QString::fromStdString(DescripcionClave(std::string(1, static_cast<char>(c)), false));
         m_nombre[c] = descripcion.section(QStringLiteral(" · "), -1);
         m_propia[c] = true;
         m_ancho[c] = std::ceil(fm.horizontalAdvance(m_nombre[c])) + 5;
@@ -124,7 +125,7 @@ void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inici
     if (inicios.empty()) {
         m_inicios.clear();
         m_inicios.push_back(0);
-        BuscarInicios(m_texto.data(), 0, m_texto.size(), m_texto.size(), m_inicios);
+        BuscarInicios(m_texto.data(), m_texto.size(), m_inicios);
     } else {
         m_inicios = std::move(inicios);
     }

@@ -1,7 +1,6 @@
 #include "ui/seleccion/frmelegirficheros.h"
 
-#include "core/escaneo.h"
-#include "core/ficheros.h"
+#include "core/estado.h"
 #include "core/reglas.h"
 #include "core/textos.h"
 #include "ui/aplicacion.h"
@@ -202,18 +201,13 @@ void FrmElegirFicheros::CmdActualizar_Click() {
     estado.FicheroEntrada = RecortarEspacios(RutaNativa(m_txtEntrada->text()));
     estado.FicheroSalida = RecortarEspacios(RutaNativa(m_txtSalida->text()));
 
-    switch (ComprobarNombres(estado.FicheroEntrada, estado.FicheroSalida, estado.RutaAlmacen)) {
-    case FalloNombres::Vacio:
-        Avisar(textos::M1NombreIncorrecto);
+    if (const Resultado<void> r =
+            ComprobarNombres(estado.FicheroEntrada, estado.FicheroSalida, estado.RutaAlmacen);
+        !r) {
+        Avisar(r.fallo() == Fallo::NombreVacio      ? textos::M1NombreIncorrecto
+               : r.fallo() == Fallo::NombresIguales ? textos::M2NombresIguales
+                                                    : textos::SalidaIncorrecta);
         return;
-    case FalloNombres::Iguales:
-        Avisar(textos::M2NombresIguales);
-        return;
-    case FalloNombres::Almacen:
-        Avisar(textos::SalidaIncorrecta);
-        return;
-    case FalloNombres::Ninguno:
-        break;
     }
     estado.ReemplazarSalida = ExisteFicheroOrdinario(estado.FicheroSalida);
     if (estado.ReemplazarSalida && dialogos.Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
@@ -231,7 +225,7 @@ void FrmElegirFicheros::CmdActualizar_Click() {
         [&] { hayErrores = BuscarErrores(estado, estado.FicheroEntrada, avisador, &progreso); });
     if (progreso.Cancelado()) {
         // Back where the user was: the names stay, nothing is kept.
-        estado.Texto = std::string();
+        estado.documento = Documento{};
         estado.ErrorLectura = false;
         return;
     }

@@ -1,0 +1,102 @@
+#pragma once
+
+// A text opened and scanned: its encoding, its distinct wrong characters
+// with how often each occurs and where each first stands, and, when it is
+// kept, its working copy. The correction (core/correccion.h) corrects what
+// the scan saw.
+
+#include "core/progreso.h"
+#include "core/resultado.h"
+#include "core/unicode.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tildora {
+
+inline constexpr std::uint64_t kSinLimite = std::numeric_limits<std::uint64_t>::max();
+
+// Where a character first stands: line and column both from 1. In a
+// Windows-1252 text lines end at CR LF or a lone CR and the column counts
+// bytes; in a UTF-8 or UTF-16 text a lone LF ends a line too and the column
+// counts characters.
+struct Posicion {
+    std::uint64_t linea = 0;
+    std::uint64_t columna = 0;
+};
+
+// One distinct wrong character of a text, whatever its encoding.
+struct Hallazgo {
+    // The key it is remembered under (see ClaveDeCaracter); for a
+    // Windows-1252 text, the byte itself.
+    std::string clave;
+    char32_t caracter = 0;
+    std::uint64_t cuenta = 0;
+    Posicion primera;
+};
+
+namespace detalle {
+struct Origen;
+}
+
+struct Documento {
+    Codificacion codificacion = Codificacion::Windows1252;
+    // The wrong characters in order of first appearance.
+    std::vector<Hallazgo> hallazgos;
+    // The working copy, when it was kept: the bytes read, a UTF-16 text in
+    // UTF-8; `marca` bytes of a byte-order mark at its start are no
+    // character of it. `inicioLineas` are its line starts (CR LF, a lone CR
+    // and a lone LF each end one), found on the same read.
+    std::string texto;
+    std::size_t marca = 0;
+    std::vector<std::uint32_t> inicioLineas;
+
+    bool Unicode() const { return codificacion != Codificacion::Windows1252; }
+
+    // How it was read and what the scan counted, for the correction.
+    std::shared_ptr<detalle::Origen> origen;
+};
+
+struct OpcionesLectura {
+    // Read standard input; the name is then only what messages call it.
+    bool entradaEstandar = false;
+    // The encoding to read it in, instead of the one it is recognised to
+    // have. Recognition: a UTF-16 byte-order mark gives UTF-16; a UTF-8 mark,
+    // or valid UTF-8 holding a multi-byte sequence, gives UTF-8; anything
+    // else, plain ASCII included, Windows-1252. A text that is not valid
+    // UTF-8 to its last byte is Windows-1252 whatever its start looked like.
+    std::optional<Codificacion> codificacion;
+    // Keep the working copy (the windows show and correct it).
+    bool conservarTexto = false;
+    // Only an ordinary file will do (the windows); otherwise a pipe or a
+    // device is read as it comes, and held in memory, as a text that cannot
+    // be read twice is.
+    bool soloOrdinario = false;
+    // A larger text is refused (Fallo::Grande) before it is read, or as soon
+    // as it is known to be larger.
+    std::uint64_t limite = kSinLimite;
+    // The bytes read are counted there; a stop asked for there ends the read
+    // with Fallo::Cancelado.
+    Progreso* progreso = nullptr;
+};
+
+// Opens and scans the file `nombre`. A UTF-16 text that is
+// not valid UTF-16, or a text read as UTF-8 that is not UTF-8, fails with
+// Fallo::Codificacion.
+Resultado<Documento> AbrirDocumento(const std::string& nombre, const OpcionesLectura& opciones);
+
+// The same for a text in memory (the document keeps it as its working copy).
+Resultado<Documento> DocumentoDeTexto(std::string texto,
+                                      std::optional<Codificacion> codificacion = std::nullopt);
+
+// The line starts of a text but its first, just after an LF or after a CR
+// that no LF follows, appended to `inicios`. Offsets are 32-bit: the windows
+// take texts of at most 4 GiB.
+void BuscarInicios(const char* texto, std::size_t n, std::vector<std::uint32_t>& inicios);
+
+} // namespace tildora

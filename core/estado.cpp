@@ -1,0 +1,49 @@
+#include "core/estado.h"
+
+#include "core/interno/plataforma.h"
+#include "core/textos.h"
+
+#include <algorithm>
+
+namespace tildora {
+
+bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
+                   Progreso* progreso) {
+    estado.CaracteresValidos = ConstruirCaracteresValidos();
+    estado.TablaConstruida = true;
+    estado.CaracteresErroneos.assign(1, std::string());
+    estado.documento = Documento{};
+
+    OpcionesLectura opciones;
+    opciones.conservarTexto = true;
+    opciones.soloOrdinario = true;
+    opciones.limite = std::min(kTamanoMaximoEntrada, sistema::MemoriaDisponible());
+    opciones.progreso = progreso;
+    Resultado<Documento> leido = AbrirDocumento(ruta, opciones);
+    if (!leido && leido.fallo() == Fallo::Cancelado) {
+        return false;
+    }
+    if (!leido) {
+        estado.ErrorLectura = true;
+        const Fallo f = leido.fallo();
+        avisador.Mensaje(std::string(f == Fallo::Grande         ? textos::DemasiadoGrandeVentana
+                                     : f == Fallo::Codificacion ? textos::CodificacionIncorrecta
+                                                                : textos::M1NombreIncorrecto));
+        return false;
+    }
+    estado.documento = std::move(*leido);
+    // The list keeps one empty slot at its end, after the characters found.
+    for (const Hallazgo& h : estado.documento.hallazgos) {
+        estado.CaracteresErroneos.insert(estado.CaracteresErroneos.end() - 1, h.clave);
+    }
+    return !estado.documento.hallazgos.empty();
+}
+
+// Part of the module's interface, for callers that hold only the list; the
+// scan itself keeps a table of what it has listed.
+bool EstaEnLista(const Estado& estado, std::string_view caracter) {
+    return std::any_of(estado.CaracteresErroneos.begin(), estado.CaracteresErroneos.end(),
+                       [caracter](const std::string& s) { return s == caracter; });
+}
+
+} // namespace tildora

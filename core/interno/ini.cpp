@@ -1,0 +1,541 @@
+#include "core/interno/ini.h"
+
+#include "core/caracteres.h"
+#include "core/reglas.h"
+#include "core/unicode.h"
+
+#include <set>
+
+namespace tildora::ini {
+
+namespace {
+
+constexpr std::string_view kFinLinea = "\r\n";
+
+// The bytes the Windows service trims around lines, keys and values. The
+// no-break space (0xA0) is a character of the text, not a blank.
+bool EsBlanco(char c) {
+    return c == '\t' || c == '\v' || c == '\f' || c == '\x1A' || c == ' ';
+}
+
+bool EsComilla(char c) {
+    return c == '"' || c == '\'';
+}
+
+std::string_view Recortar(std::string_view s) {
+    while (!s.empty() && EsBlanco(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && EsBlanco(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+char MinusculaAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IgualesSinMayusculas(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (MinusculaAscii(a[i]) != MinusculaAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Key bytes that the Windows service would trim, split a line at or end a
+// string at: they are written as \xHH so that the line stays one line and the
+// key keeps its byte. Backslash is never a wrong character, so a real key
+// cannot be mistaken for an escape.
+bool ClaveNecesitaEscape(unsigned char b) {
+    return b == 0x00 || (b >= 0x09 && b <= 0x0D) || b == 0x1A || b == 0x20;
+}
+
+std::string CodificarClave(std::string_view clave) {
+    std::string r;
+    r.reserve(clave.size());
+    for (const char c : clave) {
+        const auto b = static_cast<unsigned char>(c);
+        if (ClaveNecesitaEscape(b)) {
+            r += EscapeHex(b);
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
+std::string DecodificarClave(std::string_view clave) {
+    std::string r;
+    r.reserve(clave.size());
+    for (std::size_t i = 0; i < clave.size(); ++i) {
+        if (clave[i] == '\\' && i + 3 < clave.size() && clave[i + 1] == 'x') {
+            if (const auto byte = ByteHex(clave[i + 2], clave[i + 3])) {
+                r += static_cast<char>(*byte);
+                i += 3;
+                continue;
+            }
+        }
+        r += clave[i];
+    }
+    return r;
+}
+
+// The value as it stands in the file: inside double quotes when its first or
+// last byte would otherwise be trimmed or taken for a quote on read.
+std::string CodificarValor(std::string_view valor) {
+    if (!valor.empty() && (EsBlanco(valor.front()) || EsComilla(valor.front()) ||
+                           EsBlanco(valor.back()) || EsComilla(valor.back()))) {
+        std::string r;
+        r.reserve(valor.size() + 2);
+        r += '"';
+        r += valor;
+        r += '"';
+        return r;
+    }
+    return std::string(valor);
+}
+
+std::string_view DecodificarValor(std::string_view valor) {
+    valor = Recortar(valor);
+    if (valor.size() >= 2 && EsComilla(valor.front()) && valor.front() == valor.back()) {
+        valor.remove_prefix(1);
+        valor.remove_suffix(1);
+    }
+    return valor;
+}
+
+// How the store's text is written. A byte-order mark makes it UTF-8 or UTF-16
+// (little- or big-endian), as the Windows service then reads it; without one
+// it is Windows-1252 bytes.
+struct Formato {
+    Codificacion codificacion = Codificacion::Windows1252;
+    std::size_t inicio = 0; // first byte after the byte-order mark
+
+    bool Utf16() const { return EsUtf16(codificacion); }
+    // Bytes in a code unit.
+    std::size_t Ancho() const { return Utf16() ? 2 : 1; }
+};
+
+Formato FormatoDe(std::string_view bytes) {
+    for (const Codificacion c :
+         {Codificacion::Utf8, Codificacion::Utf16LE, Codificacion::Utf16BE}) {
+        if (const std::size_t n = LongitudMarca(c, bytes)) {
+            return {c, n};
+        }
+    }
+    return {};
+}
+
+// The code unit at `p`: a byte, or a UTF-16 unit. Half a unit at the end of
+// a UTF-16 text is none (0xFFFF), and so no line break.
+char16_t UnidadEn(std::string_view bytes, std::size_t p, const Formato& f) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (!f.Utf16()) {
+        return b(p);
+    }
+    if (p + 1 >= bytes.size()) {
+        return 0xFFFF;
+    }
+    return static_cast<char16_t>(f.codificacion == Codificacion::Utf16BE ? (b(p) << 8) | b(p + 1)
+                                                                         : (b(p + 1) << 8) | b(p));
+}
+
+bool EsSaltoUnidad(char16_t u) {
+    return u == '\r' || u == '\n';
+}
+
+// A line of a UTF-16 store in UTF-8. A unit that is no character (half a
+// pair, a last odd byte) gives the byte 0xFF, which no UTF-8 text holds: a
+// key or value holding it is never taken for text, while the line's '[',
+// ']' and '=' still read as the Windows service reads them.
+std::string Utf8DeUnidades(std::string_view bytes, bool bigEndian) {
+    DesdeUtf16 desde(bigEndian, true);
+    std::string r;
+    desde.Procesar(bytes.data(), bytes.size(), r);
+    desde.Terminar(r);
+    return r;
+}
+
+// A key as written in the file, as the program looks it up: Windows-1252
+// bytes, or "U+XXXX" for a character Windows-1252 lacks. In a UTF-8 line
+// (`unicode`) a character Windows-1252 has is its byte (`ç` is 0xE7), and one
+// it lacks, written alone, is its U+XXXX key; a key that is neither is no
+// character's, and nothing.
+std::optional<std::string> ClaveLeida(std::string_view escrita, bool unicode) {
+    if (!unicode) {
+        return DecodificarClave(escrita);
+    }
+    if (const std::optional<std::string> ansi = AnsiDeUtf8(escrita)) {
+        return DecodificarClave(*ansi);
+    }
+    char32_t cp = 0;
+    if (!escrita.empty() &&
+        DecodificarUtf8(reinterpret_cast<const unsigned char*>(escrita.data()), escrita.size(),
+                        cp) == static_cast<int>(escrita.size())) {
+        return CodigoUnicode(cp);
+    }
+    return std::nullopt;
+}
+
+// A value as the program reads it, Windows-1252 bytes cut to 127 as the
+// 128-byte buffer did; nothing when a UTF-8 line's value holds a character
+// Windows-1252 lacks: no answer, rather than a wrong one.
+std::optional<std::string> ValorLeido(std::string_view escrito, bool unicode) {
+    const std::string_view valor = DecodificarValor(escrito);
+    std::string r;
+    if (unicode) {
+        std::optional<std::string> ansi = AnsiDeUtf8(valor);
+        if (!ansi) {
+            return std::nullopt;
+        }
+        r = std::move(*ansi);
+    } else {
+        r = valor;
+    }
+    if (r.size() > kLargoMaximoSustituto) {
+        r.resize(kLargoMaximoSustituto);
+    }
+    return r;
+}
+
+bool MismaSeccion(std::string_view nombre, std::string_view seccion, bool unicode) {
+    if (!unicode) {
+        return IgualesSinMayusculas(nombre, seccion);
+    }
+    const std::optional<std::string> ansi = AnsiDeUtf8(nombre);
+    return ansi && IgualesSinMayusculas(*ansi, seccion);
+}
+
+// --- Lines ------------------------------------------------------------------
+
+struct Linea {
+    std::size_t inicio;   // first byte of the line
+    std::size_t fin;      // one past its last byte, before the line break
+    std::size_t finSalto; // one past the line break that ends it (== fin at the
+                          // end of a file without a final line break)
+};
+
+// Splits at every run of CR and LF units, so empty lines do not exist. The
+// line break kept with a line is only the first one of the run (CR LF, CR or
+// LF): a new line inserted after it lands before any empty lines that follow.
+std::vector<Linea> PartirLineas(std::string_view bytes, const Formato& f) {
+    std::vector<Linea> lineas;
+    const std::size_t w = f.Ancho();
+    const std::size_t n = bytes.size();
+    const auto salto = [&](std::size_t p) { return EsSaltoUnidad(UnidadEn(bytes, p, f)); };
+    std::size_t p = f.inicio;
+    while (p < n) {
+        while (p < n && salto(p)) {
+            p += w;
+        }
+        if (p >= n) {
+            break;
+        }
+        Linea l{p, p, p};
+        while (p < n && !salto(p)) {
+            p += w;
+        }
+        p = std::min(p, n); // past half a unit at the end
+        l.fin = p;
+        if (p < n) {
+            p += (UnidadEn(bytes, p, f) == '\r' && p + w < n && UnidadEn(bytes, p + w, f) == '\n')
+                     ? 2 * w
+                     : w;
+        }
+        l.finSalto = p;
+        lineas.push_back(l);
+    }
+    return lineas;
+}
+
+// The store's lines as the program reads them: a Windows-1252 store's lines
+// are their bytes; a UTF-8 or UTF-16 store's lines are UTF-8 text (Unicode).
+// In a UTF-8 store a line that is not UTF-8 at all is read as Windows-1252
+// bytes: earlier versions of this program appended such lines to stores that
+// an editor had saved as UTF-8, and their answers stay found.
+class Vista {
+public:
+    explicit Vista(std::string_view bytes)
+        : m_bytes(bytes), m_formato(FormatoDe(bytes)), m_lineas(PartirLineas(bytes, m_formato)) {
+        if (m_formato.Utf16()) {
+            m_utf8.reserve(m_lineas.size());
+            for (const Linea& l : m_lineas) {
+                m_utf8.push_back(Utf8DeUnidades(m_bytes.substr(l.inicio, l.fin - l.inicio),
+                                                m_formato.codificacion == Codificacion::Utf16BE));
+            }
+            m_unicode.assign(m_lineas.size(), true);
+        } else if (m_formato.codificacion == Codificacion::Utf8) {
+            m_unicode.reserve(m_lineas.size());
+            for (std::size_t i = 0; i < m_lineas.size(); ++i) {
+                m_unicode.push_back(EsUtf8Valido(Texto(i)));
+            }
+        }
+    }
+
+    std::string_view Bytes() const { return m_bytes; }
+    const Formato& Forma() const { return m_formato; }
+    const std::vector<Linea>& Lineas() const { return m_lineas; }
+    std::string_view Texto(std::size_t i) const {
+        if (m_formato.Utf16()) {
+            return m_utf8[i];
+        }
+        return m_bytes.substr(m_lineas[i].inicio, m_lineas[i].fin - m_lineas[i].inicio);
+    }
+    bool Unicode(std::size_t i) const { return !m_unicode.empty() && m_unicode[i]; }
+
+    // The number of line `i` as an editor counts lines: from 1, CR LF, a
+    // lone CR and a lone LF each ending one.
+    std::size_t Numero(std::size_t i) const {
+        std::size_t numero = 1;
+        const std::size_t w = m_formato.Ancho();
+        for (std::size_t p = m_formato.inicio; p < m_lineas[i].inicio; p += w) {
+            const char16_t u = UnidadEn(m_bytes, p, m_formato);
+            if (u == '\n' || (u == '\r' && UnidadEn(m_bytes, p + w, m_formato) != '\n')) {
+                ++numero;
+            }
+        }
+        return numero;
+    }
+
+private:
+    std::string_view m_bytes;
+    Formato m_formato;
+    std::vector<Linea> m_lineas;
+    std::vector<std::string> m_utf8; // each line of a UTF-16 store
+    std::vector<bool> m_unicode;     // each line: read as UTF-8
+};
+
+enum class TipoLinea { Cabecera, Entrada, Otra };
+
+struct LineaAnalizada {
+    TipoLinea tipo = TipoLinea::Otra;
+    std::string_view nombre; // section name of a header
+    std::string_view clave;  // raw key of an entry, as written
+    std::string_view valor;  // raw value of an entry, untrimmed
+};
+
+LineaAnalizada LeerLinea(std::string_view linea) {
+    LineaAnalizada a;
+    linea = Recortar(linea);
+    if (linea.empty() || linea.front() == ';') {
+        return a;
+    }
+    if (linea.front() == '[') {
+        const std::size_t cierre = linea.find(']');
+        // A '[' line without ']' is junk: it neither opens a section nor holds
+        // an entry.
+        if (cierre != std::string_view::npos) {
+            a.tipo = TipoLinea::Cabecera;
+            a.nombre = linea.substr(1, cierre - 1);
+        }
+        return a;
+    }
+    const std::size_t igual = linea.find('=');
+    if (igual == std::string_view::npos) {
+        return a;
+    }
+    a.tipo = TipoLinea::Entrada;
+    a.clave = Recortar(linea.substr(0, igual));
+    a.valor = linea.substr(igual + 1);
+    return a;
+}
+
+struct Busqueda {
+    bool seccionHallada = false;
+    std::size_t ultimaEntrada = 0;     // last entry of the section, or its header
+    std::optional<std::size_t> linea;  // first entry with the key
+    std::vector<std::size_t> conClave; // every entry with the key
+    std::vector<std::size_t> entradas; // every entry of the section
+};
+
+// Looks for `clave` in the first section named `seccion`. Later sections of
+// the same name are ignored, as the Windows service ignores them.
+Busqueda Buscar(const Vista& v, std::string_view seccion, std::string_view clave) {
+    Busqueda b;
+    bool dentro = false;
+    for (std::size_t i = 0; i < v.Lineas().size(); ++i) {
+        const LineaAnalizada a = LeerLinea(v.Texto(i));
+        if (a.tipo == TipoLinea::Cabecera) {
+            if (dentro) {
+                break;
+            }
+            if (MismaSeccion(a.nombre, seccion, v.Unicode(i))) {
+                dentro = true;
+                b.seccionHallada = true;
+                b.ultimaEntrada = i;
+            }
+            continue;
+        }
+        if (!dentro || a.tipo != TipoLinea::Entrada) {
+            continue;
+        }
+        b.ultimaEntrada = i;
+        b.entradas.push_back(i);
+        if (ClaveLeida(a.clave, v.Unicode(i)) == clave) {
+            b.conClave.push_back(i);
+            if (!b.linea) {
+                b.linea = i;
+            }
+        }
+    }
+    return b;
+}
+
+// The entries read from `seccion`: the first of each key, with its value
+// (nothing when it is no Windows-1252 text).
+struct Leida {
+    std::size_t linea;
+    std::string clave;
+    std::optional<std::string> valor;
+};
+
+std::vector<Leida> Leidas(const Vista& v, std::string_view seccion) {
+    std::vector<Leida> r;
+    std::set<std::string> vistas;
+    for (const std::size_t i : Buscar(v, seccion, {}).entradas) {
+        const LineaAnalizada a = LeerLinea(v.Texto(i));
+        std::optional<std::string> clave = ClaveLeida(a.clave, v.Unicode(i));
+        // The first entry of a key is the one read.
+        if (clave && !clave->empty() && vistas.insert(*clave).second) {
+            r.push_back({i, std::move(*clave), ValorLeido(a.valor, v.Unicode(i))});
+        }
+    }
+    return r;
+}
+
+bool TieneSalto(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A section name becomes "[name]" and is read back up to the first ']'.
+bool SeccionGuardable(std::string_view seccion) {
+    return !TieneSalto(seccion) && seccion.find(']') == std::string_view::npos;
+}
+
+// A key must come back as the same bytes: it may not hold '=' (the key ends at
+// the first one), may not turn its line into a header or a comment, and may
+// not contain text that reads as an escape.
+bool ClaveGuardable(std::string_view clave, const std::string& codificada) {
+    if (clave.empty() || clave.find('=') != std::string_view::npos) {
+        return false;
+    }
+    if (codificada.front() == '[' || codificada.front() == ';') {
+        return false;
+    }
+    return DecodificarClave(codificada) == clave;
+}
+
+} // namespace
+
+std::string Solucion(std::string_view bytes, std::string_view seccion, std::string_view clave) {
+    if (clave.empty()) {
+        return {};
+    }
+    const Vista v(bytes);
+    const Busqueda b = Buscar(v, seccion, clave);
+    if (!b.linea) {
+        return {};
+    }
+    return ValorLeido(LeerLinea(v.Texto(*b.linea)).valor, v.Unicode(*b.linea)).value_or("");
+}
+
+std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view seccion,
+                                       std::string_view clave, std::string_view valor) {
+    // A line break in any part would split the entry over several lines; the
+    // Windows service would store something else than what was given.
+    const std::string claveEscrita = CodificarClave(clave);
+    if (!SeccionGuardable(seccion) || !ClaveGuardable(clave, claveEscrita) || TieneSalto(valor)) {
+        return std::nullopt;
+    }
+    const Vista v(viejo);
+    const Formato& f = v.Forma();
+    // After half a UTF-16 unit at the end, nothing written could be read.
+    if (f.Utf16() && (viejo.size() - f.inicio) % 2 != 0) {
+        return std::nullopt;
+    }
+    // What is written is Windows-1252 text in the store's encoding; a U+XXXX
+    // key stays those six letters, as the Windows service would write it.
+    std::string entrada = claveEscrita;
+    entrada += '=';
+    entrada += CodificarValor(valor);
+    entrada = Codificado(entrada, f.codificacion);
+    const std::string finLinea = Codificado(kFinLinea, f.codificacion);
+
+    const std::vector<Linea>& lineas = v.Lineas();
+    const Busqueda b = Buscar(v, seccion, clave);
+
+    std::string nuevo;
+    nuevo.reserve(viejo.size() + entrada.size() + 2 * seccion.size() + 16);
+    if (b.linea) {
+        // The old line gives way to the new one; its line break, and every
+        // other byte of the file, stay as they were.
+        const Linea& l = lineas[*b.linea];
+        nuevo.append(viejo.substr(0, l.inicio)).append(entrada).append(viejo.substr(l.fin));
+    } else if (b.seccionHallada) {
+        const Linea& l = lineas[b.ultimaEntrada];
+        nuevo.append(viejo.substr(0, l.finSalto));
+        if (l.finSalto == l.fin) {
+            nuevo.append(finLinea);
+        }
+        nuevo.append(entrada).append(finLinea).append(viejo.substr(l.finSalto));
+    } else {
+        nuevo.append(viejo);
+        if (viejo.size() > f.inicio &&
+            !EsSaltoUnidad(UnidadEn(viejo, viejo.size() - f.Ancho(), f))) {
+            nuevo.append(finLinea);
+        }
+        nuevo.append(Codificado("[" + std::string(seccion) + "]", f.codificacion)).append(finLinea);
+        nuevo.append(entrada).append(finLinea);
+    }
+    return nuevo;
+}
+
+std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view seccion,
+                                       std::string_view clave) {
+    if (clave.empty()) {
+        return std::nullopt;
+    }
+    const Vista v(viejo);
+    const std::vector<Linea>& lineas = v.Lineas();
+    const Busqueda b = Buscar(v, seccion, clave);
+    if (b.conClave.empty()) {
+        return std::nullopt;
+    }
+    std::string nuevo;
+    nuevo.reserve(viejo.size());
+    std::size_t desde = 0;
+    for (const std::size_t i : b.conClave) {
+        nuevo.append(viejo.substr(desde, lineas[i].inicio - desde));
+        desde = lineas[i].finSalto;
+    }
+    nuevo.append(viejo.substr(desde));
+    return nuevo;
+}
+
+std::vector<std::pair<std::string, std::string>> Soluciones(std::string_view bytes,
+                                                            std::string_view seccion) {
+    std::vector<std::pair<std::string, std::string>> r;
+    for (Leida& l : Leidas(Vista(bytes), seccion)) {
+        r.emplace_back(std::move(l.clave), l.valor.value_or(""));
+    }
+    return r;
+}
+
+std::vector<std::size_t> LineasSinValor(std::string_view bytes, std::string_view seccion) {
+    const Vista v(bytes);
+    std::vector<std::size_t> r;
+    for (const Leida& l : Leidas(v, seccion)) {
+        if (!l.valor) {
+            r.push_back(v.Numero(l.linea));
+        }
+    }
+    return r;
+}
+
+} // namespace tildora::ini

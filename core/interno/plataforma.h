@@ -1,0 +1,156 @@
+#pragma once
+
+// What the core asks of the operating system, in one small interface: every
+// call that differs between systems is behind it, in one file per system
+// (plataforma_posix.cpp). Failures say why with the system's error number
+// (errno values), which the core keeps in its Error.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tildora::sistema {
+
+// What the file system says of a name, or of an open file.
+struct Ficha {
+    enum class Tipo { Ordinario, Carpeta, Enlace, Otro };
+    Tipo tipo = Tipo::Otro;
+    std::uint64_t tamano = 0;
+    // Which file it is: two names with the same identity are one file.
+    std::uint64_t dispositivo = 0;
+    std::uint64_t nodo = 0;
+    // When its contents or its entry last changed, to tell a file that
+    // changed meanwhile.
+    std::int64_t sello[4] = {};
+    unsigned modo = 0; // permission bits
+    unsigned dueno = 0;
+    unsigned grupo = 0;
+
+    bool Ordinario() const { return tipo == Tipo::Ordinario; }
+    bool MismoFichero(const Ficha& otra) const {
+        return dispositivo == otra.dispositivo && nodo == otra.nodo;
+    }
+    bool MismoContenido(const Ficha& otra) const;
+};
+
+// 0, or the error number. `seguirEnlaces` false looks at a link itself.
+int Consultar(const std::string& ruta, Ficha& ficha, bool seguirEnlaces = true);
+// Whether the folder `ruta` may have files made in it, and a file replaced.
+bool SePuedeEscribir(const std::string& ruta);
+// The end of the chain of links that begins at `enlace` (which need not
+// exist yet): writing through the link goes there. 0 or the error number.
+int DestinoDeEnlace(const std::string& enlace, std::string& destino);
+// Each name in folder `carpeta` ("" is the current one) until `seguir` says no.
+bool ListarCarpeta(const std::string& carpeta,
+                   const std::function<bool(const std::string&)>& seguir);
+
+// An open file. Standard input and output are used, never closed.
+class Archivo {
+public:
+    Archivo() = default;
+    ~Archivo();
+    Archivo(Archivo&& otro) noexcept;
+    Archivo& operator=(Archivo&& otro) noexcept;
+    Archivo(const Archivo&) = delete;
+    Archivo& operator=(const Archivo&) = delete;
+
+    // For reading. `sinEsperar`: a pipe with no writer cannot hang the open
+    // (what is then read is the caller's business). 0 or the error number.
+    int AbrirLectura(const std::string& ruta, bool sinEsperar);
+    static Archivo EntradaEstandar();
+    static Archivo SalidaEstandar();
+    static Archivo SalidaError();
+
+    bool Abierto() const { return m_fd >= 0; }
+    int Describir(Ficha& ficha) const;
+    // Reads at most `n` bytes; -1 with errno on failure, 0 at the end.
+    long Leer(char* destino, std::size_t n);
+    // The same at `posicion`, which the next Leer does not move.
+    long LeerEn(std::uint64_t posicion, char* destino, std::size_t n);
+    // Where reading goes on; false where the file cannot be positioned.
+    bool Posicion(std::uint64_t& posicion) const;
+    bool Situar(std::uint64_t posicion);
+    // All of it, going on after interruptions and short writes.
+    bool EscribirTodo(const char* datos, std::size_t n);
+
+private:
+    explicit Archivo(int fd, bool propio) : m_fd(fd), m_propio(propio) {}
+    void Cerrar();
+
+    int m_fd = -1;
+    bool m_propio = false;
+};
+
+// A new file in a folder that no one sees until it is given its name, made
+// to replace a file in one step: either the whole new file has the name, or
+// the old one is still there. A file given no name is gone with this object,
+// or with the program (on every signal that ends it and can be caught,
+// once PrepararSenales has run).
+class Temporal {
+public:
+    Temporal() = default;
+    ~Temporal();
+    Temporal(const Temporal&) = delete;
+    Temporal& operator=(const Temporal&) = delete;
+
+    // `conNombre`: with a hidden name of its own from the start, as on file
+    // systems that have no unnamed files. 0 or the error number.
+    int Crear(const std::string& carpeta, bool conNombre);
+    int Escribir(const char* datos, std::size_t n);
+    // Permissions (and owner, where allowed) as the file it replaces had,
+    // then everything on the disk. 0 or the error number.
+    int Terminar(unsigned modo, bool conDueno, unsigned dueno, unsigned grupo);
+    // Gives it the name `destino`, replacing a file there only when
+    // `reemplazar`; otherwise EEXIST when one is there. 0 or the error number.
+    int Nombrar(const std::string& destino, bool reemplazar);
+    void Descartar();
+
+private:
+    int m_fd = -1;
+    int m_hueco = -1;
+    bool m_anonimo = false;
+    std::string m_carpeta;
+    std::string m_temporal;
+    std::uint64_t m_escrito = 0;
+    std::uint64_t m_enviado = 0;
+};
+
+// Signals that end the program remove its temporary files first; a file-size
+// limit makes a write fail with its reason instead of ending the program.
+void PrepararSenales();
+
+// The permissions a new file gets, from the user's mask.
+unsigned PermisosNuevos();
+
+// An exclusive lock on `ruta` (the file is made if missing) held until the
+// object goes: the store's read-change-write. Empty with the reason when it
+// cannot be had.
+class Cerrojo {
+public:
+    explicit Cerrojo(const std::string& ruta);
+    ~Cerrojo();
+    Cerrojo(const Cerrojo&) = delete;
+    Cerrojo& operator=(const Cerrojo&) = delete;
+    explicit operator bool() const { return m_fd >= 0; }
+    int Codigo() const { return m_codigo; }
+
+private:
+    void Soltar(bool borrar);
+
+    std::string m_ruta;
+    int m_fd = -1;
+    int m_codigo = 0;
+};
+
+// The memory the system could give now, in bytes (as much as anyone could
+// want where it does not say).
+std::uint64_t MemoriaDisponible();
+// The folder of the running program; empty when unknown.
+std::string CarpetaPrograma();
+// The user's configuration folder for the program: $XDG_CONFIG_HOME/tildora
+// when that is an absolute path, else ~/.config/tildora; empty when no home
+// folder is known.
+std::string CarpetaConfiguracion();
+
+} // namespace tildora::sistema
