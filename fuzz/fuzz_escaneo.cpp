@@ -7,7 +7,7 @@
 
 #include "core/caracteres.h"
 #include "core/documento.h"
-#include "core/interno/motor.h"
+#include "core/interno/escaneo.h"
 #include "core/unicode.h"
 #include "fuzz/cortes.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/correccion.h"
-#include "core/interno/motor.h"
+#include "core/interno/escaneo.h"
 
 #include <array>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "core/documento.h"
 #include "core/interno/lector.h"
-#include "core/interno/motor.h"
+#include "core/interno/escaneo.h"
 
 #include <memory>
 

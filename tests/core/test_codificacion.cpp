@@ -4,7 +4,7 @@
 #include "core/correccion.h"
 #include "core/documento.h"
 #include "core/interno/lector.h"
-#include "core/interno/motor.h"
+#include "core/interno/escaneo.h"
 #include "core/interno/origen.h"
 #include "core/interno/reescritura.h"
 #include "core/unicode.h"

@@ -1,5 +1,5 @@
 #include "core/estado.h"
-#include "core/interno/motor.h"
+#include "core/interno/escaneo.h"
 #include "core/textos.h"
 #include "tests/core/ayudas.h"
 
