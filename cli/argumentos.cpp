@@ -131,10 +131,11 @@ Arranque DecidirArranque(const std::vector<std::string>& args) {
     return arranque;
 }
 
-std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llamada& llamada) {
-    std::size_t i = 0;
+namespace {
 
-    // Options before the command.
+// The options before the command (--store); `i` ends on the command.
+std::optional<int> OpcionesGenerales(const std::vector<std::string>& args, std::size_t& i,
+                                     Llamada& llamada) {
     for (; i < args.size() && EsOpcion(args[i]); ++i) {
         const std::string& a = args[i];
         if (const auto estado = Informacion(a)) {
@@ -156,44 +157,52 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
         }
         llamada.rutaAlmacen = std::move(valor);
     }
-    if (i == args.size()) {
-        return Uso(textos::FaltaOrden);
-    }
-    const std::string orden = args[i++];
-    const OrdenConocida* const conocida = BuscarOrden(orden);
-    const bool fix = orden == "fix";
-    const bool check = orden == "check";
+    return std::nullopt;
+}
 
-    // The command's own options may stand anywhere among its arguments;
-    // "--" ends them.
+// --from ENC (check, fix) and --to ENC (fix), or --from=ENC, at args[i].
+std::optional<int> OpcionDeCodificacion(const std::vector<std::string>& args, std::size_t& i,
+                                        const std::string& opcion, Llamada& llamada) {
+    const std::string& a = args[i];
+    const bool separado = a == opcion;
+    if (separado && i + 1 == args.size()) {
+        return Uso(textos::FaltaValor, a);
+    }
+    const std::string valor = separado ? args[++i] : a.substr(opcion.size() + 1);
+    const std::optional<Codificacion> c = CodificacionDeNombre(valor);
+    if (!c) {
+        return Uso(textos::CodificacionDesconocida, valor);
+    }
+    std::optional<Codificacion>& destino = opcion == "--to" ? llamada.hacia : llamada.desde;
+    if (destino) {
+        return Uso(textos::OpcionRepetida, opcion);
+    }
+    destino = c;
+    return std::nullopt;
+}
+
+// The command's own options, which may stand anywhere among its arguments
+// ("--" ends them), and the arguments themselves.
+std::optional<int> OpcionesDeOrden(const std::vector<std::string>& args, std::size_t i,
+                                   const std::string& orden, bool conocida, Llamada& llamada) {
+    const bool fix = orden == "fix";
     bool finOpciones = false;
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
+        std::optional<int> estado;
         if (finOpciones || !EsOpcion(a)) {
             llamada.resto.push_back(a);
         } else if (a == "--") {
             finOpciones = true;
-        } else if (const auto estado = Informacion(a)) {
+        } else if ((estado = Informacion(a))) {
             return estado;
         } else if (fix && a == "--out-dir" && i + 1 == args.size()) {
             return Uso(textos::FaltaValor, a);
-        } else if (const auto opcion = fix || check ? OpcionCodificacion(a, fix) : std::nullopt) {
-            // --from ENC (check, fix) and --to ENC (fix), or --from=ENC.
-            const bool separado = a == *opcion;
-            if (separado && i + 1 == args.size()) {
-                return Uso(textos::FaltaValor, a);
+        } else if (const auto opcion =
+                       fix || orden == "check" ? OpcionCodificacion(a, fix) : std::nullopt) {
+            if ((estado = OpcionDeCodificacion(args, i, *opcion, llamada))) {
+                return estado;
             }
-            const std::string valor = separado ? args[++i] : a.substr(opcion->size() + 1);
-            const std::optional<Codificacion> c = CodificacionDeNombre(valor);
-            if (!c) {
-                return Uso(textos::CodificacionDesconocida, valor);
-            }
-            std::optional<Codificacion>& destino =
-                *opcion == "--to" ? llamada.hacia : llamada.desde;
-            if (destino) {
-                return Uso(textos::OpcionRepetida, *opcion);
-            }
-            destino = c;
         } else if (fix && a == "--force") {
             llamada.forzar = true;
         } else if (fix && llamada.carpeta && (a == "--out-dir" || a.rfind("--out-dir=", 0) == 0)) {
@@ -206,14 +215,30 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
             return Uso(textos::OpcionDesconocida, a);
         }
     }
+    return std::nullopt;
+}
 
+} // namespace
+
+std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llamada& llamada) {
+    std::size_t i = 0;
+    if (const auto estado = OpcionesGenerales(args, i, llamada)) {
+        return estado;
+    }
+    if (i == args.size()) {
+        return Uso(textos::FaltaOrden);
+    }
+    const std::string orden = args[i++];
+    const OrdenConocida* const conocida = BuscarOrden(orden);
+    if (const auto estado = OpcionesDeOrden(args, i, orden, conocida != nullptr, llamada)) {
+        return estado;
+    }
     if (!conocida) {
         return Uso(textos::OrdenDesconocida, orden);
     }
     const std::size_t n = llamada.resto.size();
-    const int cuenta = fix && llamada.carpeta ? -1 : conocida->argumentos;
-    const bool cuentaBien = cuenta < 0 ? n > 0 : n == static_cast<std::size_t>(cuenta);
-    if (!cuentaBien) {
+    const int cuenta = orden == "fix" && llamada.carpeta ? -1 : conocida->argumentos;
+    if (cuenta < 0 ? n == 0 : n != static_cast<std::size_t>(cuenta)) {
         return Uso(textos::CuentaArgumentos, orden);
     }
     // Standard input can be read once: "-" names it once among the inputs.
