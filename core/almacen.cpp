@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <functional>
 #include <optional>
 
 #ifndef TILDORA_MARCA_COMPILACION
@@ -28,34 +27,27 @@ constexpr std::size_t kTamanoMaximoAlmacen = 4 * 1024 * 1024;
 constexpr std::string_view kMarcaCompilacion = TILDORA_MARCA_COMPILACION;
 
 std::string Unir(const std::string& carpeta, std::string_view nombre) {
-    std::string r = carpeta;
-    if (!r.empty() && r.back() != '/') {
-        r += '/';
-    }
-    r += nombre;
-    return r;
+    const bool barra = carpeta.empty() || carpeta.back() == '/';
+    return carpeta + (barra ? "" : "/") + std::string(nombre);
 }
 
-bool Existe(const std::string& ruta) {
+bool Existe(const std::string& ruta, bool seguirEnlaces = true) {
     sistema::Ficha f;
-    return sistema::Consultar(ruta, f) == 0;
+    return sistema::Consultar(ruta, f, seguirEnlaces) == 0;
 }
-
-using Cambio = std::function<std::optional<std::string>(std::string_view)>;
 
 // The one way the store is changed: under the lock, the file is read (a
 // missing one is empty), `cambiar` gives its new bytes, or nothing to leave it
 // as it is (false), and the new copy replaces it in one rename.
-Resultado<bool> Cambiar(const std::string& ruta, const Cambio& cambiar) {
+template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, const Cambio& cambiar) {
     // No store known (no home folder for an installed copy): nothing is
     // locked or written, least of all a lock file in the current folder.
     if (ruta.empty()) {
         return Falla(Fallo::Escritura);
     }
-    std::string real = ruta;
-    sistema::Ficha ficha;
-    if (sistema::Consultar(ruta, ficha, false) == 0 && ficha.tipo == sistema::Ficha::Tipo::Enlace &&
-        sistema::DestinoDeEnlace(ruta, real) != 0) {
+    // One lock for the store, whichever link it is written through.
+    std::string real;
+    if (sistema::DestinoDeEnlace(ruta, real) != 0) {
         real = ruta;
     }
     const sistema::Cerrojo cerrojo(real + ".lock");
@@ -73,7 +65,7 @@ Resultado<bool> Cambiar(const std::string& ruta, const Cambio& cambiar) {
         return false;
     }
     // A link that points nowhere is left alone rather than replaced by a file.
-    if (falta && sistema::Consultar(ruta, ficha, false) == 0) {
+    if (falta && Existe(ruta, false)) {
         return Falla(Fallo::Escritura, ENOENT, ruta);
     }
     if (!falta && *nuevo == viejo) {
@@ -153,13 +145,10 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
     }
     const std::string carpeta = carpetaPrograma.empty() ? "." : carpetaPrograma;
     const bool compilacion = Existe(Unir(carpeta, kMarcaCompilacion));
-    // Making a file in a folder takes both write and search permission.
     if (compilacion && sistema::SePuedeEscribir(carpeta)) {
         return enPrograma;
     }
     if (carpetaUsuario.empty()) {
-        // An installed copy never writes beside itself: with no user folder
-        // known, nothing is remembered.
         return compilacion ? enPrograma : std::string();
     }
     std::error_code ec;

@@ -4,18 +4,19 @@
 #include "core/reglas.h"
 #include "core/unicode.h"
 
+#include <algorithm>
 #include <set>
 
 namespace tildora::ini {
 
 namespace {
 
-constexpr std::string_view kFinLinea = "\r\n";
-
 // The bytes the Windows service trims around lines, keys and values. The
 // no-break space (0xA0) is a character of the text, not a blank.
+constexpr std::string_view kBlancos = "\t\v\f\x1A ";
+
 bool EsBlanco(char c) {
-    return c == '\t' || c == '\v' || c == '\f' || c == '\x1A' || c == ' ';
+    return kBlancos.find(c) != std::string_view::npos;
 }
 
 bool EsComilla(char c) {
@@ -23,56 +24,37 @@ bool EsComilla(char c) {
 }
 
 std::string_view Recortar(std::string_view s) {
-    while (!s.empty() && EsBlanco(s.front())) {
-        s.remove_prefix(1);
+    const std::size_t desde = s.find_first_not_of(kBlancos);
+    if (desde == std::string_view::npos) {
+        return {};
     }
-    while (!s.empty() && EsBlanco(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-char MinusculaAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return s.substr(desde, s.find_last_not_of(kBlancos) - desde + 1);
 }
 
 bool IgualesSinMayusculas(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (MinusculaAscii(a[i]) != MinusculaAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    const auto minuscula = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return minuscula(x) == minuscula(y); });
 }
 
 // Key bytes that the Windows service would trim, split a line at or end a
-// string at: they are written as \xHH so that the line stays one line and the
-// key keeps its byte. Backslash is never a wrong character, so a real key
-// cannot be mistaken for an escape.
-bool ClaveNecesitaEscape(unsigned char b) {
-    return b == 0x00 || (b >= 0x09 && b <= 0x0D) || b == 0x1A || b == 0x20;
-}
-
+// string at are written as \xHH, so that the line stays one line and the key
+// keeps its byte. Backslash is never a wrong character, so a real key cannot
+// be mistaken for an escape.
 std::string CodificarClave(std::string_view clave) {
     std::string r;
-    r.reserve(clave.size());
     for (const char c : clave) {
         const auto b = static_cast<unsigned char>(c);
-        if (ClaveNecesitaEscape(b)) {
-            r += EscapeHex(b);
-        } else {
-            r += c;
-        }
+        const bool escape = b == 0x00 || (b >= 0x09 && b <= 0x0D) || b == 0x1A || b == 0x20;
+        r += escape ? EscapeHex(b) : std::string(1, c);
     }
     return r;
 }
 
 std::string DecodificarClave(std::string_view clave) {
     std::string r;
-    r.reserve(clave.size());
     for (std::size_t i = 0; i < clave.size(); ++i) {
         if (clave[i] == '\\' && i + 3 < clave.size() && clave[i + 1] == 'x') {
             if (const auto byte = ByteHex(clave[i + 2], clave[i + 3])) {
@@ -89,14 +71,9 @@ std::string DecodificarClave(std::string_view clave) {
 // The value as it stands in the file: inside double quotes when its first or
 // last byte would otherwise be trimmed or taken for a quote on read.
 std::string CodificarValor(std::string_view valor) {
-    if (!valor.empty() && (EsBlanco(valor.front()) || EsComilla(valor.front()) ||
-                           EsBlanco(valor.back()) || EsComilla(valor.back()))) {
-        std::string r;
-        r.reserve(valor.size() + 2);
-        r += '"';
-        r += valor;
-        r += '"';
-        return r;
+    const auto suelto = [](char c) { return EsBlanco(c) || EsComilla(c); };
+    if (!valor.empty() && (suelto(valor.front()) || suelto(valor.back()))) {
+        return '"' + std::string(valor) + '"';
     }
     return std::string(valor);
 }
@@ -118,8 +95,7 @@ struct Formato {
     std::size_t inicio = 0; // first byte after the byte-order mark
 
     bool Utf16() const { return EsUtf16(codificacion); }
-    // Bytes in a code unit.
-    std::size_t Ancho() const { return Utf16() ? 2 : 1; }
+    std::size_t Ancho() const { return Utf16() ? 2 : 1; } // bytes in a code unit
 };
 
 Formato FormatoDe(std::string_view bytes) {
@@ -150,16 +126,10 @@ bool EsSaltoUnidad(char16_t u) {
     return u == '\r' || u == '\n';
 }
 
-// A line of a UTF-16 store in UTF-8. A unit that is no character (half a
-// pair, a last odd byte) gives the byte 0xFF, which no UTF-8 text holds: a
-// key or value holding it is never taken for text, while the line's '[',
-// ']' and '=' still read as the Windows service reads them.
-std::string Utf8DeUnidades(std::string_view bytes, bool bigEndian) {
-    DesdeUtf16 desde(bigEndian, true);
-    std::string r;
-    desde.Procesar(bytes.data(), bytes.size(), r);
-    desde.Terminar(r);
-    return r;
+// Windows-1252 bytes of a store's text: a Windows-1252 line as it is, a
+// Unicode one when Windows-1252 has all its characters.
+std::optional<std::string> Ansi(std::string_view texto, bool unicode) {
+    return unicode ? AnsiDeUtf8(texto) : std::string(texto);
 }
 
 // A key as written in the file, as the program looks it up: Windows-1252
@@ -168,10 +138,7 @@ std::string Utf8DeUnidades(std::string_view bytes, bool bigEndian) {
 // it lacks, written alone, is its U+XXXX key; a key that is neither is no
 // character's, and nothing.
 std::optional<std::string> ClaveLeida(std::string_view escrita, bool unicode) {
-    if (!unicode) {
-        return DecodificarClave(escrita);
-    }
-    if (const std::optional<std::string> ansi = AnsiDeUtf8(escrita)) {
+    if (const std::optional<std::string> ansi = Ansi(escrita, unicode)) {
         return DecodificarClave(*ansi);
     }
     char32_t cp = 0;
@@ -187,38 +154,25 @@ std::optional<std::string> ClaveLeida(std::string_view escrita, bool unicode) {
 // 128-byte buffer did; nothing when a UTF-8 line's value holds a character
 // Windows-1252 lacks: no answer, rather than a wrong one.
 std::optional<std::string> ValorLeido(std::string_view escrito, bool unicode) {
-    const std::string_view valor = DecodificarValor(escrito);
-    std::string r;
-    if (unicode) {
-        std::optional<std::string> ansi = AnsiDeUtf8(valor);
-        if (!ansi) {
-            return std::nullopt;
-        }
-        r = std::move(*ansi);
-    } else {
-        r = valor;
-    }
-    if (r.size() > kLargoMaximoSustituto) {
-        r.resize(kLargoMaximoSustituto);
+    std::optional<std::string> r = Ansi(DecodificarValor(escrito), unicode);
+    if (r && r->size() > kLargoMaximoSustituto) {
+        r->resize(kLargoMaximoSustituto);
     }
     return r;
 }
 
 bool MismaSeccion(std::string_view nombre, std::string_view seccion, bool unicode) {
-    if (!unicode) {
-        return IgualesSinMayusculas(nombre, seccion);
-    }
-    const std::optional<std::string> ansi = AnsiDeUtf8(nombre);
+    const std::optional<std::string> ansi = Ansi(nombre, unicode);
     return ansi && IgualesSinMayusculas(*ansi, seccion);
 }
-
-// --- Lines ------------------------------------------------------------------
 
 struct Linea {
     std::size_t inicio;   // first byte of the line
     std::size_t fin;      // one past its last byte, before the line break
     std::size_t finSalto; // one past the line break that ends it (== fin at the
                           // end of a file without a final line break)
+    std::size_t numero;   // as an editor counts lines: from 1, CR LF, a lone CR
+                          // and a lone LF each ending one
 };
 
 // Splits at every run of CR and LF units, so empty lines do not exist. The
@@ -228,27 +182,29 @@ std::vector<Linea> PartirLineas(std::string_view bytes, const Formato& f) {
     std::vector<Linea> lineas;
     const std::size_t w = f.Ancho();
     const std::size_t n = bytes.size();
-    const auto salto = [&](std::size_t p) { return EsSaltoUnidad(UnidadEn(bytes, p, f)); };
+    // The bytes of the line break at `p` (`p` < `n`): none, CR LF, CR or LF.
+    const auto salto = [&](std::size_t p) -> std::size_t {
+        const char16_t u = UnidadEn(bytes, p, f);
+        if (!EsSaltoUnidad(u)) {
+            return 0;
+        }
+        return u == '\r' && p + w < n && UnidadEn(bytes, p + w, f) == '\n' ? 2 * w : w;
+    };
+    std::size_t numero = 1;
     std::size_t p = f.inicio;
     while (p < n) {
-        while (p < n && salto(p)) {
-            p += w;
+        if (const std::size_t s = salto(p)) {
+            p += s;
+            ++numero;
+            continue;
         }
-        if (p >= n) {
-            break;
-        }
-        Linea l{p, p, p};
-        while (p < n && !salto(p)) {
+        Linea l{p, p, p, numero};
+        while (p < n && salto(p) == 0) {
             p += w;
         }
         p = std::min(p, n); // past half a unit at the end
         l.fin = p;
-        if (p < n) {
-            p += (UnidadEn(bytes, p, f) == '\r' && p + w < n && UnidadEn(bytes, p + w, f) == '\n')
-                     ? 2 * w
-                     : w;
-        }
-        l.finSalto = p;
+        l.finSalto = p < n ? p + salto(p) : p;
         lineas.push_back(l);
     }
     return lineas;
@@ -263,22 +219,23 @@ class Vista {
 public:
     explicit Vista(std::string_view bytes)
         : m_bytes(bytes), m_formato(FormatoDe(bytes)), m_lineas(PartirLineas(bytes, m_formato)) {
-        if (m_formato.Utf16()) {
-            m_utf8.reserve(m_lineas.size());
-            for (const Linea& l : m_lineas) {
-                m_utf8.push_back(Utf8DeUnidades(m_bytes.substr(l.inicio, l.fin - l.inicio),
-                                                m_formato.codificacion == Codificacion::Utf16BE));
+        const bool utf8 = m_formato.codificacion == Codificacion::Utf8;
+        for (std::size_t i = 0; i < m_lineas.size(); ++i) {
+            if (m_formato.Utf16()) {
+                // A unit that is no character (half a pair, a last odd byte)
+                // gives the byte 0xFF: a key or value holding it is never
+                // taken for text, while the line's '[', ']' and '=' still read
+                // as the Windows service reads them.
+                DesdeUtf16 desde(m_formato.codificacion == Codificacion::Utf16BE, true);
+                std::string& texto = m_utf8.emplace_back();
+                desde.Procesar(bytes.data() + m_lineas[i].inicio,
+                               m_lineas[i].fin - m_lineas[i].inicio, texto);
+                desde.Terminar(texto);
             }
-            m_unicode.assign(m_lineas.size(), true);
-        } else if (m_formato.codificacion == Codificacion::Utf8) {
-            m_unicode.reserve(m_lineas.size());
-            for (std::size_t i = 0; i < m_lineas.size(); ++i) {
-                m_unicode.push_back(EsUtf8Valido(Texto(i)));
-            }
+            m_unicode.push_back(m_formato.Utf16() || (utf8 && EsUtf8Valido(Texto(i))));
         }
     }
 
-    std::string_view Bytes() const { return m_bytes; }
     const Formato& Forma() const { return m_formato; }
     const std::vector<Linea>& Lineas() const { return m_lineas; }
     std::string_view Texto(std::size_t i) const {
@@ -287,21 +244,7 @@ public:
         }
         return m_bytes.substr(m_lineas[i].inicio, m_lineas[i].fin - m_lineas[i].inicio);
     }
-    bool Unicode(std::size_t i) const { return !m_unicode.empty() && m_unicode[i]; }
-
-    // The number of line `i` as an editor counts lines: from 1, CR LF, a
-    // lone CR and a lone LF each ending one.
-    std::size_t Numero(std::size_t i) const {
-        std::size_t numero = 1;
-        const std::size_t w = m_formato.Ancho();
-        for (std::size_t p = m_formato.inicio; p < m_lineas[i].inicio; p += w) {
-            const char16_t u = UnidadEn(m_bytes, p, m_formato);
-            if (u == '\n' || (u == '\r' && UnidadEn(m_bytes, p + w, m_formato) != '\n')) {
-                ++numero;
-            }
-        }
-        return numero;
-    }
+    bool Unicode(std::size_t i) const { return m_unicode[i]; }
 
 private:
     std::string_view m_bytes;
@@ -337,20 +280,18 @@ LineaAnalizada LeerLinea(std::string_view linea) {
         return a;
     }
     const std::size_t igual = linea.find('=');
-    if (igual == std::string_view::npos) {
-        return a;
+    if (igual != std::string_view::npos) {
+        a.tipo = TipoLinea::Entrada;
+        a.clave = Recortar(linea.substr(0, igual));
+        a.valor = linea.substr(igual + 1);
     }
-    a.tipo = TipoLinea::Entrada;
-    a.clave = Recortar(linea.substr(0, igual));
-    a.valor = linea.substr(igual + 1);
     return a;
 }
 
 struct Busqueda {
     bool seccionHallada = false;
     std::size_t ultimaEntrada = 0;     // last entry of the section, or its header
-    std::optional<std::size_t> linea;  // first entry with the key
-    std::vector<std::size_t> conClave; // every entry with the key
+    std::vector<std::size_t> conClave; // every entry with the key, the first one first
     std::vector<std::size_t> entradas; // every entry of the section
 };
 
@@ -358,29 +299,19 @@ struct Busqueda {
 // the same name are ignored, as the Windows service ignores them.
 Busqueda Buscar(const Vista& v, std::string_view seccion, std::string_view clave) {
     Busqueda b;
-    bool dentro = false;
     for (std::size_t i = 0; i < v.Lineas().size(); ++i) {
         const LineaAnalizada a = LeerLinea(v.Texto(i));
         if (a.tipo == TipoLinea::Cabecera) {
-            if (dentro) {
+            if (b.seccionHallada) {
                 break;
             }
-            if (MismaSeccion(a.nombre, seccion, v.Unicode(i))) {
-                dentro = true;
-                b.seccionHallada = true;
-                b.ultimaEntrada = i;
-            }
-            continue;
-        }
-        if (!dentro || a.tipo != TipoLinea::Entrada) {
-            continue;
-        }
-        b.ultimaEntrada = i;
-        b.entradas.push_back(i);
-        if (ClaveLeida(a.clave, v.Unicode(i)) == clave) {
-            b.conClave.push_back(i);
-            if (!b.linea) {
-                b.linea = i;
+            b.seccionHallada = MismaSeccion(a.nombre, seccion, v.Unicode(i));
+            b.ultimaEntrada = i;
+        } else if (b.seccionHallada && a.tipo == TipoLinea::Entrada) {
+            b.ultimaEntrada = i;
+            b.entradas.push_back(i);
+            if (ClaveLeida(a.clave, v.Unicode(i)) == clave) {
+                b.conClave.push_back(i);
             }
         }
     }
@@ -401,7 +332,6 @@ std::vector<Leida> Leidas(const Vista& v, std::string_view seccion) {
     for (const std::size_t i : Buscar(v, seccion, {}).entradas) {
         const LineaAnalizada a = LeerLinea(v.Texto(i));
         std::optional<std::string> clave = ClaveLeida(a.clave, v.Unicode(i));
-        // The first entry of a key is the one read.
         if (clave && !clave->empty() && vistas.insert(*clave).second) {
             r.push_back({i, std::move(*clave), ValorLeido(a.valor, v.Unicode(i))});
         }
@@ -409,26 +339,19 @@ std::vector<Leida> Leidas(const Vista& v, std::string_view seccion) {
     return r;
 }
 
-bool TieneSalto(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
-// A section name becomes "[name]" and is read back up to the first ']'.
-bool SeccionGuardable(std::string_view seccion) {
-    return !TieneSalto(seccion) && seccion.find(']') == std::string_view::npos;
-}
-
-// A key must come back as the same bytes: it may not hold '=' (the key ends at
-// the first one), may not turn its line into a header or a comment, and may
-// not contain text that reads as an escape.
-bool ClaveGuardable(std::string_view clave, const std::string& codificada) {
-    if (clave.empty() || clave.find('=') != std::string_view::npos) {
-        return false;
-    }
-    if (codificada.front() == '[' || codificada.front() == ';') {
-        return false;
-    }
-    return DecodificarClave(codificada) == clave;
+// Whether the entry reads back as given once written. A line break in any
+// part would split it over several lines. A section name becomes "[name]"
+// and is read back up to the first ']'. A key may not hold '=' (the key ends
+// at the first one), may not turn its line into a header or a comment, and
+// may not contain text that reads as an escape.
+bool Guardable(std::string_view seccion, std::string_view clave, const std::string& escrita,
+               std::string_view valor) {
+    const auto salto = [](std::string_view s) {
+        return s.find_first_of("\r\n") != std::string_view::npos;
+    };
+    return !salto(seccion) && seccion.find(']') == std::string_view::npos && !salto(valor) &&
+           !clave.empty() && clave.find('=') == std::string_view::npos && escrita.front() != '[' &&
+           escrita.front() != ';' && DecodificarClave(escrita) == clave;
 }
 
 } // namespace
@@ -439,18 +362,17 @@ std::string Solucion(std::string_view bytes, std::string_view seccion, std::stri
     }
     const Vista v(bytes);
     const Busqueda b = Buscar(v, seccion, clave);
-    if (!b.linea) {
+    if (b.conClave.empty()) {
         return {};
     }
-    return ValorLeido(LeerLinea(v.Texto(*b.linea)).valor, v.Unicode(*b.linea)).value_or("");
+    const std::size_t i = b.conClave.front();
+    return ValorLeido(LeerLinea(v.Texto(i)).valor, v.Unicode(i)).value_or("");
 }
 
 std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view seccion,
                                        std::string_view clave, std::string_view valor) {
-    // A line break in any part would split the entry over several lines; the
-    // Windows service would store something else than what was given.
     const std::string claveEscrita = CodificarClave(clave);
-    if (!SeccionGuardable(seccion) || !ClaveGuardable(clave, claveEscrita) || TieneSalto(valor)) {
+    if (!Guardable(seccion, clave, claveEscrita, valor)) {
         return std::nullopt;
     }
     const Vista v(viejo);
@@ -461,24 +383,19 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
     }
     // What is written is Windows-1252 text in the store's encoding; a U+XXXX
     // key stays those six letters, as the Windows service would write it.
-    std::string entrada = claveEscrita;
-    entrada += '=';
-    entrada += CodificarValor(valor);
-    entrada = Codificado(entrada, f.codificacion);
-    const std::string finLinea = Codificado(kFinLinea, f.codificacion);
-
-    const std::vector<Linea>& lineas = v.Lineas();
+    const std::string entrada =
+        Codificado(claveEscrita + '=' + CodificarValor(valor), f.codificacion);
+    const std::string finLinea = Codificado("\r\n", f.codificacion);
     const Busqueda b = Buscar(v, seccion, clave);
 
     std::string nuevo;
-    nuevo.reserve(viejo.size() + entrada.size() + 2 * seccion.size() + 16);
-    if (b.linea) {
+    if (!b.conClave.empty()) {
         // The old line gives way to the new one; its line break, and every
         // other byte of the file, stay as they were.
-        const Linea& l = lineas[*b.linea];
+        const Linea& l = v.Lineas()[b.conClave.front()];
         nuevo.append(viejo.substr(0, l.inicio)).append(entrada).append(viejo.substr(l.fin));
     } else if (b.seccionHallada) {
-        const Linea& l = lineas[b.ultimaEntrada];
+        const Linea& l = v.Lineas()[b.ultimaEntrada];
         nuevo.append(viejo.substr(0, l.finSalto));
         if (l.finSalto == l.fin) {
             nuevo.append(finLinea);
@@ -490,7 +407,8 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
             !EsSaltoUnidad(UnidadEn(viejo, viejo.size() - f.Ancho(), f))) {
             nuevo.append(finLinea);
         }
-        nuevo.append(Codificado("[" + std::string(seccion) + "]", f.codificacion)).append(finLinea);
+        nuevo.append(Codificado(std::string("[").append(seccion).append("]"), f.codificacion));
+        nuevo.append(finLinea);
         nuevo.append(entrada).append(finLinea);
     }
     return nuevo;
@@ -502,17 +420,15 @@ std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view 
         return std::nullopt;
     }
     const Vista v(viejo);
-    const std::vector<Linea>& lineas = v.Lineas();
     const Busqueda b = Buscar(v, seccion, clave);
     if (b.conClave.empty()) {
         return std::nullopt;
     }
     std::string nuevo;
-    nuevo.reserve(viejo.size());
     std::size_t desde = 0;
     for (const std::size_t i : b.conClave) {
-        nuevo.append(viejo.substr(desde, lineas[i].inicio - desde));
-        desde = lineas[i].finSalto;
+        nuevo.append(viejo.substr(desde, v.Lineas()[i].inicio - desde));
+        desde = v.Lineas()[i].finSalto;
     }
     nuevo.append(viejo.substr(desde));
     return nuevo;
@@ -532,7 +448,7 @@ std::vector<std::size_t> LineasSinValor(std::string_view bytes, std::string_view
     std::vector<std::size_t> r;
     for (const Leida& l : Leidas(v, seccion)) {
         if (!l.valor) {
-            r.push_back(v.Numero(l.linea));
+            r.push_back(v.Lineas()[l.linea].numero);
         }
     }
     return r;

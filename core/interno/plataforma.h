@@ -17,7 +17,6 @@ struct Ficha {
     enum class Tipo { Ordinario, Carpeta, Enlace, Otro };
     Tipo tipo = Tipo::Otro;
     std::uint64_t tamano = 0;
-    // Which file it is: two names with the same identity are one file.
     std::uint64_t dispositivo = 0;
     std::uint64_t nodo = 0;
     // When its contents or its entry last changed, to tell a file that
@@ -49,7 +48,7 @@ bool ListarCarpeta(const std::string& carpeta,
 class Archivo {
 public:
     Archivo() = default;
-    ~Archivo();
+    ~Archivo() { Cerrar(); }
     Archivo(Archivo&& otro) noexcept;
     Archivo& operator=(Archivo&& otro) noexcept;
     Archivo(const Archivo&) = delete;
@@ -62,7 +61,6 @@ public:
     static Archivo SalidaEstandar();
     static Archivo SalidaError();
 
-    bool Abierto() const { return m_fd >= 0; }
     int Describir(Ficha& ficha) const;
     // Reads at most `n` bytes; -1 with errno on failure, 0 at the end.
     long Leer(char* destino, std::size_t n);
@@ -90,7 +88,7 @@ private:
 class Temporal {
 public:
     Temporal() = default;
-    ~Temporal();
+    ~Temporal() { Descartar(); }
     Temporal(const Temporal&) = delete;
     Temporal& operator=(const Temporal&) = delete;
 
@@ -110,7 +108,6 @@ private:
     int m_fd = -1;
     int m_hueco = -1;
     bool m_anonimo = false;
-    std::string m_carpeta;
     std::string m_temporal;
     std::uint64_t m_escrito = 0;
     std::uint64_t m_enviado = 0;
@@ -129,7 +126,7 @@ unsigned PermisosNuevos();
 class Cerrojo {
 public:
     explicit Cerrojo(const std::string& ruta);
-    ~Cerrojo();
+    ~Cerrojo() { Soltar(true); }
     Cerrojo(const Cerrojo&) = delete;
     Cerrojo& operator=(const Cerrojo&) = delete;
     explicit operator bool() const { return m_fd >= 0; }

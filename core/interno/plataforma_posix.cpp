@@ -2,30 +2,46 @@
 
 #include "core/interno/plataforma.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <pthread.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tildora::sistema {
 
 namespace {
 
-Ficha FichaDe(const struct stat& st) {
-    Ficha f;
+// Repeats a call that a signal interrupted.
+template <typename Llamada> auto SinInterrupciones(Llamada llamada) {
+    for (;;) {
+        const auto r = llamada();
+        if (r >= 0 || errno != EINTR) {
+            return r;
+        }
+    }
+}
+
+// 0 with `f` filled in from `st`, or the error number of the call (`llamada`,
+// its result) that was to fill `st` in.
+int Fichar(int llamada, const struct stat& st, Ficha& f) {
+    if (llamada != 0) {
+        return errno;
+    }
     f.tipo = S_ISREG(st.st_mode)   ? Ficha::Tipo::Ordinario
              : S_ISDIR(st.st_mode) ? Ficha::Tipo::Carpeta
              : S_ISLNK(st.st_mode) ? Ficha::Tipo::Enlace
@@ -40,7 +56,7 @@ Ficha FichaDe(const struct stat& st) {
     f.modo = st.st_mode & 07777;
     f.dueno = st.st_uid;
     f.grupo = st.st_gid;
-    return f;
+    return 0;
 }
 
 std::string Carpeta(const std::string& ruta) {
@@ -121,35 +137,6 @@ void Olvidar(int& hueco) {
     }
 }
 
-// Names for a finished unnamed file that must replace its target: a second
-// name cannot replace a file, a rename can.
-std::string NombreTemporal() {
-    static constexpr char kLetras[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char azar[6] = {};
-    if (::getrandom(azar, sizeof azar, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof azar)) {
-        // Any name will do: one that is taken is simply tried again.
-        timespec t{};
-        ::clock_gettime(CLOCK_MONOTONIC, &t);
-        const auto semilla = static_cast<unsigned long long>(t.tv_nsec) ^
-                             (static_cast<unsigned long long>(::getpid()) << 20);
-        for (std::size_t i = 0; i < sizeof azar; ++i) {
-            azar[i] = static_cast<unsigned char>(semilla >> (8 * i));
-        }
-    }
-    std::string nombre = ".tildora-";
-    for (unsigned char b : azar) {
-        nombre += kLetras[b % (sizeof kLetras - 1)];
-    }
-    return nombre;
-}
-
-// Whether a file opened without a name can later be given one: through its
-// descriptor for a privileged process, through /proc for anyone.
-bool SePuedeNombrarAnonimo() {
-    return ::geteuid() == 0 || ::access("/proc/self/fd", X_OK) == 0;
-}
-
 // Gives the open unnamed file `fd` the name `destino`; never replaces a file
 // (EEXIST).
 bool Enlazar(int fd, const std::string& destino) {
@@ -161,6 +148,36 @@ bool Enlazar(int fd, const std::string& destino) {
     }
     const std::string propio = "/proc/self/fd/" + std::to_string(fd);
     return ::linkat(AT_FDCWD, propio.c_str(), AT_FDCWD, destino.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Gives the open unnamed file `fd` a hidden name of its own in `carpeta`, for
+// a finished file that must replace its target: a second name cannot replace
+// a file, a rename can. 0 or the error number.
+int NombrarAlAzar(int fd, const std::string& carpeta, std::string& nombre) {
+    static constexpr char kLetras[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int intento = 0;; ++intento) {
+        unsigned char azar[6] = {};
+        if (::getrandom(azar, sizeof azar, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof azar)) {
+            // Any name will do: one that is taken is simply tried again.
+            const auto semilla = static_cast<std::uint64_t>(
+                                     std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                                 (static_cast<std::uint64_t>(::getpid()) << 20);
+            std::memcpy(azar, &semilla, sizeof azar);
+        }
+        nombre = carpeta + ".tildora-";
+        for (unsigned char b : azar) {
+            nombre += kLetras[b % (sizeof kLetras - 1)];
+        }
+        if (Enlazar(fd, nombre)) {
+            return 0;
+        }
+        const int e = errno;
+        nombre.clear();
+        if (e != EEXIST || intento == 100) {
+            return e;
+        }
+    }
 }
 
 // rename() that never replaces a file (EEXIST), on file systems with or
@@ -189,19 +206,11 @@ int RenombrarSinReemplazar(const char* de, const char* a) {
     return ::rename(de, a);
 }
 
-bool EsAbsoluta(const char* ruta) {
-    return ruta != nullptr && ruta[0] == '/';
-}
-
-// All of `n` bytes, going on after interruptions and short writes.
 bool EscribirTodo(int fd, const char* datos, std::size_t n) {
     while (n > 0) {
-        const std::size_t pedir = n < (std::size_t{1} << 30) ? n : (std::size_t{1} << 30);
-        const ssize_t r = ::write(fd, datos, pedir);
+        const ssize_t r = SinInterrupciones(
+            [&] { return ::write(fd, datos, std::min(n, std::size_t{1} << 30)); });
         if (r < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return false;
         }
         datos += r;
@@ -218,11 +227,8 @@ bool Ficha::MismoContenido(const Ficha& otra) const {
 
 int Consultar(const std::string& ruta, Ficha& ficha, bool seguirEnlaces) {
     struct stat st {};
-    if ((seguirEnlaces ? ::stat(ruta.c_str(), &st) : ::lstat(ruta.c_str(), &st)) != 0) {
-        return errno;
-    }
-    ficha = FichaDe(st);
-    return 0;
+    return Fichar(seguirEnlaces ? ::stat(ruta.c_str(), &st) : ::lstat(ruta.c_str(), &st), st,
+                  ficha);
 }
 
 bool SePuedeEscribir(const std::string& ruta) {
@@ -242,11 +248,8 @@ int DestinoDeEnlace(const std::string& enlace, std::string& destino) {
         }
         std::string apunta(PATH_MAX, '\0');
         const ssize_t n = ::readlink(actual.c_str(), apunta.data(), apunta.size());
-        if (n < 0) {
-            return errno;
-        }
-        if (n == 0 || static_cast<std::size_t>(n) >= apunta.size()) {
-            return n == 0 ? ENOENT : ENAMETOOLONG;
+        if (n <= 0 || static_cast<std::size_t>(n) >= apunta.size()) {
+            return n < 0 ? errno : n == 0 ? ENOENT : ENAMETOOLONG;
         }
         apunta.resize(static_cast<std::size_t>(n));
         actual = apunta.front() == '/' ? apunta : Carpeta(actual) + apunta;
@@ -269,22 +272,14 @@ bool ListarCarpeta(const std::string& carpeta,
     return true;
 }
 
-// --- Archivo ------------------------------------------------------------------
-
-Archivo::~Archivo() {
-    Cerrar();
-}
-
-Archivo::Archivo(Archivo&& otro) noexcept : m_fd(otro.m_fd), m_propio(otro.m_propio) {
-    otro.m_fd = -1;
-}
+Archivo::Archivo(Archivo&& otro) noexcept
+    : m_fd(std::exchange(otro.m_fd, -1)), m_propio(otro.m_propio) {}
 
 Archivo& Archivo::operator=(Archivo&& otro) noexcept {
     if (this != &otro) {
         Cerrar();
-        m_fd = otro.m_fd;
+        m_fd = std::exchange(otro.m_fd, -1);
         m_propio = otro.m_propio;
-        otro.m_fd = -1;
     }
     return *this;
 }
@@ -298,18 +293,14 @@ void Archivo::Cerrar() {
 
 int Archivo::AbrirLectura(const std::string& ruta, bool sinEsperar) {
     Cerrar();
-    const int espera = sinEsperar ? O_NONBLOCK : 0;
-    m_fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | espera);
+    m_fd = ::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (sinEsperar ? O_NONBLOCK : 0));
     m_propio = true;
     if (m_fd < 0) {
         return errno;
     }
-    if (sinEsperar) {
-        // Only the open was not to wait; an ordinary file reads as ever.
-        const int banderas = ::fcntl(m_fd, F_GETFL);
-        if (banderas >= 0) {
-            ::fcntl(m_fd, F_SETFL, banderas & ~O_NONBLOCK);
-        }
+    // Only the open was not to wait; an ordinary file reads as ever.
+    if (const int banderas = sinEsperar ? ::fcntl(m_fd, F_GETFL) : -1; banderas >= 0) {
+        ::fcntl(m_fd, F_SETFL, banderas & ~O_NONBLOCK);
     }
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return 0;
@@ -329,29 +320,16 @@ Archivo Archivo::SalidaError() {
 
 int Archivo::Describir(Ficha& ficha) const {
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0) {
-        return errno;
-    }
-    ficha = FichaDe(st);
-    return 0;
+    return Fichar(::fstat(m_fd, &st), st, ficha);
 }
 
 long Archivo::Leer(char* destino, std::size_t n) {
-    for (;;) {
-        const ssize_t r = ::read(m_fd, destino, n);
-        if (r >= 0 || errno != EINTR) {
-            return static_cast<long>(r);
-        }
-    }
+    return SinInterrupciones([&] { return ::read(m_fd, destino, n); });
 }
 
 long Archivo::LeerEn(std::uint64_t posicion, char* destino, std::size_t n) {
-    for (;;) {
-        const ssize_t r = ::pread(m_fd, destino, n, static_cast<off_t>(posicion));
-        if (r >= 0 || errno != EINTR) {
-            return static_cast<long>(r);
-        }
-    }
+    return SinInterrupciones(
+        [&] { return ::pread(m_fd, destino, n, static_cast<off_t>(posicion)); });
 }
 
 bool Archivo::Posicion(std::uint64_t& posicion) const {
@@ -368,16 +346,9 @@ bool Archivo::EscribirTodo(const char* datos, std::size_t n) {
     return sistema::EscribirTodo(m_fd, datos, n);
 }
 
-// --- Temporal -----------------------------------------------------------------
-
-Temporal::~Temporal() {
-    Descartar();
-}
-
 void Temporal::Descartar() {
     if (m_fd >= 0) {
-        ::close(m_fd); // an unnamed file goes with its last descriptor
-        m_fd = -1;
+        ::close(std::exchange(m_fd, -1)); // an unnamed file goes with its last descriptor
     }
     if (!m_temporal.empty()) {
         const SinSenales bloqueo;
@@ -390,10 +361,11 @@ void Temporal::Descartar() {
 
 int Temporal::Crear(const std::string& carpeta, bool conNombre) {
     Descartar();
-    m_carpeta = carpeta;
     m_escrito = 0;
     m_enviado = 0;
-    if (!conNombre && SePuedeNombrarAnonimo()) {
+    // An unnamed file can later be given a name through its descriptor by a
+    // privileged process, through /proc by anyone.
+    if (!conNombre && (::geteuid() == 0 || ::access("/proc/self/fd", X_OK) == 0)) {
         m_fd =
             ::open(carpeta.empty() ? "." : carpeta.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         m_anonimo = m_fd >= 0;
@@ -419,13 +391,11 @@ int Temporal::Escribir(const char* datos, std::size_t n) {
         return errno;
     }
     m_escrito += n;
-#ifdef __linux__
     if (m_escrito - m_enviado >= kEnvioAlDisco) {
         ::sync_file_range(m_fd, static_cast<off_t>(m_enviado),
                           static_cast<off_t>(m_escrito - m_enviado), SYNC_FILE_RANGE_WRITE);
         m_enviado = m_escrito;
     }
-#endif
     return 0;
 }
 
@@ -435,19 +405,14 @@ int Temporal::Terminar(unsigned modo, bool conDueno, unsigned dueno, unsigned gr
         // group where the user belongs to it, and otherwise changes nothing.
         [[maybe_unused]] const int ignorado = ::fchown(m_fd, dueno, grupo);
     }
-    if (::fchmod(m_fd, static_cast<mode_t>(modo)) != 0 || ::fsync(m_fd) != 0) {
-        return errno;
-    }
-    return 0;
+    return ::fchmod(m_fd, static_cast<mode_t>(modo)) != 0 || ::fsync(m_fd) != 0 ? errno : 0;
 }
 
 int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
     {
         const SinSenales bloqueo;
         if (!m_anonimo) {
-            const int fd = m_fd;
-            m_fd = -1;
-            if (::close(fd) != 0) {
+            if (::close(std::exchange(m_fd, -1)) != 0) {
                 return errno;
             }
             const int r = reemplazar ? ::rename(m_temporal.c_str(), destino.c_str())
@@ -455,34 +420,23 @@ int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
             if (r != 0) {
                 return errno;
             }
-        } else if (!reemplazar) {
-            if (!Enlazar(m_fd, destino)) {
-                return errno;
-            }
-        } else {
+        } else if (reemplazar) {
             // A name of its own for an instant, then renamed over the target.
-            for (int intento = 0;; ++intento) {
-                m_temporal = Carpeta(destino) + NombreTemporal();
-                if (Enlazar(m_fd, m_temporal)) {
-                    m_hueco = Anotar(m_temporal);
-                    break;
-                }
-                const int e = errno;
-                m_temporal.clear();
-                if (e != EEXIST || intento == 100) {
-                    return e;
-                }
+            if (const int e = NombrarAlAzar(m_fd, Carpeta(destino), m_temporal); e != 0) {
+                return e;
             }
+            m_hueco = Anotar(m_temporal);
             if (::rename(m_temporal.c_str(), destino.c_str()) != 0) {
                 return errno;
             }
+        } else if (!Enlazar(m_fd, destino)) {
+            return errno;
         }
         m_temporal.clear();
         Olvidar(m_hueco);
     }
     if (m_fd >= 0) {
-        ::close(m_fd); // flushed before it was named
-        m_fd = -1;
+        ::close(std::exchange(m_fd, -1)); // flushed before it was named
     }
     m_anonimo = false;
     // The new name itself reaches the disk with its folder.
@@ -504,15 +458,14 @@ void PrepararSenales() {
         ::signal(SIGXFSZ, SIG_IGN);
     }
     for (int senal : kSenales) {
-        struct sigaction antes {};
-        if (::sigaction(senal, nullptr, &antes) != 0 || antes.sa_handler != SIG_DFL) {
-            continue; // ignored, or someone else's handler: left as it is
-        }
+        // One ignored, or with someone else's handler, is left as it is.
         struct sigaction accion {};
-        accion.sa_handler = AlInterrumpir;
-        sigemptyset(&accion.sa_mask);
-        accion.sa_flags = SA_RESETHAND;
-        ::sigaction(senal, &accion, nullptr);
+        if (::sigaction(senal, nullptr, &accion) == 0 && accion.sa_handler == SIG_DFL) {
+            accion.sa_handler = AlInterrumpir;
+            sigemptyset(&accion.sa_mask);
+            accion.sa_flags = SA_RESETHAND;
+            ::sigaction(senal, &accion, nullptr);
+        }
     }
 }
 
@@ -521,8 +474,6 @@ unsigned PermisosNuevos() {
     ::umask(mascara);
     return 0666 & ~mascara;
 }
-
-// --- Cerrojo ------------------------------------------------------------------
 
 // caracteres.ini.lock beside the store, locked exclusively and removed by its
 // holder before it lets go. Whoever then gets the lock of a removed lock file
@@ -534,11 +485,7 @@ Cerrojo::Cerrojo(const std::string& ruta) : m_ruta(ruta) {
             m_codigo = errno;
             return;
         }
-        int r;
-        do {
-            r = ::flock(m_fd, LOCK_EX);
-        } while (r != 0 && errno == EINTR);
-        if (r != 0) {
+        if (SinInterrupciones([&] { return ::flock(m_fd, LOCK_EX); }) != 0) {
             m_codigo = errno;
             Soltar(false);
             return;
@@ -553,21 +500,14 @@ Cerrojo::Cerrojo(const std::string& ruta) : m_ruta(ruta) {
     }
 }
 
-Cerrojo::~Cerrojo() {
-    Soltar(true);
-}
-
 void Cerrojo::Soltar(bool borrar) {
     if (m_fd >= 0) {
         if (borrar) {
             ::unlink(m_ruta.c_str());
         }
-        ::close(m_fd);
-        m_fd = -1;
+        ::close(std::exchange(m_fd, -1));
     }
 }
-
-// --- Where things are ---------------------------------------------------------
 
 std::uint64_t MemoriaDisponible() {
     std::ifstream info("/proc/meminfo");
@@ -583,34 +523,25 @@ std::uint64_t MemoriaDisponible() {
 }
 
 std::string CarpetaPrograma() {
-    std::string ruta(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", ruta.data(), ruta.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= ruta.size()) {
-        return {};
-    }
-    ruta.resize(static_cast<std::size_t>(n));
-    const std::size_t barra = ruta.rfind('/');
-    return barra == std::string::npos ? std::string() : ruta.substr(0, barra == 0 ? 1 : barra);
+    std::error_code ec;
+    const std::filesystem::path programa = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : programa.parent_path().string();
 }
 
 std::string CarpetaConfiguracion() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (EsAbsoluta(xdg)) {
-        return std::string(xdg) + (xdg[std::strlen(xdg) - 1] == '/' ? "" : "/") + "tildora";
+    const auto absoluta = [](const char* ruta) { return ruta != nullptr && ruta[0] == '/'; };
+    const auto dentro = [](std::string carpeta, const char* nombre) {
+        return carpeta.back() == '/' ? carpeta + nombre : carpeta + '/' + nombre;
+    };
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); absoluta(xdg)) {
+        return dentro(xdg, "tildora");
     }
-    std::string casa;
-    const char* home = std::getenv("HOME");
-    if (EsAbsoluta(home)) {
-        casa = home;
-    } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && EsAbsoluta(pw->pw_dir)) {
-        casa = pw->pw_dir;
-    } else {
-        return {};
+    const char* casa = std::getenv("HOME");
+    if (!absoluta(casa)) {
+        const passwd* pw = ::getpwuid(::getuid());
+        casa = pw != nullptr ? pw->pw_dir : nullptr;
     }
-    if (casa.back() != '/') {
-        casa += '/';
-    }
-    return casa + ".config/tildora";
+    return absoluta(casa) ? dentro(casa, ".config/tildora") : std::string();
 }
 
 } // namespace tildora::sistema
