@@ -171,7 +171,17 @@ inline constexpr std::string_view NoRecordado =
 #ifndef TILDORA_VERSION
 #define TILDORA_VERSION "1.0.0"
 #endif
-inline constexpr std::string_view Version = "tildora " TILDORA_VERSION "\n";
+// The first line is the name and version alone, for scripts that read it.
+inline constexpr std::string_view Version =
+    "tildora " TILDORA_VERSION "\n"
+    "Copyright (C) 2026 The Tildora maintainers\n"
+    "Lizentzia: GNU GPL, 3. bertsioa edo berriagoa (GPL-3.0-or-later).\n"
+    "Software librea da: aldatu eta banatu dezakezu.\n"
+    "Ez du inolako bermerik, legeak uzten duen neurrian.\n"
+    "Licencia: GNU GPL, versión 3 o posterior (GPL-3.0-or-later).\n"
+    "Es software libre: puede modificarlo y redistribuirlo.\n"
+    "No tiene ninguna garantía, en la medida en que lo permita la ley.\n"
+    "<https://www.gnu.org/licenses/gpl-3.0.html>\n";
 // Short reasons of the command line's own, for the line after a message.
 inline constexpr std::string_view RazonCambiado =
     "aldatu egin da irakurri bitartean / ha cambiado mientras se leía";

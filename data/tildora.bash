@@ -1,4 +1,6 @@
 # bash completion for tildora: the commands, their options, and files.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# SPDX-FileCopyrightText: 2026 The Tildora maintainers
 _tildora() {
     local cur prev words cword
     _init_completion || return

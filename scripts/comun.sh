@@ -16,6 +16,10 @@ PAQUETES_EMPAQUETAR=(dpkg-dev file)
 PAQUETES_PROBAR_PAQUETE=(lintian desktop-file-utils appstream man-db bash-completion file)
 # What the fuzz targets need besides (scripts/fuzz.sh): clang with libFuzzer.
 PAQUETES_FUZZ=(clang libclang-rt-14-dev)
+# What the command line's cross build for Windows needs (scripts/windows.sh):
+# the posix-threads mingw-w64 compiler, GoogleTest's sources to build it for
+# Windows, and Wine to run the tests (wine64 alone: no 32-bit half).
+PAQUETES_WINDOWS=(cmake make g++-mingw-w64-x86-64-posix googletest wine64)
 
 # The unprivileged user the tests run as when the scripts run as root.
 USUARIO_PRUEBAS=tildora-pruebas

@@ -944,10 +944,18 @@ TEST_F(LineaDeOrdenes, HelpAndVersion) {
     EXPECT_EQ(Ejecutar({"check", "--help"}).salida, r.salida);
     EXPECT_EQ(Ejecutar({"fix", "a.txt", "--help"}).estado, 0);
 
+    // The version alone on the first line, then the licence in both
+    // languages, Basque first.
     r = Ejecutar({"--version"});
     EXPECT_EQ(r.estado, 0);
-    EXPECT_EQ(r.salida, "tildora 1.0.0\n");
-    EXPECT_EQ(Ejecutar({"remember", "--version"}).salida, "tildora 1.0.0\n");
+    EXPECT_EQ(r.salida.substr(0, r.salida.find('\n') + 1), "tildora 1.0.0\n");
+    const std::size_t lizentzia = r.salida.find("Lizentzia: GNU GPL");
+    const std::size_t licencia = r.salida.find("Licencia: GNU GPL");
+    ASSERT_NE(lizentzia, std::string::npos) << r.salida;
+    ASSERT_NE(licencia, std::string::npos) << r.salida;
+    EXPECT_LT(lizentzia, licencia);
+    EXPECT_NE(r.salida.find("GPL-3.0-or-later", licencia), std::string::npos) << r.salida;
+    EXPECT_EQ(Ejecutar({"remember", "--version"}).salida, r.salida);
 }
 
 TEST_F(LineaDeOrdenes, LoadsNoWindowLibraryAndWithoutArgumentsOpensTheWindows) {

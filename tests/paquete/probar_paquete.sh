@@ -52,7 +52,16 @@ probar "apt-get install ./$(basename "$paquete")" \
     apt-get install -y --no-install-recommends "$paquete"
 
 probar "tildora is on the PATH in /usr/bin" test "$(command -v tildora)" = /usr/bin/tildora
-probar "tildora --version" test "$(tildora --version)" = "tildora 1.0.0"
+# The version alone on the first line, then the licence; the package's
+# copyright names the same one.
+version_y_licencia() {
+    local version
+    version="$(tildora --version)"
+    [ "${version%%$'\n'*}" = "tildora 1.0.0" ] &&
+        grep -q 'GPL-3.0-or-later' <<<"$version" &&
+        grep -q '^License: GPL-3+$' /usr/share/doc/tildora/copyright
+}
+probar "tildora --version: the version, then the licence" version_y_licencia
 
 # check, remember and fix on a small file, as root with a home of its own:
 # the store goes to the user's folder, never beside the program.

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the command line for Windows, tildora.exe, with Debian's mingw-w64
+# cross compiler (cmake/mingw-w64-x86_64.cmake) in build-windows/, and makes
+# build-windows/tildora-VERSION-windows-x86_64.zip: the .exe, the Windows
+# README in both languages and the licence. The windows are not built: they
+# need Qt for Windows, which Debian does not have.
+#   scripts/windows.sh            build and make the zip
+#   scripts/windows.sh --probar   build, run the tests under Wine, make the zip
+#   scripts/windows.sh --sonda    GoogleTest and the INI probe alone, in
+#                                 build-windows-sonda/, and their test under Wine
+# Installs what is missing first. As root the tests run as tildora-pruebas,
+# as scripts/probar.sh runs them (probar_carpeta in comun.sh). Prints the
+# zip's path last.
+set -euo pipefail
+raiz="$(cd "$(dirname "$0")/.." && pwd)"
+source "$raiz/scripts/comun.sh"
+
+probar=0
+sonda=0
+case "${1:-}" in
+"") ;;
+--probar) probar=1 ;;
+--sonda) sonda=1 ;;
+*)
+    echo "Erabilera / Uso: $0 [--probar | --sonda]" >&2
+    exit 2
+    ;;
+esac
+instalar_lo_que_falta "${PAQUETES_WINDOWS[@]}"
+
+cadena=(--toolchain "$raiz/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release)
+if [ "$sonda" = 1 ]; then
+    carpeta="$raiz/build-windows-sonda"
+    cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_SOLO_SONDA=ON
+    cmake --build "$carpeta" -j"$(nproc)"
+    probar_carpeta "$carpeta" "$raiz"
+    exit
+fi
+
+carpeta="$raiz/build-windows"
+cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_WITH_UI=OFF -DTILDORA_WITH_BENCH=OFF
+cmake --build "$carpeta" -j"$(nproc)"
+[ "$probar" = 0 ] || probar_carpeta "$carpeta" "$raiz"
+
+# The zip holds one folder, so that unpacking it scatters nothing. The texts
+# have CR LF line ends, which every Windows editor shows as lines.
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$carpeta/CMakeCache.txt")"
+nombre="tildora-$version-windows-x86_64"
+rm -rf "$carpeta/zip" "$carpeta/$nombre.zip"
+mkdir -p "$carpeta/zip/$nombre"
+x86_64-w64-mingw32-strip -o "$carpeta/zip/$nombre/tildora.exe" "$carpeta/app/tildora.exe"
+cp "$raiz/data/LEEME-windows.txt" "$carpeta/zip/$nombre/IRAKURRI-LEEME.txt"
+sed 's/$/\r/' "$raiz/COPYING" >"$carpeta/zip/$nombre/COPYING.txt"
+(cd "$carpeta/zip" && cmake -E tar cf "../$nombre.zip" --format=zip "$nombre")
+ls "$carpeta/$nombre.zip"
