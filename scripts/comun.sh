@@ -6,7 +6,7 @@
 PAQUETES=(
     build-essential cmake
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev librsvg2-bin
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev libicu-dev
     fonts-dejavu-core xvfb xauth
 )
 

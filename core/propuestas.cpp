@@ -1,0 +1,40 @@
+#include "core/propuestas.h"
+
+#include "core/propuestas_tabla.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tildora {
+
+namespace {
+
+namespace t = tabla_propuestas;
+
+constexpr char32_t kUltimo = 0x10FFFF;
+
+// The value of the run a code point belongs to.
+std::uint32_t ValorDe(char32_t cp) {
+    if (cp > kUltimo) {
+        return t::kNinguna;
+    }
+    const char32_t* fin = t::kDesde + t::kTramos;
+    const char32_t* tramo = std::upper_bound(t::kDesde, fin, cp);
+    return t::kValor[tramo - t::kDesde - 1];
+}
+
+} // namespace
+
+std::optional<std::string_view> PropuestaPara(char32_t cp) {
+    const std::uint32_t v = ValorDe(cp);
+    if (v == t::kNinguna || v == t::kCjk) {
+        return std::nullopt;
+    }
+    return std::string_view(t::kPozo + (v & 0xFFFFFFu), v >> 24);
+}
+
+bool EsCjk(char32_t cp) {
+    return ValorDe(cp) == t::kCjk;
+}
+
+} // namespace tildora
