@@ -308,7 +308,7 @@ int Ordenes::List() {
     for (const auto& [clave, valor] : m_respuestas.Todas()) {
         // Keys that are neither a byte nor U+XXXX are no character's answer.
         if (CaracterDeClave(clave)) {
-            lineas.append(Linea(clave, valor)).append("\n");
+            lineas.append(Linea(clave, valor.value_or(""))).append("\n");
         }
     }
     return Producir(lineas);
