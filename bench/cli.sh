@@ -3,14 +3,17 @@
 # side by side in one run, with a warm cache, and prints a table of the
 # median times and peak memory.
 #
-#   bench/cli.sh [-n ROUNDS] [-s MEGABYTES] [-t TILDORA] [-b BEFORE] [-u] [-x] [FILE]
+#   bench/cli.sh [-n ROUNDS] [-s MEGABYTES] [-t TILDORA] [-b BEFORE] [-u] [-x] [-p] [FILE]
 #
 # It times FILE, or first writes there (into a temporary folder without FILE)
 # a Windows-1252 text of MEGABYTES (200) with CR LF line ends and about 1 %
 # wrong bytes. With -u the same text converted to UTF-8 is timed beside it.
 # TILDORA is the executable (default: build/app/tildora); -b BEFORE times
 # another build of it beside, for a before and after; -x adds the usual shell
-# tools that do part of the job. The output files go to the same temporary
+# tools that do part of the job; -p adds fix --propose with no answer
+# remembered (every character replaced by its proposal), and fix with those
+# same proposals remembered, so that the two do the same rewrite and differ
+# only by where the answers come from. The output files go to the same temporary
 # folder, so every writer works on the same disk.
 set -euo pipefail
 
@@ -20,7 +23,8 @@ tildora=""
 base=""
 conUtf8=0
 tools=0
-while getopts "n:s:t:b:ux" o; do
+proponer=0
+while getopts "n:s:t:b:uxp" o; do
     case "$o" in
     n) runs="$OPTARG" ;;
     s) megas="$OPTARG" ;;
@@ -28,7 +32,8 @@ while getopts "n:s:t:b:ux" o; do
     b) base="$OPTARG" ;;
     u) conUtf8=1 ;;
     x) tools=1 ;;
-    *) echo "usage: $0 [-n ROUNDS] [-s MEGABYTES] [-t TILDORA] [-b BEFORE] [-u] [-x] [FILE]" >&2; exit 2 ;;
+    p) proponer=1 ;;
+    *) echo "usage: $0 [-n ROUNDS] [-s MEGABYTES] [-t TILDORA] [-b BEFORE] [-u] [-x] [-p] [FILE]" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -102,6 +107,24 @@ fi
     esac
 done
 
+# For -p: a store that remembers what --propose would use, each character's
+# proposal (the seventh column of check --propose; \delete, the delete answer).
+propuestas="$work/propuestas.ini"
+if [ "$proponer" = 1 ]; then
+    { "$tildora" --store "$work/vacio.ini" check --propose "$file" 2>/dev/null || true; } |
+        cut -f2,7 | while IFS=$'\t' read -r code propuesta; do
+        case "$code" in
+        U+*) caracter=$code ;;
+        *) caracter="$(printf '\\x%02X' "$code")" ;;
+        esac
+        if [ "$propuesta" = '\delete' ]; then
+            "$tildora" --store "$propuestas" remember "$caracter" --delete
+        else
+            "$tildora" --store "$propuestas" remember "$caracter" "$propuesta"
+        fi
+    done
+fi
+
 size=$(stat -c %s "$file")
 wrong=$({ "$tildora" --store "$store" check "$file" 2>/dev/null || true; } | awk -F'\t' '{s += $3} END {print s + 0}')
 
@@ -128,6 +151,13 @@ if [ "$tools" = 1 ]; then
     add "LC_ALL=C tr abcd wxyz < FILE > OUT" "LC_ALL=C tr abcd wxyz < '$file' > '$work/tr.out'"
 fi
 add "tildora fix --force FILE OUT" "'$tildora' --store '$store' fix --force '$file' '$work/fix.out'"
+if [ "$proponer" = 1 ]; then
+    add "tildora fix --force FILE OUT (the proposals remembered)" \
+        "'$tildora' --store '$propuestas' fix --force '$file' '$work/fix.out'"
+    # A store that is not there: nothing remembered, every answer proposed.
+    add "tildora fix --propose --force FILE OUT (nothing remembered)" \
+        "'$tildora' --store '$work/vacio.ini' fix --propose --force '$file' '$work/fix.out'"
+fi
 [ -z "$utf8" ] || add "tildora fix --force FILE-UTF-8 OUT" \
     "'$tildora' --store '$store' fix --force '$utf8' '$work/fix.out'"
 if [ -n "$base" ]; then

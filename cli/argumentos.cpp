@@ -205,6 +205,10 @@ std::optional<int> OpcionesDeOrden(const std::vector<std::string>& args, std::si
             }
         } else if (fix && a == "--force") {
             llamada.forzar = true;
+        } else if ((fix || orden == "check") && a == "--propose") {
+            llamada.proponer = true;
+        } else if (orden == "remember" && a == "--delete") {
+            llamada.borrar = true;
         } else if (fix && llamada.carpeta && (a == "--out-dir" || a.rfind("--out-dir=", 0) == 0)) {
             return Uso(textos::OpcionRepetida, "--out-dir");
         } else if (fix && a == "--out-dir") {
@@ -237,7 +241,11 @@ std::optional<int> AnalizarArgumentos(const std::vector<std::string>& args, Llam
         return Uso(textos::OrdenDesconocida, orden);
     }
     const std::size_t n = llamada.resto.size();
-    const int cuenta = orden == "fix" && llamada.carpeta ? -1 : conocida->argumentos;
+    // fix --out-dir takes one or more files; remember --delete the character
+    // alone.
+    const int cuenta = orden == "fix" && llamada.carpeta ? -1
+                       : llamada.borrar                  ? 1
+                                                         : conocida->argumentos;
     if (cuenta < 0 ? n == 0 : n != static_cast<std::size_t>(cuenta)) {
         return Uso(textos::CuentaArgumentos, orden);
     }

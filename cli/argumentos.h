@@ -14,6 +14,8 @@ struct Llamada {
     Orden orden = Orden::Check;
     std::optional<std::string> rutaAlmacen; // --store
     bool forzar = false;                    // fix --force
+    bool proponer = false;                  // check, fix --propose
+    bool borrar = false;                    // remember --delete
     std::optional<std::string> carpeta;     // fix --out-dir
     std::optional<Codificacion> desde;      // check, fix --from
     std::optional<Codificacion> hacia;      // fix --to

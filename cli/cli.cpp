@@ -18,11 +18,14 @@ int EjecutarLineaDeOrdenes(int argc, char** argv) {
     const std::string almacen =
         llamada.rutaAlmacen ? *llamada.rutaAlmacen : RutaAlmacenPorDefecto();
     cli::Ordenes ordenes(almacen, llamada.forzar, llamada.carpeta.has_value(), llamada.desde,
-                         llamada.hacia);
+                         llamada.hacia, llamada.proponer);
     switch (llamada.orden) {
     case cli::Llamada::Orden::Check:
         return ordenes.Check(llamada.resto);
     case cli::Llamada::Orden::Remember:
+        if (llamada.borrar) {
+            return ordenes.RememberDelete(llamada.resto[0]);
+        }
         return ordenes.Remember(llamada.resto[0], llamada.resto[1]);
     case cli::Llamada::Orden::List:
         return ordenes.List();

@@ -2,6 +2,7 @@
 
 #include "cli/terminal.h"
 #include "core/caracteres.h"
+#include "core/propuestas.h"
 #include "core/reglas.h"
 #include "core/textos.h"
 
@@ -20,11 +21,22 @@ std::string Codigo(const std::string& clave) {
     return clave.size() == 1 ? std::to_string(static_cast<unsigned char>(clave[0])) : clave;
 }
 
+// An answer in a replacement column (check's, list's): nothing for none, the
+// delete answer's mark, or the replacement as Visible writes it (never the
+// mark, as a backslash of a replacement is doubled).
+std::string Columna(std::optional<std::string_view> respuesta) {
+    if (!respuesta) {
+        return {};
+    }
+    return respuesta->empty() ? std::string(textos::MarcaBorrado) : Visible(*respuesta);
+}
+
 // A row of the lists about replacements (fix's refusals, check's marks,
-// list): CODE<TAB>CHARACTER<TAB>REPLACEMENT.
-std::string Linea(const std::string& clave, std::string_view sustituto) {
+// list): CODE<TAB>CHARACTER<TAB>REPLACEMENT, the replacement as Columna
+// writes it.
+std::string Linea(const std::string& clave, std::string_view columna) {
     std::string fila = Codigo(clave);
-    fila.append("\t").append(GlifoClave(clave)).append("\t").append(Visible(sustituto));
+    fila.append("\t").append(GlifoClave(clave)).append("\t").append(columna);
     return fila;
 }
 
@@ -48,9 +60,10 @@ int Refusar(const tildora::Error& error) {
 } // namespace
 
 Ordenes::Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta,
-                 std::optional<Codificacion> desde, std::optional<Codificacion> hacia)
+                 std::optional<Codificacion> desde, std::optional<Codificacion> hacia,
+                 bool proponer)
     : m_almacen(rutaAlmacen), m_forzar(forzar), m_modoCarpeta(modoCarpeta), m_desde(desde),
-      m_hacia(hacia) {}
+      m_hacia(hacia), m_proponer(proponer) {}
 
 void Ordenes::Nombrar(const std::string& nombre) const {
     if (m_modoCarpeta) {
@@ -85,9 +98,34 @@ std::vector<Fila> Ordenes::Filas(const Documento& documento) const {
     // In the order of the grid: first appearance.
     std::vector<Fila> filas;
     for (const Hallazgo& h : documento.hallazgos) {
-        filas.push_back(Fila{h.clave, m_respuestas.Solucion(h.clave)});
+        std::optional<std::string> respuesta = m_respuestas.Recordada(h.clave);
+        if (respuesta || !m_proponer) {
+            filas.push_back(FilaCon(h.clave, respuesta));
+        } else {
+            filas.push_back(FilaCon(h.clave, PropuestaDeClave(h.clave)));
+        }
     }
     return filas;
+}
+
+std::string Ordenes::LineasCheck(const std::string& visible, const Documento& documento) const {
+    std::string lineas;
+    for (const Hallazgo& h : documento.hallazgos) {
+        lineas.append(visible).append("\t").append(Codigo(h.clave)).append("\t");
+        lineas.append(std::to_string(h.cuenta)).append("\t");
+        lineas.append(std::to_string(h.primera.linea)).append(":");
+        lineas.append(std::to_string(h.primera.columna)).append("\t");
+        lineas.append(GlifoClave(h.clave)).append("\t");
+        const std::optional<std::string> recordada = m_respuestas.Recordada(h.clave);
+        lineas.append(Columna(recordada));
+        // --propose: the proposal where nothing is remembered, in a seventh
+        // column, so that the six stay as they are for scripts.
+        if (m_proponer) {
+            lineas.append("\t").append(recordada ? "" : Columna(PropuestaDeClave(h.clave)));
+        }
+        lineas.append("\n");
+    }
+    return lineas;
 }
 
 int Ordenes::Check(const std::vector<std::string>& ficheros) {
@@ -110,17 +148,7 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
         }
         const std::string visible = NombreVisible(nombre);
         const std::vector<Fila> filas = Filas(*doc);
-        std::string lineas;
-        for (std::size_t i = 0; i < filas.size(); ++i) {
-            const Hallazgo& h = doc->hallazgos[i];
-            lineas.append(visible).append("\t").append(Codigo(h.clave)).append("\t");
-            lineas.append(std::to_string(h.cuenta)).append("\t");
-            lineas.append(std::to_string(h.primera.linea)).append(":");
-            lineas.append(std::to_string(h.primera.columna)).append("\t");
-            lineas.append(GlifoClave(h.clave)).append("\t");
-            lineas.append(Visible(filas[i].sustituto)).append("\n");
-        }
-        if (!filas.empty() && Producir(lineas) != kBien) {
+        if (!filas.empty() && Producir(LineasCheck(visible, *doc)) != kBien) {
             return kFallo;
         }
         // A text read as UTF-8 or UTF-16 says so, where no script reading
@@ -148,7 +176,7 @@ void Ordenes::DecirNoLimpias(const std::vector<Fila>& filas, const std::vector<s
         Error(*nombre);
     }
     for (const std::size_t i : sucias) {
-        Error(Linea(filas[i].clave, filas[i].sustituto));
+        Error(Linea(filas[i].clave, Visible(filas[i].sustituto)));
     }
 }
 
@@ -287,13 +315,22 @@ int Ordenes::NoCorregido(const tildora::Error& error, const std::vector<Fila>& f
 }
 
 int Ordenes::Remember(const std::string& caracter, const std::string& sustituto) {
-    const Resultado<Respuesta> respuesta = RespuestaDada(caracter, sustituto);
+    return Recordar(RespuestaDada(caracter, sustituto));
+}
+
+int Ordenes::RememberDelete(const std::string& caracter) {
+    return Recordar(BorradoDado(caracter));
+}
+
+int Ordenes::Recordar(const Resultado<Respuesta>& respuesta) {
     if (!respuesta) {
         return Refusar(respuesta.error());
     }
-    if (const Resultado<void> r =
-            m_almacen.GuardarSolucion(textos::SeccionLista, respuesta->clave, respuesta->sustituto);
-        !r) {
+    const Resultado<void> r =
+        respuesta->borrar ? m_almacen.GuardarBorrado(textos::SeccionLista, respuesta->clave)
+                          : m_almacen.GuardarSolucion(textos::SeccionLista, respuesta->clave,
+                                                      respuesta->sustituto);
+    if (!r) {
         Error(std::string(textos::AlmacenNoSeGuarda) + Motivo(r.error()));
         return kFallo;
     }
@@ -308,7 +345,7 @@ int Ordenes::List() {
     for (const auto& [clave, valor] : m_respuestas.Todas()) {
         // Keys that are neither a byte nor U+XXXX are no character's answer.
         if (CaracterDeClave(clave)) {
-            lineas.append(Linea(clave, valor)).append("\n");
+            lineas.append(Linea(clave, Columna(valor))).append("\n");
         }
     }
     return Producir(lineas);

@@ -3,6 +3,7 @@
 #include "core/almacen.h"
 #include "core/correccion.h"
 #include "core/documento.h"
+#include "core/reglas.h"
 #include "core/unicode.h"
 
 #include <optional>
@@ -21,15 +22,17 @@ public:
     // `modoCarpeta`: fix --out-dir, where every message about a file is
     // followed by its name. `desde` (--from) is the inputs' encoding when
     // given, instead of the one recognised; `hacia` (--to) the outputs',
-    // instead of the input's.
+    // instead of the input's. `proponer` (--propose): a character with no
+    // remembered answer takes its proposal, which is never remembered.
     Ordenes(const std::string& rutaAlmacen, bool forzar, bool modoCarpeta,
             std::optional<Codificacion> desde = std::nullopt,
-            std::optional<Codificacion> hacia = std::nullopt);
+            std::optional<Codificacion> hacia = std::nullopt, bool proponer = false);
 
     int Check(const std::vector<std::string>& ficheros);
     int Fix(const std::string& entrada, const std::string& salida);
     int FixCarpeta(const std::string& carpeta, const std::vector<std::string>& ficheros);
     int Remember(const std::string& caracter, const std::string& sustituto);
+    int RememberDelete(const std::string& caracter); // remember --delete
     int List();
     int Forget(const std::string& caracter);
 
@@ -47,7 +50,13 @@ private:
     // cannot be read is said in one line, and false returned. Each answer it
     // holds that Windows-1252 cannot is said in one line too.
     bool CargarAlmacen();
+    // The grid's rows with the remembered answers, and with the proposals
+    // where there is none when `m_proponer`.
     std::vector<Fila> Filas(const Documento& documento) const;
+    // check's lines for one file (its name as NombreVisible writes it).
+    std::string LineasCheck(const std::string& visible, const Documento& documento) const;
+    // Stores what remember was given; the exit status.
+    int Recordar(const Resultado<Respuesta>& respuesta);
     // Says the rows whose replacements would leave wrong characters
     // (FilasNoLimpias): a message, the file's name when `nombre` is given,
     // and one line per row.
@@ -62,6 +71,7 @@ private:
     bool m_modoCarpeta;
     std::optional<Codificacion> m_desde;
     std::optional<Codificacion> m_hacia;
+    bool m_proponer;
 };
 
 } // namespace tildora::cli

@@ -83,11 +83,15 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
 
 } // namespace
 
+std::optional<std::string> Respuestas::Recordada(std::string_view clave) const {
+    return ini::Respuesta(m_bytes, textos::SeccionLista, clave);
+}
+
 std::string Respuestas::Solucion(std::string_view clave) const {
     return ini::Solucion(m_bytes, textos::SeccionLista, clave);
 }
 
-std::vector<std::pair<std::string, std::string>> Respuestas::Todas() const {
+std::vector<std::pair<std::string, std::optional<std::string>>> Respuestas::Todas() const {
     return ini::Soluciones(m_bytes, textos::SeccionLista);
 }
 
@@ -113,22 +117,38 @@ Resultado<Respuestas> AlmacenSoluciones::Leer() const {
     return Respuestas(r ? std::move(bytes) : std::string());
 }
 
-Resultado<void> AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::string_view clave,
-                                                   std::string_view valor) const {
+namespace {
+
+// Stores one entry: `con` gives the store's new bytes from the old ones, or
+// nothing when the entry cannot be stored as given.
+template <typename Con> Resultado<void> Guardar(const std::string& ruta, const Con& con) {
     // What cannot be stored is refused before the file is even looked at.
-    if (!ini::ConSolucion({}, seccion, clave, valor)) {
-        return Falla(Fallo::Escritura, 0, m_ruta);
+    if (!con(std::string_view())) {
+        return Falla(Fallo::Escritura, 0, ruta);
     }
-    const Resultado<bool> r = Cambiar(m_ruta, [&](std::string_view viejo) {
-        return ini::ConSolucion(viejo, seccion, clave, valor);
-    });
+    const Resultado<bool> r = Cambiar(ruta, con);
     if (!r) {
         return r.error();
     }
     if (!*r) {
-        return Falla(Fallo::Escritura, 0, m_ruta);
+        return Falla(Fallo::Escritura, 0, ruta);
     }
     return {};
+}
+
+} // namespace
+
+Resultado<void> AlmacenSoluciones::GuardarSolucion(std::string_view seccion, std::string_view clave,
+                                                   std::string_view valor) const {
+    return Guardar(m_ruta, [&](std::string_view viejo) {
+        return ini::ConSolucion(viejo, seccion, clave, valor);
+    });
+}
+
+Resultado<void> AlmacenSoluciones::GuardarBorrado(std::string_view seccion,
+                                                  std::string_view clave) const {
+    return Guardar(m_ruta,
+                   [&](std::string_view viejo) { return ini::ConBorrado(viejo, seccion, clave); });
 }
 
 Resultado<bool> AlmacenSoluciones::OlvidarSolucion(std::string_view seccion,

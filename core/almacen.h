@@ -10,6 +10,7 @@
 #include "core/resultado.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,10 +24,16 @@ public:
     Respuestas() = default;
     explicit Respuestas(std::string bytes) : m_bytes(std::move(bytes)) {}
 
-    // The answer for `clave` in section "lista", as LeerSolucion gives it.
+    // The answer remembered for `clave` in section "lista": nothing when
+    // there is none, an empty text for the delete answer (the character
+    // goes), otherwise its replacement (Windows-1252 bytes, at most 127).
+    std::optional<std::string> Recordada(std::string_view clave) const;
+    // The replacement for `clave`, as LeerSolucion gives it: empty for no
+    // answer and for the delete answer alike.
     std::string Solucion(std::string_view clave) const;
-    // Every key of "lista" in the file's order, each once, with its answer.
-    std::vector<std::pair<std::string, std::string>> Todas() const;
+    // Every key of "lista" in the file's order, each once, with its answer
+    // as Recordada gives it.
+    std::vector<std::pair<std::string, std::optional<std::string>>> Todas() const;
     // The lines (from 1) of the answers that Windows-1252 cannot hold, which
     // are no answers (only a UTF-8 or UTF-16 store can hold such a value).
     std::vector<std::size_t> LineasSinValor() const;
@@ -42,7 +49,8 @@ public:
     const std::string& Ruta() const { return m_ruta; }
 
     // The value stored under `clave` in `seccion`, cut to 127 bytes; empty
-    // when the file, the section or the key is missing, or cannot be read.
+    // when the file, the section or the key is missing, or cannot be read,
+    // and for the delete answer.
     std::string LeerSolucion(std::string_view seccion, std::string_view clave) const;
 
     // Stores `valor` under `clave`, replacing an earlier value in place and
@@ -50,6 +58,11 @@ public:
     // it was and the error names it.
     Resultado<void> GuardarSolucion(std::string_view seccion, std::string_view clave,
                                     std::string_view valor) const;
+    // Stores the delete answer under `clave`, as GuardarSolucion stores a
+    // value. It is written as the quoted empty value `""`, which the Windows
+    // profile service, and so an older copy of the program, reads as no
+    // answer.
+    Resultado<void> GuardarBorrado(std::string_view seccion, std::string_view clave) const;
 
     // Removes the answer stored under `clave` (every entry of it in the
     // section, so that no older one comes back), keeping every other byte,

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tildora {
@@ -18,13 +19,22 @@ namespace tildora {
 class AlmacenSoluciones;
 
 // One grid row: a wrong character, by the key it is remembered under, and
-// its replacement (Windows-1252 bytes; empty: none given).
+// its answer: a replacement (Windows-1252 bytes), the delete answer
+// (`borrar`: the character goes, each occurrence counted as one correction;
+// `sustituto` is then not used), or none (an empty `sustituto`).
 struct Fila {
     std::string clave;
     std::string sustituto;
+    bool borrar = false;
 };
 
-// The rows, in grid order, that have no replacement.
+// The row for `clave` with an answer as Respuestas::Recordada and
+// PropuestaDeClave give one: nothing for none, an empty text for the delete
+// answer, otherwise the replacement.
+Fila FilaCon(std::string clave, std::optional<std::string_view> respuesta);
+
+// The rows, in grid order, that have no answer (neither a replacement nor
+// the delete answer).
 std::vector<std::size_t> FilasSinSolucion(const std::vector<Fila>& filas);
 
 // The rows whose replacement would still hold a wrong character once the
@@ -70,10 +80,11 @@ struct Aceptacion {
     std::optional<Error> almacen;
 };
 
-// Accepting the grid: rows without a replacement, or that would leave wrong
+// Accepting the grid: rows without an answer, or that would leave wrong
 // characters (Fallo::FaltanSoluciones, Fallo::NoLimpias, naming them), stop
 // it before anything is stored or written. Then every row is remembered (so
-// it stays remembered whatever the writing does), the text the scan saw is
+// it stays remembered whatever the writing does; the delete answer as
+// AlmacenSoluciones::GuardarBorrado stores it), the text the scan saw is
 // corrected, written the safe way, and the corrections counted. The text is
 // read again from its file, or taken from the document's working copy; it
 // must still be the one scanned (Fallo::Cambiado).

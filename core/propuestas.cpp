@@ -1,5 +1,6 @@
 #include "core/propuestas.h"
 
+#include "core/caracteres.h"
 #include "core/propuestas_tabla.h"
 
 #include <algorithm>
@@ -31,6 +32,14 @@ std::optional<std::string_view> PropuestaPara(char32_t cp) {
         return std::nullopt;
     }
     return std::string_view(t::kPozo + (v & 0xFFFFFFu), v >> 24);
+}
+
+std::optional<std::string_view> PropuestaDeClave(std::string_view clave) {
+    const std::optional<char32_t> cp = CaracterDeClave(clave);
+    if (!cp) {
+        return std::nullopt;
+    }
+    return PropuestaPara(*cp);
 }
 
 bool EsCjk(char32_t cp) {

@@ -19,6 +19,12 @@ namespace tildora {
 // answer here is a look-up in a table of the program.
 std::optional<std::string_view> PropuestaPara(char32_t cp);
 
+// The same for a wrong character given by the key it is remembered under (a
+// Windows-1252 byte, or "U+XXXX"): the proposal for the character the key
+// stands for, whatever the text's encoding; nothing for a key that is no one
+// character's. A lone LF of a Windows-1252 text, like CR, gets none.
+std::optional<std::string_view> PropuestaDeClave(std::string_view clave);
+
 // Whether a character is Chinese, Japanese or Korean (Han, Hiragana,
 // Katakana, Hangul, Bopomofo, the signs used with them alone, and what
 // decomposes into them): those never get a proposal, as a romanisation is not

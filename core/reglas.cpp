@@ -180,13 +180,16 @@ Resultado<std::string> ClaveDada(const std::string& texto) {
     return Falla(AnsiDeUtf8(texto) ? Fallo::NoEsUnCaracter : Fallo::NoWindows, 0, texto);
 }
 
-Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto) {
+namespace {
+
+// The key of a character that may be given an answer: a wrong one, and no
+// CR (a line break, never a character).
+Resultado<std::string> ClaveErronea(const std::string& caracter) {
     Resultado<std::string> clave = ClaveDada(caracter);
     if (!clave) {
         return clave.error();
     }
-    // A character outside Windows-1252 is never allowed, and no replacement
-    // (Windows-1252 text) can hold it.
+    // A character outside Windows-1252 is never allowed.
     const bool byte = clave->size() == 1;
     const auto c = static_cast<unsigned char>((*clave)[0]);
     if (byte && kCaracteresValidos[c]) {
@@ -195,13 +198,32 @@ Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::strin
     if (byte && c == '\r') {
         return Falla(Fallo::CaracterSalto, 0, caracter);
     }
+    return clave;
+}
+
+} // namespace
+
+Resultado<Respuesta> BorradoDado(const std::string& caracter) {
+    Resultado<std::string> clave = ClaveErronea(caracter);
+    if (!clave) {
+        return clave.error();
+    }
+    return Respuesta{std::move(*clave), {}, true};
+}
+
+Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto) {
+    Resultado<std::string> clave = ClaveErronea(caracter);
+    if (!clave) {
+        return clave.error();
+    }
     const std::optional<std::string> valor = AnsiDeUtf8(sustituto);
     if (!valor) {
         return Falla(Fallo::NoWindows, 0, sustituto);
     }
     // A replacement may hold wrong characters, which the rows further down
-    // correct; never its own, which no row would.
-    if (byte && valor->find(static_cast<char>(c)) != std::string::npos) {
+    // correct; never its own, which no row would. (No replacement, being
+    // Windows-1252 text, can hold a character outside Windows-1252.)
+    if (clave->size() == 1 && valor->find((*clave)[0]) != std::string::npos) {
         return Falla(Fallo::SustitutoPropio, 0, sustituto);
     }
     if (valor->empty()) {

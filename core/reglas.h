@@ -60,7 +60,11 @@ Resultado<std::string> ClaveDada(const std::string& texto);
 struct Respuesta {
     std::string clave;
     std::string sustituto;
+    bool borrar = false; // the delete answer: the character goes
 };
 Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto);
+// The delete answer for a character as `remember --delete` takes it, the
+// character refused as RespuestaDada refuses it.
+Resultado<Respuesta> BorradoDado(const std::string& caracter);
 
 } // namespace tildora

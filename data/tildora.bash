@@ -46,9 +46,10 @@ _tildora() {
     fi
     local opciones
     case $orden in
-    check) opciones='--from --help' ;;
-    fix) opciones='--force --from --to --out-dir --help' ;;
-    list | remember | forget) opciones='--help' ;;
+    check) opciones='--propose --from --help' ;;
+    fix) opciones='--force --propose --from --to --out-dir --help' ;;
+    remember) opciones='--delete --help' ;;
+    list | forget) opciones='--help' ;;
     *) return ;;
     esac
     # Files for check and fix; list takes nothing, remember and forget take

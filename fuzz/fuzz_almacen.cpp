@@ -1,10 +1,12 @@
 // The store's reader and writer on any bytes: a read never fails, and a
-// read-write-read round trip gives back the stored value, keeps the store's
+// read-write-read round trip gives back the stored value (or the delete
+// answer, told apart from a value and from no answer), keeps the store's
 // encoding (Windows-1252, or UTF-8 or UTF-16 after a byte-order mark), keeps
 // a store that was valid in it valid, and keeps every other line, and every
 // other key's value, as it was.
 //
-// Input: key length (1 to 4), key, value length, value, then the store.
+// Input: key length (1 to 4; with the high bit, the delete answer is stored
+// instead of the value), key, value length, value, then the store.
 
 #include "core/interno/ini.h"
 #include "core/unicode.h"
@@ -13,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         return 0;
     }
     const std::size_t largoClave = 1 + static_cast<unsigned char>(entrada[0]) % 4;
+    const bool borrar = (static_cast<unsigned char>(entrada[0]) & 0x80) != 0;
     entrada.remove_prefix(1);
     if (entrada.size() < largoClave + 1) {
         return 0;
@@ -133,12 +137,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         Fallar("a read gives at most 127 bytes");
     }
     const std::optional<std::string> nuevo =
-        tildora::ini::ConSolucion(viejo, seccion, clave, valor);
+        borrar ? tildora::ini::ConBorrado(viejo, seccion, clave)
+               : tildora::ini::ConSolucion(viejo, seccion, clave, valor);
     if (!nuevo) {
         return 0;
     }
-    if (tildora::ini::Solucion(*nuevo, seccion, clave) != valor.substr(0, 127)) {
-        Fallar("the stored value reads back");
+    // An empty value is stored as no answer.
+    const std::optional<std::string> esperada =
+        borrar          ? std::optional<std::string>("")
+        : valor.empty() ? std::nullopt
+                        : std::optional<std::string>(valor.substr(0, 127));
+    if (tildora::ini::Respuesta(*nuevo, seccion, clave) != esperada) {
+        Fallar("the stored answer reads back");
+    }
+    if (tildora::ini::Solucion(*nuevo, seccion, clave) != (borrar ? "" : valor.substr(0, 127))) {
+        Fallar("the stored value reads back as the Windows service reads it");
     }
     const Marca marca = MarcaDe(viejo);
     if (MarcaDe(*nuevo).bytes != marca.bytes) {
@@ -167,12 +180,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
     if (!una && !seccionNueva && !(quitadas == 0 && puestas == 0 && *nuevo == viejo)) {
         Fallar("every other line is kept");
     }
-    // Every other one-byte key reads as before.
+    // Every other one-byte key reads as before, a delete answer as one.
     for (int c = 0; c < 256; ++c) {
         const std::string otra(1, static_cast<char>(c));
-        if (otra != clave && tildora::ini::Solucion(*nuevo, seccion, otra) !=
-                                 tildora::ini::Solucion(viejo, seccion, otra)) {
-            Fallar("another key keeps its value");
+        if (otra != clave && tildora::ini::Respuesta(*nuevo, seccion, otra) !=
+                                 tildora::ini::Respuesta(viejo, seccion, otra)) {
+            Fallar("another key keeps its answer");
         }
     }
     return 0;

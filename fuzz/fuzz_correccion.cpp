@@ -22,11 +22,14 @@ namespace {
 constexpr std::uint64_t kLimite = std::uint64_t{256} << 10;
 
 // For each row, every occurrence of its character in the whole current
-// text, left to right, replaced; the search goes on after the replacement.
-// Line breaks are never replaced. False when the text grows past any use.
+// text, left to right, replaced (by nothing for the delete answer); the
+// search goes on after the replacement. Line breaks are never replaced.
+// False when the text grows past any use.
 bool Referencia(std::string& t, const std::vector<tildora::Fila>& pares, std::uint64_t& cuenta) {
     cuenta = 0;
-    for (const auto& [c, sustituto] : pares) {
+    for (const tildora::Fila& fila : pares) {
+        const std::string& c = fila.clave;
+        const std::string sustituto = fila.borrar ? std::string() : fila.sustituto;
         if (c.size() != 1 || c == "\r" || c == "\n") {
             continue;
         }
@@ -67,12 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
             return 0;
         }
         const char c = erroneos[datos[p++] % erroneos.size()];
+        // The high bit makes the row's answer the delete answer, which
+        // outweighs the replacement the row holds all the same.
+        const bool borrar = (datos[p] & 0x80) != 0;
         const std::size_t largo = 1 + datos[p++] % 32;
         if (p + largo > n) {
             return 0;
         }
-        pares.push_back(
-            {std::string(1, c), std::string(reinterpret_cast<const char*>(datos) + p, largo)});
+        pares.push_back({std::string(1, c),
+                         std::string(reinterpret_cast<const char*>(datos) + p, largo), borrar});
         p += largo;
     }
     const std::string texto(reinterpret_cast<const char*>(datos) + p, n - p);

@@ -13,6 +13,10 @@ printf '\000\307\002CC; notas\r\n[LISTA]\r\n\347=c\r\n[otra]\r\n\307=no\r\n' >"$
 printf '\000\011\001 \357\273\277[lista]\n\\x09=" "\n\n' >"$a/bom-escape"
 printf '\001\200\201\003"a"[otra]\r\nk=v' >"$a/sin-seccion"
 printf '\000\223\002\047\047[lista]\r\n  \223 = "\047x\047" \r\n\223=dup\r\n' >"$a/comillas"
+# The delete answer (the high bit of the first byte) over a value, and a
+# value over a delete answer ("" and '' both read as one).
+printf '\200\347\000[lista]\r\n\347=c\r\n' >"$a/borrar"
+printf '\000\223\001x[lista]\r\n\223=""\r\n\224=\047\047\r\n' >"$a/sobre-borrar"
 # Stores saved as UTF-8 and UTF-16 (LE, BE): ç as a character, ą=ā an answer
 # Windows-1252 cannot hold, ł written as itself.
 printf '\000\347\001c\357\273\277[lista]\r\n\304\205=\304\201\r\n\303\247=x\r\n' >"$a/utf8"

@@ -33,6 +33,11 @@ bool FilaActiva(const Fila& fila) {
     return CaracterDeClave(fila.clave).has_value();
 }
 
+// What a row puts in its character's place: nothing for the delete answer.
+std::string_view Sustituto(const Fila& fila) {
+    return fila.borrar ? std::string_view() : std::string_view(fila.sustituto);
+}
+
 std::uint64_t LargoUtf8(unsigned char b) {
     std::string u;
     AnadirUtf8(u, UnicodeDeAnsi(b));
@@ -50,8 +55,8 @@ Composicion::Composicion(const std::vector<Fila>& filas) : m_nodos(filas.size())
         }
         Nodo_& nodo = m_nodos[i];
         nodo.correcciones = 1;
-        nodo.piezas.reserve(fila.sustituto.size());
-        for (const char x : fila.sustituto) {
+        nodo.piezas.reserve(Sustituto(fila).size());
+        for (const char x : Sustituto(fila)) {
             const unsigned char b = Byte(x);
             const std::int32_t abajo = m_raiz[b];
             nodo.piezas.push_back(abajo >= 0 ? abajo : -static_cast<std::int32_t>(b) - 1);
@@ -138,7 +143,7 @@ std::vector<std::size_t> FilasNoLimpias(const std::vector<Fila>& filas) {
             continue;
         }
         bool limpia = true;
-        for (const char x : filas[i].sustituto) {
+        for (const char x : Sustituto(filas[i])) {
             const unsigned char b = Byte(x);
             if (!kCaracteresValidos[b] && b != '\r' && b != '\n' && abajo[b] != Abajo::Limpia) {
                 limpia = false;

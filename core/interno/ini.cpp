@@ -78,6 +78,18 @@ std::string CodificarValor(std::string_view valor) {
     return std::string(valor);
 }
 
+// The delete answer as it stands in the file: the quoted empty value, which
+// the Windows service (and so an older copy of this program) reads as empty,
+// no answer at all.
+constexpr std::string_view kBorradoEscrito = "\"\"";
+
+// Whether a value as written is the delete answer: a quoted empty value,
+// with either quote, blanks around it allowed.
+bool EsBorrado(std::string_view valor) {
+    valor = Recortar(valor);
+    return valor.size() == 2 && EsComilla(valor.front()) && valor.front() == valor.back();
+}
+
 std::string_view DecodificarValor(std::string_view valor) {
     valor = Recortar(valor);
     if (valor.size() >= 2 && EsComilla(valor.front()) && valor.front() == valor.back()) {
@@ -157,6 +169,20 @@ std::optional<std::string> ValorLeido(std::string_view escrito, bool unicode) {
     std::optional<std::string> r = Ansi(DecodificarValor(escrito), unicode);
     if (r && r->size() > kLargoMaximoSustituto) {
         r->resize(kLargoMaximoSustituto);
+    }
+    return r;
+}
+
+// The answer a value as written gives: nothing for none (an empty value, or
+// one Windows-1252 cannot hold), an empty text for the delete answer,
+// otherwise the replacement as ValorLeido gives it.
+std::optional<std::string> RespuestaLeida(std::string_view escrito, bool unicode) {
+    if (EsBorrado(escrito)) {
+        return std::string();
+    }
+    std::optional<std::string> r = ValorLeido(escrito, unicode);
+    if (r && r->empty()) {
+        return std::nullopt;
     }
     return r;
 }
@@ -319,11 +345,12 @@ Busqueda Buscar(const Vista& v, std::string_view seccion, std::string_view clave
 }
 
 // The entries read from `seccion`: the first of each key, with its value
-// (nothing when it is no Windows-1252 text).
+// (nothing when it is no Windows-1252 text) and the answer it gives.
 struct Leida {
     std::size_t linea;
     std::string clave;
     std::optional<std::string> valor;
+    std::optional<std::string> respuesta;
 };
 
 std::vector<Leida> Leidas(const Vista& v, std::string_view seccion) {
@@ -333,7 +360,8 @@ std::vector<Leida> Leidas(const Vista& v, std::string_view seccion) {
         const LineaAnalizada a = LeerLinea(v.Texto(i));
         std::optional<std::string> clave = ClaveLeida(a.clave, v.Unicode(i));
         if (clave && !clave->empty() && vistas.insert(*clave).second) {
-            r.push_back({i, std::move(*clave), ValorLeido(a.valor, v.Unicode(i))});
+            r.push_back({i, std::move(*clave), ValorLeido(a.valor, v.Unicode(i)),
+                         RespuestaLeida(a.valor, v.Unicode(i))});
         }
     }
     return r;
@@ -356,23 +384,32 @@ bool Guardable(std::string_view seccion, std::string_view clave, const std::stri
 
 } // namespace
 
-std::string Solucion(std::string_view bytes, std::string_view seccion, std::string_view clave) {
+std::optional<std::string> Respuesta(std::string_view bytes, std::string_view seccion,
+                                     std::string_view clave) {
     if (clave.empty()) {
-        return {};
+        return std::nullopt;
     }
     const Vista v(bytes);
     const Busqueda b = Buscar(v, seccion, clave);
     if (b.conClave.empty()) {
-        return {};
+        return std::nullopt;
     }
     const std::size_t i = b.conClave.front();
-    return ValorLeido(LeerLinea(v.Texto(i)).valor, v.Unicode(i)).value_or("");
+    return RespuestaLeida(LeerLinea(v.Texto(i)).valor, v.Unicode(i));
 }
 
-std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view seccion,
-                                       std::string_view clave, std::string_view valor) {
+std::string Solucion(std::string_view bytes, std::string_view seccion, std::string_view clave) {
+    return Respuesta(bytes, seccion, clave).value_or("");
+}
+
+namespace {
+
+// The bytes with the entry `clave`=`escrito` (the value as it stands in the
+// file), as ConSolucion places it.
+std::optional<std::string> ConEntrada(std::string_view viejo, std::string_view seccion,
+                                      std::string_view clave, std::string_view escrito) {
     const std::string claveEscrita = CodificarClave(clave);
-    if (!Guardable(seccion, clave, claveEscrita, valor)) {
+    if (!Guardable(seccion, clave, claveEscrita, escrito)) {
         return std::nullopt;
     }
     const Vista v(viejo);
@@ -384,7 +421,7 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
     // What is written is Windows-1252 text in the store's encoding; a U+XXXX
     // key stays those six letters, as the Windows service would write it.
     const std::string entrada =
-        Codificado(claveEscrita + '=' + CodificarValor(valor), f.codificacion);
+        Codificado(claveEscrita + '=' + std::string(escrito), f.codificacion);
     const std::string finLinea = Codificado("\r\n", f.codificacion);
     const Busqueda b = Buscar(v, seccion, clave);
 
@@ -414,6 +451,18 @@ std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view 
     return nuevo;
 }
 
+} // namespace
+
+std::optional<std::string> ConSolucion(std::string_view viejo, std::string_view seccion,
+                                       std::string_view clave, std::string_view valor) {
+    return ConEntrada(viejo, seccion, clave, CodificarValor(valor));
+}
+
+std::optional<std::string> ConBorrado(std::string_view viejo, std::string_view seccion,
+                                      std::string_view clave) {
+    return ConEntrada(viejo, seccion, clave, kBorradoEscrito);
+}
+
 std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view seccion,
                                        std::string_view clave) {
     if (clave.empty()) {
@@ -434,11 +483,11 @@ std::optional<std::string> SinSolucion(std::string_view viejo, std::string_view 
     return nuevo;
 }
 
-std::vector<std::pair<std::string, std::string>> Soluciones(std::string_view bytes,
-                                                            std::string_view seccion) {
-    std::vector<std::pair<std::string, std::string>> r;
+std::vector<std::pair<std::string, std::optional<std::string>>>
+Soluciones(std::string_view bytes, std::string_view seccion) {
+    std::vector<std::pair<std::string, std::optional<std::string>>> r;
     for (Leida& l : Leidas(Vista(bytes), seccion)) {
-        r.emplace_back(std::move(l.clave), l.valor.value_or(""));
+        r.emplace_back(std::move(l.clave), std::move(l.respuesta));
     }
     return r;
 }

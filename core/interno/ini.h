@@ -17,9 +17,18 @@
 
 namespace tildora::ini {
 
-// The value stored under `clave` in `seccion`, cut to 127 bytes; empty when
-// the section or the key is missing, or when the value is one Windows-1252
-// cannot hold (in a UTF-8 or UTF-16 store): no answer, rather than a wrong one.
+// The answer stored under `clave` in `seccion`: nothing when there is none
+// (the section or the key is missing, the value is empty, or it is one
+// Windows-1252 cannot hold, in a UTF-8 or UTF-16 store: no answer rather than
+// a wrong one); an empty text for the delete answer, written as the quoted
+// empty value `""` (or `''`), which the Windows service reads as empty, so
+// that an older copy of the program sees no answer there; otherwise the
+// replacement, cut to 127 bytes.
+std::optional<std::string> Respuesta(std::string_view bytes, std::string_view seccion,
+                                     std::string_view clave);
+
+// The value stored under `clave` in `seccion` as the Windows service reads
+// it: Respuesta's replacement, or empty (no answer, or the delete answer).
 std::string Solucion(std::string_view bytes, std::string_view seccion, std::string_view clave);
 
 // The bytes with `valor` stored under `clave`: an existing key's line is
@@ -27,6 +36,9 @@ std::string Solucion(std::string_view bytes, std::string_view seccion, std::stri
 // section is added at the end. Nothing when that cannot be stored as given.
 std::optional<std::string> ConSolucion(std::string_view bytes, std::string_view seccion,
                                        std::string_view clave, std::string_view valor);
+// The same with the delete answer stored under `clave`, as `""`.
+std::optional<std::string> ConBorrado(std::string_view bytes, std::string_view seccion,
+                                      std::string_view clave);
 
 // The bytes without any entry of `clave` in `seccion`: each such line goes
 // with its line break, and every other byte stays; nothing when there is no
@@ -34,10 +46,10 @@ std::optional<std::string> ConSolucion(std::string_view bytes, std::string_view 
 std::optional<std::string> SinSolucion(std::string_view bytes, std::string_view seccion,
                                        std::string_view clave);
 
-// Every key of `seccion`, in the file's order, each once, with the value
-// Solucion gives for it.
-std::vector<std::pair<std::string, std::string>> Soluciones(std::string_view bytes,
-                                                            std::string_view seccion);
+// Every key of `seccion`, in the file's order, each once, with the answer
+// Respuesta gives for it.
+std::vector<std::pair<std::string, std::optional<std::string>>>
+Soluciones(std::string_view bytes, std::string_view seccion);
 
 // The lines, numbered from 1 as an editor numbers them, of the entries of
 // `seccion` that Soluciones reads as no answer because Windows-1252 cannot

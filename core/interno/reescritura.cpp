@@ -382,10 +382,16 @@ Resultado<std::uint64_t> Reescribir(const Documento& doc, const std::vector<Fila
     return plan->correcciones;
 }
 
+Fila FilaCon(std::string clave, std::optional<std::string_view> respuesta) {
+    Fila fila{std::move(clave), std::string(respuesta.value_or("")), false};
+    fila.borrar = respuesta && respuesta->empty();
+    return fila;
+}
+
 std::vector<std::size_t> FilasSinSolucion(const std::vector<Fila>& filas) {
     std::vector<std::size_t> faltan;
     for (std::size_t i = 0; i < filas.size(); ++i) {
-        if (filas[i].sustituto.empty()) {
+        if (filas[i].sustituto.empty() && !filas[i].borrar) {
             faltan.push_back(i);
         }
     }
@@ -441,7 +447,9 @@ Aceptacion Aceptar(const Documento& documento, const std::vector<Fila>& filas,
     if (opciones.almacen != nullptr) {
         for (const Fila& fila : filas) {
             Resultado<void> r =
-                opciones.almacen->GuardarSolucion(textos::SeccionLista, fila.clave, fila.sustituto);
+                fila.borrar ? opciones.almacen->GuardarBorrado(textos::SeccionLista, fila.clave)
+                            : opciones.almacen->GuardarSolucion(textos::SeccionLista, fila.clave,
+                                                                fila.sustituto);
             if (!r && !a.almacen) {
                 a.almacen = r.error();
             }

@@ -914,6 +914,11 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
         {"forget"},
         {"forget", "\xc3\xa7", "c"},
         {"convert", "a.txt"},
+        {"remember", "\xc3\xa7", "c", "--delete"},
+        {"remember", "--delete"},
+        {"remember", "\xc3\xa7", "--propose"},
+        {"forget", "\xc3\xa7", "--delete"},
+        {"list", "--propose"},
     };
     for (const auto& args : malos) {
         const Resultado r = Tildora(args);
@@ -934,8 +939,8 @@ TEST_F(LineaDeOrdenes, HelpAndVersion) {
     ASSERT_NE(euskara, std::string::npos);
     ASSERT_NE(castellano, std::string::npos);
     EXPECT_LT(euskara, castellano);
-    for (const char* orden :
-         {"check", "fix", "--out-dir", "--force", "remember", "list", "forget", "--store"}) {
+    for (const char* orden : {"check", "fix", "--out-dir", "--force", "--propose", "remember",
+                              "--delete", "\\delete", "list", "forget", "--store"}) {
         EXPECT_NE(r.salida.find(orden, euskara), std::string::npos) << orden;
         EXPECT_NE(r.salida.find(orden, castellano), std::string::npos) << orden;
     }
@@ -1218,6 +1223,65 @@ TEST_F(LineaDeOrdenes, ListShowsTheStoreAndForgetRemovesOneAnswer) {
     }
     EXPECT_EQ(Tildora({"list"}).salida, "");
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;");
+}
+
+// ---------------------------------------------------------------------------
+// Proposals and the delete answer
+
+// A text as a first-time user brings it, cleaned by one fix --propose with
+// nothing remembered; remembered answers, the delete answer among them, keep
+// their place ahead of the proposals; fix never stores; a character with
+// neither an answer nor a proposal still stops it.
+TEST_F(LineaDeOrdenes, FixWithProposalsCleansTheSampleText) {
+    const std::string muestra = prueba::Leer(TILDORA_MUESTRA);
+    ASSERT_FALSE(muestra.empty());
+    Crear("a.txt", muestra);
+    Resultado r = Tildora({"fix", "--propose", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0) << r.error;
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(12)));
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")),
+              "\"Caf\xc3\xa9\" a la creme - 5 EUR ... OEuvre, fin, naive\r\n"
+              "Segunda l\xc3\xadnea: \xc2\xbfqu\xc3\xa9 tal? \xc3\xb1"
+              "and\xc3\xba ss l\r\n");
+    r = Tildora({"check", "b.txt"});
+    EXPECT_EQ(r.estado, 0) << r.salida;
+    EXPECT_EQ(r.salida, "");
+    EXPECT_FALSE(Existe(m_almacen));
+    // Without --propose nothing is written.
+    EXPECT_EQ(Tildora({"fix", "a.txt", "c.txt"}).estado, 3);
+    EXPECT_FALSE(Existe(Ruta("c.txt")));
+
+    // Remembered: “ as ', and ł deleted.
+    ASSERT_EQ(Tildora({"remember", "\xe2\x80\x9c", "'"}).estado, 0);
+    ASSERT_EQ(Tildora({"remember", "\xc5\x82", "--delete"}).estado, 0);
+    const std::string almacen = prueba::Leer(m_almacen);
+    EXPECT_EQ(almacen, "[lista]\r\n\x93=\"'\"\r\nU+0142=\"\"\r\n");
+    r = Tildora({"check", "--propose", "a.txt"});
+    EXPECT_EQ(r.estado, 1);
+    const std::string lineas = r.salida;
+    EXPECT_EQ(lineas.substr(0, lineas.find('\n', lineas.find('\n') + 1) + 1),
+              "a.txt\t147\t1\t1:1\t\xe2\x80\x9c\t'\t\n"
+              "a.txt\t148\t1\t1:6\t\xe2\x80\x9d\t\t\"\n");
+    EXPECT_EQ(lineas.substr(lineas.rfind('\n', lineas.size() - 2) + 1),
+              "a.txt\tU+0142\t1\t2:34\t\xc5\x82\t\\delete\t\n");
+    // Without --propose the six columns, the delete answer among them.
+    r = Tildora({"check", "a.txt"});
+    EXPECT_EQ(r.salida.substr(r.salida.rfind('\n', r.salida.size() - 2) + 1),
+              "a.txt\tU+0142\t1\t2:34\t\xc5\x82\t\\delete\n");
+    r = Tildora({"fix", "--propose", "--force", "a.txt", "b.txt"});
+    EXPECT_EQ(r.estado, 0) << r.error;
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(12)));
+    const std::string salida = prueba::Leer(Ruta("b.txt"));
+    EXPECT_EQ(salida.substr(0, 7), "'Caf\xc3\xa9\"");
+    EXPECT_EQ(salida.substr(salida.size() - 6), " ss \r\n");
+    EXPECT_EQ(prueba::Leer(m_almacen), almacen);
+
+    // An emoji has no proposal: the list of what is missing, and no output.
+    Crear("d.txt", muestra + "\xf0\x9f\x98\x80");
+    r = Tildora({"fix", "--propose", "d.txt", "e.txt"});
+    EXPECT_EQ(r.estado, 3);
+    EXPECT_EQ(r.error, Linea(textos::FaltanSoluciones) + Linea("U+1F600\t\xf0\x9f\x98\x80"));
+    EXPECT_FALSE(Existe(Ruta("e.txt")));
 }
 
 // ---------------------------------------------------------------------------

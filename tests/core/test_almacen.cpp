@@ -1,5 +1,7 @@
 #include "core/almacen.h"
 #include "core/caracteres.h"
+#include "core/correccion.h"
+#include "core/documento.h"
 #include "core/interno/plataforma.h"
 #include "core/unicode.h"
 #include "tests/core/ayudas.h"
@@ -253,6 +255,79 @@ TEST(AlmacenFormato, CadaCodificacionSeLeeYSeEscribeEnLaSuya) {
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xC7"), "\xC7\x80") << nombre;
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\x93"), "") << nombre;
     }
+}
+
+// The delete answer is the quoted empty value: an answer of its own for the
+// program, and an empty value, which is no answer, for the Windows service
+// and so for an older copy of the program. It is told apart from no answer
+// in every encoding of the store.
+TEST(AlmacenFormato, LaRespuestaDeBorrarNoEsLaFaltaDeRespuesta) {
+    using tildora::Codificacion;
+    struct Caso {
+        std::string linea;
+        std::optional<std::string> respuesta;
+    };
+    const std::vector<Caso> casos = {
+        {"\xE7=\"\"", ""},         {"\xE7=''", ""},
+        {"\t\xE7 = \"\" \t", ""},  {"\xE7=", std::nullopt},
+        {"\xE7=  ", std::nullopt}, {"\xE0=\"\"", std::nullopt}, // another key's
+        {"\xE7=\" \"", " "},       {"\xE7=\"\"\"\"", "\"\""},
+        {"\xE7=\"", "\""},         {"\xE7=\"'", "\"'"},
+        {"\xE7=c", "c"},
+    };
+    for (const Codificacion cod : {Codificacion::Windows1252, Codificacion::Utf8,
+                                   Codificacion::Utf16LE, Codificacion::Utf16BE}) {
+        for (const Caso& c : casos) {
+            const std::string bytes = std::string(tildora::MarcaOrden(cod)) +
+                                      tildora::Codificado("[lista]\r\n" + c.linea + "\r\n", cod);
+            const tildora::Respuestas r(bytes);
+            const std::string donde = std::string(tildora::NombreCodificacion(cod)) + " " + c.linea;
+            EXPECT_EQ(r.Recordada("\xE7"), c.respuesta) << donde;
+            EXPECT_EQ(r.Solucion("\xE7"), c.respuesta.value_or("")) << donde;
+            const auto todas = r.Todas();
+            ASSERT_EQ(todas.size(), 1u) << donde;
+            if (todas[0].first == "\xE7") {
+                EXPECT_EQ(todas[0].second, c.respuesta) << donde;
+            }
+        }
+    }
+}
+
+TEST(AlmacenEscritura, LaRespuestaDeBorrarSeGuardaComoValorVacioEntreComillas) {
+    CarpetaTemporal dir;
+    const std::string ruta = dir / "caracteres.ini";
+    const AlmacenSoluciones almacen(ruta);
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
+    ASSERT_TRUE(almacen.GuardarBorrado(kLista, "\x93"));
+    ASSERT_TRUE(almacen.GuardarBorrado(kLista, "\xE7"));
+    ASSERT_TRUE(almacen.GuardarBorrado(kLista, "U+200B"));
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=\"\"\r\n\x93=\"\"\r\nU+200B=\"\"\r\n");
+    EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
+    ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=c\r\n\x93=\"\"\r\nU+200B=\"\"\r\n");
+    const tildora::Resultado<bool> olvidada = almacen.OlvidarSolucion(kLista, "\x93");
+    ASSERT_TRUE(olvidada);
+    EXPECT_TRUE(*olvidada);
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=c\r\nU+200B=\"\"\r\n");
+    EXPECT_FALSE(almacen.GuardarBorrado(kLista, ""));
+    EXPECT_FALSE(almacen.GuardarBorrado(kLista, "a=b"));
+
+    // Accepting a grid stores a row's delete answer in the same way.
+    const tildora::Resultado<tildora::Documento> doc =
+        tildora::DocumentoDeTexto("a\x85"
+                                  "b\x85",
+                                  tildora::Codificacion::Windows1252);
+    ASSERT_TRUE(doc);
+    std::string salida;
+    tildora::OpcionesCorreccion opciones;
+    opciones.memoria = &salida;
+    opciones.almacen = &almacen;
+    const tildora::Aceptacion a = tildora::Aceptar(*doc, {{"\x85", "...", true}}, opciones);
+    ASSERT_TRUE(a.correcciones);
+    EXPECT_FALSE(a.almacen);
+    EXPECT_EQ(*a.correcciones, 2u);
+    EXPECT_EQ(salida, "ab");
+    EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=c\r\nU+200B=\"\"\r\n\x85=\"\"\r\n");
 }
 
 TEST(AlmacenFormato, LecturaTolerante) {

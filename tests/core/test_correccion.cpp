@@ -23,10 +23,14 @@ struct Corregido {
 // the search start, replace the match, go on one position after the start of
 // the replacement. A replacement that holds its own character after its
 // first position would loop for ever there; the program goes on after the
-// inserted text instead, and so does this.
+// inserted text instead, and so does this. The delete answer inserts
+// nothing: the search goes on where the character stood, so that one right
+// after it goes too.
 Corregido Referencia(std::string t, const std::vector<Fila>& pares) {
     Corregido r;
-    for (const auto& [c, sustituto] : pares) {
+    for (const Fila& fila : pares) {
+        const std::string& c = fila.clave;
+        const std::string sustituto = fila.borrar ? std::string() : fila.sustituto;
         if (c == "\r" || c == "\n") {
             continue; // line breaks stay
         }
@@ -39,7 +43,7 @@ Corregido Referencia(std::string t, const std::vector<Fila>& pares) {
             }
             t.replace(k, c.size(), sustituto);
             ++r.cuenta;
-            inicio = sePersigue ? k + sustituto.size() : k + 1;
+            inicio = sePersigue || fila.borrar ? k + sustituto.size() : k + 1;
         }
     }
     r.texto = t;
@@ -94,6 +98,28 @@ TEST(Correccion, Examples) {
     EXPECT_EQ(Corregir("\xE7\xE7", {{"\xE7", "a\xE7"}}), (Corregido{"a\xE7"
                                                                     "a\xE7",
                                                                     2}));
+    // The delete answer takes each occurrence away and counts it once, those
+    // a replacement above brings included; the text a row holds beside it
+    // is not used.
+    EXPECT_EQ(Corregir("a\x93"
+                       "b\x93",
+                       {{"\x93", "x", true}}),
+              (Corregido{"ab", 2}));
+    EXPECT_EQ(Corregir("^|", {{"^", "|x"}, {"|", "", true}}), (Corregido{"x", 3}));
+}
+
+TEST(Correccion, TheDeleteAnswerIsAnAnswer) {
+    const std::vector<Fila> filas = {{"\x93", "", true}, {"\x94", ""}, {"^", "\x93"}};
+    EXPECT_EQ(FilasSinSolucion(filas), (std::vector<std::size_t>{1}));
+    EXPECT_EQ(FilasNoLimpias(filas), (std::vector<std::size_t>{2}));
+    EXPECT_EQ(FilasNoLimpias({{"^", "\x93"}, {"\x93", "", true}}), (std::vector<std::size_t>{}));
+    // The row an answer of the store or a proposal makes.
+    const Fila ninguna = FilaCon("\x93", std::nullopt);
+    const Fila borrar = FilaCon("\x93", "");
+    const Fila texto = FilaCon("\x93", "\"");
+    EXPECT_TRUE(ninguna.sustituto.empty() && !ninguna.borrar);
+    EXPECT_TRUE(borrar.sustituto.empty() && borrar.borrar);
+    EXPECT_TRUE(texto.sustituto == "\"" && !texto.borrar);
 }
 
 TEST(Correccion, LineBreaksStayAndEverythingElseIsKept) {
@@ -127,7 +153,7 @@ TEST(Correccion, MatchesTheReferenceOnRandomTexts) {
             for (int i = 0; i < n; ++i) {
                 sustituto += letra(alfabeto);
             }
-            pares.push_back({std::string(1, c), sustituto});
+            pares.push_back({std::string(1, c), sustituto, azar() % 5 == 0});
         }
         const Corregido esperado = Referencia(texto, pares);
         ASSERT_EQ(Corregir(texto, pares), esperado) << "case " << caso;
@@ -167,12 +193,13 @@ TEST(Correccion, RowsAreRefusedExactlyWhenTheyWouldLeaveAWrongCharacter) {
         std::vector<Fila> pares;
         for (char c : orden) {
             std::string sustituto;
-            // Never empty: an empty cell is no replacement at all.
+            // Never empty: an empty cell is no replacement at all; the
+            // delete answer is one.
             const int n = std::uniform_int_distribution<int>(1, 3)(azar);
             for (int i = 0; i < n; ++i) {
                 sustituto += alfabeto[azar() % alfabeto.size()];
             }
-            pares.push_back({std::string(1, c), sustituto});
+            pares.push_back({std::string(1, c), sustituto, azar() % 5 == 0});
         }
         const std::string salida = Referencia("a" + orden + "b", pares).texto;
         const bool limpia = std::all_of(salida.begin(), salida.end(), [&](char x) {
@@ -185,7 +212,8 @@ TEST(Correccion, RowsAreRefusedExactlyWhenTheyWouldLeaveAWrongCharacter) {
         // is never applied).
         for (std::size_t i = 0; i < pares.size(); ++i) {
             const std::vector<Fila> abajo(pares.begin() + static_cast<long>(i) + 1, pares.end());
-            const std::string forma = Referencia(pares[i].sustituto, abajo).texto;
+            const std::string forma =
+                Referencia(pares[i].borrar ? std::string() : pares[i].sustituto, abajo).texto;
             const bool sucia =
                 pares[i].clave != "\n" && !std::all_of(forma.begin(), forma.end(), [&](char x) {
                     return tabla[static_cast<unsigned char>(x)] || x == '\n';

@@ -219,14 +219,31 @@ TEST(Propuestas, OnlyAllowedCharacters) {
     EXPECT_GT(propuestas, 5000u);
 }
 
-// Every wrong Windows-1252 code but the line ends has a proposal: a
-// Windows-1252 text never stops for the want of one.
+// Every wrong Windows-1252 code but the line ends has a proposal, asked for
+// by its key as the front ends ask: a Windows-1252 text never stops for the
+// want of one.
 TEST(Propuestas, EveryWindows1252Code) {
     const TablaValidez& tabla = kCaracteresValidos;
     for (unsigned b = 0; b < 256; ++b) {
+        const std::string clave(1, static_cast<char>(b));
+        EXPECT_EQ(PropuestaDeClave(clave),
+                  PropuestaPara(UnicodeDeAnsi(static_cast<unsigned char>(b))))
+            << "code " << b;
         if (!tabla[b] && b != '\r' && b != '\n') {
-            EXPECT_TRUE(PropuestaPara(UnicodeDeAnsi(static_cast<unsigned char>(b))))
-                << "code " << b;
+            EXPECT_TRUE(PropuestaDeClave(clave)) << "code " << b;
         }
+    }
+    EXPECT_FALSE(PropuestaDeClave("\n"));
+}
+
+// A key of a character Windows-1252 lacks is its U+XXXX; any other text is
+// no key, and has no proposal.
+TEST(Propuestas, ByTheKey) {
+    EXPECT_EQ(PropuestaDeClave("U+0142"), "l");
+    EXPECT_EQ(PropuestaDeClave("U+200B"), ""); // the delete answer
+    EXPECT_EQ(PropuestaDeClave("U+1F600"), std::nullopt);
+    EXPECT_EQ(PropuestaDeClave("U+4E00"), std::nullopt);
+    for (const char* clave : {"", "ab", "u+0142", "U+142", "U+00E7", "U+D800", "U+110000"}) {
+        EXPECT_EQ(PropuestaDeClave(clave), std::nullopt) << clave;
     }
 }

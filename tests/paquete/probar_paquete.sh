@@ -132,9 +132,11 @@ completar() {
 }
 completa_bien() {
     [ "$(completar tildora fix --fo)" = "--force" ] &&
-        [ "$(completar tildora fix --to utf-16)" = "utf-16le utf-16be" ]
+        [ "$(completar tildora fix --to utf-16)" = "utf-16le utf-16be" ] &&
+        [ "$(completar tildora check --p)" = "--propose" ] &&
+        [ "$(completar tildora remember ç --d)" = "--delete" ]
 }
-probar "bash completion: tildora fix --fo, --to utf-16" completa_bien
+probar "bash completion: tildora fix --fo, --to utf-16, check --p, remember --d" completa_bien
 
 dpkg-query -L tildora >"$tmp/ficheros"
 probar "apt-get purge" apt-get purge -y tildora

@@ -2,7 +2,8 @@
 # The INI probe against the Windows profile service (under Wine here): what
 # it writes is the store's own layout (Windows-1252, CR LF, [lista]), what it
 # reads from a file in that layout comes out in UTF-8, a missing key and a
-# character Windows-1252 lacks are told apart from a value.
+# character Windows-1252 lacks are told apart from a value, and the delete
+# answer reads as an empty value.
 #   test_sonda.sh [RUNNER...] SONDA_INI.EXE
 set -uo pipefail
 [ $# -ge 1 ] || { echo "uso: $0 [RUNNER...] SONDA_INI.EXE" >&2; exit 2; }
@@ -55,6 +56,13 @@ bytes "only that line changed" tienda.ini '[lista]\r\n\x93="\r\n\x85=\x85\r\n\xe
 mira "a character Windows-1252 lacks" 2 '' escribir tienda.ini lista ā a
 bytes "and nothing written" tienda.ini '[lista]\r\n\x93="\r\n\x85=\x85\r\n\xe7=\x93a\x94\r\nvacio=\r\n'
 mira "a wrong use" 2 '' leer tienda.ini lista
+
+# The delete answer is stored as a quoted empty value, which the service
+# gives as an empty value: for an older copy of the program, no answer.
+printf '[lista]\r\n\x97=""\r\n\x96=\047\047\r\n\x95= "" \r\n' >borrar.ini
+mira "the delete answer reads as empty" 0 '\n' leer borrar.ini lista '—'
+mira "between single quotes too" 0 '\n' leer borrar.ini lista '–'
+mira "with blanks around" 0 '\n' leer borrar.ini lista '•'
 
 [ "$fallos" -eq 0 ] || exit 1
 echo "sonda_ini: bien / bien"

@@ -346,3 +346,77 @@ t forget ab
 caso "forget from an unreadable store"
 mkdir caracteres.ini
 t forget ç
+
+# --- proposals and the delete answer ---------------------------------------------
+# The sample text a first-time user brings (UTF-8, CR LF).
+muestra="$aqui/../muestra.txt"
+caso "check --propose the sample"
+cp "$muestra" a.txt
+t check --propose a.txt
+caso "check --propose after answers remembered"
+cp "$muestra" a.txt
+printf '[lista]\r\n\x93=\x27\r\nU+0142=""\r\n\xe0=\x85\r\n' >caracteres.ini
+t check --propose a.txt
+t check a.txt
+caso "fix --propose the sample, then check the output"
+cp "$muestra" a.txt
+t fix --propose a.txt b.txt
+ver b.txt
+t check b.txt
+listar
+caso "fix --propose keeps what is remembered, and stores nothing"
+cp "$muestra" a.txt
+printf '[lista]\r\n\x93=\x27\r\nU+0142=""\r\n' >caracteres.ini
+t fix --propose a.txt b.txt
+ver b.txt caracteres.ini
+caso "fix --propose with no proposal for a character"
+printf 'a\xe2\x80\xa6b\xf0\x9f\x98\x80c\xe6\xb1\x89\r\n' >a.txt
+t fix --propose a.txt b.txt
+listar
+caso "fix --propose --to windows-1252 between standard streams"
+entrada 'a\xe2\x80\x9cb\xe2\x80\x8bc\xc5\x82\r\n'
+t fix --propose --to windows-1252 - -
+caso "fix --propose --from utf-16le"
+printf 'a\x00\x1c\x20b\x00\x0b\x20' >a.txt
+t fix --propose --from utf-16le a.txt b.txt
+ver b.txt
+caso "fix --propose --out-dir"
+mkdir limpios
+printf 'a\x93b\x85' >uno.txt
+printf 'a\xf0\x9f\x98\x80' >dos.txt
+t fix --propose --out-dir limpios uno.txt dos.txt
+ver limpios/uno.txt limpios/dos.txt
+listar
+caso "fix with a remembered delete answer in Windows-1252"
+printf 'a\x93\x93b\x81c\r\n' >a.txt
+printf '[lista]\r\n\x93=""\r\n\x81='"''"'\r\n' >caracteres.ini
+t fix a.txt b.txt
+ver b.txt
+caso "remember --delete and list"
+t remember '“' --delete
+t remember --delete U+200B
+t remember '\x81' --delete
+t remember ç c
+t remember '\x09' '\delete'
+t list
+ver caracteres.ini
+caso "remember --delete over an answer, and back"
+printf '; mío\r\n[lista]\r\n\xe7=c\r\n\x93="\r\n' >caracteres.ini
+t remember ç --delete
+ver caracteres.ini
+t remember ç c
+ver caracteres.ini
+caso "remember --delete refusals"
+t remember á --delete
+t remember '\x0d' --delete
+t remember ab --delete
+t remember ç c --delete
+listar
+caso "forget a delete answer"
+printf '[lista]\r\n\xe7=""\r\n' >caracteres.ini
+t forget ç
+ver caracteres.ini
+caso "--propose and --delete where they do not belong"
+t list --propose
+t remember ç --propose
+t forget ç --delete
