@@ -180,7 +180,7 @@ TEST_F(LineaDeOrdenes, FixWritesTheCorrectedBytesAndTheCount) {
     EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "ab\xe7"
                                            "c\r\nd\x93"
                                            "e\r\n\xe7\xe7\rz\n");
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;caracteres.ini.lock;");
 }
 
 TEST_F(LineaDeOrdenes, FixAppliesRowsInOrderOfFirstAppearance) {
@@ -243,7 +243,7 @@ TEST_F(LineaDeOrdenes, FixReplacesAnExistingOutputOnlyWithForce) {
     Crear("b.txt", "antes");
     EXPECT_EQ(Tildora({"fix", "a.txt", "b.txt", "--force"}).estado, 0);
     EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "c");
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;b.txt;caracteres.ini;caracteres.ini.lock;");
 }
 
 TEST_F(LineaDeOrdenes, FixKeepsAnOutputThatAppearsMeanwhile) {
@@ -280,7 +280,7 @@ TEST_F(LineaDeOrdenes, FixKeepsAnOutputThatAppearsMeanwhile) {
     ASSERT_TRUE(WIFEXITED(estado));
     EXPECT_EQ(WEXITSTATUS(estado), 4);
     EXPECT_TRUE(prueba::Leer(salida) == "ajeno");
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "b.txt;caracteres.ini;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "b.txt;caracteres.ini;caracteres.ini.lock;");
 }
 
 TEST_F(LineaDeOrdenes, FixRefusesEmptyEqualAndSameFileNames) {
@@ -362,7 +362,8 @@ TEST_F(LineaDeOrdenes, NamesAreTakenExactly) {
         EXPECT_NE(r.error.find("Uso:\n"), std::string::npos) << r.error;
     }
     EXPECT_EQ(prueba::Entradas(m_dir.ruta()),
-              "a.txt;b\\a\x7f.txt;caracteres.ini;keep.txt;keep.txt ;l\nnea\r.txt;t\tab.txt;");
+              "a.txt;b\\a\x7f.txt;caracteres.ini;caracteres.ini.lock;"
+              "keep.txt;keep.txt ;l\nnea\r.txt;t\tab.txt;");
 }
 
 TEST_F(LineaDeOrdenes, FixRefusesStandardStreamsThatAreTheOtherFile) {
@@ -435,7 +436,7 @@ TEST_F(LineaDeOrdenes, FixRefusesRunawayGrowth) {
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.error.rfind(Linea(textos::SalidaIncorrecta), 0), 0u);
     EXPECT_FALSE(Existe(Ruta("b.txt")));
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;caracteres.ini.lock;");
 
     // Three steps give a million bytes for one character: large, but what
     // accepting in the window would write, so written here too, with the
@@ -854,7 +855,7 @@ TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
         }
         EXPECT_EQ(guardados, kProgramas) << "round " << vuelta;
     }
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;caracteres.ini.lock;");
 }
 
 TEST_F(LineaDeOrdenes, FixReadsAnAnswerGivenInTheWindow) {
@@ -1217,7 +1218,7 @@ TEST_F(LineaDeOrdenes, ListShowsTheStoreAndForgetRemovesOneAnswer) {
         EXPECT_EQ(prueba::Leer(m_almacen), p.almacen) << p.caracter;
     }
     EXPECT_EQ(Tildora({"list"}).salida, "");
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "caracteres.ini;caracteres.ini.lock;");
 }
 
 // ---------------------------------------------------------------------------
@@ -1259,7 +1260,8 @@ TEST_F(LineaDeOrdenes, FixRefusesTheStoreAsOutput) {
     EXPECT_EQ(r.estado, 2);
     EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) +
                            Linea("sub/../nuevo.ini: " + std::string(textos::RazonAlmacen)));
-    EXPECT_EQ(prueba::Entradas(m_dir.ruta()), "a.txt;caracteres.ini;enlace.ini;sub;");
+    EXPECT_EQ(prueba::Entradas(m_dir.ruta()),
+              "a.txt;caracteres.ini;caracteres.ini.lock;enlace.ini;sub;");
 }
 
 } // namespace
