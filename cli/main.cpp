@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -36,8 +37,14 @@ int AbrirVentanas([[maybe_unused]] char** argv) {
 int main(int argc, char** argv) {
     // The windows' program reads the same arguments again, for the toolkit
     // and for the file to open.
-    if (tildora::cli::DecidirArranque(std::vector<std::string>(argv + 1, argv + argc)).ventanas) {
-        return AbrirVentanas(argv);
+    try {
+        if (tildora::cli::DecidirArranque(std::vector<std::string>(argv + 1, argv + argc))
+                .ventanas) {
+            return AbrirVentanas(argv);
+        }
+    } catch (const std::bad_alloc&) {
+        tildora::cli::SinMemoria();
+        return tildora::cli::kFallo;
     }
     // An interrupted write leaves no temporary file behind.
     tildora::PrepararSenales();
