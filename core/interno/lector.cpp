@@ -68,6 +68,9 @@ Resultado<void> Lector::Preparar() {
     if (m_ficha.tipo == sistema::Ficha::Tipo::Carpeta) {
         return Falla(Fallo::Carpeta, EISDIR, m_ruta);
     }
+    if (m_ficha.tipo == sistema::Ficha::Tipo::Tuberia) {
+        m_archivo.AgrandarTuberia();
+    }
     // Standard input may be a file already read in part.
     m_ordinario = m_ficha.Ordinario() && m_archivo.Posicion(m_inicio);
     if (!m_ordinario) {

@@ -67,6 +67,9 @@ public:
     static Archivo SalidaError();
 
     int Describir(Ficha& ficha) const;
+    // A pipe read from holds more at once where the system allows (fewer
+    // switches between its writer and this reader); nothing otherwise.
+    void AgrandarTuberia();
     // Reads at most `n` bytes; -1 with errno on failure, 0 at the end.
     long Leer(char* destino, std::size_t n);
     // The same at `posicion`, which the next Leer does not move.

@@ -175,6 +175,12 @@ int Archivo::Describir(Ficha& ficha) const {
     return Fichar(::fstat(m_fd, &st), st, ficha);
 }
 
+void Archivo::AgrandarTuberia() {
+    // As much as anyone may ask for (/proc/sys/fs/pipe-max-size, 1 MiB
+    // unless changed).
+    ::fcntl(m_fd, F_SETPIPE_SZ, 1 << 20);
+}
+
 long Archivo::Leer(char* destino, std::size_t n) {
     return SinInterrupciones([&] { return ::read(m_fd, destino, n); });
 }

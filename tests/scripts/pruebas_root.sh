@@ -95,6 +95,7 @@ if [ -n "$retraso" ] && ! ldd "$d/tildora" | grep -q libasan; then
 fi
 
 # 30 at once, 15 by each user, every round: every answer kept.
+total=0
 for ((v = 1; v <= vueltas; v++)); do
     for i in $(seq 0 29); do
         u=$u1
@@ -104,9 +105,10 @@ for ((v = 1; v <= vueltas; v++)); do
     wait
     guardados="$(como "$u1" list | grep -c $'\t'"r$v-")"
     [ "$guardados" = 30 ] || mal "round $v: $guardados of 30 answers kept"
+    total=$((total + guardados))
 done
 [ "$(quedan)" = 0 ] || mal "temporary files left"
-echo "two users, $vueltas rounds of 30: done"
+echo "two users, $vueltas rounds of 30 remember at once: $total of $((vueltas * 30)) answers kept"
 
 # --- what the file system refuses --------------------------------------------
 montar() { # montar FOLDER OPTIONS
