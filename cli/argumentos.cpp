@@ -16,8 +16,14 @@ bool EsOpcion(std::string_view a) {
     return a.size() > 1 && a[0] == '-';
 }
 
-// --help and --version answer wherever they stand.
-std::optional<int> Informacion(std::string_view a) {
+// --help and --version answer wherever they stand among the options, when
+// nothing follows them: what would follow is a mistake, never read.
+std::optional<int> Informacion(const std::vector<std::string>& args, std::size_t i) {
+    const std::string& a = args[i];
+    const bool informacion = a == "--help" || a == "-h" || a == "--version";
+    if (informacion && i + 1 < args.size()) {
+        return Uso(textos::NadaTrasOpcion, a + " " + args[i + 1]);
+    }
     if (a == "--help" || a == "-h") {
         Poner(textos::Ayuda);
         return kBien;
@@ -138,8 +144,11 @@ std::optional<int> OpcionesGenerales(const std::vector<std::string>& args, std::
                                      Llamada& llamada) {
     for (; i < args.size() && EsOpcion(args[i]); ++i) {
         const std::string& a = args[i];
-        if (const auto estado = Informacion(a)) {
+        if (const auto estado = Informacion(args, i)) {
             return estado;
+        }
+        if (a == "--") {
+            return Uso(textos::GuionesAntesDeOrden);
         }
         const bool separado = a == "--store";
         if (!separado && a.rfind("--store=", 0) != 0) {
@@ -194,7 +203,7 @@ std::optional<int> OpcionesDeOrden(const std::vector<std::string>& args, std::si
             llamada.resto.push_back(a);
         } else if (a == "--") {
             finOpciones = true;
-        } else if ((estado = Informacion(a))) {
+        } else if ((estado = Informacion(args, i))) {
             return estado;
         } else if (fix && a == "--out-dir" && i + 1 == args.size()) {
             return Uso(textos::FaltaValor, a);

@@ -2,14 +2,19 @@
 
 #include "cli/argumentos.h"
 #include "cli/ordenes.h"
+#include "cli/terminal.h"
 #include "core/almacen.h"
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace tildora {
 
-int EjecutarLineaDeOrdenes(int argc, char** argv) {
+namespace {
+
+int Ejecutar(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     cli::Llamada llamada;
     if (const auto estado = cli::AnalizarArgumentos(args, llamada)) {
@@ -38,6 +43,21 @@ int EjecutarLineaDeOrdenes(int argc, char** argv) {
         return ordenes.FixCarpeta(*llamada.carpeta, llamada.resto);
     }
     return ordenes.Fix(llamada.resto[0], llamada.resto[1]);
+}
+
+} // namespace
+
+int EjecutarLineaDeOrdenes(int argc, char** argv) {
+    // Memory that runs out anywhere is said, and nothing is written: what
+    // was being written goes with the objects writing it.
+    try {
+        return Ejecutar(argc, argv);
+    } catch (const std::bad_alloc&) {
+        cli::SinMemoria();
+    } catch (const std::length_error&) {
+        cli::SinMemoria(); // a size past what any memory holds
+    }
+    return cli::kFallo;
 }
 
 } // namespace tildora

@@ -10,12 +10,28 @@
 #include "core/textos.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
+
+// Memory kept from the start and given back the first time memory runs
+// out, so that what follows (the exception that says so, the message) has
+// some. A new handler can be handed nothing, so this is the command line's
+// one piece of state outside its objects.
+constexpr std::size_t kReserva = 256 << 10;
+void* g_reserva = nullptr;
+
+void LiberarReserva() {
+    std::free(std::exchange(g_reserva, nullptr));
+    // The next failure throws std::bad_alloc.
+    std::set_new_handler(nullptr);
+}
 
 int AbrirVentanas([[maybe_unused]] char** argv) {
 #ifdef TILDORA_VENTANAS
@@ -34,10 +50,22 @@ int AbrirVentanas([[maybe_unused]] char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    g_reserva = std::malloc(kReserva);
+    if (g_reserva == nullptr) {
+        tildora::cli::SinMemoria();
+        return tildora::cli::kFallo;
+    }
+    std::set_new_handler(LiberarReserva);
     // The windows' program reads the same arguments again, for the toolkit
     // and for the file to open.
-    if (tildora::cli::DecidirArranque(std::vector<std::string>(argv + 1, argv + argc)).ventanas) {
-        return AbrirVentanas(argv);
+    try {
+        if (tildora::cli::DecidirArranque(std::vector<std::string>(argv + 1, argv + argc))
+                .ventanas) {
+            return AbrirVentanas(argv);
+        }
+    } catch (const std::bad_alloc&) {
+        tildora::cli::SinMemoria();
+        return tildora::cli::kFallo;
     }
     // An interrupted write leaves no temporary file behind.
     tildora::PrepararSenales();

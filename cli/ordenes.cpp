@@ -43,8 +43,7 @@ std::string Linea(const std::string& clave, std::string_view columna) {
 // Writes what a command produces; a failure is said, with kFallo.
 int Producir(const std::string& lineas) {
     if (const int codigo = Poner(lineas); codigo != 0) {
-        Error(textos::SalidaIncorrecta);
-        Error(std::string("-: ") + std::strerror(codigo));
+        DecirFallo(Falla(Fallo::Escritura, codigo, "-"), textos::SalidaIncorrecta, "-");
         return kFallo;
     }
     return kBien;
@@ -87,10 +86,11 @@ bool Ordenes::CargarAlmacen() {
     return true;
 }
 
-Resultado<Documento> Ordenes::Abrir(const std::string& nombre) const {
+Resultado<Documento> Ordenes::Abrir(const std::string& nombre, bool soloHallazgos) const {
     OpcionesLectura opciones;
     opciones.codificacion = m_desde;
     opciones.entradaEstandar = nombre == "-";
+    opciones.soloHallazgos = soloHallazgos;
     return AbrirDocumento(nombre, opciones);
 }
 
@@ -137,11 +137,12 @@ int Ordenes::Check(const std::vector<std::string>& ficheros) {
     // Names are taken exactly as given: a space is part of a name here.
     for (const std::string& nombre : ficheros) {
         Resultado<Documento> doc =
-            nombre.empty() ? Resultado<Documento>(Falla(Fallo::NombreVacio)) : Abrir(nombre);
+            nombre.empty() ? Resultado<Documento>(Falla(Fallo::NombreVacio)) : Abrir(nombre, true);
         if (!doc) {
-            Error(textos::M1NombreIncorrecto);
-            if (!nombre.empty()) {
-                Detalle(nombre, Razon(doc.error()));
+            if (nombre.empty()) {
+                Error(textos::M1NombreIncorrecto);
+            } else {
+                DecirFallo(doc.error(), textos::M1NombreIncorrecto, nombre);
             }
             hayFallo = true;
             continue;
@@ -255,10 +256,9 @@ int Ordenes::CorregirUno(const std::string& entrada, const std::string& salida) 
     if (const std::optional<int> estado = ComprobarSalida(entrada, salida)) {
         return *estado;
     }
-    Resultado<Documento> doc = Abrir(entrada);
+    Resultado<Documento> doc = Abrir(entrada, false);
     if (!doc) {
-        Error(textos::M1NombreIncorrecto);
-        Detalle(entrada, Razon(doc.error()));
+        DecirFallo(doc.error(), textos::M1NombreIncorrecto, entrada);
         return kFallo;
     }
     const std::vector<Fila> filas = Filas(*doc);
@@ -295,21 +295,20 @@ int Ordenes::NoCorregido(const tildora::Error& error, const std::vector<Fila>& f
         DecirNoLimpias(filas, error.filas, m_modoCarpeta ? &entrada : nullptr);
         return kSinSolucion;
     case Fallo::Crecimiento:
-        Error(textos::SalidaIncorrecta);
-        Detalle(salida, Razon(error));
+        DecirFallo(error, textos::SalidaIncorrecta, salida);
         return kFallo;
     case Fallo::Ocupado:
         Error(textos::SalidaExiste);
         Error(salida);
         return kSalidaExiste;
     case Fallo::Escritura:
+    case Fallo::Tuberia:
+    case Fallo::Dispositivo:
     case Fallo::NoCodificable:
-        Error(textos::SalidaIncorrecta);
-        Error(Motivo(error));
+        DecirFallo(error, textos::SalidaIncorrecta, error.ruta);
         return kFallo;
     default: // the input could not be read again, or changed meanwhile
-        Error(textos::M1NombreIncorrecto);
-        Detalle(entrada, Razon(error));
+        DecirFallo(error, textos::M1NombreIncorrecto, entrada);
         return kFallo;
     }
 }

@@ -37,8 +37,9 @@ public:
     int Forget(const std::string& caracter);
 
 private:
-    // Opens an input ("-" is standard input) and scans it in its encoding.
-    Resultado<Documento> Abrir(const std::string& nombre) const;
+    // Opens an input ("-" is standard input) and scans it in its encoding;
+    // `soloHallazgos`: for check, which never corrects it.
+    Resultado<Documento> Abrir(const std::string& nombre, bool soloHallazgos) const;
     // Whether OUTPUT may be written, as the names and what is there say; the
     // exit status when it may not.
     std::optional<int> ComprobarSalida(const std::string& entrada, const std::string& salida);

@@ -2,6 +2,7 @@
 
 #include "core/resultado.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,12 @@ int Poner(std::string_view texto, bool error = false);
 // One line on standard error, the only way the command line writes there but
 // for the usage text: it begins with the program's name ("tildora: ") and any
 // control character in it but a tab (a line break, an escape sequence in a
-// file's name) is written as \xHH, so each call is one whole line.
+// file's name, a C1 control) is written as \xHH, as NombreVisible writes it,
+// so each call is one whole line.
 void Error(std::string_view linea);
+
+// The "too large" line, written without taking any memory: memory ran out.
+void SinMemoria();
 
 // The line after a message: a name and why, for scripts and logs.
 void Detalle(std::string_view nombre, std::string_view razon);
@@ -33,12 +38,24 @@ void Detalle(std::string_view nombre, std::string_view razon);
 // directory"), or only why when it concerns no file.
 std::string Motivo(const tildora::Error& error);
 
+// The line that says first what stopped the work when the name is not what
+// is wrong: memory (Fallo::Grande), a full disk, a file-size limit, a
+// read-only file system, any other failure to write, an output too large, a
+// pipe's copy that could not be made. Nothing when the name is at fault.
+std::optional<std::string_view> RazonPrimero(const tildora::Error& error);
+
+// Says a failure about the file `nombre`: `mensaje` (a message about the
+// name) then "nombre: reason" (the reason alone without a name); or, when RazonPrimero has a line,
+// that line then "nombre: the system's reason" (just the name when the system gave none; for a
+// pipe's copy, the temporary folder).
+void DecirFallo(const tildora::Error& error, std::string_view mensaje, std::string_view nombre);
+
 // The line that says what was wrong, then the usage text; returns kFallo.
 int Uso(std::string_view problema, std::string_view que = {});
 
-// A file name in a tab-separated line: control characters as \xHH and a
-// backslash as \\, so that the line stays one line of its fields and the
-// name can be read back exactly.
+// A file name in a tab-separated line: control characters (C1 ones too) as
+// \xHH and a backslash as \\, so that the line stays one line of its fields
+// and the name can be read back exactly.
 std::string NombreVisible(std::string_view nombre);
 
 // A wrong character (a Windows-1252 byte) as the terminal gets it, in the

@@ -50,12 +50,33 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
     if (sistema::DestinoDeEnlace(ruta, real) != 0) {
         real = ruta;
     }
-    const sistema::Cerrojo cerrojo(real + ".lock");
-    if (!cerrojo) {
-        return Falla(Fallo::Escritura, cerrojo.Codigo(), ruta);
-    }
     std::string viejo;
-    const Resultado<void> leido = LeerFichero(ruta, viejo, kTamanoMaximoAlmacen);
+    // A store that cannot be read is said before any lock file is made for
+    // it; under the lock it is read again, as it is then.
+    Resultado<void> leido = LeerFichero(ruta, viejo, kTamanoMaximoAlmacen);
+    if (!leido && leido.fallo() != Fallo::NoExiste) {
+        return Error{leido.error().fallo, leido.error().codigo, ruta, {}};
+    }
+    // Nothing to change as the store is now: nothing is locked or made.
+    if (const std::optional<std::string> nuevo = cambiar(viejo); !nuevo) {
+        return false;
+    } else if (leido && *nuevo == viejo) {
+        return true;
+    }
+    // Whoever may change the store may lock it: the lock file gets the
+    // store's permission bits and group (a new store's are the user's).
+    sistema::Ficha ficha;
+    const bool hay = sistema::Consultar(real, ficha) == 0;
+    const std::string rutaCerrojo = real + ".lock";
+    const sistema::Cerrojo cerrojo(rutaCerrojo, hay ? ficha.modo : sistema::PermisosNuevos(),
+                                   hay ? static_cast<int>(ficha.grupo) : -1);
+    if (!cerrojo) {
+        // A lock file that is there is what is at fault; else the store's
+        // folder is.
+        return Falla(Fallo::Escritura, cerrojo.Codigo(),
+                     Existe(rutaCerrojo, false) ? rutaCerrojo : ruta);
+    }
+    leido = LeerFichero(ruta, viejo, kTamanoMaximoAlmacen);
     const bool falta = !leido && leido.fallo() == Fallo::NoExiste;
     if (!leido && !falta) {
         return Error{leido.error().fallo, leido.error().codigo, ruta, {}};

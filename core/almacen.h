@@ -3,9 +3,10 @@
 // The replacement store, caracteres.ini (see core/interno/ini.h for its
 // text). Every call reads or writes the file at once; nothing is cached. A
 // write holds an exclusive lock (on caracteres.ini.lock beside the store,
-// there only while it is held) from reading the file to renaming its new copy
-// over it, so answers stored at once by several programs are all kept; a read
-// takes the file as one of those renames left it, whole.
+// which stays there: only the lock counts, and every user who may change the
+// store may take it) from reading the file to renaming its new copy over it,
+// so answers stored at once by several programs are all kept; a read takes
+// the file as one of those renames left it, whole.
 
 #include "core/resultado.h"
 

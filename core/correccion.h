@@ -87,7 +87,8 @@ struct Aceptacion {
 // AlmacenSoluciones::GuardarBorrado stores it), the text the scan saw is
 // corrected, written the safe way, and the corrections counted. The text is
 // read again from its file, or taken from the document's working copy; it
-// must still be the one scanned (Fallo::Cambiado).
+// must still be the one scanned (Fallo::Cambiado). Memory that runs out is
+// Fallo::Grande, with nothing written.
 Aceptacion Aceptar(const Documento& documento, const std::vector<Fila>& filas,
                    const OpcionesCorreccion& opciones);
 

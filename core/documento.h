@@ -74,9 +74,16 @@ struct OpcionesLectura {
     // Keep the working copy (the windows show and correct it).
     bool conservarTexto = false;
     // Only an ordinary file will do (the windows); otherwise a pipe or a
-    // device is read as it comes, and held in memory, as a text that cannot
-    // be read twice is.
+    // device is read as it comes. As it cannot be read twice, it is held in
+    // memory when the working copy is kept, and otherwise copied as it is
+    // read to a file without a name in the temporary folder ($TMPDIR, else
+    // /tmp), from which the correction reads it again: memory stays the
+    // same whatever its size. A copy that cannot be written fails with
+    // Fallo::Copia.
     bool soloOrdinario = false;
+    // Only the wrong characters are wanted, never a correction (check): a
+    // pipe is then read once and copied nowhere.
+    bool soloHallazgos = false;
     // A larger text is refused (Fallo::Grande) before it is read, or as soon
     // as it is known to be larger.
     std::uint64_t limite = kSinLimite;

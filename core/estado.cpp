@@ -4,11 +4,13 @@
 #include "core/textos.h"
 
 #include <algorithm>
+#include <new>
 
 namespace tildora {
 
-bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
-                   Progreso* progreso) {
+namespace {
+
+bool Buscar(Estado& estado, const std::string& ruta, Avisador& avisador, Progreso* progreso) {
     estado.CaracteresValidos = ConstruirCaracteresValidos();
     estado.TablaConstruida = true;
     estado.CaracteresErroneos.assign(1, std::string());
@@ -37,6 +39,23 @@ bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
         estado.CaracteresErroneos.insert(estado.CaracteresErroneos.end() - 1, h.clave);
     }
     return !estado.documento.hallazgos.empty();
+}
+
+} // namespace
+
+bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,
+                   Progreso* progreso) {
+    try {
+        return Buscar(estado, ruta, avisador, progreso);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out past the reading (the list of characters): the
+        // file is as good as too large, and nothing of it is kept.
+        estado.documento = Documento{};
+        estado.CaracteresErroneos.assign(1, std::string());
+        estado.ErrorLectura = true;
+        avisador.Mensaje(std::string(textos::DemasiadoGrandeVentana));
+        return false;
+    }
 }
 
 // Part of the module's interface, for callers that hold only the list; the

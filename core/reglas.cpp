@@ -166,7 +166,7 @@ Resultado<std::string> ClaveDada(const std::string& texto) {
             cp = cp * 16 + static_cast<std::uint32_t>(ValorHex(c));
         }
         if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return Falla(Fallo::NoEsUnCaracter, 0, texto);
+            return Falla(Fallo::CodigoSinCaracter, 0, texto);
         }
         // A character Windows-1252 has is keyed by its byte however it is
         // written.

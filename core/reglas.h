@@ -48,7 +48,8 @@ inline constexpr std::size_t kLargoMaximoSustituto = 127;
 // A wrong character as the user writes it on the command line (one
 // character in UTF-8, \xHH or U+XXXX): the key it is remembered under.
 // Refused (Fallo::NoEsUnCaracter or NoWindows, with the text in Error::ruta)
-// when it is not one.
+// when it is not one; a U+XXXX that no character has (a UTF-16 half, past
+// U+10FFFF) with Fallo::CodigoSinCaracter.
 Resultado<std::string> ClaveDada(const std::string& texto);
 
 // A character and its replacement as `remember` takes them: the key, and

@@ -2,12 +2,17 @@
 
 #include "core/textos.h"
 
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
 namespace tildora {
 
 std::string Razon(const Error& error) {
+    // Memory running out is the system's own reason.
+    if (error.fallo == Fallo::Grande && error.codigo == ENOMEM) {
+        return std::strerror(ENOMEM);
+    }
     // The program's own reasons; the system's error number says the rest.
     static const std::pair<Fallo, std::string_view> kPropias[] = {
         {Fallo::Grande, textos::RazonDemasiadoGrande},
@@ -17,6 +22,9 @@ std::string Razon(const Error& error) {
         {Fallo::NoCodificable, textos::RazonNoCodificable},
         {Fallo::SalidaEsAlmacen, textos::RazonAlmacen},
         {Fallo::NoEsUnCaracter, textos::RazonUnoSolo},
+        {Fallo::CodigoSinCaracter, textos::RazonCodigoSinCaracter},
+        {Fallo::Tuberia, textos::RazonTuberia},
+        {Fallo::Dispositivo, textos::RazonDispositivo},
         {Fallo::NoWindows, textos::RazonWindows},
         {Fallo::CaracterPermitido, textos::RazonPermitido},
         {Fallo::CaracterSalto, textos::RazonSalto},

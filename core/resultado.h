@@ -18,10 +18,13 @@ enum class Fallo {
     NoRegular,    // a pipe or a device where only an ordinary file will do
     Grande,       // larger than the reader may take, or than memory holds
     Lectura,      // the system failed to open or read it
+    Copia,        // a pipe's copy in the temporary folder (Error::ruta) failed
     Cancelado,    // the user stopped it
     Codificacion, // not valid in its encoding (UTF-16), or in the one given
     // Writing the output or the store.
     Escritura,     // the system failed to write it
+    Tuberia,       // the output is a pipe (FIFO) or a socket: no file replaces it
+    Dispositivo,   // the output is a device: no file replaces it
     Ocupado,       // the output is there and was not to be replaced
     Crecimiento,   // the corrected text would be too large: nothing written
     Cambiado,      // the text read again is not the one scanned
@@ -35,6 +38,7 @@ enum class Fallo {
     NoLimpias,        // rows whose replacement would leave wrong characters
     // A character or a replacement the user gave (Error::ruta holds it).
     NoEsUnCaracter,    // not one character
+    CodigoSinCaracter, // U+XXXX of no character: a UTF-16 half, or past U+10FFFF
     NoWindows,         // not a character Windows-1252 can hold
     CaracterPermitido, // an allowed character: nothing to replace
     CaracterSalto,     // a line break, never a character

@@ -375,6 +375,46 @@ inline constexpr std::string_view AlmacenValorNoWindows =
     "Ordezko hau Windows-1252 kodeak ezin du gorde, eta ez da erabiltzen / Este sustituto no se "
     "puede representar en Windows-1252 y no se usa: ";
 
+// What stopped the work, said first when the name is not what is wrong; the
+// name, and the system's reason, follow on the next line.
+// Memory ran out (the text, or something made of it, could not be held).
+inline constexpr std::string_view DemasiadoGrande =
+    "Handiegia da memorian eusteko / Es demasiado grande para tenerlo en memoria";
+inline constexpr std::string_view DiscoLleno =
+    "Ez dago lekurik diskoan (edo kuota bete da) / No queda espacio en el disco (o se ha llenado "
+    "la cuota)";
+inline constexpr std::string_view LimiteTamano =
+    "Fitxategien tamaina-muga gainditu da (ulimit -f) / Se ha superado el límite de tamaño de los "
+    "ficheros (ulimit -f)";
+inline constexpr std::string_view SoloLectura =
+    "Fitxategi-sistema irakurtzeko soilik da / El sistema de ficheros es de solo lectura";
+inline constexpr std::string_view SalidaDemasiadoGrande =
+    "Irteera handiegia litzateke / La salida sería demasiado grande";
+inline constexpr std::string_view SalidaNoSeEscribe =
+    "Irteerako fitxategia ezin da idatzi / No se puede escribir el fichero de salida";
+// A pipe read as input is copied to the temporary folder ($TMPDIR, else
+// /tmp) to be read twice; the folder and the reason follow.
+inline constexpr std::string_view CopiaTemporalFallida =
+    "Sarreraren kopia ezin da egin aldi baterako karpetan (TMPDIR) / No se puede hacer la copia "
+    "de la entrada en la carpeta temporal (TMPDIR)";
+// Short reasons, for the line after a message.
+inline constexpr std::string_view RazonTuberia =
+    "hodi bat da (FIFO), ez fitxategi bat; erabili - irteera estandarrerako / es una tubería "
+    "(FIFO), no un fichero; use - para la salida estándar";
+inline constexpr std::string_view RazonDispositivo =
+    "gailu bat da, ez fitxategi bat; erabili - irteera estandarrerako / es un dispositivo, no un "
+    "fichero; use - para la salida estándar";
+inline constexpr std::string_view RazonCodigoSinCaracter =
+    "ez da karaktere baten kodea (U+D800-U+DFFF UTF-16ren erdiak dira, eta U+10FFFF da azkena) / "
+    "no es el código de un carácter (U+D800-U+DFFF son mitades de UTF-16, y U+10FFFF es el último)";
+// Usage: --help and --version take nothing after them; "--" ends the
+// command's options, after the command.
+inline constexpr std::string_view NadaTrasOpcion =
+    "Aukera honen ondoren ez da ezer onartzen / Tras esta opción no se admite nada: ";
+inline constexpr std::string_view GuionesAntesDeOrden =
+    "\"--\" aginduaren ondoren doa, izenen aurretik (tildora check -- -a.txt) / \"--\" va "
+    "tras la orden, antes de los nombres (tildora check -- -a.txt)";
+
 // The store.
 inline constexpr std::string_view SeccionLista = "lista";
 inline constexpr std::string_view NombreAlmacen = "caracteres.ini";

@@ -21,8 +21,10 @@ PAQUETES_FUZZ=(clang libclang-rt-14-dev)
 # Windows, and Wine to run the tests (wine64 alone: no 32-bit half).
 PAQUETES_WINDOWS=(cmake make g++-mingw-w64-x86-64-posix googletest wine64)
 
-# The unprivileged user the tests run as when the scripts run as root.
+# The unprivileged user the tests run as when the scripts run as root, and a
+# second one in its group, for a store that two users share.
 USUARIO_PRUEBAS=tildora-pruebas
+USUARIO_PRUEBAS2=tildora-pruebas2
 
 # Prints, one per line, the packages among the arguments that are not
 # installed ("hold ok installed" counts as installed; "deinstall ok
@@ -114,10 +116,27 @@ devolver_carpeta() {
     chown -R "$DUENO_CARPETA" "$CARPETA_PRESTADA"
 }
 
+# As root, once the tests have passed: what only root can set up
+# (tests/scripts/pruebas_root.sh: two users sharing a store, full and
+# read-only file systems), with $USUARIO_PRUEBAS2, made the first time in
+# $USUARIO_PRUEBAS's group. Build folder $1, checkout $2.
+pruebas_de_root() {
+    local carpeta=$1 raiz=$2 u2=$USUARIO_PRUEBAS2 retraso=$1/tests/cli/libtildora_retraso.so
+    if ! id "$u2" >/dev/null 2>&1 &&
+        ! useradd --system --no-create-home --shell /usr/sbin/nologin -G "$USUARIO_PRUEBAS" "$u2"; then
+        printf '%s\n' "Bi erabiltzaileren probak saltatuko dira, $u2 ezin izan baita sortu / Se saltarán las pruebas de dos usuarios, porque no se ha podido crear $u2" >&2
+        return 0
+    fi
+    [ -f "$retraso" ] || retraso=""
+    bash "$raiz/tests/scripts/pruebas_root.sh" "$carpeta/app/tildora" "$USUARIO_PRUEBAS" "$u2" 5 \
+        "$retraso"
+}
+
 # Runs every test of build folder $1 (checkout $2). As root they run as
 # $USUARIO_PRUEBAS, so that the tests of unreadable files and read-only
 # folders can deny something: the build folder is lent to that user and given
-# back to its owner however the run ends.
+# back to its owner however the run ends; then come the tests only root can
+# set up (pruebas_de_root).
 probar_carpeta() {
     local carpeta=$1 raiz=$2
     if [ "$(id -u)" -ne 0 ] || ! usuario_de_pruebas_sirve "$raiz"; then
@@ -132,4 +151,5 @@ probar_carpeta() {
     runuser -u "$USUARIO_PRUEBAS" -- env HOME=/tmp ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
         ctest --test-dir "$carpeta" --output-on-failure --timeout 600 -j"$(nproc)"
+    pruebas_de_root "$carpeta" "$raiz"
 }

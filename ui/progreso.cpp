@@ -10,6 +10,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 namespace tildora {
@@ -40,14 +41,20 @@ void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view te
     QApplication::setOverrideCursor(Qt::BusyCursor);
     std::atomic<bool> terminado{false};
     std::exception_ptr fallo;
-    std::thread hilo([&] {
+    const auto correr = [&] {
         try {
             paso();
         } catch (...) {
             fallo = std::current_exception();
         }
         terminado = true;
-    });
+    };
+    std::thread hilo;
+    try {
+        hilo = std::thread(correr);
+    } catch (const std::system_error&) {
+        correr(); // no thread to be had (no memory for its stack): here, unpainted
+    }
 
     QElapsedTimer reloj;
     reloj.start();
@@ -81,7 +88,9 @@ void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view te
     while (!terminado) {
         bucle.exec(indicador ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     }
-    hilo.join();
+    if (hilo.joinable()) {
+        hilo.join();
+    }
     indicador.reset();
     QApplication::restoreOverrideCursor();
     qApp->removeEventFilter(&sinCerrar);

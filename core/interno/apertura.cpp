@@ -1,6 +1,7 @@
 #include "core/documento.h"
 
 #include "core/interno/origen.h"
+#include "core/interno/pasada.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +17,10 @@ namespace tildora {
 
 namespace {
 
-constexpr std::string_view kMarcaUtf8 = "\xEF\xBB\xBF";
+using detalle::Modo;
+using detalle::Pasada;
+using detalle::Reconocer;
+using detalle::UnidadesDe;
 
 // A file this large is read in two parts at once, each on a processor of its
 // own, each piece scanned right after it is read, while it is still in the
@@ -26,8 +30,9 @@ constexpr std::uint64_t kMinimoPartes = std::uint64_t{8} << 20;
 // How much of a text's start suggests its encoding.
 constexpr std::size_t kTrozoReconocer = std::size_t{256} << 10;
 
-// Standard input, or a pipe named as input, is held in memory: it cannot be
-// read twice. Beyond this it is refused rather than exhausting the machine.
+// A pipe whose text is kept (never the windows': they take files only) is
+// held in memory. Beyond this it is refused rather than exhausting the
+// machine.
 constexpr std::uint64_t kMemoriaTuberia = std::uint64_t{2} << 30;
 
 // The line starts of d[desde, hasta) but the text's first; d[hasta] is
@@ -66,174 +71,6 @@ void InicioLineas(const char* d, std::size_t desde, std::size_t hasta, std::size
     }
 }
 
-// How a pass reads a text: in which encoding, and whether it checks on the
-// way that a text scanned as Windows-1252 is not UTF-8 after all.
-struct Modo {
-    Codificacion codificacion = Codificacion::Windows1252;
-    bool validar = false;
-    bool forzado = false;
-};
-
-Unidades UnidadesDe(Codificacion c) {
-    return c == Codificacion::Windows1252 ? Unidades::Ansi : Unidades::Utf8;
-}
-
-// The encoding the start of a text suggests (it is at least three bytes
-// long, or the whole text): a UTF-16 byte-order mark gives UTF-16; a UTF-8
-// mark, or valid UTF-8 holding a multi-byte sequence, UTF-8; what is not
-// UTF-8 is Windows-1252; plain ASCII is too, checked on the way.
-Modo Reconocer(std::string_view inicio, std::optional<Codificacion> forzada) {
-    if (forzada) {
-        return Modo{*forzada, false, true};
-    }
-    for (const Codificacion c : {Codificacion::Utf16LE, Codificacion::Utf16BE}) {
-        if (LongitudMarca(c, inicio) > 0) {
-            return Modo{c};
-        }
-    }
-    ValidadorUtf8 validador;
-    Costura costura(true);
-    costura.Coser(inicio.data(), inicio.size(),
-                  [&](const unsigned char* p, std::size_t n, unsigned char) {
-                      validador.Procesar(p, n);
-                      return true;
-                  });
-    if (validador.Invalido()) {
-        return Modo{};
-    }
-    if (validador.Multibyte() || inicio.substr(0, 3) == kMarcaUtf8) {
-        return Modo{Codificacion::Utf8};
-    }
-    return Modo{Codificacion::Windows1252, true};
-}
-
-// One pass over a text (or over one part of it) in one mode: the text's
-// bytes as read go in, in order; the scan of the program's form of them
-// (UTF-16 turned into UTF-8, a byte-order mark left out) comes out.
-class Pasada {
-public:
-    // `anterior`: the byte before the part (0 at the text's start, where a
-    // byte-order mark may stand).
-    Pasada(Modo modo, unsigned char anterior, bool alInicio)
-        : m_modo(modo), m_escaneo(UnidadesDe(modo.codificacion)),
-          m_costura(modo.codificacion != Codificacion::Windows1252 || modo.validar, anterior),
-          m_buscarMarca(alInicio && modo.codificacion != Codificacion::Windows1252) {
-        if (EsUtf16(modo.codificacion)) {
-            m_utf16.emplace(modo.codificacion == Codificacion::Utf16BE);
-        }
-    }
-
-    void Procesar(const char* d, std::size_t n) {
-        if (m_utf16) {
-            m_convertido.clear();
-            m_invalido = m_invalido || !m_utf16->Procesar(d, n, m_convertido);
-            if (m_invalido) {
-                return;
-            }
-            d = m_convertido.data();
-            n = m_convertido.size();
-        }
-        if (m_buscarMarca && n > 0) {
-            m_buscarMarca = false;
-            if (std::string_view(d, n).substr(0, 3) == kMarcaUtf8) {
-                m_marca = kMarcaUtf8.size();
-                d += m_marca;
-                n -= m_marca;
-            }
-        }
-        m_costura.Coser(d, n, [this](const unsigned char* p, std::size_t m, unsigned char antes) {
-            Entregar(p, m, antes);
-            return true;
-        });
-    }
-
-    // Once every piece is in.
-    void Terminar() {
-        std::string resto;
-        if (m_utf16 && !m_invalido && !m_utf16->Terminar(resto)) {
-            m_invalido = true;
-        }
-        if (m_costura.Pendientes() > 0) {
-            // A sequence cut short by the text's end: no UTF-8. In a
-            // Windows-1252 text its bytes are characters like any other.
-            m_validador = ValidadorInvalido();
-            if (m_modo.codificacion == Codificacion::Windows1252) {
-                m_costura.Vaciar([this](const unsigned char* p, std::size_t m, unsigned char a) {
-                    m_escaneo.Procesar(p, m, a);
-                    return true;
-                });
-            } else {
-                m_recuento().invalido = true;
-            }
-        }
-    }
-
-    // Joins the pass over the part that follows this one.
-    void Unir(Pasada& siguiente) {
-        m_recuento().Unir(siguiente.m_recuento());
-        m_validador.Unir(siguiente.m_validador);
-        m_invalido = m_invalido || siguiente.m_invalido;
-    }
-
-    // Whether the text was valid in its encoding (Windows-1252 always is).
-    bool Valida() {
-        switch (m_modo.codificacion) {
-        case Codificacion::Windows1252:
-            return true;
-        case Codificacion::Utf8:
-            return m_recuento().Utf8Valido();
-        case Codificacion::Utf16LE:
-        case Codificacion::Utf16BE:
-            return !m_invalido;
-        }
-        return false;
-    }
-    // The encoding to scan it again in, when the whole text says otherwise
-    // than its start did.
-    std::optional<Codificacion> Repetir() {
-        if (m_modo.forzado) {
-            return std::nullopt;
-        }
-        if (m_modo.codificacion == Codificacion::Utf8 && !Valida()) {
-            return Codificacion::Windows1252;
-        }
-        if (m_modo.validar && !m_validador.Invalido() && m_validador.Multibyte()) {
-            return Codificacion::Utf8;
-        }
-        return std::nullopt;
-    }
-
-    const Modo& ModoDe() const { return m_modo; }
-    std::size_t Marca() const { return m_marca; }
-    Recuento& Cuentas() { return m_recuento(); }
-
-private:
-    Recuento& m_recuento() { return m_escaneo.Resultado(); }
-    static ValidadorUtf8 ValidadorInvalido() {
-        ValidadorUtf8 v;
-        const unsigned char malo = 0xFF;
-        v.Procesar(&malo, 1);
-        return v;
-    }
-
-    void Entregar(const unsigned char* p, std::size_t n, unsigned char anterior) {
-        m_escaneo.Procesar(p, n, anterior);
-        if (m_modo.validar) {
-            m_validador.Procesar(p, n);
-        }
-    }
-
-    Modo m_modo;
-    Escaneo m_escaneo;
-    ValidadorUtf8 m_validador;
-    Costura m_costura;
-    bool m_buscarMarca;
-    std::optional<DesdeUtf16> m_utf16;
-    std::string m_convertido;
-    bool m_invalido = false; // not valid UTF-16
-    std::size_t m_marca = 0;
-};
-
 // Counts the bytes read and says whether to go on.
 bool Seguir(Progreso* progreso, std::size_t n) {
     if (progreso == nullptr) {
@@ -257,12 +94,28 @@ Pasada PasarMemoria(std::string_view texto, Modo modo) {
     return pasada;
 }
 
+// The other encoding a text's end may say it is in than its start
+// suggested (see Pasada::Repetir).
+std::optional<Modo> OtroModo(const Modo& modo) {
+    if (modo.forzado) {
+        return std::nullopt;
+    }
+    if (modo.codificacion == Codificacion::Utf8) {
+        return Modo{Codificacion::Windows1252, false, true};
+    }
+    if (modo.validar) {
+        return Modo{Codificacion::Utf8, false, true};
+    }
+    return std::nullopt;
+}
+
 // Reads a text from its start to its end, a piece at a time, scanning each
 // piece as it comes; into `destino` too when it is to be kept, with its line
-// starts into `inicios`.
+// starts into `inicios`. With `otra`, a text that will not be read again is
+// scanned at once in the other encoding its end may choose too.
 Resultado<Pasada> LeerSeguido(Lector& lector, std::optional<Codificacion> forzada,
                               std::string* destino, std::vector<std::uint32_t>* inicios,
-                              Progreso* progreso) {
+                              Progreso* progreso, std::optional<Pasada>* otra) {
     if (Resultado<void> r = lector.Rebobinar(); !r) {
         return r.error();
     }
@@ -290,9 +143,15 @@ Resultado<Pasada> LeerSeguido(Lector& lector, std::optional<Codificacion> forzad
                 continue;
             }
             pasada.emplace(Reconocer(espera, forzada), 0, true);
+            if (const std::optional<Modo> modo = otra ? OtroModo(pasada->ModoDe()) : std::nullopt) {
+                otra->emplace(*modo, 0, true);
+            }
             trozo = espera;
         }
         pasada->Procesar(trozo.data(), trozo.size());
+        if (otra != nullptr && *otra) {
+            (*otra)->Procesar(trozo.data(), trozo.size());
+        }
         if (destino != nullptr) {
             destino->append(trozo);
             if (inicios != nullptr && !destino->empty()) {
@@ -305,6 +164,9 @@ Resultado<Pasada> LeerSeguido(Lector& lector, std::optional<Codificacion> forzad
         }
     }
     pasada->Terminar();
+    if (otra != nullptr && *otra) {
+        (*otra)->Terminar();
+    }
     return std::move(*pasada);
 }
 
@@ -423,7 +285,8 @@ std::optional<Resultado<Pasada>> LeerEnPartes(Lector& lector, std::optional<Codi
 
 // One pass over the whole input, however it is best read.
 Resultado<Pasada> Leer(Lector& lector, std::optional<Codificacion> forzada, std::string* destino,
-                       std::vector<std::uint32_t>* inicios, Progreso* progreso) {
+                       std::vector<std::uint32_t>* inicios, Progreso* progreso,
+                       std::optional<Pasada>* otra = nullptr) {
     if (progreso != nullptr) {
         progreso->hechos = 0;
         progreso->total = lector.Tamano();
@@ -443,7 +306,7 @@ Resultado<Pasada> Leer(Lector& lector, std::optional<Codificacion> forzada, std:
             inicios->assign(1, 0);
         }
     }
-    return LeerSeguido(lector, forzada, destino, inicios, progreso);
+    return LeerSeguido(lector, forzada, destino, inicios, progreso, otra);
 }
 
 // What a pass found, as the document says it.
@@ -488,26 +351,39 @@ Resultado<Documento> AbrirDocumento(const std::string& nombre, const OpcionesLec
     if (!abierto) {
         return abierto.error();
     }
-    // What cannot be read twice is held.
-    const bool conservar = opciones.conservarTexto || !lector->Ordinario();
-    if (!lector->Ordinario()) {
+    // What cannot be read twice (a pipe) is held when the text is kept; it
+    // is copied to a file as it is read when the correction will read it
+    // again; and when only the scan is wanted it is scanned in both the
+    // encodings its end may choose between.
+    const bool conservar = opciones.conservarTexto;
+    const bool tuberia = !lector->Ordinario();
+    if (tuberia && conservar) {
         lector->Limitar(std::min(opciones.limite, kMemoriaTuberia));
     }
+    if (tuberia && !conservar && !opciones.soloHallazgos) {
+        if (Resultado<void> r = lector->CopiarAlLeer(); !r) {
+            return r.error();
+        }
+    }
+    const bool unaVez = tuberia && !conservar && opciones.soloHallazgos;
     Documento doc;
     std::string* destino = conservar ? &doc.texto : nullptr;
-    std::vector<std::uint32_t>* inicios = opciones.conservarTexto ? &doc.inicioLineas : nullptr;
+    std::vector<std::uint32_t>* inicios = conservar ? &doc.inicioLineas : nullptr;
     try {
-        Resultado<Pasada> pasada =
-            Leer(*lector, opciones.codificacion, destino, inicios, opciones.progreso);
+        std::optional<Pasada> otra;
+        Resultado<Pasada> pasada = Leer(*lector, opciones.codificacion, destino, inicios,
+                                        opciones.progreso, unaVez ? &otra : nullptr);
         if (!pasada) {
             return pasada.error();
         }
-        if (const std::optional<Codificacion> otra = pasada->Repetir()) {
+        if (const std::optional<Codificacion> repetir = pasada->Repetir()) {
             // The whole text is in another encoding than its start suggested.
             if (conservar) {
-                pasada = PasarMemoria(doc.texto, Modo{*otra, false, true});
+                pasada = PasarMemoria(doc.texto, Modo{*repetir, false, true});
+            } else if (otra) {
+                pasada = std::move(*otra);
             } else {
-                pasada = Leer(*lector, otra, nullptr, nullptr, opciones.progreso);
+                pasada = Leer(*lector, repetir, nullptr, nullptr, opciones.progreso);
                 if (!pasada) {
                     return pasada.error();
                 }

@@ -34,9 +34,19 @@ Resultado<void> EscrituraSegura::Abrir(const std::string& ruta, bool reemplazar)
         }
     }
     m_existia = sistema::Consultar(m_destino, m_ficha) == 0;
+    // What is there and is no file is never replaced by one; what it is,
+    // is said.
     if (m_existia && !m_ficha.Ordinario()) {
-        return Fallar(Fallo::Escritura,
-                      m_ficha.tipo == sistema::Ficha::Tipo::Carpeta ? EISDIR : EINVAL, ruta);
+        switch (m_ficha.tipo) {
+        case sistema::Ficha::Tipo::Carpeta:
+            return Fallar(Fallo::Escritura, EISDIR, ruta);
+        case sistema::Ficha::Tipo::Tuberia:
+            return Fallar(Fallo::Tuberia, EINVAL, ruta);
+        case sistema::Ficha::Tipo::Dispositivo:
+            return Fallar(Fallo::Dispositivo, EINVAL, ruta);
+        default:
+            return Fallar(Fallo::Escritura, EINVAL, ruta);
+        }
     }
     if (m_existia && !reemplazar) {
         return Fallar(Fallo::Ocupado, EEXIST, ruta);

@@ -15,8 +15,10 @@ namespace tildora {
 // is never confirmed leaves nothing behind. A target that is a symbolic link
 // keeps the link and has its file replaced, as writing through the link
 // would. A target that exists but may not be written (a read-only file) is
-// refused, as opening it would be. Failures name the target (the link's end
-// once it is known).
+// refused, as opening it would be, and so is one that is not a file
+// (Fallo::Tuberia, Fallo::Dispositivo; a folder). Failures name the target
+// (the link's end once it is known). Each new temporary file first removes
+// those of writers that are gone from its folder (sistema::Temporal).
 class EscrituraSegura {
 public:
     // `reemplazar` false: the target may not exist, now or when the file is

@@ -49,12 +49,27 @@ Resultado<void> Lector::AbrirEntradaEstandar(std::uint64_t limite) {
     return Preparar();
 }
 
+Resultado<void> Lector::CopiarAlLeer() {
+    if (m_ordinario) {
+        return {};
+    }
+    m_carpetaCopia = sistema::CarpetaTemporal();
+    if (const int codigo = m_copia.CrearAnonimo(m_carpetaCopia); codigo != 0) {
+        return Falla(Fallo::Copia, codigo, m_carpetaCopia);
+    }
+    m_copiando = true;
+    return {};
+}
+
 Resultado<void> Lector::Preparar() {
     if (const int codigo = m_archivo.Describir(m_ficha); codigo != 0) {
         return ErrorDeLectura(codigo, m_ruta);
     }
     if (m_ficha.tipo == sistema::Ficha::Tipo::Carpeta) {
         return Falla(Fallo::Carpeta, EISDIR, m_ruta);
+    }
+    if (m_ficha.tipo == sistema::Ficha::Tipo::Tuberia) {
+        m_archivo.AgrandarTuberia();
     }
     // Standard input may be a file already read in part.
     m_ordinario = m_ficha.Ordinario() && m_archivo.Posicion(m_inicio);
@@ -68,6 +83,24 @@ Resultado<void> Lector::Preparar() {
 }
 
 Resultado<void> Lector::Rebobinar() {
+    // Nothing read yet: the pipe is read from its start as it is.
+    if (m_copiando && (m_leidos > 0 || m_alFinal)) {
+        // The rest of the pipe goes into the copy first; then the copy is
+        // the file.
+        char resto[64 << 10];
+        while (!m_alFinal) {
+            if (const Resultado<std::size_t> n = Leer(resto, sizeof resto); !n) {
+                return n.error();
+            }
+        }
+        m_copiando = false;
+        m_archivo = std::move(m_copia);
+        if (const int codigo = m_archivo.Describir(m_ficha); codigo != 0) {
+            return Falla(Fallo::Copia, codigo, m_carpetaCopia);
+        }
+        m_ordinario = true;
+        m_inicio = 0;
+    }
     m_leidos = 0;
     if (m_ordinario && !m_archivo.Situar(m_inicio)) {
         return ErrorDeLectura(errno, m_ruta);
@@ -83,6 +116,12 @@ Resultado<std::size_t> Lector::Leer(char* destino, std::size_t n) {
     m_leidos += static_cast<std::uint64_t>(leidos);
     if (m_leidos > m_limite) {
         return Falla(Fallo::Grande, EFBIG, m_ruta);
+    }
+    if (m_copiando) {
+        m_alFinal = leidos == 0;
+        if (!m_copia.EscribirTodo(destino, static_cast<std::size_t>(leidos))) {
+            return Falla(Fallo::Copia, errno, m_carpetaCopia);
+        }
     }
     return static_cast<std::size_t>(leidos);
 }

@@ -53,6 +53,13 @@ public:
     // Standard input, under the same rules as a file that is not only
     // ordinary.
     Resultado<void> AbrirEntradaEstandar(std::uint64_t limite = kSinLimite);
+    // For what is not an ordinary file (a pipe): every piece read is also
+    // written to a file without a name in the temporary folder
+    // (sistema::CarpetaTemporal), which Rebobinar then reads as an ordinary
+    // file, so that a pipe can be read again in as little memory as a file.
+    // A copy that cannot be made or written fails with Fallo::Copia,
+    // naming the folder. Call before the first Leer.
+    Resultado<void> CopiarAlLeer();
 
     // An ordinary file, which can be read again and in parts.
     bool Ordinario() const { return m_ordinario; }
@@ -61,7 +68,8 @@ public:
     std::uint64_t Tamano() const { return m_ordinario ? m_ficha.tamano - m_inicio : 0; }
     void Limitar(std::uint64_t limite) { m_limite = limite; }
 
-    // Back to the start (of an ordinary file) for another pass.
+    // Back to the start (of an ordinary file, or of a pipe's copy, read to
+    // its end first) for another pass.
     Resultado<void> Rebobinar();
     // The next piece, at most `n` bytes; 0 at the end.
     Resultado<std::size_t> Leer(char* destino, std::size_t n);
@@ -85,6 +93,12 @@ private:
     std::uint64_t m_limite = kSinLimite;
     std::uint64_t m_leidos = 0; // in this pass, against the limit
     std::uint64_t m_inicio = 0;
+    // The copy of a pipe while it is read; once it is whole it is what is
+    // read.
+    sistema::Archivo m_copia;
+    std::string m_carpetaCopia;
+    bool m_copiando = false;
+    bool m_alFinal = false; // the pipe has been read to its end
 };
 
 // Reads an ordinary file of at most `limite` bytes whole into `destino`.

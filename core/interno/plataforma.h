@@ -14,7 +14,7 @@ namespace tildora::sistema {
 
 // What the file system says of a name, or of an open file.
 struct Ficha {
-    enum class Tipo { Ordinario, Carpeta, Enlace, Otro };
+    enum class Tipo { Ordinario, Carpeta, Enlace, Tuberia, Dispositivo, Otro };
     Tipo tipo = Tipo::Otro;
     std::uint64_t tamano = 0;
     std::uint64_t dispositivo = 0;
@@ -57,11 +57,19 @@ public:
     // For reading. `sinEsperar`: a pipe with no writer cannot hang the open
     // (what is then read is the caller's business). 0 or the error number.
     int AbrirLectura(const std::string& ruta, bool sinEsperar);
+    // A file without a name in folder `carpeta`, for writing and reading
+    // back, gone with this object or with the program, kill -9 included.
+    // Where the file system has no such files it has a hidden name for an
+    // instant, as a Temporal's, and is then unnamed. 0 or the error number.
+    int CrearAnonimo(const std::string& carpeta);
     static Archivo EntradaEstandar();
     static Archivo SalidaEstandar();
     static Archivo SalidaError();
 
     int Describir(Ficha& ficha) const;
+    // A pipe read from holds more at once where the system allows (fewer
+    // switches between its writer and this reader); nothing otherwise.
+    void AgrandarTuberia();
     // Reads at most `n` bytes; -1 with errno on failure, 0 at the end.
     long Leer(char* destino, std::size_t n);
     // The same at `posicion`, which the next Leer does not move.
@@ -85,6 +93,13 @@ private:
 // the old one is still there. A file given no name is gone with this object,
 // or with the program (on every signal that ends it and can be caught,
 // once PrepararSenales has run).
+//
+// Replacing a file takes a name for an instant (a second name cannot
+// replace a file, a rename can), and a file system without unnamed files
+// takes one from the start: a hidden `.tildora-XXXXXX` beside the target.
+// Its writer holds an exclusive lock on it from before the name exists to
+// after the rename, so a temporary file whose lock can be had has no writer
+// any more (kill -9, a power cut): every Crear removes those of its folder.
 class Temporal {
 public:
     Temporal() = default;
@@ -96,8 +111,9 @@ public:
     // systems that have no unnamed files. 0 or the error number.
     int Crear(const std::string& carpeta, bool conNombre);
     int Escribir(const char* datos, std::size_t n);
-    // Permissions (and owner, where allowed) as the file it replaces had,
-    // then everything on the disk. 0 or the error number.
+    // Permissions (and owner, where allowed; else the group, where the user
+    // belongs to it) as the file it replaces had, then everything on the
+    // disk. 0 or the error number.
     int Terminar(unsigned modo, bool conDueno, unsigned dueno, unsigned grupo);
     // Gives it the name `destino`, replacing a file there only when
     // `reemplazar`; otherwise EEXIST when one is there. 0 or the error number.
@@ -113,6 +129,11 @@ private:
     std::uint64_t m_enviado = 0;
 };
 
+// Removes from folder `carpeta` ("" is the current one) every temporary file
+// of a writer that is gone: a `.tildora-XXXXXX` whose lock can be had. The
+// number removed.
+int LimpiarTemporales(const std::string& carpeta);
+
 // Signals that end the program remove its temporary files first; a file-size
 // limit makes a write fail with its reason instead of ending the program.
 void PrepararSenales();
@@ -120,29 +141,42 @@ void PrepararSenales();
 // The permissions a new file gets, from the user's mask.
 unsigned PermisosNuevos();
 
-// An exclusive lock on `ruta` (the file is made if missing) held until the
-// object goes: the store's read-change-write. Empty with the reason when it
-// cannot be had.
+// An exclusive lock on the file `ruta`, held until the object goes: the
+// store's read-change-write. Only the lock counts, never the file: a file
+// left by a program that was killed is no lock, and the file is never
+// removed (a waiter holds it open; removing it would let the next program
+// lock a new file while the waiter locks the old one). It is opened for
+// reading only, so that anyone who may read it can lock it; made when
+// missing with the permission bits `modo` and, when given, the group
+// `grupo` (the store's, so that whoever may change the store may lock it).
+// Empty with the reason when it cannot be had.
 class Cerrojo {
 public:
-    explicit Cerrojo(const std::string& ruta);
-    ~Cerrojo() { Soltar(true); }
+    Cerrojo(const std::string& ruta, unsigned modo, int grupo = -1);
+    ~Cerrojo();
     Cerrojo(const Cerrojo&) = delete;
     Cerrojo& operator=(const Cerrojo&) = delete;
     explicit operator bool() const { return m_fd >= 0; }
     int Codigo() const { return m_codigo; }
 
 private:
-    void Soltar(bool borrar);
-
-    std::string m_ruta;
     int m_fd = -1;
     int m_codigo = 0;
 };
 
-// The memory the system could give now, in bytes (as much as anyone could
-// want where it does not say).
+// The memory this process may still take, in bytes: the smaller of what
+// the system has free (MemAvailable) and what its control group (v2 or v1,
+// and each one above it) allows beyond what it uses, page cache it could
+// give back not counted as used. As much as anyone could want where nothing
+// says.
 std::uint64_t MemoriaDisponible();
+// The same read from the files under `raiz` ("" is the system's own:
+// /proc/meminfo, /proc/self/cgroup, /proc/self/mountinfo and the control
+// groups' files where those say they are mounted).
+std::uint64_t MemoriaDisponibleEn(const std::string& raiz);
+// The folder for temporary files: $TMPDIR when it is an absolute path, else
+// /tmp.
+std::string CarpetaTemporal();
 // The folder of the running program; empty when unknown.
 std::string CarpetaPrograma();
 // The user's configuration folder for the program: $XDG_CONFIG_HOME/tildora

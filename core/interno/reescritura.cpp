@@ -445,14 +445,20 @@ Aceptacion Aceptar(const Documento& documento, const std::vector<Fila>& filas,
     // Every row is remembered before anything is replaced, and stays
     // remembered whatever the writing does.
     if (opciones.almacen != nullptr) {
-        for (const Fila& fila : filas) {
-            Resultado<void> r =
-                fila.borrar ? opciones.almacen->GuardarBorrado(textos::SeccionLista, fila.clave)
-                            : opciones.almacen->GuardarSolucion(textos::SeccionLista, fila.clave,
-                                                                fila.sustituto);
-            if (!r && !a.almacen) {
-                a.almacen = r.error();
+        try {
+            for (const Fila& fila : filas) {
+                Resultado<void> r =
+                    fila.borrar
+                        ? opciones.almacen->GuardarBorrado(textos::SeccionLista, fila.clave)
+                        : opciones.almacen->GuardarSolucion(textos::SeccionLista, fila.clave,
+                                                            fila.sustituto);
+                if (!r && !a.almacen) {
+                    a.almacen = r.error();
+                }
             }
+        } catch (const std::bad_alloc&) {
+            a.correcciones = Falla(Fallo::Grande, ENOMEM);
+            return a;
         }
     }
     // A stop asked for while they were written ends here, with nothing

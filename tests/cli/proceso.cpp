@@ -79,6 +79,12 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
             ::dup2(error[1], 2) < 0) {
             ::_exit(127);
         }
+        const rlimit memoria{opciones.limiteMemoria, opciones.limiteMemoria};
+        const rlimit fichero{opciones.limiteFichero, opciones.limiteFichero};
+        if ((opciones.limiteMemoria != 0 && ::setrlimit(RLIMIT_AS, &memoria) != 0) ||
+            (opciones.limiteFichero != 0 && ::setrlimit(RLIMIT_FSIZE, &fichero) != 0)) {
+            ::_exit(127);
+        }
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }

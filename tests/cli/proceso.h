@@ -23,6 +23,10 @@ struct Opciones {
     std::string ficheroSalida;
     std::vector<std::string> entorno; // NAME=VALUE added to the environment
     std::string programa;             // the executable; empty: the one just built
+    // Limits of the run, in bytes (0: none): its address space (ulimit -v)
+    // and the size of the files it writes (ulimit -f).
+    unsigned long limiteMemoria = 0;
+    unsigned long limiteFichero = 0;
 };
 
 // Runs the real executable with `argumentos` and waits for it.

@@ -457,7 +457,7 @@ TEST(AlmacenEscritura, FicheroQueNoExiste) {
     ASSERT_TRUE(almacen.GuardarSolucion(kLista, "\xE7", ""));
     EXPECT_EQ(Leer(ruta), "[lista]\r\n\xE7=\r\n");
     EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
-    EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;");
+    EXPECT_EQ(Entradas(dir.ruta()), "caracteres.ini;caracteres.ini.lock;");
 }
 
 // What cannot be stored as given is refused, and the file stays as it was.

@@ -23,6 +23,7 @@ stat() { echo 1000:1000; }
 chown() { apunta chown "$@"; }
 ctest() { apunta ctest; return "$f_ctest"; }
 nproc() { echo 2; }
+bash() { apunta bash "$@"; }
 runuser() { # runuser -u USER -- COMMAND...
     local u=$2
     shift 3
@@ -90,13 +91,17 @@ done
 
 raiz=/root/x/tildora
 b=$raiz/build
-lento="chown -R tildora-pruebas $b; ctest como tildora-pruebas; chown -R 1000:1000 $b; "
+prestado="chown -R tildora-pruebas $b; ctest como tildora-pruebas; "
+devuelto="chown -R 1000:1000 $b; "
+root="bash $raiz/tests/scripts/pruebas_root.sh $b/app/tildora tildora-pruebas tildora-pruebas2 5 ; "
+lento="$prestado$root$devuelto"
 # uid | user exists | paths it cannot reach | ctest's status | status | output | commands run
 probar=(
     "1000|no||0|0||ctest; "
-    "0|no||0|0||useradd tildora-pruebas; $lento"
-    "0|si||8|8||$lento"
-    "0|si||term|143||$lento"
+    "0|no||0|0||useradd tildora-pruebas; ${prestado}useradd tildora-pruebas2; $root$devuelto"
+    "0|si||0|0||$lento"
+    "0|si||8|8||$prestado$devuelto"
+    "0|si||term|143||$prestado$devuelto"
     "0|si|/root|0|0|tildora-pruebas erabiltzaileak ez baitu sarbiderik hona: /root / |ctest; "
     "0|no|$raiz/scripts/comun.sh|0|0|no tiene acceso a: $raiz/scripts/comun.sh|useradd tildora-pruebas; ctest; "
     "0|si|/root|3|3|Se saltarán las pruebas de permisos|ctest; "

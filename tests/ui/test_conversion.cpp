@@ -750,7 +750,7 @@ void PruebaConversion::salidaAparecidaMientras() {
                           QString::fromStdString(textos::MensajeCorregido(1))}));
     QCOMPARE(Salida(e), QByteArray("a-b"));
     QCOMPARE(QDir(e.carpeta.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{"caracteres.ini", "entrada.txt", "salida.txt"}));
+             (QStringList{"caracteres.ini", "caracteres.ini.lock", "entrada.txt", "salida.txt"}));
 }
 
 void PruebaConversion::almacenIlegible() {
@@ -1000,7 +1000,8 @@ void PruebaConversion::progresoYCancelar() {
     QVERIFY(e.dialogos.mensajes.isEmpty());
     QCOMPARE(pruebas::LeerBytes(salida), QByteArray());
     QCOMPARE(QDir(e.carpeta.path()).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{QStringLiteral("caracteres.ini"), QStringLiteral("entrada.txt")}));
+             (QStringList{QStringLiteral("caracteres.ini"), QStringLiteral("caracteres.ini.lock"),
+                          QStringLiteral("entrada.txt")}));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n"));
     QCOMPARE(e.dialogos.progresos,
              (QStringList{M(textos::ProgresoLectura), M(textos::ProgresoLectura),

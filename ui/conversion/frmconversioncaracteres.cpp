@@ -820,6 +820,12 @@ bool FrmConversionCaracteres::CorregirFichero() {
         // Nothing was written; the window stays as it was.
         return false;
     }
+    if (fallo() == Fallo::Grande) {
+        // Memory ran out: nothing was written, and the window stays, as
+        // usable as before; the command line corrects the file in little.
+        Mensaje(textos::DemasiadoGrandeVentana);
+        return false;
+    }
     if (a.almacen) {
         Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
     }

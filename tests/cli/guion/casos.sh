@@ -53,6 +53,14 @@ caso "--out-dir twice"
 t fix --out-dir a --out-dir=b x.txt
 caso "check - - refused"
 t check - -
+caso "--help with something after it"
+t_solo --help extra
+caso "--version with something after it"
+t_solo --version extra
+caso "--help after a command, something after it"
+t_solo check --help a.txt
+caso "-- before the command"
+t_solo -- check a.txt
 
 # --- check ---------------------------------------------------------------------
 caso "check clean file"
@@ -103,6 +111,15 @@ t check ''
 caso "check name with control characters"
 printf 'a^b' >"$(printf 'n\tom\\bre.txt')"
 t check "$(printf 'n\tom\\bre.txt')"
+caso "check names with C1 controls"
+printf 'a^b' >"$(printf 'c1\xc2\x9b.txt')"
+t check "$(printf 'c1\xc2\x9b.txt')" "$(printf 'falta\xc2\x85\x9b.txt')"
+caso "check standard input in UTF-8 turned invalid"
+entrada 'a\xc3\xa7b\xff\x93'
+t check -
+caso "check standard input that turns out UTF-8"
+entrada 'ascii\n\xc3\xa7\xe2\x80\x9c'
+t check -
 caso "check with unclean answers"
 printf 'a\x93b\x94c' >a.txt
 printf '[lista]\r\n\x93=\x94\x94\r\n\x94=\x93\r\n' >caracteres.ini
@@ -173,6 +190,18 @@ printf 'a\x93' >a.txt
 printf '[lista]\r\n\x93="\r\n' >caracteres.ini
 mkdir d
 t fix a.txt d
+caso "fix output is a pipe"
+printf 'a\x93' >a.txt
+printf '[lista]\r\n\x93="\r\n' >caracteres.ini
+mkfifo tubo
+t fix --force a.txt tubo
+caso "fix output is a device"
+printf 'a\x93' >a.txt
+printf '[lista]\r\n\x93="\r\n' >caracteres.ini
+t fix --force a.txt /dev/null
+caso "fix standard input without a temporary folder"
+# Standard input is /dev/null here: no file, so it is copied to be read twice.
+(export TMPDIR=/tildora-no-hay && t fix - -)
 caso "fix output in a missing folder"
 printf 'a\x93' >a.txt
 printf '[lista]\r\n\x93="\r\n' >caracteres.ini
@@ -326,6 +355,8 @@ caso "remember two characters"
 t remember 'ab' x
 caso "remember a surrogate"
 t remember U+D800 x
+caso "remember a code past the last character"
+t remember U+110000 x
 caso "remember a lone byte"
 t remember "$(printf '\xff')" x
 caso "remember into a folder store"
