@@ -82,10 +82,12 @@ Resultado<Documento> Ordenes::Abrir(const std::string& nombre) const {
 }
 
 std::vector<Fila> Ordenes::Filas(const Documento& documento) const {
-    // In the order of the grid: first appearance.
+    // In the order of the grid: first appearance. A lone LF's answer is
+    // fixed: CR LF.
     std::vector<Fila> filas;
     for (const Hallazgo& h : documento.hallazgos) {
-        filas.push_back(Fila{h.clave, m_respuestas.Solucion(h.clave)});
+        filas.push_back(Fila{h.clave, EsSaltoDeLinea(h.clave) ? std::string(kSaltoDeLinea)
+                                                              : m_respuestas.Solucion(h.clave)});
     }
     return filas;
 }

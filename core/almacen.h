@@ -23,9 +23,12 @@ public:
     Respuestas() = default;
     explicit Respuestas(std::string bytes) : m_bytes(std::move(bytes)) {}
 
-    // The answer for `clave` in section "lista", as LeerSolucion gives it.
+    // The answer for `clave` in section "lista", as LeerSolucion gives it;
+    // none for a line break (CR or LF), whatever the file holds: the program
+    // never uses one.
     std::string Solucion(std::string_view clave) const;
-    // Every key of "lista" in the file's order, each once, with its answer.
+    // Every key of "lista" in the file's order, each once, with its answer;
+    // line breaks left out.
     std::vector<std::pair<std::string, std::string>> Todas() const;
     // The lines (from 1) of the answers that Windows-1252 cannot hold, which
     // are no answers (only a UTF-8 or UTF-16 store can hold such a value).

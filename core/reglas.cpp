@@ -192,7 +192,8 @@ Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::strin
     if (byte && kCaracteresValidos[c]) {
         return Falla(Fallo::CaracterPermitido, 0, caracter);
     }
-    if (byte && c == '\r') {
+    // A CR is never listed; a lone LF is, but its answer is fixed (CR LF).
+    if (byte && (c == '\r' || c == '\n')) {
         return Falla(Fallo::CaracterSalto, 0, caracter);
     }
     const std::optional<std::string> valor = AnsiDeUtf8(sustituto);

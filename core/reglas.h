@@ -53,10 +53,11 @@ Resultado<std::string> ClaveDada(const std::string& texto);
 
 // A character and its replacement as `remember` takes them: the key, and
 // the replacement in Windows-1252. Refused, with the text at fault in
-// Error::ruta: an allowed character, a CR (a line break, never a character),
-// a replacement Windows-1252 cannot hold, one holding its own character (no
-// row could ever correct it), empty, holding a line break, or longer than
-// the store gives back.
+// Error::ruta: an allowed character, a CR or an LF (a line break, never a
+// character; a lone LF is always written as CR LF), a replacement
+// Windows-1252 cannot hold, one holding its own character (no row could ever
+// correct it), empty, holding a line break, or longer than the store gives
+// back.
 struct Respuesta {
     std::string clave;
     std::string sustituto;
