@@ -165,6 +165,8 @@ private slots:
     void rechazoUnaVezConFocoQueVuelve();
     void editorSobreLaCelda();
     void introYEscEditando();
+    void rechazoAlSalirHaciaCancelar();
+    void escEnElEditor();
     void teclasFueraDelEditor();
     void aceptarConFilaVacia();
     void reemplazoBlancoYSaltoDeLinea();
@@ -622,6 +624,78 @@ void PruebaConversion::introYEscEditando() {
     }
 }
 
+void PruebaConversion::rechazoAlSalirHaciaCancelar() {
+    // Leaving the editor for Cancel, with Shift+Tab or with a press on it
+    // released off the button, checks it like any other way out: a refused
+    // character never reaches its cell or the store.
+    for (const bool medioClic : {false, true}) {
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b|c");
+        QVERIFY(v);
+        auto* cancelar = Hijo<QToolButton>(v, "CmdCancelar");
+        Escribir(v, 1, QStringLiteral("|"));
+        if (medioClic) {
+            QTest::mousePress(cancelar, Qt::LeftButton);
+            QTest::mouseRelease(cancelar, Qt::LeftButton, {}, QPoint(-20, -20));
+        } else {
+            QTest::keyClick(v->Editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), cancelar);
+        }
+        QCOMPARE(e.app.VentanaActual(), v);
+        Escribir(v, 2, QStringLiteral("/"));
+        QCOMPARE(pruebas::Textos(e.dialogos).size(), 1);
+        QVERIFY(pruebas::Textos(e.dialogos).front().startsWith(M(textos::CaracterIncorrecto)));
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+        Escribir(v, 1, QStringLiteral("-"));
+        Pulsar(v, "CmdAceptar");
+        QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n|=/\r\n"));
+        QCOMPARE(Salida(e), QByteArray("a-b/c"));
+    }
+}
+
+void PruebaConversion::escEnElEditor() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    // Esc in the open editor undoes that cell only: the window, and the
+    // answer typed in the other row, stay.
+    Escribir(v, 2, QStringLiteral("-"));
+    Clic(v, 1, 1);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    Teclear(editor, QStringLiteral("y"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), g);
+    QCOMPARE(g->TextMatrix(1, 1), B("x"));
+    QCOMPARE(g->TextMatrix(2, 1), B("-"));
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+    // Esc elsewhere is Cancelar, which asks first: an answer typed here is
+    // not stored yet. Cancel stays, OK leaves with nothing stored.
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    QTest::keyClick(g, Qt::Key_Escape);
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalirSinGuardar)});
+    QVERIFY(e.dialogos.mensajes.front().conCancelar);
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(g->TextMatrix(2, 1), B("-"));
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+    pruebas::BorrarPendientes();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=x\r\n"));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    // Nothing typed: no question.
+    v = Abrir(e, "a^b", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    Clic(v, 1, 1);
+    QTest::keyClick(v->Editor(), Qt::Key_Escape);
+    QTest::keyClick(v->Rejilla(), Qt::Key_Escape);
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+}
+
 void PruebaConversion::teclasFueraDelEditor() {
     {
         // Enter on the grid or the text view presses the default button.
@@ -679,50 +753,78 @@ void PruebaConversion::aceptarConFilaVacia() {
 
 void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     Entorno e;
-    // A lone LF is listed and needs a replacement, but it is a line break:
-    // it is neither replaced nor counted.
-    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\r\n");
+    // A lone LF is listed, but it is a line break: its row carries the fixed
+    // answer CR LF from the start, which cannot be edited, is never stored
+    // (an older copy's answer for it is not used) and counts once for each.
+    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\n", "[lista]\r\n\\x0A=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 3);
     QCOMPARE(g->TextMatrix(2, 0), B("\n"));
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x240A)));
+    QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
+    QCOMPARE(g->item(1, 1)->toolTip(), M(textos::SaltoDeLineaTip));
+    Clic(v, 2, 1);
+    QVERIFY(!v->Editor()->isVisible());
+    QTest::keyClick(g, Qt::Key_F2);
+    QTest::keyClick(g, Qt::Key_X);
+    QVERIFY(!v->Editor()->isVisible());
+    QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
     Escribir(v, 1, QStringLiteral(" "));
-    Escribir(v, 2, QStringLiteral("x"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(Salida(e), QByteArray("a b\nc \r\n"));
     QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{QString::fromStdString(textos::MensajeCorregido(2))});
+             QStringList{QString::fromStdString(textos::MensajeCorregido(4))});
+    QCOMPARE(Salida(e), QByteArray("a b\r\nc \r\n"));
     // The blank is stored so that it reads back as a blank.
-    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=\" \"\r\n\\x0A=x\r\n"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\\x0A=x\r\n^=\" \"\r\n"));
     QCOMPARE(e.estado.Soluciones.size(), std::size_t{3});
     QCOMPARE(e.estado.Soluciones[1][1], B(" "));
+    // The output is clean: a scan of it finds nothing.
+    const Resultado<Documento> limpio =
+        AbrirDocumento(QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString(), {});
+    QVERIFY(limpio);
+    QVERIFY(limpio->hallazgos.empty());
 }
 
 void PruebaConversion::salidaNoEscribible() {
     Entorno e;
     FrmConversionCaracteres* v = Abrir(e, "a^b");
     QVERIFY(v);
-    // A folder that does not exist: no permission is involved, so this holds
-    // for root too.
-    e.estado.FicheroSalida =
-        QFile::encodeName(e.Ruta(QStringLiteral("no-existe/salida.txt"))).toStdString();
+    // The folder goes after the names were checked: no permission is
+    // involved, so this holds for root too.
+    const QString salida = e.Ruta(QStringLiteral("no-existe/salida.txt"));
+    e.estado.FicheroSalida = QFile::encodeName(salida).toStdString();
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalidaIncorrecta)});
+    // The reason is said, and the window stays with its answers, which are
+    // stored already.
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::SalidaIncorrecta) + QStringLiteral("\n") + salida +
+                         QStringLiteral(": No such file or directory")});
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("no-existe"))));
-    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("-"));
+    // Going back asks nothing (nothing is lost), and the first window has
+    // both names, to pick another output.
+    Pulsar(v, "CmdCancelar");
+    pruebas::BorrarPendientes();
+    QCOMPARE(e.dialogos.mensajes.size(), 1);
+    QWidget* primera = e.app.VentanaActual();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(primera));
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtEntrada")->text(), e.Ruta(QStringLiteral("entrada.txt")));
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtSalida")->text(), salida);
 
     // A parent that is a file, and an existing output left as it was.
-    pruebas::BorrarPendientes();
     v = Abrir(e, "a^b");
     QVERIFY(v);
     e.estado.FicheroSalida =
         QFile::encodeName(e.Ruta(QStringLiteral("entrada.txt/salida.txt"))).toStdString();
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalidaIncorrecta));
+    QVERIFY(pruebas::Textos(e.dialogos).last().startsWith(M(textos::SalidaIncorrecta)));
+    QVERIFY(pruebas::Textos(e.dialogos).last().endsWith(QStringLiteral(": Not a directory")));
     QCOMPARE(pruebas::LeerBytes(e.Ruta(QStringLiteral("entrada.txt"))), QByteArray("a^b"));
+    QCOMPARE(e.app.VentanaActual(), v);
 }
 
 void PruebaConversion::salidaAparecidaMientras() {
@@ -839,10 +941,9 @@ void PruebaConversion::busqueda() {
     // The text was never changed: it is what gets corrected.
     QCOMPARE(QByteArray::fromStdString(e.estado.documento.texto), texto);
     Escribir(v, 1, QStringLiteral("-"));
-    Escribir(v, 2, QStringLiteral("-"));
     QTest::keyClick(v->Editor(), Qt::Key_Return);
     QByteArray esperado = texto;
-    esperado.replace('^', '-').replace('|', '!');
+    esperado.replace('^', '-').replace('|', '!').replace("inicio\n", "inicio\r\n");
     QCOMPARE(Salida(e), esperado);
 }
 

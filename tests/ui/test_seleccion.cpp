@@ -75,6 +75,7 @@ private slots:
     void salidaExistente();
     void salidaSinPregunta();
     void salidaAlmacen();
+    void salidaComprobadaAntes();
     void entradaIlegible();
     void entradaSinPermiso();
     void ficheroLimpio();
@@ -406,6 +407,37 @@ void PruebaSeleccion::salidaAlmacen() {
     }
 }
 
+void PruebaSeleccion::salidaComprobadaAntes() {
+    // An output that cannot be written is said before the scan, with the
+    // reason: no question, no scan, no answer typed for nothing.
+    Entorno e;
+    const QString entrada = e.Escribir("entrada.txt", kConErrores);
+    QVERIFY(QDir(e.carpeta.path()).mkdir("llena"));
+    e.Escribir("llena/x.dat", "x");
+    e.app.MostrarSeleccion();
+    std::vector<std::pair<QString, QString>> casos = {
+        {e.Ruta("no-existe/salida.txt"), "No such file or directory"},
+        {e.Ruta("entrada.txt/salida.txt"), "Not a directory"},
+        {e.Ruta("llena"), "Is a directory"},
+        {e.Ruta("llena/"), "Is a directory"},
+    };
+    if (geteuid() != 0) {
+        QVERIFY(QDir(e.carpeta.path()).mkdir("cerrada"));
+        QVERIFY(QFile::setPermissions(e.Ruta("cerrada"),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        casos.emplace_back(e.Ruta("cerrada/salida.txt"), "Permission denied");
+    }
+    for (const auto& [salida, razon] : casos) {
+        e.dialogos.mensajes.clear();
+        Corregir(e, entrada, salida);
+        QCOMPARE(pruebas::Textos(e.dialogos),
+                 QStringList{M(textos::SalidaIncorrecta) + "\n" + salida + ": " + razon});
+        QVERIFY(!e.estado.TablaConstruida);
+        QCOMPARE(e.app.VentanaActual(), Seleccion(e));
+        QCOMPARE(Caja(Seleccion(e), "txtSalida")->text(), salida);
+    }
+}
+
 void PruebaSeleccion::entradaIlegible() {
     // Exactly one message, the scan's; the flag is cleared and the window stays.
     Entorno e;
@@ -413,11 +445,17 @@ void PruebaSeleccion::entradaIlegible() {
     QVERIFY(QDir(e.carpeta.path()).mkdir("carpeta"));
     e.app.MostrarSeleccion();
     FrmElegirFicheros* v = Seleccion(e);
-    for (const QString& entrada :
-         {e.Ruta("no_existe.txt"), e.Ruta("carpeta"), e.Ruta("fichero/dentro.txt")}) {
+    // The message names the file and why it cannot be read.
+    const std::pair<QString, const char*> casos[] = {
+        {e.Ruta("no_existe.txt"), "No such file or directory"},
+        {e.Ruta("carpeta"), "Is a directory"},
+        {e.Ruta("fichero/dentro.txt"), "Not a directory"},
+    };
+    for (const auto& [entrada, razon] : casos) {
         e.dialogos.mensajes.clear();
         Corregir(e, entrada, e.Ruta("salida.txt"));
-        QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M1NombreIncorrecto)});
+        QCOMPARE(pruebas::Textos(e.dialogos),
+                 QStringList{M(textos::M1NombreIncorrecto) + "\n" + entrada + ": " + razon});
         QVERIFY(!e.estado.ErrorLectura);
         QCOMPARE(e.app.VentanaActual(), v);
         QCOMPARE(Caja(v, "txtEntrada")->text(), entrada);
@@ -434,7 +472,8 @@ void PruebaSeleccion::entradaSinPermiso() {
     QVERIFY(QFile::setPermissions(entrada, QFileDevice::Permissions()));
     e.app.MostrarSeleccion();
     Corregir(e, entrada, e.Ruta("salida.txt"));
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M1NombreIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::M1NombreIncorrecto) + "\n" + entrada + ": Permission denied"});
     QVERIFY(!e.estado.ErrorLectura);
     QVERIFY(Seleccion(e));
 }
@@ -513,14 +552,13 @@ void PruebaSeleccion::nombreDelDialogo() {
     QLineEdit* txtEntrada = Caja(v, "txtEntrada");
     QLineEdit* txtSalida = Caja(v, "txtSalida");
 
-    // A cancel before any choice on this window empties the box, typed text
-    // included.
+    // A cancel leaves the box as it was, typed text included.
     txtEntrada->setText(QStringLiteral("tecleado.txt"));
     e.estado.FicheroEntrada = "previo";
     Pulsar(v, "cmdEntrada");
     QCOMPARE(e.dialogos.dialogosAbrir, 1);
-    QVERIFY(txtEntrada->text().isEmpty());
-    QVERIFY(e.estado.FicheroEntrada.empty());
+    QCOMPARE(txtEntrada->text(), QStringLiteral("tecleado.txt"));
+    QCOMPARE(e.estado.FicheroEntrada, std::string("previo"));
 
     // A choice goes to the box and to the state.
     e.dialogos.nombresAbrir.enqueue(QStringLiteral("/datos/entrada ñ.txt"));
@@ -528,21 +566,23 @@ void PruebaSeleccion::nombreDelDialogo() {
     QCOMPARE(txtEntrada->text(), QStringLiteral("/datos/entrada ñ.txt"));
     QCOMPARE(e.estado.FicheroEntrada, std::string("/datos/entrada \xc3\xb1.txt"));
 
-    // One dialog serves both buttons: a cancelled save gives the last name
-    // chosen, here the input's.
+    // A cancelled save leaves the output box as it was: never the input's
+    // name, which would overwrite the input.
     Pulsar(v, "cmdSalida");
     QCOMPARE(e.dialogos.dialogosGuardar, 1);
-    QCOMPARE(txtSalida->text(), QStringLiteral("/datos/entrada ñ.txt"));
-    QCOMPARE(e.estado.FicheroSalida, e.estado.FicheroEntrada);
+    QCOMPARE(txtSalida->text(), QString());
+    QVERIFY(e.estado.FicheroSalida.empty());
 
     e.dialogos.nombresGuardar.enqueue(QStringLiteral("/datos/salida.txt"));
     Pulsar(v, "cmdSalida");
     QCOMPARE(txtSalida->text(), QStringLiteral("/datos/salida.txt"));
     QCOMPARE(e.estado.FicheroSalida, std::string("/datos/salida.txt"));
+    Pulsar(v, "cmdSalida");
+    QCOMPARE(txtSalida->text(), QStringLiteral("/datos/salida.txt"));
 
     txtEntrada->setText(QStringLiteral("otro"));
     Pulsar(v, "cmdEntrada");
-    QCOMPARE(txtEntrada->text(), QStringLiteral("/datos/salida.txt"));
+    QCOMPARE(txtEntrada->text(), QStringLiteral("otro"));
     QCOMPARE(e.dialogos.dialogosAbrir, 3);
     QVERIFY(pruebas::Textos(e.dialogos).isEmpty());
 }
