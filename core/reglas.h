@@ -26,6 +26,12 @@ std::string RecortarEspacios(std::string_view nombre);
 Resultado<void> ComprobarNombres(const std::string& entrada, const std::string& salida,
                                  const std::string& almacen, bool estandar = false);
 
+// Whether a file can be written under `salida`, as far as can be told
+// before anything is written: it is no folder, and its folder is there and
+// may have files made in it. Otherwise Fallo::Escritura with the system's
+// reason and the name.
+Resultado<void> SalidaEscribible(const std::string& salida);
+
 // What is under a name: whether anything is (a link that leads nowhere
 // too), whether it is a folder or leads to one, and, when what it leads to
 // cannot be looked at, why.

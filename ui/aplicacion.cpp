@@ -42,14 +42,14 @@ void Aplicacion::Descargar() {
     m_descargadas.append(ventana);
 }
 
-void Aplicacion::MostrarSeleccion(const QString& entrada) {
+void Aplicacion::MostrarSeleccion(const QString& entrada, const QString& salida) {
     Descargar();
     // A fresh window every time: empty boxes, and a dialog that holds no name.
     auto* ventana = new FrmElegirFicheros(*this);
     m_actual = ventana;
     ventana->Form_Load();
     if (!entrada.isEmpty()) {
-        ventana->PonerEntrada(entrada);
+        ventana->PonerEntrada(entrada, salida);
     }
     Mostrar(ventana);
 }

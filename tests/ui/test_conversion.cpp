@@ -579,36 +579,34 @@ void PruebaConversion::introYEscEditando() {
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
     }
     {
-        // Esc while typing: nothing stored or written.
+        // Esc while typing undoes the cell, a refused character unchecked
+        // (it never reaches the cell); Esc again leaves, nothing being typed.
         Entorno e;
         FrmConversionCaracteres* v = Abrir(e, "a^b");
         QVERIFY(v);
-        Escribir(v, 1, QStringLiteral("-"));
+        Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Escape);
+        QCOMPARE(e.app.VentanaActual(), v);
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
         QVERIFY(e.dialogos.mensajes.isEmpty());
     }
     {
-        // Leaving with Esc or Cancel drops what the editor holds unchecked:
-        // no message for a refused character, nothing stored or written.
-        for (const bool conEsc : {true, false}) {
-            Entorno e;
-            FrmConversionCaracteres* v = Abrir(e, "a^b");
-            QVERIFY(v);
-            Escribir(v, 1, QStringLiteral("^"));
-            if (conEsc) {
-                QTest::keyClick(v->Editor(), Qt::Key_Escape);
-            } else {
-                Pulsar(v, "CmdCancelar");
-            }
-            pruebas::BorrarPendientes();
-            QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
-            QVERIFY(e.dialogos.mensajes.isEmpty());
-            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
-            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
-        }
+        // A click on Cancel leaves the editor, which is checked first; then
+        // the window goes, with nothing stored or written.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        QVERIFY(v);
+        Escribir(v, 1, QStringLiteral("^"));
+        Pulsar(v, "CmdCancelar");
+        pruebas::BorrarPendientes();
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+        QCOMPARE(e.dialogos.mensajes.size(), 1);
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     }
     {
         // Enter after a refused character: its message, then the missing
@@ -840,6 +838,12 @@ void PruebaConversion::salidaAparecidaMientras() {
     QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M3SobreEscribir)});
     QVERIFY(e.dialogos.mensajes.last().conCancelar);
     QCOMPARE(Salida(e), QByteArray("ajeno"));
+    // Nothing written: the window stays, its answer already remembered, so
+    // leaving asks nothing.
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(e.dialogos.mensajes.size(), 1);
     QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
 
     pruebas::BorrarPendientes();
@@ -873,6 +877,29 @@ void PruebaConversion::almacenIlegible() {
              (QStringList{M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory"),
                           QString::fromStdString(textos::MensajeCorregido(1))}));
     QCOMPARE(Salida(e), QByteArray("a-b"));
+
+    // Said too when nothing is written in the end: the overwrite question
+    // answered Cancel, or the accept stopped. The answer is not stored, so
+    // leaving then asks.
+    v = Abrir(e, "a^b");
+    QVERIFY(v);
+    e.dialogos.mensajes.clear();
+    Escribir(v, 1, QStringLiteral("-"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdAceptar");
+    const QString noSeGuarda =
+        M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory");
+    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{M(textos::M3SobreEscribir), noSeGuarda}));
+    e.app.SetUmbralProgresoMs(0);
+    e.dialogos.cancelarProgreso = true;
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(2), QStringList{noSeGuarda});
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(Salida(e), QByteArray("a-b"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalirSinGuardar));
+    QCOMPARE(e.app.VentanaActual(), v);
 }
 
 void PruebaConversion::busqueda() {

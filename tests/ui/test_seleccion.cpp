@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -274,7 +275,8 @@ void PruebaSeleccion::nombresVacios() {
     Corregir(e, QStringLiteral(" \t "), e.Ruta("salida.txt"));
     QCOMPARE(e.estado.FicheroEntrada, std::string("\t"));
     QVERIFY(e.estado.TablaConstruida);
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M1NombreIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::M1NombreIncorrecto) + "\n\t: No such file or directory"});
     QVERIFY(!e.estado.ErrorLectura);
 }
 
@@ -342,15 +344,14 @@ void PruebaSeleccion::salidaExistente() {
         QCOMPARE(pruebas::LeerBytes(salida), viejo);
     }
     {
-        // A name ending in a separator asks when the folder holds an ordinary
-        // file; wildcards act as wildcards.
+        // Wildcards act as wildcards. (A name ending in a separator names a
+        // folder, which no output can replace: see salidaComprobadaAntes.)
         Entorno e;
         const QString entrada = e.Escribir("entrada.txt", kConErrores);
         QVERIFY(QDir(e.carpeta.path()).mkdir("llena"));
         e.Escribir("llena/x.dat", "x");
         e.app.MostrarSeleccion();
-        for (const QString& salida :
-             {e.Ruta("llena/"), e.Ruta("llena/*.dat"), e.Ruta("llena/?.dat")}) {
+        for (const QString& salida : {e.Ruta("llena/*.dat"), e.Ruta("llena/?.dat")}) {
             e.dialogos.mensajes.clear();
             e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
             Corregir(e, entrada, salida);
@@ -361,20 +362,19 @@ void PruebaSeleccion::salidaExistente() {
 }
 
 void PruebaSeleccion::salidaSinPregunta() {
-    // Hidden files and folders are not found by the existence search: no M3.
+    // A hidden file is there, and would be replaced: it gets the question
+    // like any file. A new name gets none.
     Entorno e;
     const QString entrada = e.Escribir("entrada.txt", kLimpio);
     e.Escribir(".oculta.txt", "x");
-    QVERIFY(QDir(e.carpeta.path()).mkdir("carpeta"));
-    QVERIFY(QDir(e.carpeta.path()).mkdir("solo_ocultos"));
-    e.Escribir("solo_ocultos/.x", "x");
     e.app.MostrarSeleccion();
-    for (const QString& salida : {e.Ruta(".oculta.txt"), e.Ruta("carpeta"), e.Ruta("carpeta/"),
-                                  e.Ruta("solo_ocultos/"), e.Ruta("nueva.txt")}) {
-        e.dialogos.mensajes.clear();
-        Corregir(e, entrada, salida);
-        QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M4SinErrores)});
-    }
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Corregir(e, entrada, e.Ruta(".oculta.txt"));
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M3SobreEscribir)});
+    QVERIFY(!e.estado.TablaConstruida);
+    e.dialogos.mensajes.clear();
+    Corregir(e, entrada, e.Ruta("nueva.txt"));
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M4SinErrores)});
     QCOMPARE(pruebas::LeerBytes(e.Ruta(".oculta.txt")), QByteArray("x"));
     QVERIFY(!QFile::exists(e.Ruta("nueva.txt")));
 }
@@ -585,6 +585,36 @@ void PruebaSeleccion::nombreDelDialogo() {
     QCOMPARE(txtEntrada->text(), QStringLiteral("otro"));
     QCOMPARE(e.dialogos.dialogosAbrir, 3);
     QVERIFY(pruebas::Textos(e.dialogos).isEmpty());
+
+    // Where the dialogs start: the open dialog at the input box's file, or
+    // in its folder; the save dialog with the output box's name or, when it
+    // is empty, a name beside the input; the documents folder when the
+    // boxes say nothing.
+    const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString carta = e.Escribir("carta.txt", "x");
+    e.dialogos.inicios.clear();
+    e.dialogos.propuestas.clear();
+    for (const QString& caja :
+         {carta, e.Ruta("nueva.txt"), QStringLiteral("  "), QStringLiteral("/no/existe/a.txt")}) {
+        txtEntrada->setText(caja);
+        Pulsar(v, "cmdEntrada");
+    }
+    QCOMPARE(e.dialogos.inicios, (QStringList{carta, e.carpeta.path(), documentos, documentos}));
+    txtSalida->clear();
+    const std::pair<QString, QString> propuestas[] = {
+        {carta, e.Ruta("carta.tildora.txt")},
+        {e.Ruta("sin-extension"), e.Ruta("sin-extension.tildora")},
+        {e.Ruta("a.b.txt"), e.Ruta("a.b.tildora.txt")},
+        {QString(), documentos},
+    };
+    for (const auto& [entrada, propuesta] : propuestas) {
+        txtEntrada->setText(entrada);
+        Pulsar(v, "cmdSalida");
+        QCOMPARE(e.dialogos.propuestas.last(), propuesta);
+    }
+    txtSalida->setText(e.Ruta("elegida.txt"));
+    Pulsar(v, "cmdSalida");
+    QCOMPARE(e.dialogos.propuestas.last(), e.Ruta("elegida.txt"));
 }
 
 void PruebaSeleccion::salir() {

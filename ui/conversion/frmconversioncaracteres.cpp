@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -217,6 +218,14 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     if (fila > 0 && columna == 0) {
         it->setText(QString::fromStdString(ClaveVisible(bytes, m_unicode)));
         it->setToolTip(QString::fromStdString(DescripcionClave(bytes, m_unicode)));
+    } else if (fila > 0 && RespuestaFija(fila)) {
+        // A lone LF's answer is fixed: shown in words, greyed, never edited.
+        it->setText(TextoQt(textos::SaltoDeLineaCelda));
+        it->setToolTip(TextoQt(textos::SaltoDeLineaTip));
+        it->setForeground(QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+        it->setData(Qt::UserRole, QByteArray::fromStdString(std::string(kSaltoDeLinea)));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::SaltoDeLineaTip));
+        return;
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
     }
@@ -229,6 +238,10 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
         it->setData(Qt::AccessibleDescriptionRole,
                     columna == 0 && accesible != it->toolTip() ? it->toolTip() : QString());
     }
+}
+
+bool RejillaCaracteres::RespuestaFija(int fila) const {
+    return fila > 0 && EsSaltoDeLinea(TextMatrix(fila, 0));
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -404,11 +417,12 @@ void FrmConversionCaracteres::CargarCaracteres() {
     const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
     // The store is read once, and a store that is there but cannot be read
     // is said before the grid shows; the grid then starts empty.
-    const Resultado<Respuestas> leido = AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
+    const Resultado<tildora::Respuestas> leido =
+        AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
     if (n > 0 && !leido) {
         Mensaje(std::string(textos::AlmacenIlegible) + Motivo(leido.error()));
     }
-    const Respuestas respuestas = leido ? *leido : Respuestas();
+    const tildora::Respuestas respuestas = leido ? *leido : tildora::Respuestas();
     for (std::size_t i = 0; i < n; ++i) {
         const int fila = static_cast<int>(i) + 1;
         g.SetRowHeight(fila - 1, 300);
@@ -417,13 +431,23 @@ void FrmConversionCaracteres::CargarCaracteres() {
         g.SetTextMatrix(fila, 1, respuestas.Solucion(erroneos[i]));
     }
     g.SetRowHeight(static_cast<int>(n), 300);
+    m_guardadas = Respuestas();
+}
+
+std::vector<std::string> FrmConversionCaracteres::Respuestas() const {
+    std::vector<std::string> r;
+    for (const Fila& fila : FilasRejilla()) {
+        r.push_back(fila.sustituto);
+    }
+    return r;
 }
 
 // --- In-grid editing -------------------------------------------------------
 
 void FrmConversionCaracteres::caracteresFG_Click() {
     // The header is never current, so row 0 means no data row.
-    if (m_caracteresFG->Col() != 0 && m_caracteresFG->Row() > 0) {
+    RejillaCaracteres& g = *m_caracteresFG;
+    if (g.Col() != 0 && g.Row() > 0 && !g.RespuestaFija(g.Row())) {
         SituarEditor();
         m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
         m_txtEditor->deselect();
@@ -434,8 +458,10 @@ void FrmConversionCaracteres::caracteresFG_Click() {
 
 void FrmConversionCaracteres::SituarEditor() {
     RejillaCaracteres& g = *m_caracteresFG;
+    // The commit into the cell opened last, checked like every other one:
+    // no way into a cell skips the validation.
     if (m_ColumnaEditada != 0) {
-        g.SetTextMatrix(m_FilaEditada, m_ColumnaEditada, BytesDeEditor(m_txtEditor->text()));
+        SalidaDelEditor();
     }
     const int fila = g.Row();
     const int columna = g.Col();
@@ -570,6 +596,17 @@ void FrmConversionCaracteres::OcultarEditor() {
     }
 }
 
+void FrmConversionCaracteres::DeshacerEditor() {
+    m_textoEditorPrevio = QString::fromStdString(
+        Utf8DeAnsi(m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)));
+    {
+        const QSignalBlocker bloqueo(m_txtEditor);
+        m_txtEditor->setText(m_textoEditorPrevio);
+    }
+    m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
+    OcultarEditor();
+}
+
 void FrmConversionCaracteres::CerrarEditor() {
     if (!m_txtEditor->isVisible()) {
         return;
@@ -596,6 +633,9 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     }
     if (!abre && !escrito) {
         return false;
+    }
+    if (m_caracteresFG->RespuestaFija(m_caracteresFG->Row())) {
+        return true; // nothing to type there
     }
     // Opened as a click opens it; a typed character then reaches the editor
     // as if typed after the click, where the editor's own rules take or
@@ -631,26 +671,25 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         if (evento->type() == QEvent::FocusOut) {
             const auto razon = static_cast<QFocusEvent*>(evento)->reason();
             // Another window taking the focus (a message box, another
-            // program) is no move to another control.
-            // Leaving for Cancel is leaving the window: what the editor holds
-            // is dropped unchecked.
+            // program) is no move to another control: the focus comes back
+            // to the editor, and whatever the user does next leaves it. Every
+            // move to another control, Cancel included, checks it.
             if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
-                razon != Qt::PopupFocusReason && QApplication::focusWidget() != m_CmdCancelar) {
+                razon != Qt::PopupFocusReason) {
                 SalidaDelEditor();
             }
         } else if (evento->type() == QEvent::KeyPress) {
             const int tecla = static_cast<QKeyEvent*>(evento)->key();
             // Enter accepts the window, and what is in the editor must be in
-            // its cell before the grid is read. Esc leaves the window: what
-            // the editor holds is dropped unchecked.
+            // its cell before the grid is read. Esc undoes this cell only, as
+            // in any grid: the cell keeps what it held.
             if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
                 CerrarEditor();
                 m_CmdAceptar->click();
                 return true;
             }
             if (tecla == Qt::Key_Escape) {
-                OcultarEditor();
-                m_CmdCancelar->click();
+                DeshacerEditor();
                 return true;
             }
             if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
@@ -807,31 +846,54 @@ bool FrmConversionCaracteres::CorregirFichero() {
         Mensaje(texto);
         return false;
     }
-    if (fallo() == Fallo::Ocupado) {
-        // A file took the output's name while the grid was filled in: it is
-        // replaced only if the user agrees now.
-        if (m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
-            Dialogos::Respuesta::Cancelar) {
-            return true;
-        }
+    // A file took the output's name while the grid was filled in: it is
+    // replaced only if the user agrees now.
+    const bool reemplazar = fallo() != Fallo::Ocupado ||
+                            m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir),
+                                                     true) == Dialogos::Respuesta::Aceptar;
+    if (fallo() == Fallo::Ocupado && reemplazar) {
         a = aceptar(true);
     }
-    if (fallo() == Fallo::Cancelado) {
-        // Nothing was written; the window stays as it was.
-        return false;
-    }
+    // Every row has been remembered by now, whatever came of the writing;
+    // what could not be is said, whatever comes next.
     if (a.almacen) {
         Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
+    } else {
+        m_guardadas = Respuestas();
     }
-    Mensaje(a.correcciones ? textos::MensajeCorregido(*a.correcciones)
-                           : std::string(textos::SalidaIncorrecta));
+    if (!reemplazar || fallo() == Fallo::Cancelado) {
+        return false; // nothing written; the window stays as it was
+    }
+    if (!a.correcciones) {
+        // The window stays with its answers: the user may go back and pick
+        // another output, the input's answers already remembered.
+        const Error& e = a.correcciones.error();
+        Mensaje(e.fallo == Fallo::Cambiado
+                    ? std::string(textos::M1NombreIncorrecto) + "\n" + estado.FicheroEntrada +
+                          ": " + Razon(e)
+                    : std::string(textos::SalidaIncorrecta) + "\n" + Motivo(e));
+        m_salidaFallida = true;
+        return false;
+    }
+    Mensaje(textos::MensajeCorregido(*a.correcciones));
     return true;
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {
-    // Nothing is kept: what the editor holds is not checked either.
+    // Nothing is kept: what the editor holds is not checked either. Answers
+    // typed here and not stored yet are lost only if the user agrees.
     OcultarEditor();
-    m_app.MostrarSeleccion();
+    if (Respuestas() != m_guardadas &&
+        m_app.dialogos().Mensaje(this, TextoQt(textos::SalirSinGuardar), true) ==
+            Dialogos::Respuesta::Cancelar) {
+        return;
+    }
+    // After an output that could not be written, the first window comes
+    // back with both names, for another output.
+    const Estado& estado = m_app.estado();
+    m_app.MostrarSeleccion(
+        m_salidaFallida ? QFile::decodeName(estado.FicheroEntrada.c_str()) : QString(),
+        m_salidaFallida ? QFile::decodeName(estado.FicheroSalida.c_str()) : QString());
 }
 
 void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {
