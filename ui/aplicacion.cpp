@@ -35,7 +35,10 @@ void Aplicacion::Descargar() {
         return;
     }
     // Gone from the screen at once; destroyed once the event that unloaded it
-    // (usually one of its own button handlers) has returned.
+    // (usually one of its own button handlers) has returned. Until then it
+    // takes no input: a key typed while a step ran may still be on its way
+    // to it.
+    ventana->setEnabled(false);
     ventana->hide();
     ventana->deleteLater();
     m_descargadas.removeIf([](const QPointer<QWidget>& v) { return v.isNull(); });

@@ -563,6 +563,18 @@ void PruebaConversion::editorSobreLaCelda() {
     QCOMPARE(editor->geometry(), g->RectanguloCelda(ultima, 1, v));
     QTest::keyClicks(editor, QStringLiteral("z"));
     QCOMPARE(editor->text(), QStringLiteral("z"));
+
+    // F2 on a current cell scrolled out of sight brings it into sight first:
+    // the editor opens over it, inside the grid.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    g->SetCeldaActual(2, 1);
+    g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+    QVERIFY(g->TopRow() > 2);
+    QTest::keyClick(g, Qt::Key_F2);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(2, 1, v));
+    QVERIFY(QRect(g->viewport()->mapTo(v, QPoint(0, 0)), g->viewport()->size())
+                .contains(editor->geometry()));
 }
 
 void PruebaConversion::introYEscEditando() {

@@ -637,9 +637,11 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     if (m_caracteresFG->RespuestaFija(m_caracteresFG->Row())) {
         return true; // nothing to type there
     }
-    // Opened as a click opens it; a typed character then reaches the editor
-    // as if typed after the click, where the editor's own rules take or
-    // refuse it.
+    // Opened as a click opens it, over the cell brought into sight first (it
+    // may have been scrolled away); a typed character then reaches the
+    // editor as if typed after the click, where the editor's own rules take
+    // or refuse it.
+    m_caracteresFG->scrollTo(m_caracteresFG->currentIndex());
     caracteresFG_Click();
     if (escrito && m_txtEditor->isVisible()) {
         QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
