@@ -72,6 +72,20 @@ FrmConversionCaracteres* Abrir(Entorno& e, const QByteArray& texto,
     return v;
 }
 
+// The refusal of a typed character, which names it and its code.
+QString Rechazo(const QString& caracter) {
+    return M(textos::CaracterIncorrecto) + QStringLiteral("\n") + caracter;
+}
+
+// The missing-replacement message, which names each row without one.
+QString Faltan(const QStringList& filas) {
+    QString m = M(textos::FaltanSoluciones);
+    for (const QString& f : filas) {
+        m += QStringLiteral("\n") + f;
+    }
+    return m;
+}
+
 void Clic(FrmConversionCaracteres* v, int fila, int columna) {
     RejillaCaracteres* g = v->Rejilla();
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
@@ -261,6 +275,12 @@ void PruebaConversion::disposicion() {
     }
     QCOMPARE(Hijo<QLabel>(v, "Label1")->text(), M(textos::Label1Conversion));
     QCOMPARE(Hijo<QLabel>(v, "Label2")->text(), M(textos::Label2Conversion));
+    // The two languages of the instructions at one size, each fitting its box.
+    QCOMPARE(Hijo<QLabel>(v, "Label1")->font(), Hijo<QLabel>(v, "Label2")->font());
+    for (const char* nombre : {"Label1", "Label2"}) {
+        auto* l = Hijo<QLabel>(v, nombre);
+        QVERIFY2(l->heightForWidth(l->width()) <= l->height(), nombre);
+    }
     QCOMPARE(Hijo<QToolButton>(v, "CmdAceptar")->text(), QStringLiteral("Ados\nAceptar"));
     QCOMPARE(Hijo<QToolButton>(v, "CmdBuscar")->toolTip(), M(textos::CmdBuscarTip));
     QVERIFY(Hijo<QToolButton>(v, "CmdAceptar")->toolTip().isEmpty());
@@ -437,7 +457,7 @@ void PruebaConversion::caracterRechazado() {
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
-    const QString mensaje = M(textos::CaracterIncorrecto);
+    const QString mensaje = Rechazo(QStringLiteral("| (124 \u00b7 0x7C)"));
 
     // '|' is itself wrong: the cell that held "x" ends empty.
     Clic(v, 1, 1);
@@ -455,7 +475,8 @@ void PruebaConversion::caracterRechazado() {
     Teclear(editor, QString(QChar(0x03A9)));
     QCOMPARE(editor->text(), QString(QChar(0x03A9)));
     Pulsar(v, "CmdBuscar");
-    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{mensaje, mensaje}));
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             (QStringList{mensaje, Rechazo(QStringLiteral("\u03a9 (U+03A9)"))}));
     QVERIFY(!editor->isVisible());
     QCOMPARE(g->TextMatrix(1, 1), B(""));
 
@@ -479,7 +500,7 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     QVERIFY(v);
     v->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(v));
-    const QString incorrecto = M(textos::CaracterIncorrecto);
+    const QString incorrecto = Rechazo(QStringLiteral("` (96 \u00b7 0x60)"));
 
     // The focus goes to the grid: one box, the cell empty, the editor gone.
     Escribir(v, 1, QStringLiteral("`"));
@@ -496,7 +517,9 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     Escribir(v, 2, QStringLiteral("`"));
     QVERIFY(v->Editor()->hasFocus());
     QTest::keyClick(v->Editor(), Qt::Key_Return);
-    QCOMPARE(dialogos.textos, (QStringList{incorrecto, incorrecto, M(textos::FaltanSoluciones)}));
+    QCOMPARE(dialogos.textos, (QStringList{incorrecto, incorrecto,
+                                           Faltan({QStringLiteral("^ (94 \u00b7 0x5E)"),
+                                                   QStringLiteral("| (124 \u00b7 0x7C)")})}));
     QCOMPARE(app.VentanaActual(), v);
     QVERIFY(!v->Editor()->isVisible());
     QCOMPARE(v->Rejilla()->TextMatrix(2, 1), B(""));
@@ -629,7 +652,8 @@ void PruebaConversion::introYEscEditando() {
         Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Return);
         QCOMPARE(pruebas::Textos(e.dialogos),
-                 (QStringList{M(textos::CaracterIncorrecto), M(textos::FaltanSoluciones)}));
+                 (QStringList{Rechazo(QStringLiteral("^ (94 \u00b7 0x5E)")),
+                              Faltan({QStringLiteral("^ (94 \u00b7 0x5E)")})}));
         QCOMPARE(e.app.VentanaActual(), v);
     }
 }
@@ -747,7 +771,11 @@ void PruebaConversion::aceptarConFilaVacia() {
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::FaltanSoluciones)});
+    // The row is named, and made current.
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{Faltan({QStringLiteral("| (124 \u00b7 0x7C)")})});
+    QCOMPARE(v->Rejilla()->Row(), 2);
+    QCOMPARE(v->Rejilla()->Col(), 1);
     QCOMPARE(e.app.VentanaActual(), v);
     QVERIFY(v->isVisible());
     QVERIFY(!v->Editor()->isVisible());
@@ -1203,7 +1231,8 @@ void PruebaConversion::soloConElTeclado() {
     QVERIFY(editor->hasFocus());
     QCOMPARE(editor->text(), QStringLiteral("|"));
     tecla(Qt::Key_Down);
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::CaracterIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{Rechazo(QStringLiteral("| (124 \u00b7 0x7C)"))});
     QCOMPARE(g->TextMatrix(2, 1), B(""));
     QCOMPARE(g->Row(), 3);
 
@@ -1220,7 +1249,7 @@ void PruebaConversion::soloConElTeclado() {
     escribir('c');
     tecla(Qt::Key_Return);
     QCOMPARE(pruebas::Textos(e.dialogos),
-             (QStringList{M(textos::CaracterIncorrecto),
+             (QStringList{Rechazo(QStringLiteral("| (124 \u00b7 0x7C)")),
                           QString::fromStdString(textos::MensajeCorregido(3))}));
     QCOMPARE(Salida(e), QByteArray("avb/cc"));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n|=/\r\n\xe7=c\r\n"));

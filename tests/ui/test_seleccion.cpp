@@ -150,6 +150,9 @@ void PruebaSeleccion::disposicion() {
         // Wrapped to its box's width, the text must fit the box's height.
         QVERIFY2(l->heightForWidth(l->width()) <= l->height(), et.nombre);
     }
+    // The two languages of the instructions at one size.
+    QCOMPARE(Hijo<QLabel>(v, "lblFitxategiakAukeratu")->font(),
+             Hijo<QLabel>(v, "LblSeleccionFicheros")->font());
 
     QVERIFY(Caja(v, "txtEntrada")->text().isEmpty());
     QVERIFY(Caja(v, "txtSalida")->text().isEmpty());

@@ -53,6 +53,11 @@ std::string BytesDeEditor(const QString& texto) {
     return r;
 }
 
+// A character named in a message: as the grid shows it, and its code.
+std::string Nombrado(const std::string& clave, bool unicode) {
+    return ClaveVisible(clave, unicode) + " (" + DescripcionClave(clave, unicode) + ")";
+}
+
 // What assistive technology reads for a cell: the text as shown, or for a
 // lone character that shows nothing a voice would read (a control, a blank,
 // a soft hyphen, an undefined byte) its code.
@@ -139,8 +144,11 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
 
     // Cells in the window colours, the area past the last cell grey, light
     // grid lines, black lines between the header cells.
+    // A frame in the highlight colour while the grid has the focus.
     setStyleSheet(QStringLiteral(
-        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"
+        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128);"
+        " border: 2px solid palette(mid); }"
+        "QTableView:focus { border-color: palette(highlight); }"
         "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
         " border: 0px; border-right: 1px solid black; border-bottom: 1px solid black;"
         " padding: 0px; }"));
@@ -329,6 +337,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->raise();
     m_txtEditor->installEventFilter(this);
     m_caracteresFG->installEventFilter(this);
+
+    // The two languages of the instructions read at one size.
+    EncajarTexto({m_Label1, m_Label2});
 
     // Read out by assistive technology; a label is named by its caption.
     for (QLabel* etiqueta : {m_Label1, m_Label2}) {
@@ -558,7 +569,8 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     }
     m_textoEditorPrevio.clear();
     m_cursorEditorPrevio = 0;
-    Mensaje(textos::CaracterIncorrecto);
+    Mensaje(std::string(textos::CaracterIncorrecto) + "\n" +
+            Nombrado(ClaveDeCaracter(texto.toUcs4().front()), !byte));
     OcultarEditor();
     // When a mouse press moved the focus, the press reaches its button only
     // now, and its release went to the message box: the click is lost, and
@@ -790,7 +802,17 @@ bool FrmConversionCaracteres::FaltanSoluciones() const {
 void FrmConversionCaracteres::CmdAceptar_Click() {
     CerrarEditor();
     if (FaltanSoluciones()) {
-        Mensaje(textos::FaltanSoluciones);
+        const std::vector<std::size_t> faltan = FilasSinSolucion(FilasRejilla());
+        // Each row without a replacement is named, and the first is made
+        // current, ready for F2.
+        std::string texto(textos::FaltanSoluciones);
+        for (const std::size_t i : faltan) {
+            texto.append("\n").append(
+                Nombrado(m_caracteresFG->TextMatrix(static_cast<int>(i) + 1, 0),
+                         m_app.estado().documento.Unicode()));
+        }
+        m_caracteresFG->SetCeldaActual(static_cast<int>(faltan.front()) + 1, 1);
+        Mensaje(texto);
         return;
     }
     Estado& estado = m_app.estado();

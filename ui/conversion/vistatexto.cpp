@@ -101,6 +101,11 @@ void PinturaControles::DibujarEtiqueta(QPainter& p, const QRectF& caja, const QS
 VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // A frame in the highlight colour while the view has the focus, as the
+    // grid's: where the keys go shows.
+    setStyleSheet(
+        QStringLiteral("QAbstractScrollArea { border: 2px solid palette(mid); }"
+                       "QAbstractScrollArea:focus { border-color: palette(highlight); }"));
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);

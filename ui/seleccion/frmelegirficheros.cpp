@@ -134,6 +134,9 @@ void FrmElegirFicheros::CrearControles() {
     m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true,
                              RectTwips(510, 2400, 3615, 300));
 
+    // The two languages of the instructions read at one size.
+    EncajarTexto({m_lblFitxategiakAukeratu, m_LblSeleccionFicheros});
+
     // Read out by assistive technology; a label is named by its caption.
     for (QLabel* etiqueta : {m_lblFitxategiakAukeratu, m_LblSeleccionFicheros}) {
         etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
