@@ -5,6 +5,7 @@
 #include "core/estado.h"
 #include "core/textos.h"
 #include "tests/ui/ayudas_ui.h"
+#include "ui/conversion/celdas.h"
 #include "ui/conversion/frmconversioncaracteres.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/geometria.h"
@@ -173,6 +174,7 @@ private slots:
     void disposicion();
     void filasYOrden();
     void controlesComoDibujos();
+    void caracteresVisibles();
     void reemplazoLargo();
     void reemplazoLargoSoloMengua();
     void caracterRechazado();
@@ -375,15 +377,100 @@ void PruebaConversion::controlesComoDibujos() {
     // the code in its tip.
     QCOMPARE(g->TextMatrix(1, 0), B("\t"));
     QCOMPARE(g->item(0, 0)->text(), QString(QChar(0x2409)));
-    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("9 · 0x09 · TAB"));
+    // The tip: the character's name, its code, how often and where first.
+    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("<control-0009>\n9 · 0x09 · TAB\n") +
+                                           M(textos::TipVeces) + QStringLiteral("1\n") +
+                                           M(textos::TipPrimera) + QStringLiteral("1:2"));
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x2401)));
     QCOMPARE(g->item(2, 0)->text(), QString(QChar(0x2421)));
-    QCOMPARE(g->item(2, 0)->toolTip(), QStringLiteral("127 · 0x7F · DEL"));
+    QCOMPARE(g->item(2, 0)->toolTip().section(QLatin1Char('\n'), 1, 1),
+             QStringLiteral("127 · 0x7F · DEL"));
     // The view shows them as pictures too.
     v->Vista()->Seleccionar(0, 6);
     QCOMPARE(v->Vista()->TextoSeleccionado(), QStringLiteral("a") + QChar(0x2409) +
                                                   QStringLiteral("b") + QChar(0x2401) +
                                                   QStringLiteral("c") + QChar(0x2421));
+}
+
+void PruebaConversion::caracteresVisibles() {
+    // What a cell shows, for every kind of character: nothing may be an empty
+    // box, two characters never look alike, a blank answer shows. The fonts
+    // are stood in for by what they can draw: everything but the emoji, with
+    // or without the control pictures.
+    const auto todo = [](char32_t u) { return u != 0x1F44D; };
+    const auto sinDibujos = [](char32_t u) {
+        return u != 0x1F44D && !(u >= 0x2400 && u <= 0x2421) && u != 0x2423;
+    };
+    const auto emoji = [](char32_t) { return true; };
+    using Glifos = std::function<bool(char32_t)>;
+    struct Caso {
+        const char* que;
+        std::string clave;
+        bool unicode;
+        Glifos glifos;
+        std::vector<Pieza> esperado;
+    };
+    const QString u201c(QChar(0x201C));
+    const Caso erroneos[] = {
+        {"left quote", "\x93", false, todo, {{u201c, false}}},
+        {"right quote", "\x94", false, todo, {{QString(QChar(0x201D)), false}}},
+        {"en dash", "\x96", false, todo, {{QString(QChar(0x2013)), false}}},
+        {"C1 byte", "\x81", false, todo, {{QStringLiteral("U+0081"), true}}},
+        {"C1 in UTF-8", "\x8d", true, todo, {{QStringLiteral("U+008D"), true}}},
+        {"tab, pictures", "\t", false, todo, {{QString(QChar(0x2409)), false}}},
+        {"tab, no pictures", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
+        {"DEL, no pictures", "\x7f", false, sinDibujos, {{QStringLiteral("DEL"), true}}},
+        {"lone LF, no pictures", "\n", false, sinDibujos, {{QStringLiteral("LF"), true}}},
+        {"NUL", std::string(1, '\0'), false, todo, {{QString(QChar(0x2400)), false}}},
+        {"emoji, no glyph", "U+1F44D", true, todo, {{QStringLiteral("U+1F44D"), true}}},
+        {"emoji with a glyph", "U+1F44D", true, emoji, {{QString::fromUcs4(U"\U0001F44D"), false}}},
+        {"zero-width space", "U+200B", true, emoji, {{QStringLiteral("U+200B"), true}}},
+        {"letter outside Windows-1252", "U+0142", true, todo, {{QString(QChar(0x0142)), false}}},
+        {"quote in UTF-8", "\x93", true, todo, {{u201c, false}}},
+    };
+    for (const Caso& c : erroneos) {
+        QCOMPARE(PiezasCaracter(c.clave, c.unicode, c.glifos), c.esperado);
+    }
+    const Caso respuestas[] = {
+        {"one blank", " ", false, todo, {{QString(QChar(0x2423)), false}}},
+        {"one blank, no mark", " ", false, sinDibujos, {{QStringLiteral("SP"), true}}},
+        {"blank inside", "a b", false, todo, {{QStringLiteral("a") + QChar(0x2423) + "b", false}}},
+        {"no-break space", "\xa0", false, todo, {{QString(QChar(0x237D)), false}}},
+        {"plain", "...", false, todo, {{QStringLiteral("..."), false}}},
+        {"none", "", false, todo, {}},
+        {"stored tab", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
+        {"text then a C1 byte",
+         "x\x81y",
+         false,
+         todo,
+         {{QStringLiteral("x"), false},
+          {QStringLiteral("U+0081"), true},
+          {QStringLiteral("y"), false}}},
+    };
+    for (const Caso& c : respuestas) {
+        QCOMPARE(PiezasRespuesta(c.clave, c.glifos), c.esperado);
+    }
+
+    // The wrong characters in a larger font; the rows as high as ever.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "\x93uno\x94 \x96 - \x81 \t^\r\n",
+                                       "[lista]\r\n\x93=\"\r\n\x94=\"\r\n\x96=\" \"\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QVERIFY(g->item(0, 0)->font().pointSizeF() >= 12);
+    QCOMPARE(g->rowHeight(0), Px(300));
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-1252"));
+    // A C1 byte in the view takes room (its framed code), so its search
+    // selects something that shows.
+    Clic(v, 4, 0);
+    Pulsar(v, "CmdBuscar");
+    const QRect donde = v->Vista()->RectanguloDe(v->Vista()->InicioSeleccion());
+    QVERIFY(donde.width() > QFontMetrics(v->Vista()->font()).horizontalAdvance(QLatin1Char(' ')));
+    pruebas::BorrarPendientes();
+    v = Abrir(e, QByteArray("\xe2\x80\x9cuno\xe2\x80\x9d \xe2\x80\x93 - \xf0\x9f\x91\x8d "
+                            "\xe2\x80\x8b \xc2\x81 \xc5\x82\n"));
+    QVERIFY(v);
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-utf8"));
 }
 
 void PruebaConversion::reemplazoLargo() {
@@ -1396,7 +1483,9 @@ void PruebaConversion::textoUnicode() {
     QCOMPARE(g->TextMatrix(1, 1), B("-"));
     QCOMPARE(g->TextMatrix(2, 0), B("U+0142"));
     QCOMPARE(g->item(1, 0)->text(), QStringLiteral("ł"));
-    QCOMPARE(g->item(1, 0)->toolTip(), QStringLiteral("U+0142"));
+    QCOMPARE(g->item(1, 0)->toolTip(),
+             QStringLiteral("LATIN SMALL LETTER L WITH STROKE\nU+0142\n") + M(textos::TipVeces) +
+                 QStringLiteral("2\n") + M(textos::TipPrimera) + QStringLiteral("1:17"));
     pruebas::Capturar(*v, QStringLiteral("FrmConversionCaracteres-") + QTest::currentDataTag());
 
     // The search selects the whole character in the decoded text.

@@ -8,6 +8,7 @@
 #include "core/unicode.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
+#include "ui/conversion/celdas.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -29,6 +30,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tildora {
@@ -71,30 +73,37 @@ QString TextoAccesible(const std::string& bytes) {
     return QString::fromStdString(Utf8Visible(bytes, true));
 }
 
-// Column 0 of the grid: a control character whose picture no font has is
-// drawn as a framed abbreviation, like in the text view.
-class DelegadoErroneos : public QStyledItemDelegate {
+// Every cell of the grid is drawn from its bytes (see PiezasCaracter and
+// PiezasRespuesta): what the font cannot draw shows as a picture or a
+// framed code, and a blank answer shows. The lone LF's fixed answer is drawn
+// as the text it has.
+class DelegadoCeldas : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit DelegadoCeldas(RejillaCaracteres* rejilla)
+        : QStyledItemDelegate(rejilla), m_rejilla(*rejilla) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& opcion,
                const QModelIndex& indice) const override {
-        const QByteArray bytes = indice.data(Qt::UserRole).toByteArray();
-        if (bytes.size() != 1) {
-            QStyledItemDelegate::paint(p, opcion, indice);
-            return;
-        }
-        if (!m_controles || m_fuente != opcion.font) {
-            m_fuente = opcion.font;
-            m_controles = std::make_unique<PinturaControles>(opcion.font);
-        }
-        const auto c = static_cast<unsigned char>(bytes[0]);
-        if (!m_controles->Propia(c)) {
+        const bool erroneo = indice.column() == 0;
+        if (!erroneo && m_rejilla.RespuestaFija(indice.row() + 1)) {
             QStyledItemDelegate::paint(p, opcion, indice);
             return;
         }
         QStyleOptionViewItem o = opcion;
         initStyleOption(&o, indice);
+        Fuente& f = Preparar(o.font);
+        const std::string bytes = indice.data(Qt::UserRole).toByteArray().toStdString();
+        const auto hayGlifo = [&f](char32_t u) {
+            const auto [it, nuevo] = f.glifos.try_emplace(u, false);
+            if (nuevo) {
+                it->second = HayGlifo(f.fuente, u);
+            }
+            return it->second;
+        };
+        const std::vector<Pieza> piezas = erroneo
+                                              ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+                                              : PiezasRespuesta(bytes, hayGlifo);
+        // The cell's background, selection and focus as the style draws them.
         o.text.clear();
         const QWidget* w = o.widget;
         QStyle* estilo = w ? w->style() : QApplication::style();
@@ -102,12 +111,51 @@ public:
         const bool elegida = o.state & QStyle::State_Selected;
         const QColor color = elegida ? o.palette.color(QPalette::HighlightedText)
                                      : indice.data(Qt::ForegroundRole).value<QBrush>().color();
-        m_controles->Dibujar(*p, QRectF(o.rect), c, color);
+        // Centred as a whole, piece after piece.
+        const QFontMetricsF fm(o.font);
+        std::vector<qreal> anchos;
+        qreal total = 0;
+        for (const Pieza& pieza : piezas) {
+            anchos.push_back(pieza.enmarcado ? f.controles->AnchoEtiqueta(pieza.texto)
+                                             : fm.horizontalAdvance(pieza.texto));
+            total += anchos.back();
+        }
+        const QRectF caja(o.rect);
+        qreal x = caja.center().x() - total / 2;
+        p->save();
+        p->setClipRect(caja);
+        for (std::size_t i = 0; i < piezas.size(); ++i) {
+            const QRectF sitio(x, caja.top(), anchos[i], caja.height());
+            if (piezas[i].enmarcado) {
+                f.controles->DibujarEtiqueta(*p, sitio, piezas[i].texto, anchos[i], color);
+            } else {
+                p->setFont(o.font);
+                p->setPen(color);
+                p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].texto);
+            }
+            x += anchos[i];
+        }
+        p->restore();
     }
 
 private:
-    mutable QFont m_fuente;
-    mutable std::unique_ptr<PinturaControles> m_controles;
+    // What is worked out once per font (the two columns have one each).
+    struct Fuente {
+        QFont fuente;
+        std::unique_ptr<PinturaControles> controles;
+        std::unordered_map<char32_t, bool> glifos;
+    };
+    Fuente& Preparar(const QFont& fuente) const {
+        Fuente& f = m_fuentes[fuente.key()];
+        if (!f.controles) {
+            f.fuente = fuente;
+            f.controles = std::make_unique<PinturaControles>(fuente);
+        }
+        return f;
+    }
+
+    const RejillaCaracteres& m_rejilla;
+    mutable std::unordered_map<QString, Fuente> m_fuentes;
 };
 
 } // namespace
@@ -127,7 +175,7 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
     setTextElideMode(Qt::ElideNone);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setItemDelegateForColumn(0, new DelegadoErroneos(this));
+    setItemDelegate(new DelegadoCeldas(this));
 
     QHeaderView* cabecera = horizontalHeader();
     cabecera->setSectionsClickable(false);
@@ -224,6 +272,7 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     // The wrong characters show controls as pictures, with their code as a
     // tip; a replacement shows as the user typed it.
     if (fila > 0 && columna == 0) {
+        it->setFont(FuenteErroneos(font()));
         it->setText(QString::fromStdString(ClaveVisible(bytes, m_unicode)));
         it->setToolTip(QString::fromStdString(DescripcionClave(bytes, m_unicode)));
     } else if (fila > 0 && RespuestaFija(fila)) {
@@ -440,6 +489,12 @@ void FrmConversionCaracteres::CargarCaracteres() {
         g.SetRows(g.Rows() + 1);
         g.SetTextMatrix(fila, 0, erroneos[i]);
         g.SetTextMatrix(fila, 1, respuestas.Solucion(erroneos[i]));
+        // The tip names the character and says where the scan found it.
+        const Documento& documento = m_app.estado().documento;
+        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == erroneos[i]) {
+            g.item(fila - 1, 0)
+                ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
+        }
     }
     g.SetRowHeight(static_cast<int>(n), 300);
     m_guardadas = Respuestas();

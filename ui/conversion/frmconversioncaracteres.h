@@ -44,6 +44,7 @@ public:
 
     // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
     void SetUnicode(bool unicode) { m_unicode = unicode; }
+    bool Unicode() const { return m_unicode; }
 
     std::string TextMatrix(int fila, int columna) const;
     // Whether the row's answer is fixed (a lone LF's: CR LF), never edited.
