@@ -889,6 +889,7 @@ void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x240A)));
     QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
     QCOMPARE(g->item(1, 1)->toolTip(), M(textos::SaltoDeLineaTip));
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-salto"));
     Clic(v, 2, 1);
     QVERIFY(!v->Editor()->isVisible());
     QTest::keyClick(g, Qt::Key_F2);
