@@ -5,6 +5,7 @@
 #include "core/unicode.h"
 #include "ui/dialogos.h"
 
+#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QTextLayout>
 #include <algorithm>
@@ -13,6 +14,11 @@
 namespace tildora {
 
 bool HayGlifo(const QFont& fuente, char32_t u) {
+    // The font itself, quickly; else the fallbacks, by laying the character
+    // out as it would be drawn.
+    if (QFontMetrics(fuente).inFontUcs4(u)) {
+        return true;
+    }
     QTextLayout disposicion(QString::fromUcs4(&u, 1), fuente);
     disposicion.beginLayout();
     disposicion.createLine();
