@@ -45,6 +45,24 @@ inline std::string MensajeCorregido(std::uint64_t cuenta) {
     return m;
 }
 
+// Leaving the conversion window with answers typed there and not stored.
+inline constexpr std::string_view SalirSinGuardar =
+    "Idatzi dituzun ordezkoak ez dira gordeko; irten nahi al duzu? / Los sustitutos que ha "
+    "escrito no se guardarán; ¿desea salir?";
+
+// The fixed answer of a lone LF's row (a line break, written as CR LF), and
+// its tip.
+inline constexpr std::string_view SaltoDeLineaCelda = "\u21B5 CR LF";
+inline constexpr std::string_view SaltoDeLineaTip =
+    "Lerro-jauzia: CR LF gisa idazten da; ez du ordezkorik behar / Salto de línea: se escribe "
+    "como CR LF; no necesita sustituto";
+
+// A grid cell's tip: how often the character occurs and where it first
+// stands (each followed by the numbers).
+inline constexpr std::string_view TipVeces = "Agerraldiak / Apariciones: ";
+inline constexpr std::string_view TipPrimera =
+    "Lehena (lerroa:zutabea) / Primera (línea:columna): ";
+
 // Rows whose replacements would leave wrong characters in the output (each
 // row follows, as CHARACTER → REPLACEMENT).
 inline constexpr std::string_view SustitutosNoLimpios =

@@ -23,10 +23,26 @@ constexpr std::uint64_t kLimite = std::uint64_t{256} << 10;
 
 // For each row, every occurrence of its character in the whole current
 // text, left to right, replaced (by nothing for the delete answer); the
-// search goes on after the replacement. Line breaks are never replaced.
-// False when the text grows past any use.
+// search goes on after the replacement. With a row for LF, every LF of the
+// text as read that no CR comes before becomes CR LF first, whatever the row
+// holds; no other row acts on line breaks, those its replacement brings
+// included. False when the text grows past any use.
 bool Referencia(std::string& t, const std::vector<tildora::Fila>& pares, std::uint64_t& cuenta) {
     cuenta = 0;
+    for (const tildora::Fila& fila : pares) {
+        if (fila.clave == "\n") {
+            std::string nuevo;
+            for (std::size_t i = 0; i < t.size(); ++i) {
+                if (t[i] == '\n' && (i == 0 || t[i - 1] != '\r')) {
+                    nuevo += '\r';
+                    ++cuenta;
+                }
+                nuevo += t[i];
+            }
+            t = std::move(nuevo);
+            break;
+        }
+    }
     for (const tildora::Fila& fila : pares) {
         const std::string& c = fila.clave;
         const std::string sustituto = fila.borrar ? std::string() : fila.sustituto;

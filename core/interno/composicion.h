@@ -14,12 +14,13 @@ namespace tildora {
 // The rows of the grid composed into one rewrite. Each row is a pass that
 // turns every occurrence of its character in the whole current text into its
 // replacement, so a replacement holding a character listed further down is
-// corrected again in that character's turn. CR and LF are line breaks and
-// never replaced; a replacement holding its own character is not searched
-// again. Reading the rows from the last to the first, the final form of a
-// character is its replacement with every byte of it in its own final form,
-// and its count one plus the counts of those bytes. The rewrite then replaces
-// each character by its final form in one pass.
+// corrected again in that character's turn. A lone LF (listed only in a
+// Windows-1252 text) becomes CR LF, whatever its row holds; CR is never
+// replaced, and neither is a line break inside a replacement; a replacement
+// holding its own character is not searched again. Reading the rows from the last to the first, the
+// final form of a character is its replacement with every byte of it in its own final form, and its
+// count one plus the counts of those bytes. The rewrite then replaces each character by its final
+// form in one pass.
 class Composicion {
 public:
     explicit Composicion(const std::vector<Fila>& filas);

@@ -5,6 +5,7 @@
 #include "core/estado.h"
 #include "core/textos.h"
 #include "tests/ui/ayudas_ui.h"
+#include "ui/conversion/celdas.h"
 #include "ui/conversion/frmconversioncaracteres.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/geometria.h"
@@ -70,6 +71,20 @@ FrmConversionCaracteres* Abrir(Entorno& e, const QByteArray& texto,
         }
     }
     return v;
+}
+
+// The refusal of a typed character, which names it and its code.
+QString Rechazo(const QString& caracter) {
+    return M(textos::CaracterIncorrecto) + QStringLiteral("\n") + caracter;
+}
+
+// The missing-replacement message, which names each row without one.
+QString Faltan(const QStringList& filas) {
+    QString m = M(textos::FaltanSoluciones);
+    for (const QString& f : filas) {
+        m += QStringLiteral("\n") + f;
+    }
+    return m;
 }
 
 void Clic(FrmConversionCaracteres* v, int fila, int columna) {
@@ -159,12 +174,15 @@ private slots:
     void disposicion();
     void filasYOrden();
     void controlesComoDibujos();
+    void caracteresVisibles();
     void reemplazoLargo();
     void reemplazoLargoSoloMengua();
     void caracterRechazado();
     void rechazoUnaVezConFocoQueVuelve();
     void editorSobreLaCelda();
     void introYEscEditando();
+    void rechazoAlSalirHaciaCancelar();
+    void escEnElEditor();
     void teclasFueraDelEditor();
     void aceptarConFilaVacia();
     void reemplazoBlancoYSaltoDeLinea();
@@ -259,6 +277,12 @@ void PruebaConversion::disposicion() {
     }
     QCOMPARE(Hijo<QLabel>(v, "Label1")->text(), M(textos::Label1Conversion));
     QCOMPARE(Hijo<QLabel>(v, "Label2")->text(), M(textos::Label2Conversion));
+    // The two languages of the instructions at one size, each fitting its box.
+    QCOMPARE(Hijo<QLabel>(v, "Label1")->font(), Hijo<QLabel>(v, "Label2")->font());
+    for (const char* nombre : {"Label1", "Label2"}) {
+        auto* l = Hijo<QLabel>(v, nombre);
+        QVERIFY2(l->heightForWidth(l->width()) <= l->height(), nombre);
+    }
     QCOMPARE(Hijo<QToolButton>(v, "CmdAceptar")->text(), QStringLiteral("Ados\nAceptar"));
     QCOMPARE(Hijo<QToolButton>(v, "CmdBuscar")->toolTip(), M(textos::CmdBuscarTip));
     QVERIFY(Hijo<QToolButton>(v, "CmdAceptar")->toolTip().isEmpty());
@@ -353,15 +377,100 @@ void PruebaConversion::controlesComoDibujos() {
     // the code in its tip.
     QCOMPARE(g->TextMatrix(1, 0), B("\t"));
     QCOMPARE(g->item(0, 0)->text(), QString(QChar(0x2409)));
-    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("9 · 0x09 · TAB"));
+    // The tip: the character's name, its code, how often and where first.
+    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("<control-0009>\n9 · 0x09 · TAB\n") +
+                                           M(textos::TipVeces) + QStringLiteral("1\n") +
+                                           M(textos::TipPrimera) + QStringLiteral("1:2"));
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x2401)));
     QCOMPARE(g->item(2, 0)->text(), QString(QChar(0x2421)));
-    QCOMPARE(g->item(2, 0)->toolTip(), QStringLiteral("127 · 0x7F · DEL"));
+    QCOMPARE(g->item(2, 0)->toolTip().section(QLatin1Char('\n'), 1, 1),
+             QStringLiteral("127 · 0x7F · DEL"));
     // The view shows them as pictures too.
     v->Vista()->Seleccionar(0, 6);
     QCOMPARE(v->Vista()->TextoSeleccionado(), QStringLiteral("a") + QChar(0x2409) +
                                                   QStringLiteral("b") + QChar(0x2401) +
                                                   QStringLiteral("c") + QChar(0x2421));
+}
+
+void PruebaConversion::caracteresVisibles() {
+    // What a cell shows, for every kind of character: nothing may be an empty
+    // box, two characters never look alike, a blank answer shows. The fonts
+    // are stood in for by what they can draw: everything but the emoji, with
+    // or without the control pictures.
+    const auto todo = [](char32_t u) { return u != 0x1F44D; };
+    const auto sinDibujos = [](char32_t u) {
+        return u != 0x1F44D && !(u >= 0x2400 && u <= 0x2421) && u != 0x2423;
+    };
+    const auto emoji = [](char32_t) { return true; };
+    using Glifos = std::function<bool(char32_t)>;
+    struct Caso {
+        const char* que;
+        std::string clave;
+        bool unicode;
+        Glifos glifos;
+        std::vector<Pieza> esperado;
+    };
+    const QString u201c(QChar(0x201C));
+    const Caso erroneos[] = {
+        {"left quote", "\x93", false, todo, {{u201c, false}}},
+        {"right quote", "\x94", false, todo, {{QString(QChar(0x201D)), false}}},
+        {"en dash", "\x96", false, todo, {{QString(QChar(0x2013)), false}}},
+        {"C1 byte", "\x81", false, todo, {{QStringLiteral("U+0081"), true}}},
+        {"C1 in UTF-8", "\x8d", true, todo, {{QStringLiteral("U+008D"), true}}},
+        {"tab, pictures", "\t", false, todo, {{QString(QChar(0x2409)), false}}},
+        {"tab, no pictures", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
+        {"DEL, no pictures", "\x7f", false, sinDibujos, {{QStringLiteral("DEL"), true}}},
+        {"lone LF, no pictures", "\n", false, sinDibujos, {{QStringLiteral("LF"), true}}},
+        {"NUL", std::string(1, '\0'), false, todo, {{QString(QChar(0x2400)), false}}},
+        {"emoji, no glyph", "U+1F44D", true, todo, {{QStringLiteral("U+1F44D"), true}}},
+        {"emoji with a glyph", "U+1F44D", true, emoji, {{QString::fromUcs4(U"\U0001F44D"), false}}},
+        {"zero-width space", "U+200B", true, emoji, {{QStringLiteral("U+200B"), true}}},
+        {"letter outside Windows-1252", "U+0142", true, todo, {{QString(QChar(0x0142)), false}}},
+        {"quote in UTF-8", "\x93", true, todo, {{u201c, false}}},
+    };
+    for (const Caso& c : erroneos) {
+        QCOMPARE(PiezasCaracter(c.clave, c.unicode, c.glifos), c.esperado);
+    }
+    const Caso respuestas[] = {
+        {"one blank", " ", false, todo, {{QString(QChar(0x2423)), false}}},
+        {"one blank, no mark", " ", false, sinDibujos, {{QStringLiteral("SP"), true}}},
+        {"blank inside", "a b", false, todo, {{QStringLiteral("a") + QChar(0x2423) + "b", false}}},
+        {"no-break space", "\xa0", false, todo, {{QString(QChar(0x237D)), false}}},
+        {"plain", "...", false, todo, {{QStringLiteral("..."), false}}},
+        {"none", "", false, todo, {}},
+        {"stored tab", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
+        {"text then a C1 byte",
+         "x\x81y",
+         false,
+         todo,
+         {{QStringLiteral("x"), false},
+          {QStringLiteral("U+0081"), true},
+          {QStringLiteral("y"), false}}},
+    };
+    for (const Caso& c : respuestas) {
+        QCOMPARE(PiezasRespuesta(c.clave, c.glifos), c.esperado);
+    }
+
+    // The wrong characters in a larger font; the rows as high as ever.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "\x93uno\x94 \x96 - \x81 \t^\r\n",
+                                       "[lista]\r\n\x93=\"\r\n\x94=\"\r\n\x96=\" \"\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QVERIFY(g->item(0, 0)->font().pointSizeF() >= 12);
+    QCOMPARE(g->rowHeight(0), Px(300));
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-1252"));
+    // A C1 byte in the view takes room (its framed code), so its search
+    // selects something that shows.
+    Clic(v, 4, 0);
+    Pulsar(v, "CmdBuscar");
+    const QRect donde = v->Vista()->RectanguloDe(v->Vista()->InicioSeleccion());
+    QVERIFY(donde.width() > QFontMetrics(v->Vista()->font()).horizontalAdvance(QLatin1Char(' ')));
+    pruebas::BorrarPendientes();
+    v = Abrir(e, QByteArray("\xe2\x80\x9cuno\xe2\x80\x9d \xe2\x80\x93 - \xf0\x9f\x91\x8d "
+                            "\xe2\x80\x8b \xc2\x81 \xc5\x82\n"));
+    QVERIFY(v);
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-utf8"));
 }
 
 void PruebaConversion::reemplazoLargo() {
@@ -435,7 +544,7 @@ void PruebaConversion::caracterRechazado() {
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
-    const QString mensaje = M(textos::CaracterIncorrecto);
+    const QString mensaje = Rechazo(QStringLiteral("| (124 \u00b7 0x7C)"));
 
     // '|' is itself wrong: the cell that held "x" ends empty.
     Clic(v, 1, 1);
@@ -453,7 +562,8 @@ void PruebaConversion::caracterRechazado() {
     Teclear(editor, QString(QChar(0x03A9)));
     QCOMPARE(editor->text(), QString(QChar(0x03A9)));
     Pulsar(v, "CmdBuscar");
-    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{mensaje, mensaje}));
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             (QStringList{mensaje, Rechazo(QStringLiteral("\u03a9 (U+03A9)"))}));
     QVERIFY(!editor->isVisible());
     QCOMPARE(g->TextMatrix(1, 1), B(""));
 
@@ -477,7 +587,7 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     QVERIFY(v);
     v->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(v));
-    const QString incorrecto = M(textos::CaracterIncorrecto);
+    const QString incorrecto = Rechazo(QStringLiteral("` (96 \u00b7 0x60)"));
 
     // The focus goes to the grid: one box, the cell empty, the editor gone.
     Escribir(v, 1, QStringLiteral("`"));
@@ -494,7 +604,9 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     Escribir(v, 2, QStringLiteral("`"));
     QVERIFY(v->Editor()->hasFocus());
     QTest::keyClick(v->Editor(), Qt::Key_Return);
-    QCOMPARE(dialogos.textos, (QStringList{incorrecto, incorrecto, M(textos::FaltanSoluciones)}));
+    QCOMPARE(dialogos.textos, (QStringList{incorrecto, incorrecto,
+                                           Faltan({QStringLiteral("^ (94 \u00b7 0x5E)"),
+                                                   QStringLiteral("| (124 \u00b7 0x7C)")})}));
     QCOMPARE(app.VentanaActual(), v);
     QVERIFY(!v->Editor()->isVisible());
     QCOMPARE(v->Rejilla()->TextMatrix(2, 1), B(""));
@@ -561,6 +673,18 @@ void PruebaConversion::editorSobreLaCelda() {
     QCOMPARE(editor->geometry(), g->RectanguloCelda(ultima, 1, v));
     QTest::keyClicks(editor, QStringLiteral("z"));
     QCOMPARE(editor->text(), QStringLiteral("z"));
+
+    // F2 on a current cell scrolled out of sight brings it into sight first:
+    // the editor opens over it, inside the grid.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    g->SetCeldaActual(2, 1);
+    g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+    QVERIFY(g->TopRow() > 2);
+    QTest::keyClick(g, Qt::Key_F2);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(2, 1, v));
+    QVERIFY(QRect(g->viewport()->mapTo(v, QPoint(0, 0)), g->viewport()->size())
+                .contains(editor->geometry()));
 }
 
 void PruebaConversion::introYEscEditando() {
@@ -577,36 +701,34 @@ void PruebaConversion::introYEscEditando() {
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
     }
     {
-        // Esc while typing: nothing stored or written.
+        // Esc while typing undoes the cell, a refused character unchecked
+        // (it never reaches the cell); Esc again leaves, nothing being typed.
         Entorno e;
         FrmConversionCaracteres* v = Abrir(e, "a^b");
         QVERIFY(v);
-        Escribir(v, 1, QStringLiteral("-"));
+        Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Escape);
+        QCOMPARE(e.app.VentanaActual(), v);
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
         QVERIFY(e.dialogos.mensajes.isEmpty());
     }
     {
-        // Leaving with Esc or Cancel drops what the editor holds unchecked:
-        // no message for a refused character, nothing stored or written.
-        for (const bool conEsc : {true, false}) {
-            Entorno e;
-            FrmConversionCaracteres* v = Abrir(e, "a^b");
-            QVERIFY(v);
-            Escribir(v, 1, QStringLiteral("^"));
-            if (conEsc) {
-                QTest::keyClick(v->Editor(), Qt::Key_Escape);
-            } else {
-                Pulsar(v, "CmdCancelar");
-            }
-            pruebas::BorrarPendientes();
-            QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
-            QVERIFY(e.dialogos.mensajes.isEmpty());
-            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
-            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
-        }
+        // A click on Cancel leaves the editor, which is checked first; then
+        // the window goes, with nothing stored or written.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        QVERIFY(v);
+        Escribir(v, 1, QStringLiteral("^"));
+        Pulsar(v, "CmdCancelar");
+        pruebas::BorrarPendientes();
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+        QCOMPARE(e.dialogos.mensajes.size(), 1);
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     }
     {
         // Enter after a refused character: its message, then the missing
@@ -617,9 +739,82 @@ void PruebaConversion::introYEscEditando() {
         Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Return);
         QCOMPARE(pruebas::Textos(e.dialogos),
-                 (QStringList{M(textos::CaracterIncorrecto), M(textos::FaltanSoluciones)}));
+                 (QStringList{Rechazo(QStringLiteral("^ (94 \u00b7 0x5E)")),
+                              Faltan({QStringLiteral("^ (94 \u00b7 0x5E)")})}));
         QCOMPARE(e.app.VentanaActual(), v);
     }
+}
+
+void PruebaConversion::rechazoAlSalirHaciaCancelar() {
+    // Leaving the editor for Cancel, with Shift+Tab or with a press on it
+    // released off the button, checks it like any other way out: a refused
+    // character never reaches its cell or the store.
+    for (const bool medioClic : {false, true}) {
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b|c");
+        QVERIFY(v);
+        auto* cancelar = Hijo<QToolButton>(v, "CmdCancelar");
+        Escribir(v, 1, QStringLiteral("|"));
+        if (medioClic) {
+            QTest::mousePress(cancelar, Qt::LeftButton);
+            QTest::mouseRelease(cancelar, Qt::LeftButton, {}, QPoint(-20, -20));
+        } else {
+            QTest::keyClick(v->Editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), cancelar);
+        }
+        QCOMPARE(e.app.VentanaActual(), v);
+        Escribir(v, 2, QStringLiteral("/"));
+        QCOMPARE(pruebas::Textos(e.dialogos).size(), 1);
+        QVERIFY(pruebas::Textos(e.dialogos).front().startsWith(M(textos::CaracterIncorrecto)));
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+        Escribir(v, 1, QStringLiteral("-"));
+        Pulsar(v, "CmdAceptar");
+        QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n|=/\r\n"));
+        QCOMPARE(Salida(e), QByteArray("a-b/c"));
+    }
+}
+
+void PruebaConversion::escEnElEditor() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    // Esc in the open editor undoes that cell only: the window, and the
+    // answer typed in the other row, stay.
+    Escribir(v, 2, QStringLiteral("-"));
+    Clic(v, 1, 1);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    Teclear(editor, QStringLiteral("y"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), g);
+    QCOMPARE(g->TextMatrix(1, 1), B("x"));
+    QCOMPARE(g->TextMatrix(2, 1), B("-"));
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+    // Esc elsewhere is Cancelar, which asks first: an answer typed here is
+    // not stored yet. Cancel stays, OK leaves with nothing stored.
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    QTest::keyClick(g, Qt::Key_Escape);
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalirSinGuardar)});
+    QVERIFY(e.dialogos.mensajes.front().conCancelar);
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(g->TextMatrix(2, 1), B("-"));
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+    pruebas::BorrarPendientes();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=x\r\n"));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    // Nothing typed: no question.
+    v = Abrir(e, "a^b", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    Clic(v, 1, 1);
+    QTest::keyClick(v->Editor(), Qt::Key_Escape);
+    QTest::keyClick(v->Rejilla(), Qt::Key_Escape);
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
 }
 
 void PruebaConversion::teclasFueraDelEditor() {
@@ -663,7 +858,11 @@ void PruebaConversion::aceptarConFilaVacia() {
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::FaltanSoluciones)});
+    // The row is named, and made current.
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{Faltan({QStringLiteral("| (124 \u00b7 0x7C)")})});
+    QCOMPARE(v->Rejilla()->Row(), 2);
+    QCOMPARE(v->Rejilla()->Col(), 1);
     QCOMPARE(e.app.VentanaActual(), v);
     QVERIFY(v->isVisible());
     QVERIFY(!v->Editor()->isVisible());
@@ -679,50 +878,79 @@ void PruebaConversion::aceptarConFilaVacia() {
 
 void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     Entorno e;
-    // A lone LF is listed and needs a replacement, but it is a line break:
-    // it is neither replaced nor counted.
-    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\r\n");
+    // A lone LF is listed, but it is a line break: its row carries the fixed
+    // answer CR LF from the start, which cannot be edited, is never stored
+    // (an older copy's answer for it is not used) and counts once for each.
+    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\n", "[lista]\r\n\\x0A=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 3);
     QCOMPARE(g->TextMatrix(2, 0), B("\n"));
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x240A)));
+    QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
+    QCOMPARE(g->item(1, 1)->toolTip(), M(textos::SaltoDeLineaTip));
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-salto"));
+    Clic(v, 2, 1);
+    QVERIFY(!v->Editor()->isVisible());
+    QTest::keyClick(g, Qt::Key_F2);
+    QTest::keyClick(g, Qt::Key_X);
+    QVERIFY(!v->Editor()->isVisible());
+    QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
     Escribir(v, 1, QStringLiteral(" "));
-    Escribir(v, 2, QStringLiteral("x"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(Salida(e), QByteArray("a b\nc \r\n"));
     QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{QString::fromStdString(textos::MensajeCorregido(2))});
+             QStringList{QString::fromStdString(textos::MensajeCorregido(4))});
+    QCOMPARE(Salida(e), QByteArray("a b\r\nc \r\n"));
     // The blank is stored so that it reads back as a blank.
-    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=\" \"\r\n\\x0A=x\r\n"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\\x0A=x\r\n^=\" \"\r\n"));
     QCOMPARE(e.estado.Soluciones.size(), std::size_t{3});
     QCOMPARE(e.estado.Soluciones[1][1], B(" "));
+    // The output is clean: a scan of it finds nothing.
+    const Resultado<Documento> limpio =
+        AbrirDocumento(QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString(), {});
+    QVERIFY(limpio);
+    QVERIFY(limpio->hallazgos.empty());
 }
 
 void PruebaConversion::salidaNoEscribible() {
     Entorno e;
     FrmConversionCaracteres* v = Abrir(e, "a^b");
     QVERIFY(v);
-    // A folder that does not exist: no permission is involved, so this holds
-    // for root too.
-    e.estado.FicheroSalida =
-        QFile::encodeName(e.Ruta(QStringLiteral("no-existe/salida.txt"))).toStdString();
+    // The folder goes after the names were checked: no permission is
+    // involved, so this holds for root too.
+    const QString salida = e.Ruta(QStringLiteral("no-existe/salida.txt"));
+    e.estado.FicheroSalida = QFile::encodeName(salida).toStdString();
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalidaIncorrecta)});
+    // The reason is said, and the window stays with its answers, which are
+    // stored already.
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::SalidaIncorrecta) + QStringLiteral("\n") + salida +
+                         QStringLiteral(": No such file or directory")});
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("no-existe"))));
-    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("-"));
+    // Going back asks nothing (nothing is lost), and the first window has
+    // both names, to pick another output.
+    Pulsar(v, "CmdCancelar");
+    pruebas::BorrarPendientes();
+    QCOMPARE(e.dialogos.mensajes.size(), 1);
+    QWidget* primera = e.app.VentanaActual();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(primera));
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtEntrada")->text(), e.Ruta(QStringLiteral("entrada.txt")));
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtSalida")->text(), salida);
 
     // A parent that is a file, and an existing output left as it was.
-    pruebas::BorrarPendientes();
     v = Abrir(e, "a^b");
     QVERIFY(v);
     e.estado.FicheroSalida =
         QFile::encodeName(e.Ruta(QStringLiteral("entrada.txt/salida.txt"))).toStdString();
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalidaIncorrecta));
+    QVERIFY(pruebas::Textos(e.dialogos).last().startsWith(M(textos::SalidaIncorrecta)));
+    QVERIFY(pruebas::Textos(e.dialogos).last().endsWith(QStringLiteral(": Not a directory")));
     QCOMPARE(pruebas::LeerBytes(e.Ruta(QStringLiteral("entrada.txt"))), QByteArray("a^b"));
+    QCOMPARE(e.app.VentanaActual(), v);
 }
 
 void PruebaConversion::salidaAparecidaMientras() {
@@ -738,6 +966,12 @@ void PruebaConversion::salidaAparecidaMientras() {
     QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M3SobreEscribir)});
     QVERIFY(e.dialogos.mensajes.last().conCancelar);
     QCOMPARE(Salida(e), QByteArray("ajeno"));
+    // Nothing written: the window stays, its answer already remembered, so
+    // leaving asks nothing.
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(e.dialogos.mensajes.size(), 1);
     QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
 
     pruebas::BorrarPendientes();
@@ -771,6 +1005,29 @@ void PruebaConversion::almacenIlegible() {
              (QStringList{M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory"),
                           QString::fromStdString(textos::MensajeCorregido(1))}));
     QCOMPARE(Salida(e), QByteArray("a-b"));
+
+    // Said too when nothing is written in the end: the overwrite question
+    // answered Cancel, or the accept stopped. The answer is not stored, so
+    // leaving then asks.
+    v = Abrir(e, "a^b");
+    QVERIFY(v);
+    e.dialogos.mensajes.clear();
+    Escribir(v, 1, QStringLiteral("-"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdAceptar");
+    const QString noSeGuarda =
+        M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory");
+    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{M(textos::M3SobreEscribir), noSeGuarda}));
+    e.app.SetUmbralProgresoMs(0);
+    e.dialogos.cancelarProgreso = true;
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(2), QStringList{noSeGuarda});
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(Salida(e), QByteArray("a-b"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalirSinGuardar));
+    QCOMPARE(e.app.VentanaActual(), v);
 }
 
 void PruebaConversion::busqueda() {
@@ -839,10 +1096,9 @@ void PruebaConversion::busqueda() {
     // The text was never changed: it is what gets corrected.
     QCOMPARE(QByteArray::fromStdString(e.estado.documento.texto), texto);
     Escribir(v, 1, QStringLiteral("-"));
-    Escribir(v, 2, QStringLiteral("-"));
     QTest::keyClick(v->Editor(), Qt::Key_Return);
     QByteArray esperado = texto;
-    esperado.replace('^', '-').replace('|', '!');
+    esperado.replace('^', '-').replace('|', '!').replace("inicio\n", "inicio\r\n");
     QCOMPARE(Salida(e), esperado);
 }
 
@@ -1064,7 +1320,8 @@ void PruebaConversion::soloConElTeclado() {
     QVERIFY(editor->hasFocus());
     QCOMPARE(editor->text(), QStringLiteral("|"));
     tecla(Qt::Key_Down);
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::CaracterIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{Rechazo(QStringLiteral("| (124 \u00b7 0x7C)"))});
     QCOMPARE(g->TextMatrix(2, 1), B(""));
     QCOMPARE(g->Row(), 3);
 
@@ -1081,7 +1338,7 @@ void PruebaConversion::soloConElTeclado() {
     escribir('c');
     tecla(Qt::Key_Return);
     QCOMPARE(pruebas::Textos(e.dialogos),
-             (QStringList{M(textos::CaracterIncorrecto),
+             (QStringList{Rechazo(QStringLiteral("| (124 \u00b7 0x7C)")),
                           QString::fromStdString(textos::MensajeCorregido(3))}));
     QCOMPARE(Salida(e), QByteArray("avb/cc"));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n|=/\r\n\xe7=c\r\n"));
@@ -1228,7 +1485,9 @@ void PruebaConversion::textoUnicode() {
     QCOMPARE(g->TextMatrix(1, 1), B("-"));
     QCOMPARE(g->TextMatrix(2, 0), B("U+0142"));
     QCOMPARE(g->item(1, 0)->text(), QStringLiteral("ł"));
-    QCOMPARE(g->item(1, 0)->toolTip(), QStringLiteral("U+0142"));
+    QCOMPARE(g->item(1, 0)->toolTip(),
+             QStringLiteral("LATIN SMALL LETTER L WITH STROKE\nU+0142\n") + M(textos::TipVeces) +
+                 QStringLiteral("2\n") + M(textos::TipPrimera) + QStringLiteral("1:17"));
     pruebas::Capturar(*v, QStringLiteral("FrmConversionCaracteres-") + QTest::currentDataTag());
 
     // The search selects the whole character in the decoded text.

@@ -8,6 +8,7 @@
 #include "core/unicode.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
+#include "ui/conversion/celdas.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -16,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,6 +30,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tildora {
@@ -52,6 +55,11 @@ std::string BytesDeEditor(const QString& texto) {
     return r;
 }
 
+// A character named in a message: as the grid shows it, and its code.
+std::string Nombrado(const std::string& clave, bool unicode) {
+    return ClaveVisible(clave, unicode) + " (" + DescripcionClave(clave, unicode) + ")";
+}
+
 // What assistive technology reads for a cell: the text as shown, or for a
 // lone character that shows nothing a voice would read (a control, a blank,
 // a soft hyphen, an undefined byte) its code.
@@ -65,30 +73,37 @@ QString TextoAccesible(const std::string& bytes) {
     return QString::fromStdString(Utf8Visible(bytes, true));
 }
 
-// Column 0 of the grid: a control character whose picture no font has is
-// drawn as a framed abbreviation, like in the text view.
-class DelegadoErroneos : public QStyledItemDelegate {
+// Every cell of the grid is drawn from its bytes (see PiezasCaracter and
+// PiezasRespuesta): what the font cannot draw shows as a picture or a
+// framed code, and a blank answer shows. The lone LF's fixed answer is drawn
+// as the text it has.
+class DelegadoCeldas : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit DelegadoCeldas(RejillaCaracteres* rejilla)
+        : QStyledItemDelegate(rejilla), m_rejilla(*rejilla) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& opcion,
                const QModelIndex& indice) const override {
-        const QByteArray bytes = indice.data(Qt::UserRole).toByteArray();
-        if (bytes.size() != 1) {
-            QStyledItemDelegate::paint(p, opcion, indice);
-            return;
-        }
-        if (!m_controles || m_fuente != opcion.font) {
-            m_fuente = opcion.font;
-            m_controles = std::make_unique<PinturaControles>(opcion.font);
-        }
-        const auto c = static_cast<unsigned char>(bytes[0]);
-        if (!m_controles->Propia(c)) {
+        const bool erroneo = indice.column() == 0;
+        if (!erroneo && m_rejilla.RespuestaFija(indice.row() + 1)) {
             QStyledItemDelegate::paint(p, opcion, indice);
             return;
         }
         QStyleOptionViewItem o = opcion;
         initStyleOption(&o, indice);
+        Fuente& f = Preparar(o.font);
+        const std::string bytes = indice.data(Qt::UserRole).toByteArray().toStdString();
+        const auto hayGlifo = [&f](char32_t u) {
+            const auto [it, nuevo] = f.glifos.try_emplace(u, false);
+            if (nuevo) {
+                it->second = HayGlifo(f.fuente, u);
+            }
+            return it->second;
+        };
+        const std::vector<Pieza> piezas = erroneo
+                                              ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+                                              : PiezasRespuesta(bytes, hayGlifo);
+        // The cell's background, selection and focus as the style draws them.
         o.text.clear();
         const QWidget* w = o.widget;
         QStyle* estilo = w ? w->style() : QApplication::style();
@@ -96,12 +111,51 @@ public:
         const bool elegida = o.state & QStyle::State_Selected;
         const QColor color = elegida ? o.palette.color(QPalette::HighlightedText)
                                      : indice.data(Qt::ForegroundRole).value<QBrush>().color();
-        m_controles->Dibujar(*p, QRectF(o.rect), c, color);
+        // Centred as a whole, piece after piece.
+        const QFontMetricsF fm(o.font);
+        std::vector<qreal> anchos;
+        qreal total = 0;
+        for (const Pieza& pieza : piezas) {
+            anchos.push_back(pieza.enmarcado ? f.controles->AnchoEtiqueta(pieza.texto)
+                                             : fm.horizontalAdvance(pieza.texto));
+            total += anchos.back();
+        }
+        const QRectF caja(o.rect);
+        qreal x = caja.center().x() - total / 2;
+        p->save();
+        p->setClipRect(caja);
+        for (std::size_t i = 0; i < piezas.size(); ++i) {
+            const QRectF sitio(x, caja.top(), anchos[i], caja.height());
+            if (piezas[i].enmarcado) {
+                f.controles->DibujarEtiqueta(*p, sitio, piezas[i].texto, anchos[i], color);
+            } else {
+                p->setFont(o.font);
+                p->setPen(color);
+                p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].texto);
+            }
+            x += anchos[i];
+        }
+        p->restore();
     }
 
 private:
-    mutable QFont m_fuente;
-    mutable std::unique_ptr<PinturaControles> m_controles;
+    // What is worked out once per font (the two columns have one each).
+    struct Fuente {
+        QFont fuente;
+        std::unique_ptr<PinturaControles> controles;
+        std::unordered_map<char32_t, bool> glifos;
+    };
+    Fuente& Preparar(const QFont& fuente) const {
+        Fuente& f = m_fuentes[fuente.key()];
+        if (!f.controles) {
+            f.fuente = fuente;
+            f.controles = std::make_unique<PinturaControles>(fuente);
+        }
+        return f;
+    }
+
+    const RejillaCaracteres& m_rejilla;
+    mutable std::unordered_map<QString, Fuente> m_fuentes;
 };
 
 } // namespace
@@ -121,7 +175,7 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
     setTextElideMode(Qt::ElideNone);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setItemDelegateForColumn(0, new DelegadoErroneos(this));
+    setItemDelegate(new DelegadoCeldas(this));
 
     QHeaderView* cabecera = horizontalHeader();
     cabecera->setSectionsClickable(false);
@@ -138,8 +192,11 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
 
     // Cells in the window colours, the area past the last cell grey, light
     // grid lines, black lines between the header cells.
+    // A frame in the highlight colour while the grid has the focus.
     setStyleSheet(QStringLiteral(
-        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"
+        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128);"
+        " border: 2px solid palette(mid); }"
+        "QTableView:focus { border-color: palette(highlight); }"
         "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
         " border: 0px; border-right: 1px solid black; border-bottom: 1px solid black;"
         " padding: 0px; }"));
@@ -215,8 +272,17 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     // The wrong characters show controls as pictures, with their code as a
     // tip; a replacement shows as the user typed it.
     if (fila > 0 && columna == 0) {
+        it->setFont(FuenteErroneos(font()));
         it->setText(QString::fromStdString(ClaveVisible(bytes, m_unicode)));
         it->setToolTip(QString::fromStdString(DescripcionClave(bytes, m_unicode)));
+    } else if (fila > 0 && RespuestaFija(fila)) {
+        // A lone LF's answer is fixed: shown in words, greyed, never edited.
+        it->setText(TextoQt(textos::SaltoDeLineaCelda));
+        it->setToolTip(TextoQt(textos::SaltoDeLineaTip));
+        it->setForeground(QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+        it->setData(Qt::UserRole, QByteArray::fromStdString(std::string(kSaltoDeLinea)));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::SaltoDeLineaTip));
+        return;
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
     }
@@ -229,6 +295,10 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
         it->setData(Qt::AccessibleDescriptionRole,
                     columna == 0 && accesible != it->toolTip() ? it->toolTip() : QString());
     }
+}
+
+bool RejillaCaracteres::RespuestaFija(int fila) const {
+    return fila > 0 && EsSaltoDeLinea(TextMatrix(fila, 0));
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -317,6 +387,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->installEventFilter(this);
     m_caracteresFG->installEventFilter(this);
 
+    // The two languages of the instructions read at one size.
+    EncajarTexto({m_Label1, m_Label2});
+
     // Read out by assistive technology; a label is named by its caption.
     for (QLabel* etiqueta : {m_Label1, m_Label2}) {
         etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
@@ -404,26 +477,43 @@ void FrmConversionCaracteres::CargarCaracteres() {
     const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
     // The store is read once, and a store that is there but cannot be read
     // is said before the grid shows; the grid then starts empty.
-    const Resultado<Respuestas> leido = AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
+    const Resultado<tildora::Respuestas> leido =
+        AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
     if (n > 0 && !leido) {
         Mensaje(std::string(textos::AlmacenIlegible) + Motivo(leido.error()));
     }
-    const Respuestas respuestas = leido ? *leido : Respuestas();
+    const tildora::Respuestas respuestas = leido ? *leido : tildora::Respuestas();
     for (std::size_t i = 0; i < n; ++i) {
         const int fila = static_cast<int>(i) + 1;
         g.SetRowHeight(fila - 1, 300);
         g.SetRows(g.Rows() + 1);
         g.SetTextMatrix(fila, 0, erroneos[i]);
         g.SetTextMatrix(fila, 1, respuestas.Solucion(erroneos[i]));
+        // The tip names the character and says where the scan found it.
+        const Documento& documento = m_app.estado().documento;
+        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == erroneos[i]) {
+            g.item(fila - 1, 0)
+                ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
+        }
     }
     g.SetRowHeight(static_cast<int>(n), 300);
+    m_guardadas = Respuestas();
+}
+
+std::vector<std::string> FrmConversionCaracteres::Respuestas() const {
+    std::vector<std::string> r;
+    for (const Fila& fila : FilasRejilla()) {
+        r.push_back(fila.sustituto);
+    }
+    return r;
 }
 
 // --- In-grid editing -------------------------------------------------------
 
 void FrmConversionCaracteres::caracteresFG_Click() {
     // The header is never current, so row 0 means no data row.
-    if (m_caracteresFG->Col() != 0 && m_caracteresFG->Row() > 0) {
+    RejillaCaracteres& g = *m_caracteresFG;
+    if (g.Col() != 0 && g.Row() > 0 && !g.RespuestaFija(g.Row())) {
         SituarEditor();
         m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
         m_txtEditor->deselect();
@@ -434,8 +524,10 @@ void FrmConversionCaracteres::caracteresFG_Click() {
 
 void FrmConversionCaracteres::SituarEditor() {
     RejillaCaracteres& g = *m_caracteresFG;
+    // The commit into the cell opened last, checked like every other one:
+    // no way into a cell skips the validation.
     if (m_ColumnaEditada != 0) {
-        g.SetTextMatrix(m_FilaEditada, m_ColumnaEditada, BytesDeEditor(m_txtEditor->text()));
+        SalidaDelEditor();
     }
     const int fila = g.Row();
     const int columna = g.Col();
@@ -532,7 +624,8 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     }
     m_textoEditorPrevio.clear();
     m_cursorEditorPrevio = 0;
-    Mensaje(textos::CaracterIncorrecto);
+    Mensaje(std::string(textos::CaracterIncorrecto) + "\n" +
+            Nombrado(ClaveDeCaracter(texto.toUcs4().front()), !byte));
     OcultarEditor();
     // When a mouse press moved the focus, the press reaches its button only
     // now, and its release went to the message box: the click is lost, and
@@ -570,6 +663,17 @@ void FrmConversionCaracteres::OcultarEditor() {
     }
 }
 
+void FrmConversionCaracteres::DeshacerEditor() {
+    m_textoEditorPrevio = QString::fromStdString(
+        Utf8DeAnsi(m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)));
+    {
+        const QSignalBlocker bloqueo(m_txtEditor);
+        m_txtEditor->setText(m_textoEditorPrevio);
+    }
+    m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
+    OcultarEditor();
+}
+
 void FrmConversionCaracteres::CerrarEditor() {
     if (!m_txtEditor->isVisible()) {
         return;
@@ -597,9 +701,14 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     if (!abre && !escrito) {
         return false;
     }
-    // Opened as a click opens it; a typed character then reaches the editor
-    // as if typed after the click, where the editor's own rules take or
-    // refuse it.
+    if (m_caracteresFG->RespuestaFija(m_caracteresFG->Row())) {
+        return true; // nothing to type there
+    }
+    // Opened as a click opens it, over the cell brought into sight first (it
+    // may have been scrolled away); a typed character then reaches the
+    // editor as if typed after the click, where the editor's own rules take
+    // or refuse it.
+    m_caracteresFG->scrollTo(m_caracteresFG->currentIndex());
     caracteresFG_Click();
     if (escrito && m_txtEditor->isVisible()) {
         QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
@@ -631,26 +740,25 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         if (evento->type() == QEvent::FocusOut) {
             const auto razon = static_cast<QFocusEvent*>(evento)->reason();
             // Another window taking the focus (a message box, another
-            // program) is no move to another control.
-            // Leaving for Cancel is leaving the window: what the editor holds
-            // is dropped unchecked.
+            // program) is no move to another control: the focus comes back
+            // to the editor, and whatever the user does next leaves it. Every
+            // move to another control, Cancel included, checks it.
             if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
-                razon != Qt::PopupFocusReason && QApplication::focusWidget() != m_CmdCancelar) {
+                razon != Qt::PopupFocusReason) {
                 SalidaDelEditor();
             }
         } else if (evento->type() == QEvent::KeyPress) {
             const int tecla = static_cast<QKeyEvent*>(evento)->key();
             // Enter accepts the window, and what is in the editor must be in
-            // its cell before the grid is read. Esc leaves the window: what
-            // the editor holds is dropped unchecked.
+            // its cell before the grid is read. Esc undoes this cell only, as
+            // in any grid: the cell keeps what it held.
             if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
                 CerrarEditor();
                 m_CmdAceptar->click();
                 return true;
             }
             if (tecla == Qt::Key_Escape) {
-                OcultarEditor();
-                m_CmdCancelar->click();
+                DeshacerEditor();
                 return true;
             }
             if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
@@ -749,7 +857,17 @@ bool FrmConversionCaracteres::FaltanSoluciones() const {
 void FrmConversionCaracteres::CmdAceptar_Click() {
     CerrarEditor();
     if (FaltanSoluciones()) {
-        Mensaje(textos::FaltanSoluciones);
+        const std::vector<std::size_t> faltan = FilasSinSolucion(FilasRejilla());
+        // Each row without a replacement is named, and the first is made
+        // current, ready for F2.
+        std::string texto(textos::FaltanSoluciones);
+        for (const std::size_t i : faltan) {
+            texto.append("\n").append(
+                Nombrado(m_caracteresFG->TextMatrix(static_cast<int>(i) + 1, 0),
+                         m_app.estado().documento.Unicode()));
+        }
+        m_caracteresFG->SetCeldaActual(static_cast<int>(faltan.front()) + 1, 1);
+        Mensaje(texto);
         return;
     }
     Estado& estado = m_app.estado();
@@ -807,18 +925,23 @@ bool FrmConversionCaracteres::CorregirFichero() {
         Mensaje(texto);
         return false;
     }
-    if (fallo() == Fallo::Ocupado) {
-        // A file took the output's name while the grid was filled in: it is
-        // replaced only if the user agrees now.
-        if (m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
-            Dialogos::Respuesta::Cancelar) {
-            return true;
-        }
+    // A file took the output's name while the grid was filled in: it is
+    // replaced only if the user agrees now.
+    const bool reemplazar = fallo() != Fallo::Ocupado ||
+                            m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir),
+                                                     true) == Dialogos::Respuesta::Aceptar;
+    if (fallo() == Fallo::Ocupado && reemplazar) {
         a = aceptar(true);
     }
-    if (fallo() == Fallo::Cancelado) {
-        // Nothing was written; the window stays as it was.
-        return false;
+    // Every row has been remembered by now, whatever came of the writing;
+    // what could not be is said, whatever comes next.
+    if (a.almacen) {
+        Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
+    } else {
+        m_guardadas = Respuestas();
+    }
+    if (!reemplazar || fallo() == Fallo::Cancelado) {
+        return false; // nothing written; the window stays as it was
     }
     if (fallo() == Fallo::Grande) {
         // Memory ran out: nothing was written, and the window stays, as
@@ -826,18 +949,36 @@ bool FrmConversionCaracteres::CorregirFichero() {
         Mensaje(textos::DemasiadoGrandeVentana);
         return false;
     }
-    if (a.almacen) {
-        Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
+    if (!a.correcciones) {
+        // The window stays with its answers: the user may go back and pick
+        // another output, the input's answers already remembered.
+        const Error& e = a.correcciones.error();
+        Mensaje(e.fallo == Fallo::Cambiado
+                    ? std::string(textos::M1NombreIncorrecto) + "\n" + estado.FicheroEntrada +
+                          ": " + Razon(e)
+                    : std::string(textos::SalidaIncorrecta) + "\n" + Motivo(e));
+        m_salidaFallida = true;
+        return false;
     }
-    Mensaje(a.correcciones ? textos::MensajeCorregido(*a.correcciones)
-                           : std::string(textos::SalidaIncorrecta));
+    Mensaje(textos::MensajeCorregido(*a.correcciones));
     return true;
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {
-    // Nothing is kept: what the editor holds is not checked either.
+    // Nothing is kept: what the editor holds is not checked either. Answers
+    // typed here and not stored yet are lost only if the user agrees.
     OcultarEditor();
-    m_app.MostrarSeleccion();
+    if (Respuestas() != m_guardadas &&
+        m_app.dialogos().Mensaje(this, TextoQt(textos::SalirSinGuardar), true) ==
+            Dialogos::Respuesta::Cancelar) {
+        return;
+    }
+    // After an output that could not be written, the first window comes
+    // back with both names, for another output.
+    const Estado& estado = m_app.estado();
+    m_app.MostrarSeleccion(
+        m_salidaFallida ? QFile::decodeName(estado.FicheroEntrada.c_str()) : QString(),
+        m_salidaFallida ? QFile::decodeName(estado.FicheroSalida.c_str()) : QString());
 }
 
 void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {

@@ -44,8 +44,11 @@ public:
 
     // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
     void SetUnicode(bool unicode) { m_unicode = unicode; }
+    bool Unicode() const { return m_unicode; }
 
     std::string TextMatrix(int fila, int columna) const;
+    // Whether the row's answer is fixed (a lone LF's: CR LF), never edited.
+    bool RespuestaFija(int fila) const;
     void SetTextMatrix(int fila, int columna, const std::string& bytes);
 
     // Sizes in twips.
@@ -107,10 +110,11 @@ private:
     void ConfigurarRejilla();
     void CargarCaracteres();
     void SituarEditor();
-    // The grid's rows as the core takes them.
+    // The grid's rows as the core takes them, and their answers alone.
     std::vector<Fila> FilasRejilla() const;
+    std::vector<std::string> Respuestas() const;
     bool FaltanSoluciones() const;
-    // False when the user stopped it: nothing was written.
+    // True when the output was written; otherwise the window stays.
     bool CorregirFichero();
     // Selects an occurrence in the text view and brings it into sight; npos
     // clears the selection.
@@ -135,6 +139,8 @@ private:
     // scroll).
     void CerrarEditor();
     void OcultarEditor();
+    // Esc in the editor: it closes with the cell as it was.
+    void DeshacerEditor();
     void EditorEditado(const QString& texto);
     void Mensaje(std::string_view texto);
 
@@ -158,6 +164,11 @@ private:
     QString m_textoEditorPrevio;
     int m_cursorEditorPrevio = 0;
     bool m_enSalidaEditor = false;
+    // The answers as last stored (or as the store gave them): answers that
+    // differ are the user's, and not stored yet.
+    std::vector<std::string> m_guardadas;
+    // The last accept could not write the output.
+    bool m_salidaFallida = false;
     bool m_ocultandoEditor = false;
 };
 
