@@ -451,3 +451,13 @@ caso "--propose and --delete where they do not belong"
 t list --propose
 t remember ç --propose
 t forget ç --delete
+
+# --- the long help --------------------------------------------------------------
+caso "--help --verbose"
+t_solo --help --verbose
+caso "--verbose --help after a command"
+t_solo check --verbose --help
+caso "--help --verbose with something after it"
+t_solo --help --verbose extra
+caso "--verbose alone"
+t_solo --verbose
