@@ -241,26 +241,48 @@ inline constexpr std::string_view RazonNoCodificable =
     "karaktere bat ezin da idatzi irteerako kodeketan / un carácter no se puede escribir en "
     "la codificación de salida";
 
-inline constexpr std::string_view Uso =
-    "Erabilera:\n"
+// The commands' usage, one language at a time, Basque first: the text after
+// a usage error shows it, and so does the short help (--help), which also
+// gives the windows' start and where the rest is told.
+inline constexpr std::string_view UsoEu = "Erabilera:\n";
+inline constexpr std::string_view UsoVentanasEu = "  tildora [FITXATEGIA]   (leihoak)\n";
+inline constexpr std::string_view UsoOrdenesEu =
     "  tildora [--store INI] check [--propose] [--from KODEKETA] FITXATEGIA...\n"
     "  tildora [--store INI] fix [--force] [--propose] [--from KOD] [--to KOD] SARRERA IRTEERA\n"
     "  tildora [--store INI] fix [--force] [--propose] --out-dir KARPETA FITXATEGIA...\n"
     "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
     "  tildora [--store INI] remember KARAKTEREA --delete\n"
     "  tildora [--store INI] list\n"
-    "  tildora [--store INI] forget KARAKTEREA\n"
-    "Uso:\n"
+    "  tildora [--store INI] forget KARAKTEREA\n";
+inline constexpr std::string_view UsoEs = "Uso:\n";
+inline constexpr std::string_view UsoVentanasEs = "  tildora [FICHERO]      (las ventanas)\n";
+inline constexpr std::string_view UsoOrdenesEs =
     "  tildora [--store INI] check [--propose] [--from CODIFICACIÓN] FICHERO...\n"
     "  tildora [--store INI] fix [--force] [--propose] [--from COD] [--to COD] ENTRADA SALIDA\n"
     "  tildora [--store INI] fix [--force] [--propose] --out-dir CARPETA FICHERO...\n"
     "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
     "  tildora [--store INI] remember CARÁCTER --delete\n"
     "  tildora [--store INI] list\n"
-    "  tildora [--store INI] forget CARÁCTER\n"
-    "tildora --help\n";
+    "  tildora [--store INI] forget CARÁCTER\n";
 
-inline constexpr std::string_view Ayuda =
+// After a usage error, on standard error.
+inline std::string Uso() {
+    std::string t;
+    t.append(UsoEu).append(UsoOrdenesEu).append(UsoEs).append(UsoOrdenesEs);
+    return t.append("tildora --help\n");
+}
+
+// tildora --help: the usage alone. The exit statuses are told once, in the
+// long help.
+inline std::string Ayuda() {
+    std::string t;
+    t.append(UsoEu).append(UsoVentanasEu).append(UsoOrdenesEu);
+    t.append(UsoEs).append(UsoVentanasEs).append(UsoOrdenesEs);
+    return t.append("Laguntza osoa / Ayuda completa: tildora --help --verbose, man tildora\n");
+}
+
+// tildora --help --verbose: every command and option, at length.
+inline constexpr std::string_view AyudaLarga =
     "tildora " TILDORA_VERSION "\n"
     "\n"
     "Erabilera:\n"
@@ -425,8 +447,8 @@ inline constexpr std::string_view RazonDispositivo =
 inline constexpr std::string_view RazonCodigoSinCaracter =
     "ez da karaktere baten kodea (U+D800-U+DFFF UTF-16ren erdiak dira, eta U+10FFFF da azkena) / "
     "no es el código de un carácter (U+D800-U+DFFF son mitades de UTF-16, y U+10FFFF es el último)";
-// Usage: --help and --version take nothing after them; "--" ends the
-// command's options, after the command.
+// Usage: --help (with --verbose or not) and --version take nothing after
+// them; "--" ends the command's options, after the command.
 inline constexpr std::string_view NadaTrasOpcion =
     "Aukera honen ondoren ez da ezer onartzen / Tras esta opción no se admite nada: ";
 inline constexpr std::string_view GuionesAntesDeOrden =

@@ -1,19 +1,34 @@
 #!/usr/bin/env bash
-# Builds, then draws both windows to PNG files at 1x and 2x scale, as the
-# window tests leave them (the grid with quotes, dashes, an emoji, a C1
-# control and a blank answer among them), for a person to look at:
-#   scripts/capturas.sh [FOLDER]     (default: build/capturas)
-# FOLDER/1x and FOLDER/2x get one PNG per window and state.
+# Makes the pictures of the two windows that the documentation shows, taken
+# from the real windows on the offscreen platform (tests/ui/capturas.cpp):
+# installs what is missing, builds build/, and writes eleccion.png,
+# conversion.png and conversion-2x.png into docs/capturas/, or into the
+# folder given. See docs/capturas.md.
+#   scripts/capturas.sh [CARPETA]
+# With --pruebas it draws instead every window as the window tests leave it
+# (the grid with quotes, dashes, an emoji, a C1 control and a blank answer
+# among them) at 1x and 2x, into CARPETA/1x and CARPETA/2x (default:
+# build/capturas-pruebas), for a person to look at.
+#   scripts/capturas.sh --pruebas [CARPETA]
 set -euo pipefail
 raiz="$(cd "$(dirname "$0")/.." && pwd)"
-destino="$(realpath -m "${1:-$raiz/build/capturas}")"
 bash "$raiz/scripts/instalar.sh"
-bash "$raiz/scripts/compilar.sh" "$raiz/build"
-for escala in 1 2; do
-    rm -rf "$destino/${escala}x"
-    for prueba in test_seleccion test_conversion; do
-        TILDORA_CAPTURAS="$destino/${escala}x" QT_SCALE_FACTOR="$escala" \
-            QT_QPA_PLATFORM=offscreen "$raiz/build/tests/ui/$prueba" >/dev/null
+if [ "${1:-}" = --pruebas ]; then
+    destino="$(realpath -m "${2:-$raiz/build/capturas-pruebas}")"
+    bash "$raiz/scripts/compilar.sh" "$raiz/build"
+    for escala in 1 2; do
+        rm -rf "$destino/${escala}x"
+        for prueba in test_seleccion test_conversion; do
+            TILDORA_CAPTURAS="$destino/${escala}x" QT_SCALE_FACTOR="$escala" \
+                QT_QPA_PLATFORM=offscreen "$raiz/build/tests/ui/$prueba" >/dev/null
+        done
     done
-done
-echo "Irudiak / Capturas: $destino/1x $destino/2x"
+    printf '%s\n' "Argazkiak / Capturas: $destino/1x $destino/2x"
+    exit
+fi
+destino="${1:-$raiz/docs/capturas}"
+# Configured as scripts/compilar.sh does; only the pictures' program is built.
+cmake -S "$raiz" -B "$raiz/build" -DCMAKE_BUILD_TYPE=Release -DTILDORA_WITH_UI=ON
+cmake --build "$raiz/build" -j"$(nproc)" --target capturas
+"$raiz/build/tests/ui/capturas" "$destino"
+printf '%s\n' "Argazkiak / Capturas: $destino"

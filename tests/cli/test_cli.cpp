@@ -11,6 +11,7 @@
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -1193,6 +1194,7 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
         {"--bad"},
         {"check"},
         {"check", "--force", "a.txt"},
+        {"check", "--verbose", "a.txt"},
         {"fix", "a.txt"},
         {"fix", "a.txt", "b.txt", "c.txt"},
         {"fix", "--out-dir"},
@@ -1224,23 +1226,52 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
 }
 
 TEST_F(LineaDeOrdenes, HelpAndVersion) {
+    // A help's Basque half, then its Spanish half.
+    const auto mitades = [](const std::string& ayuda) {
+        const std::size_t euskara = ayuda.find("Erabilera:\n");
+        const std::size_t castellano = ayuda.find("Uso:\n");
+        EXPECT_NE(euskara, std::string::npos) << ayuda;
+        EXPECT_NE(castellano, std::string::npos) << ayuda;
+        EXPECT_LT(euskara, castellano) << ayuda;
+        const std::size_t corte = std::min(castellano, ayuda.size());
+        return std::vector<std::string>{ayuda.substr(0, corte), ayuda.substr(corte)};
+    };
+
+    // The short help: every command with its options in both languages, in
+    // under 20 lines, and where the rest is told.
     Resultado r = Ejecutar({"--help"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(r.error, "");
-    const std::size_t euskara = r.salida.find("Erabilera:");
-    const std::size_t castellano = r.salida.find("Uso:");
-    ASSERT_NE(euskara, std::string::npos);
-    ASSERT_NE(castellano, std::string::npos);
-    EXPECT_LT(euskara, castellano);
-    for (const char* orden : {"check", "fix", "--out-dir", "--force", "--propose", "remember",
-                              "--delete", "\\delete", "list", "forget", "--store"}) {
-        EXPECT_NE(r.salida.find(orden, euskara), std::string::npos) << orden;
-        EXPECT_NE(r.salida.find(orden, castellano), std::string::npos) << orden;
+    EXPECT_LT(std::count(r.salida.begin(), r.salida.end(), '\n'), 20) << r.salida;
+    for (const std::string& mitad : mitades(r.salida)) {
+        for (const char* orden : {"check", "fix", "--out-dir", "--force", "--propose", "--from",
+                                  "--to", "remember", "--delete", "list", "forget", "--store"}) {
+            EXPECT_NE(mitad.find(orden), std::string::npos) << orden;
+        }
     }
-
+    EXPECT_NE(r.salida.find("tildora --help --verbose"), std::string::npos);
     // Asking for help after the command works too.
     EXPECT_EQ(Ejecutar({"check", "--help"}).salida, r.salida);
     EXPECT_EQ(Ejecutar({"fix", "a.txt", "--help"}).estado, 0);
+
+    // The long help, with --verbose before or after --help, anywhere among
+    // the options: the \delete answer, and the exit statuses told once in
+    // each language (and not in the short help).
+    const std::string corta = r.salida;
+    r = Ejecutar({"--help", "--verbose"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.error, "");
+    const std::vector<std::string> larga = mitades(r.salida);
+    const char* const codigos[] = {"Irteera-kodeak:", "C\u00f3digos de salida:"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::size_t donde = larga[i].find(codigos[i]);
+        EXPECT_NE(donde, std::string::npos) << codigos[i];
+        EXPECT_EQ(larga[i].find(codigos[i], donde + 1), std::string::npos) << codigos[i];
+        EXPECT_EQ(corta.find(codigos[i]), std::string::npos) << codigos[i];
+        EXPECT_NE(larga[i].find("\\delete"), std::string::npos);
+    }
+    EXPECT_EQ(Ejecutar({"--verbose", "--help"}).salida, r.salida);
+    EXPECT_EQ(Ejecutar({"fix", "a.txt", "--verbose", "-h"}).salida, r.salida);
 
     // The version alone on the first line, then the licence in both
     // languages, Basque first.

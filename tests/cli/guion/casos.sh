@@ -475,3 +475,13 @@ printf 'a\nb' >a.txt
 t fix --to utf-8 a.txt b.txt
 ver b.txt
 t check b.txt
+
+# --- the long help --------------------------------------------------------------
+caso "--help --verbose"
+t_solo --help --verbose
+caso "--verbose --help after a command"
+t_solo check --verbose --help
+caso "--help --verbose with something after it"
+t_solo --help --verbose extra
+caso "--verbose alone"
+t_solo --verbose
