@@ -95,20 +95,11 @@ Resultado<Documento> Ordenes::Abrir(const std::string& nombre, bool soloHallazgo
 }
 
 std::vector<Fila> Ordenes::Filas(const Documento& documento) const {
-    // In the order of the grid: first appearance. A lone LF's answer is
-    // fixed: CR LF.
+    // In the order of the grid: first appearance; each row as the grid
+    // starts it, the proposals only with --propose.
     std::vector<Fila> filas;
     for (const Hallazgo& h : documento.hallazgos) {
-        if (EsSaltoDeLinea(h.clave)) {
-            filas.push_back(Fila{h.clave, std::string(kSaltoDeLinea)});
-            continue;
-        }
-        std::optional<std::string> respuesta = m_respuestas.Recordada(h.clave);
-        if (respuesta || !m_proponer) {
-            filas.push_back(FilaCon(h.clave, respuesta));
-        } else {
-            filas.push_back(FilaCon(h.clave, PropuestaDeClave(h.clave)));
-        }
+        filas.push_back(FilaDeInicio(h.clave, m_respuestas, m_proponer).fila);
     }
     return filas;
 }

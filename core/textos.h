@@ -57,6 +57,19 @@ inline constexpr std::string_view SaltoDeLineaTip =
     "Lerro-jauzia: CR LF gisa idazten da; ez du ordezkorik behar / Salto de línea: se escribe "
     "como CR LF; no necesita sustituto";
 
+// A replacement cell holding the proposal, which nothing remembered or
+// typed has replaced: its tip.
+inline constexpr std::string_view PropuestaTip = "Proposamena / Propuesta";
+// The delete answer (the character goes) in a replacement cell, and its
+// tip.
+inline constexpr std::string_view BorrarCelda = "\u2326 ezabatu / borrar";
+inline constexpr std::string_view BorrarTip = "Karakterea ezabatu egiten da / El carácter se borra";
+// A row's context menu: the delete answer, no answer, and the proposal back
+// (followed by it).
+inline constexpr std::string_view MenuBorrar = "Karakterea ezabatu / Borrar el carácter";
+inline constexpr std::string_view MenuSinSustituto = "Ordezkorik ez / Sin sustituto";
+inline constexpr std::string_view MenuPropuesta = "Proposamena / Propuesta: ";
+
 // A grid cell's tip: how often the character occurs and where it first
 // stands (each followed by the numbers).
 inline constexpr std::string_view TipVeces = "Agerraldiak / Apariciones: ";
@@ -151,9 +164,11 @@ inline constexpr std::string_view AccRejilla =
     "Karaktere okerrak eta ordezkoak / Caracteres erróneos y sustitutos";
 inline constexpr std::string_view AccRejillaDesc =
     "Ezkerrean karaktere okerra, eskuinean bere ordezkoa. Geziekin mugitu; F2 edo zuriunea "
-    "sakatuz edo karaktere bat idatziz ordezkoa aldatzen da / A la izquierda el carácter erróneo, "
-    "a la derecha su sustituto. Muévase con las flechas; con F2, la barra espaciadora o "
-    "escribiendo un carácter se cambia el sustituto";
+    "sakatuz edo karaktere bat idatziz ordezkoa aldatzen da; Supr teklak karakterea ezabatzen "
+    "du, atzera-teklak ordezkoa kentzen du, eta menu-teklak aukerak erakusten ditu / A la "
+    "izquierda el carácter erróneo, a la derecha su sustituto. Muévase con las flechas; con F2, "
+    "la barra espaciadora o escribiendo un carácter se cambia el sustituto; Supr borra el "
+    "carácter, Retroceso quita el sustituto y la tecla de menú muestra las opciones";
 inline constexpr std::string_view AccEditor = "Ordezkoa / Sustituto";
 inline constexpr std::string_view AccEditorDesc =
     "Karaktere okerraren ordezkoa; gora eta behera geziekin beste errenkada batera / El sustituto "

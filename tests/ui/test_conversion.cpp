@@ -2,7 +2,9 @@
 // scan, cells clicked and typed into, the search button, accept and cancel,
 // with the scripted dialogs answering and the output and store read back.
 
+#include "core/almacen.h"
 #include "core/estado.h"
+#include "core/propuestas.h"
 #include "core/textos.h"
 #include "tests/ui/ayudas_ui.h"
 #include "ui/conversion/celdas.h"
@@ -19,10 +21,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -133,6 +137,42 @@ QByteArray Almacen(Entorno& e) {
     return pruebas::LeerBytes(e.Ruta(QStringLiteral("caracteres.ini")));
 }
 
+// Whether the output is clean: a scan of it finds nothing.
+bool SalidaLimpia(Entorno& e) {
+    const Resultado<Documento> d =
+        AbrirDocumento(QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString(), {});
+    return d && d->hallazgos.empty();
+}
+
+// The row's menu that is open (a closed one may wait for its deletion).
+QMenu* MenuAbierto(FrmConversionCaracteres* v) {
+    for (QMenu* m : v->findChildren<QMenu*>(QStringLiteral("menuFila"))) {
+        if (m->isVisible()) {
+            return m;
+        }
+    }
+    return nullptr;
+}
+
+// A row's menu as a right-click on the cell opens it: the press makes the
+// cell current, then the menu comes; gives the menu, shown.
+QMenu* MenuDe(FrmConversionCaracteres* v, int fila, int columna) {
+    RejillaCaracteres* g = v->Rejilla();
+    const QPoint p = g->RectanguloEnVista(fila, columna).center();
+    QTest::mouseClick(g->viewport(), Qt::RightButton, {}, p);
+    QContextMenuEvent evento(QContextMenuEvent::Mouse, p, g->viewport()->mapToGlobal(p));
+    QApplication::sendEvent(g->viewport(), &evento);
+    return MenuAbierto(v);
+}
+
+// Picks an entry of an open menu with the mouse, as a user would.
+void Elegir(QMenu* menu, const char* accion) {
+    QAction* a = menu->findChild<QAction*>(QLatin1String(accion));
+    QVERIFY2(a && a->isEnabled(), accion);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
 // The real message boxes, each answered OK as soon as it shows; the texts
 // record how many were shown. A real box takes the focus from the window
 // and gives it back, which is what could set the editor's handlers off again.
@@ -199,11 +239,14 @@ private slots:
     void textoUnicode_data();
     void textoUnicode();
     void almacenUtf8();
+    void muestraConPropuestas();
+    void borrarYSinPropuesta();
 };
 
 void PruebaConversion::recorridoCompleto() {
     Entorno e;
-    // 'ç' is remembered from an earlier run; '^' and '|' are not.
+    // 'ç' is remembered from an earlier run; '^' and '|' are not, and show
+    // their proposals.
     e.Escribir(QStringLiteral("caracteres.ini"), "[lista]\r\n\xe7=c\r\n");
     const QString entrada =
         e.Escribir(QStringLiteral("entrada.txt"), "Fran\xe7"
@@ -222,11 +265,13 @@ void PruebaConversion::recorridoCompleto() {
     QCOMPARE(g->TextMatrix(1, 0), B("\xe7"));
     QCOMPARE(g->TextMatrix(1, 1), B("c"));
     QCOMPARE(g->TextMatrix(2, 0), B("^"));
-    QCOMPARE(g->TextMatrix(2, 1), B(""));
+    QCOMPARE(g->TextMatrix(2, 1), B("**"));
     QCOMPARE(g->TextMatrix(3, 0), B("|"));
-    QCOMPARE(g->TextMatrix(3, 1), B(""));
+    QCOMPARE(g->TextMatrix(3, 1), B("/"));
+    QVERIFY(!g->Propuesta(1) && g->Propuesta(2) && g->Propuesta(3));
     QCOMPARE(v->Vista()->Texto(), std::string_view(e.estado.documento.texto));
 
+    // Typed over, the proposals give way.
     Escribir(v, 2, QStringLiteral("v"));
     Escribir(v, 3, QStringLiteral("/"));
     QCOMPARE(g->TextMatrix(2, 1), B("v")); // committed when the editor moved on
@@ -333,7 +378,9 @@ void PruebaConversion::filasYOrden() {
         QCOMPARE(g->TextMatrix(i + 1, 0), esperados[i]);
     }
     QCOMPARE(g->TextMatrix(3, 1), B("c"));
-    QCOMPARE(g->TextMatrix(1, 1), B(""));
+    QVERIFY(!g->Propuesta(3));
+    QCOMPARE(g->TextMatrix(1, 1), B("C")); // the proposal
+    QVERIFY(g->Propuesta(1));
     QCOMPARE(g->Row(), 1);
     QCOMPARE(g->Col(), 0);
     // Column 0 never opens the editor.
@@ -449,6 +496,21 @@ void PruebaConversion::caracteresVisibles() {
     };
     for (const Caso& c : respuestas) {
         QCOMPARE(PiezasRespuesta(c.clave, c.glifos), c.esperado);
+    }
+    // The delete answer: its mark, its sign left out where the font has none.
+    QCOMPARE(PiezasBorrado(todo), (std::vector<Pieza>{{M(textos::BorrarCelda), false}}));
+    QCOMPARE(PiezasBorrado([](char32_t u) { return u != 0x2326; }),
+             (std::vector<Pieza>{{QStringLiteral("ezabatu / borrar"), false}}));
+    // A proposal's colour reads on a light palette and on a dark one, whose
+    // link colour may not, and is never the text's.
+    QPalette oscura;
+    oscura.setColor(QPalette::Base, QColor(0x2b, 0x2b, 0x2b));
+    oscura.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    oscura.setColor(QPalette::Link, QColor(0, 0, 0xff));
+    for (const QPalette& paleta : {QApplication::style()->standardPalette(), oscura}) {
+        const QColor color = ColorPropuesta(paleta);
+        QVERIFY(Contraste(color, paleta.color(QPalette::Base)) >= 4.5);
+        QVERIFY(color != paleta.color(QPalette::Text));
     }
 
     // The wrong characters in a larger font; the rows as high as ever.
@@ -659,7 +721,8 @@ void PruebaConversion::editorSobreLaCelda() {
     QCOMPARE(editor->geometry().left(),
              g->geometry().left() + g->viewport()->geometry().left() + Px(1900));
     QCOMPARE(g->TextMatrix(2, 1), B("q"));
-    QCOMPARE(g->TextMatrix(9, 1), B(""));
+    QCOMPARE(g->TextMatrix(9, 1), B(" ")); // the tab's proposal, untouched
+    QVERIFY(g->Propuesta(9));
 
     // The last row in sight, its grid line cut off: the editor opens over it
     // where it stands and stays open (no late scroll into view that would
@@ -702,14 +765,16 @@ void PruebaConversion::introYEscEditando() {
     }
     {
         // Esc while typing undoes the cell, a refused character unchecked
-        // (it never reaches the cell); Esc again leaves, nothing being typed.
+        // (it never reaches the cell), and the proposal it held comes back
+        // as one; Esc again leaves, nothing being typed.
         Entorno e;
         FrmConversionCaracteres* v = Abrir(e, "a^b");
         QVERIFY(v);
         Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Escape);
         QCOMPARE(e.app.VentanaActual(), v);
-        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("**"));
+        QVERIFY(v->Rejilla()->Propuesta(1));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
@@ -857,6 +922,11 @@ void PruebaConversion::aceptarConFilaVacia() {
     FrmConversionCaracteres* v = Abrir(e, "a^b|c");
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("-"));
+    // Backspace on the second row's cell takes its proposal away.
+    v->Rejilla()->SetCeldaActual(2, 1);
+    QTest::keyClick(v->Rejilla(), Qt::Key_Backspace);
+    QCOMPARE(v->Rejilla()->TextMatrix(2, 1), B(""));
+    QVERIFY(!v->Rejilla()->Propuesta(2));
     Pulsar(v, "CmdAceptar");
     // The row is named, and made current.
     QCOMPARE(pruebas::Textos(e.dialogos),
@@ -998,7 +1068,7 @@ void PruebaConversion::almacenIlegible() {
     QVERIFY(v);
     QCOMPARE(pruebas::Textos(e.dialogos),
              QStringList{M(textos::AlmacenIlegible) + ruta + QStringLiteral(": Is a directory")});
-    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("**")); // nothing remembered: the proposal
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
     QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
@@ -1331,10 +1401,11 @@ void PruebaConversion::soloConElTeclado() {
     tecla(Qt::Key_Down);
     QCOMPARE(g->TextMatrix(2, 1), B("/"));
 
-    // Space opens the last row's editor, and Enter accepts the window.
+    // Space opens the last row's editor, its proposal selected, and Enter
+    // accepts the window.
     tecla(Qt::Key_Space);
     QVERIFY(editor->hasFocus());
-    QCOMPARE(editor->text(), QString());
+    QCOMPARE(editor->selectedText(), QStringLiteral("c"));
     escribir('c');
     tecla(Qt::Key_Return);
     QCOMPARE(pruebas::Textos(e.dialogos),
@@ -1403,7 +1474,9 @@ void PruebaConversion::nombresAccesibles() {
         {1, 0, QStringLiteral("9 \u00b7 0x09 \u00b7 TAB"), {}},
         {1, 1, QStringLiteral("160 \u00b7 0xA0"), {}},
         {2, 0, QStringLiteral("129 \u00b7 0x81 \u00b7 C1"), {}},
-        {2, 1, {}, {}},
+        // A proposed delete answer, read as the cell shows it.
+        {2, 1, M(textos::BorrarCelda),
+         M(textos::PropuestaTip) + QStringLiteral("\n") + M(textos::BorrarTip)},
         {3, 0, QStringLiteral("^"), QStringLiteral("94 \u00b7 0x5E")},
         {3, 1, QStringLiteral("+"), {}},
     };
@@ -1523,6 +1596,209 @@ void PruebaConversion::almacenUtf8() {
     Pulsar(v, "CmdAceptar");
     QCOMPARE(Salida(e), QByteArray("Francais E"));
     QCOMPARE(Almacen(e), QByteArray("\xef\xbb\xbf[lista]\r\n\xc3\xa7=c\r\n\xe2\x82\xac=E\r\n"));
+}
+
+// A first-time user's text (UTF-8, CR LF) with nothing remembered: every
+// row shows its proposal, drawn apart, and "Zuzendu Corregir" then "Ados
+// Aceptar" clean it and remember the proposals.
+void PruebaConversion::muestraConPropuestas() {
+    Entorno e;
+    QFile muestra(QStringLiteral(TILDORA_MUESTRA));
+    QVERIFY(muestra.open(QIODevice::ReadOnly));
+    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), muestra.readAll());
+    Corregir(e, entrada, e.Ruta(QStringLiteral("salida.txt")));
+    FrmConversionCaracteres* v = Conversion(e);
+    QVERIFY(v);
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 13);
+    const QColor color = ColorPropuesta(QApplication::palette());
+    QVERIFY(color != QApplication::palette().color(QPalette::Text));
+    int filaEuro = 0;
+    int filaPuntos = 0;
+    for (int f = 1; f < g->Rows(); ++f) {
+        const std::string clave = g->TextMatrix(f, 0);
+        const auto propuesta = PropuestaDeClave(clave);
+        QVERIFY2(propuesta && !propuesta->empty(), clave.c_str());
+        QCOMPARE(g->TextMatrix(f, 1), std::string(*propuesta));
+        QVERIFY(g->Propuesta(f) && !g->Borrar(f));
+        const QTableWidgetItem* celda = g->item(f - 1, 1);
+        QVERIFY(celda->font().italic());
+        QCOMPARE(celda->foreground().color(), color);
+        QCOMPARE(celda->toolTip(), M(textos::PropuestaTip));
+        filaEuro = clave == "\x80" ? f : filaEuro;
+        filaPuntos = clave == "\x85" ? f : filaPuntos;
+    }
+    QVERIFY(filaEuro > 0 && filaPuntos > 0);
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-propuestas"));
+
+    // The editor takes a proposal whole, selected, in the proposal's style;
+    // a character typed over it takes its place, wherever the caret is;
+    // Esc gives the proposal back.
+    QLineEdit* editor = v->Editor();
+    Clic(v, filaEuro, 1);
+    QCOMPARE(editor->text(), QStringLiteral("EUR"));
+    QCOMPARE(editor->selectedText(), QStringLiteral("EUR"));
+    QVERIFY(editor->font().italic());
+    pruebas::Capturar(*v, QStringLiteral("Editor-propuesta"));
+    Teclear(editor, QStringLiteral("E"));
+    QCOMPARE(editor->text(), QStringLiteral("E"));
+    QVERIFY(!editor->font().italic());
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCOMPARE(g->TextMatrix(filaEuro, 1), B("EUR"));
+    QVERIFY(g->Propuesta(filaEuro));
+    Clic(v, filaPuntos, 1);
+    editor->end(false);
+    Teclear(editor, QStringLiteral("x"));
+    QCOMPARE(editor->text(), QStringLiteral("x"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    // Opened and left untouched, a proposal stays one.
+    Clic(v, filaEuro, 1);
+    Clic(v, filaPuntos, 0);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(g->TextMatrix(filaEuro, 1), B("EUR"));
+    QVERIFY(g->Propuesta(filaEuro));
+
+    // Nothing was typed: leaving would lose nothing, and accepting takes the
+    // proposals as answers and remembers them.
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(12))});
+    QCOMPARE(Salida(e), QByteArray("\"Caf\xc3\xa9\" a la creme - 5 EUR ... OEuvre, fin, naive\r\n"
+                                   "Segunda l\xc3\xadnea: \xc2\xbfqu\xc3\xa9 tal? \xc3\xb1"
+                                   "and\xc3\xba ss l\r\n"));
+    QVERIFY(SalidaLimpia(e));
+    const tildora::Respuestas guardadas(Almacen(e).toStdString());
+    QCOMPARE(guardadas.Todas().size(), std::size_t{12});
+    for (const auto& [clave, respuesta] : guardadas.Todas()) {
+        QCOMPARE(respuesta, std::optional<std::string>(*PropuestaDeClave(clave)));
+    }
+}
+
+// The delete answer, remembered, proposed and given in the window, and a
+// row with neither an answer nor a proposal, in a UTF-8 text.
+void PruebaConversion::borrarYSinPropuesta() {
+    Entorno e;
+    // € is remembered as the delete answer; the zero-width space's proposal
+    // is the delete answer; 中 has no proposal; … and ^ have theirs.
+    FrmConversionCaracteres* v = Abrir(e,
+                                       "a\xe2\x82\xac"
+                                       "b\xe2\x80\x8b"
+                                       "c\xe4\xb8\xad"
+                                       "d\xe2\x80\xa6"
+                                       "e^f\xe2\x82\xac",
+                                       "[lista]\r\n\x80=\"\"\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 6);
+    const QString marca = M(textos::BorrarCelda);
+    struct Fila {
+        std::string clave;
+        std::string texto;
+        bool borrar;
+        bool propuesta;
+    };
+    const auto comprobar = [g](std::initializer_list<Fila> filas) {
+        int f = 1;
+        for (const Fila& c : filas) {
+            QCOMPARE(g->TextMatrix(f, 0), c.clave);
+            QCOMPARE(g->TextMatrix(f, 1), c.texto);
+            QCOMPARE(g->Borrar(f), c.borrar);
+            QCOMPARE(g->Propuesta(f), c.propuesta);
+            ++f;
+        }
+    };
+    comprobar({{"\x80", "", true, false},
+               {"U+200B", "", true, true},
+               {"U+4E2D", "", false, false},
+               {"\x85", "...", false, true},
+               {"^", "**", false, true}});
+    QCOMPARE(g->item(0, 1)->text(), marca);
+    QCOMPARE(g->item(0, 1)->toolTip(), M(textos::BorrarTip));
+    QVERIFY(!g->item(0, 1)->font().italic());
+    QVERIFY(g->item(1, 1)->font().italic());
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-borrar"));
+
+    // Only the row with neither stops the accept; nothing is stored.
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{Faltan({QStringLiteral("中 (U+4E2D)")})});
+    QCOMPARE(g->Row(), 3);
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x80=\"\"\r\n"));
+
+    // The row's menu, from a right-click on its character: the character
+    // goes.
+    QMenu* menu = MenuDe(v, 3, 0);
+    QVERIFY(menu);
+    pruebas::Capturar(*menu, QStringLiteral("Menu-fila"));
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("accionPropuesta")));
+    Elegir(menu, "accionBorrar");
+    QVERIFY(g->Borrar(3) && !g->Propuesta(3));
+
+    // The menu key as the platform sends it: the current row's menu. A
+    // proposed delete can be made the user's, or taken away; the proposal it
+    // already shows is not offered.
+    g->SetCeldaActual(2, 1);
+    QContextMenuEvent tecla(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                            g->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(g, &tecla);
+    menu = MenuAbierto(v);
+    QVERIFY(menu);
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("accionBorrar"))->isEnabled());
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("accionSinSustituto"))->isEnabled());
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("accionPropuesta"))->isEnabled());
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    QVERIFY(g->Borrar(2) && g->Propuesta(2));
+
+    // Delete on a replacement cell: the character goes.
+    g->SetCeldaActual(4, 1);
+    QTest::keyClick(g, Qt::Key_Delete);
+    QVERIFY(g->Borrar(4) && !g->Propuesta(4));
+
+    // A proposal deleted from the editor leaves no answer; Delete on the
+    // empty editor then gives the delete answer, and the menu key's menu
+    // the proposal back.
+    QLineEdit* editor = v->Editor();
+    g->SetCeldaActual(5, 1);
+    QTest::keyClick(g, Qt::Key_F2);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClick(editor, Qt::Key_Up);
+    QCOMPARE(g->TextMatrix(5, 1), B(""));
+    QVERIFY(!g->Borrar(5) && !g->Propuesta(5));
+    g->SetCeldaActual(5, 1);
+    QTest::keyClick(g, Qt::Key_F2);
+    QVERIFY(editor->hasFocus());
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(g->Borrar(5) && !g->Propuesta(5));
+    QTest::keyClick(g, Qt::Key_Menu);
+    menu = MenuAbierto(v);
+    QVERIFY(menu);
+    Elegir(menu, "accionPropuesta");
+    QCOMPARE(g->TextMatrix(5, 1), B("**"));
+    QVERIFY(g->Propuesta(5) && !g->Borrar(5));
+    // The editor over a delete answer is empty, showing the mark; left as
+    // it was, the answer stays.
+    Clic(v, 1, 1);
+    QCOMPARE(editor->text(), QString());
+    QCOMPARE(editor->placeholderText(), marca);
+    Clic(v, 2, 0);
+    QVERIFY(g->Borrar(1));
+    comprobar({{"\x80", "", true, false},
+               {"U+200B", "", true, true},
+               {"U+4E2D", "", true, false},
+               {"\x85", "", true, false},
+               {"^", "**", false, true}});
+
+    // Each deleted occurrence counts once; every row is remembered, each
+    // delete answer as "".
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(6))});
+    QCOMPARE(Salida(e), QByteArray("abcde**f"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x80=\"\"\r\nU+200B=\"\"\r\nU+4E2D=\"\"\r\n"
+                                    "\x85=\"\"\r\n^=**\r\n"));
 }
 
 QTEST_MAIN(PruebaConversion)

@@ -7,12 +7,15 @@
 
 #include "core/documento.h"
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QPalette;
 
 namespace tildora {
 
@@ -40,6 +43,19 @@ std::vector<Pieza> PiezasCaracter(std::string_view clave, bool unicode,
 // never looks like no answer. Runs of plain text come as one piece.
 std::vector<Pieza> PiezasRespuesta(std::string_view bytes,
                                    const std::function<bool(char32_t)>& hayGlifo);
+
+// The delete answer of column 1: its mark (textos::BorrarCelda), never
+// empty and never a blank, the sign that leads it left out where the font
+// cannot draw it.
+std::vector<Pieza> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
+
+// The colour a proposal is drawn in, so that it cannot be taken for an answer
+// remembered or typed: the palette's link colour where it reads on the cells'
+// background (a contrast of 4.5 to 1 at least), else a blue that reads better
+// there, light on a dark palette and dark on a light one.
+QColor ColorPropuesta(const QPalette& paleta);
+// The contrast ratio of two colours, as WCAG 2 defines it (1 to 21).
+double Contraste(const QColor& a, const QColor& b);
 
 // The font of column 0: larger than the window's, so that “ and ”, – and -
 // can be told apart at any scale.

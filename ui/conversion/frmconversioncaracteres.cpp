@@ -4,6 +4,7 @@
 #include "core/caracteres.h"
 #include "core/correccion.h"
 #include "core/estado.h"
+#include "core/propuestas.h"
 #include "core/textos.h"
 #include "core/unicode.h"
 #include "ui/aplicacion.h"
@@ -17,11 +18,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -36,6 +39,11 @@
 namespace tildora {
 
 namespace {
+
+// What a replacement cell holds besides its bytes (Qt::UserRole): the delete
+// answer, and whether its answer is the proposal.
+constexpr int kRolBorrar = Qt::UserRole + 1;
+constexpr int kRolPropuesta = Qt::UserRole + 2;
 
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
@@ -100,9 +108,10 @@ public:
             }
             return it->second;
         };
-        const std::vector<Pieza> piezas = erroneo
-                                              ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
-                                              : PiezasRespuesta(bytes, hayGlifo);
+        const std::vector<Pieza> piezas =
+            erroneo ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+            : m_rejilla.Borrar(indice.row() + 1) ? PiezasBorrado(hayGlifo)
+                                                 : PiezasRespuesta(bytes, hayGlifo);
         // The cell's background, selection and focus as the style draws them.
         o.text.clear();
         const QWidget* w = o.widget;
@@ -285,6 +294,14 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
         return;
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+        if (fila > 0) {
+            // An answer given in the window: drawn as any answer is.
+            it->setData(kRolBorrar, false);
+            it->setData(kRolPropuesta, false);
+            it->setData(Qt::FontRole, QVariant());
+            it->setForeground(QApplication::palette().brush(QPalette::Text));
+            it->setToolTip(QString());
+        }
     }
     if (fila > 0) {
         // A screen reader reads the character, or its code when it is one
@@ -299,6 +316,43 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
 
 bool RejillaCaracteres::RespuestaFija(int fila) const {
     return fila > 0 && EsSaltoDeLinea(TextMatrix(fila, 0));
+}
+
+void RejillaCaracteres::SetRespuesta(int fila, const Fila& respuesta, bool propuesta) {
+    SetTextMatrix(fila, 1, respuesta.borrar ? std::string() : respuesta.sustituto);
+    if (fila <= 0 || fila >= Rows() || RespuestaFija(fila) || (!respuesta.borrar && !propuesta)) {
+        return;
+    }
+    QTableWidgetItem* it = Celda(fila, 1);
+    QStringList consejo;
+    if (propuesta) {
+        // Italic and in a colour of its own: never taken for an answer
+        // remembered or typed.
+        QFont f = font();
+        f.setItalic(true);
+        it->setFont(f);
+        it->setForeground(ColorPropuesta(QApplication::palette()));
+        it->setData(kRolPropuesta, true);
+        consejo.append(TextoQt(textos::PropuestaTip));
+    }
+    if (respuesta.borrar) {
+        it->setData(kRolBorrar, true);
+        it->setText(TextoQt(textos::BorrarCelda));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::BorrarCelda));
+        consejo.append(TextoQt(textos::BorrarTip));
+    }
+    it->setToolTip(consejo.join(QLatin1Char('\n')));
+    it->setData(Qt::AccessibleDescriptionRole, it->toolTip());
+}
+
+bool RejillaCaracteres::Borrar(int fila) const {
+    const QTableWidgetItem* it = fila > 0 ? item(fila - 1, 1) : nullptr;
+    return it && it->data(kRolBorrar).toBool();
+}
+
+bool RejillaCaracteres::Propuesta(int fila) const {
+    const QTableWidgetItem* it = fila > 0 ? item(fila - 1, 1) : nullptr;
+    return it && it->data(kRolPropuesta).toBool();
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -385,6 +439,8 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->hide();
     m_txtEditor->raise();
     m_txtEditor->installEventFilter(this);
+    m_fuenteEditor = m_txtEditor->font();
+    m_paletaEditor = m_txtEditor->palette();
     m_caracteresFG->installEventFilter(this);
 
     // The two languages of the instructions read at one size.
@@ -410,6 +466,16 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
 
     connect(m_caracteresFG, &QAbstractItemView::clicked, this,
             &FrmConversionCaracteres::caracteresFG_Click);
+    // A row's menu, from the mouse or from the keyboard (the platform's menu
+    // key arrives here too, at the current cell).
+    m_caracteresFG->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_caracteresFG, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        RejillaCaracteres& g = *m_caracteresFG;
+        const QModelIndex indice = g.indexAt(p);
+        if (indice.isValid()) {
+            MenuFila(indice.row() + 1, g.viewport()->mapToGlobal(p));
+        }
+    });
     connect(m_caracteresFG->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &FrmConversionCaracteres::caracteresFG_Scroll);
     connect(m_caracteresFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
@@ -483,12 +549,17 @@ void FrmConversionCaracteres::CargarCaracteres() {
         Mensaje(std::string(textos::AlmacenIlegible) + Motivo(leido.error()));
     }
     const tildora::Respuestas respuestas = leido ? *leido : tildora::Respuestas();
+    m_propuestas.clear();
     for (std::size_t i = 0; i < n; ++i) {
         const int fila = static_cast<int>(i) + 1;
         g.SetRowHeight(fila - 1, 300);
         g.SetRows(g.Rows() + 1);
         g.SetTextMatrix(fila, 0, erroneos[i]);
-        g.SetTextMatrix(fila, 1, respuestas.Solucion(erroneos[i]));
+        // What is remembered, else the proposal, drawn as one.
+        const FilaInicial inicio = FilaDeInicio(erroneos[i], respuestas, true);
+        g.SetRespuesta(fila, inicio.fila, inicio.propuesta);
+        const auto propuesta = PropuestaDeClave(erroneos[i]);
+        m_propuestas.push_back(propuesta ? std::optional<std::string>(*propuesta) : std::nullopt);
         // The tip names the character and says where the scan found it.
         const Documento& documento = m_app.estado().documento;
         if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == erroneos[i]) {
@@ -500,12 +571,24 @@ void FrmConversionCaracteres::CargarCaracteres() {
     m_guardadas = Respuestas();
 }
 
-std::vector<std::string> FrmConversionCaracteres::Respuestas() const {
-    std::vector<std::string> r;
+std::vector<std::pair<std::string, bool>> FrmConversionCaracteres::Respuestas() const {
+    std::vector<std::pair<std::string, bool>> r;
     for (const Fila& fila : FilasRejilla()) {
-        r.push_back(fila.sustituto);
+        r.emplace_back(fila.sustituto, fila.borrar);
     }
     return r;
+}
+
+bool FrmConversionCaracteres::HayRespuestasSinGuardar() const {
+    // An answer taken away loses nothing: the store still has what it had.
+    const auto ahora = Respuestas();
+    for (std::size_t i = 0; i < ahora.size() && i < m_guardadas.size(); ++i) {
+        const bool hayRespuesta = ahora[i].second || !ahora[i].first.empty();
+        if (hayRespuesta && ahora[i] != m_guardadas[i]) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // --- In-grid editing -------------------------------------------------------
@@ -515,8 +598,13 @@ void FrmConversionCaracteres::caracteresFG_Click() {
     RejillaCaracteres& g = *m_caracteresFG;
     if (g.Col() != 0 && g.Row() > 0 && !g.RespuestaFija(g.Row())) {
         SituarEditor();
-        m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
-        m_txtEditor->deselect();
+        // A proposal comes selected: whatever is typed takes its place.
+        if (m_propuestaEnEditor) {
+            m_txtEditor->selectAll();
+        } else {
+            m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
+            m_txtEditor->deselect();
+        }
     } else {
         CerrarEditor();
     }
@@ -544,6 +632,14 @@ void FrmConversionCaracteres::SituarEditor() {
         const QSignalBlocker bloqueo(m_txtEditor);
         m_txtEditor->setText(m_textoEditorPrevio);
     }
+    // The delete answer has no text: the editor shows its mark while empty.
+    const QFont& fuente = m_fuenteEditor;
+    m_txtEditor->setPlaceholderText(
+        g.Borrar(fila)
+            ? PiezasBorrado([&fuente](char32_t u) { return HayGlifo(fuente, u); }).front().texto
+            : QString());
+    m_propuestaEnEditor = g.Propuesta(fila);
+    EstiloEditor(m_propuestaEnEditor);
     m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
     m_ColumnaEditada = static_cast<std::int16_t>(columna);
     m_FilaEditada = static_cast<std::int16_t>(fila);
@@ -587,6 +683,22 @@ void FrmConversionCaracteres::EditorEditado(const QString& texto) {
     }
     m_textoEditorPrevio = texto;
     m_cursorEditorPrevio = m_txtEditor->cursorPosition();
+    // Changed, the proposal is the user's answer.
+    if (m_propuestaEnEditor) {
+        m_propuestaEnEditor = false;
+        EstiloEditor(false);
+    }
+}
+
+void FrmConversionCaracteres::EstiloEditor(bool propuesta) {
+    QFont fuente = m_fuenteEditor;
+    QPalette paleta = m_paletaEditor;
+    if (propuesta) {
+        fuente.setItalic(true);
+        paleta.setColor(QPalette::Text, ColorPropuesta(paleta));
+    }
+    m_txtEditor->setFont(fuente);
+    m_txtEditor->setPalette(paleta);
 }
 
 void FrmConversionCaracteres::caracteresFG_Scroll() {
@@ -594,9 +706,13 @@ void FrmConversionCaracteres::caracteresFG_Scroll() {
 }
 
 void FrmConversionCaracteres::txtEditor_LostFocus() {
+    // Text left as it was put in leaves the cell as it was: a proposal stays
+    // one, and the delete answer (which has no text) stays.
     if (m_ColumnaEditada != 0) {
-        m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada,
-                                      BytesDeEditor(m_txtEditor->text()));
+        const std::string bytes = BytesDeEditor(m_txtEditor->text());
+        if (bytes != m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)) {
+            m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada, bytes);
+        }
     }
 }
 
@@ -624,6 +740,10 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     }
     m_textoEditorPrevio.clear();
     m_cursorEditorPrevio = 0;
+    // The cell ends with no answer, whatever it held (the delete answer too).
+    if (m_ColumnaEditada != 0) {
+        m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada, std::string());
+    }
     Mensaje(std::string(textos::CaracterIncorrecto) + "\n" +
             Nombrado(ClaveDeCaracter(texto.toUcs4().front()), !byte));
     OcultarEditor();
@@ -687,9 +807,26 @@ void FrmConversionCaracteres::CerrarEditor() {
 }
 
 bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
-    if (m_caracteresFG->Row() == 0 || m_caracteresFG->Col() == 0 ||
+    RejillaCaracteres& g = *m_caracteresFG;
+    const int fila = g.Row();
+    // The menu key and Shift+F10 open the row's menu at its cell.
+    if (fila > 0 && (tecla.key() == Qt::Key_Menu ||
+                     (tecla.key() == Qt::Key_F10 && tecla.modifiers() == Qt::ShiftModifier))) {
+        AbrirMenuActual();
+        return true;
+    }
+    if (fila == 0 || g.Col() == 0 ||
         (tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         return false;
+    }
+    // On a replacement cell Delete gives the delete answer, Backspace takes
+    // the answer away.
+    if (tecla.key() == Qt::Key_Delete || tecla.key() == Qt::Key_Backspace) {
+        if (!g.RespuestaFija(fila)) {
+            PonerRespuesta(fila, Fila{g.TextMatrix(fila, 0), {}, tecla.key() == Qt::Key_Delete},
+                           false);
+        }
+        return true;
     }
     const bool abre = tecla.key() == Qt::Key_F2 || tecla.key() == Qt::Key_Space;
     bool escrito = false;
@@ -718,6 +855,70 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     return true;
 }
 
+void FrmConversionCaracteres::PonerRespuesta(int fila, const Fila& respuesta, bool propuesta) {
+    CerrarEditor();
+    m_FilaEditada = 0;
+    m_ColumnaEditada = 0;
+    m_caracteresFG->SetRespuesta(fila, respuesta, propuesta);
+}
+
+void FrmConversionCaracteres::AbrirMenuActual() {
+    RejillaCaracteres& g = *m_caracteresFG;
+    const int fila = g.Row();
+    if (fila > 0) {
+        g.scrollTo(g.currentIndex());
+        const QRect celda = g.RectanguloEnVista(fila, g.Col());
+        MenuFila(fila, g.viewport()->mapToGlobal(celda.bottomLeft()));
+    }
+}
+
+void FrmConversionCaracteres::MenuFila(int fila, const QPoint& donde) {
+    RejillaCaracteres& g = *m_caracteresFG;
+    // One menu at a time (a platform may send the menu key both ways); none
+    // for the line break, whose answer is fixed.
+    if (fila <= 0 || fila >= g.Rows() || g.RespuestaFija(fila) || (m_menu && m_menu->isVisible())) {
+        return;
+    }
+    CerrarEditor();
+    const std::string clave = g.TextMatrix(fila, 0);
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("menuFila"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Each entry with the key that does the same on the cell.
+    const auto entrada = [menu](std::string_view texto, const char* nombre, QKeySequence tecla) {
+        QAction* a = menu->addAction(TextoQt(texto) + QLatin1Char('\t') +
+                                     tecla.toString(QKeySequence::NativeText));
+        a->setObjectName(QLatin1String(nombre));
+        return a;
+    };
+    QAction* borrar = entrada(textos::MenuBorrar, "accionBorrar", QKeySequence(Qt::Key_Delete));
+    borrar->setEnabled(!g.Borrar(fila) || g.Propuesta(fila));
+    connect(borrar, &QAction::triggered, this, [this, fila, clave] {
+        PonerRespuesta(fila, Fila{clave, {}, true}, false);
+    });
+    QAction* ninguna =
+        entrada(textos::MenuSinSustituto, "accionSinSustituto", QKeySequence(Qt::Key_Backspace));
+    ninguna->setEnabled(g.Borrar(fila) || !g.TextMatrix(fila, 1).empty());
+    connect(ninguna, &QAction::triggered, this, [this, fila, clave] {
+        PonerRespuesta(fila, Fila{clave, {}}, false);
+    });
+    // The proposal, to take it back after another answer.
+    const auto indice = static_cast<std::size_t>(fila - 1);
+    if (indice < m_propuestas.size() && m_propuestas[indice]) {
+        const Fila propuesta = FilaCon(clave, *m_propuestas[indice]);
+        const std::string vista = propuesta.borrar ? std::string(textos::BorrarCelda)
+                                                   : Utf8Visible(propuesta.sustituto, true);
+        QAction* a =
+            menu->addAction(TextoQt(textos::MenuPropuesta) + QString::fromStdString(vista));
+        a->setObjectName(QStringLiteral("accionPropuesta"));
+        a->setEnabled(!g.Propuesta(fila));
+        connect(a, &QAction::triggered, this,
+                [this, fila, propuesta] { PonerRespuesta(fila, propuesta, true); });
+    }
+    m_menu = menu;
+    menu->popup(donde);
+}
+
 void FrmConversionCaracteres::MoverDesdeEditor(int paso) {
     const int fila = m_FilaEditada;
     const int columna = m_ColumnaEditada;
@@ -735,6 +936,12 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         // The arrows move between cells as the grid does by itself.
         return TeclaEnRejilla(*static_cast<QKeyEvent*>(evento)) ||
                QWidget::eventFilter(objeto, evento);
+    }
+    if (objeto == m_caracteresFG && evento->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(evento)->reason() != QContextMenuEvent::Mouse) {
+        // The platform's menu key: the current row's menu, at its cell.
+        AbrirMenuActual();
+        return true;
     }
     if (objeto == m_txtEditor) {
         if (evento->type() == QEvent::FocusOut) {
@@ -760,6 +967,19 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
             if (tecla == Qt::Key_Escape) {
                 DeshacerEditor();
                 return true;
+            }
+            // Delete with nothing left to delete: the character goes.
+            if (tecla == Qt::Key_Delete && m_txtEditor->text().isEmpty() && m_ColumnaEditada != 0) {
+                const int fila = m_FilaEditada;
+                PonerRespuesta(fila, Fila{m_caracteresFG->TextMatrix(fila, 0), {}, true}, false);
+                return true;
+            }
+            // A character typed over a proposal takes the place of all of it,
+            // wherever the caret stands.
+            const auto& k = *static_cast<QKeyEvent*>(evento);
+            if (m_propuestaEnEditor && !k.text().isEmpty() && k.text().front().isPrint() &&
+                !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                m_txtEditor->selectAll();
             }
             if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
                 MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
@@ -845,7 +1065,8 @@ void FrmConversionCaracteres::BuscarSiguiente() {
 std::vector<Fila> FrmConversionCaracteres::FilasRejilla() const {
     std::vector<Fila> filas;
     for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        filas.push_back(Fila{m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1)});
+        filas.push_back(Fila{m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1),
+                             m_caracteresFG->Borrar(i)});
     }
     return filas;
 }
@@ -870,6 +1091,8 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
         Mensaje(texto);
         return;
     }
+    // The pairs as the grid holds them (the delete answer as an empty
+    // replacement); the rows, the delete answer with them, go to the core.
     Estado& estado = m_app.estado();
     const int filas = m_caracteresFG->Rows();
     if (filas > 1) {
@@ -880,18 +1103,13 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
         par[0] = m_caracteresFG->TextMatrix(i, 0);
         par[1] = m_caracteresFG->TextMatrix(i, 1);
     }
-    if (CorregirFichero()) {
+    if (CorregirFichero(FilasRejilla())) {
         m_app.MostrarSeleccion();
     }
 }
 
-bool FrmConversionCaracteres::CorregirFichero() {
+bool FrmConversionCaracteres::CorregirFichero(const std::vector<Fila>& filas) {
     const Estado& estado = m_app.estado();
-    std::vector<Fila> filas;
-    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        const auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
-        filas.push_back(Fila{par[0], par[1]});
-    }
     // Every pair is remembered before anything is replaced. A result too
     // large to be sane, like any failure to write, leaves the output as it
     // was and is reported as a wrong output name.
@@ -938,6 +1156,12 @@ bool FrmConversionCaracteres::CorregirFichero() {
     if (a.almacen) {
         Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
     } else {
+        // The proposals are remembered answers now, and drawn as such.
+        for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
+            if (m_caracteresFG->Propuesta(i)) {
+                m_caracteresFG->SetRespuesta(i, filas[static_cast<std::size_t>(i) - 1], false);
+            }
+        }
         m_guardadas = Respuestas();
     }
     if (!reemplazar || fallo() == Fallo::Cancelado) {
@@ -966,9 +1190,9 @@ bool FrmConversionCaracteres::CorregirFichero() {
 
 void FrmConversionCaracteres::CmdCancelar_Click() {
     // Nothing is kept: what the editor holds is not checked either. Answers
-    // typed here and not stored yet are lost only if the user agrees.
+    // given here and not stored yet are lost only if the user agrees.
     OcultarEditor();
-    if (Respuestas() != m_guardadas &&
+    if (HayRespuestasSinGuardar() &&
         m_app.dialogos().Mensaje(this, TextoQt(textos::SalirSinGuardar), true) ==
             Dialogos::Respuesta::Cancelar) {
         return;
