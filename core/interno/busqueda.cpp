@@ -289,16 +289,24 @@ Via MejorVia() {
 #endif
 }
 
-Buscador::Buscador(Unidades unidades, Via via)
-    : m_unidades(unidades), m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
+std::array<bool, 256> Buscador::Erroneos(Unidades unidades) {
     const bool utf8 = unidades == Unidades::Utf8;
+    std::array<bool, 256> parar{};
     for (unsigned c = 0; c < 256; ++c) {
         // In UTF-8 the first byte of a sequence stops: the character is known
         // once it is decoded. The bytes that go on a sequence are only
         // counted, so that one standing alone shows.
-        m_parar[c] =
+        parar[c] =
             utf8 ? (c < 0x80 ? !kCaracteresValidos[c] : c >= 0xC0) : !kCaracteresValidos[c];
     }
+    return parar;
+}
+
+Buscador::Buscador(Unidades unidades, Via via) : Buscador(unidades, Erroneos(unidades), via) {}
+
+Buscador::Buscador(Unidades unidades, const std::array<bool, 256>& parar, Via via)
+    : m_unidades(unidades), m_parar(parar), m_paradas(new std::uint32_t[kTrozoParadas + 64]) {
+    const bool utf8 = unidades == Unidades::Utf8;
     // The vector path tells CR and LF apart by itself.
     std::array<bool, 256> sinSaltos = m_parar;
     sinSaltos['\r'] = false;

@@ -41,6 +41,13 @@ class Buscador {
 public:
     // A way the processor does not have falls back to the plain loop.
     explicit Buscador(Unidades unidades, Via via = MejorVia());
+    // The same search with its own table of the bytes that stop (those the
+    // text's characters would stop at otherwise): how one character's
+    // occurrences are found. The line ends and the allowed C2 or C3 pairs
+    // are as above: a lone LF of a Windows-1252 text still stops.
+    Buscador(Unidades unidades, const std::array<bool, 256>& parar, Via via = MejorVia());
+    // The bytes that stop the scan's search.
+    static std::array<bool, 256> Erroneos(Unidades unidades);
 
     // The stops among p[0, n), n at most kTrozoParadas; `anterior` is the
     // byte before p (0 at the text's start).
