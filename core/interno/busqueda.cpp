@@ -296,8 +296,7 @@ std::array<bool, 256> Buscador::Erroneos(Unidades unidades) {
         // In UTF-8 the first byte of a sequence stops: the character is known
         // once it is decoded. The bytes that go on a sequence are only
         // counted, so that one standing alone shows.
-        parar[c] =
-            utf8 ? (c < 0x80 ? !kCaracteresValidos[c] : c >= 0xC0) : !kCaracteresValidos[c];
+        parar[c] = utf8 ? (c < 0x80 ? !kCaracteresValidos[c] : c >= 0xC0) : !kCaracteresValidos[c];
     }
     return parar;
 }
