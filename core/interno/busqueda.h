@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace tildora {
 
@@ -41,13 +42,12 @@ class Buscador {
 public:
     // A way the processor does not have falls back to the plain loop.
     explicit Buscador(Unidades unidades, Via via = MejorVia());
-    // The same search with its own table of the bytes that stop (those the
-    // text's characters would stop at otherwise): how one character's
-    // occurrences are found. The line ends and the allowed C2 or C3 pairs
-    // are as above: a lone LF of a Windows-1252 text still stops.
-    Buscador(Unidades unidades, const std::array<bool, 256>& parar, Via via = MejorVia());
-    // The bytes that stop the scan's search.
-    static std::array<bool, 256> Erroneos(Unidades unidades);
+    // A search for one character instead (how the windows find, mark and
+    // count its occurrences): its stops are the places where its bytes, one
+    // to four, begin, whole inside the piece, and for the LF of a
+    // Windows-1252 text every lone LF. In a UTF-8 text such a place always
+    // begins a character. Cuentas() then says nothing.
+    Buscador(Unidades unidades, std::string_view caracter, Via via = MejorVia());
 
     // The stops among p[0, n), n at most kTrozoParadas; `anterior` is the
     // byte before p (0 at the text's start).
@@ -83,6 +83,12 @@ public:
         alignas(64) std::uint8_t parar[256]{};
         alignas(64) std::uint8_t pares[64]{};
     };
+    // The character searched for, when there is one.
+    struct Aguja {
+        std::array<unsigned char, 4> bytes{};
+        std::size_t largo = 0; // 0: the table's search
+        bool suelto = false;   // only where no CR comes before it (a lone LF)
+    };
 
 private:
     Unidades m_unidades;
@@ -92,6 +98,7 @@ private:
     Via m_via = Via::Sencilla;
     Cuenta m_cuenta;
     std::unique_ptr<std::uint32_t[]> m_paradas;
+    Aguja m_aguja;
 };
 
 } // namespace tildora

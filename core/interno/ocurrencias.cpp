@@ -4,7 +4,6 @@
 #include "core/interno/busqueda.h"
 
 #include <algorithm>
-#include <array>
 
 namespace tildora {
 
@@ -27,29 +26,24 @@ void Ocurrencias::Recorrer(std::size_t desde, std::size_t hasta, Hallada&& halla
     if (m_bytes.empty() || desde >= hasta) {
         return;
     }
-    // The scan's own search, with only this character's first byte
-    // stopping: in UTF-8 that byte begins a character wherever it stands,
-    // and the bytes after it tell this character from the others it
-    // begins. In Windows-1252 a lone LF always stops, which is what the
-    // lone LF's row looks for.
+    // The scan's search, for this character alone. A stretch ends where a
+    // character begins, so that one that begins inside it is looked at whole.
     const bool unicode = m_documento->Unicode();
-    const auto primero = static_cast<unsigned char>(m_bytes[0]);
-    std::array<bool, 256> parar{};
-    parar[primero] = true;
-    Buscador buscador(unicode ? Unidades::Utf8 : Unidades::Ansi, parar);
+    Buscador buscador(unicode ? Unidades::Utf8 : Unidades::Ansi, m_bytes);
     const auto* p = reinterpret_cast<const unsigned char*>(t.data());
-    const std::string_view texto(t);
-    for (std::size_t i = desde; i < hasta; i += kTrozoParadas) {
-        const std::size_t m = std::min(kTrozoParadas, hasta - i);
-        const std::size_t k = buscador.Buscar(p + i, m, i > 0 ? p[i - 1] : 0);
+    for (std::size_t i = desde; i < hasta;) {
+        std::size_t fin = std::min(i + kTrozoParadas - 3, hasta);
+        while (unicode && fin < t.size() && (p[fin] & 0xC0) == 0x80 && fin - i < kTrozoParadas) {
+            ++fin;
+        }
+        const std::size_t k = buscador.Buscar(p + i, fin - i, i > 0 ? p[i - 1] : 0);
         const std::uint32_t* lista = buscador.Paradas();
         for (std::size_t j = 0; j < k; ++j) {
-            const std::size_t pos = i + lista[j];
-            if (p[pos] == primero && texto.substr(pos, m_bytes.size()) == m_bytes &&
-                !hallada(pos)) {
+            if (!hallada(i + lista[j])) {
                 return;
             }
         }
+        i = fin;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/caracteres.h"
 #include "core/correccion.h"
 #include "core/documento.h"
+#include "core/interno/busqueda.h"
 #include "core/interno/reescritura.h"
 #include "core/ocurrencias.h"
 #include "core/unicode.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
@@ -240,6 +242,27 @@ TEST(Ocurrencias, ComoUnRecorridoLiteral) {
                     ref.push_back(i);
                 }
                 i += static_cast<std::size_t>(n);
+            }
+            // Every way the search can go finds them in a stretch that
+            // begins anywhere, after a CR too.
+            const std::size_t inicio = d->marca + azar() % (t.size() - d->marca);
+            const std::size_t fin = std::min(t.size(), inicio + kTrozoParadas);
+            std::vector<std::size_t> enTramo;
+            std::copy_if(ref.begin(), ref.end(), std::back_inserter(enTramo),
+                         [&](std::size_t r) { return r >= inicio && r + b.size() <= fin; });
+            for (const Via via : {Via::Sencilla, Via::Avx2, Via::Avx512}) {
+                if (via > MejorVia()) {
+                    continue;
+                }
+                Buscador buscador(d->Unicode() ? Unidades::Utf8 : Unidades::Ansi, b, via);
+                const auto* p = reinterpret_cast<const unsigned char*>(t.data());
+                const std::size_t k =
+                    buscador.Buscar(p + inicio, fin - inicio, inicio > 0 ? p[inicio - 1] : 0);
+                std::vector<std::size_t> halladas;
+                for (std::size_t j = 0; j < k; ++j) {
+                    halladas.push_back(inicio + buscador.Paradas()[j]);
+                }
+                EXPECT_EQ(halladas, enTramo) << "ronda " << ronda;
             }
             const Ocurrencias oc(*d, h.clave);
             EXPECT_EQ(oc.Total(), ref.size());
