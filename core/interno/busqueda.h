@@ -44,9 +44,9 @@ public:
     explicit Buscador(Unidades unidades, Via via = MejorVia());
     // A search for one character instead (how the windows find, mark and
     // count its occurrences): its stops are the places where its bytes, one
-    // to four, begin, whole inside the piece, and for the LF of a
-    // Windows-1252 text every lone LF. In a UTF-8 text such a place always
-    // begins a character. Cuentas() then says nothing.
+    // to four, begin, whole inside the piece; for the LF of a Windows-1252
+    // text, only the lone LFs. In a UTF-8 text such a place always begins a
+    // character. Cuentas() then says nothing.
     Buscador(Unidades unidades, std::string_view caracter, Via via = MejorVia());
 
     // The stops among p[0, n), n at most kTrozoParadas; `anterior` is the
