@@ -1,5 +1,6 @@
 // The correction engine against the passes done the slow literal way: same
-// bytes, same count, and a result over the size limit refused.
+// bytes, same count, and a result over the size limit refused; and the
+// preview, put together from pieces, the same bytes.
 //
 // Input: the number of rows (first byte, 0 to 7), each row as its character
 // (a byte that picks one of the wrong characters: a grid lists no others),
@@ -9,6 +10,7 @@
 #include "core/caracteres.h"
 #include "core/documento.h"
 #include "core/interno/reescritura.h"
+#include "fuzz/previa.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -121,6 +123,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         }
     } else if (!r || salida != esperado || *r != cuentaEsperada) {
         __builtin_trap();
+    } else {
+        // The preview, in pieces that cut the text every few bytes, is the
+        // same text.
+        std::vector<std::size_t> donde;
+        for (std::size_t i = 1 + n % 17; i < texto.size(); i += 1 + n % 17) {
+            donde.push_back(i);
+        }
+        if (PreviaJunta(*documento, pares, donde) != salida) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

@@ -2,10 +2,12 @@
 
 #include "core/correccion.h"
 #include "core/interno/escaneo.h"
+#include "core/unicode.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -46,6 +48,21 @@ public:
     // Hands the final form (Windows-1252 bytes) to `trozo` a piece at a
     // time, in order; stops at the first false.
     template <typename Trozo> bool Recorrer(std::int32_t nodo, Trozo&& trozo) const;
+    // The final form in the output's form (UTF-8 when `utf8`) to `trozo`:
+    // the held form at once, a long one a piece at a time. What the rewrite
+    // and the preview both write.
+    template <typename Trozo> bool Escribir(std::int32_t nodo, bool utf8, Trozo&& trozo) const {
+        if (const std::string* forma = Forma(nodo, utf8)) {
+            return trozo(forma->data(), forma->size());
+        }
+        return Recorrer(nodo, [&](const char* d, std::size_t n) {
+            if (!utf8) {
+                return trozo(d, n);
+            }
+            const std::string u = Utf8DeAnsi(std::string_view(d, n));
+            return trozo(u.data(), u.size());
+        });
+    }
 
 private:
     struct Nodo_ {

@@ -216,17 +216,8 @@ public:
             return false;
         }
         m_tramo = pos + largo;
-        if (const std::string* forma = m_composicion.Forma(nodo, m_utf8)) {
-            return m_volcado.Copiar(forma->data(), forma->size());
-        }
-        // A form too long to hold goes out a piece at a time.
-        return m_composicion.Recorrer(nodo, [this](const char* d, std::size_t n) {
-            if (!m_utf8) {
-                return m_volcado.Copiar(d, n);
-            }
-            const std::string utf8 = Utf8DeAnsi(std::string_view(d, n));
-            return m_volcado.Copiar(utf8.data(), utf8.size());
-        });
+        return m_composicion.Escribir(
+            nodo, m_utf8, [this](const char* d, std::size_t n) { return m_volcado.Copiar(d, n); });
     }
 
     // Whether the text read was the one scanned: the same characters in the
