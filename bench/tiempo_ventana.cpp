@@ -295,6 +295,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     const double abrir = Ms(reloj);
+    const long picoAbierta = PicoMemoriaMiB();
 
     // Scrolling the text to its end, and back, each painted at once.
     VistaTexto* vista = v->Vista();
@@ -337,6 +338,7 @@ int main(int argc, char* argv[]) {
     }
     const std::string previa = MedirPrevia(estado.documento, rejilla, *vista);
     const std::string teclas = MedirTeclas(*v);
+    const long picoAntes = PicoMemoriaMiB();
     const std::size_t lineas = vista->NumeroLineas();
 
     // Press "Ados Aceptar": store, correct, write, and the first window back.
@@ -364,7 +366,9 @@ int main(int argc, char* argv[]) {
                 devuelta ? "yes" : "no");
     std::printf("progress windows shown: %lld\n",
                 static_cast<long long>(dialogos.progresos.size()));
-    std::printf("peak memory of the whole program: %ld MiB (the text is %lld MiB)\n",
-                PicoMemoriaMiB(), static_cast<long long>(QFileInfo(entrada).size() >> 20));
+    std::printf("peak memory of the whole program: %ld MiB (the text is %lld MiB); with the "
+                "window open: %ld MiB, after the preview and the keys: %ld MiB\n",
+                PicoMemoriaMiB(), static_cast<long long>(QFileInfo(entrada).size() >> 20),
+                picoAbierta, picoAntes);
     return devuelta && tamanoSalida > 0 ? 0 : 1;
 }

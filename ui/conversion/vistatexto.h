@@ -183,6 +183,14 @@ private:
     std::optional<MarcaLinea> ActualEn(const Renglon& r) const;
     MarcaLinea EnLinea(const Renglon& r, std::size_t posicion, std::size_t largo,
                        TipoMarca tipo) const;
+    // The part of a line on screen: its bytes [primero, ultimo) of the
+    // Renglon's Tira, the first drawn `x0` from the line's start.
+    struct Visible {
+        std::size_t primero = 0;
+        std::size_t ultimo = 0;
+        double x0 = 0;
+    };
+    Visible EnPantalla(const Renglon& r) const;
     // One line drawn, at `y`.
     void DibujarLinea(QPainter& p, std::size_t linea, int y) const;
     // The corrected text of the working copy's bytes [desde, hasta) in

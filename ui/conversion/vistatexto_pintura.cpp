@@ -206,6 +206,31 @@ void VistaTexto::paintEvent(QPaintEvent*) {
     }
 }
 
+VistaTexto::Visible VistaTexto::EnPantalla(const Renglon& r) const {
+    // Skip what lies left of the view, then take what fits in it.
+    const int h = horizontalScrollBar()->value();
+    const int anchoVista = viewport()->width();
+    std::size_t i = r.desde;
+    double x = 0;
+    while (i < r.hasta) {
+        double a = 0;
+        const std::size_t siguiente = Paso(r.tira, i, a);
+        if (x + a > h) {
+            break;
+        }
+        x += a;
+        i = siguiente;
+    }
+    Visible v{i, i, x};
+    while (i < r.hasta && x - h < anchoVista) {
+        double a = 0;
+        i = Paso(r.tira, i, a);
+        x += a;
+    }
+    v.ultimo = i;
+    return v;
+}
+
 void VistaTexto::DibujarLinea(QPainter& p, std::size_t linea, int y) const {
     const QPalette& pal = palette();
     const int h = horizontalScrollBar()->value();
@@ -213,26 +238,7 @@ void VistaTexto::DibujarLinea(QPainter& p, std::size_t linea, int y) const {
     const Renglon r = RenglonDe(linea);
     const Tira& t = r.tira;
 
-    // Skip what lies left of the view, then take what fits in it.
-    std::size_t i = r.desde;
-    double x = 0;
-    while (i < r.hasta) {
-        double a = 0;
-        const std::size_t siguiente = Paso(t, i, a);
-        if (x + a > h) {
-            break;
-        }
-        x += a;
-        i = siguiente;
-    }
-    const std::size_t primero = i;
-    const double x0 = x;
-    while (i < r.hasta && x - h < anchoVista) {
-        double a = 0;
-        i = Paso(t, i, a);
-        x += a;
-    }
-    const std::size_t ultimo = i;
+    const auto [primero, ultimo, x0] = EnPantalla(r);
     const auto dibujar = [&](const QColor& color) {
         p.setPen(color);
         DibujarTramo(p, t, primero, ultimo, x0 - h + Margen(), y, color);
