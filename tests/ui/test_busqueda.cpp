@@ -291,8 +291,14 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
     ComprobarElegida(v, todas, 1);
     QCOMPARE(Marcadas(vista), EnVista(vista, "|"));
 
-    // What the preview shows is what the accept writes.
+    // What the preview shows is what the accept writes; copied, it is that
+    // text (all ASCII by now), line breaks as '\n'.
     const std::string previa = Mostrado(vista);
+    vista.Seleccionar(0, texto.size());
+    QString copiado = QString::fromLatin1(previa.data(), static_cast<qsizetype>(previa.size()));
+    copiado.remove(QStringLiteral("\u00EF\u00BB\u00BF"))
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QCOMPARE(vista.TextoSeleccionado(), copiado.replace(QLatin1Char('\r'), QLatin1Char('\n')));
     QTest::keyClick(g, Qt::Key_F4);
     QVERIFY(!vista.Previa());
     QCOMPARE(mostrado->accessibleName(), TextoQt(textos::TextoOriginal));
