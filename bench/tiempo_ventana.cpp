@@ -6,8 +6,10 @@
 // memory. With the grid's answers in, before accepting: how long the
 // preview's composition takes to make, one preview piece of 60 lines at the
 // start, the middle and the end of the text, the marks of those lines, and
-// "n / m" for the last occurrence of a character. Usage: tildora_tiempo_ventana [megabytes [file]]:
-// the text is written to `file` and kept there when it does not exist yet (so that the command line
+// "n / m" for the last occurrence of a character; and through the window, F4
+// to the preview and back, and F3's and Shift+F3's jumps.
+// Usage: tildora_tiempo_ventana [megabytes [file]]: the text is written to
+// `file` and kept there when it does not exist yet (so that the command line
 // can be timed on the same file), or else to a temporary folder.
 
 #include "core/estado.h"
@@ -24,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -174,6 +177,62 @@ std::string MedirPrevia(const Documento& doc, const std::vector<Fila>& filas,
     return informe;
 }
 
+// The search's keys and the preview through the window, as the user
+// presses them, each until the view has painted: F4 to the corrected text
+// and back, F3 along the occurrences of the last row's character,
+// Shift+F3 from the first round to the last, and F3 after a click in the
+// middle of the text (counted from the start), in the text and in the
+// preview. The slowest of each.
+std::string MedirTeclas(FrmConversionCaracteres& v) {
+    VistaTexto& vista = *v.Vista();
+    RejillaCaracteres& g = *v.Rejilla();
+    const auto tecla = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+        QElapsedTimer r;
+        r.start();
+        QTest::keyClick(&g, k, m);
+        vista.viewport()->repaint();
+        return Ms(r);
+    };
+    const auto clicEnMedio = [&] {
+        vista.verticalScrollBar()->setValue(vista.verticalScrollBar()->maximum() / 2);
+        QTest::mouseClick(vista.viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    };
+    std::string informe;
+    g.SetCeldaActual(g.Rows() - 1, 0);
+    double previa = 0;
+    double original = 0;
+    for (int vez = 0; vez < 5; ++vez) {
+        previa = std::max(previa, tecla(Qt::Key_F4));
+        original = std::max(original, tecla(Qt::Key_F4));
+    }
+    Linea(informe, "F4 to the corrected text and painted (slowest of 5):      %8.2f ms\n", previa);
+    Linea(informe, "F4 back to the text as it is and painted (slowest of 5): %8.2f ms\n", original);
+    for (const bool enPrevia : {false, true}) {
+        if (enPrevia) {
+            tecla(Qt::Key_F4);
+        }
+        v.CmdBuscar_Click();
+        double siguiente = 0;
+        for (int vez = 0; vez < 20; ++vez) {
+            siguiente = std::max(siguiente, tecla(Qt::Key_F3));
+        }
+        v.CmdBuscar_Click();
+        const double alUltimo = tecla(Qt::Key_F3, Qt::ShiftModifier);
+        clicEnMedio();
+        const double desdeClic = tecla(Qt::Key_F3);
+        const char* donde = enPrevia ? "preview" : "text   ";
+        const QString n = v.findChild<QLabel*>(QStringLiteral("LblOcurrencias"))->text();
+        Linea(informe, "%s: F3 to the next one and painted (slowest of 20): %8.2f ms\n", donde,
+              siguiente);
+        Linea(informe, "%s: Shift+F3 from the first round to the last:      %8.2f ms\n", donde,
+              alUltimo);
+        Linea(informe, "%s: F3 after a click mid-text (counted from start): %8.2f ms (%s)\n", donde,
+              desdeClic, qPrintable(n));
+    }
+    tecla(Qt::Key_F4);
+    return informe;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -236,6 +295,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     const double abrir = Ms(reloj);
+    const long picoAbierta = PicoMemoriaMiB();
 
     // Scrolling the text to its end, and back, each painted at once.
     VistaTexto* vista = v->Vista();
@@ -277,6 +337,8 @@ int main(int argc, char* argv[]) {
         rejilla.push_back(Fila{g->TextMatrix(fila, 0), g->TextMatrix(fila, 1)});
     }
     const std::string previa = MedirPrevia(estado.documento, rejilla, *vista);
+    const std::string teclas = MedirTeclas(*v);
+    const long picoAntes = PicoMemoriaMiB();
     const std::size_t lineas = vista->NumeroLineas();
 
     // Press "Ados Aceptar": store, correct, write, and the first window back.
@@ -288,12 +350,14 @@ int main(int argc, char* argv[]) {
 
     std::printf("file: %zu MB, %d wrong characters, %zu lines\n", megas, filas, lineas);
     std::printf("reading the file alone:                                %8.1f ms\n", leer);
-    std::printf("press Zuzendu -> conversion window shown and painted: %8.1f ms\n", abrir);
+    std::printf("press Zuzendu -> conversion window shown and painted: %8.1f ms (%.2f x reading)\n",
+                abrir, abrir / leer);
     std::printf("text view scrolled to the end and painted:             %8.1f ms\n", alFinal);
     std::printf("text view scrolled to the start and painted:           %8.1f ms\n", alPrincipio);
     std::printf("search for a character and paint:                      %8.1f ms\n", buscar);
     std::printf("slowest click on a grid cell (editor opened):          %8.1f ms\n", clic);
     std::printf("%s", previa.c_str());
+    std::printf("%s", teclas.c_str());
     std::printf("press Ados -> stored, corrected, written, back:        %8.1f ms\n", aceptar);
     std::printf("message: %s\n", dialogos.mensajes.isEmpty()
                                      ? "(none)"
@@ -302,6 +366,9 @@ int main(int argc, char* argv[]) {
                 devuelta ? "yes" : "no");
     std::printf("progress windows shown: %lld\n",
                 static_cast<long long>(dialogos.progresos.size()));
-    std::printf("peak memory of the whole program: %ld MiB\n", PicoMemoriaMiB());
+    std::printf("peak memory of the whole program: %ld MiB (the text is %lld MiB); with the "
+                "window open: %ld MiB, after the preview and the keys: %ld MiB\n",
+                PicoMemoriaMiB(), static_cast<long long>(QFileInfo(entrada).size() >> 20),
+                picoAbierta, picoAntes);
     return devuelta && tamanoSalida > 0 ? 0 : 1;
 }

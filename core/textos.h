@@ -128,6 +128,20 @@ inline constexpr std::string_view CmdBuscarTip =
     "Karakterea testuan bilatu kontextu aikusteko / Buscar el carácter para ver el contexto";
 inline constexpr std::string_view CmdAceptar = "      Ados       Aceptar";
 inline constexpr std::string_view CmdCancelar = "      Utzi       Cancelar";
+// Which occurrence the search chose and how many there are, "3 / 17" ("? /
+// 17" before a search); its tip names the keys.
+inline constexpr std::string_view OcurrenciaSinElegir = "?";
+inline constexpr std::string_view OcurrenciasTip =
+    "Bilaketak aukeratutako agerraldia / guztiak. F3: hurrengoa, Maius+F3: aurrekoa / La "
+    "aparición elegida por la búsqueda / todas. F3: la siguiente, Mayús+F3: la anterior";
+// The button that shows the text as it will be written (F4), and what the
+// label under the text says it shows.
+inline constexpr std::string_view CmdPrevia = "      Aurrebista       Vista\u00A0previa";
+inline constexpr std::string_view CmdPreviaTip =
+    "Testua zuzenduta nola geratuko den ikusi, gorde aurretik (F4) / Ver cómo quedará el texto "
+    "corregido, antes de guardarlo (F4)";
+inline constexpr std::string_view TextoOriginal = "Jatorrizko testua / Texto original";
+inline constexpr std::string_view TextoCorregido = "Testu zuzendua / Texto corregido";
 inline constexpr std::string_view CabeceraErroneo = "Okerrekoa / Erróneo";
 inline constexpr std::string_view CabeceraCorrecto = "Zuzenekoa / Correcto";
 
@@ -175,12 +189,26 @@ inline constexpr std::string_view AccEditorDesc =
     "del carácter erróneo; con las flechas arriba y abajo, a otra fila";
 inline constexpr std::string_view AccTexto = "Fitxategiaren testua / Texto del fichero";
 inline constexpr std::string_view AccTextoDesc =
-    "Sarrera fitxategiaren testua, karaktere okerrak beren testuinguruan ikusteko / El texto del "
-    "fichero de entrada, para ver los caracteres erróneos en su contexto";
+    "Sarrera fitxategiaren testua, karaktere okerrak beren testuinguruan ikusteko; errenkadako "
+    "karakterea nabarmenduta dago. F4: testu zuzendua / El texto del fichero de entrada, para ver "
+    "los caracteres erróneos en su contexto; el carácter de la fila está resaltado. F4: el texto "
+    "corregido";
 inline constexpr std::string_view AccBuscar = "Bilatu / Buscar";
 inline constexpr std::string_view AccBuscarDesc =
-    "Errenkadako karakterea testuan bilatzen du; F3 hurrengoa / Busca en el texto el carácter de "
-    "la fila; F3 el siguiente";
+    "Errenkadako karakterea testuan bilatzen du; F3 hurrengoa, Maius+F3 aurrekoa / Busca en el "
+    "texto el carácter de la fila; F3 el siguiente, Mayús+F3 el anterior";
+inline constexpr std::string_view AccOcurrencias = "Agerraldiak / Apariciones";
+inline constexpr std::string_view AccOcurrenciasDesc =
+    "Bilaketak aukeratutako agerraldia eta guztira zenbat diren; F3 hurrengoa, Maius+F3 aurrekoa "
+    "/ La aparición elegida por la búsqueda y cuántas hay; F3 la siguiente, Mayús+F3 la anterior";
+inline constexpr std::string_view AccPrevia = "Aurrebista / Vista previa";
+inline constexpr std::string_view AccPreviaDesc =
+    "Testu-ikuspegian testu zuzendua edo jatorrizkoa erakusten du (F4 tekla); ordezkatutakoak "
+    "berdez, ordezkorik gabeak gorriz eta azpimarratuta / Muestra en la vista el texto corregido "
+    "o el original (tecla F4); lo sustituido en verde, lo que no tiene sustituto en rojo y "
+    "subrayado";
+inline constexpr std::string_view AccTextoMostrado =
+    "Testu-ikuspegiak erakusten duen testua / El texto que muestra la vista";
 inline constexpr std::string_view AccAceptar = "Ados / Aceptar";
 inline constexpr std::string_view AccAceptarDesc =
     "Ordezkoak gogoratzen ditu eta fitxategi zuzendua idazten du (Sartu tekla) / Recuerda los "

@@ -2,8 +2,9 @@
 # Makes the pictures of the two windows that the documentation shows, taken
 # from the real windows on the offscreen platform (tests/ui/capturas.cpp):
 # installs what is missing, builds build/, and writes eleccion.png,
-# conversion.png and conversion-2x.png into docs/capturas/, or into the
-# folder given. See docs/capturas.md.
+# conversion.png, conversion-marcas.png, conversion-previa.png and the
+# conversion window's pictures at 2x (-2x.png) into docs/capturas/, or into
+# the folder given. See docs/capturas.md.
 #   scripts/capturas.sh [CARPETA]
 # With --pruebas it draws instead every window as the window tests leave it
 # (the grid with quotes, dashes, an emoji, a C1 control and a blank answer

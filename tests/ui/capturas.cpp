@@ -3,10 +3,13 @@
 // file-selection window with both names typed, then, after "Zuzendu
 // Corregir", the conversion window on a short sample (five wrong characters,
 // one answer remembered in the sample's own store, the others with a
-// proposal) with one row's character found in the text.
+// proposal) with one row's character found in the text, its occurrences
+// marked; then the same after F3, and the text as it will be written (F4).
 //
-//   capturas CARPETA   writes eleccion.png, conversion.png and
-//                      conversion-2x.png into CARPETA, then checks them
+//   capturas CARPETA   writes eleccion.png, conversion.png,
+//                      conversion-marcas.png, conversion-previa.png and the
+//                      conversion window's pictures at 2× (-2x.png) into
+//                      CARPETA, then checks them
 //
 // The 2× picture comes from the same program run again with QT_SCALE_FACTOR=2
 // (capturas --2x CARPETA), as a screen of twice the density shows the window.
@@ -17,6 +20,7 @@
 
 #include "tests/ui/ayudas_ui.h"
 #include "ui/conversion/frmconversioncaracteres.h"
+#include "ui/conversion/vistatexto.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,6 +53,13 @@ constexpr int kFilaBuscada = 3;
 const QString kEleccion = QStringLiteral("eleccion.png");
 const QString kConversion = QStringLiteral("conversion.png");
 const QString kConversion2x = QStringLiteral("conversion-2x.png");
+// The marks of … with the second one chosen by F3 ("2 / 2"), and the text as
+// it will be written (F4), € left without an answer; each at 1× and 2×.
+const QString kMarcas = QStringLiteral("conversion-marcas");
+const QString kPrevia = QStringLiteral("conversion-previa");
+QString Nombre(const QString& base, bool doble) {
+    return base + (doble ? QStringLiteral("-2x.png") : QStringLiteral(".png"));
+}
 
 void Quejarse(const QString& texto) {
     std::fprintf(stderr, "capturas: %s\n", qPrintable(texto));
@@ -69,6 +80,27 @@ bool Guardar(QWidget& ventana, const QString& ruta) {
         return false;
     }
     return true;
+}
+
+// From the search for …: F3 to its second occurrence; then € left without
+// an answer (Backspace on its replacement), … current again and F4.
+bool MarcasYPrevia(FrmConversionCaracteres& v, const QDir& destino, bool doble) {
+    RejillaCaracteres* g = v.Rejilla();
+    QTest::keyClick(g, Qt::Key_F3);
+    if (!Guardar(v, destino.filePath(Nombre(kMarcas, doble)))) {
+        return false;
+    }
+    g->SetCeldaActual(5, 1);
+    QTest::keyClick(g, Qt::Key_Backspace);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                      g->RectanguloEnVista(kFilaBuscada, 0).center());
+    QTest::keyClick(g, Qt::Key_F3);
+    QTest::keyClick(g, Qt::Key_F4);
+    if (!v.Vista()->Previa() || !g->TextMatrix(5, 1).empty()) {
+        Quejarse(QStringLiteral("the preview did not show, or € kept its answer"));
+        return false;
+    }
+    return Guardar(v, destino.filePath(Nombre(kPrevia, doble)));
 }
 
 // Drives both windows and saves their pictures: both at 1×, or the
@@ -111,7 +143,8 @@ bool Conducir(const QDir& destino, bool doble, QSize& seleccion, QSize& conversi
                       g->RectanguloEnVista(kFilaBuscada, 0).center());
     QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
     conversion = v->size();
-    return Guardar(*v, destino.filePath(doble ? kConversion2x : kConversion));
+    return Guardar(*v, destino.filePath(doble ? kConversion2x : kConversion)) &&
+           MarcasYPrevia(*v, destino, doble);
 }
 
 // Conducir, in the sample's folder, and back where the program started.
@@ -192,8 +225,12 @@ int main(int argc, char* argv[]) {
         Quejarse(QStringLiteral("the 2x run failed"));
         return 1;
     }
-    const bool bien = Comprobar(destino.filePath(kEleccion), seleccion) &&
-                      Comprobar(destino.filePath(kConversion), conversion) &&
-                      Comprobar(destino.filePath(kConversion2x), conversion * 2);
+    bool bien = Comprobar(destino.filePath(kEleccion), seleccion) &&
+                Comprobar(destino.filePath(kConversion), conversion) &&
+                Comprobar(destino.filePath(kConversion2x), conversion * 2);
+    for (const QString& base : {kMarcas, kPrevia}) {
+        bien = bien && Comprobar(destino.filePath(Nombre(base, false)), conversion) &&
+               Comprobar(destino.filePath(Nombre(base, true)), conversion * 2);
+    }
     return bien ? 0 : 1;
 }

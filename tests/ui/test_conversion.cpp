@@ -320,6 +320,22 @@ void PruebaConversion::disposicion() {
         QVERIFY2(w && w->isVisible(), c.nombre);
         QCOMPARE(w->geometry(), c.donde);
     }
+    // The search's count, the preview's button and the label of the text
+    // shown stand where the layout leaves room: in the window, over no other
+    // control and not over each other.
+    const char* anadidos[] = {"LblOcurrencias", "CmdPrevia", "LblTextoMostrado"};
+    for (const char* nombre : anadidos) {
+        QWidget* w = Hijo<QWidget>(v, nombre);
+        QVERIFY2(w && w->isVisible() && v->rect().contains(w->geometry()), nombre);
+        for (const Control& c : controles) {
+            QVERIFY2(!w->geometry().intersects(c.donde), nombre);
+        }
+        for (const char* otro : anadidos) {
+            QVERIFY2(otro == nombre ||
+                         !w->geometry().intersects(Hijo<QWidget>(v, otro)->geometry()),
+                     nombre);
+        }
+    }
     QCOMPARE(Hijo<QLabel>(v, "Label1")->text(), M(textos::Label1Conversion));
     QCOMPARE(Hijo<QLabel>(v, "Label2")->text(), M(textos::Label2Conversion));
     // The two languages of the instructions at one size, each fitting its box.
@@ -351,8 +367,8 @@ void PruebaConversion::disposicion() {
 
     // Focus: the grid first, then the tab order of the layout.
     QCOMPARE(QApplication::focusWidget(), g);
-    const char* orden[] = {"textoFicheroRTB", "CmdBuscar", "CmdAceptar", "CmdCancelar",
-                           "caracteresFG"};
+    const char* orden[] = {"textoFicheroRTB", "CmdBuscar",   "CmdPrevia",
+                           "CmdAceptar",      "CmdCancelar", "caracteresFG"};
     for (const char* nombre : orden) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(nombre));
@@ -1461,6 +1477,11 @@ void PruebaConversion::nombresAccesibles() {
                      {"CmdAceptar", textos::AccAceptar, textos::AccAceptarDesc},
                      {"CmdCancelar", textos::AccCancelar, textos::AccCancelarDesc},
                      {"txtEditor", textos::AccEditor, textos::AccEditorDesc},
+                     // Read as they show: no occurrence chosen yet of the
+                     // current row's one tab, and the text as it is.
+                     {"LblOcurrencias", "? / 1", textos::AccOcurrenciasDesc},
+                     {"CmdPrevia", textos::AccPrevia, textos::AccPreviaDesc},
+                     {"LblTextoMostrado", textos::TextoOriginal, textos::AccTextoMostrado},
                  });
 
     // A character that shows nothing a voice reads is told by its code.

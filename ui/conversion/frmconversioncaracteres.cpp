@@ -9,6 +9,7 @@
 #include "core/unicode.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
+#include "ui/conversion/busqueda.h"
 #include "ui/conversion/celdas.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
@@ -431,6 +432,23 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     // The picture buttons take the focus from a click, so the editor is
     // validated and committed before a button acts.
 
+    // The search's count under its button, the preview's button below it,
+    // and under the text, at its left, which text it shows.
+    m_LblOcurrencias = new QLabel(this);
+    m_LblOcurrencias->setObjectName(QStringLiteral("LblOcurrencias"));
+    m_LblOcurrencias->setGeometry(RectTwips(4740, 2880, 1300, 270));
+    m_LblOcurrencias->setAlignment(Qt::AlignCenter);
+    m_LblOcurrencias->setToolTip(TextoQt(textos::OcurrenciasTip));
+    m_CmdPrevia =
+        CrearBotonImagen(this, QStringLiteral("CmdPrevia"), QStringLiteral(":/iconos/previa.svg"),
+                         QSize(16, 16), TextoQt(textos::CmdPrevia));
+    m_CmdPrevia->setGeometry(RectTwips(4740, 3240, 1300, 800));
+    m_CmdPrevia->setToolTip(TextoQt(textos::CmdPreviaTip));
+    m_LblTextoMostrado = new QLabel(this);
+    m_LblTextoMostrado->setObjectName(QStringLiteral("LblTextoMostrado"));
+    m_LblTextoMostrado->setGeometry(RectTwips(300, 5730, 1590, 510));
+    m_LblTextoMostrado->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
     m_txtEditor = new QLineEdit(this);
     m_txtEditor->setObjectName(QStringLiteral("txtEditor"));
     m_txtEditor->setGeometry(RectTwips(1470, 2610, 1545, 225));
@@ -456,10 +474,18 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     PonerAccesible(*m_CmdAceptar, textos::AccAceptar, textos::AccAceptarDesc);
     PonerAccesible(*m_CmdCancelar, textos::AccCancelar, textos::AccCancelarDesc);
     PonerAccesible(*m_txtEditor, textos::AccEditor, textos::AccEditorDesc);
+    PonerAccesible(*m_CmdPrevia, textos::AccPrevia, textos::AccPreviaDesc);
+    // The count is read as it shows.
+    m_LblOcurrencias->setAccessibleDescription(TextoQt(textos::AccOcurrenciasDesc));
+    m_LblTextoMostrado->setAccessibleDescription(TextoQt(textos::AccTextoMostrado));
+    m_busqueda =
+        new BusquedaTexto(m_app.estado().documento, *m_textoFicheroRTB, *m_LblOcurrencias,
+                          *m_LblTextoMostrado, *m_CmdPrevia, [this] { return FilasRejilla(); });
 
     setTabOrder(m_caracteresFG, m_textoFicheroRTB);
     setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
-    setTabOrder(m_CmdBuscar, m_CmdAceptar);
+    setTabOrder(m_CmdBuscar, m_CmdPrevia);
+    setTabOrder(m_CmdPrevia, m_CmdAceptar);
     setTabOrder(m_CmdAceptar, m_CmdCancelar);
     setTabOrder(m_CmdCancelar, m_txtEditor);
     m_caracteresFG->setFocus();
@@ -481,6 +507,22 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     connect(m_caracteresFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
             &FrmConversionCaracteres::caracteresFG_Scroll);
     connect(m_CmdBuscar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdBuscar_Click);
+    // The marks follow the current row; the preview, every row's answer.
+    connect(m_caracteresFG, &QTableWidget::currentCellChanged, this,
+            [this](int fila, int, int anterior, int) {
+                if (fila != anterior) {
+                    FilaActualCambiada();
+                }
+            });
+    connect(m_caracteresFG, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* celda) {
+        if (celda->column() == 1) {
+            m_busqueda->RespuestasCambiadas();
+        }
+    });
+    connect(m_CmdPrevia, &QToolButton::clicked, this, [this] {
+        CerrarEditor();
+        m_busqueda->AlternarPrevia();
+    });
     connect(m_CmdAceptar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdAceptar_Click);
     connect(m_CmdCancelar, &QToolButton::clicked, this,
             &FrmConversionCaracteres::CmdCancelar_Click);
@@ -515,6 +557,7 @@ void FrmConversionCaracteres::Form_Load() {
     m_textoFicheroRTB->Cargar(documento.texto, std::move(documento.inicioLineas),
                               documento.Unicode());
     m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
+    FilaActualCambiada();
     m_FilaEditada = 0;
     m_ColumnaEditada = 0;
 }
@@ -997,7 +1040,7 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
         // Enter presses the button that has the focus, else the default
         // button.
         QWidget* foco = focusWidget();
-        for (QToolButton* b : {m_CmdBuscar, m_CmdAceptar, m_CmdCancelar}) {
+        for (QToolButton* b : {m_CmdBuscar, m_CmdPrevia, m_CmdAceptar, m_CmdCancelar}) {
             if (foco == b) {
                 b->click();
                 return;
@@ -1010,7 +1053,16 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
         m_CmdCancelar->click();
         return;
     case Qt::Key_F3:
-        BuscarSiguiente();
+        if (evento->modifiers() & Qt::ShiftModifier) {
+            m_busqueda->Anterior();
+        } else {
+            m_busqueda->Siguiente();
+        }
+        return;
+    case Qt::Key_F4:
+        // What the editor holds is an answer of the preview too.
+        CerrarEditor();
+        m_busqueda->AlternarPrevia();
         return;
     default:
         QWidget::keyPressEvent(evento);
@@ -1020,44 +1072,17 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
 // --- Context search --------------------------------------------------------
 
 void FrmConversionCaracteres::CmdBuscar_Click() {
-    const int fila = m_caracteresFG->Row();
-    if (fila > 0) {
-        const std::string caracter =
-            BytesDeClave(m_caracteresFG->TextMatrix(fila, 0), m_textoFicheroRTB->Utf8());
-        // The view is only selected and scrolled, never written: the text
-        // the engine corrects stays the bytes the scan read.
-        MostrarEncontrado(m_textoFicheroRTB->Buscar(caracter), caracter.size());
+    // The view is only selected and scrolled, never written: the text the
+    // engine corrects stays the bytes the scan read.
+    if (m_caracteresFG->Row() > 0) {
+        m_busqueda->Primera();
     }
     CerrarEditor();
 }
 
-void FrmConversionCaracteres::MostrarEncontrado(std::size_t pos, std::size_t largo) {
-    if (pos == VistaTexto::npos) {
-        // Nothing in the view: no earlier selection may pass for this one.
-        m_textoFicheroRTB->Seleccionar(0, 0);
-        return;
-    }
-    m_textoFicheroRTB->Seleccionar(pos, pos + largo);
-    m_textoFicheroRTB->MostrarPosicion(pos);
-}
-
-void FrmConversionCaracteres::BuscarSiguiente() {
+void FrmConversionCaracteres::FilaActualCambiada() {
     const int fila = m_caracteresFG->Row();
-    VistaTexto& vista = *m_textoFicheroRTB;
-    const std::string c =
-        fila > 0 ? BytesDeClave(m_caracteresFG->TextMatrix(fila, 0), vista.Utf8()) : std::string();
-    if (c.empty()) {
-        return;
-    }
-    // After the occurrence selected now, if it is this character's; from
-    // the end, back to the start.
-    const bool enEste = vista.FinSeleccion() == vista.InicioSeleccion() + c.size() &&
-                        vista.Texto().substr(vista.InicioSeleccion(), c.size()) == c;
-    std::size_t pos = vista.Buscar(c, enEste ? vista.InicioSeleccion() + 1 : 0);
-    if (pos == VistaTexto::npos && enEste) {
-        pos = vista.Buscar(c, 0);
-    }
-    MostrarEncontrado(pos, c.size());
+    m_busqueda->FilaActual(fila > 0 ? m_caracteresFG->TextMatrix(fila, 0) : std::string());
 }
 
 // --- Accept and cancel -----------------------------------------------------

@@ -22,6 +22,7 @@ class QToolButton;
 namespace tildora {
 
 class Aplicacion;
+class BusquedaTexto;
 class VistaTexto;
 
 // The grid caracteresFG. Row 0 is the fixed header row (the table's
@@ -135,12 +136,8 @@ private:
     // Stores and corrects with the grid's rows; true when the output was
     // written, otherwise the window stays.
     bool CorregirFichero(const std::vector<Fila>& filas);
-    // Selects an occurrence in the text view and brings it into sight; npos
-    // clears the selection.
-    void MostrarEncontrado(std::size_t pos, std::size_t largo);
-    // F3: the next occurrence of the current row's character, from the
-    // start again after the last.
-    void BuscarSiguiente();
+    // Another row is current: its character is the one marked and searched.
+    void FilaActualCambiada();
 
     // A key on the grid: on a replacement cell F2 and Space open the editor,
     // and a typed character opens it and goes in. False for the keys the
@@ -186,6 +183,13 @@ private:
     QToolButton* m_CmdAceptar = nullptr;
     QToolButton* m_CmdCancelar = nullptr;
     QLineEdit* m_txtEditor = nullptr;
+    // Beside the layout's controls, where it leaves room: which occurrence
+    // the search chose ("3 / 17"), the preview's button, and which text the
+    // view shows.
+    QLabel* m_LblOcurrencias = nullptr;
+    QToolButton* m_CmdPrevia = nullptr;
+    QLabel* m_LblTextoMostrado = nullptr;
+    BusquedaTexto* m_busqueda = nullptr;
 
     // The cell last opened in the editor; 0 means none.
     std::int16_t m_FilaEditada = 0;

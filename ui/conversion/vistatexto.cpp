@@ -9,12 +9,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
-#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QScrollBar>
-#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -38,58 +35,6 @@ int LimitarAInt(double v) {
 }
 
 } // namespace
-
-PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
-    m_fuente.setPointSizeF(std::max(6.0, fuente.pointSizeF() * 0.75));
-    m_fuente.setStretch(QFont::Unstretched);
-    const QFontMetricsF fm(m_fuente);
-    for (int b = 0; b < 256; ++b) {
-        const auto c = static_cast<unsigned char>(b);
-        // A lone LF has a picture too, in the grid; the view breaks the line.
-        const bool control = EsControlVisible(c) || c == '\n';
-        const char32_t u = UnicodeDeAnsi(c);
-        if (control && !HayGlifo(fuente, GlifoDeAnsi(c, true))) {
-            // The control's name is the last part of its description.
-            const QString descripcion = QString::fromStdString(
-                DescripcionClave(std::string(1, static_cast<char>(c)), false));
-            m_nombre[c] = descripcion.section(QStringLiteral(" · "), -1);
-        } else if (!control && c >= 0x80 && (EsInvisible(u) || !HayGlifo(fuente, u))) {
-            // An undefined byte (a C1 control), a soft hyphen: its code, or
-            // the view would show nothing, and a search would seem to select
-            // nothing at all.
-            m_nombre[c] = QString::fromStdString(CodigoUnicode(u));
-        } else {
-            continue;
-        }
-        m_propia[c] = true;
-        m_ancho[c] = std::ceil(fm.horizontalAdvance(m_nombre[c])) + 5;
-    }
-}
-
-void PinturaControles::Dibujar(QPainter& p, const QRectF& caja, unsigned char c,
-                               const QColor& color) const {
-    DibujarEtiqueta(p, caja, m_nombre[c], m_ancho[c], color);
-}
-
-qreal PinturaControles::AnchoEtiqueta(const QString& etiqueta) const {
-    return std::ceil(QFontMetricsF(m_fuente).horizontalAdvance(etiqueta)) + 5;
-}
-
-void PinturaControles::DibujarEtiqueta(QPainter& p, const QRectF& caja, const QString& etiqueta,
-                                       qreal anchoTotal, const QColor& color) const {
-    const QFontMetricsF fm(m_fuente);
-    const qreal ancho = anchoTotal - 1;
-    const qreal alto = std::min(caja.height() - 2, fm.height() + 2);
-    const QRectF marco(caja.center().x() - ancho / 2, caja.center().y() - alto / 2, ancho, alto);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(color, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(marco.adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
-    p.setFont(m_fuente);
-    p.drawText(marco, Qt::AlignCenter, etiqueta);
-    p.restore();
-}
 
 VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
     setFocusPolicy(Qt::StrongFocus);
@@ -127,6 +72,12 @@ void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inici
     } else {
         m_inicios = std::move(inicios);
     }
+    // Marks and a preview belong to the text they were made for.
+    m_ocurrencias.reset();
+    m_marcas.hecha = false;
+    m_actual = Ocurrencia{npos, 0};
+    m_previa = nullptr;
+    m_trozo.hecha = false;
     EmpezarMedidas();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -176,7 +127,8 @@ void VistaTexto::MedirLineas(std::size_t desde, std::size_t hasta) {
     hasta = std::min(hasta, m_inicios.size());
     double maximo = m_anchoMaximo;
     for (std::size_t linea = desde; linea < hasta; ++linea) {
-        maximo = std::max(maximo, AnchoHasta(m_inicios[linea], FinContenido(linea)));
+        const Renglon r = RenglonDe(linea);
+        maximo = std::max(maximo, AnchoHasta(r.tira, r.desde, r.hasta));
     }
     if (maximo > m_anchoMaximo) {
         m_anchoMaximo = maximo;
@@ -221,23 +173,23 @@ std::size_t VistaTexto::FinContenido(std::size_t linea) const {
     return siguiente - 1;
 }
 
-double VistaTexto::AnchoHasta(std::size_t inicio, std::size_t posicion) const {
+double VistaTexto::AnchoHasta(const Tira& t, std::size_t inicio, std::size_t posicion) const {
     double x = 0;
     for (std::size_t i = inicio; i < posicion;) {
         double a = 0;
-        i = Paso(i, a);
+        i = Paso(t, i, a);
         x += a;
     }
     return x;
 }
 
-std::size_t VistaTexto::Descifrar(std::size_t i, char32_t& cp) const {
-    if (i < m_marca) {
+std::size_t VistaTexto::Descifrar(const Tira& t, std::size_t i, char32_t& cp) const {
+    if (i < t.marca) {
         cp = 0xFEFF;
-        return m_marca - i;
+        return t.marca - i;
     }
-    const int n = DecodificarUtf8(reinterpret_cast<const unsigned char*>(m_texto.data()) + i,
-                                  m_texto.size() - i, cp);
+    const int n = DecodificarUtf8(reinterpret_cast<const unsigned char*>(t.datos.data()) + i,
+                                  t.datos.size() - i, cp);
     if (n <= 0) {
         // Not UTF-8 here (the scan lets no such text through): the byte
         // alone, shown as the replacement character.
@@ -247,10 +199,10 @@ std::size_t VistaTexto::Descifrar(std::size_t i, char32_t& cp) const {
     return static_cast<std::size_t>(n);
 }
 
-std::size_t VistaTexto::PasoUnicode(std::size_t i, double& avance) const {
+std::size_t VistaTexto::PasoUnicode(const Tira& t, std::size_t i, double& avance) const {
     char32_t cp = 0;
-    const std::size_t n = Descifrar(i, cp);
-    avance = i < m_marca ? 0.0 : MedidaDe(cp).avance;
+    const std::size_t n = Descifrar(t, i, cp);
+    avance = i < t.marca ? 0.0 : MedidaDe(cp).avance;
     return i + n;
 }
 
@@ -271,14 +223,14 @@ VistaTexto::Medida VistaTexto::MedidaDe(char32_t cp) const {
     return m;
 }
 
-std::size_t VistaTexto::InicioCaracter(std::size_t pos) const {
-    if (!m_utf8 || pos >= m_texto.size() || pos == 0) {
+std::size_t VistaTexto::InicioCaracter(const Tira& t, std::size_t pos) const {
+    if (!m_utf8 || pos >= t.datos.size() || pos == 0) {
         return pos;
     }
-    if (pos < m_marca) {
+    if (pos < t.marca) {
         return 0;
     }
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(m_texto[i]); };
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(t.datos[i]); };
     if ((byte(pos) & 0xC0) != 0x80) {
         return pos; // not a continuation byte
     }
@@ -287,19 +239,19 @@ std::size_t VistaTexto::InicioCaracter(std::size_t pos) const {
         const unsigned char b = byte(pos - k);
         if ((b & 0xC0) != 0x80) {
             char32_t cp = 0;
-            return Descifrar(pos - k, cp) > k ? pos - k : pos;
+            return Descifrar(t, pos - k, cp) > k ? pos - k : pos;
         }
     }
     return pos;
 }
 
-std::size_t VistaTexto::FinCaracter(std::size_t pos) const {
-    const std::size_t inicio = InicioCaracter(pos);
+std::size_t VistaTexto::FinCaracter(const Tira& t, std::size_t pos) const {
+    const std::size_t inicio = InicioCaracter(t, pos);
     if (inicio == pos) {
         return pos;
     }
     double a = 0;
-    return Paso(inicio, a);
+    return Paso(t, inicio, a);
 }
 
 std::size_t VistaTexto::LineaDe(std::size_t posicion) const {
@@ -311,19 +263,28 @@ std::size_t VistaTexto::PrimeraLineaVisible() const {
     return static_cast<std::size_t>(verticalScrollBar()->value());
 }
 
+std::size_t VistaTexto::LineasEnVista() const {
+    return static_cast<std::size_t>(viewport()->height() / m_altoLinea + 1);
+}
+
+std::size_t VistaTexto::UltimaLineaVisible() const {
+    return std::min(m_inicios.size(), PrimeraLineaVisible() + LineasEnVista());
+}
+
 std::size_t VistaTexto::Buscar(std::string_view bytes, std::size_t desde) const {
     if (bytes.empty() || bytes.find_first_of("\r\n") != std::string_view::npos) {
         return npos;
     }
     // The byte-order mark is no character: a U+FEFF is looked for after it.
     desde = std::max(desde, m_marca);
+    const Tira t = Copia();
     while (desde < m_texto.size()) {
         const std::size_t pos = m_texto.find(bytes, desde);
         if (pos == std::string_view::npos) {
             return npos;
         }
-        if (!m_utf8 ||
-            (InicioCaracter(pos) == pos && FinCaracter(pos + bytes.size()) == pos + bytes.size())) {
+        if (!m_utf8 || (InicioCaracter(t, pos) == pos &&
+                        FinCaracter(t, pos + bytes.size()) == pos + bytes.size())) {
             return pos;
         }
         desde = pos + 1;
@@ -335,8 +296,8 @@ void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
     fin = std::min(fin, m_texto.size());
     inicio = std::min(inicio, fin);
     if (m_utf8) {
-        inicio = std::max(InicioCaracter(inicio), m_marca);
-        fin = std::max(FinCaracter(fin), inicio);
+        inicio = std::max(InicioCaracter(Copia(), inicio), m_marca);
+        fin = std::max(FinCaracter(Copia(), fin), inicio);
     }
     m_selInicio = inicio;
     m_selFin = fin;
@@ -346,8 +307,10 @@ void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
 
 QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
     const std::size_t linea = LineaDe(posicion);
-    const double x = AnchoHasta(m_inicios[linea], posicion);
-    const double ancho = posicion < m_texto.size() ? AvanceEn(posicion) : 0.0;
+    const Renglon r = RenglonDe(linea);
+    const std::size_t i = r.Local(posicion);
+    const double x = AnchoHasta(r.tira, r.desde, i);
+    const double ancho = i < r.hasta ? AvanceEn(r.tira, i) : 0.0;
     const long long y =
         (static_cast<long long>(linea) - verticalScrollBar()->value()) * m_altoLinea + Margen();
     const double izquierda = x - horizontalScrollBar()->value() + Margen();
@@ -367,8 +330,10 @@ void VistaTexto::MostrarPosicion(std::size_t posicion) {
         verticalScrollBar()->setValue(LimitarAInt(static_cast<double>(arriba)));
     }
     MedirLineas(linea, linea + 1);
-    const double x = AnchoHasta(m_inicios[linea], posicion);
-    const double ancho = posicion < m_texto.size() ? AvanceEn(posicion) : 0.0;
+    const Renglon r = RenglonDe(linea);
+    const std::size_t i = r.Local(posicion);
+    const double x = AnchoHasta(r.tira, r.desde, i);
+    const double ancho = i < r.hasta ? AvanceEn(r.tira, i) : 0.0;
     const int anchoVisible = std::max(1, viewport()->width() - 2 * Margen());
     const int h = horizontalScrollBar()->value();
     if (x < h || x + ancho > h + anchoVisible) {
@@ -376,23 +341,26 @@ void VistaTexto::MostrarPosicion(std::size_t posicion) {
     }
 }
 
-QString VistaTexto::TextoSeleccionado() const {
+QString VistaTexto::UnicodeDe(const Tira& t, std::size_t desde, std::size_t hasta,
+                              bool crAntes) const {
     QString r;
-    r.reserve(static_cast<qsizetype>(std::min<std::size_t>(m_selFin - m_selInicio, 1u << 28)));
-    for (std::size_t i = m_selInicio; i < m_selFin; ++i) {
-        const char c = m_texto[i];
+    r.reserve(static_cast<qsizetype>(std::min<std::size_t>(hasta - desde, 1u << 28)));
+    for (std::size_t i = desde; i < hasta; ++i) {
+        const char c = t.datos[i];
         if (c == '\r') {
-            if (i + 1 < m_selFin && m_texto[i + 1] == '\n') {
+            if (i + 1 < hasta && t.datos[i + 1] == '\n') {
                 ++i;
             }
             r += QLatin1Char('\n');
         } else if (c == '\n') {
-            r += QLatin1Char('\n');
+            if (i != desde || !crAntes) {
+                r += QLatin1Char('\n');
+            }
         } else if (m_utf8 && static_cast<unsigned char>(c) >= 0x80) {
             // The character itself, invisible ones too; never the mark.
             char32_t cp = 0;
-            const std::size_t n = Descifrar(i, cp);
-            if (i >= m_marca) {
+            const std::size_t n = Descifrar(t, i, cp);
+            if (i >= t.marca) {
                 r += QString::fromUcs4(&cp, 1);
             }
             i += n - 1;
@@ -403,134 +371,11 @@ QString VistaTexto::TextoSeleccionado() const {
     return r;
 }
 
-void VistaTexto::paintEvent(QPaintEvent*) {
-    QPainter p(viewport());
-    const QPalette& pal = palette();
-    const int h = horizontalScrollBar()->value();
-    const int anchoVista = viewport()->width();
-    const std::size_t primera = PrimeraLineaVisible();
-    const int filas = viewport()->height() / m_altoLinea + 1;
-    for (int fila = 0; fila < filas; ++fila) {
-        const std::size_t linea = primera + static_cast<std::size_t>(fila);
-        if (linea >= m_inicios.size()) {
-            break;
-        }
-        const int y = Margen() + fila * m_altoLinea;
-        const std::size_t inicio = m_inicios[linea];
-        const std::size_t fin = FinContenido(linea);
-
-        // Skip what lies left of the view, then take what fits in it.
-        std::size_t i = inicio;
-        double x = 0;
-        while (i < fin) {
-            double a = 0;
-            const std::size_t siguiente = Paso(i, a);
-            if (x + a > h) {
-                break;
-            }
-            x += a;
-            i = siguiente;
-        }
-        const std::size_t primero = i;
-        const double x0 = x;
-        while (i < fin && x - h < anchoVista) {
-            double a = 0;
-            i = Paso(i, a);
-            x += a;
-        }
-        const std::size_t ultimo = i;
-        const qreal xDibujo = x0 - h + Margen();
-        const auto dibujar = [&](const QColor& color) {
-            p.setPen(color);
-            DibujarTramo(p, primero, ultimo, xDibujo, y, color);
-        };
-        dibujar(pal.color(QPalette::Text));
-
-        // The selection: its part of this line, and a blank's width for a
-        // selected line break.
-        if (m_selFin > m_selInicio && m_selInicio <= fin && m_selFin > inicio) {
-            const std::size_t a = std::max(m_selInicio, inicio);
-            const std::size_t b = std::min(m_selFin, fin);
-            // Ends off the left edge stand just left of it, ends off the
-            // right edge just right of it: only the part on screen matters.
-            const double fuera = static_cast<double>(h) + anchoVista + 1;
-            const auto xDe = [&](std::size_t pos) {
-                if (pos < primero) {
-                    return static_cast<double>(h) - 1;
-                }
-                return pos > ultimo ? fuera : x0 + AnchoHasta(primero, pos);
-            };
-            const double xa = xDe(a);
-            double xb = xDe(b);
-            if (m_selFin > fin && fin < m_texto.size() && b <= ultimo) {
-                xb += m_avance[' '];
-            }
-            const QRectF zona(xa - h + Margen(), y, std::max(0.0, xb - xa), m_altoLinea);
-            const QRectF recortada = zona.intersected(QRectF(viewport()->rect()));
-            if (!recortada.isEmpty()) {
-                p.fillRect(recortada, pal.brush(QPalette::Highlight));
-                p.save();
-                p.setClipRect(recortada);
-                dibujar(pal.color(QPalette::HighlightedText));
-                p.restore();
-            }
-        }
+QString VistaTexto::TextoSeleccionado() const {
+    if (m_previa) {
+        return UnicodePrevia(m_selInicio, m_selFin);
     }
-}
-
-void VistaTexto::DibujarTramo(QPainter& p, std::size_t desde, std::size_t hasta, qreal x, int y,
-                              const QColor& color) const {
-    // Runs of ordinary glyphs go to the font in one call; the controls that
-    // the fonts cannot show are drawn between them.
-    QString tramo;
-    qreal xTramo = x;
-    const auto vaciar = [&] {
-        if (!tramo.isEmpty()) {
-            p.drawText(QPointF(xTramo, y + m_ascenso), tramo);
-            tramo.clear();
-        }
-    };
-    for (std::size_t i = desde; i < hasta; ++i) {
-        const auto b = static_cast<unsigned char>(m_texto[i]);
-        if (m_utf8 && b >= 0x80) {
-            char32_t cp = 0;
-            const bool marca = i < m_marca; // the byte-order mark shows nothing
-            i += Descifrar(i, cp) - 1;
-            if (marca) {
-                continue;
-            }
-            const Medida m = MedidaDe(cp);
-            if (m.caja) {
-                vaciar();
-                m_controles.DibujarEtiqueta(p, QRectF(x, y, m.avance, m_altoLinea),
-                                            QString::fromStdString(CodigoUnicode(cp)), m.avance,
-                                            color);
-                xTramo = x + m.avance;
-            } else if (cp < 0x0590) {
-                // Latin, Greek and Cyrillic letters are drawn as they are
-                // measured, one after another, like Windows-1252 ones.
-                tramo += QString::fromUcs4(&cp, 1);
-            } else {
-                // Other scripts may join or reorder in a run: each character
-                // goes exactly where its width puts it.
-                vaciar();
-                p.drawText(QPointF(x, y + m_ascenso), QString::fromUcs4(&cp, 1));
-                xTramo = x + m.avance;
-            }
-            x += m.avance;
-            continue;
-        }
-        if (m_controles.Propia(b)) {
-            vaciar();
-            m_controles.Dibujar(p, QRectF(x, y, m_avance[b], m_altoLinea), b, color);
-            x += m_avance[b];
-            xTramo = x;
-            continue;
-        }
-        tramo += m_glifo[b];
-        x += m_avance[b];
-    }
-    vaciar();
+    return UnicodeDe(Copia(), m_selInicio, m_selFin, false);
 }
 
 void VistaTexto::resizeEvent(QResizeEvent* evento) {
@@ -602,20 +447,20 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
         --linea;
     }
     linea = std::min(linea, m_inicios.size() - 1);
-    const std::size_t fin = FinContenido(linea);
+    const Renglon r = RenglonDe(linea);
     const double objetivo = punto.x() - Margen() + horizontalScrollBar()->value();
     double x = 0;
-    std::size_t i = std::min(std::max<std::size_t>(m_inicios[linea], m_marca), fin);
-    while (i < fin) {
+    std::size_t i = std::min(std::max(r.desde, r.tira.marca), r.hasta);
+    while (i < r.hasta) {
         double a = 0;
-        const std::size_t siguiente = Paso(i, a);
+        const std::size_t siguiente = Paso(r.tira, i, a);
         if (x + a / 2 > objetivo) {
             break;
         }
         x += a;
         i = siguiente;
     }
-    return i;
+    return r.Origen(i);
 }
 
 void VistaTexto::mousePressEvent(QMouseEvent* evento) {
@@ -623,6 +468,8 @@ void VistaTexto::mousePressEvent(QMouseEvent* evento) {
         QAbstractScrollArea::mousePressEvent(evento);
         return;
     }
+    // The caret goes where the user put it: the search goes on from there.
+    m_actual = Ocurrencia{npos, 0};
     const std::size_t p = PosicionEn(evento->position().toPoint());
     if (evento->modifiers() & Qt::ShiftModifier) {
         m_selInicio = std::min(m_ancla, p);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRectF>
+#include <QString>
+#include <array>
+
+class QPainter;
+
+namespace tildora {
+
+// Control characters are shown as their Unicode pictures (U+2400 + code).
+// Where no installed font has a picture's glyph, which would leave the same
+// empty box for every control, a small framed abbreviation ("TAB", "NUL")
+// is drawn in its place. One object per font.
+class PinturaControles {
+public:
+    explicit PinturaControles(const QFont& fuente);
+
+    // True when the byte's picture is drawn here rather than by a font.
+    bool Propia(unsigned char c) const { return m_propia[c]; }
+    qreal Ancho(unsigned char c) const { return m_ancho[c]; }
+    // Draws the picture of `c` centred in `caja`.
+    void Dibujar(QPainter& p, const QRectF& caja, unsigned char c, const QColor& color) const;
+
+    // Any short text drawn the same way, such as "U+200B" for a character
+    // that shows nothing: the width it takes, and the drawing.
+    qreal AnchoEtiqueta(const QString& etiqueta) const;
+    void DibujarEtiqueta(QPainter& p, const QRectF& caja, const QString& etiqueta, qreal ancho,
+                         const QColor& color) const;
+
+private:
+    QFont m_fuente;
+    std::array<bool, 256> m_propia{};
+    std::array<qreal, 256> m_ancho{};
+    std::array<QString, 256> m_nombre;
+};
+
+} // namespace tildora
