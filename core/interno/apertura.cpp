@@ -273,7 +273,11 @@ std::optional<Resultado<Pasada>> LeerEnPartes(Lector& lector, std::optional<Codi
     partes[1].pasada->Terminar();
     partes[0].pasada->Unir(*partes[1].pasada);
     if (destino != nullptr && inicios != nullptr) {
+        // Reserved once: growing it by halves would hold up to twice the
+        // starts at the moment both parts' starts are held too.
+        inicios->reserve(inicios->size() + partes[0].inicios.size() + partes[1].inicios.size() + 2);
         inicios->insert(inicios->end(), partes[0].inicios.begin(), partes[0].inicios.end());
+        std::vector<std::uint32_t>().swap(partes[0].inicios);
         const std::size_t corte = static_cast<std::size_t>(partes[0].hasta);
         InicioLineas(destino->data(), corte - 1, corte, destino->size(), *inicios);
         inicios->insert(inicios->end(), partes[1].inicios.begin(), partes[1].inicios.end());
