@@ -180,8 +180,11 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
         return enPrograma;
     }
     const std::string carpeta = carpetaPrograma.empty() ? "." : carpetaPrograma;
-    const bool junto =
-        sistema::AlmacenJuntoAlPrograma() || Existe(sistema::Unir(carpeta, kMarcaCompilacion));
+    sistema::Ficha ficha;
+    const bool esCarpeta =
+        sistema::Consultar(carpeta, ficha) == 0 && ficha.tipo == sistema::Ficha::Tipo::Carpeta;
+    const bool junto = (sistema::AlmacenJuntoAlPrograma() && esCarpeta) ||
+                       Existe(sistema::Unir(carpeta, kMarcaCompilacion));
     if (junto && sistema::SePuedeEscribir(carpeta)) {
         return enPrograma;
     }

@@ -174,7 +174,7 @@ int Consultar(const std::string& ruta, Ficha& ficha, bool seguirEnlaces) {
     const HANDLE h = ::CreateFileW(Nombre(ruta).c_str(), FILE_READ_ATTRIBUTES, kCompartirTodo,
                                    nullptr, OPEN_EXISTING, banderas, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        return UltimoError();
+        return windows::UltimoErrorDe(ruta);
     }
     const int r = Fichar(h, ficha);
     ::CloseHandle(h);
@@ -185,7 +185,7 @@ bool SePuedeEscribir(const std::string& ruta) {
     const std::wstring nombre = Nombre(ruta);
     const DWORD atributos = ::GetFileAttributesW(nombre.c_str());
     if (atributos == INVALID_FILE_ATTRIBUTES) {
-        errno = UltimoError();
+        errno = windows::UltimoErrorDe(ruta);
         return false;
     }
     if ((atributos & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -300,7 +300,7 @@ int Archivo::AbrirLectura(const std::string& ruta, bool /*sinEsperar*/) {
         ::CreateFileW(Nombre(ruta).c_str(), GENERIC_READ, kCompartirTodo, nullptr, OPEN_EXISTING,
                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        return UltimoError();
+        return windows::UltimoErrorDe(ruta);
     }
     m_fd = windows::Descriptor(h);
     return m_fd < 0 ? EMFILE : 0;

@@ -40,6 +40,10 @@ int ErrorDe(DWORD codigo);
 inline int UltimoError() {
     return ErrorDe(::GetLastError());
 }
+// The same for the last error of a call on the name `ruta`: where a folder
+// on its way is a file, ENOTDIR, as POSIX says (Windows says only that the
+// path is not found).
+int UltimoErrorDe(const std::string& ruta);
 
 // What an Archivo holds for the standard streams: their handles, which the
 // C library's descriptors 0 to 2 need not be (a program may start without

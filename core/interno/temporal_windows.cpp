@@ -12,6 +12,7 @@
 #include "core/interno/plataforma.h"
 #include "core/interno/plataforma_windows.h"
 
+#include <algorithm>
 #include <bcrypt.h>
 #include <cerrno>
 #include <cstring>
@@ -213,7 +214,7 @@ int Archivo::CrearAnonimo(const std::string& carpeta) {
     std::string nombre;
     const HANDLE h = windows::CrearBloqueado(dentro, true, nombre);
     if (h == INVALID_HANDLE_VALUE) {
-        return UltimoError();
+        return windows::UltimoErrorDe(dentro + "x");
     }
     m_fd = windows::Descriptor(h);
     return m_fd < 0 ? EMFILE : 0;
@@ -240,7 +241,7 @@ int Temporal::Crear(const std::string& carpeta, bool /*conNombre*/) {
     const SinInterrupcion bloqueo;
     const HANDLE h = windows::CrearBloqueado(carpeta, false, m_temporal);
     if (h == INVALID_HANDLE_VALUE) {
-        return UltimoError();
+        return windows::UltimoErrorDe(carpeta + "x");
     }
     m_fd = windows::Descriptor(h);
     if (m_fd < 0) {
@@ -278,14 +279,23 @@ int Temporal::Terminar(unsigned modo, bool conDueno, unsigned /*dueno*/, unsigne
 
 int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
     // The file stays open, and so locked, until it has its final name; it
-    // was flushed to the disk before.
-    {
-        const SinInterrupcion bloqueo;
-        if (!Renombrar(Manejador(m_fd), destino, reemplazar)) {
-            return UltimoError();
+    // was flushed to the disk before. A file that another program has open
+    // (reading the store, say) cannot be replaced on Windows until it is
+    // closed: the rename is tried again for a while, as such reads are short.
+    for (DWORD espera = 1;; espera *= 2) {
+        {
+            const SinInterrupcion bloqueo;
+            if (Renombrar(Manejador(m_fd), destino, reemplazar)) {
+                m_temporal.clear();
+                Olvidar(m_hueco);
+                break;
+            }
         }
-        m_temporal.clear();
-        Olvidar(m_hueco);
+        const DWORD e = ::GetLastError();
+        if ((e != ERROR_ACCESS_DENIED && e != ERROR_SHARING_VIOLATION) || espera > 1024) {
+            return windows::ErrorDe(e);
+        }
+        ::Sleep(std::min<DWORD>(espera, 100));
     }
     ::_close(std::exchange(m_fd, -1));
     m_anonimo = false;
@@ -308,7 +318,7 @@ Cerrojo::Cerrojo(const std::string& ruta, unsigned /*modo*/, int /*grupo*/) {
         Nombre(ruta).c_str(), GENERIC_READ, kCompartirTodo, nullptr, OPEN_ALWAYS,
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        m_codigo = UltimoError();
+        m_codigo = windows::UltimoErrorDe(ruta);
         return;
     }
     BY_HANDLE_FILE_INFORMATION info{};

@@ -171,6 +171,27 @@ int ErrorDe(DWORD codigo) {
     }
 }
 
+int UltimoErrorDe(const std::string& ruta) {
+    const DWORD e = ::GetLastError();
+    if (e != ERROR_PATH_NOT_FOUND) {
+        return ErrorDe(e);
+    }
+    std::string carpeta = Carpeta(ruta);
+    for (;;) {
+        while (!carpeta.empty() && EsSeparador(carpeta.back())) {
+            carpeta.pop_back();
+        }
+        if (carpeta.empty() || carpeta.back() == ':') {
+            return ENOENT;
+        }
+        const DWORD atributos = ::GetFileAttributesW(Nombre(carpeta).c_str());
+        if (atributos != INVALID_FILE_ATTRIBUTES) {
+            return (atributos & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ENOENT : ENOTDIR;
+        }
+        carpeta = Carpeta(carpeta);
+    }
+}
+
 std::string Carpeta(const std::string& ruta) {
     std::size_t fin = ruta.size();
     while (fin > 0 && !EsSeparador(ruta[fin - 1])) {
