@@ -3,13 +3,17 @@
 // window shown and painted, from pressing "Ados Aceptar" to the file written
 // and the first window back, and how long the text view takes to scroll to
 // the end and paint, next to reading the file alone, and the program's peak
-// memory. Usage: tildora_tiempo_ventana [megabytes [file]]: the text is
-// written to `file` and kept there when it does not exist yet (so that the
-// command line can be timed on the same file), or else to a temporary
-// folder.
+// memory. With the grid's answers in, before accepting: how long the
+// preview's composition takes to make, one preview piece of 60 lines at the
+// start, the middle and the end of the text, the marks of those lines, and
+// "n / m" for the last occurrence of a character. Usage: tildora_tiempo_ventana [megabytes [file]]:
+// the text is written to `file` and kept there when it does not exist yet (so that the command line
+// can be timed on the same file), or else to a temporary folder.
 
 #include "core/estado.h"
 #include "core/interno/lector.h"
+#include "core/ocurrencias.h"
+#include "core/vistaprevia.h"
 #include "tests/ui/dialogos_guionados.h"
 #include "ui/aplicacion.h"
 #include "ui/conversion/frmconversioncaracteres.h"
@@ -104,6 +108,70 @@ template <typename T> T* Hijo(QWidget* v, const char* nombre) {
 
 double Ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// A line of the report, kept until the end.
+template <typename... T> void Linea(std::string& informe, const char* formato, T... valores) {
+    char linea[256];
+    std::snprintf(linea, sizeof linea, formato, valores...);
+    informe += linea;
+}
+
+// The preview and the occurrences on the window's own document and rows, as
+// the window uses them: the composition made once per change of the grid,
+// then the lines in sight; and "n / m" counted from the start of the text.
+std::string MedirPrevia(const Documento& doc, const std::vector<Fila>& filas,
+                        const VistaTexto& vista) {
+    constexpr std::size_t kLineas = 60;
+    constexpr int kVeces = 100;
+    std::string informe;
+    QElapsedTimer reloj;
+    reloj.start();
+    for (int vez = 0; vez + 1 < kVeces; ++vez) {
+        const VistaPrevia otra(doc, filas);
+    }
+    const VistaPrevia previa(doc, filas);
+    Linea(informe, "preview: composition of the %zu rows made:            %8.4f ms\n", filas.size(),
+          Ms(reloj) / kVeces);
+    const std::size_t lineas = vista.NumeroLineas();
+    const auto inicio = [&](std::size_t l) {
+        return l < lineas ? std::size_t{vista.InicioLinea(l)} : doc.texto.size();
+    };
+    const std::size_t donde[] = {0, lineas / 2, lineas > kLineas ? lineas - kLineas : 0};
+    const char* nombres[] = {"start ", "middle", "end   "};
+    PiezaPrevia pieza;
+    const Ocurrencias marcas(doc, filas.empty() ? std::string() : filas.back().clave);
+    std::vector<Ocurrencia> enVista;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const std::size_t a = inicio(donde[k]), b = inicio(donde[k] + kLineas);
+        // The first piece after the composition is made, then the same again.
+        reloj.restart();
+        previa.Pieza(a, b, pieza);
+        const double primera = Ms(reloj);
+        reloj.restart();
+        for (int vez = 0; vez < kVeces; ++vez) {
+            previa.Pieza(a, b, pieza);
+        }
+        const double otras = Ms(reloj) / kVeces;
+        reloj.restart();
+        for (int vez = 0; vez < kVeces; ++vez) {
+            enVista.clear();
+            marcas.EnRango(a, b, enVista);
+        }
+        Linea(informe,
+              "preview of %zu lines at the %s (%zu bytes, %zu changes): %.4f ms, again %.4f ms;"
+              " their marks %.4f ms\n",
+              kLineas, nombres[k], b - a, pieza.cambios.size(), primera, otras, Ms(reloj) / kVeces);
+    }
+    // Which one the last occurrence of the last row's character is.
+    const std::size_t ultima = marcas.Anterior(doc.texto.size());
+    reloj.restart();
+    const std::uint64_t n = ultima == Ocurrencias::npos ? 0 : marcas.Ordinal(ultima);
+    Linea(informe,
+          "\"n / m\" of the last occurrence, counted from the start: %8.1f ms (%llu / %llu)\n",
+          Ms(reloj), static_cast<unsigned long long>(n),
+          static_cast<unsigned long long>(marcas.Total()));
+    return informe;
 }
 
 } // namespace
@@ -204,6 +272,11 @@ int main(int argc, char* argv[]) {
 
     // The window goes once accepted.
     const int filas = g->Rows() - 1;
+    std::vector<Fila> rejilla;
+    for (int fila = 1; fila < g->Rows(); ++fila) {
+        rejilla.push_back(Fila{g->TextMatrix(fila, 0), g->TextMatrix(fila, 1)});
+    }
+    const std::string previa = MedirPrevia(estado.documento, rejilla, *vista);
     const std::size_t lineas = vista->NumeroLineas();
 
     // Press "Ados Aceptar": store, correct, write, and the first window back.
@@ -220,6 +293,7 @@ int main(int argc, char* argv[]) {
     std::printf("text view scrolled to the start and painted:           %8.1f ms\n", alPrincipio);
     std::printf("search for a character and paint:                      %8.1f ms\n", buscar);
     std::printf("slowest click on a grid cell (editor opened):          %8.1f ms\n", clic);
+    std::printf("%s", previa.c_str());
     std::printf("press Ados -> stored, corrected, written, back:        %8.1f ms\n", aceptar);
     std::printf("message: %s\n", dialogos.mensajes.isEmpty()
                                      ? "(none)"

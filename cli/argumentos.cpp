@@ -16,16 +16,27 @@ bool EsOpcion(std::string_view a) {
     return a.size() > 1 && a[0] == '-';
 }
 
+bool EsAyuda(std::string_view a) {
+    return a == "--help" || a == "-h";
+}
+
 // --help and --version answer wherever they stand among the options, when
-// nothing follows them: what would follow is a mistake, never read.
+// nothing follows them: what would follow is a mistake, never read. --help
+// with --verbose, before or after it, is the long help; --verbose means
+// nothing else.
 std::optional<int> Informacion(const std::vector<std::string>& args, std::size_t i) {
     const std::string& a = args[i];
-    const bool informacion = a == "--help" || a == "-h" || a == "--version";
+    if (i + 2 == args.size() && ((EsAyuda(a) && args[i + 1] == "--verbose") ||
+                                 (a == "--verbose" && EsAyuda(args[i + 1])))) {
+        Poner(textos::AyudaLarga);
+        return kBien;
+    }
+    const bool informacion = EsAyuda(a) || a == "--version";
     if (informacion && i + 1 < args.size()) {
         return Uso(textos::NadaTrasOpcion, a + " " + args[i + 1]);
     }
-    if (a == "--help" || a == "-h") {
-        Poner(textos::Ayuda);
+    if (EsAyuda(a)) {
+        Poner(textos::Ayuda());
         return kBien;
     }
     if (a == "--version") {

@@ -96,15 +96,11 @@ Resultado<Documento> Ordenes::Abrir(const std::string& nombre, bool soloHallazgo
 }
 
 std::vector<Fila> Ordenes::Filas(const Documento& documento) const {
-    // In the order of the grid: first appearance.
+    // In the order of the grid: first appearance; each row as the grid
+    // starts it, the proposals only with --propose.
     std::vector<Fila> filas;
     for (const Hallazgo& h : documento.hallazgos) {
-        std::optional<std::string> respuesta = m_respuestas.Recordada(h.clave);
-        if (respuesta || !m_proponer) {
-            filas.push_back(FilaCon(h.clave, respuesta));
-        } else {
-            filas.push_back(FilaCon(h.clave, PropuestaDeClave(h.clave)));
-        }
+        filas.push_back(FilaDeInicio(h.clave, m_respuestas, m_proponer).fila);
     }
     return filas;
 }
@@ -117,7 +113,10 @@ std::string Ordenes::LineasCheck(const std::string& visible, const Documento& do
         lineas.append(std::to_string(h.primera.linea)).append(":");
         lineas.append(std::to_string(h.primera.columna)).append("\t");
         lineas.append(GlifoClave(h.clave)).append("\t");
-        const std::optional<std::string> recordada = m_respuestas.Recordada(h.clave);
+        // A lone LF's answer is fixed (CR LF) and shown as such.
+        const std::optional<std::string> recordada = EsSaltoDeLinea(h.clave)
+                                                         ? std::optional<std::string>(kSaltoDeLinea)
+                                                         : m_respuestas.Recordada(h.clave);
         lineas.append(Columna(recordada));
         // --propose: the proposal where nothing is remembered, in a seventh
         // column, so that the six stay as they are for scripts.

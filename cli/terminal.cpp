@@ -75,7 +75,7 @@ int Uso(std::string_view problema, std::string_view que) {
     std::string linea(problema);
     linea.append(que);
     Error(linea);
-    Poner(textos::Uso, true);
+    Poner(textos::Uso(), true);
     return kFallo;
 }
 

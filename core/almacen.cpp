@@ -99,16 +99,31 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
 
 } // namespace
 
+namespace {
+
+// A line break is no character: an answer stored under one (a \x0A line
+// written by an older copy) is never used.
+bool EsRuptura(std::string_view clave) {
+    return clave == "\r" || clave == "\n";
+}
+
+} // namespace
+
 std::optional<std::string> Respuestas::Recordada(std::string_view clave) const {
+    if (EsRuptura(clave)) {
+        return std::nullopt;
+    }
     return ini::Respuesta(m_bytes, textos::SeccionLista, clave);
 }
 
 std::string Respuestas::Solucion(std::string_view clave) const {
-    return ini::Solucion(m_bytes, textos::SeccionLista, clave);
+    return EsRuptura(clave) ? std::string() : ini::Solucion(m_bytes, textos::SeccionLista, clave);
 }
 
 std::vector<std::pair<std::string, std::optional<std::string>>> Respuestas::Todas() const {
-    return ini::Soluciones(m_bytes, textos::SeccionLista);
+    auto todas = ini::Soluciones(m_bytes, textos::SeccionLista);
+    std::erase_if(todas, [](const auto& par) { return EsRuptura(par.first); });
+    return todas;
 }
 
 std::vector<std::size_t> Respuestas::LineasSinValor() const {

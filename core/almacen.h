@@ -28,12 +28,14 @@ public:
     // The answer remembered for `clave` in section "lista": nothing when
     // there is none, an empty text for the delete answer (the character
     // goes), otherwise its replacement (Windows-1252 bytes, at most 127).
+    // None for a line break (CR or LF), whatever the file holds: the
+    // program never uses one.
     std::optional<std::string> Recordada(std::string_view clave) const;
     // The replacement for `clave`, as LeerSolucion gives it: empty for no
     // answer and for the delete answer alike.
     std::string Solucion(std::string_view clave) const;
     // Every key of "lista" in the file's order, each once, with its answer
-    // as Recordada gives it.
+    // as Recordada gives it; line breaks left out.
     std::vector<std::pair<std::string, std::optional<std::string>>> Todas() const;
     // The lines (from 1) of the answers that Windows-1252 cannot hold, which
     // are no answers (only a UTF-8 or UTF-16 store can hold such a value).

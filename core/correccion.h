@@ -33,15 +33,26 @@ struct Fila {
 // answer, otherwise the replacement.
 Fila FilaCon(std::string clave, std::optional<std::string_view> respuesta);
 
+// A lone LF of a Windows-1252 text is listed as a wrong character, but it is
+// a line break: its row's answer is always CR LF, the line end of the texts
+// this program reads and writes. That row needs no answer (whatever it holds
+// is not used), is never stored, and each lone LF counts as one correction,
+// so the result is clean. (CR is never listed.)
+inline constexpr std::string_view kSaltoDeLinea = "\r\n";
+inline bool EsSaltoDeLinea(std::string_view clave) {
+    return clave == "\n";
+}
+
 // The rows, in grid order, that have no answer (neither a replacement nor
-// the delete answer).
+// the delete answer; the line break's needs none).
 std::vector<std::size_t> FilasSinSolucion(const std::vector<Fila>& filas);
 
 // The rows whose replacement would still hold a wrong character once the
 // rows below it have had their turn: a character no row further down
 // replaces (one listed further up, or the row's own), or one whose row
 // further down is itself not clean. CR and LF are the text's line breaks,
-// never wrong here. Empty: the rows leave a clean text.
+// never wrong here, and the line break's row is always clean. Empty: the rows
+// leave a clean text.
 std::vector<std::size_t> FilasNoLimpias(const std::vector<Fila>& filas);
 
 // Outputs that would grow this much are refused: only stored replacements
@@ -84,11 +95,13 @@ struct Aceptacion {
 // characters (Fallo::FaltanSoluciones, Fallo::NoLimpias, naming them), stop
 // it before anything is stored or written. Then every row is remembered (so
 // it stays remembered whatever the writing does; the delete answer as
-// AlmacenSoluciones::GuardarBorrado stores it), the text the scan saw is
-// corrected, written the safe way, and the corrections counted. The text is
-// read again from its file, or taken from the document's working copy; it
-// must still be the one scanned (Fallo::Cambiado). Memory that runs out is
-// Fallo::Grande, with nothing written.
+// AlmacenSoluciones::GuardarBorrado stores it; the line break's is not),
+// the text the scan saw is corrected, written the safe way, and the
+// corrections counted. The text is read again from its file, or taken from
+// the document's working copy; it must still be the one scanned
+// (Fallo::Cambiado). A text written in Windows-1252 from UTF-8 or UTF-16 gets
+// CR LF for every lone LF, for the same reason; it adds no correction.
+// Memory that runs out is Fallo::Grande, with nothing written.
 Aceptacion Aceptar(const Documento& documento, const std::vector<Fila>& filas,
                    const OpcionesCorreccion& opciones);
 

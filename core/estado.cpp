@@ -28,9 +28,12 @@ bool Buscar(Estado& estado, const std::string& ruta, Avisador& avisador, Progres
     if (!leido) {
         estado.ErrorLectura = true;
         const Fallo f = leido.fallo();
-        avisador.Mensaje(std::string(f == Fallo::Grande         ? textos::DemasiadoGrandeVentana
-                                     : f == Fallo::Codificacion ? textos::CodificacionIncorrecta
-                                                                : textos::M1NombreIncorrecto));
+        // A file that cannot be read is named, with the reason.
+        avisador.Mensaje(f == Fallo::Grande ? std::string(textos::DemasiadoGrandeVentana)
+                         : f == Fallo::Codificacion
+                             ? std::string(textos::CodificacionIncorrecta)
+                             : std::string(textos::M1NombreIncorrecto) + "\n" + ruta + ": " +
+                                   Razon(leido.error()));
         return false;
     }
     estado.documento = std::move(*leido);

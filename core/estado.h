@@ -62,10 +62,11 @@ inline constexpr std::uint64_t kTamanoMaximoEntrada = std::uint64_t{4} << 30;
 // CaracteresErroneos (n + 1 slots) and the document with the text read.
 // Returns true when at least one wrong character was found. When the file
 // cannot be read (missing, a folder, no permission, a read error) it sets
-// ErrorLectura, tells the user once through `avisador` and returns false; a
-// file too large for the window (larger than the memory this process may
-// still take, sistema::MemoriaDisponible, or than memory turns out to hold),
-// or not valid UTF-16, is told apart. With
+// ErrorLectura, tells the user once through `avisador` (the read-failure
+// message, then the file and the reason) and returns false; a file too
+// large for the window (larger than the memory this process may still take,
+// sistema::MemoriaDisponible, or than memory turns out to hold), or not
+// valid UTF-16, is told apart. With
 // `progreso`, the bytes read are counted there; a stop asked for there
 // returns false with nothing listed, no text kept and nothing said.
 bool BuscarErrores(Estado& estado, const std::string& ruta, Avisador& avisador,

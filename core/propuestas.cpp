@@ -1,5 +1,6 @@
 #include "core/propuestas.h"
 
+#include "core/almacen.h"
 #include "core/caracteres.h"
 #include "core/propuestas_tabla.h"
 
@@ -44,6 +45,19 @@ std::optional<std::string_view> PropuestaDeClave(std::string_view clave) {
 
 bool EsCjk(char32_t cp) {
     return ValorDe(cp) == t::kCjk;
+}
+
+FilaInicial FilaDeInicio(std::string clave, const Respuestas& respuestas, bool proponer) {
+    if (EsSaltoDeLinea(clave)) {
+        return {Fila{std::move(clave), std::string(kSaltoDeLinea)}, false};
+    }
+    if (const std::optional<std::string> recordada = respuestas.Recordada(clave)) {
+        return {FilaCon(std::move(clave), *recordada), false};
+    }
+    if (const auto propuesta = proponer ? PropuestaDeClave(clave) : std::nullopt) {
+        return {FilaCon(std::move(clave), *propuesta), true};
+    }
+    return {FilaCon(std::move(clave), std::nullopt), false};
 }
 
 } // namespace tildora

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "core/correccion.h"
+
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tildora {
+
+class Respuestas;
 
 // The proposed replacement for a wrong character of a Windows-1252, UTF-8 or
 // UTF-16 text (a Windows-1252 byte is asked for as UnicodeDeAnsi gives it):
@@ -30,5 +35,15 @@ std::optional<std::string_view> PropuestaDeClave(std::string_view clave);
 // decomposes into them): those never get a proposal, as a romanisation is not
 // a replacement a reader of Spanish or Basque can check.
 bool EsCjk(char32_t cp);
+
+// The row a wrong character starts with, in the grid and in fix: a lone LF's
+// fixed answer (CR LF); else the answer remembered for it; else, when
+// `proponer`, its proposal (`propuesta` is then true: nothing of it is
+// remembered yet); else no answer. What is remembered always comes first.
+struct FilaInicial {
+    Fila fila;
+    bool propuesta = false;
+};
+FilaInicial FilaDeInicio(std::string clave, const Respuestas& respuestas, bool proponer);
 
 } // namespace tildora

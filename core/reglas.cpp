@@ -128,6 +128,28 @@ Hay QueHay(const std::string& ruta) {
     return hay;
 }
 
+Resultado<void> SalidaEscribible(const std::string& salida) {
+    const auto fallo = [&salida](int codigo) { return Falla(Fallo::Escritura, codigo, salida); };
+    if (QueHay(salida).carpeta) {
+        return fallo(EISDIR);
+    }
+    const std::size_t barra = salida.rfind('/');
+    const std::string carpeta = barra == std::string::npos ? std::string(".")
+                                : barra == 0               ? std::string("/")
+                                                           : salida.substr(0, barra);
+    sistema::Ficha ficha;
+    if (const int codigo = sistema::Consultar(carpeta, ficha); codigo != 0) {
+        return fallo(codigo);
+    }
+    if (ficha.tipo != sistema::Ficha::Tipo::Carpeta) {
+        return fallo(ENOTDIR);
+    }
+    if (!sistema::SePuedeEscribir(carpeta)) {
+        return fallo(EACCES);
+    }
+    return {};
+}
+
 bool ExisteFicheroOrdinario(const std::string& nombre) {
     if (nombre.empty()) {
         return false;
@@ -191,7 +213,8 @@ Resultado<std::string> ClaveErronea(const std::string& caracter) {
     if (byte && kCaracteresValidos[c]) {
         return Falla(Fallo::CaracterPermitido, 0, caracter);
     }
-    if (byte && c == '\r') {
+    // A CR is never listed; a lone LF is, but its answer is fixed (CR LF).
+    if (byte && (c == '\r' || c == '\n')) {
         return Falla(Fallo::CaracterSalto, 0, caracter);
     }
     return clave;

@@ -26,6 +26,12 @@ std::string RecortarEspacios(std::string_view nombre);
 Resultado<void> ComprobarNombres(const std::string& entrada, const std::string& salida,
                                  const std::string& almacen, bool estandar = false);
 
+// Whether a file can be written under `salida`, as far as can be told
+// before anything is written: it is no folder, and its folder is there and
+// may have files made in it. Otherwise Fallo::Escritura with the system's
+// reason and the name.
+Resultado<void> SalidaEscribible(const std::string& salida);
+
 // What is under a name: whether anything is (a link that leads nowhere
 // too), whether it is a folder or leads to one, and, when what it leads to
 // cannot be looked at, why.
@@ -54,10 +60,11 @@ Resultado<std::string> ClaveDada(const std::string& texto);
 
 // A character and its replacement as `remember` takes them: the key, and
 // the replacement in Windows-1252. Refused, with the text at fault in
-// Error::ruta: an allowed character, a CR (a line break, never a character),
-// a replacement Windows-1252 cannot hold, one holding its own character (no
-// row could ever correct it), empty, holding a line break, or longer than
-// the store gives back.
+// Error::ruta: an allowed character, a CR or an LF (a line break, never a
+// character; a lone LF is always written as CR LF), a replacement
+// Windows-1252 cannot hold, one holding its own character (no row could ever
+// correct it), empty, holding a line break, or longer than the store gives
+// back.
 struct Respuesta {
     std::string clave;
     std::string sustituto;

@@ -45,6 +45,37 @@ inline std::string MensajeCorregido(std::uint64_t cuenta) {
     return m;
 }
 
+// Leaving the conversion window with answers typed there and not stored.
+inline constexpr std::string_view SalirSinGuardar =
+    "Idatzi dituzun ordezkoak ez dira gordeko; irten nahi al duzu? / Los sustitutos que ha "
+    "escrito no se guardarán; ¿desea salir?";
+
+// The fixed answer of a lone LF's row (a line break, written as CR LF), and
+// its tip.
+inline constexpr std::string_view SaltoDeLineaCelda = "\u21B5 CR LF";
+inline constexpr std::string_view SaltoDeLineaTip =
+    "Lerro-jauzia: CR LF gisa idazten da; ez du ordezkorik behar / Salto de línea: se escribe "
+    "como CR LF; no necesita sustituto";
+
+// A replacement cell holding the proposal, which nothing remembered or
+// typed has replaced: its tip.
+inline constexpr std::string_view PropuestaTip = "Proposamena / Propuesta";
+// The delete answer (the character goes) in a replacement cell, and its
+// tip.
+inline constexpr std::string_view BorrarCelda = "\u2326 ezabatu / borrar";
+inline constexpr std::string_view BorrarTip = "Karakterea ezabatu egiten da / El carácter se borra";
+// A row's context menu: the delete answer, no answer, and the proposal back
+// (followed by it).
+inline constexpr std::string_view MenuBorrar = "Karakterea ezabatu / Borrar el carácter";
+inline constexpr std::string_view MenuSinSustituto = "Ordezkorik ez / Sin sustituto";
+inline constexpr std::string_view MenuPropuesta = "Proposamena / Propuesta: ";
+
+// A grid cell's tip: how often the character occurs and where it first
+// stands (each followed by the numbers).
+inline constexpr std::string_view TipVeces = "Agerraldiak / Apariciones: ";
+inline constexpr std::string_view TipPrimera =
+    "Lehena (lerroa:zutabea) / Primera (línea:columna): ";
+
 // Rows whose replacements would leave wrong characters in the output (each
 // row follows, as CHARACTER → REPLACEMENT).
 inline constexpr std::string_view SustitutosNoLimpios =
@@ -133,9 +164,11 @@ inline constexpr std::string_view AccRejilla =
     "Karaktere okerrak eta ordezkoak / Caracteres erróneos y sustitutos";
 inline constexpr std::string_view AccRejillaDesc =
     "Ezkerrean karaktere okerra, eskuinean bere ordezkoa. Geziekin mugitu; F2 edo zuriunea "
-    "sakatuz edo karaktere bat idatziz ordezkoa aldatzen da / A la izquierda el carácter erróneo, "
-    "a la derecha su sustituto. Muévase con las flechas; con F2, la barra espaciadora o "
-    "escribiendo un carácter se cambia el sustituto";
+    "sakatuz edo karaktere bat idatziz ordezkoa aldatzen da; Supr teklak karakterea ezabatzen "
+    "du, atzera-teklak ordezkoa kentzen du, eta menu-teklak aukerak erakusten ditu / A la "
+    "izquierda el carácter erróneo, a la derecha su sustituto. Muévase con las flechas; con F2, "
+    "la barra espaciadora o escribiendo un carácter se cambia el sustituto; Supr borra el "
+    "carácter, Retroceso quita el sustituto y la tecla de menú muestra las opciones";
 inline constexpr std::string_view AccEditor = "Ordezkoa / Sustituto";
 inline constexpr std::string_view AccEditorDesc =
     "Karaktere okerraren ordezkoa; gora eta behera geziekin beste errenkada batera / El sustituto "
@@ -223,26 +256,48 @@ inline constexpr std::string_view RazonNoCodificable =
     "karaktere bat ezin da idatzi irteerako kodeketan / un carácter no se puede escribir en "
     "la codificación de salida";
 
-inline constexpr std::string_view Uso =
-    "Erabilera:\n"
+// The commands' usage, one language at a time, Basque first: the text after
+// a usage error shows it, and so does the short help (--help), which also
+// gives the windows' start and where the rest is told.
+inline constexpr std::string_view UsoEu = "Erabilera:\n";
+inline constexpr std::string_view UsoVentanasEu = "  tildora [FITXATEGIA]   (leihoak)\n";
+inline constexpr std::string_view UsoOrdenesEu =
     "  tildora [--store INI] check [--propose] [--from KODEKETA] FITXATEGIA...\n"
     "  tildora [--store INI] fix [--force] [--propose] [--from KOD] [--to KOD] SARRERA IRTEERA\n"
     "  tildora [--store INI] fix [--force] [--propose] --out-dir KARPETA FITXATEGIA...\n"
     "  tildora [--store INI] remember KARAKTEREA ORDEZKOA\n"
     "  tildora [--store INI] remember KARAKTEREA --delete\n"
     "  tildora [--store INI] list\n"
-    "  tildora [--store INI] forget KARAKTEREA\n"
-    "Uso:\n"
+    "  tildora [--store INI] forget KARAKTEREA\n";
+inline constexpr std::string_view UsoEs = "Uso:\n";
+inline constexpr std::string_view UsoVentanasEs = "  tildora [FICHERO]      (las ventanas)\n";
+inline constexpr std::string_view UsoOrdenesEs =
     "  tildora [--store INI] check [--propose] [--from CODIFICACIÓN] FICHERO...\n"
     "  tildora [--store INI] fix [--force] [--propose] [--from COD] [--to COD] ENTRADA SALIDA\n"
     "  tildora [--store INI] fix [--force] [--propose] --out-dir CARPETA FICHERO...\n"
     "  tildora [--store INI] remember CARÁCTER SUSTITUTO\n"
     "  tildora [--store INI] remember CARÁCTER --delete\n"
     "  tildora [--store INI] list\n"
-    "  tildora [--store INI] forget CARÁCTER\n"
-    "tildora --help\n";
+    "  tildora [--store INI] forget CARÁCTER\n";
 
-inline constexpr std::string_view Ayuda =
+// After a usage error, on standard error.
+inline std::string Uso() {
+    std::string t;
+    t.append(UsoEu).append(UsoOrdenesEu).append(UsoEs).append(UsoOrdenesEs);
+    return t.append("tildora --help\n");
+}
+
+// tildora --help: the usage alone. The exit statuses are told once, in the
+// long help.
+inline std::string Ayuda() {
+    std::string t;
+    t.append(UsoEu).append(UsoVentanasEu).append(UsoOrdenesEu);
+    t.append(UsoEs).append(UsoVentanasEs).append(UsoOrdenesEs);
+    return t.append("Laguntza osoa / Ayuda completa: tildora --help --verbose, man tildora\n");
+}
+
+// tildora --help --verbose: every command and option, at length.
+inline constexpr std::string_view AyudaLarga =
     "tildora " TILDORA_VERSION "\n"
     "\n"
     "Erabilera:\n"
@@ -407,8 +462,8 @@ inline constexpr std::string_view RazonDispositivo =
 inline constexpr std::string_view RazonCodigoSinCaracter =
     "ez da karaktere baten kodea (U+D800-U+DFFF UTF-16ren erdiak dira, eta U+10FFFF da azkena) / "
     "no es el código de un carácter (U+D800-U+DFFF son mitades de UTF-16, y U+10FFFF es el último)";
-// Usage: --help and --version take nothing after them; "--" ends the
-// command's options, after the command.
+// Usage: --help (with --verbose or not) and --version take nothing after
+// them; "--" ends the command's options, after the command.
 inline constexpr std::string_view NadaTrasOpcion =
     "Aukera honen ondoren ez da ezer onartzen / Tras esta opción no se admite nada: ";
 inline constexpr std::string_view GuionesAntesDeOrden =

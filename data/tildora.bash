@@ -18,6 +18,11 @@ _tildora() {
         mapfile -t COMPREPLY < <(compgen -W 'windows-1252 utf-8 utf-16le utf-16be' -- "$cur")
         return
         ;;
+    --help | -h)
+        # Only --verbose, the long help, may follow.
+        mapfile -t COMPREPLY < <(compgen -W '--verbose' -- "$cur")
+        return
+        ;;
     esac
 
     # The command is the first word that is neither an option nor --store's

@@ -1,5 +1,6 @@
 // Recognition, the UTF-8 scan and the Unicode rewrite, against a plain
-// decoder of their own: any bytes, the scan's cut anywhere.
+// decoder of their own: any bytes, the scan's cut anywhere; and the preview
+// cut there too.
 //
 // Input: the number of cuts (first byte, 0 to 7), each cut as two bytes,
 // then the text. Every wrong character found gets the replacement "x".
@@ -10,6 +11,7 @@
 #include "core/interno/escaneo.h"
 #include "core/unicode.h"
 #include "fuzz/cortes.h"
+#include "fuzz/previa.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -172,6 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         AnadirUtf8(esperado, c);
     }
     if (!r.correcciones || salida != esperado) {
+        __builtin_trap();
+    }
+    // The preview, in pieces cut where the scan's were, is what the accept
+    // wrote.
+    if (PreviaJunta(*documento, filas, donde) != salida) {
         __builtin_trap();
     }
     return 0;

@@ -1,5 +1,6 @@
 // The correction engine against the passes done the slow literal way: same
-// bytes, same count, and a result over the size limit refused.
+// bytes, same count, and a result over the size limit refused; and the
+// preview, put together from pieces, the same bytes.
 //
 // Input: the number of rows (first byte, 0 to 7), each row as its character
 // (a byte that picks one of the wrong characters: a grid lists no others),
@@ -9,6 +10,7 @@
 #include "core/caracteres.h"
 #include "core/documento.h"
 #include "core/interno/reescritura.h"
+#include "fuzz/previa.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,10 +25,26 @@ constexpr std::uint64_t kLimite = std::uint64_t{256} << 10;
 
 // For each row, every occurrence of its character in the whole current
 // text, left to right, replaced (by nothing for the delete answer); the
-// search goes on after the replacement. Line breaks are never replaced.
-// False when the text grows past any use.
+// search goes on after the replacement. With a row for LF, every LF of the
+// text as read that no CR comes before becomes CR LF first, whatever the row
+// holds; no other row acts on line breaks, those its replacement brings
+// included. False when the text grows past any use.
 bool Referencia(std::string& t, const std::vector<tildora::Fila>& pares, std::uint64_t& cuenta) {
     cuenta = 0;
+    for (const tildora::Fila& fila : pares) {
+        if (fila.clave == "\n") {
+            std::string nuevo;
+            for (std::size_t i = 0; i < t.size(); ++i) {
+                if (t[i] == '\n' && (i == 0 || t[i - 1] != '\r')) {
+                    nuevo += '\r';
+                    ++cuenta;
+                }
+                nuevo += t[i];
+            }
+            t = std::move(nuevo);
+            break;
+        }
+    }
     for (const tildora::Fila& fila : pares) {
         const std::string& c = fila.clave;
         const std::string sustituto = fila.borrar ? std::string() : fila.sustituto;
@@ -105,6 +123,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         }
     } else if (!r || salida != esperado || *r != cuentaEsperada) {
         __builtin_trap();
+    } else {
+        // The preview, in pieces that cut the text every few bytes, is the
+        // same text.
+        std::vector<std::size_t> donde;
+        for (std::size_t i = 1 + n % 17; i < texto.size(); i += 1 + n % 17) {
+            donde.push_back(i);
+        }
+        if (PreviaJunta(*documento, pares, donde) != salida) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

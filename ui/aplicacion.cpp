@@ -35,21 +35,24 @@ void Aplicacion::Descargar() {
         return;
     }
     // Gone from the screen at once; destroyed once the event that unloaded it
-    // (usually one of its own button handlers) has returned.
+    // (usually one of its own button handlers) has returned. Until then it
+    // takes no input: a key typed while a step ran may still be on its way
+    // to it.
+    ventana->setEnabled(false);
     ventana->hide();
     ventana->deleteLater();
     m_descargadas.removeIf([](const QPointer<QWidget>& v) { return v.isNull(); });
     m_descargadas.append(ventana);
 }
 
-void Aplicacion::MostrarSeleccion(const QString& entrada) {
+void Aplicacion::MostrarSeleccion(const QString& entrada, const QString& salida) {
     Descargar();
     // A fresh window every time: empty boxes, and a dialog that holds no name.
     auto* ventana = new FrmElegirFicheros(*this);
     m_actual = ventana;
     ventana->Form_Load();
     if (!entrada.isEmpty()) {
-        ventana->PonerEntrada(entrada);
+        ventana->PonerEntrada(entrada, salida);
     }
     Mostrar(ventana);
 }

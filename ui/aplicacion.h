@@ -30,8 +30,8 @@ public:
     Dialogos& dialogos() { return m_dialogos; }
 
     // FrmElegirFicheros; a non-empty `entrada` fills its input box, as for a
-    // file the program was started with.
-    void MostrarSeleccion(const QString& entrada = QString());
+    // file the program was started with, and `salida` its output box.
+    void MostrarSeleccion(const QString& entrada = QString(), const QString& salida = QString());
     void MostrarConversion(); // FrmConversionCaracteres
 
     // How long a step runs before its progress window shows, in ms.

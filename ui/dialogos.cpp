@@ -31,14 +31,14 @@ Dialogos::Respuesta DialogosQt::Mensaje(QWidget* padre, const QString& texto, bo
     return caja.clickedButton() == aceptar ? Respuesta::Aceptar : Respuesta::Cancelar;
 }
 
-QString DialogosQt::AbrirFichero(QWidget* padre) {
-    return QFileDialog::getOpenFileName(padre);
+QString DialogosQt::AbrirFichero(QWidget* padre, const QString& inicio) {
+    return QFileDialog::getOpenFileName(padre, QString(), inicio);
 }
 
-QString DialogosQt::GuardarFichero(QWidget* padre) {
+QString DialogosQt::GuardarFichero(QWidget* padre, const QString& propuesta) {
     // The window asks its own overwrite question after checking the names, so
     // the dialog must not ask one first.
-    return QFileDialog::getSaveFileName(padre, QString(), QString(), QString(), nullptr,
+    return QFileDialog::getSaveFileName(padre, QString(), propuesta, QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }
 

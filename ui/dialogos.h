@@ -48,11 +48,13 @@ public:
     // Cancel. Closing the box without a button counts as Cancel.
     virtual Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) = 0;
 
-    // The open and save dialogs: no filter, title, folder or extension of
-    // their own. An empty name means the user cancelled. The save dialog asks
-    // no overwrite question: the window asks its own.
-    virtual QString AbrirFichero(QWidget* padre) = 0;
-    virtual QString GuardarFichero(QWidget* padre) = 0;
+    // The open and save dialogs: no filter, title or extension of their own.
+    // The open dialog starts at `inicio` (a folder, or a file it selects);
+    // the save dialog proposes `propuesta` (a name, or a folder). An empty
+    // name means the user cancelled. The save dialog asks no overwrite
+    // question: the window asks its own.
+    virtual QString AbrirFichero(QWidget* padre, const QString& inicio) = 0;
+    virtual QString GuardarFichero(QWidget* padre, const QString& propuesta) = 0;
 
     // A window with a bar for a long step, titled like the message boxes,
     // modal; with a cancel button when the step can be stopped.
@@ -63,8 +65,8 @@ public:
 class DialogosQt : public Dialogos {
 public:
     Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
-    QString AbrirFichero(QWidget* padre) override;
-    QString GuardarFichero(QWidget* padre) override;
+    QString AbrirFichero(QWidget* padre, const QString& inicio) override;
+    QString GuardarFichero(QWidget* padre, const QString& propuesta) override;
     std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
                                                        bool conCancelar) override;
 };

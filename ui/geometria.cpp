@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -135,35 +136,54 @@ QFont FuenteVentana(bool negrita) {
     return fuente;
 }
 
-void EncajarTexto(QLabel& etiqueta) {
+namespace {
+
+// Whether the label's wrapped text fits its box in `fuente`. A word wider
+// than the box would spill sideways, so the width is checked as well.
+bool Cabe(const QLabel& etiqueta, const QFont& fuente) {
     const QRect caja = etiqueta.contentsRect();
-    const auto cabe = [&](const QFont& fuente) {
-        // Wrapped as the label wraps it; a word wider than the box would
-        // spill sideways, so the width is checked as well.
-        const QRect ocupado = QFontMetrics(fuente).boundingRect(
-            QRect(0, 0, caja.width(), 0x7fff), Qt::TextWordWrap | etiqueta.alignment(),
-            etiqueta.text());
-        return ocupado.height() <= caja.height() && ocupado.width() <= caja.width();
+    const QRect ocupado =
+        QFontMetrics(fuente).boundingRect(QRect(0, 0, caja.width(), 0x7fff),
+                                          Qt::TextWordWrap | etiqueta.alignment(), etiqueta.text());
+    return ocupado.height() <= caja.height() && ocupado.width() <= caja.width();
+}
+
+} // namespace
+
+void EncajarTexto(std::initializer_list<QLabel*> etiquetas) {
+    if (etiquetas.size() == 0) {
+        return;
+    }
+    const auto caben = [&](const QFont& fuente) {
+        return std::all_of(etiquetas.begin(), etiquetas.end(),
+                           [&](const QLabel* l) { return Cabe(*l, fuente); });
     };
-    QFont fuente = etiqueta.font();
-    if (cabe(fuente)) {
+    // From the window font, whatever an earlier fit left.
+    QFont fuente = FuenteVentana((*etiquetas.begin())->font().bold());
+    const auto poner = [&] {
+        for (QLabel* l : etiquetas) {
+            l->setFont(fuente);
+        }
+    };
+    if (caben(fuente)) {
+        poner();
         return;
     }
     // Narrower before smaller: a condensed face keeps the letters' height.
     for (const int anchura : {94, 88, 82, 76}) {
         fuente.setStretch(anchura);
-        if (cabe(fuente)) {
-            etiqueta.setFont(fuente);
+        if (caben(fuente)) {
+            poner();
             return;
         }
     }
     // Below two thirds of the size the text would no longer be readable; the
     // search stops there and keeps the smallest try.
     const qreal minimo = fuente.pointSizeF() * 2 / 3;
-    while (fuente.pointSizeF() - 0.25 >= minimo && !cabe(fuente)) {
+    while (fuente.pointSizeF() - 0.25 >= minimo && !caben(fuente)) {
         fuente.setPointSizeF(fuente.pointSizeF() - 0.25);
     }
-    etiqueta.setFont(fuente);
+    poner();
 }
 
 QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
@@ -179,7 +199,7 @@ QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto
     QPalette paleta = etiqueta->palette();
     paleta.setColor(QPalette::WindowText, color);
     etiqueta->setPalette(paleta);
-    EncajarTexto(*etiqueta);
+    EncajarTexto({etiqueta});
     return etiqueta;
 }
 

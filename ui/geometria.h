@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 class QLabel;
@@ -31,10 +32,11 @@ void CentrarFormulario(QWidget& ventana);
 QFont FuenteVentana(bool negrita = false);
 
 // Where the window font is wider than the one the layout was drawn for, a
-// label's wrapped text may not fit its fixed box. This narrows the label's
-// font (condensed first, then smaller) just enough that it does; a label that
-// already fits keeps its font.
-void EncajarTexto(QLabel& etiqueta);
+// label's wrapped text may not fit its fixed box. This narrows the labels'
+// font (condensed first, then smaller) just enough that each of them fits;
+// labels that already fit keep their font. Labels given together (the Basque
+// and the Spanish instructions) get one font, so they read at one size.
+void EncajarTexto(std::initializer_list<QLabel*> etiquetas);
 
 // A label of the layouts: plain text in the window font, centred, wrapped
 // and fitted to its box.

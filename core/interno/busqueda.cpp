@@ -81,6 +81,24 @@ std::size_t BuscarSencillo(const std::array<bool, 256>& parar, const std::array<
     return k;
 }
 
+// The search for one character in a plain loop (memchr to its first byte).
+std::size_t BuscarAgujaSencillo(const Buscador::Aguja& a, const unsigned char* p, std::size_t n,
+                                unsigned char anterior, std::uint32_t* salida) {
+    std::size_t k = 0;
+    for (std::size_t i = 0; i + a.largo <= n; ++i) {
+        const void* x = std::memchr(p + i, a.bytes[0], n - i - a.largo + 1);
+        if (x == nullptr) {
+            break;
+        }
+        i = static_cast<std::size_t>(static_cast<const unsigned char*>(x) - p);
+        if (std::memcmp(p + i, a.bytes.data(), a.largo) == 0 &&
+            !(a.suelto && (i > 0 ? p[i - 1] : anterior) == '\r')) {
+            salida[k++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    return k;
+}
+
 // What 64 bytes hold, one bit a byte: the stops by the table (CR and LF left
 // out), CRs, LFs and, in UTF-8, the bytes that go on a sequence and the C2 or
 // C3 that make an allowed character with the byte after them.
@@ -264,6 +282,52 @@ TILDORA_OBJETIVO512 std::size_t BuscarAvx512(const Buscador::Nibbles& nib, const
     return k;
 }
 
+// One character, 64 bytes at a time: the places where each of its bytes
+// stands one further on. The blocks whose character would be read past the
+// end go through a copy with zeros behind it; a character's bytes after its
+// first are never zero, and a zero byte alone stands in no valid place.
+TILDORA_OBJETIVO std::size_t BuscarAgujaAvx2(const Buscador::Aguja& a, const unsigned char* p,
+                                             std::size_t n, unsigned char anterior,
+                                             std::uint32_t* salida) {
+    __m256i bytes[4];
+    for (std::size_t j = 0; j < 4; ++j) {
+        bytes[j] = Byte32(a.bytes[j]);
+    }
+    std::uint64_t crAntes = anterior == '\r' ? 1 : 0;
+    std::size_t k = 0;
+    alignas(32) unsigned char copia[128];
+    for (std::size_t i = 0; i < n; i += 64) {
+        const unsigned char* q = p + i;
+        const std::size_t resto = n - i;
+        const std::uint64_t validos =
+            resto >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << resto) - 1;
+        if (resto < 64 + a.largo - 1) {
+            std::memset(copia, 0, sizeof copia);
+            std::memcpy(copia, q, std::min<std::size_t>(resto, 64 + 3));
+            q = copia;
+        }
+        std::uint64_t en = validos;
+        for (std::size_t j = 0; j < a.largo; ++j) {
+            const auto* x = reinterpret_cast<const __m256i*>(q + j);
+            en &= Bits(_mm256_cmpeq_epi8(_mm256_loadu_si256(x), bytes[j]),
+                       _mm256_cmpeq_epi8(_mm256_loadu_si256(x + 1), bytes[j]));
+        }
+        if (a.suelto) {
+            const auto* x = reinterpret_cast<const __m256i*>(q);
+            const std::uint64_t crs =
+                Bits(_mm256_cmpeq_epi8(_mm256_loadu_si256(x), Byte32('\r')),
+                     _mm256_cmpeq_epi8(_mm256_loadu_si256(x + 1), Byte32('\r')));
+            en &= ~((crs << 1) | crAntes);
+            crAntes = crs >> 63;
+        }
+        for (; en != 0; en &= en - 1) {
+            salida[k++] =
+                static_cast<std::uint32_t>(i) + static_cast<std::uint32_t>(__builtin_ctzll(en));
+        }
+    }
+    return k;
+}
+
 Via Detectar() {
     __builtin_cpu_init();
     if (!__builtin_cpu_supports("popcnt") || !__builtin_cpu_supports("bmi")) {
@@ -333,9 +397,26 @@ Buscador::Buscador(Unidades unidades, Via via)
     m_via = std::min(via, MejorVia());
 }
 
+Buscador::Buscador(Unidades unidades, std::string_view caracter, Via via)
+    : Buscador(unidades, via) {
+    m_aguja.largo = std::min<std::size_t>(caracter.size(), m_aguja.bytes.size());
+    for (std::size_t i = 0; i < m_aguja.largo; ++i) {
+        m_aguja.bytes[i] = static_cast<unsigned char>(caracter[i]);
+    }
+    m_aguja.suelto = unidades == Unidades::Ansi && caracter == "\n";
+}
+
 std::size_t Buscador::Buscar(const unsigned char* p, std::size_t n, unsigned char anterior) {
     n = std::min(n, kTrozoParadas);
     const bool utf8 = m_unidades == Unidades::Utf8;
+    if (m_aguja.largo > 0) {
+#ifdef TILDORA_AVX2
+        if (m_via >= Via::Avx2) {
+            return BuscarAgujaAvx2(m_aguja, p, n, anterior, m_paradas.get());
+        }
+#endif
+        return BuscarAgujaSencillo(m_aguja, p, n, anterior, m_paradas.get());
+    }
 #ifdef TILDORA_AVX2
     if (m_via == Via::Avx512) {
         return utf8 ? BuscarAvx512<true>(m_nibbles, p, n, anterior, m_cuenta, m_paradas.get())

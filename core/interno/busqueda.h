@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 namespace tildora {
 
@@ -41,6 +42,12 @@ class Buscador {
 public:
     // A way the processor does not have falls back to the plain loop.
     explicit Buscador(Unidades unidades, Via via = MejorVia());
+    // A search for one character instead (how the windows find, mark and
+    // count its occurrences): its stops are the places where its bytes, one
+    // to four, begin, whole inside the piece; for the LF of a Windows-1252
+    // text, only the lone LFs. In a UTF-8 text such a place always begins a
+    // character. Cuentas() then says nothing.
+    Buscador(Unidades unidades, std::string_view caracter, Via via = MejorVia());
 
     // The stops among p[0, n), n at most kTrozoParadas; `anterior` is the
     // byte before p (0 at the text's start).
@@ -76,6 +83,12 @@ public:
         alignas(64) std::uint8_t parar[256]{};
         alignas(64) std::uint8_t pares[64]{};
     };
+    // The character searched for, when there is one.
+    struct Aguja {
+        std::array<unsigned char, 4> bytes{};
+        std::size_t largo = 0; // 0: the table's search
+        bool suelto = false;   // only where no CR comes before it (a lone LF)
+    };
 
 private:
     Unidades m_unidades;
@@ -85,6 +98,7 @@ private:
     Via m_via = Via::Sencilla;
     Cuenta m_cuenta;
     std::unique_ptr<std::uint32_t[]> m_paradas;
+    Aguja m_aguja;
 };
 
 } // namespace tildora

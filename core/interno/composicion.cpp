@@ -24,18 +24,26 @@ unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
 }
 
-// The rows that take part: a character that is not a line break, by its
-// byte or as U+XXXX.
+// The rows that take part: a character by its byte or as U+XXXX; never a
+// CR, which is no character. A lone LF takes part with its fixed answer.
 bool FilaActiva(const Fila& fila) {
     if (fila.clave.size() == 1) {
-        return fila.clave[0] != '\r' && fila.clave[0] != '\n';
+        return fila.clave[0] != '\r';
     }
     return CaracterDeClave(fila.clave).has_value();
 }
 
-// What a row puts in its character's place: nothing for the delete answer.
+// What a row puts in its character's place: CR LF for a lone LF, whatever
+// the row holds; nothing for the delete answer.
 std::string_view Sustituto(const Fila& fila) {
+    if (EsSaltoDeLinea(fila.clave)) {
+        return kSaltoDeLinea;
+    }
     return fila.borrar ? std::string_view() : std::string_view(fila.sustituto);
+}
+
+bool EsRuptura(unsigned char b) {
+    return b == '\r' || b == '\n';
 }
 
 std::uint64_t LargoUtf8(unsigned char b) {
@@ -55,10 +63,12 @@ Composicion::Composicion(const std::vector<Fila>& filas) : m_nodos(filas.size())
         }
         Nodo_& nodo = m_nodos[i];
         nodo.correcciones = 1;
-        nodo.piezas.reserve(Sustituto(fila).size());
-        for (const char x : Sustituto(fila)) {
+        const std::string_view sustituto = Sustituto(fila);
+        nodo.piezas.reserve(sustituto.size());
+        for (const char x : sustituto) {
             const unsigned char b = Byte(x);
-            const std::int32_t abajo = m_raiz[b];
+            // A line break in a replacement is one already: no row's.
+            const std::int32_t abajo = EsRuptura(b) ? -1 : m_raiz[b];
             nodo.piezas.push_back(abajo >= 0 ? abajo : -static_cast<std::int32_t>(b) - 1);
             nodo.longitud = Sumar(nodo.longitud, abajo >= 0 ? m_nodos[Indice(abajo)].longitud : 1);
             nodo.longitudUtf8 = Sumar(
@@ -139,13 +149,13 @@ std::vector<std::size_t> FilasNoLimpias(const std::vector<Fila>& filas) {
     std::array<Abajo, 256> abajo{};
     std::vector<std::size_t> sucias;
     for (std::size_t i = filas.size(); i-- > 0;) {
-        if (!FilaActiva(filas[i])) {
+        if (!FilaActiva(filas[i]) || EsSaltoDeLinea(filas[i].clave)) {
             continue;
         }
         bool limpia = true;
         for (const char x : Sustituto(filas[i])) {
             const unsigned char b = Byte(x);
-            if (!kCaracteresValidos[b] && b != '\r' && b != '\n' && abajo[b] != Abajo::Limpia) {
+            if (!kCaracteresValidos[b] && !EsRuptura(b) && abajo[b] != Abajo::Limpia) {
                 limpia = false;
                 break;
             }

@@ -2,10 +2,12 @@
 
 #include "core/correccion.h"
 #include "core/interno/escaneo.h"
+#include "core/unicode.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -14,12 +16,13 @@ namespace tildora {
 // The rows of the grid composed into one rewrite. Each row is a pass that
 // turns every occurrence of its character in the whole current text into its
 // replacement, so a replacement holding a character listed further down is
-// corrected again in that character's turn. CR and LF are line breaks and
-// never replaced; a replacement holding its own character is not searched
-// again. Reading the rows from the last to the first, the final form of a
-// character is its replacement with every byte of it in its own final form,
-// and its count one plus the counts of those bytes. The rewrite then replaces
-// each character by its final form in one pass.
+// corrected again in that character's turn. A lone LF (listed only in a
+// Windows-1252 text) becomes CR LF, whatever its row holds; CR is never
+// replaced, and neither is a line break inside a replacement; a replacement
+// holding its own character is not searched again. Reading the rows from the last to the first, the
+// final form of a character is its replacement with every byte of it in its own final form, and its
+// count one plus the counts of those bytes. The rewrite then replaces each character by its final
+// form in one pass.
 class Composicion {
 public:
     explicit Composicion(const std::vector<Fila>& filas);
@@ -45,6 +48,21 @@ public:
     // Hands the final form (Windows-1252 bytes) to `trozo` a piece at a
     // time, in order; stops at the first false.
     template <typename Trozo> bool Recorrer(std::int32_t nodo, Trozo&& trozo) const;
+    // The final form in the output's form (UTF-8 when `utf8`) to `trozo`:
+    // the held form at once, a long one a piece at a time. What the rewrite
+    // and the preview both write.
+    template <typename Trozo> bool Escribir(std::int32_t nodo, bool utf8, Trozo&& trozo) const {
+        if (const std::string* forma = Forma(nodo, utf8)) {
+            return trozo(forma->data(), forma->size());
+        }
+        return Recorrer(nodo, [&](const char* d, std::size_t n) {
+            if (!utf8) {
+                return trozo(d, n);
+            }
+            const std::string u = Utf8DeAnsi(std::string_view(d, n));
+            return trozo(u.data(), u.size());
+        });
+    }
 
 private:
     struct Nodo_ {

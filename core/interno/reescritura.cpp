@@ -39,6 +39,25 @@ Error Crecimiento() {
     return Falla(Fallo::Crecimiento);
 }
 
+// Every LF of `texto` that no CR comes before becomes CR LF; `anterior` is
+// the byte before it, and ends as its last.
+void SaltosCrLf(std::string& texto, char& anterior) {
+    if (texto.find('\n') != std::string::npos) {
+        std::string r;
+        r.reserve(texto.size() + texto.size() / 8);
+        for (const char c : texto) {
+            if (c == '\n' && anterior != '\r') {
+                r += '\r';
+            }
+            r += c;
+            anterior = c;
+        }
+        texto.swap(r);
+    } else if (!texto.empty()) {
+        anterior = texto.back();
+    }
+}
+
 // The corrected text on its way out: gathered in a reused buffer, written
 // in large pieces.
 class Volcado {
@@ -191,23 +210,14 @@ public:
         }
         const std::int32_t nodo = m_plan.nodos[lugar];
         if (nodo < 0) {
-            return true; // a lone LF: listed, never replaced
+            return true; // no row replaces it
         }
         if (!Copiar(pos)) {
             return false;
         }
         m_tramo = pos + largo;
-        if (const std::string* forma = m_composicion.Forma(nodo, m_utf8)) {
-            return m_volcado.Copiar(forma->data(), forma->size());
-        }
-        // A form too long to hold goes out a piece at a time.
-        return m_composicion.Recorrer(nodo, [this](const char* d, std::size_t n) {
-            if (!m_utf8) {
-                return m_volcado.Copiar(d, n);
-            }
-            const std::string utf8 = Utf8DeAnsi(std::string_view(d, n));
-            return m_volcado.Copiar(utf8.data(), utf8.size());
-        });
+        return m_composicion.Escribir(
+            nodo, m_utf8, [this](const char* d, std::size_t n) { return m_volcado.Copiar(d, n); });
     }
 
     // Whether the text read was the one scanned: the same characters in the
@@ -290,6 +300,9 @@ Resultado<void> DestinoRecodificado::Escribir(const char* datos, std::size_t n) 
         if (!m_hacia.Procesar(reinterpret_cast<const char*>(p), m, m_convertido)) {
             fallo = Falla(Fallo::NoCodificable, EILSEQ);
             return false;
+        }
+        if (m_saltos) {
+            SaltosCrLf(m_convertido, m_ultimo);
         }
         if (Resultado<void> r = m_interior.Escribir(m_convertido.data(), m_convertido.size()); !r) {
             fallo = r.error();
@@ -391,7 +404,7 @@ Fila FilaCon(std::string clave, std::optional<std::string_view> respuesta) {
 std::vector<std::size_t> FilasSinSolucion(const std::vector<Fila>& filas) {
     std::vector<std::size_t> faltan;
     for (std::size_t i = 0; i < filas.size(); ++i) {
-        if (filas[i].sustituto.empty() && !filas[i].borrar) {
+        if (filas[i].sustituto.empty() && !filas[i].borrar && !EsSaltoDeLinea(filas[i].clave)) {
             faltan.push_back(i);
         }
     }
@@ -443,15 +456,18 @@ Aceptacion Aceptar(const Documento& documento, const std::vector<Fila>& filas,
         return a;
     }
     // Every row is remembered before anything is replaced, and stays
-    // remembered whatever the writing does.
+    // remembered whatever the writing does. The line break's answer is fixed:
+    // there is nothing of the user's to remember.
     if (opciones.almacen != nullptr) {
         try {
             for (const Fila& fila : filas) {
+                if (EsSaltoDeLinea(fila.clave)) {
+                    continue;
+                }
                 Resultado<void> r =
-                    fila.borrar
-                        ? opciones.almacen->GuardarBorrado(textos::SeccionLista, fila.clave)
-                        : opciones.almacen->GuardarSolucion(textos::SeccionLista, fila.clave,
-                                                            fila.sustituto);
+                    fila.borrar ? opciones.almacen->GuardarBorrado(textos::SeccionLista, fila.clave)
+                                : opciones.almacen->GuardarSolucion(textos::SeccionLista,
+                                                                    fila.clave, fila.sustituto);
                 if (!r && !a.almacen) {
                     a.almacen = r.error();
                 }

@@ -68,11 +68,14 @@ private:
 
 // Writes into `interior` in another encoding what it is given in the
 // program's form of a text (Windows-1252 bytes, or UTF-8 for every Unicode
-// text), with a byte-order mark first when `marca`.
+// text), with a byte-order mark first when `marca`. A Unicode text written
+// in Windows-1252 gets CR LF for every lone LF: a lone LF is no line end
+// there.
 class DestinoRecodificado : public Destino {
 public:
     DestinoRecodificado(Destino& interior, bool desdeAnsi, Codificacion hacia, bool marca)
-        : m_interior(interior), m_costura(!desdeAnsi), m_hacia(hacia, desdeAnsi), m_marca(marca) {}
+        : m_interior(interior), m_costura(!desdeAnsi), m_hacia(hacia, desdeAnsi), m_marca(marca),
+          m_saltos(!desdeAnsi && hacia == Codificacion::Windows1252) {}
     Resultado<void> Abrir() override;
     Resultado<void> Escribir(const char* datos, std::size_t n) override;
     Resultado<void> Confirmar() override;
@@ -82,6 +85,8 @@ private:
     Costura m_costura;
     HaciaCodificacion m_hacia;
     bool m_marca;
+    bool m_saltos;
+    char m_ultimo = 0; // the last byte written, for an LF that begins a piece
     std::string m_convertido;
 };
 

@@ -11,6 +11,7 @@
 #include "tests/cli/proceso.h"
 #include "tests/core/ayudas.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -114,7 +115,7 @@ TEST_F(LineaDeOrdenes, CheckListsCharactersWithCountsAndFirstPositions) {
     EXPECT_EQ(r.salida, "a.txt\t231\t2\t1:3\t\xc3\xa7\tc\n"
                         "a.txt\t147\t1\t2:2\t\xe2\x80\x9c\t\n"
                         "a.txt\t9\t1\t2:4\t\\x09\t\\\\\n"
-                        "a.txt\t10\t2\t3:2\t\\x0A\t\n");
+                        "a.txt\t10\t2\t3:2\t\\x0A\t\\x0D\\x0A\n"); // its fixed answer
     EXPECT_EQ(r.error, "");
 }
 
@@ -180,18 +181,45 @@ TEST_F(LineaDeOrdenes, CheckReadsStandardInput) {
 // ---------------------------------------------------------------------------
 // fix, one file
 
+TEST_F(LineaDeOrdenes, EveryCorrectedOutputIsClean) {
+    // Whatever the line ends and the encodings, check finds nothing in what
+    // fix wrote: a lone LF in a Windows-1252 output is CR LF.
+    Recordar("\x93", "\"");
+    Recordar("\n", "x");
+    Recordar("U+0142", "l");
+    const std::vector<std::vector<std::string>> casos = {
+        {"a\nb\x93\n\n"},
+        {"\na\r\nb\rc\r\n\r\x93\nd"},
+        {"\xc5\x82\n\xc3\xb1\r\n\n", "--to", "windows-1252"},
+        {std::string("\xff\xfe\x42\x01\n\0\xf1\0", 8), "--to", "windows-1252"},
+        {"a\nb\x93", "--to", "utf-8"},
+        {"\xc5\x82\n\xc3\xb1\n"},
+    };
+    for (const auto& caso : casos) {
+        Crear("a.txt", caso[0]);
+        std::vector<std::string> args = {"fix", "--force"};
+        args.insert(args.end(), caso.begin() + 1, caso.end());
+        args.insert(args.end(), {"a.txt", "b.txt"});
+        ASSERT_EQ(Tildora(args).estado, 0) << prueba::Leer(Ruta("a.txt"));
+        const Resultado r = Tildora({"check", "b.txt"});
+        EXPECT_EQ(r.estado, 0) << prueba::Leer(Ruta("b.txt"));
+        EXPECT_EQ(r.salida, "");
+    }
+}
+
 TEST_F(LineaDeOrdenes, FixWritesTheCorrectedBytesAndTheCount) {
     Crear("a.txt", "ab\xe7"
                    "c\r\nd\x93"
                    "e\r\n\xe7\xe7\rz\n");
     Recordar("\xe7", "c");
     Recordar("\x93", "\"\"");
-    Recordar("\n", "X"); // a lone LF needs an answer, but stays a line break
+    Recordar("\n", "X"); // an older copy's answer for a lone LF is not used
     const Resultado r = Tildora({"fix", "a.txt", "b.txt"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(r.salida, "");
-    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(4)));
-    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "abcc\r\nd\"\"e\r\ncc\rz\n");
+    // The lone LF is a line break written as CR LF, and one correction.
+    EXPECT_EQ(r.error, Linea(textos::MensajeCorregido(5)));
+    EXPECT_EQ(prueba::Leer(Ruta("b.txt")), "abcc\r\nd\"\"e\r\ncc\rz\r\n");
     EXPECT_EQ(prueba::Leer(Ruta("a.txt")), "ab\xe7"
                                            "c\r\nd\x93"
                                            "e\r\n\xe7\xe7\rz\n");
@@ -923,10 +951,10 @@ TEST_F(LineaDeOrdenes, UnicodeTexts) {
          utf8,
          "\xef\xbb\xbf\xc3\xa1"
          "E\nl-"},
-        {{"--to", "windows-1252"},
+        {{"--to", "windows-1252"}, // a lone LF is no line end in Windows-1252
          utf8,
          "\xe1"
-         "E\nl-"},
+         "E\r\nl-"},
         {{"--to=utf-16be"}, utf8, std::string("\xfe\xff\0\xe1\0E\0\n\0l\0-", 12)},
         {{}, std::string("\xff\xfe\x42\x01\xac\x20", 6), std::string("\xff\xfel\0E\0", 6)},
         {{"--from", "utf-16le"}, std::string("\x42\x01", 2), std::string("l\0", 2)},
@@ -986,9 +1014,12 @@ TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement)
     }
     EXPECT_FALSE(Existe(m_almacen));
     EXPECT_EQ(Tildora({"remember", "\xc3\xa7", std::string(127, 'c')}).estado, 0);
-    // CR is refused as a line break, not as an allowed character.
-    EXPECT_NE(Tildora({"remember", "\\x0D", "x"}).error.find("salto de l\xc3\xadnea"),
-              std::string::npos);
+    // CR and LF are refused as line breaks, not as allowed characters.
+    for (const char* salto : {"\\x0D", "\\x0a", "\n"}) {
+        const Resultado r = Tildora({"remember", salto, "x"});
+        EXPECT_EQ(r.estado, 2) << salto;
+        EXPECT_NE(r.error.find("salto de l\xc3\xadnea"), std::string::npos) << salto;
+    }
 }
 
 TEST_F(LineaDeOrdenes, RememberedReplacementsMayHoldCharactersCorrectedLater) {
@@ -1249,6 +1280,7 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
         {"--bad"},
         {"check"},
         {"check", "--force", "a.txt"},
+        {"check", "--verbose", "a.txt"},
         {"fix", "a.txt"},
         {"fix", "a.txt", "b.txt", "c.txt"},
         {"fix", "--out-dir"},
@@ -1280,23 +1312,52 @@ TEST_F(LineaDeOrdenes, UsageErrors) {
 }
 
 TEST_F(LineaDeOrdenes, HelpAndVersion) {
+    // A help's Basque half, then its Spanish half.
+    const auto mitades = [](const std::string& ayuda) {
+        const std::size_t euskara = ayuda.find("Erabilera:\n");
+        const std::size_t castellano = ayuda.find("Uso:\n");
+        EXPECT_NE(euskara, std::string::npos) << ayuda;
+        EXPECT_NE(castellano, std::string::npos) << ayuda;
+        EXPECT_LT(euskara, castellano) << ayuda;
+        const std::size_t corte = std::min(castellano, ayuda.size());
+        return std::vector<std::string>{ayuda.substr(0, corte), ayuda.substr(corte)};
+    };
+
+    // The short help: every command with its options in both languages, in
+    // under 20 lines, and where the rest is told.
     Resultado r = Ejecutar({"--help"});
     EXPECT_EQ(r.estado, 0);
     EXPECT_EQ(r.error, "");
-    const std::size_t euskara = r.salida.find("Erabilera:");
-    const std::size_t castellano = r.salida.find("Uso:");
-    ASSERT_NE(euskara, std::string::npos);
-    ASSERT_NE(castellano, std::string::npos);
-    EXPECT_LT(euskara, castellano);
-    for (const char* orden : {"check", "fix", "--out-dir", "--force", "--propose", "remember",
-                              "--delete", "\\delete", "list", "forget", "--store"}) {
-        EXPECT_NE(r.salida.find(orden, euskara), std::string::npos) << orden;
-        EXPECT_NE(r.salida.find(orden, castellano), std::string::npos) << orden;
+    EXPECT_LT(std::count(r.salida.begin(), r.salida.end(), '\n'), 20) << r.salida;
+    for (const std::string& mitad : mitades(r.salida)) {
+        for (const char* orden : {"check", "fix", "--out-dir", "--force", "--propose", "--from",
+                                  "--to", "remember", "--delete", "list", "forget", "--store"}) {
+            EXPECT_NE(mitad.find(orden), std::string::npos) << orden;
+        }
     }
-
+    EXPECT_NE(r.salida.find("tildora --help --verbose"), std::string::npos);
     // Asking for help after the command works too.
     EXPECT_EQ(Ejecutar({"check", "--help"}).salida, r.salida);
     EXPECT_EQ(Ejecutar({"fix", "a.txt", "--help"}).estado, 0);
+
+    // The long help, with --verbose before or after --help, anywhere among
+    // the options: the \delete answer, and the exit statuses told once in
+    // each language (and not in the short help).
+    const std::string corta = r.salida;
+    r = Ejecutar({"--help", "--verbose"});
+    EXPECT_EQ(r.estado, 0);
+    EXPECT_EQ(r.error, "");
+    const std::vector<std::string> larga = mitades(r.salida);
+    const char* const codigos[] = {"Irteera-kodeak:", "C\u00f3digos de salida:"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::size_t donde = larga[i].find(codigos[i]);
+        EXPECT_NE(donde, std::string::npos) << codigos[i];
+        EXPECT_EQ(larga[i].find(codigos[i], donde + 1), std::string::npos) << codigos[i];
+        EXPECT_EQ(corta.find(codigos[i]), std::string::npos) << codigos[i];
+        EXPECT_NE(larga[i].find("\\delete"), std::string::npos);
+    }
+    EXPECT_EQ(Ejecutar({"--verbose", "--help"}).salida, r.salida);
+    EXPECT_EQ(Ejecutar({"fix", "a.txt", "--verbose", "-h"}).salida, r.salida);
 
     // The version alone on the first line, then the licence in both
     // languages, Basque first.

@@ -324,7 +324,17 @@ TEST(Codificacion, CorrigeComoLaReferencia) {
         if (!aceptable) {
             continue;
         }
-        for (Codificacion salida : codificaciones) {
+        // Clean rows leave only allowed characters, which Windows-1252 has
+        // too; there a lone LF is no line end, and becomes CR LF.
+        std::u32string enAnsi;
+        for (std::size_t i = 0; i < esperado.size(); ++i) {
+            if (esperado[i] == U'\n' && (i == 0 || esperado[i - 1] != U'\r')) {
+                enAnsi += U'\r';
+            }
+            enAnsi += esperado[i];
+        }
+        for (Codificacion salida : {Codificacion::Utf8, Codificacion::Utf16LE,
+                                    Codificacion::Utf16BE, Codificacion::Windows1252}) {
             std::string obtenido;
             OpcionesCorreccion opciones;
             opciones.memoria = &obtenido;
@@ -332,8 +342,9 @@ TEST(Codificacion, CorrigeComoLaReferencia) {
             const Aceptacion r = Aceptar(*a, pares, opciones);
             ASSERT_TRUE(r.correcciones) << "ronda " << ronda;
             const bool conMarca = marca || EsUtf16(salida);
+            const bool ansi = salida == Codificacion::Windows1252;
             EXPECT_EQ(obtenido, (conMarca ? std::string(MarcaOrden(salida)) : std::string()) +
-                                    Codificar(esperado, salida))
+                                    Codificar(ansi ? enAnsi : esperado, salida))
                 << "ronda " << ronda;
         }
     }
@@ -356,6 +367,42 @@ TEST(Codificacion, LaRespuestaNoTocaOtrosCaracteres) {
     ASSERT_TRUE(r.correcciones);
     EXPECT_EQ(salida, "a \xE2\x80\x93 b E c");
     EXPECT_EQ(*r.correcciones, 1u);
+}
+
+// A UTF-8 text written in Windows-1252: every lone LF becomes CR LF, a CR LF
+// stays one, also where the output's pieces cut it; the LFs add no
+// correction.
+TEST(Codificacion, HaciaWindows1252CadaLfSueltoEsCrLf) {
+    std::string texto = "\n\xC5\x82\n" + std::string(std::size_t{9} << 20, 'a') + "\n";
+    std::string esperado;
+    for (std::size_t p = kTrozoLectura; p + 8 < texto.size(); p += kTrozoLectura) {
+        texto[p - 1] = '\r';
+        texto[p] = '\n';
+        texto[p + 7] = '\n';
+    }
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        if (texto[i] == '\n' && (i == 0 || texto[i - 1] != '\r')) {
+            esperado += '\r';
+        }
+        esperado += texto[i] == '\xC5' ? 'l' : texto[i];
+        i += texto[i] == '\xC5' ? 1 : 0;
+    }
+    const Resultado<Documento> a = DocumentoDeTexto(texto);
+    ASSERT_TRUE(a);
+    ASSERT_EQ(a->codificacion, Codificacion::Utf8);
+    std::string salida;
+    OpcionesCorreccion opciones;
+    opciones.memoria = &salida;
+    opciones.codificacion = Codificacion::Windows1252;
+    const Aceptacion r = Aceptar(*a, {{"U+0142", "l"}}, opciones);
+    ASSERT_TRUE(r.correcciones);
+    EXPECT_EQ(*r.correcciones, 1u);
+    EXPECT_TRUE(salida == esperado);
+    // Kept as they are in UTF-8.
+    opciones.codificacion = Codificacion::Utf8;
+    ASSERT_TRUE(Aceptar(*a, {{"U+0142", "l"}}, opciones).correcciones);
+    EXPECT_EQ(std::count(salida.begin(), salida.end(), '\r'),
+              std::count(texto.begin(), texto.end(), '\r'));
 }
 
 // A write that fails halfway (a full disk) is said as such, not as a text

@@ -1,3 +1,4 @@
+#include "core/almacen.h"
 #include "core/caracteres.h"
 #include "core/correccion.h"
 #include "core/documento.h"
@@ -25,14 +26,25 @@ struct Corregido {
 // first position would loop for ever there; the program goes on after the
 // inserted text instead, and so does this. The delete answer inserts
 // nothing: the search goes on where the character stood, so that one right
-// after it goes too.
+// after it goes too. The row of a lone LF, whatever it holds, makes every LF
+// that no CR comes before in the text as read a CR LF: that is done first,
+// before a deletion could bring a CR next to an LF (no other row acts on
+// line breaks).
 Corregido Referencia(std::string t, const std::vector<Fila>& pares) {
     Corregido r;
+    if (std::any_of(pares.begin(), pares.end(), [](const Fila& f) { return f.clave == "\n"; })) {
+        for (std::size_t k = t.find('\n'); k != std::string::npos; k = t.find('\n', k + 1)) {
+            if (k == 0 || t[k - 1] != '\r') {
+                t.insert(k++, 1, '\r');
+                ++r.cuenta;
+            }
+        }
+    }
     for (const Fila& fila : pares) {
         const std::string& c = fila.clave;
         const std::string sustituto = fila.borrar ? std::string() : fila.sustituto;
         if (c == "\r" || c == "\n") {
-            continue; // line breaks stay
+            continue; // never a character; the lone LF's done above
         }
         const bool sePersigue = sustituto.find(c, 1) != std::string::npos;
         std::size_t inicio = 0;
@@ -122,17 +134,49 @@ TEST(Correccion, TheDeleteAnswerIsAnAnswer) {
     EXPECT_TRUE(texto.sustituto == "\"" && !texto.borrar);
 }
 
-TEST(Correccion, LineBreaksStayAndEverythingElseIsKept) {
-    const std::string texto("a\r\nb\nc\rd\0e\tf", 12);
+TEST(Correccion, ALoneLfBecomesCrLfAndEverythingElseIsKept) {
+    // The LF row's own answer is not used; each lone LF counts once.
+    const std::string texto("\na\r\nb\nc\rd\0e\tf\n", 14);
     const Corregido r = Corregir(texto, {{"\n", "X"}, {std::string("\0", 1), "0"}, {"\t", " "}});
-    EXPECT_EQ(r.texto, std::string("a\r\nb\nc\rd0e f"));
-    EXPECT_EQ(r.cuenta, 2u); // the LF row adds nothing
+    EXPECT_EQ(r.texto, std::string("\r\na\r\nb\r\nc\rd0e f\r\n"));
+    EXPECT_EQ(r.cuenta, 5u);
+    // Its row needs no answer and is always clean; a line break inside a
+    // replacement stays as it is.
+    EXPECT_TRUE(FilasSinSolucion({{"\n", ""}, {"^", "-"}}).empty());
+    EXPECT_EQ(FilasSinSolucion({{"\n", ""}, {"^", ""}}), std::vector<std::size_t>{1});
+    EXPECT_TRUE(FilasNoLimpias({{"^", "\x93"}, {"\n", "\x94"}, {"\x93", "\""}}).empty());
+    EXPECT_EQ(Corregir("^\n", {{"^", "a\nb"}, {"\n", ""}}), (Corregido{"a\nb\r\n", 2}));
+}
+
+TEST(Correccion, TheAcceptStoresNoAnswerForALoneLf) {
+    prueba::CarpetaTemporal carpeta;
+    const AlmacenSoluciones almacen(carpeta / "caracteres.ini");
+    const Resultado<Documento> d = DocumentoDeTexto("a\nb^\n", Codificacion::Windows1252);
+    ASSERT_TRUE(d);
+    ASSERT_EQ(d->hallazgos.size(), 2u);
+    std::string salida;
+    OpcionesCorreccion opciones;
+    opciones.memoria = &salida;
+    opciones.almacen = &almacen;
+    const Aceptacion a = Aceptar(*d, {{"\n", ""}, {"^", "-"}}, opciones);
+    ASSERT_TRUE(a.correcciones);
+    EXPECT_EQ(*a.correcciones, 3u);
+    EXPECT_EQ(salida, "a\r\nb-\r\n");
+    EXPECT_EQ(prueba::Leer(carpeta / "caracteres.ini"), "[lista]\r\n^=-\r\n");
+    // An answer stored for it by an older copy is never given back.
+    ASSERT_TRUE(almacen.GuardarSolucion("lista", "\n", "x"));
+    const Resultado<Respuestas> r = almacen.Leer();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->Solucion("\n"), "");
+    EXPECT_EQ(r->Solucion("^"), "-");
+    EXPECT_EQ(r->Todas().size(), 1u);
 }
 
 TEST(Correccion, MatchesTheReferenceOnRandomTexts) {
     std::mt19937 azar(20261207);
     prueba::CarpetaTemporal carpeta;
     const std::string alfabeto("ab \xE7\xC7^|\t\r\n\x00\x80", 12);
+    const std::string sinSaltos("ab \xE7\xC7^|\t\x00\x80", 10);
     const std::string erroneos("\xE7\xC7^|\t\n\x00\x80", 8);
     auto letra = [&](const std::string& de) {
         return de[std::uniform_int_distribution<std::size_t>(0, de.size() - 1)(azar)];
@@ -146,12 +190,14 @@ TEST(Correccion, MatchesTheReferenceOnRandomTexts) {
         std::string orden = erroneos;
         std::shuffle(orden.begin(), orden.end(), azar);
         orden.resize(std::uniform_int_distribution<std::size_t>(0, orden.size())(azar));
+        // A replacement never holds a line break (no answer given or stored
+        // can).
         std::vector<Fila> pares;
         for (char c : orden) {
             std::string sustituto;
             const int n = std::uniform_int_distribution<int>(1, 4)(azar);
             for (int i = 0; i < n; ++i) {
-                sustituto += letra(alfabeto);
+                sustituto += letra(sinSaltos);
             }
             pares.push_back({std::string(1, c), sustituto, azar() % 5 == 0});
         }

@@ -138,7 +138,14 @@ TEST_F(EscaneoVentana, UnreadableInputsGiveOneMessage) {
         EXPECT_FALSE(BuscarErrores(e, ruta, a)) << ruta;
         EXPECT_TRUE(e.ErrorLectura) << ruta;
         ASSERT_EQ(a.mensajes.size(), 1u) << ruta;
-        EXPECT_EQ(a.mensajes[0], mensaje) << ruta;
+        // A file that cannot be read is named after the message, with why.
+        if (mensaje == textos::M1NombreIncorrecto) {
+            const std::string nombrado = std::string(mensaje) + "\n" + ruta + ": ";
+            EXPECT_EQ(a.mensajes[0].substr(0, nombrado.size()), nombrado) << ruta;
+            EXPECT_GT(a.mensajes[0].size(), nombrado.size()) << ruta;
+        } else {
+            EXPECT_EQ(a.mensajes[0], mensaje) << ruta;
+        }
         // The table is built even when the read fails.
         EXPECT_EQ(e.CaracteresValidos, ConstruirCaracteresValidos());
     }

@@ -1,5 +1,6 @@
 // The proposed replacements: what a few characters of each kind get, and
 // that no proposal anywhere holds a character that is not allowed.
+#include "core/almacen.h"
 #include "core/caracteres.h"
 #include "core/propuestas.h"
 #include "core/unicode.h"
@@ -245,5 +246,36 @@ TEST(Propuestas, ByTheKey) {
     EXPECT_EQ(PropuestaDeClave("U+4E00"), std::nullopt);
     for (const char* clave : {"", "ab", "u+0142", "U+142", "U+00E7", "U+D800", "U+110000"}) {
         EXPECT_EQ(PropuestaDeClave(clave), std::nullopt) << clave;
+    }
+}
+
+// The row each wrong character starts with: what is remembered (the delete
+// answer included) comes before any proposal, a lone LF's answer is fixed,
+// and a proposal is taken only when asked for, and said to be one.
+TEST(Propuestas, TheRowAWrongCharacterStartsWith) {
+    const Respuestas almacen("[lista]\r\n^=x\r\n\x93=\r\nU+200B=\"\"\r\n\\x0A=y\r\n\x85=\"\"\r\n");
+    struct Caso {
+        const char* clave;
+        bool proponer;
+        Fila fila;
+        bool propuesta;
+    };
+    const Caso casos[] = {
+        {"^", true, {"^", "x"}, false},            // remembered, over its proposal **
+        {"\x85", true, {"\x85", "", true}, false}, // remembered delete, over "..."
+        {"U+200B", false, {"U+200B", "", true}, false},
+        {"\x93", true, {"\x93", "\""}, true}, // an empty value is no answer
+        {"\x93", false, {"\x93", ""}, false},
+        {"\x81", true, {"\x81", "", true}, true}, // a proposed delete
+        {"U+4E2D", true, {"U+4E2D", ""}, false},  // no proposal
+        {"\n", true, {"\n", "\r\n"}, false},      // fixed, whatever is stored
+        {"\n", false, {"\n", "\r\n"}, false},
+    };
+    for (const Caso& c : casos) {
+        const FilaInicial f = FilaDeInicio(c.clave, almacen, c.proponer);
+        EXPECT_EQ(f.fila.clave, c.fila.clave) << c.clave;
+        EXPECT_EQ(f.fila.sustituto, c.fila.sustituto) << c.clave;
+        EXPECT_EQ(f.fila.borrar, c.fila.borrar) << c.clave;
+        EXPECT_EQ(f.propuesta, c.propuesta) << c.clave << " " << c.proponer;
     }
 }

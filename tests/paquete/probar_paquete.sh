@@ -134,9 +134,11 @@ completa_bien() {
     [ "$(completar tildora fix --fo)" = "--force" ] &&
         [ "$(completar tildora fix --to utf-16)" = "utf-16le utf-16be" ] &&
         [ "$(completar tildora check --p)" = "--propose" ] &&
-        [ "$(completar tildora remember ç --d)" = "--delete" ]
+        [ "$(completar tildora remember ç --d)" = "--delete" ] &&
+        [ "$(completar tildora --help --v)" = "--verbose" ]
 }
-probar "bash completion: tildora fix --fo, --to utf-16, check --p, remember --d" completa_bien
+probar "bash completion: tildora fix --fo, --to utf-16, check --p, remember --d, --help --v" \
+    completa_bien
 
 dpkg-query -L tildora >"$tmp/ficheros"
 probar "apt-get purge" apt-get purge -y tildora

@@ -7,13 +7,15 @@ Dialogos::Respuesta DialogosGuionados::Mensaje(QWidget*, const QString& texto, b
     return respuestas.isEmpty() ? Respuesta::Aceptar : respuestas.dequeue();
 }
 
-QString DialogosGuionados::AbrirFichero(QWidget*) {
+QString DialogosGuionados::AbrirFichero(QWidget*, const QString& inicio) {
     ++dialogosAbrir;
+    inicios.append(inicio);
     return nombresAbrir.isEmpty() ? QString() : nombresAbrir.dequeue();
 }
 
-QString DialogosGuionados::GuardarFichero(QWidget*) {
+QString DialogosGuionados::GuardarFichero(QWidget*, const QString& propuesta) {
     ++dialogosGuardar;
+    propuestas.append(propuesta);
     return nombresGuardar.isEmpty() ? QString() : nombresGuardar.dequeue();
 }
 

@@ -24,13 +24,17 @@ public:
     QQueue<QString> nombresGuardar;
     int dialogosAbrir = 0;
     int dialogosGuardar = 0;
+    // Where each dialog started: the open dialog's folder or file, the save
+    // dialog's proposed name.
+    QStringList inicios;
+    QStringList propuestas;
     // The progress windows shown, and whether their cancel is pressed.
     QStringList progresos;
     bool cancelarProgreso = false;
 
     Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
-    QString AbrirFichero(QWidget* padre) override;
-    QString GuardarFichero(QWidget* padre) override;
+    QString AbrirFichero(QWidget* padre, const QString& inicio) override;
+    QString GuardarFichero(QWidget* padre, const QString& propuesta) override;
     std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
                                                        bool conCancelar) override;
 };

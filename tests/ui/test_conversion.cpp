@@ -2,9 +2,12 @@
 // scan, cells clicked and typed into, the search button, accept and cancel,
 // with the scripted dialogs answering and the output and store read back.
 
+#include "core/almacen.h"
 #include "core/estado.h"
+#include "core/propuestas.h"
 #include "core/textos.h"
 #include "tests/ui/ayudas_ui.h"
+#include "ui/conversion/celdas.h"
 #include "ui/conversion/frmconversioncaracteres.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/geometria.h"
@@ -18,10 +21,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -72,6 +77,20 @@ FrmConversionCaracteres* Abrir(Entorno& e, const QByteArray& texto,
     return v;
 }
 
+// The refusal of a typed character, which names it and its code.
+QString Rechazo(const QString& caracter) {
+    return M(textos::CaracterIncorrecto) + QStringLiteral("\n") + caracter;
+}
+
+// The missing-replacement message, which names each row without one.
+QString Faltan(const QStringList& filas) {
+    QString m = M(textos::FaltanSoluciones);
+    for (const QString& f : filas) {
+        m += QStringLiteral("\n") + f;
+    }
+    return m;
+}
+
 void Clic(FrmConversionCaracteres* v, int fila, int columna) {
     RejillaCaracteres* g = v->Rejilla();
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
@@ -118,6 +137,42 @@ QByteArray Almacen(Entorno& e) {
     return pruebas::LeerBytes(e.Ruta(QStringLiteral("caracteres.ini")));
 }
 
+// Whether the output is clean: a scan of it finds nothing.
+bool SalidaLimpia(Entorno& e) {
+    const Resultado<Documento> d =
+        AbrirDocumento(QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString(), {});
+    return d && d->hallazgos.empty();
+}
+
+// The row's menu that is open (a closed one may wait for its deletion).
+QMenu* MenuAbierto(FrmConversionCaracteres* v) {
+    for (QMenu* m : v->findChildren<QMenu*>(QStringLiteral("menuFila"))) {
+        if (m->isVisible()) {
+            return m;
+        }
+    }
+    return nullptr;
+}
+
+// A row's menu as a right-click on the cell opens it: the press makes the
+// cell current, then the menu comes; gives the menu, shown.
+QMenu* MenuDe(FrmConversionCaracteres* v, int fila, int columna) {
+    RejillaCaracteres* g = v->Rejilla();
+    const QPoint p = g->RectanguloEnVista(fila, columna).center();
+    QTest::mouseClick(g->viewport(), Qt::RightButton, {}, p);
+    QContextMenuEvent evento(QContextMenuEvent::Mouse, p, g->viewport()->mapToGlobal(p));
+    QApplication::sendEvent(g->viewport(), &evento);
+    return MenuAbierto(v);
+}
+
+// Picks an entry of an open menu with the mouse, as a user would.
+void Elegir(QMenu* menu, const char* accion) {
+    QAction* a = menu->findChild<QAction*>(QLatin1String(accion));
+    QVERIFY2(a && a->isEnabled(), accion);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
 // The real message boxes, each answered OK as soon as it shows; the texts
 // record how many were shown. A real box takes the focus from the window
 // and gives it back, which is what could set the editor's handlers off again.
@@ -159,12 +214,15 @@ private slots:
     void disposicion();
     void filasYOrden();
     void controlesComoDibujos();
+    void caracteresVisibles();
     void reemplazoLargo();
     void reemplazoLargoSoloMengua();
     void caracterRechazado();
     void rechazoUnaVezConFocoQueVuelve();
     void editorSobreLaCelda();
     void introYEscEditando();
+    void rechazoAlSalirHaciaCancelar();
+    void escEnElEditor();
     void teclasFueraDelEditor();
     void aceptarConFilaVacia();
     void reemplazoBlancoYSaltoDeLinea();
@@ -181,11 +239,14 @@ private slots:
     void textoUnicode_data();
     void textoUnicode();
     void almacenUtf8();
+    void muestraConPropuestas();
+    void borrarYSinPropuesta();
 };
 
 void PruebaConversion::recorridoCompleto() {
     Entorno e;
-    // 'ç' is remembered from an earlier run; '^' and '|' are not.
+    // 'ç' is remembered from an earlier run; '^' and '|' are not, and show
+    // their proposals.
     e.Escribir(QStringLiteral("caracteres.ini"), "[lista]\r\n\xe7=c\r\n");
     const QString entrada =
         e.Escribir(QStringLiteral("entrada.txt"), "Fran\xe7"
@@ -204,11 +265,13 @@ void PruebaConversion::recorridoCompleto() {
     QCOMPARE(g->TextMatrix(1, 0), B("\xe7"));
     QCOMPARE(g->TextMatrix(1, 1), B("c"));
     QCOMPARE(g->TextMatrix(2, 0), B("^"));
-    QCOMPARE(g->TextMatrix(2, 1), B(""));
+    QCOMPARE(g->TextMatrix(2, 1), B("**"));
     QCOMPARE(g->TextMatrix(3, 0), B("|"));
-    QCOMPARE(g->TextMatrix(3, 1), B(""));
+    QCOMPARE(g->TextMatrix(3, 1), B("/"));
+    QVERIFY(!g->Propuesta(1) && g->Propuesta(2) && g->Propuesta(3));
     QCOMPARE(v->Vista()->Texto(), std::string_view(e.estado.documento.texto));
 
+    // Typed over, the proposals give way.
     Escribir(v, 2, QStringLiteral("v"));
     Escribir(v, 3, QStringLiteral("/"));
     QCOMPARE(g->TextMatrix(2, 1), B("v")); // committed when the editor moved on
@@ -259,6 +322,12 @@ void PruebaConversion::disposicion() {
     }
     QCOMPARE(Hijo<QLabel>(v, "Label1")->text(), M(textos::Label1Conversion));
     QCOMPARE(Hijo<QLabel>(v, "Label2")->text(), M(textos::Label2Conversion));
+    // The two languages of the instructions at one size, each fitting its box.
+    QCOMPARE(Hijo<QLabel>(v, "Label1")->font(), Hijo<QLabel>(v, "Label2")->font());
+    for (const char* nombre : {"Label1", "Label2"}) {
+        auto* l = Hijo<QLabel>(v, nombre);
+        QVERIFY2(l->heightForWidth(l->width()) <= l->height(), nombre);
+    }
     QCOMPARE(Hijo<QToolButton>(v, "CmdAceptar")->text(), QStringLiteral("Ados\nAceptar"));
     QCOMPARE(Hijo<QToolButton>(v, "CmdBuscar")->toolTip(), M(textos::CmdBuscarTip));
     QVERIFY(Hijo<QToolButton>(v, "CmdAceptar")->toolTip().isEmpty());
@@ -309,7 +378,9 @@ void PruebaConversion::filasYOrden() {
         QCOMPARE(g->TextMatrix(i + 1, 0), esperados[i]);
     }
     QCOMPARE(g->TextMatrix(3, 1), B("c"));
-    QCOMPARE(g->TextMatrix(1, 1), B(""));
+    QVERIFY(!g->Propuesta(3));
+    QCOMPARE(g->TextMatrix(1, 1), B("C")); // the proposal
+    QVERIFY(g->Propuesta(1));
     QCOMPARE(g->Row(), 1);
     QCOMPARE(g->Col(), 0);
     // Column 0 never opens the editor.
@@ -353,15 +424,115 @@ void PruebaConversion::controlesComoDibujos() {
     // the code in its tip.
     QCOMPARE(g->TextMatrix(1, 0), B("\t"));
     QCOMPARE(g->item(0, 0)->text(), QString(QChar(0x2409)));
-    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("9 · 0x09 · TAB"));
+    // The tip: the character's name, its code, how often and where first.
+    QCOMPARE(g->item(0, 0)->toolTip(), QStringLiteral("<control-0009>\n9 · 0x09 · TAB\n") +
+                                           M(textos::TipVeces) + QStringLiteral("1\n") +
+                                           M(textos::TipPrimera) + QStringLiteral("1:2"));
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x2401)));
     QCOMPARE(g->item(2, 0)->text(), QString(QChar(0x2421)));
-    QCOMPARE(g->item(2, 0)->toolTip(), QStringLiteral("127 · 0x7F · DEL"));
+    QCOMPARE(g->item(2, 0)->toolTip().section(QLatin1Char('\n'), 1, 1),
+             QStringLiteral("127 · 0x7F · DEL"));
     // The view shows them as pictures too.
     v->Vista()->Seleccionar(0, 6);
     QCOMPARE(v->Vista()->TextoSeleccionado(), QStringLiteral("a") + QChar(0x2409) +
                                                   QStringLiteral("b") + QChar(0x2401) +
                                                   QStringLiteral("c") + QChar(0x2421));
+}
+
+void PruebaConversion::caracteresVisibles() {
+    // What a cell shows, for every kind of character: nothing may be an empty
+    // box, two characters never look alike, a blank answer shows. The fonts
+    // are stood in for by what they can draw: everything but the emoji, with
+    // or without the control pictures.
+    const auto todo = [](char32_t u) { return u != 0x1F44D; };
+    const auto sinDibujos = [](char32_t u) {
+        return u != 0x1F44D && !(u >= 0x2400 && u <= 0x2421) && u != 0x2423;
+    };
+    const auto emoji = [](char32_t) { return true; };
+    using Glifos = std::function<bool(char32_t)>;
+    struct Caso {
+        const char* que;
+        std::string clave;
+        bool unicode;
+        Glifos glifos;
+        std::vector<Pieza> esperado;
+    };
+    const QString u201c(QChar(0x201C));
+    const Caso erroneos[] = {
+        {"left quote", "\x93", false, todo, {{u201c, false}}},
+        {"right quote", "\x94", false, todo, {{QString(QChar(0x201D)), false}}},
+        {"en dash", "\x96", false, todo, {{QString(QChar(0x2013)), false}}},
+        {"C1 byte", "\x81", false, todo, {{QStringLiteral("U+0081"), true}}},
+        {"C1 in UTF-8", "\x8d", true, todo, {{QStringLiteral("U+008D"), true}}},
+        {"tab, pictures", "\t", false, todo, {{QString(QChar(0x2409)), false}}},
+        {"tab, no pictures", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
+        {"DEL, no pictures", "\x7f", false, sinDibujos, {{QStringLiteral("DEL"), true}}},
+        {"lone LF, no pictures", "\n", false, sinDibujos, {{QStringLiteral("LF"), true}}},
+        {"NUL", std::string(1, '\0'), false, todo, {{QString(QChar(0x2400)), false}}},
+        {"emoji, no glyph", "U+1F44D", true, todo, {{QStringLiteral("U+1F44D"), true}}},
+        {"emoji with a glyph", "U+1F44D", true, emoji, {{QString::fromUcs4(U"\U0001F44D"), false}}},
+        {"zero-width space", "U+200B", true, emoji, {{QStringLiteral("U+200B"), true}}},
+        {"letter outside Windows-1252", "U+0142", true, todo, {{QString(QChar(0x0142)), false}}},
+        {"quote in UTF-8", "\x93", true, todo, {{u201c, false}}},
+    };
+    for (const Caso& c : erroneos) {
+        QCOMPARE(PiezasCaracter(c.clave, c.unicode, c.glifos), c.esperado);
+    }
+    const Caso respuestas[] = {
+        {"one blank", " ", false, todo, {{QString(QChar(0x2423)), false}}},
+        {"one blank, no mark", " ", false, sinDibujos, {{QStringLiteral("SP"), true}}},
+        {"blank inside", "a b", false, todo, {{QStringLiteral("a") + QChar(0x2423) + "b", false}}},
+        {"no-break space", "\xa0", false, todo, {{QString(QChar(0x237D)), false}}},
+        {"plain", "...", false, todo, {{QStringLiteral("..."), false}}},
+        {"none", "", false, todo, {}},
+        {"stored tab", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
+        {"text then a C1 byte",
+         "x\x81y",
+         false,
+         todo,
+         {{QStringLiteral("x"), false},
+          {QStringLiteral("U+0081"), true},
+          {QStringLiteral("y"), false}}},
+    };
+    for (const Caso& c : respuestas) {
+        QCOMPARE(PiezasRespuesta(c.clave, c.glifos), c.esperado);
+    }
+    // The delete answer: its mark, its sign left out where the font has none.
+    QCOMPARE(PiezasBorrado(todo), (std::vector<Pieza>{{M(textos::BorrarCelda), false}}));
+    QCOMPARE(PiezasBorrado([](char32_t u) { return u != 0x2326; }),
+             (std::vector<Pieza>{{QStringLiteral("ezabatu / borrar"), false}}));
+    // A proposal's colour reads on a light palette and on a dark one, whose
+    // link colour may not, and is never the text's.
+    QPalette oscura;
+    oscura.setColor(QPalette::Base, QColor(0x2b, 0x2b, 0x2b));
+    oscura.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    oscura.setColor(QPalette::Link, QColor(0, 0, 0xff));
+    for (const QPalette& paleta : {QApplication::style()->standardPalette(), oscura}) {
+        const QColor color = ColorPropuesta(paleta);
+        QVERIFY(Contraste(color, paleta.color(QPalette::Base)) >= 4.5);
+        QVERIFY(color != paleta.color(QPalette::Text));
+    }
+
+    // The wrong characters in a larger font; the rows as high as ever.
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "\x93uno\x94 \x96 - \x81 \t^\r\n",
+                                       "[lista]\r\n\x93=\"\r\n\x94=\"\r\n\x96=\" \"\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QVERIFY(g->item(0, 0)->font().pointSizeF() >= 12);
+    QCOMPARE(g->rowHeight(0), Px(300));
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-1252"));
+    // A C1 byte in the view takes room (its framed code), so its search
+    // selects something that shows.
+    Clic(v, 4, 0);
+    Pulsar(v, "CmdBuscar");
+    const QRect donde = v->Vista()->RectanguloDe(v->Vista()->InicioSeleccion());
+    QVERIFY(donde.width() > QFontMetrics(v->Vista()->font()).horizontalAdvance(QLatin1Char(' ')));
+    pruebas::BorrarPendientes();
+    v = Abrir(e, QByteArray("\xe2\x80\x9cuno\xe2\x80\x9d \xe2\x80\x93 - \xf0\x9f\x91\x8d "
+                            "\xe2\x80\x8b \xc2\x81 \xc5\x82\n"));
+    QVERIFY(v);
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-utf8"));
 }
 
 void PruebaConversion::reemplazoLargo() {
@@ -435,7 +606,7 @@ void PruebaConversion::caracterRechazado() {
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
-    const QString mensaje = M(textos::CaracterIncorrecto);
+    const QString mensaje = Rechazo(QStringLiteral("| (124 \u00b7 0x7C)"));
 
     // '|' is itself wrong: the cell that held "x" ends empty.
     Clic(v, 1, 1);
@@ -453,7 +624,8 @@ void PruebaConversion::caracterRechazado() {
     Teclear(editor, QString(QChar(0x03A9)));
     QCOMPARE(editor->text(), QString(QChar(0x03A9)));
     Pulsar(v, "CmdBuscar");
-    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{mensaje, mensaje}));
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             (QStringList{mensaje, Rechazo(QStringLiteral("\u03a9 (U+03A9)"))}));
     QVERIFY(!editor->isVisible());
     QCOMPARE(g->TextMatrix(1, 1), B(""));
 
@@ -477,7 +649,7 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     QVERIFY(v);
     v->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(v));
-    const QString incorrecto = M(textos::CaracterIncorrecto);
+    const QString incorrecto = Rechazo(QStringLiteral("` (96 \u00b7 0x60)"));
 
     // The focus goes to the grid: one box, the cell empty, the editor gone.
     Escribir(v, 1, QStringLiteral("`"));
@@ -494,7 +666,9 @@ void PruebaConversion::rechazoUnaVezConFocoQueVuelve() {
     Escribir(v, 2, QStringLiteral("`"));
     QVERIFY(v->Editor()->hasFocus());
     QTest::keyClick(v->Editor(), Qt::Key_Return);
-    QCOMPARE(dialogos.textos, (QStringList{incorrecto, incorrecto, M(textos::FaltanSoluciones)}));
+    QCOMPARE(dialogos.textos, (QStringList{incorrecto, incorrecto,
+                                           Faltan({QStringLiteral("^ (94 \u00b7 0x5E)"),
+                                                   QStringLiteral("| (124 \u00b7 0x7C)")})}));
     QCOMPARE(app.VentanaActual(), v);
     QVERIFY(!v->Editor()->isVisible());
     QCOMPARE(v->Rejilla()->TextMatrix(2, 1), B(""));
@@ -547,7 +721,8 @@ void PruebaConversion::editorSobreLaCelda() {
     QCOMPARE(editor->geometry().left(),
              g->geometry().left() + g->viewport()->geometry().left() + Px(1900));
     QCOMPARE(g->TextMatrix(2, 1), B("q"));
-    QCOMPARE(g->TextMatrix(9, 1), B(""));
+    QCOMPARE(g->TextMatrix(9, 1), B(" ")); // the tab's proposal, untouched
+    QVERIFY(g->Propuesta(9));
 
     // The last row in sight, its grid line cut off: the editor opens over it
     // where it stands and stays open (no late scroll into view that would
@@ -561,6 +736,18 @@ void PruebaConversion::editorSobreLaCelda() {
     QCOMPARE(editor->geometry(), g->RectanguloCelda(ultima, 1, v));
     QTest::keyClicks(editor, QStringLiteral("z"));
     QCOMPARE(editor->text(), QStringLiteral("z"));
+
+    // F2 on a current cell scrolled out of sight brings it into sight first:
+    // the editor opens over it, inside the grid.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    g->SetCeldaActual(2, 1);
+    g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+    QVERIFY(g->TopRow() > 2);
+    QTest::keyClick(g, Qt::Key_F2);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(2, 1, v));
+    QVERIFY(QRect(g->viewport()->mapTo(v, QPoint(0, 0)), g->viewport()->size())
+                .contains(editor->geometry()));
 }
 
 void PruebaConversion::introYEscEditando() {
@@ -577,36 +764,36 @@ void PruebaConversion::introYEscEditando() {
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
     }
     {
-        // Esc while typing: nothing stored or written.
+        // Esc while typing undoes the cell, a refused character unchecked
+        // (it never reaches the cell), and the proposal it held comes back
+        // as one; Esc again leaves, nothing being typed.
         Entorno e;
         FrmConversionCaracteres* v = Abrir(e, "a^b");
         QVERIFY(v);
-        Escribir(v, 1, QStringLiteral("-"));
+        Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Escape);
+        QCOMPARE(e.app.VentanaActual(), v);
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("**"));
+        QVERIFY(v->Rejilla()->Propuesta(1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
         QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
         QVERIFY(e.dialogos.mensajes.isEmpty());
     }
     {
-        // Leaving with Esc or Cancel drops what the editor holds unchecked:
-        // no message for a refused character, nothing stored or written.
-        for (const bool conEsc : {true, false}) {
-            Entorno e;
-            FrmConversionCaracteres* v = Abrir(e, "a^b");
-            QVERIFY(v);
-            Escribir(v, 1, QStringLiteral("^"));
-            if (conEsc) {
-                QTest::keyClick(v->Editor(), Qt::Key_Escape);
-            } else {
-                Pulsar(v, "CmdCancelar");
-            }
-            pruebas::BorrarPendientes();
-            QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
-            QVERIFY(e.dialogos.mensajes.isEmpty());
-            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
-            QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
-        }
+        // A click on Cancel leaves the editor, which is checked first; then
+        // the window goes, with nothing stored or written.
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        QVERIFY(v);
+        Escribir(v, 1, QStringLiteral("^"));
+        Pulsar(v, "CmdCancelar");
+        pruebas::BorrarPendientes();
+        QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+        QCOMPARE(e.dialogos.mensajes.size(), 1);
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("caracteres.ini"))));
+        QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     }
     {
         // Enter after a refused character: its message, then the missing
@@ -617,9 +804,82 @@ void PruebaConversion::introYEscEditando() {
         Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Return);
         QCOMPARE(pruebas::Textos(e.dialogos),
-                 (QStringList{M(textos::CaracterIncorrecto), M(textos::FaltanSoluciones)}));
+                 (QStringList{Rechazo(QStringLiteral("^ (94 \u00b7 0x5E)")),
+                              Faltan({QStringLiteral("^ (94 \u00b7 0x5E)")})}));
         QCOMPARE(e.app.VentanaActual(), v);
     }
+}
+
+void PruebaConversion::rechazoAlSalirHaciaCancelar() {
+    // Leaving the editor for Cancel, with Shift+Tab or with a press on it
+    // released off the button, checks it like any other way out: a refused
+    // character never reaches its cell or the store.
+    for (const bool medioClic : {false, true}) {
+        Entorno e;
+        FrmConversionCaracteres* v = Abrir(e, "a^b|c");
+        QVERIFY(v);
+        auto* cancelar = Hijo<QToolButton>(v, "CmdCancelar");
+        Escribir(v, 1, QStringLiteral("|"));
+        if (medioClic) {
+            QTest::mousePress(cancelar, Qt::LeftButton);
+            QTest::mouseRelease(cancelar, Qt::LeftButton, {}, QPoint(-20, -20));
+        } else {
+            QTest::keyClick(v->Editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), cancelar);
+        }
+        QCOMPARE(e.app.VentanaActual(), v);
+        Escribir(v, 2, QStringLiteral("/"));
+        QCOMPARE(pruebas::Textos(e.dialogos).size(), 1);
+        QVERIFY(pruebas::Textos(e.dialogos).front().startsWith(M(textos::CaracterIncorrecto)));
+        QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+        Escribir(v, 1, QStringLiteral("-"));
+        Pulsar(v, "CmdAceptar");
+        QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n|=/\r\n"));
+        QCOMPARE(Salida(e), QByteArray("a-b/c"));
+    }
+}
+
+void PruebaConversion::escEnElEditor() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    // Esc in the open editor undoes that cell only: the window, and the
+    // answer typed in the other row, stay.
+    Escribir(v, 2, QStringLiteral("-"));
+    Clic(v, 1, 1);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    Teclear(editor, QStringLiteral("y"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), g);
+    QCOMPARE(g->TextMatrix(1, 1), B("x"));
+    QCOMPARE(g->TextMatrix(2, 1), B("-"));
+    QVERIFY(e.dialogos.mensajes.isEmpty());
+    // Esc elsewhere is Cancelar, which asks first: an answer typed here is
+    // not stored yet. Cancel stays, OK leaves with nothing stored.
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    QTest::keyClick(g, Qt::Key_Escape);
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalirSinGuardar)});
+    QVERIFY(e.dialogos.mensajes.front().conCancelar);
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(g->TextMatrix(2, 1), B("-"));
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+    pruebas::BorrarPendientes();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=x\r\n"));
+    QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
+    // Nothing typed: no question.
+    v = Abrir(e, "a^b", "[lista]\r\n^=x\r\n");
+    QVERIFY(v);
+    Clic(v, 1, 1);
+    QTest::keyClick(v->Editor(), Qt::Key_Escape);
+    QTest::keyClick(v->Rejilla(), Qt::Key_Escape);
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
 }
 
 void PruebaConversion::teclasFueraDelEditor() {
@@ -662,8 +922,17 @@ void PruebaConversion::aceptarConFilaVacia() {
     FrmConversionCaracteres* v = Abrir(e, "a^b|c");
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("-"));
+    // Backspace on the second row's cell takes its proposal away.
+    v->Rejilla()->SetCeldaActual(2, 1);
+    QTest::keyClick(v->Rejilla(), Qt::Key_Backspace);
+    QCOMPARE(v->Rejilla()->TextMatrix(2, 1), B(""));
+    QVERIFY(!v->Rejilla()->Propuesta(2));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::FaltanSoluciones)});
+    // The row is named, and made current.
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{Faltan({QStringLiteral("| (124 \u00b7 0x7C)")})});
+    QCOMPARE(v->Rejilla()->Row(), 2);
+    QCOMPARE(v->Rejilla()->Col(), 1);
     QCOMPARE(e.app.VentanaActual(), v);
     QVERIFY(v->isVisible());
     QVERIFY(!v->Editor()->isVisible());
@@ -679,50 +948,79 @@ void PruebaConversion::aceptarConFilaVacia() {
 
 void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     Entorno e;
-    // A lone LF is listed and needs a replacement, but it is a line break:
-    // it is neither replaced nor counted.
-    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\r\n");
+    // A lone LF is listed, but it is a line break: its row carries the fixed
+    // answer CR LF from the start, which cannot be edited, is never stored
+    // (an older copy's answer for it is not used) and counts once for each.
+    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\n", "[lista]\r\n\\x0A=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 3);
     QCOMPARE(g->TextMatrix(2, 0), B("\n"));
     QCOMPARE(g->item(1, 0)->text(), QString(QChar(0x240A)));
+    QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
+    QCOMPARE(g->item(1, 1)->toolTip(), M(textos::SaltoDeLineaTip));
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-salto"));
+    Clic(v, 2, 1);
+    QVERIFY(!v->Editor()->isVisible());
+    QTest::keyClick(g, Qt::Key_F2);
+    QTest::keyClick(g, Qt::Key_X);
+    QVERIFY(!v->Editor()->isVisible());
+    QCOMPARE(g->item(1, 1)->text(), M(textos::SaltoDeLineaCelda));
     Escribir(v, 1, QStringLiteral(" "));
-    Escribir(v, 2, QStringLiteral("x"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(Salida(e), QByteArray("a b\nc \r\n"));
     QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{QString::fromStdString(textos::MensajeCorregido(2))});
+             QStringList{QString::fromStdString(textos::MensajeCorregido(4))});
+    QCOMPARE(Salida(e), QByteArray("a b\r\nc \r\n"));
     // The blank is stored so that it reads back as a blank.
-    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=\" \"\r\n\\x0A=x\r\n"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\\x0A=x\r\n^=\" \"\r\n"));
     QCOMPARE(e.estado.Soluciones.size(), std::size_t{3});
     QCOMPARE(e.estado.Soluciones[1][1], B(" "));
+    // The output is clean: a scan of it finds nothing.
+    const Resultado<Documento> limpio =
+        AbrirDocumento(QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString(), {});
+    QVERIFY(limpio);
+    QVERIFY(limpio->hallazgos.empty());
 }
 
 void PruebaConversion::salidaNoEscribible() {
     Entorno e;
     FrmConversionCaracteres* v = Abrir(e, "a^b");
     QVERIFY(v);
-    // A folder that does not exist: no permission is involved, so this holds
-    // for root too.
-    e.estado.FicheroSalida =
-        QFile::encodeName(e.Ruta(QStringLiteral("no-existe/salida.txt"))).toStdString();
+    // The folder goes after the names were checked: no permission is
+    // involved, so this holds for root too.
+    const QString salida = e.Ruta(QStringLiteral("no-existe/salida.txt"));
+    e.estado.FicheroSalida = QFile::encodeName(salida).toStdString();
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalidaIncorrecta)});
+    // The reason is said, and the window stays with its answers, which are
+    // stored already.
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::SalidaIncorrecta) + QStringLiteral("\n") + salida +
+                         QStringLiteral(": No such file or directory")});
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("no-existe"))));
-    QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("-"));
+    // Going back asks nothing (nothing is lost), and the first window has
+    // both names, to pick another output.
+    Pulsar(v, "CmdCancelar");
+    pruebas::BorrarPendientes();
+    QCOMPARE(e.dialogos.mensajes.size(), 1);
+    QWidget* primera = e.app.VentanaActual();
+    QVERIFY(qobject_cast<FrmElegirFicheros*>(primera));
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtEntrada")->text(), e.Ruta(QStringLiteral("entrada.txt")));
+    QCOMPARE(Hijo<QLineEdit>(primera, "txtSalida")->text(), salida);
 
     // A parent that is a file, and an existing output left as it was.
-    pruebas::BorrarPendientes();
     v = Abrir(e, "a^b");
     QVERIFY(v);
     e.estado.FicheroSalida =
         QFile::encodeName(e.Ruta(QStringLiteral("entrada.txt/salida.txt"))).toStdString();
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalidaIncorrecta));
+    QVERIFY(pruebas::Textos(e.dialogos).last().startsWith(M(textos::SalidaIncorrecta)));
+    QVERIFY(pruebas::Textos(e.dialogos).last().endsWith(QStringLiteral(": Not a directory")));
     QCOMPARE(pruebas::LeerBytes(e.Ruta(QStringLiteral("entrada.txt"))), QByteArray("a^b"));
+    QCOMPARE(e.app.VentanaActual(), v);
 }
 
 void PruebaConversion::salidaAparecidaMientras() {
@@ -738,6 +1036,12 @@ void PruebaConversion::salidaAparecidaMientras() {
     QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M3SobreEscribir)});
     QVERIFY(e.dialogos.mensajes.last().conCancelar);
     QCOMPARE(Salida(e), QByteArray("ajeno"));
+    // Nothing written: the window stays, its answer already remembered, so
+    // leaving asks nothing.
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(e.dialogos.mensajes.size(), 1);
     QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
 
     pruebas::BorrarPendientes();
@@ -764,13 +1068,36 @@ void PruebaConversion::almacenIlegible() {
     QVERIFY(v);
     QCOMPARE(pruebas::Textos(e.dialogos),
              QStringList{M(textos::AlmacenIlegible) + ruta + QStringLiteral(": Is a directory")});
-    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B(""));
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("**")); // nothing remembered: the proposal
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
     QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
              (QStringList{M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory"),
                           QString::fromStdString(textos::MensajeCorregido(1))}));
     QCOMPARE(Salida(e), QByteArray("a-b"));
+
+    // Said too when nothing is written in the end: the overwrite question
+    // answered Cancel, or the accept stopped. The answer is not stored, so
+    // leaving then asks.
+    v = Abrir(e, "a^b");
+    QVERIFY(v);
+    e.dialogos.mensajes.clear();
+    Escribir(v, 1, QStringLiteral("-"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdAceptar");
+    const QString noSeGuarda =
+        M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory");
+    QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{M(textos::M3SobreEscribir), noSeGuarda}));
+    e.app.SetUmbralProgresoMs(0);
+    e.dialogos.cancelarProgreso = true;
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(2), QStringList{noSeGuarda});
+    QCOMPARE(e.app.VentanaActual(), v);
+    QCOMPARE(Salida(e), QByteArray("a-b"));
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Pulsar(v, "CmdCancelar");
+    QCOMPARE(pruebas::Textos(e.dialogos).last(), M(textos::SalirSinGuardar));
+    QCOMPARE(e.app.VentanaActual(), v);
 }
 
 void PruebaConversion::busqueda() {
@@ -839,10 +1166,9 @@ void PruebaConversion::busqueda() {
     // The text was never changed: it is what gets corrected.
     QCOMPARE(QByteArray::fromStdString(e.estado.documento.texto), texto);
     Escribir(v, 1, QStringLiteral("-"));
-    Escribir(v, 2, QStringLiteral("-"));
     QTest::keyClick(v->Editor(), Qt::Key_Return);
     QByteArray esperado = texto;
-    esperado.replace('^', '-').replace('|', '!');
+    esperado.replace('^', '-').replace('|', '!').replace("inicio\n", "inicio\r\n");
     QCOMPARE(Salida(e), esperado);
 }
 
@@ -1064,7 +1390,8 @@ void PruebaConversion::soloConElTeclado() {
     QVERIFY(editor->hasFocus());
     QCOMPARE(editor->text(), QStringLiteral("|"));
     tecla(Qt::Key_Down);
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::CaracterIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{Rechazo(QStringLiteral("| (124 \u00b7 0x7C)"))});
     QCOMPARE(g->TextMatrix(2, 1), B(""));
     QCOMPARE(g->Row(), 3);
 
@@ -1074,14 +1401,15 @@ void PruebaConversion::soloConElTeclado() {
     tecla(Qt::Key_Down);
     QCOMPARE(g->TextMatrix(2, 1), B("/"));
 
-    // Space opens the last row's editor, and Enter accepts the window.
+    // Space opens the last row's editor, its proposal selected, and Enter
+    // accepts the window.
     tecla(Qt::Key_Space);
     QVERIFY(editor->hasFocus());
-    QCOMPARE(editor->text(), QString());
+    QCOMPARE(editor->selectedText(), QStringLiteral("c"));
     escribir('c');
     tecla(Qt::Key_Return);
     QCOMPARE(pruebas::Textos(e.dialogos),
-             (QStringList{M(textos::CaracterIncorrecto),
+             (QStringList{Rechazo(QStringLiteral("| (124 \u00b7 0x7C)")),
                           QString::fromStdString(textos::MensajeCorregido(3))}));
     QCOMPARE(Salida(e), QByteArray("avb/cc"));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=v\r\n|=/\r\n\xe7=c\r\n"));
@@ -1146,7 +1474,9 @@ void PruebaConversion::nombresAccesibles() {
         {1, 0, QStringLiteral("9 \u00b7 0x09 \u00b7 TAB"), {}},
         {1, 1, QStringLiteral("160 \u00b7 0xA0"), {}},
         {2, 0, QStringLiteral("129 \u00b7 0x81 \u00b7 C1"), {}},
-        {2, 1, {}, {}},
+        // A proposed delete answer, read as the cell shows it.
+        {2, 1, M(textos::BorrarCelda),
+         M(textos::PropuestaTip) + QStringLiteral("\n") + M(textos::BorrarTip)},
         {3, 0, QStringLiteral("^"), QStringLiteral("94 \u00b7 0x5E")},
         {3, 1, QStringLiteral("+"), {}},
     };
@@ -1228,7 +1558,9 @@ void PruebaConversion::textoUnicode() {
     QCOMPARE(g->TextMatrix(1, 1), B("-"));
     QCOMPARE(g->TextMatrix(2, 0), B("U+0142"));
     QCOMPARE(g->item(1, 0)->text(), QStringLiteral("ł"));
-    QCOMPARE(g->item(1, 0)->toolTip(), QStringLiteral("U+0142"));
+    QCOMPARE(g->item(1, 0)->toolTip(),
+             QStringLiteral("LATIN SMALL LETTER L WITH STROKE\nU+0142\n") + M(textos::TipVeces) +
+                 QStringLiteral("2\n") + M(textos::TipPrimera) + QStringLiteral("1:17"));
     pruebas::Capturar(*v, QStringLiteral("FrmConversionCaracteres-") + QTest::currentDataTag());
 
     // The search selects the whole character in the decoded text.
@@ -1264,6 +1596,209 @@ void PruebaConversion::almacenUtf8() {
     Pulsar(v, "CmdAceptar");
     QCOMPARE(Salida(e), QByteArray("Francais E"));
     QCOMPARE(Almacen(e), QByteArray("\xef\xbb\xbf[lista]\r\n\xc3\xa7=c\r\n\xe2\x82\xac=E\r\n"));
+}
+
+// A first-time user's text (UTF-8, CR LF) with nothing remembered: every
+// row shows its proposal, drawn apart, and "Zuzendu Corregir" then "Ados
+// Aceptar" clean it and remember the proposals.
+void PruebaConversion::muestraConPropuestas() {
+    Entorno e;
+    QFile muestra(QStringLiteral(TILDORA_MUESTRA));
+    QVERIFY(muestra.open(QIODevice::ReadOnly));
+    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), muestra.readAll());
+    Corregir(e, entrada, e.Ruta(QStringLiteral("salida.txt")));
+    FrmConversionCaracteres* v = Conversion(e);
+    QVERIFY(v);
+    v->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(v));
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 13);
+    const QColor color = ColorPropuesta(QApplication::palette());
+    QVERIFY(color != QApplication::palette().color(QPalette::Text));
+    int filaEuro = 0;
+    int filaPuntos = 0;
+    for (int f = 1; f < g->Rows(); ++f) {
+        const std::string clave = g->TextMatrix(f, 0);
+        const auto propuesta = PropuestaDeClave(clave);
+        QVERIFY2(propuesta && !propuesta->empty(), clave.c_str());
+        QCOMPARE(g->TextMatrix(f, 1), std::string(*propuesta));
+        QVERIFY(g->Propuesta(f) && !g->Borrar(f));
+        const QTableWidgetItem* celda = g->item(f - 1, 1);
+        QVERIFY(celda->font().italic());
+        QCOMPARE(celda->foreground().color(), color);
+        QCOMPARE(celda->toolTip(), M(textos::PropuestaTip));
+        filaEuro = clave == "\x80" ? f : filaEuro;
+        filaPuntos = clave == "\x85" ? f : filaPuntos;
+    }
+    QVERIFY(filaEuro > 0 && filaPuntos > 0);
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-propuestas"));
+
+    // The editor takes a proposal whole, selected, in the proposal's style;
+    // a character typed over it takes its place, wherever the caret is;
+    // Esc gives the proposal back.
+    QLineEdit* editor = v->Editor();
+    Clic(v, filaEuro, 1);
+    QCOMPARE(editor->text(), QStringLiteral("EUR"));
+    QCOMPARE(editor->selectedText(), QStringLiteral("EUR"));
+    QVERIFY(editor->font().italic());
+    pruebas::Capturar(*v, QStringLiteral("Editor-propuesta"));
+    Teclear(editor, QStringLiteral("E"));
+    QCOMPARE(editor->text(), QStringLiteral("E"));
+    QVERIFY(!editor->font().italic());
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCOMPARE(g->TextMatrix(filaEuro, 1), B("EUR"));
+    QVERIFY(g->Propuesta(filaEuro));
+    Clic(v, filaPuntos, 1);
+    editor->end(false);
+    Teclear(editor, QStringLiteral("x"));
+    QCOMPARE(editor->text(), QStringLiteral("x"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    // Opened and left untouched, a proposal stays one.
+    Clic(v, filaEuro, 1);
+    Clic(v, filaPuntos, 0);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(g->TextMatrix(filaEuro, 1), B("EUR"));
+    QVERIFY(g->Propuesta(filaEuro));
+
+    // Nothing was typed: leaving would lose nothing, and accepting takes the
+    // proposals as answers and remembers them.
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(12))});
+    QCOMPARE(Salida(e), QByteArray("\"Caf\xc3\xa9\" a la creme - 5 EUR ... OEuvre, fin, naive\r\n"
+                                   "Segunda l\xc3\xadnea: \xc2\xbfqu\xc3\xa9 tal? \xc3\xb1"
+                                   "and\xc3\xba ss l\r\n"));
+    QVERIFY(SalidaLimpia(e));
+    const tildora::Respuestas guardadas(Almacen(e).toStdString());
+    QCOMPARE(guardadas.Todas().size(), std::size_t{12});
+    for (const auto& [clave, respuesta] : guardadas.Todas()) {
+        QCOMPARE(respuesta, std::optional<std::string>(*PropuestaDeClave(clave)));
+    }
+}
+
+// The delete answer, remembered, proposed and given in the window, and a
+// row with neither an answer nor a proposal, in a UTF-8 text.
+void PruebaConversion::borrarYSinPropuesta() {
+    Entorno e;
+    // € is remembered as the delete answer; the zero-width space's proposal
+    // is the delete answer; 中 has no proposal; … and ^ have theirs.
+    FrmConversionCaracteres* v = Abrir(e,
+                                       "a\xe2\x82\xac"
+                                       "b\xe2\x80\x8b"
+                                       "c\xe4\xb8\xad"
+                                       "d\xe2\x80\xa6"
+                                       "e^f\xe2\x82\xac",
+                                       "[lista]\r\n\x80=\"\"\r\n");
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QCOMPARE(g->Rows(), 6);
+    const QString marca = M(textos::BorrarCelda);
+    struct Fila {
+        std::string clave;
+        std::string texto;
+        bool borrar;
+        bool propuesta;
+    };
+    const auto comprobar = [g](std::initializer_list<Fila> filas) {
+        int f = 1;
+        for (const Fila& c : filas) {
+            QCOMPARE(g->TextMatrix(f, 0), c.clave);
+            QCOMPARE(g->TextMatrix(f, 1), c.texto);
+            QCOMPARE(g->Borrar(f), c.borrar);
+            QCOMPARE(g->Propuesta(f), c.propuesta);
+            ++f;
+        }
+    };
+    comprobar({{"\x80", "", true, false},
+               {"U+200B", "", true, true},
+               {"U+4E2D", "", false, false},
+               {"\x85", "...", false, true},
+               {"^", "**", false, true}});
+    QCOMPARE(g->item(0, 1)->text(), marca);
+    QCOMPARE(g->item(0, 1)->toolTip(), M(textos::BorrarTip));
+    QVERIFY(!g->item(0, 1)->font().italic());
+    QVERIFY(g->item(1, 1)->font().italic());
+    pruebas::Capturar(*v, QStringLiteral("Rejilla-borrar"));
+
+    // Only the row with neither stops the accept; nothing is stored.
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{Faltan({QStringLiteral("中 (U+4E2D)")})});
+    QCOMPARE(g->Row(), 3);
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x80=\"\"\r\n"));
+
+    // The row's menu, from a right-click on its character: the character
+    // goes.
+    QMenu* menu = MenuDe(v, 3, 0);
+    QVERIFY(menu);
+    pruebas::Capturar(*menu, QStringLiteral("Menu-fila"));
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("accionPropuesta")));
+    Elegir(menu, "accionBorrar");
+    QVERIFY(g->Borrar(3) && !g->Propuesta(3));
+
+    // The menu key as the platform sends it: the current row's menu. A
+    // proposed delete can be made the user's, or taken away; the proposal it
+    // already shows is not offered.
+    g->SetCeldaActual(2, 1);
+    QContextMenuEvent tecla(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                            g->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(g, &tecla);
+    menu = MenuAbierto(v);
+    QVERIFY(menu);
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("accionBorrar"))->isEnabled());
+    QVERIFY(menu->findChild<QAction*>(QStringLiteral("accionSinSustituto"))->isEnabled());
+    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("accionPropuesta"))->isEnabled());
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
+    QVERIFY(g->Borrar(2) && g->Propuesta(2));
+
+    // Delete on a replacement cell: the character goes.
+    g->SetCeldaActual(4, 1);
+    QTest::keyClick(g, Qt::Key_Delete);
+    QVERIFY(g->Borrar(4) && !g->Propuesta(4));
+
+    // A proposal deleted from the editor leaves no answer; Delete on the
+    // empty editor then gives the delete answer, and the menu key's menu
+    // the proposal back.
+    QLineEdit* editor = v->Editor();
+    g->SetCeldaActual(5, 1);
+    QTest::keyClick(g, Qt::Key_F2);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClick(editor, Qt::Key_Up);
+    QCOMPARE(g->TextMatrix(5, 1), B(""));
+    QVERIFY(!g->Borrar(5) && !g->Propuesta(5));
+    g->SetCeldaActual(5, 1);
+    QTest::keyClick(g, Qt::Key_F2);
+    QVERIFY(editor->hasFocus());
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(g->Borrar(5) && !g->Propuesta(5));
+    QTest::keyClick(g, Qt::Key_Menu);
+    menu = MenuAbierto(v);
+    QVERIFY(menu);
+    Elegir(menu, "accionPropuesta");
+    QCOMPARE(g->TextMatrix(5, 1), B("**"));
+    QVERIFY(g->Propuesta(5) && !g->Borrar(5));
+    // The editor over a delete answer is empty, showing the mark; left as
+    // it was, the answer stays.
+    Clic(v, 1, 1);
+    QCOMPARE(editor->text(), QString());
+    QCOMPARE(editor->placeholderText(), marca);
+    Clic(v, 2, 0);
+    QVERIFY(g->Borrar(1));
+    comprobar({{"\x80", "", true, false},
+               {"U+200B", "", true, true},
+               {"U+4E2D", "", true, false},
+               {"\x85", "", true, false},
+               {"^", "**", false, true}});
+
+    // Each deleted occurrence counts once; every row is remembered, each
+    // delete answer as "".
+    Pulsar(v, "CmdAceptar");
+    QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
+             QStringList{QString::fromStdString(textos::MensajeCorregido(6))});
+    QCOMPARE(Salida(e), QByteArray("abcde**f"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x80=\"\"\r\nU+200B=\"\"\r\nU+4E2D=\"\"\r\n"
+                                    "\x85=\"\"\r\n^=**\r\n"));
 }
 
 QTEST_MAIN(PruebaConversion)

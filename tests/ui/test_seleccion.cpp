@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -75,6 +76,7 @@ private slots:
     void salidaExistente();
     void salidaSinPregunta();
     void salidaAlmacen();
+    void salidaComprobadaAntes();
     void entradaIlegible();
     void entradaSinPermiso();
     void ficheroLimpio();
@@ -148,6 +150,9 @@ void PruebaSeleccion::disposicion() {
         // Wrapped to its box's width, the text must fit the box's height.
         QVERIFY2(l->heightForWidth(l->width()) <= l->height(), et.nombre);
     }
+    // The two languages of the instructions at one size.
+    QCOMPARE(Hijo<QLabel>(v, "lblFitxategiakAukeratu")->font(),
+             Hijo<QLabel>(v, "LblSeleccionFicheros")->font());
 
     QVERIFY(Caja(v, "txtEntrada")->text().isEmpty());
     QVERIFY(Caja(v, "txtSalida")->text().isEmpty());
@@ -273,7 +278,8 @@ void PruebaSeleccion::nombresVacios() {
     Corregir(e, QStringLiteral(" \t "), e.Ruta("salida.txt"));
     QCOMPARE(e.estado.FicheroEntrada, std::string("\t"));
     QVERIFY(e.estado.TablaConstruida);
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M1NombreIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::M1NombreIncorrecto) + "\n\t: No such file or directory"});
     QVERIFY(!e.estado.ErrorLectura);
 }
 
@@ -341,15 +347,14 @@ void PruebaSeleccion::salidaExistente() {
         QCOMPARE(pruebas::LeerBytes(salida), viejo);
     }
     {
-        // A name ending in a separator asks when the folder holds an ordinary
-        // file; wildcards act as wildcards.
+        // Wildcards act as wildcards. (A name ending in a separator names a
+        // folder, which no output can replace: see salidaComprobadaAntes.)
         Entorno e;
         const QString entrada = e.Escribir("entrada.txt", kConErrores);
         QVERIFY(QDir(e.carpeta.path()).mkdir("llena"));
         e.Escribir("llena/x.dat", "x");
         e.app.MostrarSeleccion();
-        for (const QString& salida :
-             {e.Ruta("llena/"), e.Ruta("llena/*.dat"), e.Ruta("llena/?.dat")}) {
+        for (const QString& salida : {e.Ruta("llena/*.dat"), e.Ruta("llena/?.dat")}) {
             e.dialogos.mensajes.clear();
             e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
             Corregir(e, entrada, salida);
@@ -360,20 +365,19 @@ void PruebaSeleccion::salidaExistente() {
 }
 
 void PruebaSeleccion::salidaSinPregunta() {
-    // Hidden files and folders are not found by the existence search: no M3.
+    // A hidden file is there, and would be replaced: it gets the question
+    // like any file. A new name gets none.
     Entorno e;
     const QString entrada = e.Escribir("entrada.txt", kLimpio);
     e.Escribir(".oculta.txt", "x");
-    QVERIFY(QDir(e.carpeta.path()).mkdir("carpeta"));
-    QVERIFY(QDir(e.carpeta.path()).mkdir("solo_ocultos"));
-    e.Escribir("solo_ocultos/.x", "x");
     e.app.MostrarSeleccion();
-    for (const QString& salida : {e.Ruta(".oculta.txt"), e.Ruta("carpeta"), e.Ruta("carpeta/"),
-                                  e.Ruta("solo_ocultos/"), e.Ruta("nueva.txt")}) {
-        e.dialogos.mensajes.clear();
-        Corregir(e, entrada, salida);
-        QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M4SinErrores)});
-    }
+    e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+    Corregir(e, entrada, e.Ruta(".oculta.txt"));
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M3SobreEscribir)});
+    QVERIFY(!e.estado.TablaConstruida);
+    e.dialogos.mensajes.clear();
+    Corregir(e, entrada, e.Ruta("nueva.txt"));
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M4SinErrores)});
     QCOMPARE(pruebas::LeerBytes(e.Ruta(".oculta.txt")), QByteArray("x"));
     QVERIFY(!QFile::exists(e.Ruta("nueva.txt")));
 }
@@ -406,6 +410,37 @@ void PruebaSeleccion::salidaAlmacen() {
     }
 }
 
+void PruebaSeleccion::salidaComprobadaAntes() {
+    // An output that cannot be written is said before the scan, with the
+    // reason: no question, no scan, no answer typed for nothing.
+    Entorno e;
+    const QString entrada = e.Escribir("entrada.txt", kConErrores);
+    QVERIFY(QDir(e.carpeta.path()).mkdir("llena"));
+    e.Escribir("llena/x.dat", "x");
+    e.app.MostrarSeleccion();
+    std::vector<std::pair<QString, QString>> casos = {
+        {e.Ruta("no-existe/salida.txt"), "No such file or directory"},
+        {e.Ruta("entrada.txt/salida.txt"), "Not a directory"},
+        {e.Ruta("llena"), "Is a directory"},
+        {e.Ruta("llena/"), "Is a directory"},
+    };
+    if (geteuid() != 0) {
+        QVERIFY(QDir(e.carpeta.path()).mkdir("cerrada"));
+        QVERIFY(QFile::setPermissions(e.Ruta("cerrada"),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        casos.emplace_back(e.Ruta("cerrada/salida.txt"), "Permission denied");
+    }
+    for (const auto& [salida, razon] : casos) {
+        e.dialogos.mensajes.clear();
+        Corregir(e, entrada, salida);
+        QCOMPARE(pruebas::Textos(e.dialogos),
+                 QStringList{M(textos::SalidaIncorrecta) + "\n" + salida + ": " + razon});
+        QVERIFY(!e.estado.TablaConstruida);
+        QCOMPARE(e.app.VentanaActual(), Seleccion(e));
+        QCOMPARE(Caja(Seleccion(e), "txtSalida")->text(), salida);
+    }
+}
+
 void PruebaSeleccion::entradaIlegible() {
     // Exactly one message, the scan's; the flag is cleared and the window stays.
     Entorno e;
@@ -413,11 +448,17 @@ void PruebaSeleccion::entradaIlegible() {
     QVERIFY(QDir(e.carpeta.path()).mkdir("carpeta"));
     e.app.MostrarSeleccion();
     FrmElegirFicheros* v = Seleccion(e);
-    for (const QString& entrada :
-         {e.Ruta("no_existe.txt"), e.Ruta("carpeta"), e.Ruta("fichero/dentro.txt")}) {
+    // The message names the file and why it cannot be read.
+    const std::pair<QString, const char*> casos[] = {
+        {e.Ruta("no_existe.txt"), "No such file or directory"},
+        {e.Ruta("carpeta"), "Is a directory"},
+        {e.Ruta("fichero/dentro.txt"), "Not a directory"},
+    };
+    for (const auto& [entrada, razon] : casos) {
         e.dialogos.mensajes.clear();
         Corregir(e, entrada, e.Ruta("salida.txt"));
-        QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M1NombreIncorrecto)});
+        QCOMPARE(pruebas::Textos(e.dialogos),
+                 QStringList{M(textos::M1NombreIncorrecto) + "\n" + entrada + ": " + razon});
         QVERIFY(!e.estado.ErrorLectura);
         QCOMPARE(e.app.VentanaActual(), v);
         QCOMPARE(Caja(v, "txtEntrada")->text(), entrada);
@@ -434,7 +475,8 @@ void PruebaSeleccion::entradaSinPermiso() {
     QVERIFY(QFile::setPermissions(entrada, QFileDevice::Permissions()));
     e.app.MostrarSeleccion();
     Corregir(e, entrada, e.Ruta("salida.txt"));
-    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::M1NombreIncorrecto)});
+    QCOMPARE(pruebas::Textos(e.dialogos),
+             QStringList{M(textos::M1NombreIncorrecto) + "\n" + entrada + ": Permission denied"});
     QVERIFY(!e.estado.ErrorLectura);
     QVERIFY(Seleccion(e));
 }
@@ -466,7 +508,9 @@ void PruebaSeleccion::ficheroConErroresYVuelta() {
     const QPoint posicion = primera->pos();
     Pulsar(primera, "cmdEntrada");
     Caja(primera, "txtSalida")->setText(e.Ruta("salida.txt"));
-    Pulsar(primera, "CmdActualizar");
+    // With the keyboard: Enter on the focused button.
+    Hijo<QToolButton>(primera, "CmdActualizar")->setFocus();
+    QTest::keyClick(primera, Qt::Key_Return);
 
     // The selection window is gone from the screen at once and destroyed once
     // its event is over; the conversion window is loaded and shown.
@@ -478,6 +522,10 @@ void PruebaSeleccion::ficheroConErroresYVuelta() {
     QVERIFY(conversion->isVisible());
     QVERIFY(conversion->parentWidget() == nullptr);
     QVERIFY(!conversion->isModal());
+    // The unloaded window takes no input meanwhile: an Enter typed during
+    // the scan, delivered late, must not run a second one.
+    QTest::keyClick(primera, Qt::Key_Return);
+    QCOMPARE(e.app.VentanaActual(), conversion);
     pruebas::BorrarPendientes();
     QVERIFY(primera.isNull());
 
@@ -513,14 +561,13 @@ void PruebaSeleccion::nombreDelDialogo() {
     QLineEdit* txtEntrada = Caja(v, "txtEntrada");
     QLineEdit* txtSalida = Caja(v, "txtSalida");
 
-    // A cancel before any choice on this window empties the box, typed text
-    // included.
+    // A cancel leaves the box as it was, typed text included.
     txtEntrada->setText(QStringLiteral("tecleado.txt"));
     e.estado.FicheroEntrada = "previo";
     Pulsar(v, "cmdEntrada");
     QCOMPARE(e.dialogos.dialogosAbrir, 1);
-    QVERIFY(txtEntrada->text().isEmpty());
-    QVERIFY(e.estado.FicheroEntrada.empty());
+    QCOMPARE(txtEntrada->text(), QStringLiteral("tecleado.txt"));
+    QCOMPARE(e.estado.FicheroEntrada, std::string("previo"));
 
     // A choice goes to the box and to the state.
     e.dialogos.nombresAbrir.enqueue(QStringLiteral("/datos/entrada ñ.txt"));
@@ -528,23 +575,55 @@ void PruebaSeleccion::nombreDelDialogo() {
     QCOMPARE(txtEntrada->text(), QStringLiteral("/datos/entrada ñ.txt"));
     QCOMPARE(e.estado.FicheroEntrada, std::string("/datos/entrada \xc3\xb1.txt"));
 
-    // One dialog serves both buttons: a cancelled save gives the last name
-    // chosen, here the input's.
+    // A cancelled save leaves the output box as it was: never the input's
+    // name, which would overwrite the input.
     Pulsar(v, "cmdSalida");
     QCOMPARE(e.dialogos.dialogosGuardar, 1);
-    QCOMPARE(txtSalida->text(), QStringLiteral("/datos/entrada ñ.txt"));
-    QCOMPARE(e.estado.FicheroSalida, e.estado.FicheroEntrada);
+    QCOMPARE(txtSalida->text(), QString());
+    QVERIFY(e.estado.FicheroSalida.empty());
 
     e.dialogos.nombresGuardar.enqueue(QStringLiteral("/datos/salida.txt"));
     Pulsar(v, "cmdSalida");
     QCOMPARE(txtSalida->text(), QStringLiteral("/datos/salida.txt"));
     QCOMPARE(e.estado.FicheroSalida, std::string("/datos/salida.txt"));
+    Pulsar(v, "cmdSalida");
+    QCOMPARE(txtSalida->text(), QStringLiteral("/datos/salida.txt"));
 
     txtEntrada->setText(QStringLiteral("otro"));
     Pulsar(v, "cmdEntrada");
-    QCOMPARE(txtEntrada->text(), QStringLiteral("/datos/salida.txt"));
+    QCOMPARE(txtEntrada->text(), QStringLiteral("otro"));
     QCOMPARE(e.dialogos.dialogosAbrir, 3);
     QVERIFY(pruebas::Textos(e.dialogos).isEmpty());
+
+    // Where the dialogs start: the open dialog at the input box's file, or
+    // in its folder; the save dialog with the output box's name or, when it
+    // is empty, a name beside the input; the documents folder when the
+    // boxes say nothing.
+    const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString carta = e.Escribir("carta.txt", "x");
+    e.dialogos.inicios.clear();
+    e.dialogos.propuestas.clear();
+    for (const QString& caja :
+         {carta, e.Ruta("nueva.txt"), QStringLiteral("  "), QStringLiteral("/no/existe/a.txt")}) {
+        txtEntrada->setText(caja);
+        Pulsar(v, "cmdEntrada");
+    }
+    QCOMPARE(e.dialogos.inicios, (QStringList{carta, e.carpeta.path(), documentos, documentos}));
+    txtSalida->clear();
+    const std::pair<QString, QString> propuestas[] = {
+        {carta, e.Ruta("carta.tildora.txt")},
+        {e.Ruta("sin-extension"), e.Ruta("sin-extension.tildora")},
+        {e.Ruta("a.b.txt"), e.Ruta("a.b.tildora.txt")},
+        {QString(), documentos},
+    };
+    for (const auto& [entrada, propuesta] : propuestas) {
+        txtEntrada->setText(entrada);
+        Pulsar(v, "cmdSalida");
+        QCOMPARE(e.dialogos.propuestas.last(), propuesta);
+    }
+    txtSalida->setText(e.Ruta("elegida.txt"));
+    Pulsar(v, "cmdSalida");
+    QCOMPARE(e.dialogos.propuestas.last(), e.Ruta("elegida.txt"));
 }
 
 void PruebaSeleccion::salir() {

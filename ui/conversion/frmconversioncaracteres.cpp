@@ -4,10 +4,12 @@
 #include "core/caracteres.h"
 #include "core/correccion.h"
 #include "core/estado.h"
+#include "core/propuestas.h"
 #include "core/textos.h"
 #include "core/unicode.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
+#include "ui/conversion/celdas.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -16,10 +18,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -28,11 +33,17 @@
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace tildora {
 
 namespace {
+
+// What a replacement cell holds besides its bytes (Qt::UserRole): the delete
+// answer, and whether its answer is the proposal.
+constexpr int kRolBorrar = Qt::UserRole + 1;
+constexpr int kRolPropuesta = Qt::UserRole + 2;
 
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
@@ -52,6 +63,11 @@ std::string BytesDeEditor(const QString& texto) {
     return r;
 }
 
+// A character named in a message: as the grid shows it, and its code.
+std::string Nombrado(const std::string& clave, bool unicode) {
+    return ClaveVisible(clave, unicode) + " (" + DescripcionClave(clave, unicode) + ")";
+}
+
 // What assistive technology reads for a cell: the text as shown, or for a
 // lone character that shows nothing a voice would read (a control, a blank,
 // a soft hyphen, an undefined byte) its code.
@@ -65,30 +81,38 @@ QString TextoAccesible(const std::string& bytes) {
     return QString::fromStdString(Utf8Visible(bytes, true));
 }
 
-// Column 0 of the grid: a control character whose picture no font has is
-// drawn as a framed abbreviation, like in the text view.
-class DelegadoErroneos : public QStyledItemDelegate {
+// Every cell of the grid is drawn from its bytes (see PiezasCaracter and
+// PiezasRespuesta): what the font cannot draw shows as a picture or a
+// framed code, and a blank answer shows. The lone LF's fixed answer is drawn
+// as the text it has.
+class DelegadoCeldas : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit DelegadoCeldas(RejillaCaracteres* rejilla)
+        : QStyledItemDelegate(rejilla), m_rejilla(*rejilla) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& opcion,
                const QModelIndex& indice) const override {
-        const QByteArray bytes = indice.data(Qt::UserRole).toByteArray();
-        if (bytes.size() != 1) {
-            QStyledItemDelegate::paint(p, opcion, indice);
-            return;
-        }
-        if (!m_controles || m_fuente != opcion.font) {
-            m_fuente = opcion.font;
-            m_controles = std::make_unique<PinturaControles>(opcion.font);
-        }
-        const auto c = static_cast<unsigned char>(bytes[0]);
-        if (!m_controles->Propia(c)) {
+        const bool erroneo = indice.column() == 0;
+        if (!erroneo && m_rejilla.RespuestaFija(indice.row() + 1)) {
             QStyledItemDelegate::paint(p, opcion, indice);
             return;
         }
         QStyleOptionViewItem o = opcion;
         initStyleOption(&o, indice);
+        Fuente& f = Preparar(o.font);
+        const std::string bytes = indice.data(Qt::UserRole).toByteArray().toStdString();
+        const auto hayGlifo = [&f](char32_t u) {
+            const auto [it, nuevo] = f.glifos.try_emplace(u, false);
+            if (nuevo) {
+                it->second = HayGlifo(f.fuente, u);
+            }
+            return it->second;
+        };
+        const std::vector<Pieza> piezas =
+            erroneo ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+            : m_rejilla.Borrar(indice.row() + 1) ? PiezasBorrado(hayGlifo)
+                                                 : PiezasRespuesta(bytes, hayGlifo);
+        // The cell's background, selection and focus as the style draws them.
         o.text.clear();
         const QWidget* w = o.widget;
         QStyle* estilo = w ? w->style() : QApplication::style();
@@ -96,12 +120,51 @@ public:
         const bool elegida = o.state & QStyle::State_Selected;
         const QColor color = elegida ? o.palette.color(QPalette::HighlightedText)
                                      : indice.data(Qt::ForegroundRole).value<QBrush>().color();
-        m_controles->Dibujar(*p, QRectF(o.rect), c, color);
+        // Centred as a whole, piece after piece.
+        const QFontMetricsF fm(o.font);
+        std::vector<qreal> anchos;
+        qreal total = 0;
+        for (const Pieza& pieza : piezas) {
+            anchos.push_back(pieza.enmarcado ? f.controles->AnchoEtiqueta(pieza.texto)
+                                             : fm.horizontalAdvance(pieza.texto));
+            total += anchos.back();
+        }
+        const QRectF caja(o.rect);
+        qreal x = caja.center().x() - total / 2;
+        p->save();
+        p->setClipRect(caja);
+        for (std::size_t i = 0; i < piezas.size(); ++i) {
+            const QRectF sitio(x, caja.top(), anchos[i], caja.height());
+            if (piezas[i].enmarcado) {
+                f.controles->DibujarEtiqueta(*p, sitio, piezas[i].texto, anchos[i], color);
+            } else {
+                p->setFont(o.font);
+                p->setPen(color);
+                p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].texto);
+            }
+            x += anchos[i];
+        }
+        p->restore();
     }
 
 private:
-    mutable QFont m_fuente;
-    mutable std::unique_ptr<PinturaControles> m_controles;
+    // What is worked out once per font (the two columns have one each).
+    struct Fuente {
+        QFont fuente;
+        std::unique_ptr<PinturaControles> controles;
+        std::unordered_map<char32_t, bool> glifos;
+    };
+    Fuente& Preparar(const QFont& fuente) const {
+        Fuente& f = m_fuentes[fuente.key()];
+        if (!f.controles) {
+            f.fuente = fuente;
+            f.controles = std::make_unique<PinturaControles>(fuente);
+        }
+        return f;
+    }
+
+    const RejillaCaracteres& m_rejilla;
+    mutable std::unordered_map<QString, Fuente> m_fuentes;
 };
 
 } // namespace
@@ -121,7 +184,7 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
     setTextElideMode(Qt::ElideNone);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setItemDelegateForColumn(0, new DelegadoErroneos(this));
+    setItemDelegate(new DelegadoCeldas(this));
 
     QHeaderView* cabecera = horizontalHeader();
     cabecera->setSectionsClickable(false);
@@ -138,8 +201,11 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
 
     // Cells in the window colours, the area past the last cell grey, light
     // grid lines, black lines between the header cells.
+    // A frame in the highlight colour while the grid has the focus.
     setStyleSheet(QStringLiteral(
-        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128); }"
+        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128);"
+        " border: 2px solid palette(mid); }"
+        "QTableView:focus { border-color: palette(highlight); }"
         "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
         " border: 0px; border-right: 1px solid black; border-bottom: 1px solid black;"
         " padding: 0px; }"));
@@ -215,10 +281,27 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
     // The wrong characters show controls as pictures, with their code as a
     // tip; a replacement shows as the user typed it.
     if (fila > 0 && columna == 0) {
+        it->setFont(FuenteErroneos(font()));
         it->setText(QString::fromStdString(ClaveVisible(bytes, m_unicode)));
         it->setToolTip(QString::fromStdString(DescripcionClave(bytes, m_unicode)));
+    } else if (fila > 0 && RespuestaFija(fila)) {
+        // A lone LF's answer is fixed: shown in words, greyed, never edited.
+        it->setText(TextoQt(textos::SaltoDeLineaCelda));
+        it->setToolTip(TextoQt(textos::SaltoDeLineaTip));
+        it->setForeground(QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+        it->setData(Qt::UserRole, QByteArray::fromStdString(std::string(kSaltoDeLinea)));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::SaltoDeLineaTip));
+        return;
     } else {
         it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+        if (fila > 0) {
+            // An answer given in the window: drawn as any answer is.
+            it->setData(kRolBorrar, false);
+            it->setData(kRolPropuesta, false);
+            it->setData(Qt::FontRole, QVariant());
+            it->setForeground(QApplication::palette().brush(QPalette::Text));
+            it->setToolTip(QString());
+        }
     }
     if (fila > 0) {
         // A screen reader reads the character, or its code when it is one
@@ -229,6 +312,47 @@ void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& 
         it->setData(Qt::AccessibleDescriptionRole,
                     columna == 0 && accesible != it->toolTip() ? it->toolTip() : QString());
     }
+}
+
+bool RejillaCaracteres::RespuestaFija(int fila) const {
+    return fila > 0 && EsSaltoDeLinea(TextMatrix(fila, 0));
+}
+
+void RejillaCaracteres::SetRespuesta(int fila, const Fila& respuesta, bool propuesta) {
+    SetTextMatrix(fila, 1, respuesta.borrar ? std::string() : respuesta.sustituto);
+    if (fila <= 0 || fila >= Rows() || RespuestaFija(fila) || (!respuesta.borrar && !propuesta)) {
+        return;
+    }
+    QTableWidgetItem* it = Celda(fila, 1);
+    QStringList consejo;
+    if (propuesta) {
+        // Italic and in a colour of its own: never taken for an answer
+        // remembered or typed.
+        QFont f = font();
+        f.setItalic(true);
+        it->setFont(f);
+        it->setForeground(ColorPropuesta(QApplication::palette()));
+        it->setData(kRolPropuesta, true);
+        consejo.append(TextoQt(textos::PropuestaTip));
+    }
+    if (respuesta.borrar) {
+        it->setData(kRolBorrar, true);
+        it->setText(TextoQt(textos::BorrarCelda));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::BorrarCelda));
+        consejo.append(TextoQt(textos::BorrarTip));
+    }
+    it->setToolTip(consejo.join(QLatin1Char('\n')));
+    it->setData(Qt::AccessibleDescriptionRole, it->toolTip());
+}
+
+bool RejillaCaracteres::Borrar(int fila) const {
+    const QTableWidgetItem* it = fila > 0 ? item(fila - 1, 1) : nullptr;
+    return it && it->data(kRolBorrar).toBool();
+}
+
+bool RejillaCaracteres::Propuesta(int fila) const {
+    const QTableWidgetItem* it = fila > 0 ? item(fila - 1, 1) : nullptr;
+    return it && it->data(kRolPropuesta).toBool();
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -315,7 +439,12 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_txtEditor->hide();
     m_txtEditor->raise();
     m_txtEditor->installEventFilter(this);
+    m_fuenteEditor = m_txtEditor->font();
+    m_paletaEditor = m_txtEditor->palette();
     m_caracteresFG->installEventFilter(this);
+
+    // The two languages of the instructions read at one size.
+    EncajarTexto({m_Label1, m_Label2});
 
     // Read out by assistive technology; a label is named by its caption.
     for (QLabel* etiqueta : {m_Label1, m_Label2}) {
@@ -337,6 +466,16 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
 
     connect(m_caracteresFG, &QAbstractItemView::clicked, this,
             &FrmConversionCaracteres::caracteresFG_Click);
+    // A row's menu, from the mouse or from the keyboard (the platform's menu
+    // key arrives here too, at the current cell).
+    m_caracteresFG->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_caracteresFG, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        RejillaCaracteres& g = *m_caracteresFG;
+        const QModelIndex indice = g.indexAt(p);
+        if (indice.isValid()) {
+            MenuFila(indice.row() + 1, g.viewport()->mapToGlobal(p));
+        }
+    });
     connect(m_caracteresFG->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &FrmConversionCaracteres::caracteresFG_Scroll);
     connect(m_caracteresFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
@@ -404,29 +543,68 @@ void FrmConversionCaracteres::CargarCaracteres() {
     const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
     // The store is read once, and a store that is there but cannot be read
     // is said before the grid shows; the grid then starts empty.
-    const Resultado<Respuestas> leido = AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
+    const Resultado<tildora::Respuestas> leido =
+        AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
     if (n > 0 && !leido) {
         Mensaje(std::string(textos::AlmacenIlegible) + Motivo(leido.error()));
     }
-    const Respuestas respuestas = leido ? *leido : Respuestas();
+    const tildora::Respuestas respuestas = leido ? *leido : tildora::Respuestas();
+    m_propuestas.clear();
     for (std::size_t i = 0; i < n; ++i) {
         const int fila = static_cast<int>(i) + 1;
         g.SetRowHeight(fila - 1, 300);
         g.SetRows(g.Rows() + 1);
         g.SetTextMatrix(fila, 0, erroneos[i]);
-        g.SetTextMatrix(fila, 1, respuestas.Solucion(erroneos[i]));
+        // What is remembered, else the proposal, drawn as one.
+        const FilaInicial inicio = FilaDeInicio(erroneos[i], respuestas, true);
+        g.SetRespuesta(fila, inicio.fila, inicio.propuesta);
+        const auto propuesta = PropuestaDeClave(erroneos[i]);
+        m_propuestas.push_back(propuesta ? std::optional<std::string>(*propuesta) : std::nullopt);
+        // The tip names the character and says where the scan found it.
+        const Documento& documento = m_app.estado().documento;
+        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == erroneos[i]) {
+            g.item(fila - 1, 0)
+                ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
+        }
     }
     g.SetRowHeight(static_cast<int>(n), 300);
+    m_guardadas = Respuestas();
+}
+
+std::vector<std::pair<std::string, bool>> FrmConversionCaracteres::Respuestas() const {
+    std::vector<std::pair<std::string, bool>> r;
+    for (const Fila& fila : FilasRejilla()) {
+        r.emplace_back(fila.sustituto, fila.borrar);
+    }
+    return r;
+}
+
+bool FrmConversionCaracteres::HayRespuestasSinGuardar() const {
+    // An answer taken away loses nothing: the store still has what it had.
+    const auto ahora = Respuestas();
+    for (std::size_t i = 0; i < ahora.size() && i < m_guardadas.size(); ++i) {
+        const bool hayRespuesta = ahora[i].second || !ahora[i].first.empty();
+        if (hayRespuesta && ahora[i] != m_guardadas[i]) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // --- In-grid editing -------------------------------------------------------
 
 void FrmConversionCaracteres::caracteresFG_Click() {
     // The header is never current, so row 0 means no data row.
-    if (m_caracteresFG->Col() != 0 && m_caracteresFG->Row() > 0) {
+    RejillaCaracteres& g = *m_caracteresFG;
+    if (g.Col() != 0 && g.Row() > 0 && !g.RespuestaFija(g.Row())) {
         SituarEditor();
-        m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
-        m_txtEditor->deselect();
+        // A proposal comes selected: whatever is typed takes its place.
+        if (m_propuestaEnEditor) {
+            m_txtEditor->selectAll();
+        } else {
+            m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
+            m_txtEditor->deselect();
+        }
     } else {
         CerrarEditor();
     }
@@ -434,8 +612,10 @@ void FrmConversionCaracteres::caracteresFG_Click() {
 
 void FrmConversionCaracteres::SituarEditor() {
     RejillaCaracteres& g = *m_caracteresFG;
+    // The commit into the cell opened last, checked like every other one:
+    // no way into a cell skips the validation.
     if (m_ColumnaEditada != 0) {
-        g.SetTextMatrix(m_FilaEditada, m_ColumnaEditada, BytesDeEditor(m_txtEditor->text()));
+        SalidaDelEditor();
     }
     const int fila = g.Row();
     const int columna = g.Col();
@@ -452,6 +632,14 @@ void FrmConversionCaracteres::SituarEditor() {
         const QSignalBlocker bloqueo(m_txtEditor);
         m_txtEditor->setText(m_textoEditorPrevio);
     }
+    // The delete answer has no text: the editor shows its mark while empty.
+    const QFont& fuente = m_fuenteEditor;
+    m_txtEditor->setPlaceholderText(
+        g.Borrar(fila)
+            ? PiezasBorrado([&fuente](char32_t u) { return HayGlifo(fuente, u); }).front().texto
+            : QString());
+    m_propuestaEnEditor = g.Propuesta(fila);
+    EstiloEditor(m_propuestaEnEditor);
     m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
     m_ColumnaEditada = static_cast<std::int16_t>(columna);
     m_FilaEditada = static_cast<std::int16_t>(fila);
@@ -495,6 +683,22 @@ void FrmConversionCaracteres::EditorEditado(const QString& texto) {
     }
     m_textoEditorPrevio = texto;
     m_cursorEditorPrevio = m_txtEditor->cursorPosition();
+    // Changed, the proposal is the user's answer.
+    if (m_propuestaEnEditor) {
+        m_propuestaEnEditor = false;
+        EstiloEditor(false);
+    }
+}
+
+void FrmConversionCaracteres::EstiloEditor(bool propuesta) {
+    QFont fuente = m_fuenteEditor;
+    QPalette paleta = m_paletaEditor;
+    if (propuesta) {
+        fuente.setItalic(true);
+        paleta.setColor(QPalette::Text, ColorPropuesta(paleta));
+    }
+    m_txtEditor->setFont(fuente);
+    m_txtEditor->setPalette(paleta);
 }
 
 void FrmConversionCaracteres::caracteresFG_Scroll() {
@@ -502,9 +706,13 @@ void FrmConversionCaracteres::caracteresFG_Scroll() {
 }
 
 void FrmConversionCaracteres::txtEditor_LostFocus() {
+    // Text left as it was put in leaves the cell as it was: a proposal stays
+    // one, and the delete answer (which has no text) stays.
     if (m_ColumnaEditada != 0) {
-        m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada,
-                                      BytesDeEditor(m_txtEditor->text()));
+        const std::string bytes = BytesDeEditor(m_txtEditor->text());
+        if (bytes != m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)) {
+            m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada, bytes);
+        }
     }
 }
 
@@ -532,7 +740,12 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     }
     m_textoEditorPrevio.clear();
     m_cursorEditorPrevio = 0;
-    Mensaje(textos::CaracterIncorrecto);
+    // The cell ends with no answer, whatever it held (the delete answer too).
+    if (m_ColumnaEditada != 0) {
+        m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada, std::string());
+    }
+    Mensaje(std::string(textos::CaracterIncorrecto) + "\n" +
+            Nombrado(ClaveDeCaracter(texto.toUcs4().front()), !byte));
     OcultarEditor();
     // When a mouse press moved the focus, the press reaches its button only
     // now, and its release went to the message box: the click is lost, and
@@ -570,6 +783,17 @@ void FrmConversionCaracteres::OcultarEditor() {
     }
 }
 
+void FrmConversionCaracteres::DeshacerEditor() {
+    m_textoEditorPrevio = QString::fromStdString(
+        Utf8DeAnsi(m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)));
+    {
+        const QSignalBlocker bloqueo(m_txtEditor);
+        m_txtEditor->setText(m_textoEditorPrevio);
+    }
+    m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
+    OcultarEditor();
+}
+
 void FrmConversionCaracteres::CerrarEditor() {
     if (!m_txtEditor->isVisible()) {
         return;
@@ -583,9 +807,26 @@ void FrmConversionCaracteres::CerrarEditor() {
 }
 
 bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
-    if (m_caracteresFG->Row() == 0 || m_caracteresFG->Col() == 0 ||
+    RejillaCaracteres& g = *m_caracteresFG;
+    const int fila = g.Row();
+    // The menu key and Shift+F10 open the row's menu at its cell.
+    if (fila > 0 && (tecla.key() == Qt::Key_Menu ||
+                     (tecla.key() == Qt::Key_F10 && tecla.modifiers() == Qt::ShiftModifier))) {
+        AbrirMenuActual();
+        return true;
+    }
+    if (fila == 0 || g.Col() == 0 ||
         (tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         return false;
+    }
+    // On a replacement cell Delete gives the delete answer, Backspace takes
+    // the answer away.
+    if (tecla.key() == Qt::Key_Delete || tecla.key() == Qt::Key_Backspace) {
+        if (!g.RespuestaFija(fila)) {
+            PonerRespuesta(fila, Fila{g.TextMatrix(fila, 0), {}, tecla.key() == Qt::Key_Delete},
+                           false);
+        }
+        return true;
     }
     const bool abre = tecla.key() == Qt::Key_F2 || tecla.key() == Qt::Key_Space;
     bool escrito = false;
@@ -597,9 +838,14 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     if (!abre && !escrito) {
         return false;
     }
-    // Opened as a click opens it; a typed character then reaches the editor
-    // as if typed after the click, where the editor's own rules take or
-    // refuse it.
+    if (m_caracteresFG->RespuestaFija(m_caracteresFG->Row())) {
+        return true; // nothing to type there
+    }
+    // Opened as a click opens it, over the cell brought into sight first (it
+    // may have been scrolled away); a typed character then reaches the
+    // editor as if typed after the click, where the editor's own rules take
+    // or refuse it.
+    m_caracteresFG->scrollTo(m_caracteresFG->currentIndex());
     caracteresFG_Click();
     if (escrito && m_txtEditor->isVisible()) {
         QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
@@ -607,6 +853,70 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
         QCoreApplication::sendEvent(m_txtEditor, &copia);
     }
     return true;
+}
+
+void FrmConversionCaracteres::PonerRespuesta(int fila, const Fila& respuesta, bool propuesta) {
+    CerrarEditor();
+    m_FilaEditada = 0;
+    m_ColumnaEditada = 0;
+    m_caracteresFG->SetRespuesta(fila, respuesta, propuesta);
+}
+
+void FrmConversionCaracteres::AbrirMenuActual() {
+    RejillaCaracteres& g = *m_caracteresFG;
+    const int fila = g.Row();
+    if (fila > 0) {
+        g.scrollTo(g.currentIndex());
+        const QRect celda = g.RectanguloEnVista(fila, g.Col());
+        MenuFila(fila, g.viewport()->mapToGlobal(celda.bottomLeft()));
+    }
+}
+
+void FrmConversionCaracteres::MenuFila(int fila, const QPoint& donde) {
+    RejillaCaracteres& g = *m_caracteresFG;
+    // One menu at a time (a platform may send the menu key both ways); none
+    // for the line break, whose answer is fixed.
+    if (fila <= 0 || fila >= g.Rows() || g.RespuestaFija(fila) || (m_menu && m_menu->isVisible())) {
+        return;
+    }
+    CerrarEditor();
+    const std::string clave = g.TextMatrix(fila, 0);
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("menuFila"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Each entry with the key that does the same on the cell.
+    const auto entrada = [menu](std::string_view texto, const char* nombre, QKeySequence tecla) {
+        QAction* a = menu->addAction(TextoQt(texto) + QLatin1Char('\t') +
+                                     tecla.toString(QKeySequence::NativeText));
+        a->setObjectName(QLatin1String(nombre));
+        return a;
+    };
+    QAction* borrar = entrada(textos::MenuBorrar, "accionBorrar", QKeySequence(Qt::Key_Delete));
+    borrar->setEnabled(!g.Borrar(fila) || g.Propuesta(fila));
+    connect(borrar, &QAction::triggered, this, [this, fila, clave] {
+        PonerRespuesta(fila, Fila{clave, {}, true}, false);
+    });
+    QAction* ninguna =
+        entrada(textos::MenuSinSustituto, "accionSinSustituto", QKeySequence(Qt::Key_Backspace));
+    ninguna->setEnabled(g.Borrar(fila) || !g.TextMatrix(fila, 1).empty());
+    connect(ninguna, &QAction::triggered, this, [this, fila, clave] {
+        PonerRespuesta(fila, Fila{clave, {}}, false);
+    });
+    // The proposal, to take it back after another answer.
+    const auto indice = static_cast<std::size_t>(fila - 1);
+    if (indice < m_propuestas.size() && m_propuestas[indice]) {
+        const Fila propuesta = FilaCon(clave, *m_propuestas[indice]);
+        const std::string vista = propuesta.borrar ? std::string(textos::BorrarCelda)
+                                                   : Utf8Visible(propuesta.sustituto, true);
+        QAction* a =
+            menu->addAction(TextoQt(textos::MenuPropuesta) + QString::fromStdString(vista));
+        a->setObjectName(QStringLiteral("accionPropuesta"));
+        a->setEnabled(!g.Propuesta(fila));
+        connect(a, &QAction::triggered, this,
+                [this, fila, propuesta] { PonerRespuesta(fila, propuesta, true); });
+    }
+    m_menu = menu;
+    menu->popup(donde);
 }
 
 void FrmConversionCaracteres::MoverDesdeEditor(int paso) {
@@ -627,31 +937,49 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         return TeclaEnRejilla(*static_cast<QKeyEvent*>(evento)) ||
                QWidget::eventFilter(objeto, evento);
     }
+    if (objeto == m_caracteresFG && evento->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(evento)->reason() != QContextMenuEvent::Mouse) {
+        // The platform's menu key: the current row's menu, at its cell.
+        AbrirMenuActual();
+        return true;
+    }
     if (objeto == m_txtEditor) {
         if (evento->type() == QEvent::FocusOut) {
             const auto razon = static_cast<QFocusEvent*>(evento)->reason();
             // Another window taking the focus (a message box, another
-            // program) is no move to another control.
-            // Leaving for Cancel is leaving the window: what the editor holds
-            // is dropped unchecked.
+            // program) is no move to another control: the focus comes back
+            // to the editor, and whatever the user does next leaves it. Every
+            // move to another control, Cancel included, checks it.
             if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
-                razon != Qt::PopupFocusReason && QApplication::focusWidget() != m_CmdCancelar) {
+                razon != Qt::PopupFocusReason) {
                 SalidaDelEditor();
             }
         } else if (evento->type() == QEvent::KeyPress) {
             const int tecla = static_cast<QKeyEvent*>(evento)->key();
             // Enter accepts the window, and what is in the editor must be in
-            // its cell before the grid is read. Esc leaves the window: what
-            // the editor holds is dropped unchecked.
+            // its cell before the grid is read. Esc undoes this cell only, as
+            // in any grid: the cell keeps what it held.
             if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
                 CerrarEditor();
                 m_CmdAceptar->click();
                 return true;
             }
             if (tecla == Qt::Key_Escape) {
-                OcultarEditor();
-                m_CmdCancelar->click();
+                DeshacerEditor();
                 return true;
+            }
+            // Delete with nothing left to delete: the character goes.
+            if (tecla == Qt::Key_Delete && m_txtEditor->text().isEmpty() && m_ColumnaEditada != 0) {
+                const int fila = m_FilaEditada;
+                PonerRespuesta(fila, Fila{m_caracteresFG->TextMatrix(fila, 0), {}, true}, false);
+                return true;
+            }
+            // A character typed over a proposal takes the place of all of it,
+            // wherever the caret stands.
+            const auto& k = *static_cast<QKeyEvent*>(evento);
+            if (m_propuestaEnEditor && !k.text().isEmpty() && k.text().front().isPrint() &&
+                !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                m_txtEditor->selectAll();
             }
             if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
                 MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
@@ -737,7 +1065,8 @@ void FrmConversionCaracteres::BuscarSiguiente() {
 std::vector<Fila> FrmConversionCaracteres::FilasRejilla() const {
     std::vector<Fila> filas;
     for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        filas.push_back(Fila{m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1)});
+        filas.push_back(Fila{m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1),
+                             m_caracteresFG->Borrar(i)});
     }
     return filas;
 }
@@ -749,9 +1078,21 @@ bool FrmConversionCaracteres::FaltanSoluciones() const {
 void FrmConversionCaracteres::CmdAceptar_Click() {
     CerrarEditor();
     if (FaltanSoluciones()) {
-        Mensaje(textos::FaltanSoluciones);
+        const std::vector<std::size_t> faltan = FilasSinSolucion(FilasRejilla());
+        // Each row without a replacement is named, and the first is made
+        // current, ready for F2.
+        std::string texto(textos::FaltanSoluciones);
+        for (const std::size_t i : faltan) {
+            texto.append("\n").append(
+                Nombrado(m_caracteresFG->TextMatrix(static_cast<int>(i) + 1, 0),
+                         m_app.estado().documento.Unicode()));
+        }
+        m_caracteresFG->SetCeldaActual(static_cast<int>(faltan.front()) + 1, 1);
+        Mensaje(texto);
         return;
     }
+    // The pairs as the grid holds them (the delete answer as an empty
+    // replacement); the rows, the delete answer with them, go to the core.
     Estado& estado = m_app.estado();
     const int filas = m_caracteresFG->Rows();
     if (filas > 1) {
@@ -762,18 +1103,13 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
         par[0] = m_caracteresFG->TextMatrix(i, 0);
         par[1] = m_caracteresFG->TextMatrix(i, 1);
     }
-    if (CorregirFichero()) {
+    if (CorregirFichero(FilasRejilla())) {
         m_app.MostrarSeleccion();
     }
 }
 
-bool FrmConversionCaracteres::CorregirFichero() {
+bool FrmConversionCaracteres::CorregirFichero(const std::vector<Fila>& filas) {
     const Estado& estado = m_app.estado();
-    std::vector<Fila> filas;
-    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        const auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
-        filas.push_back(Fila{par[0], par[1]});
-    }
     // Every pair is remembered before anything is replaced. A result too
     // large to be sane, like any failure to write, leaves the output as it
     // was and is reported as a wrong output name.
@@ -807,18 +1143,29 @@ bool FrmConversionCaracteres::CorregirFichero() {
         Mensaje(texto);
         return false;
     }
-    if (fallo() == Fallo::Ocupado) {
-        // A file took the output's name while the grid was filled in: it is
-        // replaced only if the user agrees now.
-        if (m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
-            Dialogos::Respuesta::Cancelar) {
-            return true;
-        }
+    // A file took the output's name while the grid was filled in: it is
+    // replaced only if the user agrees now.
+    const bool reemplazar = fallo() != Fallo::Ocupado ||
+                            m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir),
+                                                     true) == Dialogos::Respuesta::Aceptar;
+    if (fallo() == Fallo::Ocupado && reemplazar) {
         a = aceptar(true);
     }
-    if (fallo() == Fallo::Cancelado) {
-        // Nothing was written; the window stays as it was.
-        return false;
+    // Every row has been remembered by now, whatever came of the writing;
+    // what could not be is said, whatever comes next.
+    if (a.almacen) {
+        Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
+    } else {
+        // The proposals are remembered answers now, and drawn as such.
+        for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
+            if (m_caracteresFG->Propuesta(i)) {
+                m_caracteresFG->SetRespuesta(i, filas[static_cast<std::size_t>(i) - 1], false);
+            }
+        }
+        m_guardadas = Respuestas();
+    }
+    if (!reemplazar || fallo() == Fallo::Cancelado) {
+        return false; // nothing written; the window stays as it was
     }
     if (fallo() == Fallo::Grande) {
         // Memory ran out: nothing was written, and the window stays, as
@@ -826,18 +1173,36 @@ bool FrmConversionCaracteres::CorregirFichero() {
         Mensaje(textos::DemasiadoGrandeVentana);
         return false;
     }
-    if (a.almacen) {
-        Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
+    if (!a.correcciones) {
+        // The window stays with its answers: the user may go back and pick
+        // another output, the input's answers already remembered.
+        const Error& e = a.correcciones.error();
+        Mensaje(e.fallo == Fallo::Cambiado
+                    ? std::string(textos::M1NombreIncorrecto) + "\n" + estado.FicheroEntrada +
+                          ": " + Razon(e)
+                    : std::string(textos::SalidaIncorrecta) + "\n" + Motivo(e));
+        m_salidaFallida = true;
+        return false;
     }
-    Mensaje(a.correcciones ? textos::MensajeCorregido(*a.correcciones)
-                           : std::string(textos::SalidaIncorrecta));
+    Mensaje(textos::MensajeCorregido(*a.correcciones));
     return true;
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {
-    // Nothing is kept: what the editor holds is not checked either.
+    // Nothing is kept: what the editor holds is not checked either. Answers
+    // given here and not stored yet are lost only if the user agrees.
     OcultarEditor();
-    m_app.MostrarSeleccion();
+    if (HayRespuestasSinGuardar() &&
+        m_app.dialogos().Mensaje(this, TextoQt(textos::SalirSinGuardar), true) ==
+            Dialogos::Respuesta::Cancelar) {
+        return;
+    }
+    // After an output that could not be written, the first window comes
+    // back with both names, for another output.
+    const Estado& estado = m_app.estado();
+    m_app.MostrarSeleccion(
+        m_salidaFallida ? QFile::decodeName(estado.FicheroEntrada.c_str()) : QString(),
+        m_salidaFallida ? QFile::decodeName(estado.FicheroSalida.c_str()) : QString());
 }
 
 void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {

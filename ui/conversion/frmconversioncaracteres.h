@@ -2,9 +2,13 @@
 
 #include "core/correccion.h"
 
+#include <QFont>
+#include <QPalette>
+#include <QPointer>
 #include <QTableWidget>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +16,7 @@
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QToolButton;
 
 namespace tildora {
@@ -44,9 +49,21 @@ public:
 
     // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
     void SetUnicode(bool unicode) { m_unicode = unicode; }
+    bool Unicode() const { return m_unicode; }
 
     std::string TextMatrix(int fila, int columna) const;
+    // Whether the row's answer is fixed (a lone LF's: CR LF), never edited.
+    bool RespuestaFija(int fila) const;
+    // Column 1 set this way holds an answer given in the window: neither
+    // the delete answer nor a proposal.
     void SetTextMatrix(int fila, int columna, const std::string& bytes);
+    // A row's answer in column 1 (its replacement, the delete answer, or
+    // none), and whether it is the proposal, which is drawn apart.
+    void SetRespuesta(int fila, const Fila& respuesta, bool propuesta);
+    // Whether column 1 holds the delete answer (TextMatrix is then empty),
+    // and whether it holds the proposal.
+    bool Borrar(int fila) const;
+    bool Propuesta(int fila) const;
 
     // Sizes in twips.
     void SetRowHeight(int fila, int twips);
@@ -107,11 +124,17 @@ private:
     void ConfigurarRejilla();
     void CargarCaracteres();
     void SituarEditor();
-    // The grid's rows as the core takes them.
+    // The grid's rows as the core takes them, and their answers alone
+    // (replacement, delete answer).
     std::vector<Fila> FilasRejilla() const;
+    std::vector<std::pair<std::string, bool>> Respuestas() const;
     bool FaltanSoluciones() const;
-    // False when the user stopped it: nothing was written.
-    bool CorregirFichero();
+    // Whether some row holds an answer given in the window and not stored:
+    // leaving would lose it.
+    bool HayRespuestasSinGuardar() const;
+    // Stores and corrects with the grid's rows; true when the output was
+    // written, otherwise the window stays.
+    bool CorregirFichero(const std::vector<Fila>& filas);
     // Selects an occurrence in the text view and brings it into sight; npos
     // clears the selection.
     void MostrarEncontrado(std::size_t pos, std::size_t largo);
@@ -127,6 +150,19 @@ private:
     // current.
     void MoverDesdeEditor(int paso);
 
+    // The row's answer set by the window (the context menu, Delete,
+    // Backspace): the editor is left first, as when the focus leaves it, and
+    // no cell stays recorded, so nothing the editor held comes back over
+    // this answer.
+    void PonerRespuesta(int fila, const Fila& respuesta, bool propuesta);
+    // The context menu of a data row, at `donde` (global): the delete answer,
+    // no answer, the row's proposal.
+    void MenuFila(int fila, const QPoint& donde);
+    // The current row's menu, at its cell (from the keyboard).
+    void AbrirMenuActual();
+    // The editor drawn as a proposal is, while it holds one untouched.
+    void EstiloEditor(bool propuesta);
+
     // What happens when the focus leaves the editor: validation, then the
     // commit into the recorded cell. Runs once however many focus events a
     // message box sets off.
@@ -135,6 +171,8 @@ private:
     // scroll).
     void CerrarEditor();
     void OcultarEditor();
+    // Esc in the editor: it closes with the cell as it was.
+    void DeshacerEditor();
     void EditorEditado(const QString& texto);
     void Mensaje(std::string_view texto);
 
@@ -158,6 +196,20 @@ private:
     QString m_textoEditorPrevio;
     int m_cursorEditorPrevio = 0;
     bool m_enSalidaEditor = false;
+    // The answers as last stored (or as the store and the proposals gave
+    // them): answers that differ are the user's, and not stored yet.
+    std::vector<std::pair<std::string, bool>> m_guardadas;
+    // Each data row's proposal (from row 1): none, empty for the delete
+    // answer, or its replacement.
+    std::vector<std::optional<std::string>> m_propuestas;
+    // The editor holds its row's proposal as the window put it in: a typed
+    // character replaces it whole.
+    bool m_propuestaEnEditor = false;
+    QFont m_fuenteEditor;
+    QPalette m_paletaEditor;
+    QPointer<QMenu> m_menu;
+    // The last accept could not write the output.
+    bool m_salidaFallida = false;
     bool m_ocultandoEditor = false;
 };
 

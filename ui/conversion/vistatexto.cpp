@@ -1,5 +1,7 @@
 #include "ui/conversion/vistatexto.h"
 
+#include "ui/conversion/celdas.h"
+
 #include "core/caracteres.h"
 #include "core/documento.h"
 #include "core/unicode.h"
@@ -35,23 +37,6 @@ int LimitarAInt(double v) {
     return static_cast<int>(std::ceil(v));
 }
 
-// Whether the installed fonts, fallbacks included, have a glyph for `u`.
-bool HayGlifo(const QFont& fuente, char32_t u) {
-    QTextLayout disposicion(QString::fromUcs4(&u, 1), fuente);
-    disposicion.beginLayout();
-    disposicion.createLine();
-    disposicion.endLayout();
-    const QList<QGlyphRun> tiradas = disposicion.glyphRuns();
-    for (const QGlyphRun& t : tiradas) {
-        for (const quint32 g : t.glyphIndexes()) {
-            if (g == 0) {
-                return false;
-            }
-        }
-    }
-    return !tiradas.isEmpty();
-}
-
 } // namespace
 
 PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
@@ -61,13 +46,21 @@ PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
         // A lone LF has a picture too, in the grid; the view breaks the line.
-        if (!(EsControlVisible(c) || c == '\n') || HayGlifo(fuente, GlifoDeAnsi(c, true))) {
+        const bool control = EsControlVisible(c) || c == '\n';
+        const char32_t u = UnicodeDeAnsi(c);
+        if (control && !HayGlifo(fuente, GlifoDeAnsi(c, true))) {
+            // The control's name is the last part of its description.
+            const QString descripcion = QString::fromStdString(
+                DescripcionClave(std::string(1, static_cast<char>(c)), false));
+            m_nombre[c] = descripcion.section(QStringLiteral(" · "), -1);
+        } else if (!control && c >= 0x80 && (EsInvisible(u) || !HayGlifo(fuente, u))) {
+            // An undefined byte (a C1 control), a soft hyphen: its code, or
+            // the view would show nothing, and a search would seem to select
+            // nothing at all.
+            m_nombre[c] = QString::fromStdString(CodigoUnicode(u));
+        } else {
             continue;
         }
-        // The control's name is the last part of its description.
-        const QString descripcion =
-            QString::fromStdString(DescripcionClave(std::string(1, static_cast<char>(c)), false));
-        m_nombre[c] = descripcion.section(QStringLiteral(" · "), -1);
         m_propia[c] = true;
         m_ancho[c] = std::ceil(fm.horizontalAdvance(m_nombre[c])) + 5;
     }
@@ -101,6 +94,11 @@ void PinturaControles::DibujarEtiqueta(QPainter& p, const QRectF& caja, const QS
 VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // A frame in the highlight colour while the view has the focus, as the
+    // grid's: where the keys go shows.
+    setStyleSheet(
+        QStringLiteral("QAbstractScrollArea { border: 2px solid palette(mid); }"
+                       "QAbstractScrollArea:focus { border-color: palette(highlight); }"));
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);

@@ -10,13 +10,16 @@
 #include "ui/progreso.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
 #include <string>
@@ -48,21 +51,41 @@ QString FicheroArrastrado(const QMimeData* datos) {
     return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
+// Where the open dialog starts: at the file the input box names, else in
+// its folder, else in the user's documents folder.
+QString InicioAbrir(const QString& caja) {
+    const QFileInfo nombre(caja.trimmed());
+    if (!caja.trimmed().isEmpty() && nombre.isFile()) {
+        return nombre.absoluteFilePath();
+    }
+    if (!caja.trimmed().isEmpty() && nombre.absoluteDir().exists()) {
+        return nombre.absolutePath();
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// What the save dialog proposes: the output box's name; else, beside the
+// input, its name with ".tildora" before the extension ("carta.txt" gives
+// "carta.tildora.txt": the corrected copy sorts next to the input, opens
+// with the same program, and the mark reads the same in both languages);
+// else the documents folder.
+QString PropuestaGuardar(const QString& entrada, const QString& salida) {
+    if (!salida.trimmed().isEmpty()) {
+        return QFileInfo(salida.trimmed()).absoluteFilePath();
+    }
+    if (entrada.trimmed().isEmpty()) {
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    }
+    const QFileInfo nombre(entrada.trimmed());
+    const QString base = nombre.completeBaseName();
+    const QString marca = QStringLiteral(".tildora");
+    const QString propuesto = base.isEmpty() || nombre.suffix().isEmpty()
+                                  ? nombre.fileName() + marca
+                                  : base + marca + QLatin1Char('.') + nombre.suffix();
+    return nombre.absoluteDir().filePath(propuesto);
+}
+
 } // namespace
-
-void FrmElegirFicheros::DialogoFichero::ShowOpen(Dialogos& dialogos, QWidget* padre) {
-    const QString elegido = dialogos.AbrirFichero(padre);
-    if (!elegido.isEmpty()) {
-        FileName = elegido;
-    }
-}
-
-void FrmElegirFicheros::DialogoFichero::ShowSave(Dialogos& dialogos, QWidget* padre) {
-    const QString elegido = dialogos.GuardarFichero(padre);
-    if (!elegido.isEmpty()) {
-        FileName = elegido;
-    }
-}
 
 FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app) : QWidget(nullptr), m_app(app) {
     setObjectName(QStringLiteral("FrmElegirFicheros"));
@@ -111,6 +134,9 @@ void FrmElegirFicheros::CrearControles() {
     m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true,
                              RectTwips(510, 2400, 3615, 300));
 
+    // The two languages of the instructions read at one size.
+    EncajarTexto({m_lblFitxategiakAukeratu, m_LblSeleccionFicheros});
+
     // Read out by assistive technology; a label is named by its caption.
     for (QLabel* etiqueta : {m_lblFitxategiakAukeratu, m_LblSeleccionFicheros}) {
         etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
@@ -144,8 +170,9 @@ void FrmElegirFicheros::Form_Load() {
     CentrarFormulario(*this);
 }
 
-void FrmElegirFicheros::PonerEntrada(const QString& nombre) {
+void FrmElegirFicheros::PonerEntrada(const QString& nombre, const QString& salida) {
     m_txtEntrada->setText(nombre);
+    m_txtSalida->setText(salida);
     m_txtSalida->setFocus();
 }
 
@@ -181,16 +208,21 @@ void FrmElegirFicheros::Avisar(std::string_view texto) {
 }
 
 void FrmElegirFicheros::cmdEntrada_Click() {
-    m_ficheroCD.ShowOpen(m_app.dialogos(), this);
-    // Whatever the dialog holds, a cancel included, replaces the box's text.
-    m_app.estado().FicheroEntrada = RutaNativa(m_ficheroCD.FileName);
-    m_txtEntrada->setText(m_ficheroCD.FileName);
+    const QString elegido = m_app.dialogos().AbrirFichero(this, InicioAbrir(m_txtEntrada->text()));
+    // A cancel leaves the box as it was.
+    if (!elegido.isEmpty()) {
+        m_app.estado().FicheroEntrada = RutaNativa(elegido);
+        m_txtEntrada->setText(elegido);
+    }
 }
 
 void FrmElegirFicheros::cmdSalida_Click() {
-    m_ficheroCD.ShowSave(m_app.dialogos(), this);
-    m_app.estado().FicheroSalida = RutaNativa(m_ficheroCD.FileName);
-    m_txtSalida->setText(m_ficheroCD.FileName);
+    const QString elegido = m_app.dialogos().GuardarFichero(
+        this, PropuestaGuardar(m_txtEntrada->text(), m_txtSalida->text()));
+    if (!elegido.isEmpty()) {
+        m_app.estado().FicheroSalida = RutaNativa(elegido);
+        m_txtSalida->setText(elegido);
+    }
 }
 
 void FrmElegirFicheros::CmdActualizar_Click() {
@@ -209,7 +241,17 @@ void FrmElegirFicheros::CmdActualizar_Click() {
                                                     : textos::SalidaIncorrecta);
         return;
     }
-    estado.ReemplazarSalida = ExisteFicheroOrdinario(estado.FicheroSalida);
+    // An output that cannot be written is said now, with why, not once every
+    // row has been answered.
+    if (const Resultado<void> r = SalidaEscribible(estado.FicheroSalida); !r) {
+        Avisar(std::string(textos::SalidaIncorrecta) + "\n" + Motivo(r.error()));
+        return;
+    }
+    // A file that is there gets the question, a hidden one too: it would be
+    // replaced as well.
+    const Hay hay = QueHay(estado.FicheroSalida);
+    estado.ReemplazarSalida = ExisteFicheroOrdinario(estado.FicheroSalida) ||
+                              (hay.existe && hay.codigo == 0 && !hay.carpeta);
     if (estado.ReemplazarSalida && dialogos.Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
                                        Dialogos::Respuesta::Cancelar) {
         return;

@@ -26,8 +26,9 @@ public:
     void Form_Load();
 
     // Fills the input box with `nombre` and gives the focus to the output
-    // box: the program was started to open that file.
-    void PonerEntrada(const QString& nombre);
+    // box, filled with `salida`: the program was started to open that file,
+    // or the output chosen for it could not be written.
+    void PonerEntrada(const QString& nombre, const QString& salida = QString());
 
 public slots:
     void cmdEntrada_Click();
@@ -45,15 +46,6 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
-    // The one file dialog that serves both browse buttons. FileName is empty
-    // until a file is chosen on this window; a cancelled dialog leaves it
-    // holding the last name chosen with either button.
-    struct DialogoFichero {
-        QString FileName;
-        void ShowOpen(Dialogos& dialogos, QWidget* padre);
-        void ShowSave(Dialogos& dialogos, QWidget* padre);
-    };
-
     void CrearControles();
     void Avisar(std::string_view texto);
 
@@ -69,7 +61,6 @@ private:
     QToolButton* m_CmdSalir = nullptr;
     QLabel* m_LblAct = nullptr;
     QLabel* m_Label1 = nullptr;
-    DialogoFichero m_ficheroCD;
 };
 
 } // namespace tildora

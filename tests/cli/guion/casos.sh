@@ -308,6 +308,7 @@ printf 'a\nb\x93' >a.txt
 printf '[lista]\r\n\x93="\r\n' >caracteres.ini
 t fix a.txt b.txt
 ver b.txt
+t check b.txt
 caso "fix -- before names"
 printf 'a\x93' >-a.txt
 printf '[lista]\r\n\x93="\r\n' >caracteres.ini
@@ -451,3 +452,36 @@ caso "--propose and --delete where they do not belong"
 t list --propose
 t remember ç --propose
 t forget ç --delete
+# --- lone LF -------------------------------------------------------------------
+caso "remember an LF"
+t remember '\x0a' x
+listar
+caso "fix ignores a stored LF answer"
+printf 'a\nb\r\nc\n' >a.txt
+printf '[lista]\r\n\\x0A=x\r\n' >caracteres.ini
+t check a.txt
+t fix a.txt b.txt
+ver b.txt
+t check b.txt
+t list
+caso "fix --to windows-1252 from UTF-8 with lone LF"
+printf 'a\n\xe2\x80\x9cb\r\nc\n' >a.txt
+printf "$tienda" >caracteres.ini
+t fix --to windows-1252 a.txt b.txt
+ver b.txt
+t check b.txt
+caso "fix --to utf-8 from Windows-1252 with lone LF"
+printf 'a\nb' >a.txt
+t fix --to utf-8 a.txt b.txt
+ver b.txt
+t check b.txt
+
+# --- the long help --------------------------------------------------------------
+caso "--help --verbose"
+t_solo --help --verbose
+caso "--verbose --help after a command"
+t_solo check --verbose --help
+caso "--help --verbose with something after it"
+t_solo --help --verbose extra
+caso "--verbose alone"
+t_solo --verbose

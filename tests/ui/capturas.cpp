@@ -1,0 +1,199 @@
+// Pictures of the two windows for the documentation, taken from the real
+// windows on the offscreen platform, driven as a user would: the
+// file-selection window with both names typed, then, after "Zuzendu
+// Corregir", the conversion window on a short sample (five wrong characters,
+// one answer remembered in the sample's own store, the others with a
+// proposal) with one row's character found in the text.
+//
+//   capturas CARPETA   writes eleccion.png, conversion.png and
+//                      conversion-2x.png into CARPETA, then checks them
+//
+// The 2× picture comes from the same program run again with QT_SCALE_FACTOR=2
+// (capturas --2x CARPETA), as a screen of twice the density shows the window.
+// Whatever the desktop, the pictures use the Fusion style's light palette and
+// no platform theme, so that they look the same on every machine with the
+// same fonts. Status 0 when the pictures are there and right, 1 when not, 2
+// for a wrong call.
+
+#include "tests/ui/ayudas_ui.h"
+#include "ui/conversion/frmconversioncaracteres.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSet>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTest>
+#include <QToolButton>
+#include <cstdio>
+#include <string_view>
+
+using namespace tildora;
+
+namespace {
+
+// Windows-1252, as the program's users mostly have it: — (0x97) is
+// remembered as "-"; “ ” … € are not, and each has a proposal.
+const QByteArray kMuestra("Bilera astelehenean \x97 Reuni\xf3n el lunes\r\n"
+                          "\x93"
+                          "Ekarri txostena\x85\x94\r\n"
+                          "\x93Traed el informe\x85\x94\r\n"
+                          "Kafea / Caf\xe9: 2 \x80\r\n");
+const QByteArray kAlmacen("[lista]\r\n\x97=-\r\n");
+// The grid's row of … , found in the text for the picture.
+constexpr int kFilaBuscada = 3;
+
+const QString kEleccion = QStringLiteral("eleccion.png");
+const QString kConversion = QStringLiteral("conversion.png");
+const QString kConversion2x = QStringLiteral("conversion-2x.png");
+
+void Quejarse(const QString& texto) {
+    std::fprintf(stderr, "capturas: %s\n", qPrintable(texto));
+}
+
+// The window's control of that name; a window without it ends the program.
+template <typename T> T* Hijo(QWidget* ventana, const char* nombre) {
+    T* hijo = ventana->findChild<T*>(QLatin1String(nombre));
+    if (!hijo) {
+        qFatal("capturas: the window %s has no %s", qPrintable(ventana->objectName()), nombre);
+    }
+    return hijo;
+}
+
+bool Guardar(QWidget& ventana, const QString& ruta) {
+    if (!ventana.grab().save(ruta, "PNG")) {
+        Quejarse(QStringLiteral("cannot write ") + ruta);
+        return false;
+    }
+    return true;
+}
+
+// Drives both windows and saves their pictures: both at 1×, or the
+// conversion window alone when `doble`. Gives the windows' sizes (selection,
+// conversion) through the arguments.
+bool Conducir(const QDir& destino, bool doble, QSize& seleccion, QSize& conversion) {
+    pruebas::Entorno e;
+    // Short names in the boxes: the sample's folder is the current one.
+    QDir::setCurrent(e.carpeta.path());
+    e.Escribir(QStringLiteral("bilera.txt"), kMuestra);
+    e.Escribir(QStringLiteral("caracteres.ini"), kAlmacen);
+
+    e.app.MostrarSeleccion();
+    QWidget* primera = e.app.VentanaActual();
+    if (!primera || !QTest::qWaitForWindowExposed(primera)) {
+        Quejarse(QStringLiteral("the file-selection window did not show"));
+        return false;
+    }
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtEntrada"), QStringLiteral("bilera.txt"));
+    QTest::keyClicks(Hijo<QLineEdit>(primera, "txtSalida"), QStringLiteral("bilera-zuzena.txt"));
+    seleccion = primera->size();
+    if (!doble && !Guardar(*primera, destino.filePath(kEleccion))) {
+        return false;
+    }
+
+    QTest::mouseClick(Hijo<QToolButton>(primera, "CmdActualizar"), Qt::LeftButton);
+    pruebas::BorrarPendientes();
+    auto* v = qobject_cast<FrmConversionCaracteres*>(e.app.VentanaActual());
+    if (!v || !QTest::qWaitForWindowExposed(v)) {
+        Quejarse(QStringLiteral("the conversion window did not show"));
+        return false;
+    }
+    if (!e.dialogos.mensajes.isEmpty() || v->Rejilla()->Rows() != 6) {
+        Quejarse(QStringLiteral("the sample did not give five rows and no message: ") +
+                 pruebas::Textos(e.dialogos).join(QLatin1Char('|')));
+        return false;
+    }
+    RejillaCaracteres* g = v->Rejilla();
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                      g->RectanguloEnVista(kFilaBuscada, 0).center());
+    QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
+    conversion = v->size();
+    return Guardar(*v, destino.filePath(doble ? kConversion2x : kConversion));
+}
+
+// Conducir, in the sample's folder, and back where the program started.
+bool Fotografiar(const QDir& destino, bool doble, QSize& seleccion, QSize& conversion) {
+    const QString antes = QDir::currentPath();
+    const bool bien = Conducir(destino, doble, seleccion, conversion);
+    QDir::setCurrent(antes);
+    return bien;
+}
+
+// Whether the picture at `ruta` is there, of `tamano` pixels, and drawn (more
+// than a handful of colours: not one blank rectangle).
+bool Comprobar(const QString& ruta, const QSize& tamano) {
+    const QImage imagen(ruta);
+    if (imagen.isNull()) {
+        Quejarse(ruta + QStringLiteral(": not a picture"));
+        return false;
+    }
+    if (imagen.size() != tamano) {
+        Quejarse(QStringLiteral("%1: %2x%3 pixels, not %4x%5")
+                     .arg(ruta)
+                     .arg(imagen.width())
+                     .arg(imagen.height())
+                     .arg(tamano.width())
+                     .arg(tamano.height()));
+        return false;
+    }
+    QSet<QRgb> colores;
+    for (int y = 0; y < imagen.height() && colores.size() <= 16; ++y) {
+        for (int x = 0; x < imagen.width(); ++x) {
+            colores.insert(imagen.pixel(x, y));
+        }
+    }
+    if (colores.size() <= 16) {
+        Quejarse(ruta + QStringLiteral(": hardly anything drawn"));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const bool doble = argc == 3 && std::string_view(argv[1]) == "--2x";
+    if (argc != 2 && !doble) {
+        std::fprintf(stderr, "uso: capturas [--2x] CARPETA\n");
+        return 2;
+    }
+    // Read before QApplication: the same pictures whatever the desktop.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("QT_QPA_PLATFORMTHEME");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_STYLE_OVERRIDE");
+    qputenv("QT_SCALE_FACTOR", doble ? "2" : "1");
+    QApplication qapp(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+
+    const QDir destino(QDir().absoluteFilePath(QString::fromLocal8Bit(argv[argc - 1])));
+    if (!QDir().mkpath(destino.path())) {
+        Quejarse(QStringLiteral("cannot make the folder ") + destino.path());
+        return 1;
+    }
+    QSize seleccion;
+    QSize conversion;
+    if (!Fotografiar(destino, doble, seleccion, conversion)) {
+        return 1;
+    }
+    if (doble) {
+        return 0;
+    }
+
+    QProcess dos;
+    dos.setProcessChannelMode(QProcess::ForwardedChannels);
+    dos.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--2x"), destino.path()});
+    if (!dos.waitForFinished(-1) || dos.exitStatus() != QProcess::NormalExit ||
+        dos.exitCode() != 0) {
+        Quejarse(QStringLiteral("the 2x run failed"));
+        return 1;
+    }
+    const bool bien = Comprobar(destino.filePath(kEleccion), seleccion) &&
+                      Comprobar(destino.filePath(kConversion), conversion) &&
+                      Comprobar(destino.filePath(kConversion2x), conversion * 2);
+    return bien ? 0 : 1;
+}
