@@ -328,14 +328,23 @@ Cerrojo::Cerrojo(const std::string& ruta, unsigned /*modo*/, int /*grupo*/) {
         ::CloseHandle(h);
         return;
     }
-    // Waits for whoever holds it.
-    OVERLAPPED donde{};
-    donde.Offset = static_cast<DWORD>(windows::kByteCerrojo);
-    donde.OffsetHigh = static_cast<DWORD>(windows::kByteCerrojo >> 32);
-    if (!::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &donde)) {
-        m_codigo = UltimoError();
-        ::CloseHandle(h);
-        return;
+    // Waits for whoever holds it, asking again and again rather than in one
+    // waiting call: under Wine a waiting LockFileEx has been seen to sleep on
+    // after the lock was let go. Each hold is short (one store's write).
+    for (DWORD espera = 1;; espera = std::min<DWORD>(2 * espera, 20)) {
+        OVERLAPPED donde{};
+        donde.Offset = static_cast<DWORD>(windows::kByteCerrojo);
+        donde.OffsetHigh = static_cast<DWORD>(windows::kByteCerrojo >> 32);
+        if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &donde)) {
+            break;
+        }
+        const DWORD e = ::GetLastError();
+        if (e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING) {
+            m_codigo = windows::ErrorDe(e);
+            ::CloseHandle(h);
+            return;
+        }
+        ::Sleep(espera);
     }
     m_fd = windows::Descriptor(h);
     m_codigo = m_fd < 0 ? EMFILE : 0;

@@ -5,11 +5,14 @@
 #include "tests/core/ayudas.h"
 
 #include <cwctype>
-#include <psapi.h>
+#include <mutex>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <psapi.h>
 
 namespace prueba {
 
@@ -123,6 +126,12 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
     }
     std::wstring entorno = Entorno(opciones.entorno);
 
+    // The child's ends of the pipes are inheritable: while they are open,
+    // any program another thread starts would inherit them too, and hold
+    // this one's streams open after it ended. So programs are started one
+    // at a time, and those ends closed before the next starts.
+    static std::mutex creando;
+    std::unique_lock<std::mutex> uno(creando);
     HANDLE entrada[2] = {};
     HANDLE salida[2] = {};
     HANDLE error[2] = {};
@@ -162,6 +171,7 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
     for (HANDLE h : {entrada[0], salida[1], error[1]}) {
         ::CloseHandle(h);
     }
+    uno.unlock();
     if (!empezado) {
         throw std::runtime_error("CreateProcessW: " + std::to_string(::GetLastError()));
     }
