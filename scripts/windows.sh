@@ -33,14 +33,36 @@ if [ "$sonda" = 1 ]; then
     carpeta="$raiz/build-windows-sonda"
     cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_SOLO_SONDA=ON
     cmake --build "$carpeta" -j"$(nproc)"
-    probar_carpeta "$carpeta" "$raiz"
+    probar_carpeta "$carpeta" "$raiz" --sin-root
     exit
 fi
+
+# The Wine servers the tests started (one per user's prefix, wine-UID) are
+# stopped, as the user who owns each, however the run ends.
+parar_wine() {
+    local prefijo dueno
+    for prefijo in "$carpeta"/wine-*/; do
+        [ -f "$prefijo/system.reg" ] || continue
+        dueno="$(stat -c %U "$prefijo")"
+        if [ "$(id -u)" -eq 0 ] && [ "$dueno" != root ]; then
+            runuser -u "$dueno" -- env WINEPREFIX="$prefijo" /usr/lib/wine/wineserver64 -k 2>/dev/null
+        else
+            WINEPREFIX="$prefijo" /usr/lib/wine/wineserver64 -k 2>/dev/null
+        fi || true
+    done
+}
 
 carpeta="$raiz/build-windows"
 cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_WITH_UI=OFF -DTILDORA_WITH_BENCH=OFF
 cmake --build "$carpeta" -j"$(nproc)"
-[ "$probar" = 0 ] || probar_carpeta "$carpeta" "$raiz"
+if [ "$probar" = 1 ]; then
+    # Before the folder is given back (probar_carpeta's own trap), which
+    # would change the owner the server is stopped as.
+    trap parar_wine EXIT
+    probar_carpeta "$carpeta" "$raiz" --sin-root
+    parar_wine
+    trap - EXIT
+fi
 
 # The zip holds one folder, so that unpacking it scatters nothing. The texts
 # have CR LF line ends, which every Windows editor shows as lines.
