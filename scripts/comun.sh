@@ -111,8 +111,13 @@ usuario_de_pruebas_sirve() {
     fi
 }
 
-# Gives the build folder back to the owner it had before the tests.
+# Gives the build folder back to the owner it had before the tests; first
+# runs antes_de_devolver when the script defines it (scripts/windows.sh: it
+# stops the Wine servers, which only the folder's borrower can stop).
 devolver_carpeta() {
+    if declare -F antes_de_devolver >/dev/null; then
+        antes_de_devolver
+    fi
     chown -R "$DUENO_CARPETA" "$CARPETA_PRESTADA"
 }
 

@@ -29,16 +29,13 @@ esac
 instalar_lo_que_falta "${PAQUETES_WINDOWS[@]}"
 
 cadena=(--toolchain "$raiz/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release)
-if [ "$sonda" = 1 ]; then
-    carpeta="$raiz/build-windows-sonda"
-    cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_SOLO_SONDA=ON
-    cmake --build "$carpeta" -j"$(nproc)"
-    probar_carpeta "$carpeta" "$raiz" --sin-root
-    exit
-fi
+carpeta="$raiz/build-windows"
+[ "$sonda" = 0 ] || carpeta="$raiz/build-windows-sonda"
 
-# The Wine servers the tests started (one per user's prefix, wine-UID) are
-# stopped, as the user who owns each, however the run ends.
+# The Wine servers the tests started (one per user's prefix, wine-UID) would
+# outlive the run: they are stopped as the user who owns each prefix, at the
+# end however it ends (as root, before the folder is given back, by
+# probar_carpeta's devolver_carpeta).
 parar_wine() {
     local prefijo dueno
     for prefijo in "$carpeta"/wine-*/; do
@@ -51,17 +48,21 @@ parar_wine() {
         fi || true
     done
 }
+antes_de_devolver() { parar_wine; }
 
-carpeta="$raiz/build-windows"
+if [ "$sonda" = 1 ]; then
+    cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_SOLO_SONDA=ON
+    cmake --build "$carpeta" -j"$(nproc)"
+    trap parar_wine EXIT
+    probar_carpeta "$carpeta" "$raiz" --sin-root
+    exit
+fi
+
 cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_WITH_UI=OFF -DTILDORA_WITH_BENCH=OFF
 cmake --build "$carpeta" -j"$(nproc)"
 if [ "$probar" = 1 ]; then
-    # Before the folder is given back (probar_carpeta's own trap), which
-    # would change the owner the server is stopped as.
     trap parar_wine EXIT
     probar_carpeta "$carpeta" "$raiz" --sin-root
-    parar_wine
-    trap - EXIT
 fi
 
 # The zip holds one folder, so that unpacking it scatters nothing. The texts
