@@ -280,9 +280,11 @@ int Temporal::Terminar(unsigned modo, bool conDueno, unsigned /*dueno*/, unsigne
 int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
     // The file stays open, and so locked, until it has its final name; it
     // was flushed to the disk before. A file that another program has open
-    // (reading the store, say) cannot be replaced on Windows until it is
-    // closed: the rename is tried again for a while, as such reads are short.
-    for (DWORD espera = 1;; espera *= 2) {
+    // (reading the store, say, or a virus scanner) cannot be replaced on
+    // Windows until it is closed: the rename is tried again for up to five
+    // seconds, as such opens are short, even on a busy machine.
+    for (DWORD esperado = 0;;) {
+        DWORD e = 0;
         {
             const SinInterrupcion bloqueo;
             if (Renombrar(Manejador(m_fd), destino, reemplazar)) {
@@ -290,12 +292,18 @@ int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
                 Olvidar(m_hueco);
                 break;
             }
+            e = ::GetLastError();
         }
-        const DWORD e = ::GetLastError();
-        if ((e != ERROR_ACCESS_DENIED && e != ERROR_SHARING_VIOLATION) || espera > 1024) {
+        const DWORD atributos = ::GetFileAttributesW(Nombre(destino).c_str());
+        const bool soloLectura =
+            atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_READONLY) != 0;
+        if ((e != ERROR_ACCESS_DENIED && e != ERROR_SHARING_VIOLATION) || soloLectura ||
+            esperado >= 5000) {
             return windows::ErrorDe(e);
         }
-        ::Sleep(std::min<DWORD>(espera, 100));
+        const DWORD pausa = std::min<DWORD>(esperado + 1, 100);
+        ::Sleep(pausa);
+        esperado += pausa;
     }
     ::_close(std::exchange(m_fd, -1));
     m_anonimo = false;
