@@ -164,16 +164,27 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
     const std::wstring carpeta =
         opciones.carpeta.empty() ? std::wstring() : Ancho(opciones.carpeta);
     PROCESS_INFORMATION proceso{};
-    const bool empezado =
-        ::CreateProcessW(Ancho(programa).c_str(), linea.data(), nullptr, nullptr, TRUE,
-                         CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, entorno.data(),
-                         carpeta.empty() ? nullptr : carpeta.c_str(), &inicio, &proceso);
+    // Under Wine, on a busy machine, a start fails now and then with
+    // ERROR_INTERNAL_ERROR: it is tried again, a few times.
+    bool empezado = false;
+    for (int intento = 0; !empezado && intento < 5; ++intento) {
+        if (intento > 0) {
+            if (::GetLastError() != ERROR_INTERNAL_ERROR) {
+                break;
+            }
+            ::Sleep(100);
+        }
+        empezado = ::CreateProcessW(Ancho(programa).c_str(), linea.data(), nullptr, nullptr, TRUE,
+                                    CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, entorno.data(),
+                                    carpeta.empty() ? nullptr : carpeta.c_str(), &inicio, &proceso);
+    }
+    const DWORD porque = empezado ? 0 : ::GetLastError();
     for (HANDLE h : {entrada[0], salida[1], error[1]}) {
         ::CloseHandle(h);
     }
     uno.unlock();
     if (!empezado) {
-        throw std::runtime_error("CreateProcessW: " + std::to_string(::GetLastError()));
+        throw std::runtime_error("CreateProcessW: " + std::to_string(porque));
     }
     ::AssignProcessToJobObject(trabajo, proceso.hProcess);
     ::ResumeThread(proceso.hThread);

@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <random>
 #include <string>
 #include <string_view>
@@ -1110,19 +1111,26 @@ TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
 #ifdef _WIN32
         // No fork: each program is started and waited for by a thread.
         std::atomic<int> fallidos{0};
+        std::mutex guardando;
+        std::string porque; // what a failed one said
         std::vector<std::thread> hilos;
         for (int i = 0; i < kProgramas; ++i) {
             hilos.emplace_back([&, i] {
                 const std::string caracter =
                     tildora::EscapeHex(static_cast<unsigned char>(0x80 + i));
                 const std::string valor = std::to_string(vuelta) + "-" + std::to_string(i);
-                fallidos +=
-                    Ejecutar({"--store", m_almacen, "remember", caracter, valor}).estado != 0;
+                const Resultado r = Ejecutar({"--store", m_almacen, "remember", caracter, valor});
+                if (r.estado != 0) {
+                    ++fallidos;
+                    const std::lock_guard<std::mutex> uno(guardando);
+                    porque += std::to_string(r.estado) + ": " + r.error;
+                }
             });
         }
         for (std::thread& h : hilos) {
             h.join();
         }
+        EXPECT_EQ(porque, "") << "round " << vuelta;
 #else
         std::vector<pid_t> hijos;
         for (int i = 0; i < kProgramas; ++i) {
