@@ -39,7 +39,7 @@ carpeta="$raiz/build-windows"
 parar_wine() {
     local prefijo dueno
     for prefijo in "$carpeta"/wine-*/; do
-        [ -f "$prefijo/system.reg" ] || continue
+        [ -d "$prefijo" ] || continue
         dueno="$(stat -c %U "$prefijo")"
         if [ "$(id -u)" -eq 0 ] && [ "$dueno" != root ]; then
             runuser -u "$dueno" -- env WINEPREFIX="$prefijo" /usr/lib/wine/wineserver64 -k 2>/dev/null
