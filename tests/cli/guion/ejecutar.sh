@@ -133,8 +133,16 @@ esperado="$aqui/esperado.txt"
          !salta' "$aqui/esperado.txt" >"$esperado"
 }
 # The cases LISTA names by their titles ("TITLE | why", # comments) are
-# left out of both transcripts; the others keep their numbers.
+# left out of both transcripts; the others keep their numbers. A title that
+# names no case is an error: the list would leave out nothing.
 if [ -n "$omitir" ]; then
+    perdidos="$(awk -F' [|] ' 'NR == FNR { if ($0 !~ /^#/ && NF) fuera[$1] = 1; next }
+        /^### / { t = $0; sub(/^### [0-9]+ /, "", t); delete fuera[t] }
+        END { for (t in fuera) print t }' "$omitir" "$esperado")"
+    if [ -n "$perdidos" ]; then
+        printf '%s: no such case: %s\n' "$omitir" "$perdidos" >&2
+        exit 2
+    fi
     for f in esperado salida; do
         awk -F' [|] ' 'NR == FNR { if ($0 !~ /^#/ && NF) fuera[$1] = 1; next }
             /^### / { t = $0; sub(/^### [0-9]+ /, "", t); salta = (t in fuera) }
