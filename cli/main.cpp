@@ -9,12 +9,10 @@
 #include "core/proceso.h"
 #include "core/textos.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -37,9 +35,9 @@ int AbrirVentanas([[maybe_unused]] char** argv) {
 #ifdef TILDORA_VENTANAS
     const std::string ventanas = tildora::CarpetaPrograma() + "/" TILDORA_VENTANAS;
     argv[0] = const_cast<char*>(ventanas.c_str());
-    ::execv(ventanas.c_str(), argv);
+    const int codigo = tildora::SustituirPrograma(ventanas, argv);
     std::string razon(tildora::textos::VentanasNoEncontradas);
-    razon.append(ventanas).append(": ").append(std::strerror(errno));
+    razon.append(ventanas).append(": ").append(std::strerror(codigo));
     tildora::cli::Error(razon);
 #else
     tildora::cli::Error(tildora::textos::SinVentanas);
@@ -56,12 +54,24 @@ int main(int argc, char** argv) {
         return tildora::cli::kFallo;
     }
     std::set_new_handler(LiberarReserva);
+    // In UTF-8 on every system (on Windows from the wide command line).
+    std::vector<std::string> argumentos;
+    std::vector<char*> punteros;
     // The windows' program reads the same arguments again, for the toolkit
     // and for the file to open.
     try {
-        if (tildora::cli::DecidirArranque(std::vector<std::string>(argv + 1, argv + argc))
+        argumentos = tildora::ArgumentosDelPrograma(argc, argv);
+        if (argumentos.empty()) {
+            argumentos.emplace_back(); // started without even a name
+        }
+        for (std::string& a : argumentos) {
+            punteros.push_back(a.data());
+        }
+        punteros.push_back(nullptr);
+        if (tildora::cli::DecidirArranque(
+                std::vector<std::string>(argumentos.begin() + 1, argumentos.end()))
                 .ventanas) {
-            return AbrirVentanas(argv);
+            return AbrirVentanas(punteros.data());
         }
     } catch (const std::bad_alloc&) {
         tildora::cli::SinMemoria();
@@ -69,5 +79,5 @@ int main(int argc, char** argv) {
     }
     // An interrupted write leaves no temporary file behind.
     tildora::PrepararSenales();
-    return tildora::EjecutarLineaDeOrdenes(argc, argv);
+    return tildora::EjecutarLineaDeOrdenes(static_cast<int>(argumentos.size()), punteros.data());
 }

@@ -2,6 +2,7 @@
 
 #include "cli/terminal.h"
 #include "core/caracteres.h"
+#include "core/proceso.h"
 #include "core/propuestas.h"
 #include "core/reglas.h"
 #include "core/textos.h"
@@ -203,8 +204,7 @@ int Ordenes::FixCarpeta(const std::string& carpeta, const std::vector<std::strin
     int peor = kBien;
     std::set<std::string> salidas;
     for (const std::string& nombre : ficheros) {
-        const std::size_t barra = nombre.rfind('/');
-        const std::string base = barra == std::string::npos ? nombre : nombre.substr(barra + 1);
+        const std::string base = nombre.substr(InicioDelNombre(nombre));
         if (nombre == "-" || base.empty()) {
             // Standard input, or a folder, has no name of its own to take.
             Error(textos::M1NombreIncorrecto);

@@ -128,7 +128,9 @@ std::optional<std::string_view> RazonPrimero(const tildora::Error& error) {
     case ENOMEM:
         return textos::DemasiadoGrande;
     case ENOSPC:
+#ifdef EDQUOT // Windows says a quota is full with ENOSPC
     case EDQUOT:
+#endif
         return textos::DiscoLleno;
     case EFBIG:
         return textos::LimiteTamano;

@@ -26,7 +26,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     (
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
-            "$wine64" wineboot -i >/dev/null 2>&1
+            # The Wine server this starts outlives it: it must not hold the
+            # lock, which the others wait for.
+            "$wine64" wineboot -i >/dev/null 2>&1 9>&-
         fi
     ) 9>"$WINEPREFIX.lock"
 fi

@@ -26,11 +26,6 @@ constexpr std::size_t kTamanoMaximoAlmacen = 4 * 1024 * 1024;
 // installing never copies it.
 constexpr std::string_view kMarcaCompilacion = TILDORA_MARCA_COMPILACION;
 
-std::string Unir(const std::string& carpeta, std::string_view nombre) {
-    const bool barra = carpeta.empty() || carpeta.back() == '/';
-    return carpeta + (barra ? "" : "/") + std::string(nombre);
-}
-
 bool Existe(const std::string& ruta, bool seguirEnlaces = true) {
     sistema::Ficha f;
     return sistema::Consultar(ruta, f, seguirEnlaces) == 0;
@@ -195,27 +190,31 @@ Resultado<bool> AlmacenSoluciones::OlvidarSolucion(std::string_view seccion,
 
 std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
                               const std::string& carpetaUsuario) {
-    const std::string enPrograma = Unir(carpetaPrograma, textos::NombreAlmacen);
+    const std::string enPrograma = sistema::Unir(carpetaPrograma, textos::NombreAlmacen);
     if (Existe(enPrograma)) {
         return enPrograma;
     }
     const std::string carpeta = carpetaPrograma.empty() ? "." : carpetaPrograma;
-    const bool compilacion = Existe(Unir(carpeta, kMarcaCompilacion));
-    if (compilacion && sistema::SePuedeEscribir(carpeta)) {
+    sistema::Ficha ficha;
+    const bool esCarpeta =
+        sistema::Consultar(carpeta, ficha) == 0 && ficha.tipo == sistema::Ficha::Tipo::Carpeta;
+    const bool junto = (sistema::AlmacenJuntoAlPrograma() && esCarpeta) ||
+                       Existe(sistema::Unir(carpeta, kMarcaCompilacion));
+    if (junto && sistema::SePuedeEscribir(carpeta)) {
         return enPrograma;
     }
     if (carpetaUsuario.empty()) {
-        return compilacion ? enPrograma : std::string();
+        return junto ? enPrograma : std::string();
     }
     std::error_code ec;
-    std::filesystem::create_directories(carpetaUsuario, ec);
-    if (compilacion && !std::filesystem::is_directory(carpetaUsuario, ec)) {
+    std::filesystem::create_directories(sistema::Camino(carpetaUsuario), ec);
+    if (junto && !std::filesystem::is_directory(sistema::Camino(carpetaUsuario), ec)) {
         return enPrograma;
     }
     // Installed, a folder that cannot be made still names the store: writing
     // it fails with the usual message instead of landing in the program's
     // folder.
-    return Unir(carpetaUsuario, textos::NombreAlmacen);
+    return sistema::Unir(carpetaUsuario, textos::NombreAlmacen);
 }
 
 std::string RutaAlmacenPorDefecto() {

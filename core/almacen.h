@@ -87,14 +87,17 @@ private:
 // the user's configuration folder for the program; an installed copy (any
 // other folder) always keeps it in the user's folder and never writes into
 // its own: for root that folder would be /usr/bin. Empty when an installed
-// copy knows no user folder.
+// copy knows no user folder. On Windows every copy keeps its store as a
+// build folder's does: beside the program wherever that folder can be
+// written (a copy unpacked anywhere), else in %APPDATA%\tildora (one in a
+// folder only the administrator may change, such as C:\Program Files).
 std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
                               const std::string& carpetaUsuario);
 
 // The store path for this run: ElegirRutaAlmacen with the folder of the
 // running executable and the user's configuration folder for the program
-// ($XDG_CONFIG_HOME/tildora, else ~/.config/tildora). The windows and the
-// command line use the same one.
+// ($XDG_CONFIG_HOME/tildora, else ~/.config/tildora; %APPDATA%\tildora on
+// Windows). The windows and the command line use the same one.
 std::string RutaAlmacenPorDefecto();
 
 } // namespace tildora

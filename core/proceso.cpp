@@ -20,4 +20,16 @@ std::string CarpetaPrograma() {
     return sistema::CarpetaPrograma();
 }
 
+std::vector<std::string> ArgumentosDelPrograma(int argc, char** argv) {
+    return sistema::Argumentos(argc, argv);
+}
+
+int SustituirPrograma(const std::string& programa, char** argv) {
+    return sistema::SustituirPrograma(programa, argv);
+}
+
+std::size_t InicioDelNombre(std::string_view ruta) {
+    return sistema::CarpetaDe(std::string(ruta)).size();
+}
+
 } // namespace tildora

@@ -29,10 +29,10 @@ bool MismoLugar(const std::string& a, const std::string& b) {
     std::error_code ea;
     std::error_code eb;
     const std::filesystem::path ra =
-        std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+        std::filesystem::weakly_canonical(std::filesystem::absolute(sistema::Camino(a), ea), ea);
     const std::filesystem::path rb =
-        std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
-    return !ea && !eb && ra == rb;
+        std::filesystem::weakly_canonical(std::filesystem::absolute(sistema::Camino(b), eb), eb);
+    return !ea && !eb && sistema::MismaRuta(ra, rb);
 }
 
 // The ordinary file a standard stream is, or a file name leads to.
@@ -154,12 +154,8 @@ bool ExisteFicheroOrdinario(const std::string& nombre) {
     if (nombre.empty()) {
         return false;
     }
-    const std::size_t barra = nombre.rfind('/');
-    const std::string carpeta =
-        barra == std::string::npos ? std::string() : nombre.substr(0, barra + 1);
-    const std::string_view resto = barra == std::string::npos
-                                       ? std::string_view(nombre)
-                                       : std::string_view(nombre).substr(barra + 1);
+    const std::string carpeta = sistema::CarpetaDe(nombre);
+    const std::string_view resto = std::string_view(nombre).substr(carpeta.size());
     // A folder name finds its first ordinary file.
     const std::string patron = resto.empty() ? std::string("*") : std::string(resto);
     if (patron.find_first_of("*?") == std::string::npos) {

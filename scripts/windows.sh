@@ -29,18 +29,41 @@ esac
 instalar_lo_que_falta "${PAQUETES_WINDOWS[@]}"
 
 cadena=(--toolchain "$raiz/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release)
+carpeta="$raiz/build-windows"
+[ "$sonda" = 0 ] || carpeta="$raiz/build-windows-sonda"
+
+# The Wine servers the tests started (one per user's prefix, wine-UID) would
+# outlive the run: they are stopped as the user who owns each prefix, at the
+# end however it ends (as root, before the folder is given back, by
+# probar_carpeta's devolver_carpeta).
+parar_wine() {
+    local prefijo dueno
+    for prefijo in "$carpeta"/wine-*/; do
+        [ -d "$prefijo" ] || continue
+        dueno="$(stat -c %U "$prefijo")"
+        if [ "$(id -u)" -eq 0 ] && [ "$dueno" != root ]; then
+            runuser -u "$dueno" -- env WINEPREFIX="$prefijo" /usr/lib/wine/wineserver64 -k 2>/dev/null
+        else
+            WINEPREFIX="$prefijo" /usr/lib/wine/wineserver64 -k 2>/dev/null
+        fi || true
+    done
+}
+antes_de_devolver() { parar_wine; }
+
 if [ "$sonda" = 1 ]; then
-    carpeta="$raiz/build-windows-sonda"
     cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_SOLO_SONDA=ON
     cmake --build "$carpeta" -j"$(nproc)"
-    probar_carpeta "$carpeta" "$raiz"
+    trap parar_wine EXIT
+    probar_carpeta "$carpeta" "$raiz" --sin-root
     exit
 fi
 
-carpeta="$raiz/build-windows"
 cmake -S "$raiz" -B "$carpeta" "${cadena[@]}" -DTILDORA_WITH_UI=OFF -DTILDORA_WITH_BENCH=OFF
 cmake --build "$carpeta" -j"$(nproc)"
-[ "$probar" = 0 ] || probar_carpeta "$carpeta" "$raiz"
+if [ "$probar" = 1 ]; then
+    trap parar_wine EXIT
+    probar_carpeta "$carpeta" "$raiz" --sin-root
+fi
 
 # The zip holds one folder, so that unpacking it scatters nothing. The texts
 # have CR LF line ends, which every Windows editor shows as lines.

@@ -4,15 +4,6 @@
 
 namespace tildora {
 
-namespace {
-
-std::string Carpeta(const std::string& ruta) {
-    const std::size_t barra = ruta.rfind('/');
-    return barra == std::string::npos ? std::string() : ruta.substr(0, barra + 1);
-}
-
-} // namespace
-
 Error EscrituraSegura::Fallar(Fallo fallo, int codigo, const std::string& ruta) {
     m_temporal.Descartar();
     m_abierto = false;
@@ -56,10 +47,12 @@ Resultado<void> EscrituraSegura::Abrir(const std::string& ruta, bool reemplazar)
     if (m_existia && !sistema::SePuedeEscribir(m_destino)) {
         return Fallar(Fallo::Escritura, errno, ruta);
     }
-    if (m_destino.back() == '/') {
+    // A name that ends in a separator names a folder.
+    if (sistema::CarpetaDe(m_destino).size() == m_destino.size()) {
         return Fallar(Fallo::Escritura, EISDIR, ruta);
     }
-    if (const int codigo = m_temporal.Crear(Carpeta(m_destino), m_conNombre); codigo != 0) {
+    if (const int codigo = m_temporal.Crear(sistema::CarpetaDe(m_destino), m_conNombre);
+        codigo != 0) {
         return Fallar(Fallo::Escritura, codigo, ruta);
     }
     m_abierto = true;

@@ -1,14 +1,18 @@
 #pragma once
 
 // What the core asks of the operating system, in one small interface: every
-// call that differs between systems is behind it, in one file per system
-// (plataforma_posix.cpp). Failures say why with the system's error number
-// (errno values), which the core keeps in its Error.
+// call that differs between systems is behind it, in files of each system's
+// own (*_posix.cpp, *_windows.cpp). Failures say why with the C library's
+// error numbers (errno values, which Windows's own codes are turned into),
+// which the core keeps in its Error. Names are UTF-8 on every system.
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tildora::sistema {
 
@@ -17,12 +21,14 @@ struct Ficha {
     enum class Tipo { Ordinario, Carpeta, Enlace, Tuberia, Dispositivo, Otro };
     Tipo tipo = Tipo::Otro;
     std::uint64_t tamano = 0;
+    // Which file it is: the device and the file's number there (on Windows
+    // the volume's serial number and the file index).
     std::uint64_t dispositivo = 0;
     std::uint64_t nodo = 0;
     // When its contents or its entry last changed, to tell a file that
     // changed meanwhile.
     std::int64_t sello[4] = {};
-    unsigned modo = 0; // permission bits
+    unsigned modo = 0; // permission bits; on Windows the file's attributes
     unsigned dueno = 0;
     unsigned grupo = 0;
 
@@ -60,7 +66,8 @@ public:
     // A file without a name in folder `carpeta`, for writing and reading
     // back, gone with this object or with the program, kill -9 included.
     // Where the file system has no such files it has a hidden name for an
-    // instant, as a Temporal's, and is then unnamed. 0 or the error number.
+    // instant, as a Temporal's, and is then unnamed; on Windows it keeps
+    // that name, which goes when the file is closed. 0 or the error number.
     int CrearAnonimo(const std::string& carpeta);
     static Archivo EntradaEstandar();
     static Archivo SalidaEstandar();
@@ -72,7 +79,8 @@ public:
     void AgrandarTuberia();
     // Reads at most `n` bytes; -1 with errno on failure, 0 at the end.
     long Leer(char* destino, std::size_t n);
-    // The same at `posicion`, which the next Leer does not move.
+    // The same at `posicion`. Where the next Leer goes on is then unknown
+    // on some systems (Windows): Situar first.
     long LeerEn(std::uint64_t posicion, char* destino, std::size_t n);
     // Where reading goes on; false where the file cannot be positioned.
     bool Posicion(std::uint64_t& posicion) const;
@@ -92,11 +100,13 @@ private:
 // to replace a file in one step: either the whole new file has the name, or
 // the old one is still there. A file given no name is gone with this object,
 // or with the program (on every signal that ends it and can be caught,
-// once PrepararSenales has run).
+// on Windows every console event that ends it, once PrepararSenales has
+// run).
 //
 // Replacing a file takes a name for an instant (a second name cannot
 // replace a file, a rename can), and a file system without unnamed files
-// takes one from the start: a hidden `.tildora-XXXXXX` beside the target.
+// takes one from the start: a hidden `.tildora-XXXXXX` beside the target
+// (Windows has no unnamed files: every temporary file is named so there).
 // Its writer holds an exclusive lock on it from before the name exists to
 // after the rename, so a temporary file whose lock can be had has no writer
 // any more (kill -9, a power cut): every Crear removes those of its folder.
@@ -112,8 +122,8 @@ public:
     int Crear(const std::string& carpeta, bool conNombre);
     int Escribir(const char* datos, std::size_t n);
     // Permissions (and owner, where allowed; else the group, where the user
-    // belongs to it) as the file it replaces had, then everything on the
-    // disk. 0 or the error number.
+    // belongs to it; on Windows the attributes) as the file it replaces
+    // had, then everything on the disk. 0 or the error number.
     int Terminar(unsigned modo, bool conDueno, unsigned dueno, unsigned grupo);
     // Gives it the name `destino`, replacing a file there only when
     // `reemplazar`; otherwise EEXIST when one is there. 0 or the error number.
@@ -134,7 +144,8 @@ private:
 // number removed.
 int LimpiarTemporales(const std::string& carpeta);
 
-// Signals that end the program remove its temporary files first; a file-size
+// Signals that end the program remove its temporary files first (on
+// Windows the console's Ctrl+C, Ctrl+Break and closing it); a file-size
 // limit makes a write fail with its reason instead of ending the program.
 void PrepararSenales();
 
@@ -168,20 +179,52 @@ private:
 // the system has free (MemAvailable) and what its control group (v2 or v1,
 // and each one above it) allows beyond what it uses, page cache it could
 // give back not counted as used. As much as anyone could want where nothing
-// says.
+// says. On Windows: the smaller of the memory free, what may still be
+// committed, and what the process's job allows.
 std::uint64_t MemoriaDisponible();
 // The same read from the files under `raiz` ("" is the system's own:
 // /proc/meminfo, /proc/self/cgroup, /proc/self/mountinfo and the control
-// groups' files where those say they are mounted).
+// groups' files where those say they are mounted). Those files are Linux's:
+// on Windows only "" says anything (MemoriaDisponible).
 std::uint64_t MemoriaDisponibleEn(const std::string& raiz);
 // The folder for temporary files: $TMPDIR when it is an absolute path, else
-// /tmp.
+// /tmp; on Windows the system's (%TMP%, %TEMP%, ...).
 std::string CarpetaTemporal();
-// The folder of the running program; empty when unknown.
+// The folder of the running program; empty when unknown. On Windows it
+// ends in a backslash only where it is a drive's root ("C:\").
 std::string CarpetaPrograma();
+// Whether every copy of the program keeps its store beside itself wherever
+// that folder can be written, as a build folder's copy does: on Windows,
+// where a program is unpacked and run from any folder. Elsewhere only a
+// build folder's copy does; an installed one keeps it per user.
+bool AlmacenJuntoAlPrograma();
 // The user's configuration folder for the program: $XDG_CONFIG_HOME/tildora
 // when that is an absolute path, else ~/.config/tildora; empty when no home
-// folder is known.
+// folder is known. On Windows %APPDATA%\tildora.
 std::string CarpetaConfiguracion();
+
+// The folder part of `ruta`, with its separator; empty for a bare name.
+// Separators are '/', and on Windows '\' too (and a drive's "C:" ends a
+// folder part).
+std::string CarpetaDe(const std::string& ruta);
+// `nombre` in folder `carpeta`: the system's separator between them unless
+// `carpeta` is empty or ends in one.
+std::string Unir(const std::string& carpeta, std::string_view nombre);
+// The name as std::filesystem takes it: the library reads a narrow name in
+// the system's code page on Windows, never as UTF-8.
+std::filesystem::path Camino(const std::string& ruta);
+// Whether two whole paths name one place as the system compares names:
+// byte for byte on POSIX, without regard to letter case on Windows (as NTFS
+// and FAT find names).
+bool MismaRuta(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// The program's arguments in UTF-8, its own name first: `argv` as it is on
+// POSIX; on Windows the wide command line's, as Windows keeps them.
+std::vector<std::string> Argumentos(int argc, char** argv);
+// Runs `programa` in this one's place with `argv` (the first its name,
+// the last a null): returns only when it cannot be started, with the error
+// number. Where a program cannot take another's place (Windows), this one
+// waits for it and ends with its exit status.
+int SustituirPrograma(const std::string& programa, char** argv);
 
 } // namespace tildora::sistema

@@ -232,6 +232,36 @@ std::string CarpetaConfiguracion() {
     return absoluta(casa) ? dentro(casa, ".config/tildora") : std::string();
 }
 
+bool AlmacenJuntoAlPrograma() {
+    return false;
+}
+
+std::string CarpetaDe(const std::string& ruta) {
+    return posix::Carpeta(ruta);
+}
+
+std::string Unir(const std::string& carpeta, std::string_view nombre) {
+    const bool barra = carpeta.empty() || carpeta.back() == '/';
+    return carpeta + (barra ? "" : "/") + std::string(nombre);
+}
+
+std::filesystem::path Camino(const std::string& ruta) {
+    return ruta;
+}
+
+bool MismaRuta(const std::filesystem::path& a, const std::filesystem::path& b) {
+    return a == b;
+}
+
+std::vector<std::string> Argumentos(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+int SustituirPrograma(const std::string& programa, char** argv) {
+    ::execv(programa.c_str(), argv);
+    return errno;
+}
+
 std::string CarpetaTemporal() {
     const char* tmpdir = std::getenv("TMPDIR");
     return tmpdir != nullptr && tmpdir[0] == '/' ? std::string(tmpdir) : std::string("/tmp");

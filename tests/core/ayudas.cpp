@@ -1,27 +1,102 @@
 #include "tests/core/ayudas.h"
 
+#include "core/interno/plataforma.h"
+#ifdef _WIN32
+#include "core/interno/plataforma_windows.h"
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <csignal>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace prueba {
 
 CarpetaTemporal::CarpetaTemporal() {
+#ifdef _WIN32
+    // A new name, tried again while taken.
+    std::random_device azar;
+    for (;;) {
+        const auto p = std::filesystem::temp_directory_path() /
+                       ("tildora-" + std::to_string(azar()) + std::to_string(azar()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(p, ec)) {
+            m_ruta = p;
+            return;
+        }
+        if (ec) {
+            throw std::runtime_error("create_directory: " + ec.message());
+        }
+    }
+#else
     std::string plantilla = (std::filesystem::temp_directory_path() / "tildora-XXXXXX").string();
     if (mkdtemp(plantilla.data()) == nullptr) {
         throw std::runtime_error("mkdtemp");
     }
     m_ruta = plantilla;
+#endif
+}
+
+std::string CarpetaTemporal::operator/(const std::string& nombre) const {
+    // Joined as names, without the prefix of Camino's long names.
+    return Utf8(m_ruta / tildora::sistema::Camino(nombre));
+}
+
+std::filesystem::path Camino(const std::string& utf8) {
+#ifdef _WIN32
+    // Past MAX_PATH, with the prefix that lifts the limit.
+    return tildora::sistema::windows::Nombre(utf8);
+#else
+    return tildora::sistema::Camino(utf8);
+#endif
+}
+
+#ifdef _WIN32
+
+TuberiaSinEscritor::TuberiaSinEscritor(const CarpetaTemporal& carpeta)
+    : m_ruta("\\\\.\\pipe\\" + Utf8(carpeta.ruta().filename())) {
+    m_servidor =
+        ::CreateNamedPipeW(Camino(m_ruta).c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                           PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
+    if (m_servidor == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("CreateNamedPipe");
+    }
+}
+
+TuberiaSinEscritor::~TuberiaSinEscritor() {
+    ::CloseHandle(m_servidor);
+}
+
+#else
+
+TuberiaSinEscritor::TuberiaSinEscritor(const CarpetaTemporal& carpeta) : m_ruta(carpeta / "tubo") {
+    if (::mkfifo(m_ruta.c_str(), 0644) != 0) {
+        throw std::runtime_error("mkfifo");
+    }
+}
+
+TuberiaSinEscritor::~TuberiaSinEscritor() = default;
+
+#endif
+
+std::string Utf8(const std::filesystem::path& ruta) {
+    const std::u8string u = ruta.u8string();
+    return std::string(u.begin(), u.end());
 }
 
 CarpetaTemporal::~CarpetaTemporal() {
@@ -39,7 +114,7 @@ CarpetaTemporal::~CarpetaTemporal() {
 }
 
 void Escribir(const std::string& ruta, const std::string& bytes) {
-    std::ofstream f(ruta, std::ios::binary | std::ios::trunc);
+    std::ofstream f(Camino(ruta), std::ios::binary | std::ios::trunc);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!f) {
         throw std::runtime_error("cannot write " + ruta);
@@ -47,7 +122,7 @@ void Escribir(const std::string& ruta, const std::string& bytes) {
 }
 
 std::string Leer(const std::string& ruta) {
-    std::ifstream f(ruta, std::ios::binary);
+    std::ifstream f(Camino(ruta), std::ios::binary);
     if (!f) {
         throw std::runtime_error("cannot read " + ruta);
     }
@@ -57,7 +132,7 @@ std::string Leer(const std::string& ruta) {
 std::string Entradas(const std::filesystem::path& carpeta) {
     std::vector<std::string> nombres;
     for (const auto& e : std::filesystem::directory_iterator(carpeta)) {
-        nombres.push_back(e.path().filename().string());
+        nombres.push_back(Utf8(e.path().filename()));
     }
     std::sort(nombres.begin(), nombres.end());
     std::string r;
@@ -67,9 +142,77 @@ std::string Entradas(const std::filesystem::path& carpeta) {
     return r;
 }
 
-bool EsRoot() {
-    return geteuid() == 0;
+bool BajoWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
 }
+
+bool EsRoot() {
+#ifdef _WIN32
+    return false;
+#else
+    return geteuid() == 0;
+#endif
+}
+
+#ifdef _WIN32
+
+tildora::Resultado<tildora::Documento>
+DocumentoPorTuberia(const std::string& bytes, const std::vector<std::size_t>& cortes,
+                    const tildora::OpcionesLectura& opciones) {
+    // A named pipe of this process's own, with no room of its own: a flush
+    // returns once the reader has read everything written.
+    static std::atomic<unsigned> numero{0};
+    const std::string nombre = "\\\\.\\pipe\\tildora-prueba-" +
+                               std::to_string(::GetCurrentProcessId()) + "-" +
+                               std::to_string(++numero);
+    const std::filesystem::path camino = Camino(nombre);
+    const HANDLE tubo = ::CreateNamedPipeW(camino.c_str(), PIPE_ACCESS_OUTBOUND,
+                                           PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
+    if (tubo == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("CreateNamedPipe");
+    }
+    std::thread escritor([&] {
+        // Closed once written: the reader's end.
+        struct Fin {
+            HANDLE tubo;
+            ~Fin() { ::CloseHandle(tubo); }
+        } fin{tubo};
+        if (!::ConnectNamedPipe(tubo, nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) {
+            return;
+        }
+        std::vector<std::size_t> fines = cortes;
+        fines.push_back(bytes.size());
+        std::size_t desde = 0;
+        for (const std::size_t hasta : fines) {
+            DWORD escritos = 0;
+            // The next piece once this one has been read; a reader that
+            // stopped makes the write fail.
+            if (hasta > desde &&
+                (!::WriteFile(tubo, bytes.data() + desde, static_cast<DWORD>(hasta - desde),
+                              &escritos, nullptr) ||
+                 !::FlushFileBuffers(tubo))) {
+                return;
+            }
+            desde = hasta;
+        }
+    });
+    tildora::Resultado<tildora::Documento> r = tildora::AbrirDocumento(nombre, opciones);
+    // A reader that never came leaves the writer waiting for one: it gets one.
+    const HANDLE otro =
+        ::CreateFileW(camino.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (otro != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(otro);
+    }
+    escritor.join();
+    return r;
+}
+
+#else
 
 tildora::Resultado<tildora::Documento>
 DocumentoPorTuberia(const std::string& bytes, const std::vector<std::size_t>& cortes,
@@ -130,5 +273,7 @@ DocumentoPorTuberia(const std::string& bytes, const std::vector<std::size_t>& co
     }
     return r;
 }
+
+#endif
 
 } // namespace prueba

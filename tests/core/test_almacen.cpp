@@ -58,26 +58,31 @@ public:
         if (const char* v = std::getenv(nombre)) {
             m_anterior = v;
         }
+        Poner(nombre, valor);
+    }
+    ~VariableEntorno() { Poner(m_nombre, m_anterior ? m_anterior->c_str() : nullptr); }
+    VariableEntorno(const VariableEntorno&) = delete;
+    VariableEntorno& operator=(const VariableEntorno&) = delete;
+
+private:
+    static void Poner(const char* nombre, const char* valor) {
+#ifdef _WIN32
+        _putenv_s(nombre, valor != nullptr ? valor : ""); // "" removes it
+#else
         if (valor != nullptr) {
             setenv(nombre, valor, 1);
         } else {
             unsetenv(nombre);
         }
+#endif
     }
-    ~VariableEntorno() {
-        if (m_anterior) {
-            setenv(m_nombre, m_anterior->c_str(), 1);
-        } else {
-            unsetenv(m_nombre);
-        }
-    }
-    VariableEntorno(const VariableEntorno&) = delete;
-    VariableEntorno& operator=(const VariableEntorno&) = delete;
 
-private:
     const char* m_nombre;
     std::optional<std::string> m_anterior;
 };
+
+// The separator the program puts between a folder and a name.
+const std::string kSep = prueba::kWindows ? "\\" : "/";
 
 } // namespace
 
@@ -505,11 +510,14 @@ TEST(AlmacenEscritura, CarpetaSinPermisoDeEscritura) {
     if (prueba::EsRoot()) {
         GTEST_SKIP() << "root can write any folder";
     }
+    if (prueba::kWindows) {
+        GTEST_SKIP() << prueba::kSinPermisosPosix;
+    }
     CarpetaTemporal dir;
     const std::string ruta = dir / "caracteres.ini";
     const std::string antes = "[lista]\r\n\xE7=c\r\n";
     Escribir(ruta, antes);
-    ASSERT_EQ(chmod(dir.ruta().c_str(), 0555), 0);
+    ASSERT_EQ(chmod(prueba::Utf8(dir.ruta()).c_str(), 0555), 0);
     const AlmacenSoluciones almacen(ruta);
     EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "otra"));
     EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xC7", "C"));
@@ -532,12 +540,11 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
     }
     {
         // A pipe would block a plain read forever.
-        const std::string ruta = dir / "tubo.ini";
-        ASSERT_EQ(mkfifo(ruta.c_str(), 0600), 0);
-        const AlmacenSoluciones almacen(ruta);
+        const prueba::TuberiaSinEscritor tubo(dir);
+        const AlmacenSoluciones almacen(tubo.ruta());
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
         EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xE7", "c"));
-        EXPECT_TRUE(std::filesystem::is_fifo(ruta));
+        EXPECT_TRUE(prueba::kWindows || std::filesystem::is_fifo(tubo.ruta()));
     }
     {
         std::string enorme = "[lista]\r\n\xE7=c\r\n";
@@ -548,6 +555,9 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
         EXPECT_EQ(almacen.LeerSolucion(kLista, "\xE7"), "");
         EXPECT_FALSE(almacen.GuardarSolucion(kLista, "\xC7", "C"));
         EXPECT_EQ(Leer(ruta), enorme);
+    }
+    if (prueba::kWindows) {
+        return; // a link takes a privilege to make there
     }
     {
         // A link that points nowhere stays a link.
@@ -599,29 +609,54 @@ TEST(AlmacenRuta, ElegirRutaAlmacen) {
     std::filesystem::create_directory(programa);
     Escribir(programa + "/" + std::string(kMarcaCompilacion), "");
 
-    // A writable build folder holds the store; one '/' between the parts.
-    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + "/caracteres.ini");
-    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa + "/", usuario), programa + "/caracteres.ini");
-    EXPECT_FALSE(std::filesystem::exists(usuario));
+    // A writable build folder holds the store; one separator between the
+    // parts.
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + kSep + "caracteres.ini");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa + kSep, usuario),
+              programa + kSep + "caracteres.ini");
+    EXPECT_FALSE(std::filesystem::exists(prueba::Camino(usuario)));
 
-    // The root folder as the program's folder: no doubled separator.
-    const std::string enRaiz = tildora::ElegirRutaAlmacen("/", usuario);
-    if (std::filesystem::exists("/caracteres.ini")) {
-        EXPECT_EQ(enRaiz, "/caracteres.ini");
+    // The root folder as the program's folder: no doubled separator. On
+    // Windows any folder that can be written holds the store.
+    const std::string raiz = prueba::kWindows ? "C:\\" : "/";
+    const std::string enRaiz = tildora::ElegirRutaAlmacen(raiz, usuario);
+    if (std::filesystem::exists(raiz + "caracteres.ini") ||
+        (prueba::kWindows && tildora::sistema::SePuedeEscribir(raiz))) {
+        EXPECT_EQ(enRaiz, raiz + "caracteres.ini");
     } else {
-        EXPECT_EQ(enRaiz, usuario + "/caracteres.ini");
+        EXPECT_EQ(enRaiz, usuario + kSep + "caracteres.ini");
     }
 
     // A program folder that cannot take a store: the user's folder, created.
-    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", usuario), usuario + "/caracteres.ini");
-    EXPECT_TRUE(std::filesystem::is_directory(usuario));
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "falta", usuario),
+              usuario + kSep + "caracteres.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(prueba::Camino(usuario)));
     // An executable file passes a write-and-search access check but is no folder.
     Escribir(dir / "fichero", "");
     ASSERT_EQ(chmod((dir / "fichero").c_str(), 0755), 0);
-    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "fichero", usuario), usuario + "/caracteres.ini");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(dir / "fichero", usuario),
+              usuario + kSep + "caracteres.ini");
+}
+
+TEST(AlmacenRuta, EnWindowsCadaCopiaGuardaJuntoASiDondePuede) {
+    if (!prueba::kWindows) {
+        GTEST_SKIP() << "Linux: only a build folder's copy keeps its store beside itself";
+    }
+    // A folder without the build mark, as an unpacked copy's: the store
+    // goes beside the program, and the user's folder is not made.
+    CarpetaTemporal dir;
+    const std::string programa = dir / "tildora-1.0.0";
+    const std::string usuario = dir / "AppData/tildora";
+    std::filesystem::create_directory(prueba::Camino(programa));
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + kSep + "caracteres.ini");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, ""), programa + kSep + "caracteres.ini");
+    EXPECT_FALSE(std::filesystem::exists(prueba::Camino(usuario)));
 }
 
 TEST(AlmacenRuta, CopiaInstaladaNoEscribeEnSuCarpeta) {
+    if (prueba::kWindows) {
+        GTEST_SKIP() << "Windows: every copy keeps its store beside itself where it can";
+    }
     // Any folder without the build mark is an installed copy's, writable or
     // not, root or not.
     CarpetaTemporal dir;
@@ -656,6 +691,9 @@ TEST(AlmacenRuta, AlmacenExistenteEnCarpetaSinPermiso) {
     if (prueba::EsRoot()) {
         GTEST_SKIP() << "root can write any folder";
     }
+    if (prueba::kWindows) {
+        GTEST_SKIP() << prueba::kSinPermisosPosix;
+    }
     CarpetaTemporal dir;
     const std::string programa = dir / "programa";
     const std::string usuario = dir / "config/tildora";
@@ -678,6 +716,19 @@ TEST(AlmacenRuta, AlmacenExistenteEnCarpetaSinPermiso) {
 }
 
 TEST(AlmacenRuta, CarpetaConfiguracionUsuario) {
+    if (prueba::kWindows) {
+        {
+            VariableEntorno appdata("APPDATA", "D:\\Perfiles\\ana");
+            EXPECT_EQ(tildora::sistema::CarpetaConfiguracion(), "D:\\Perfiles\\ana\\tildora");
+        }
+        // A relative %APPDATA% is not to be used: where Windows keeps it is.
+        VariableEntorno appdata("APPDATA", "perfil");
+        const std::string carpeta = tildora::sistema::CarpetaConfiguracion();
+        EXPECT_NE(carpeta, "perfil\\tildora");
+        EXPECT_EQ(carpeta.substr(1, 2), ":\\") << carpeta;
+        EXPECT_EQ(carpeta.substr(carpeta.size() - 8), "\\tildora") << carpeta;
+        return;
+    }
     {
         VariableEntorno xdg("XDG_CONFIG_HOME", "/xdg/conf");
         VariableEntorno home("HOME", "/casa/ana");
@@ -698,15 +749,19 @@ TEST(AlmacenRuta, CarpetaConfiguracionUsuario) {
 
 TEST(AlmacenRuta, RutaPorDefectoSegunLaCarpetaDelPrograma) {
     // The test program's own folder holds no build mark and no store, as an
-    // installed copy's: the store is the user's, whatever the folder allows.
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
-    const std::string carpeta = exe.parent_path().string();
-    if (std::filesystem::exists(carpeta + "/caracteres.ini") ||
-        std::filesystem::exists(carpeta + "/" + std::string(kMarcaCompilacion))) {
+    // installed copy's: the store is the user's, whatever the folder allows
+    // (on Windows it is beside the program, a folder that can be written).
+    const std::string carpeta = tildora::sistema::CarpetaPrograma();
+    const std::string junto = tildora::sistema::Unir(carpeta, "caracteres.ini");
+    if (std::filesystem::exists(prueba::Camino(junto)) ||
+        std::filesystem::exists(
+            prueba::Camino(tildora::sistema::Unir(carpeta, kMarcaCompilacion)))) {
         GTEST_SKIP() << "the test program's folder holds a store or a build mark";
     }
     CarpetaTemporal dir;
-    VariableEntorno xdg("XDG_CONFIG_HOME", dir.ruta().c_str());
-    EXPECT_EQ(tildora::RutaAlmacenPorDefecto(), dir / "tildora/caracteres.ini");
-    EXPECT_FALSE(std::filesystem::exists(carpeta + "/caracteres.ini"));
+    VariableEntorno xdg(prueba::kWindows ? "APPDATA" : "XDG_CONFIG_HOME",
+                        prueba::Utf8(dir.ruta()).c_str());
+    EXPECT_EQ(tildora::RutaAlmacenPorDefecto(),
+              prueba::kWindows ? junto : dir / "tildora/caracteres.ini");
+    EXPECT_FALSE(std::filesystem::exists(prueba::Camino(junto)));
 }

@@ -120,11 +120,11 @@ TEST_F(EscaneoVentana, SecondScanStartsFromAnEmptyList) {
 
 TEST_F(EscaneoVentana, UnreadableInputsGiveOneMessage) {
     const std::string sub = carpeta / "sub";
-    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(prueba::Camino(sub)));
     // A file over the window's limit, made without taking the space.
     const std::string grande = carpeta / "grande.txt";
     prueba::Escribir(grande, "");
-    ASSERT_EQ(::truncate(grande.c_str(), static_cast<off_t>(kTamanoMaximoEntrada + 1)), 0);
+    std::filesystem::resize_file(prueba::Camino(grande), kTamanoMaximoEntrada + 1);
     const std::vector<std::pair<std::string, std::string_view>> rutas = {
         {carpeta / "no-existe.txt", textos::M1NombreIncorrecto},
         {sub, textos::M1NombreIncorrecto},
@@ -154,6 +154,9 @@ TEST_F(EscaneoVentana, UnreadableInputsGiveOneMessage) {
 TEST_F(EscaneoVentana, FileWithoutReadPermission) {
     if (prueba::EsRoot()) {
         GTEST_SKIP() << "root reads every file";
+    }
+    if (prueba::kWindows) {
+        GTEST_SKIP() << prueba::kSinPermisosPosix;
     }
     const std::string ruta = carpeta / "cerrado.txt";
     prueba::Escribir(ruta, "\xE7");

@@ -26,10 +26,10 @@ Resultado<void> LeerTodo(Lector& lector, std::string& destino, std::size_t n = k
 TEST(Lectura, FailuresComeBackWithTheirReason) {
     prueba::CarpetaTemporal carpeta;
     const std::string sub = carpeta / "sub";
-    const std::string tubo = carpeta / "tubo";
+    const prueba::TuberiaSinEscritor tuberia(carpeta);
+    const std::string tubo = tuberia.ruta();
     const std::string grande = carpeta / "grande.txt";
-    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
-    ASSERT_EQ(::mkfifo(tubo.c_str(), 0644), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(prueba::Camino(sub)));
     prueba::Escribir(grande, "12345");
     struct Caso {
         std::string ruta;
@@ -56,6 +56,9 @@ TEST(Lectura, FailuresComeBackWithTheirReason) {
         ASSERT_FALSE(r) << c.ruta;
         EXPECT_EQ(r.fallo(), c.fallo) << c.ruta;
         EXPECT_EQ(Razon(r.error()), c.razon) << c.ruta;
+    }
+    if (prueba::kWindows) {
+        return; // no file there that opens and fails to read; no permission bits
     }
     // A read error after a good open.
     std::string destino;

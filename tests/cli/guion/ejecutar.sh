@@ -8,21 +8,31 @@
 #   tests/cli/guion/ejecutar.sh TILDORA            compare with esperado.txt
 #   tests/cli/guion/ejecutar.sh --grabar TILDORA   write esperado.txt anew
 #   tests/cli/guion/ejecutar.sh --sin-errores ...  leave standard error out
+#   tests/cli/guion/ejecutar.sh --omitir LISTA ... leave out the cases LISTA
+#                                                  names (windows.txt)
 #
 # TILDORA may be a command with arguments (a runner such as wine in front).
 set -uo pipefail
 aqui="$(cd "$(dirname "$0")" && pwd)"
 grabar=0
 con_errores=1
+omitir=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --grabar) grabar=1 ;;
     --sin-errores) con_errores=0 ;;
+    --omitir)
+        omitir="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+        shift
+        ;;
     *) break ;;
     esac
     shift
 done
-[ $# -ge 1 ] || { echo "uso: $0 [--grabar] [--sin-errores] TILDORA [ARG...]" >&2; exit 2; }
+[ $# -ge 1 ] || {
+    echo "uso: $0 [--grabar] [--sin-errores] [--omitir LISTA] TILDORA [ARG...]" >&2
+    exit 2
+}
 TILDORA=("$@")
 # The cases run in folders of their own: a relative name would be lost.
 if [ -e "${TILDORA[0]}" ]; then
@@ -122,6 +132,24 @@ esperado="$aqui/esperado.txt"
     awk '/^stderr:$/ {salta = 1; next} /^(### |\$ |status |stdout:|file |files:)/ {salta = 0}
          !salta' "$aqui/esperado.txt" >"$esperado"
 }
+# The cases LISTA names by their titles ("TITLE | why", # comments) are
+# left out of both transcripts; the others keep their numbers. A title that
+# names no case is an error: the list would leave out nothing.
+if [ -n "$omitir" ]; then
+    perdidos="$(awk -F' [|] ' 'NR == FNR { if ($0 !~ /^#/ && NF) fuera[$1] = 1; next }
+        /^### / { t = $0; sub(/^### [0-9]+ /, "", t); delete fuera[t] }
+        END { for (t in fuera) print t }' "$omitir" "$esperado")"
+    if [ -n "$perdidos" ]; then
+        printf '%s: no such case: %s\n' "$omitir" "$perdidos" >&2
+        exit 2
+    fi
+    for f in esperado salida; do
+        awk -F' [|] ' 'NR == FNR { if ($0 !~ /^#/ && NF) fuera[$1] = 1; next }
+            /^### / { t = $0; sub(/^### [0-9]+ /, "", t); salta = (t in fuera) }
+            !salta' "$omitir" "${!f}" >"$raiz/$f-omitido.txt"
+        printf -v "$f" '%s' "$raiz/$f-omitido.txt"
+    done
+fi
 if diff -u "$esperado" "$salida"; then
     echo "$n casos: igual / iguales"
     exit 0
