@@ -8,8 +8,8 @@
 
 #include "core/documento.h"
 #include "core/estado.h"
-#include "core/interno/lector.h"
 #include "core/interno/escaneo.h"
+#include "core/interno/lector.h"
 #include "core/interno/reescritura.h"
 
 #include <benchmark/benchmark.h>

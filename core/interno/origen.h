@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/documento.h"
-#include "core/interno/lector.h"
 #include "core/interno/escaneo.h"
+#include "core/interno/lector.h"
 
 #include <memory>
 

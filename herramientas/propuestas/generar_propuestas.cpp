@@ -367,8 +367,10 @@ int main(int argc, char** argv) {
     }
 
     std::ostringstream o;
-    o << "// Made by tildora_generar_propuestas from herramientas/propuestas/reglas_propuestas.txt\n"
+    o << "// Made by tildora_generar_propuestas from "
+         "herramientas/propuestas/reglas_propuestas.txt\n"
          "// and ICU " U_ICU_VERSION " (Unicode " U_UNICODE_VERSION "). Do not edit.\n"
+         "// clang-format off\n"
          "#include \"core/propuestas_tabla.h\"\n\n"
          "namespace tildora::tabla_propuestas {\n\n";
     o << "// " << propuestas << " proposals, " << borrados << " of them the delete answer.\n";

@@ -1,5 +1,6 @@
 // Made by tildora_generar_propuestas from herramientas/propuestas/reglas_propuestas.txt
 // and ICU 72.1 (Unicode 15.0). Do not edit.
+// clang-format off
 #include "core/propuestas_tabla.h"
 
 namespace tildora::tabla_propuestas {
