@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tildora::sistema {
@@ -55,8 +56,16 @@ class Archivo {
 public:
     Archivo() = default;
     ~Archivo() { Cerrar(); }
-    Archivo(Archivo&& otro) noexcept;
-    Archivo& operator=(Archivo&& otro) noexcept;
+    Archivo(Archivo&& otro) noexcept
+        : m_fd(std::exchange(otro.m_fd, -1)), m_propio(otro.m_propio) {}
+    Archivo& operator=(Archivo&& otro) noexcept {
+        if (this != &otro) {
+            Cerrar();
+            m_fd = std::exchange(otro.m_fd, -1);
+            m_propio = otro.m_propio;
+        }
+        return *this;
+    }
     Archivo(const Archivo&) = delete;
     Archivo& operator=(const Archivo&) = delete;
 
@@ -110,6 +119,24 @@ private:
 // Its writer holds an exclusive lock on it from before the name exists to
 // after the rename, so a temporary file whose lock can be had has no writer
 // any more (kill -9, a power cut): every Crear removes those of its folder.
+// Every temporary file is named kPrefijoTemporal and six of kLetrasTemporal.
+inline constexpr std::string_view kPrefijoTemporal = ".tildora-";
+inline constexpr char kLetrasTemporal[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Whether a file's name (no folder) is one a Temporal gives.
+constexpr bool EsNombreTemporal(std::string_view nombre) {
+    if (nombre.size() != kPrefijoTemporal.size() + 6 ||
+        nombre.substr(0, kPrefijoTemporal.size()) != kPrefijoTemporal) {
+        return false;
+    }
+    for (const char c : nombre.substr(kPrefijoTemporal.size())) {
+        if (std::string_view(kLetrasTemporal).find(c) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
 class Temporal {
 public:
     Temporal() = default;

@@ -124,18 +124,6 @@ bool ListarCarpeta(const std::string& carpeta,
     return true;
 }
 
-Archivo::Archivo(Archivo&& otro) noexcept
-    : m_fd(std::exchange(otro.m_fd, -1)), m_propio(otro.m_propio) {}
-
-Archivo& Archivo::operator=(Archivo&& otro) noexcept {
-    if (this != &otro) {
-        Cerrar();
-        m_fd = std::exchange(otro.m_fd, -1);
-        m_propio = otro.m_propio;
-    }
-    return *this;
-}
-
 void Archivo::Cerrar() {
     if (m_propio && m_fd >= 0) {
         ::close(m_fd);

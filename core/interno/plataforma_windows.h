@@ -34,6 +34,12 @@ std::string Estrecho(std::wstring_view utf16);
 // takes (MAX_PATH), the whole path with the \\?\ prefix that lifts it.
 std::wstring Nombre(const std::string& ruta);
 
+// Appends one argument to a command line for CreateProcessW as the C
+// library's start-up splits it again: in quotes when it holds a blank or a
+// quote or is empty, a quote after its run of backslashes doubled, the
+// backslashes before the closing quote doubled.
+void Citar(std::wstring& linea, const std::wstring& a);
+
 // The C library's error number for a Windows error code.
 int ErrorDe(DWORD codigo);
 // The same for the last error of this thread.

@@ -30,22 +30,6 @@ namespace {
 // so the final flush to disk has little left to wait for.
 constexpr std::uint64_t kEnvioAlDisco = std::uint64_t{8} << 20;
 
-// Every temporary file is named this and six letters or digits.
-constexpr std::string_view kPrefijo = ".tildora-";
-constexpr char kLetras[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-
-bool EsNombreTemporal(std::string_view nombre) {
-    if (nombre.size() != kPrefijo.size() + 6 || nombre.substr(0, kPrefijo.size()) != kPrefijo) {
-        return false;
-    }
-    for (const char c : nombre.substr(kPrefijo.size())) {
-        if (std::strchr(kLetras, c) == nullptr || c == '\0') {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The named temporary files open now, for the signal handler, which can use
 // nothing else: this is the program's one piece of state outside its state
 // object, as a handler cannot be given one. A slot is claimed (1), then
@@ -141,9 +125,9 @@ int NombrarAlAzar(int fd, const std::string& carpeta, std::string& nombre) {
                                  (static_cast<std::uint64_t>(::getpid()) << 20);
             std::memcpy(azar, &semilla, sizeof azar);
         }
-        nombre = carpeta + std::string(kPrefijo);
+        nombre = carpeta + std::string(kPrefijoTemporal);
         for (unsigned char b : azar) {
-            nombre += kLetras[b % (sizeof kLetras - 1)];
+            nombre += kLetrasTemporal[b % (sizeof kLetrasTemporal - 1)];
         }
         if (Enlazar(fd, nombre)) {
             return 0;
@@ -190,7 +174,7 @@ bool MismoNodo(const struct stat& a, const struct stat& b) {
 
 int posix::CrearBloqueado(const std::string& carpeta, std::string& nombre) {
     for (;;) {
-        nombre = carpeta + std::string(kPrefijo) + "XXXXXX";
+        nombre = carpeta + std::string(kPrefijoTemporal) + "XXXXXX";
         const int fd = ::mkostemp(nombre.data(), O_CLOEXEC);
         if (fd < 0) {
             const int e = errno;

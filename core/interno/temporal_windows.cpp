@@ -30,22 +30,6 @@ namespace {
 
 constexpr DWORD kCompartirTodo = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Every temporary file is named this and six letters or digits.
-constexpr std::string_view kPrefijo = ".tildora-";
-constexpr char kLetras[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-
-bool EsNombreTemporal(std::string_view nombre) {
-    if (nombre.size() != kPrefijo.size() + 6 || nombre.substr(0, kPrefijo.size()) != kPrefijo) {
-        return false;
-    }
-    for (const char c : nombre.substr(kPrefijo.size())) {
-        if (std::strchr(kLetras, c) == nullptr || c == '\0') {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The named temporary files open now, for the console's handler, which runs
 // on a thread of its own when Ctrl+C ends the program: this is the
 // program's one piece of state outside its state object, as the handler
@@ -149,9 +133,9 @@ HANDLE windows::CrearBloqueado(const std::string& carpeta, bool alCerrar, std::s
                                           static_cast<std::uint64_t>(intento);
             std::memcpy(azar, &semilla, sizeof azar);
         }
-        nombre = carpeta + std::string(kPrefijo);
+        nombre = carpeta + std::string(kPrefijoTemporal);
         for (const unsigned char b : azar) {
-            nombre += kLetras[b % (sizeof kLetras - 1)];
+            nombre += kLetrasTemporal[b % (sizeof kLetrasTemporal - 1)];
         }
         const HANDLE h = ::CreateFileW(
             Nombre(nombre).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
@@ -174,7 +158,7 @@ int LimpiarTemporales(const std::string& carpeta) {
     int quitados = 0;
     WIN32_FIND_DATAW datos{};
     const HANDLE busqueda =
-        ::FindFirstFileExW(Nombre(Unir(carpeta, std::string(kPrefijo) + "*")).c_str(),
+        ::FindFirstFileExW(Nombre(Unir(carpeta, std::string(kPrefijoTemporal) + "*")).c_str(),
                            FindExInfoBasic, &datos, FindExSearchNameMatch, nullptr, 0);
     if (busqueda == INVALID_HANDLE_VALUE) {
         return 0;

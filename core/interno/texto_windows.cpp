@@ -207,6 +207,7 @@ std::string Carpeta(const std::string& ruta) {
 } // namespace windows
 
 using windows::Ancho;
+using windows::Citar;
 using windows::Estrecho;
 
 std::string CarpetaDe(const std::string& ruta) {
@@ -243,12 +244,7 @@ std::vector<std::string> Argumentos(int argc, char** argv) {
     return r;
 }
 
-namespace {
-
-// One argument as the C library's start-up splits a command line: in quotes
-// when it holds a blank or a quote or is empty, a quote after its run of
-// backslashes doubled, the backslashes before the closing quote doubled.
-void Citar(std::wstring& linea, const std::wstring& a) {
+void windows::Citar(std::wstring& linea, const std::wstring& a) {
     if (!linea.empty()) {
         linea += L' ';
     }
@@ -270,8 +266,6 @@ void Citar(std::wstring& linea, const std::wstring& a) {
     linea.append(2 * barras, L'\\');
     linea += L'"';
 }
-
-} // namespace
 
 int SustituirPrograma(const std::string& programa, char** argv) {
     std::wstring linea;

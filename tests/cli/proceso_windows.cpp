@@ -14,33 +14,11 @@
 // After windows.h, whose types it uses.
 #include <psapi.h>
 
+#include "core/interno/plataforma_windows.h"
+
 namespace prueba {
 
 namespace {
-
-// One argument quoted as the C library's start-up splits a command line.
-void Citar(std::wstring& linea, const std::wstring& a) {
-    if (!linea.empty()) {
-        linea += L' ';
-    }
-    if (!a.empty() && a.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-        linea += a;
-        return;
-    }
-    linea += L'"';
-    std::size_t barras = 0;
-    for (const wchar_t c : a) {
-        if (c == L'\\') {
-            ++barras;
-            continue;
-        }
-        linea.append(c == L'"' ? 2 * barras + 1 : barras, L'\\');
-        barras = 0;
-        linea += c;
-    }
-    linea.append(2 * barras, L'\\');
-    linea += L'"';
-}
 
 std::wstring Ancho(const std::string& utf8) {
     return Camino(utf8).native();
@@ -120,9 +98,9 @@ Resultado Ejecutar(const std::vector<std::string>& argumentos, const Opciones& o
     }
     const std::string programa = opciones.programa.empty() ? TILDORA_EXE : opciones.programa;
     std::wstring linea;
-    Citar(linea, Ancho(programa));
+    tildora::sistema::windows::Citar(linea, Ancho(programa));
     for (const std::string& a : argumentos) {
-        Citar(linea, Ancho(a));
+        tildora::sistema::windows::Citar(linea, Ancho(a));
     }
     std::wstring entorno = Entorno(opciones.entorno);
 
