@@ -32,14 +32,15 @@ struct Cambio {
     std::size_t fila = 0;
     // The row has no answer: the character stands there unchanged.
     bool sinRespuesta = false;
-    // The replacement is cut short: the piece reached kLimitePieza there and
-    // ends with it.
+    // The replacement is cut short: the piece's replacements reached
+    // kLimitePieza there, and the piece ends with it.
     bool recortado = false;
     bool operator==(const Cambio&) const = default;
 };
 
-// A piece's text stops growing at this size: only stored replacements that
-// feed each other come near it.
+// The replacements of one piece stop at this many bytes (the bytes it keeps
+// as they are do not count, however long its lines): only stored
+// replacements that feed each other come near it.
 inline constexpr std::size_t kLimitePieza = std::size_t{16} << 20;
 
 // The corrected text of the working copy's bytes [desde, hasta).

@@ -101,6 +101,7 @@ struct VistaPrevia::Motor final : Escaneo::Paradas {
     std::size_t inicio = 0;     // where the piece's start is in the working copy
     std::size_t tramo = 0;      // where its bytes not yet copied begin
     bool cortado = false;
+    std::size_t puesto = 0; // the bytes the piece's replacements have put in
 };
 
 bool VistaPrevia::Motor::Parada(std::size_t pos, std::size_t largo, std::uint32_t lugar) {
@@ -125,11 +126,11 @@ bool VistaPrevia::Motor::Poner(const Trato& d, std::size_t pos, std::size_t larg
     if (d.sinRespuesta) {
         texto.append(base + pos, largo);
     } else {
-        std::size_t queda = kLimitePieza - std::min(kLimitePieza, texto.size());
         composicion.Escribir(d.fila, unidades == Unidades::Utf8, [&](const char* x, std::size_t n) {
+            const std::size_t queda = kLimitePieza - std::min(kLimitePieza, puesto);
             c.recortado = n > queda;
             texto.append(x, std::min(n, queda));
-            queda -= std::min(n, queda);
+            puesto += std::min(n, queda);
             return !c.recortado;
         });
     }
@@ -168,6 +169,7 @@ void VistaPrevia::Motor::Pieza(std::size_t desde, std::size_t hasta, PiezaPrevia
     inicio = desde;
     tramo = 0;
     cortado = false;
+    puesto = 0;
     // The byte before tells whether an LF at the start ends a CR LF. At the
     // text's start (after the mark) there is none, as for the accept.
     const auto anterior = static_cast<unsigned char>(desde > documento.marca ? t[desde - 1] : 0);

@@ -205,11 +205,24 @@ TEST(VistaPrevia, PiezasQueSeJuntanSonLoQueElAceptarEscribe) {
     const Resultado<Documento> d = DocumentoDeTexto(texto, Codificacion::Windows1252);
     ASSERT_TRUE(d);
     const PiezaPrevia p = VistaPrevia(*d, cadena).Pieza(0, texto.size());
-    EXPECT_EQ(p.texto.size(), kLimitePieza);
+    EXPECT_EQ(p.texto.size(), 1 + kLimitePieza);
     EXPECT_EQ(p.hasta, 2u);
     ASSERT_EQ(p.cambios.size(), 1u);
     EXPECT_TRUE(p.cambios[0].recortado);
     EXPECT_EQ(p.texto.substr(0, 3), "azz");
+
+    // Lines longer than that, kept as they are, are no growth: the piece
+    // holds all of them and every change after them.
+    std::string largo(kLimitePieza + 100, 'a');
+    largo += "\x93" "b" "\x93";
+    const Resultado<Documento> l = DocumentoDeTexto(largo, Codificacion::Windows1252);
+    ASSERT_TRUE(l);
+    const std::vector<Fila> comillas = {Fila{"\x93", "\""}};
+    const PiezaPrevia q = VistaPrevia(*l, comillas).Pieza(0, largo.size());
+    EXPECT_EQ(q.hasta, largo.size());
+    ASSERT_EQ(q.cambios.size(), 2u);
+    EXPECT_FALSE(q.cambios[1].recortado);
+    EXPECT_EQ(q.texto.substr(kLimitePieza + 100), "\"b\"");
 }
 
 TEST(Ocurrencias, ComoUnRecorridoLiteral) {
