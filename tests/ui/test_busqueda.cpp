@@ -200,6 +200,7 @@ class PruebaBusqueda : public QObject {
 private slots:
     void marcasCuentaYPrevia_data();
     void marcasCuentaYPrevia();
+    void clicTrasElegir();
 };
 
 void PruebaBusqueda::marcasCuentaYPrevia_data() {
@@ -311,6 +312,44 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
                                     ? Utf8DeUtf16(salida.toStdString(), false).value_or("?")
                                     : salida.toStdString();
     QCOMPARE(QByteArray::fromStdString(previa), QByteArray::fromStdString(escrito));
+}
+
+void PruebaBusqueda::clicTrasElegir() {
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, Forma::Windows1252);
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    VistaTexto& vista = *v->Vista();
+    QLabel* cuenta = Hijo<QLabel>(v, "LblOcurrencias");
+    const int barra = FilaDe(g, U'|');
+    const QString total =
+        QString::number(Posiciones(vista.Texto(), "|", 0, vista.Texto().size()).size());
+    g->SetCeldaActual(barra, 0);
+    QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
+    QTest::keyClick(g, Qt::Key_F3);
+    QCOMPARE(cuenta->text(), QStringLiteral("2 / ") + total);
+    // A click in the text lets go of the occurrence chosen, and the count
+    // says so.
+    QTest::mouseClick(vista.viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(cuenta->text(), QStringLiteral("? / ") + total);
+
+    // In the preview, an answer given to the current row makes it again
+    // where the user is looking: the click that ends the editor lands there.
+    QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
+    QTest::keyClick(g, Qt::Key_F4);
+    QVERIFY(vista.Previa());
+    const int abajo = vista.verticalScrollBar()->maximum();
+    vista.verticalScrollBar()->setValue(abajo);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->RectanguloEnVista(barra, 1).center());
+    QVERIFY(v->Editor()->isVisible());
+    v->Editor()->selectAll();
+    QTest::keyClicks(v->Editor(), QStringLiteral("+"));
+    const QRect sitio = vista.RectanguloDe(vista.InicioLinea(static_cast<std::size_t>(abajo)));
+    QTest::mouseClick(vista.viewport(), Qt::LeftButton, {},
+                      QPoint(sitio.left() + 1, sitio.center().y()));
+    QCOMPARE(g->TextMatrix(barra, 1), std::string("+"));
+    QCOMPARE(vista.verticalScrollBar()->value(), abajo);
+    QCOMPARE(vista.LineaDe(vista.InicioSeleccion()), static_cast<std::size_t>(abajo));
 }
 
 QTEST_MAIN(PruebaBusqueda)

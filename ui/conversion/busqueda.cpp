@@ -26,6 +26,10 @@ BusquedaTexto::BusquedaTexto(const Documento& documento, VistaTexto& vista, QLab
     : QObject(&vista), m_documento(documento), m_vista(vista), m_cuenta(cuenta),
       m_mostrado(mostrado), m_boton(previa), m_filas(std::move(filas)) {
     m_boton.setCheckable(true);
+    connect(&m_vista, &VistaTexto::ActualOlvidada, this, [this] {
+        m_actual = npos;
+        Contar();
+    });
     Contar();
     DecirTexto();
 }
@@ -45,7 +49,8 @@ void BusquedaTexto::FilaActual(const std::string& clave) {
 void BusquedaTexto::RespuestasCambiadas() {
     m_previaVieja = true;
     if (m_vista.Previa()) {
-        MostrarPrevia(true);
+        // Made again where the user is looking: the view stays where it is.
+        MostrarPrevia(true, false);
     }
 }
 
@@ -138,7 +143,7 @@ void BusquedaTexto::AlternarPrevia() {
     MostrarPrevia(!m_vista.Previa());
 }
 
-void BusquedaTexto::MostrarPrevia(bool previa) {
+void BusquedaTexto::MostrarPrevia(bool previa, bool situar) {
     if (previa && (m_previaVieja || !m_previa)) {
         // The composition the accept makes, from the answers shown now.
         m_previa.emplace(m_documento, m_filas());
@@ -146,7 +151,7 @@ void BusquedaTexto::MostrarPrevia(bool previa) {
     }
     m_vista.MostrarPrevia(previa ? &*m_previa : nullptr);
     m_boton.setChecked(previa);
-    if (m_actual != npos) {
+    if (situar && m_actual != npos) {
         m_vista.MostrarPosicion(m_actual);
     }
     DecirTexto();

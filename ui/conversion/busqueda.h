@@ -49,7 +49,9 @@ public:
 
     // F4 and the preview button: the other text.
     void AlternarPrevia();
-    void MostrarPrevia(bool previa);
+    // The preview, or the text as it is; with `situar`, scrolled to the
+    // occurrence chosen, if any.
+    void MostrarPrevia(bool previa, bool situar = true);
 
 private:
     // Selects the occurrence at `posicion`, the `ordinal`-th (npos: none).

@@ -684,8 +684,8 @@ void FrmConversionCaracteres::SituarEditor() {
     m_propuestaEnEditor = g.Propuesta(fila);
     EstiloEditor(m_propuestaEnEditor);
     m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
-    m_ColumnaEditada = static_cast<std::int16_t>(columna);
-    m_FilaEditada = static_cast<std::int16_t>(fila);
+    m_ColumnaEditada = columna;
+    m_FilaEditada = fila;
 }
 
 namespace {

@@ -192,8 +192,8 @@ private:
     BusquedaTexto* m_busqueda = nullptr;
 
     // The cell last opened in the editor; 0 means none.
-    std::int16_t m_FilaEditada = 0;
-    std::int16_t m_ColumnaEditada = 0;
+    int m_FilaEditada = 0;
+    int m_ColumnaEditada = 0;
 
     // The editor's text as the window or an accepted keystroke left it, to
     // undo a keystroke that would make it longer than one character.

@@ -402,6 +402,7 @@ void VistaTexto::keyPressEvent(QKeyEvent* evento) {
     }
     if (evento->matches(QKeySequence::SelectAll)) {
         Seleccionar(0, m_texto.size());
+        OlvidarActual();
         return;
     }
     QScrollBar* v = verticalScrollBar();
@@ -463,13 +464,20 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
     return r.Origen(i);
 }
 
+void VistaTexto::OlvidarActual() {
+    if (m_actual.posicion != npos) {
+        m_actual = Ocurrencia{npos, 0};
+        emit ActualOlvidada();
+    }
+}
+
 void VistaTexto::mousePressEvent(QMouseEvent* evento) {
     if (evento->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(evento);
         return;
     }
     // The caret goes where the user put it: the search goes on from there.
-    m_actual = Ocurrencia{npos, 0};
+    OlvidarActual();
     const std::size_t p = PosicionEn(evento->position().toPoint());
     if (evento->modifiers() & Qt::ShiftModifier) {
         m_selInicio = std::min(m_ancla, p);

@@ -129,6 +129,11 @@ public:
     // the text the accept writes.
     std::string BytesDeLinea(std::size_t linea) const;
 
+signals:
+    // The occurrence the search chose is no longer the current one: the
+    // user put the caret or the selection somewhere else.
+    void ActualOlvidada();
+
 protected:
     void paintEvent(QPaintEvent* evento) override;
     void resizeEvent(QResizeEvent* evento) override;
@@ -139,6 +144,7 @@ protected:
     void changeEvent(QEvent* evento) override;
 
 private:
+    void OlvidarActual();
     // Bytes to be drawn: the working copy, or a piece of the corrected text;
     // `marca` bytes of a byte-order mark at their start are no character.
     struct Tira {
