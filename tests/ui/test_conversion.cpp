@@ -241,6 +241,7 @@ private slots:
     void almacenUtf8();
     void muestraConPropuestas();
     void borrarYSinPropuesta();
+    void muchasFilas();
 };
 
 void PruebaConversion::recorridoCompleto() {
@@ -1820,6 +1821,32 @@ void PruebaConversion::borrarYSinPropuesta() {
     QCOMPARE(Salida(e), QByteArray("abcde**f"));
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\x80=\"\"\r\nU+200B=\"\"\r\nU+4E2D=\"\"\r\n"
                                     "\x85=\"\"\r\n^=**\r\n"));
+}
+
+void PruebaConversion::muchasFilas() {
+    // Far more rows than a 16-bit number holds (Chinese and Korean text):
+    // an answer typed on a row past 32767 is kept like any other.
+    QString t;
+    int n = 0;
+    for (const auto& [desde, hasta] : {std::pair{0x3400, 0xA000}, std::pair{0xAC00, 0xD7A4}}) {
+        for (char32_t c = desde; c < static_cast<char32_t>(hasta); ++c) {
+            t += QString::fromUcs4(&c, 1);
+            t += ++n % 100 == 0 ? QStringLiteral("\r\n") : QString();
+        }
+    }
+    Entorno e;
+    FrmConversionCaracteres* v = Abrir(e, t.toUtf8());
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QVERIFY(g->Rows() > 38000);
+    const int fila = 33000;
+    g->SetCeldaActual(fila, 1);
+    g->scrollTo(g->currentIndex());
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->RectanguloEnVista(fila, 1).center());
+    QVERIFY(v->Editor()->isVisible());
+    QTest::keyClicks(v->Editor(), QStringLiteral("x"));
+    QTest::keyClick(v->Editor(), Qt::Key_Tab);
+    QCOMPARE(g->TextMatrix(fila, 1), std::string("x"));
 }
 
 QTEST_MAIN(PruebaConversion)
