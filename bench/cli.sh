@@ -125,22 +125,9 @@ if [ -n "$base" ]; then
 fi
 
 declare -A times ratios
-for c in "${cmds[@]}"; do sh -c "$c" >/dev/null 2>&1 || true; done # warm up, and the cache
-for _ in $(seq "$runs"); do
-    first=""
-    for k in "${!cmds[@]}"; do
-        # Each run starts with nothing left to write back from the one before.
-        sync
-        start=$EPOCHREALTIME
-        sh -c "${cmds[$k]}" >/dev/null 2>&1 || true
-        end=$EPOCHREALTIME
-        ms=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.2f", (b - a) * 1000}')
-        [ -n "$first" ] || first=$ms
-        times[$k]+="$ms "
-        ratios[$k]+="$(awk -v a="$ms" -v b="$first" 'BEGIN {printf "%.3f", a / b}') "
-    done
-done
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+# shellcheck source=bench/rondas.sh
+source "$here/bench/rondas.sh"
+medir_rondas "$runs" 2
 
 printf 'file: %s, %d bytes, %d wrong (%s %%), %s rounds\n\n' "$file" "$size" "$wrong" \
     "$(awk -v w="$wrong" -v s="$size" 'BEGIN {printf "%.2f", w * 100 / s}')" "$runs"

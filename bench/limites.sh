@@ -73,21 +73,9 @@ if [ -n "$base" ]; then
         "cat '$file' | '$base' --store '$store' fix - - > /dev/null"
 fi
 declare -A times ratios
-for c in "${cmds[@]}"; do sh -c "$c" >/dev/null 2>&1 || true; done # warm up, and the cache
-for _ in $(seq "$runs"); do
-    first=""
-    for k in "${!cmds[@]}"; do
-        sync
-        start=$EPOCHREALTIME
-        sh -c "${cmds[$k]}" >/dev/null 2>&1 || true
-        end=$EPOCHREALTIME
-        ms=$(awk -v a="$start" -v b="$end" 'BEGIN {printf "%.1f", (b - a) * 1000}')
-        [ -n "$first" ] || first=$ms
-        times[$k]+="$ms "
-        ratios[$k]+="$(awk -v a="$ms" -v b="$first" 'BEGIN {printf "%.3f", a / b}') "
-    done
-done
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+# shellcheck source=bench/rondas.sh
+source "$here/bench/rondas.sh"
+medir_rondas "$runs" 1
 printf 'file: %s, %d bytes, %s rounds; temporary folder %s\n\n' "$file" "$(stat -c %s "$file")" \
     "$runs" "${TMPDIR:-/tmp}"
 printf '| %-48s | %9s | %9s | %7s |\n' "command" "median ms" "× pipe" "max MiB"
