@@ -1,10 +1,13 @@
 #include "tests/ui/ayudas_ui.h"
 
+#include "ui/conversion/frmconversioncaracteres.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QPixmap>
+#include <QTest>
 
 namespace tildora::pruebas {
 
@@ -59,6 +62,33 @@ void Capturar(QWidget& ventana, const QString& nombre) {
     }
     QDir().mkpath(carpeta);
     ventana.grab().save(QDir(carpeta).filePath(nombre + QStringLiteral(".png")));
+}
+
+FrmConversionCaracteres* Conversion(Entorno& e) {
+    return qobject_cast<FrmConversionCaracteres*>(e.app.VentanaActual());
+}
+
+FrmConversionCaracteres* AbrirConversion(Entorno& e, const QByteArray& texto,
+                                         const QByteArray& almacen) {
+    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), texto);
+    if (!almacen.isNull()) {
+        e.Escribir(QStringLiteral("caracteres.ini"), almacen);
+    }
+    e.estado.FicheroEntrada = QFile::encodeName(entrada).toStdString();
+    e.estado.FicheroSalida = QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString();
+    AvisadorDialogos avisador(e.dialogos, nullptr);
+    if (!BuscarErrores(e.estado, e.estado.FicheroEntrada, avisador)) {
+        return nullptr;
+    }
+    e.app.MostrarConversion();
+    FrmConversionCaracteres* v = Conversion(e);
+    if (v) {
+        v->activateWindow();
+        if (!QTest::qWaitForWindowActive(v)) {
+            return nullptr;
+        }
+    }
+    return v;
 }
 
 } // namespace tildora::pruebas

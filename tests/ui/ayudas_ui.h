@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+namespace tildora {
+class FrmConversionCaracteres;
+}
+
 namespace tildora::pruebas {
 
 // One program run: its own state, scripted dialogs, a store in its own
@@ -35,6 +39,14 @@ struct Entorno {
     int salidas = 0;
     Aplicacion app;
 };
+
+// The conversion window, when it is the one shown.
+FrmConversionCaracteres* Conversion(Entorno& e);
+// Scans `texto` as the input file and opens the conversion window on it, the
+// way the first window hands over, shown and active; `almacen` is the
+// store's content, if any (null: no store file).
+FrmConversionCaracteres* AbrirConversion(Entorno& e, const QByteArray& texto,
+                                         const QByteArray& almacen = {});
 
 // Destroys the windows that were unloaded (deleteLater) until now.
 void BorrarPendientes();

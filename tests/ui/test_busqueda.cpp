@@ -133,17 +133,7 @@ std::string Mostrado(VistaTexto& vista) {
 // Scans the text in that form and opens the conversion window on it, the
 // way the first window hands over.
 FrmConversionCaracteres* Abrir(Entorno& e, Forma forma) {
-    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), Codificar(Texto(), forma));
-    e.Escribir(QStringLiteral("caracteres.ini"), "[lista]\r\n\x96=-\r\n|=/\r\n");
-    e.estado.FicheroEntrada = QFile::encodeName(entrada).toStdString();
-    e.estado.FicheroSalida = QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString();
-    AvisadorDialogos avisador(e.dialogos, nullptr);
-    if (!BuscarErrores(e.estado, e.estado.FicheroEntrada, avisador)) {
-        return nullptr;
-    }
-    e.app.MostrarConversion();
-    auto* v = qobject_cast<FrmConversionCaracteres*>(e.app.VentanaActual());
-    return v && QTest::qWaitForWindowExposed(v) ? v : nullptr;
+    return pruebas::AbrirConversion(e, Codificar(Texto(), forma), "[lista]\r\n\x96=-\r\n|=/\r\n");
 }
 
 // The occurrence `cual` (from 0) of `todas` is the one chosen: selected, in

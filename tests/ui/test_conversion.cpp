@@ -36,6 +36,8 @@
 #include <utility>
 
 using namespace tildora;
+using tildora::pruebas::AbrirConversion;
+using tildora::pruebas::Conversion;
 using tildora::pruebas::Entorno;
 
 namespace {
@@ -46,35 +48,6 @@ QString M(std::string_view texto) {
 
 template <typename T> T* Hijo(QWidget* ventana, const char* nombre) {
     return ventana->findChild<T*>(QLatin1String(nombre));
-}
-
-FrmConversionCaracteres* Conversion(Entorno& e) {
-    return qobject_cast<FrmConversionCaracteres*>(e.app.VentanaActual());
-}
-
-// Scans `texto` as the input file and opens the conversion window on it, the
-// way the first window hands over; `almacen` is the store's content, if any.
-FrmConversionCaracteres* Abrir(Entorno& e, const QByteArray& texto,
-                               const QByteArray& almacen = {}) {
-    const QString entrada = e.Escribir(QStringLiteral("entrada.txt"), texto);
-    if (!almacen.isNull()) {
-        e.Escribir(QStringLiteral("caracteres.ini"), almacen);
-    }
-    e.estado.FicheroEntrada = QFile::encodeName(entrada).toStdString();
-    e.estado.FicheroSalida = QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString();
-    AvisadorDialogos avisador(e.dialogos, nullptr);
-    if (!BuscarErrores(e.estado, e.estado.FicheroEntrada, avisador)) {
-        return nullptr;
-    }
-    e.app.MostrarConversion();
-    FrmConversionCaracteres* v = Conversion(e);
-    if (v) {
-        v->activateWindow();
-        if (!QTest::qWaitForWindowActive(v)) {
-            return nullptr;
-        }
-    }
-    return v;
 }
 
 // The refusal of a typed character, which names it and its code.
@@ -296,7 +269,7 @@ void PruebaConversion::recorridoCompleto() {
 void PruebaConversion::disposicion() {
     Entorno e;
     FrmConversionCaracteres* v =
-        Abrir(e, "a\tb^c\x01\r\nd\xe7\r\n", "[lista]\r\n\t=    \r\n^=+\r\n");
+        AbrirConversion(e, "a\tb^c\x01\r\nd\xe7\r\n", "[lista]\r\n\t=    \r\n^=+\r\n");
     QVERIFY(v);
     QCOMPARE(v->windowTitle(), M(textos::TituloConversion));
     QVERIFY(!v->windowIcon().isNull());
@@ -386,7 +359,8 @@ void PruebaConversion::filasYOrden() {
     Entorno e;
     // Wrong characters in order of first appearance, each once; upper and
     // lower case apart. "ÿ" (255) is allowed.
-    FrmConversionCaracteres* v = Abrir(e, "\xc7x^\xe7^\xff|\xc7", "[lista]\r\n\xe7=c\r\n");
+    FrmConversionCaracteres* v =
+        AbrirConversion(e, "\xc7x^\xe7^\xff|\xc7", "[lista]\r\n\xe7=c\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     const std::string esperados[] = {"\xc7", "^", "\xe7", "|"};
@@ -414,8 +388,8 @@ void PruebaConversion::filasYOrden() {
 
     // A second file in the same run: only its own rows, and its first click
     // commits nothing into a cell of the earlier grid.
-    v = Abrir(e, "a\xe7"
-                 "b");
+    v = AbrirConversion(e, "a\xe7"
+                           "b");
     QVERIFY(v);
     g = v->Rejilla();
     QCOMPARE(g->Rows(), 2);
@@ -432,8 +406,8 @@ void PruebaConversion::filasYOrden() {
 
 void PruebaConversion::controlesComoDibujos() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a\tb\x01"
-                                          "c\x7f");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a\tb\x01"
+                                                    "c\x7f");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 4);
@@ -532,8 +506,8 @@ void PruebaConversion::caracteresVisibles() {
 
     // The wrong characters in a larger font; the rows as high as ever.
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "\x93uno\x94 \x96 - \x81 \t^\r\n",
-                                       "[lista]\r\n\x93=\"\r\n\x94=\"\r\n\x96=\" \"\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "\x93uno\x94 \x96 - \x81 \t^\r\n",
+                                                 "[lista]\r\n\x93=\"\r\n\x94=\"\r\n\x96=\" \"\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QVERIFY(g->item(0, 0)->font().pointSizeF() >= 12);
@@ -546,15 +520,15 @@ void PruebaConversion::caracteresVisibles() {
     const QRect donde = v->Vista()->RectanguloDe(v->Vista()->InicioSeleccion());
     QVERIFY(donde.width() > QFontMetrics(v->Vista()->font()).horizontalAdvance(QLatin1Char(' ')));
     pruebas::BorrarPendientes();
-    v = Abrir(e, QByteArray("\xe2\x80\x9cuno\xe2\x80\x9d \xe2\x80\x93 - \xf0\x9f\x91\x8d "
-                            "\xe2\x80\x8b \xc2\x81 \xc5\x82\n"));
+    v = AbrirConversion(e, QByteArray("\xe2\x80\x9cuno\xe2\x80\x9d \xe2\x80\x93 - \xf0\x9f\x91\x8d "
+                                      "\xe2\x80\x8b \xc2\x81 \xc5\x82\n"));
     QVERIFY(v);
     pruebas::Capturar(*v, QStringLiteral("Rejilla-utf8"));
 }
 
 void PruebaConversion::reemplazoLargo() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "x\xe7y\xe7", "[lista]\r\n\xe7=ss\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "x\xe7y\xe7", "[lista]\r\n\xe7=ss\r\n");
     QVERIFY(v);
     QLineEdit* editor = v->Editor();
     Clic(v, 1, 1);
@@ -583,7 +557,7 @@ void PruebaConversion::reemplazoLargo() {
     // whole string, each counted once.
     QTest::keyClick(editor, Qt::Key_Escape);
     pruebas::BorrarPendientes();
-    v = Abrir(e, "x\xe7y\xe7");
+    v = AbrirConversion(e, "x\xe7y\xe7");
     QVERIFY(v);
     Clic(v, 1, 1);
     QTest::keyClick(v->Editor(), Qt::Key_Return);
@@ -594,7 +568,7 @@ void PruebaConversion::reemplazoLargo() {
 
 void PruebaConversion::reemplazoLargoSoloMengua() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "x\xe7y", "[lista]\r\n\xe7=abc\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "x\xe7y", "[lista]\r\n\xe7=abc\r\n");
     QVERIFY(v);
     QLineEdit* editor = v->Editor();
     Clic(v, 1, 1);
@@ -619,7 +593,7 @@ void PruebaConversion::reemplazoLargoSoloMengua() {
 
 void PruebaConversion::caracterRechazado() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b|c", "[lista]\r\n^=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
@@ -711,7 +685,7 @@ void PruebaConversion::editorSobreLaCelda() {
     for (int c = 1; c <= 20; ++c) {
         texto += static_cast<char>(c == 10 || c == 13 ? 200 + c : c);
     }
-    FrmConversionCaracteres* v = Abrir(e, texto);
+    FrmConversionCaracteres* v = AbrirConversion(e, texto);
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
@@ -772,7 +746,7 @@ void PruebaConversion::introYEscEditando() {
         // Enter while typing: the typed character is in its cell before the
         // grid is read.
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
         QVERIFY(v);
         Escribir(v, 1, QStringLiteral("-"));
         QTest::keyClick(v->Editor(), Qt::Key_Enter);
@@ -785,7 +759,7 @@ void PruebaConversion::introYEscEditando() {
         // (it never reaches the cell), and the proposal it held comes back
         // as one; Esc again leaves, nothing being typed.
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
         QVERIFY(v);
         Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Escape);
@@ -802,7 +776,7 @@ void PruebaConversion::introYEscEditando() {
         // A click on Cancel leaves the editor, which is checked first; then
         // the window goes, with nothing stored or written.
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
         QVERIFY(v);
         Escribir(v, 1, QStringLiteral("^"));
         Pulsar(v, "CmdCancelar");
@@ -816,7 +790,7 @@ void PruebaConversion::introYEscEditando() {
         // Enter after a refused character: its message, then the missing
         // replacement's, and the window stays.
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
         QVERIFY(v);
         Escribir(v, 1, QStringLiteral("^"));
         QTest::keyClick(v->Editor(), Qt::Key_Return);
@@ -833,7 +807,7 @@ void PruebaConversion::rechazoAlSalirHaciaCancelar() {
     // character never reaches its cell or the store.
     for (const bool medioClic : {false, true}) {
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b|c");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b|c");
         QVERIFY(v);
         auto* cancelar = Hijo<QToolButton>(v, "CmdCancelar");
         Escribir(v, 1, QStringLiteral("|"));
@@ -858,7 +832,7 @@ void PruebaConversion::rechazoAlSalirHaciaCancelar() {
 
 void PruebaConversion::escEnElEditor() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b|c", "[lista]\r\n^=x\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b|c", "[lista]\r\n^=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
@@ -890,7 +864,7 @@ void PruebaConversion::escEnElEditor() {
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=x\r\n"));
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
     // Nothing typed: no question.
-    v = Abrir(e, "a^b", "[lista]\r\n^=x\r\n");
+    v = AbrirConversion(e, "a^b", "[lista]\r\n^=x\r\n");
     QVERIFY(v);
     Clic(v, 1, 1);
     QTest::keyClick(v->Editor(), Qt::Key_Escape);
@@ -903,14 +877,14 @@ void PruebaConversion::teclasFueraDelEditor() {
     {
         // Enter on the grid or the text view presses the default button.
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=.\r\n");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b", "[lista]\r\n^=.\r\n");
         QVERIFY(v);
         QTest::keyClick(v->Vista(), Qt::Key_Return);
         QCOMPARE(Salida(e), QByteArray("a.b"));
     }
     {
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=.\r\n");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b", "[lista]\r\n^=.\r\n");
         QVERIFY(v);
         QTest::keyClick(v->Rejilla(), Qt::Key_Return);
         QCOMPARE(Salida(e), QByteArray("a.b"));
@@ -919,12 +893,12 @@ void PruebaConversion::teclasFueraDelEditor() {
         // Esc on the grid presses the cancel button; Enter on a focused
         // button presses that button.
         Entorno e;
-        FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=.\r\n");
+        FrmConversionCaracteres* v = AbrirConversion(e, "a^b", "[lista]\r\n^=.\r\n");
         QVERIFY(v);
         QTest::keyClick(v->Rejilla(), Qt::Key_Escape);
         QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
         pruebas::BorrarPendientes();
-        v = Abrir(e, "a^b");
+        v = AbrirConversion(e, "a^b");
         QVERIFY(v);
         auto* cancelar = Hijo<QToolButton>(v, "CmdCancelar");
         cancelar->setFocus();
@@ -936,7 +910,7 @@ void PruebaConversion::teclasFueraDelEditor() {
 
 void PruebaConversion::aceptarConFilaVacia() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b|c");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b|c");
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("-"));
     // Backspace on the second row's cell takes its proposal away.
@@ -968,7 +942,7 @@ void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     // A lone LF is listed, but it is a line break: its row carries the fixed
     // answer CR LF from the start, which cannot be edited, is never stored
     // (an older copy's answer for it is not used) and counts once for each.
-    FrmConversionCaracteres* v = Abrir(e, "a^b\nc^\n", "[lista]\r\n\\x0A=x\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b\nc^\n", "[lista]\r\n\\x0A=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 3);
@@ -1001,7 +975,7 @@ void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
 
 void PruebaConversion::salidaNoEscribible() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
     QVERIFY(v);
     // The folder goes after the names were checked: no permission is
     // involved, so this holds for root too.
@@ -1029,7 +1003,7 @@ void PruebaConversion::salidaNoEscribible() {
     QCOMPARE(Hijo<QLineEdit>(primera, "txtSalida")->text(), salida);
 
     // A parent that is a file, and an existing output left as it was.
-    v = Abrir(e, "a^b");
+    v = AbrirConversion(e, "a^b");
     QVERIFY(v);
     e.estado.FicheroSalida =
         QFile::encodeName(e.Ruta(QStringLiteral("entrada.txt/salida.txt"))).toStdString();
@@ -1044,7 +1018,7 @@ void PruebaConversion::salidaAparecidaMientras() {
     // No output when the names were chosen, so no question then; one that
     // appears before accepting is replaced only if the user agrees now.
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
     QVERIFY(v);
     e.Escribir(QStringLiteral("salida.txt"), "ajeno");
     Escribir(v, 1, QStringLiteral("-"));
@@ -1062,7 +1036,7 @@ void PruebaConversion::salidaAparecidaMientras() {
     QVERIFY(qobject_cast<FrmElegirFicheros*>(e.app.VentanaActual()));
 
     pruebas::BorrarPendientes();
-    v = Abrir(e, "a^b");
+    v = AbrirConversion(e, "a^b");
     QVERIFY(v);
     e.Escribir(QStringLiteral("salida.txt"), "ajeno");
     Pulsar(v, "CmdAceptar"); // the remembered answer; the question answered OK
@@ -1081,7 +1055,7 @@ void PruebaConversion::almacenIlegible() {
     Entorno e;
     QVERIFY(QDir(e.carpeta.path()).mkdir(QStringLiteral("caracteres.ini")));
     const QString ruta = e.Ruta(QStringLiteral("caracteres.ini"));
-    FrmConversionCaracteres* v = Abrir(e, "a^b");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
     QVERIFY(v);
     QCOMPARE(pruebas::Textos(e.dialogos),
              QStringList{M(textos::AlmacenIlegible) + ruta + QStringLiteral(": Is a directory")});
@@ -1096,7 +1070,7 @@ void PruebaConversion::almacenIlegible() {
     // Said too when nothing is written in the end: the overwrite question
     // answered Cancel, or the accept stopped. The answer is not stored, so
     // leaving then asks.
-    v = Abrir(e, "a^b");
+    v = AbrirConversion(e, "a^b");
     QVERIFY(v);
     e.dialogos.mensajes.clear();
     Escribir(v, 1, QStringLiteral("-"));
@@ -1125,7 +1099,7 @@ void PruebaConversion::busqueda() {
         texto += "linea de relleno " + QByteArray::number(i) + "\r\n";
     }
     texto += QByteArray(3000, 'x') + "|y|^\r\n";
-    FrmConversionCaracteres* v = Abrir(e, texto);
+    FrmConversionCaracteres* v = AbrirConversion(e, texto);
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     VistaTexto* vista = v->Vista();
@@ -1269,7 +1243,7 @@ void PruebaConversion::vistaDelTexto() {
 
 void PruebaConversion::cerrarDesdeElTitulo() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b", "[lista]\r\n^=-\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b", "[lista]\r\n^=-\r\n");
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("+"));
     QVERIFY(v->close());
@@ -1363,7 +1337,7 @@ void PruebaConversion::sustitutoQueNoLimpia() {
     // The remembered replacement of '|' brings back '^', listed above it:
     // the accept is refused with the row named, nothing stored or written.
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "^|", "[lista]\r\n|=^^\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "^|", "[lista]\r\n|=^^\r\n");
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
@@ -1379,7 +1353,7 @@ void PruebaConversion::soloConElTeclado() {
     // A whole file with the keyboard alone, every key going where the focus
     // is, as a user's would.
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, "a^b|c\xe7");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b|c\xe7");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QLineEdit* editor = v->Editor();
@@ -1464,10 +1438,10 @@ void PruebaConversion::nombresAccesibles() {
     Entorno e;
     // A tab, an undefined byte and '^'; the tab's replacement is a
     // no-break space.
-    FrmConversionCaracteres* v = Abrir(e,
-                                       "a\tb\x81"
-                                       "c^d",
-                                       "[lista]\r\n\\x09=\xa0\r\n^=+\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e,
+                                                 "a\tb\x81"
+                                                 "c^d",
+                                                 "[lista]\r\n\\x09=\xa0\r\n^=+\r\n");
     QVERIFY(v);
     comprobar(v, {
                      {"Label1", textos::Label1Conversion, textos::AccArgibideak},
@@ -1568,7 +1542,7 @@ void PruebaConversion::textoUnicode() {
     const auto f = static_cast<Forma>(forma);
     const QString texto = QStringLiteral("Canción – Ñandú ł\r\nAcción ł, pingüino – fin\r\n");
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, Codificar(texto, f), "[lista]\r\n\x96=-\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, Codificar(texto, f), "[lista]\r\n\x96=-\r\n");
     QVERIFY(v);
     QCOMPARE(v->windowTitle(),
              M(textos::TituloConversion) + M(textos::SeparadorCodificacion) + nombre);
@@ -1608,10 +1582,10 @@ void PruebaConversion::textoUnicode() {
 // the grid, and the new answer for '€' goes into it in UTF-8.
 void PruebaConversion::almacenUtf8() {
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e,
-                                       "Fran\xe7"
-                                       "ais \x80",
-                                       "\xef\xbb\xbf[lista]\r\n\xc3\xa7=c\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e,
+                                                 "Fran\xe7"
+                                                 "ais \x80",
+                                                 "\xef\xbb\xbf[lista]\r\n\xc3\xa7=c\r\n");
     QVERIFY(v);
     QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("c"));
     Escribir(v, 2, QStringLiteral("E"));
@@ -1704,13 +1678,13 @@ void PruebaConversion::borrarYSinPropuesta() {
     Entorno e;
     // € is remembered as the delete answer; the zero-width space's proposal
     // is the delete answer; 中 has no proposal; … and ^ have theirs.
-    FrmConversionCaracteres* v = Abrir(e,
-                                       "a\xe2\x82\xac"
-                                       "b\xe2\x80\x8b"
-                                       "c\xe4\xb8\xad"
-                                       "d\xe2\x80\xa6"
-                                       "e^f\xe2\x82\xac",
-                                       "[lista]\r\n\x80=\"\"\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e,
+                                                 "a\xe2\x82\xac"
+                                                 "b\xe2\x80\x8b"
+                                                 "c\xe4\xb8\xad"
+                                                 "d\xe2\x80\xa6"
+                                                 "e^f\xe2\x82\xac",
+                                                 "[lista]\r\n\x80=\"\"\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 6);
@@ -1835,7 +1809,7 @@ void PruebaConversion::muchasFilas() {
         }
     }
     Entorno e;
-    FrmConversionCaracteres* v = Abrir(e, t.toUtf8());
+    FrmConversionCaracteres* v = AbrirConversion(e, t.toUtf8());
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QVERIFY(g->Rows() > 38000);
