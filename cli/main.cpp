@@ -10,7 +10,6 @@
 #include "core/textos.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -37,7 +36,7 @@ int AbrirVentanas([[maybe_unused]] char** argv) {
     argv[0] = const_cast<char*>(ventanas.c_str());
     const int codigo = tildora::SustituirPrograma(ventanas, argv);
     std::string razon(tildora::textos::VentanasNoEncontradas);
-    razon.append(ventanas).append(": ").append(std::strerror(codigo));
+    razon.append(ventanas).append(": ").append(tildora::RazonSistema(codigo));
     tildora::cli::Error(razon);
 #else
     tildora::cli::Error(tildora::textos::SinVentanas);

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <set>
 
 namespace tildora::cli {
@@ -185,6 +184,15 @@ int Ordenes::Fix(const std::string& entrada, const std::string& salida) {
     if (!CargarAlmacen()) {
         return kFallo;
     }
+    // /dev/stdout and its kin are written to as "-" is, to the descriptor
+    // they name: standard output becomes that descriptor.
+    if (const std::optional<int> descriptor = DescriptorNombrado(salida)) {
+        if (const int codigo = SalidaEstandarHacia(*descriptor); codigo != 0) {
+            DecirFallo(Falla(Fallo::Escritura, codigo, salida), textos::SalidaIncorrecta, salida);
+            return kFallo;
+        }
+        return CorregirUno(entrada, "-");
+    }
     return CorregirUno(entrada, salida);
 }
 
@@ -198,7 +206,7 @@ int Ordenes::FixCarpeta(const std::string& carpeta, const std::vector<std::strin
     }
     if (const Hay hay = QueHay(carpeta); !hay.carpeta) {
         Error(textos::SalidaIncorrecta);
-        Detalle(carpeta, std::strerror(hay.codigo != 0 ? hay.codigo : ENOTDIR));
+        Detalle(carpeta, RazonSistema(hay.codigo != 0 ? hay.codigo : ENOTDIR));
         return kFallo;
     }
     int peor = kBien;
@@ -240,7 +248,13 @@ std::optional<int> Ordenes::ComprobarSalida(const std::string& entrada, const st
     const Hay hay = salida == "-" ? Hay{} : QueHay(salida);
     if (hay.carpeta) {
         Error(textos::SalidaIncorrecta);
-        Detalle(salida, std::strerror(EISDIR));
+        Detalle(salida, RazonSistema(EISDIR));
+        return kFallo;
+    }
+    // No file replaces a pipe or a device, --force or not.
+    if (hay.tuberia || hay.dispositivo) {
+        Error(textos::SalidaIncorrecta);
+        Detalle(salida, Razon(Falla(hay.tuberia ? Fallo::Tuberia : Fallo::Dispositivo)));
         return kFallo;
     }
     if (hay.existe && !m_forzar) {

@@ -6,7 +6,6 @@
 #include "core/unicode.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace tildora::cli {
 
@@ -118,6 +117,8 @@ std::optional<std::string_view> RazonPrimero(const tildora::Error& error) {
         return textos::SalidaDemasiadoGrande;
     case Fallo::Copia:
         return textos::CopiaTemporalFallida;
+    case Fallo::Cambiado:
+        return textos::EntradaCambiada;
     case Fallo::Escritura:
     case Fallo::Lectura:
         break;
@@ -155,7 +156,7 @@ void DecirFallo(const tildora::Error& error, std::string_view mensaje, std::stri
     // The pipe's copy is the temporary folder's, whichever input it was.
     const std::string_view quien = error.fallo == Fallo::Copia ? error.ruta : nombre;
     if (error.codigo != 0 && error.fallo != Fallo::Crecimiento) {
-        Detalle(quien, std::strerror(error.codigo));
+        Detalle(quien, RazonSistema(error.codigo));
     } else if (!quien.empty()) {
         Error(quien);
     }

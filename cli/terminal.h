@@ -41,7 +41,8 @@ std::string Motivo(const tildora::Error& error);
 // The line that says first what stopped the work when the name is not what
 // is wrong: memory (Fallo::Grande), a full disk, a file-size limit, a
 // read-only file system, any other failure to write, an output too large, a
-// pipe's copy that could not be made. Nothing when the name is at fault.
+// pipe's copy that could not be made, an input that changed while it was
+// read. Nothing when the name is at fault.
 std::optional<std::string_view> RazonPrimero(const tildora::Error& error);
 
 // Says a failure about the file `nombre`: `mensaje` (a message about the

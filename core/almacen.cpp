@@ -26,6 +26,13 @@ constexpr std::size_t kTamanoMaximoAlmacen = 4 * 1024 * 1024;
 // installing never copies it.
 constexpr std::string_view kMarcaCompilacion = TILDORA_MARCA_COMPILACION;
 
+// A reading's failure, as the store's: over the store's size limit is that
+// limit, not memory running out.
+Error FalloDeLectura(const Error& leido, const std::string& ruta) {
+    const bool limite = leido.fallo == Fallo::Grande && leido.codigo != ENOMEM;
+    return Error{limite ? Fallo::AlmacenGrande : leido.fallo, limite ? 0 : leido.codigo, ruta, {}};
+}
+
 bool Existe(const std::string& ruta, bool seguirEnlaces = true) {
     sistema::Ficha f;
     return sistema::Consultar(ruta, f, seguirEnlaces) == 0;
@@ -50,7 +57,7 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
     // it; under the lock it is read again, as it is then.
     Resultado<void> leido = LeerFichero(ruta, viejo, kTamanoMaximoAlmacen);
     if (!leido && leido.fallo() != Fallo::NoExiste) {
-        return Error{leido.error().fallo, leido.error().codigo, ruta, {}};
+        return FalloDeLectura(leido.error(), ruta);
     }
     // Nothing to change as the store is now: nothing is locked or made.
     if (const std::optional<std::string> nuevo = cambiar(viejo); !nuevo) {
@@ -74,7 +81,7 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
     leido = LeerFichero(ruta, viejo, kTamanoMaximoAlmacen);
     const bool falta = !leido && leido.fallo() == Fallo::NoExiste;
     if (!leido && !falta) {
-        return Error{leido.error().fallo, leido.error().codigo, ruta, {}};
+        return FalloDeLectura(leido.error(), ruta);
     }
     const std::optional<std::string> nuevo = cambiar(viejo);
     if (!nuevo) {
@@ -89,7 +96,7 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
     }
     // A store that reads would refuse is not written either.
     if (nuevo->size() > kTamanoMaximoAlmacen) {
-        return Falla(Fallo::Grande, 0, ruta);
+        return Falla(Fallo::AlmacenGrande, 0, ruta);
     }
     if (Resultado<void> r = EscribirFicheroSeguro(ruta, *nuevo); !r) {
         return r.error();
@@ -143,7 +150,7 @@ Resultado<Respuestas> AlmacenSoluciones::Leer() const {
     std::string bytes;
     const Resultado<void> r = LeerFichero(m_ruta, bytes, kTamanoMaximoAlmacen);
     if (!r && r.fallo() != Fallo::NoExiste) {
-        return Error{r.error().fallo, r.error().codigo, m_ruta, {}};
+        return FalloDeLectura(r.error(), m_ruta);
     }
     return Respuestas(r ? std::move(bytes) : std::string());
 }
@@ -161,8 +168,10 @@ template <typename Con> Resultado<void> Guardar(const std::string& ruta, const C
     if (!r) {
         return r.error();
     }
+    // What could be stored in an empty store and not in this one is the
+    // store's text at fault: a UTF-16 text cut in the middle of a unit.
     if (!*r) {
-        return Falla(Fallo::Escritura, 0, ruta);
+        return Falla(Fallo::Codificacion, 0, ruta);
     }
     return {};
 }

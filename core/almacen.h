@@ -58,7 +58,10 @@ public:
 
     // Stores `valor` under `clave`, replacing an earlier value in place and
     // keeping every other byte of the file. On failure the file is left as
-    // it was and the error names it.
+    // it was and the error names it: Fallo::AlmacenGrande when the store
+    // would pass its limit of 4 MiB, Fallo::Codificacion when its text is
+    // UTF-16 cut in the middle of a unit, where nothing written could be
+    // read back.
     Resultado<void> GuardarSolucion(std::string_view seccion, std::string_view clave,
                                     std::string_view valor) const;
     // Stores the delete answer under `clave`, as GuardarSolucion stores a
@@ -74,7 +77,8 @@ public:
     Resultado<bool> OlvidarSolucion(std::string_view seccion, std::string_view clave) const;
 
     // The whole store, read once. A missing store is an empty one and no
-    // failure; a folder, no permission, over 4 MiB or a read error is.
+    // failure; a folder, a pipe or a device (Fallo::NoRegular), no
+    // permission, over 4 MiB (Fallo::AlmacenGrande) or a read error is.
     Resultado<Respuestas> Leer() const;
 
 private:

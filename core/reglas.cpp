@@ -8,6 +8,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string_view>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace tildora {
 
@@ -125,13 +132,60 @@ Hay QueHay(const std::string& ruta) {
     hay.existe = sistema::Consultar(ruta, f, false) == 0;
     hay.codigo = sistema::Consultar(ruta, f);
     hay.carpeta = hay.codigo == 0 && f.tipo == sistema::Ficha::Tipo::Carpeta;
+    hay.tuberia = hay.codigo == 0 && f.tipo == sistema::Ficha::Tipo::Tuberia;
+    hay.dispositivo = hay.codigo == 0 && f.tipo == sistema::Ficha::Tipo::Dispositivo;
     return hay;
+}
+
+std::optional<int> DescriptorNombrado([[maybe_unused]] const std::string& salida) {
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    const std::string ruta = std::filesystem::path(salida).lexically_normal().string();
+    if (ruta == "/dev/stdout") {
+        return 1;
+    }
+    if (ruta == "/dev/stderr") {
+        return 2;
+    }
+    for (const std::string_view carpeta : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (ruta.size() <= carpeta.size() || ruta.compare(0, carpeta.size(), carpeta) != 0) {
+            continue;
+        }
+        const std::string_view numero = std::string_view(ruta).substr(carpeta.size());
+        if (numero.size() > 9 || !std::all_of(numero.begin(), numero.end(),
+                                              [](char c) { return c >= '0' && c <= '9'; })) {
+            return std::nullopt;
+        }
+        int n = 0;
+        for (const char c : numero) {
+            n = n * 10 + (c - '0');
+        }
+        return n;
+    }
+    return std::nullopt;
+#endif
+}
+
+int SalidaEstandarHacia([[maybe_unused]] int descriptor) {
+#ifdef _WIN32
+    return ENOSYS;
+#else
+    if (descriptor == STDOUT_FILENO) {
+        return ::fcntl(descriptor, F_GETFD) == -1 ? errno : 0;
+    }
+    return ::dup2(descriptor, STDOUT_FILENO) == -1 ? errno : 0;
+#endif
 }
 
 Resultado<void> SalidaEscribible(const std::string& salida) {
     const auto fallo = [&salida](int codigo) { return Falla(Fallo::Escritura, codigo, salida); };
-    if (QueHay(salida).carpeta) {
+    const Hay hay = QueHay(salida);
+    if (hay.carpeta) {
         return fallo(EISDIR);
+    }
+    if (hay.tuberia || hay.dispositivo) {
+        return Falla(hay.tuberia ? Fallo::Tuberia : Fallo::Dispositivo, 0, salida);
     }
     const std::size_t barra = salida.rfind('/');
     const std::string carpeta = barra == std::string::npos ? std::string(".")
@@ -144,8 +198,11 @@ Resultado<void> SalidaEscribible(const std::string& salida) {
     if (ficha.tipo != sistema::Ficha::Tipo::Carpeta) {
         return fallo(ENOTDIR);
     }
+    // Why not is what writing would meet there: on a read-only file system
+    // that, whatever the folder's permissions.
+    errno = 0;
     if (!sistema::SePuedeEscribir(carpeta)) {
-        return fallo(EACCES);
+        return fallo(errno != 0 ? errno : EACCES);
     }
     return {};
 }
@@ -195,7 +252,10 @@ Resultado<std::string> ClaveDada(const std::string& texto) {
     if (!texto.empty() && DecodificarUtf8(p, texto.size(), cp) == static_cast<int>(texto.size())) {
         return ClaveDeCaracter(cp);
     }
-    return Falla(AnsiDeUtf8(texto) ? Fallo::NoEsUnCaracter : Fallo::NoWindows, 0, texto);
+    return Falla(!EsUtf8Valido(texto) ? Fallo::NoUtf8
+                 : AnsiDeUtf8(texto)  ? Fallo::NoEsUnCaracter
+                                      : Fallo::NoWindows,
+                 0, texto);
 }
 
 namespace {
@@ -237,7 +297,7 @@ Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::strin
     }
     const std::optional<std::string> valor = AnsiDeUtf8(sustituto);
     if (!valor) {
-        return Falla(Fallo::NoWindows, 0, sustituto);
+        return Falla(EsUtf8Valido(sustituto) ? Fallo::NoWindows : Fallo::NoUtf8, 0, sustituto);
     }
     // A replacement may hold wrong characters, which the rows further down
     // correct; never its own, which no row would. (No replacement, being

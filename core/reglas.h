@@ -6,6 +6,7 @@
 #include "core/resultado.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,20 +28,36 @@ Resultado<void> ComprobarNombres(const std::string& entrada, const std::string& 
                                  const std::string& almacen, bool estandar = false);
 
 // Whether a file can be written under `salida`, as far as can be told
-// before anything is written: it is no folder, and its folder is there and
-// may have files made in it. Otherwise Fallo::Escritura with the system's
-// reason and the name.
+// before anything is written: it is no pipe (Fallo::Tuberia) or device
+// (Fallo::Dispositivo), which no file may replace, no folder, and its folder
+// is there and may have files made in it. Otherwise Fallo::Escritura with
+// the system's reason (the one writing would meet: a read-only file system
+// is that, not a lack of permission) and the name.
 Resultado<void> SalidaEscribible(const std::string& salida);
 
 // What is under a name: whether anything is (a link that leads nowhere
-// too), whether it is a folder or leads to one, and, when what it leads to
-// cannot be looked at, why.
+// too), whether it is a folder or leads to one, a pipe or a socket, or a
+// device, and, when what it leads to cannot be looked at, why.
 struct Hay {
     bool existe = false;
     bool carpeta = false;
+    bool tuberia = false;
+    bool dispositivo = false;
     int codigo = 0;
 };
 Hay QueHay(const std::string& ruta);
+
+// The open descriptor an output name stands for: /dev/stdout (1),
+// /dev/stderr (2), /dev/fd/N and /proc/self/fd/N (N). Such an output is
+// written to that descriptor, as "-" is written to standard output, never
+// replaced by a new file: the file it leads to may be open for appending
+// (`>> log.txt`), and a rename would replace all of it. Nothing for every
+// other name, and on Windows, which has no such names.
+std::optional<int> DescriptorNombrado(const std::string& salida);
+
+// Makes standard output the open descriptor `descriptor`, so that what is
+// written to "-" goes there. 0, or the error number (EBADF: it is not open).
+int SalidaEstandarHacia(int descriptor);
 
 // The existence test of the file-selection window: a directory search for
 // ordinary files only. Folders and hidden files (names beginning with a dot)
@@ -53,18 +70,17 @@ inline constexpr std::size_t kLargoMaximoSustituto = 127;
 
 // A wrong character as the user writes it on the command line (one
 // character in UTF-8, \xHH or U+XXXX): the key it is remembered under.
-// Refused (Fallo::NoEsUnCaracter or NoWindows, with the text in Error::ruta)
-// when it is not one; a U+XXXX that no character has (a UTF-16 half, past
-// U+10FFFF) with Fallo::CodigoSinCaracter.
+// Refused (Fallo::NoEsUnCaracter, with the text in Error::ruta) when it is
+// not one, Fallo::NoUtf8 when it is not UTF-8 text at all; a U+XXXX that no
+// character has (a UTF-16 half, past U+10FFFF) with Fallo::CodigoSinCaracter.
 Resultado<std::string> ClaveDada(const std::string& texto);
 
 // A character and its replacement as `remember` takes them: the key, and
 // the replacement in Windows-1252. Refused, with the text at fault in
 // Error::ruta: an allowed character, a CR or an LF (a line break, never a
-// character; a lone LF is always written as CR LF), a replacement
-// Windows-1252 cannot hold, one holding its own character (no row could ever
-// correct it), empty, holding a line break, or longer than the store gives
-// back.
+// character; a lone LF is always written as CR LF), a replacement that is
+// not UTF-8 (Fallo::NoUtf8) or that Windows-1252 cannot hold, one holding its own character (no row
+// could ever correct it), empty, holding a line break, or longer than the store gives back.
 struct Respuesta {
     std::string clave;
     std::string sustituto;

@@ -29,6 +29,7 @@ enum class Fallo {
     Crecimiento,   // the corrected text would be too large: nothing written
     Cambiado,      // the text read again is not the one scanned
     NoCodificable, // a character the output's encoding cannot hold
+    AlmacenGrande, // the store is, or would become, over its size limit
     // The names the user gave.
     NombreVacio,     // a name is missing
     NombresIguales,  // equal names, or two names of one file
@@ -40,6 +41,7 @@ enum class Fallo {
     NoEsUnCaracter,    // not one character
     CodigoSinCaracter, // U+XXXX of no character: a UTF-16 half, or past U+10FFFF
     NoWindows,         // not a character Windows-1252 can hold
+    NoUtf8,            // not UTF-8 text at all
     CaracterPermitido, // an allowed character: nothing to replace
     CaracterSalto,     // a line break, never a character
     SustitutoPropio,   // holds its own character, which no row would correct
@@ -92,8 +94,15 @@ inline Error Falla(Fallo fallo, int codigo = 0, std::string ruta = {}) {
     return Error{fallo, codigo, std::move(ruta), {}};
 }
 
-// The reason in words, for the line after a message: the system's own for
-// its error number, or the program's for what only it can tell.
+// The reason in words, for the line after a message: the program's for what
+// only it can tell, else RazonSistema's for the system's error number.
 std::string Razon(const Error& error);
+
+// The system's error number in words: the usual ones (no such file or
+// folder, no permission, a read-only file system, no space, a full quota, a
+// name too long, a folder where a file was expected and the reverse, a file
+// in use, too many links, no memory) in the program's two languages, the
+// same on every system; any other in the system's own text.
+std::string RazonSistema(int codigo);
 
 } // namespace tildora

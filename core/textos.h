@@ -262,6 +262,8 @@ inline constexpr std::string_view RazonUnoSolo =
     "karaktere bakarra izan behar da / ha de ser un solo carácter";
 inline constexpr std::string_view RazonWindows =
     "Windows-1252 kodeak ezin du gorde / Windows-1252 no lo puede representar";
+inline constexpr std::string_view RazonNoUtf8 =
+    "ez da UTF-8 testu baliozkoa / no es texto UTF-8 válido";
 inline constexpr std::string_view RazonSalto =
     "lerro-jauzia da, ez karakterea / es un salto de línea, no un carácter";
 inline constexpr std::string_view RazonSustitutoSalto =
@@ -275,6 +277,15 @@ inline constexpr std::string_view RazonSustitutoLargo =
 inline constexpr std::string_view RazonNoSeGuarda = "ezin da idatzi / no se puede escribir";
 inline constexpr std::string_view RazonDemasiadoGrande =
     "handiegia da memorian eusteko / demasiado grande para tenerlo en memoria";
+// The store's own limit, reading it or writing it.
+inline constexpr std::string_view RazonAlmacenGrande =
+    "ordezkoen fitxategiak ezin ditu 4 MiB gainditu / el fichero de sustitutos no puede pasar "
+    "de 4 MiB";
+// A pipe, a socket or a device where only an ordinary file will do (the
+// store).
+inline constexpr std::string_view RazonNoRegular =
+    "ez da fitxategi arrunta (hodi bat edo gailu bat da) / no es un fichero ordinario (es una "
+    "tubería o un dispositivo)";
 
 inline constexpr std::string_view RazonCodificacion =
     "ez da baliozkoa bere kodeketan (UTF-16 edo UTF-8) / no es válido en su codificación "
@@ -480,6 +491,33 @@ inline constexpr std::string_view SalidaNoSeEscribe =
 inline constexpr std::string_view CopiaTemporalFallida =
     "Sarreraren kopia ezin da egin aldi baterako karpetan (TMPDIR) / No se puede hacer la copia "
     "de la entrada en la carpeta temporal (TMPDIR)";
+// The input changed while it was read again to be corrected: nothing was
+// written. The input's name follows.
+inline constexpr std::string_view EntradaCambiada =
+    "Sarrera aldatu egin da irakurri bitartean; ez da ezer idatzi / La entrada ha cambiado "
+    "mientras se leía; no se ha escrito nada";
+// The system's usual reasons, in place of its own words (an error number
+// not among them keeps the system's text).
+inline constexpr std::string_view RazonNoExiste =
+    "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta";
+inline constexpr std::string_view RazonSinPermiso = "ez dago baimenik / no hay permiso";
+inline constexpr std::string_view RazonSoloLectura =
+    "fitxategi-sistema irakurtzeko soilik da / el sistema de ficheros es de solo lectura";
+inline constexpr std::string_view RazonDiscoLleno =
+    "ez dago lekurik diskoan / no queda espacio en el disco";
+inline constexpr std::string_view RazonCuota = "kuota bete da / se ha llenado la cuota";
+inline constexpr std::string_view RazonNombreLargo =
+    "izena luzeegia da / el nombre es demasiado largo";
+inline constexpr std::string_view RazonEsCarpeta =
+    "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero";
+inline constexpr std::string_view RazonNoCarpeta =
+    "bideko zati bat fitxategi bat da, ez karpeta bat / una parte de la ruta es un fichero, no "
+    "una carpeta";
+inline constexpr std::string_view RazonEnUso =
+    "beste programa batek darabil / otro programa lo está usando";
+inline constexpr std::string_view RazonEnlaces = "esteka gehiegi / demasiados enlaces";
+inline constexpr std::string_view RazonSinMemoria =
+    "ez dago memoria nahikorik / no hay memoria suficiente";
 // Short reasons, for the line after a message.
 inline constexpr std::string_view RazonTuberia =
     "hodi bat da (FIFO), ez fitxategi bat; erabili - irteera estandarrerako / es una tubería "

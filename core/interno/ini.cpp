@@ -144,14 +144,38 @@ std::optional<std::string> Ansi(std::string_view texto, bool unicode) {
     return unicode ? AnsiDeUtf8(texto) : std::string(texto);
 }
 
+// A key "U+XXXX" (as `remember` takes a character, in either case, 4 to 6
+// digits) is the character's own key: its byte when Windows-1252 has it
+// ("U+00E7" is 0xE7), else "U+XXXX" as the program writes it. Any other key
+// stays as it is.
+std::string ClaveUnica(std::string clave) {
+    if (clave.size() < 6 || clave.size() > 8 || (clave[0] != 'U' && clave[0] != 'u') ||
+        clave[1] != '+') {
+        return clave;
+    }
+    char32_t cp = 0;
+    for (const char c : std::string_view(clave).substr(2)) {
+        const int v = ValorHex(c);
+        if (v < 0) {
+            return clave;
+        }
+        cp = cp * 16 + static_cast<char32_t>(v);
+    }
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return clave;
+    }
+    return ClaveDeCaracter(cp);
+}
+
 // A key as written in the file, as the program looks it up: Windows-1252
 // bytes, or "U+XXXX" for a character Windows-1252 lacks. In a UTF-8 line
 // (`unicode`) a character Windows-1252 has is its byte (`ç` is 0xE7), and one
 // it lacks, written alone, is its U+XXXX key; a key that is neither is no
-// character's, and nothing.
+// character's, and nothing. A character Windows-1252 has, written by hand
+// as U+XXXX, is its byte too.
 std::optional<std::string> ClaveLeida(std::string_view escrita, bool unicode) {
     if (const std::optional<std::string> ansi = Ansi(escrita, unicode)) {
-        return DecodificarClave(*ansi);
+        return ClaveUnica(DecodificarClave(*ansi));
     }
     char32_t cp = 0;
     if (!escrita.empty() &&

@@ -153,6 +153,8 @@ int ErrorDe(DWORD codigo) {
         return ENAMETOOLONG;
     case ERROR_NOT_SAME_DEVICE:
         return EXDEV;
+    case ERROR_TOO_MANY_LINKS:
+        return EMLINK;
     case ERROR_BROKEN_PIPE:
     case ERROR_NO_DATA:
     case ERROR_PIPE_NOT_CONNECTED:
@@ -173,6 +175,15 @@ int ErrorDe(DWORD codigo) {
 
 int UltimoErrorDe(const std::string& ruta) {
     const DWORD e = ::GetLastError();
+    if (e == ERROR_ACCESS_DENIED) {
+        // Windows refuses a folder opened as a file as it refuses a file
+        // without permission; the words must say which it was, as they do
+        // on other systems.
+        const DWORD atributos = ::GetFileAttributesW(Nombre(ruta).c_str());
+        return atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY) != 0
+                   ? EISDIR
+                   : EACCES;
+    }
     if (e != ERROR_PATH_NOT_FOUND) {
         return ErrorDe(e);
     }

@@ -148,9 +148,13 @@ TEST_F(LineaDeOrdenes, CheckSeveralFilesGoesOnPastAnUnreadableOne) {
     EXPECT_EQ(r.salida, "uno.txt\t147\t1\t1:1\t\xe2\x80\x9c\t\n"
                         "uno.txt\t148\t1\t1:5\t\xe2\x80\x9d\t\n"
                         "dos.txt\t124\t1\t1:4\t|\t\n");
-    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) +
-                           Linea("falta.txt: No such file or directory") +
-                           Linea(textos::M1NombreIncorrecto) + Linea("carpeta: Is a directory"));
+    EXPECT_EQ(
+        r.error,
+        Linea(textos::M1NombreIncorrecto) +
+            Linea(
+                "falta.txt: ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta") +
+            Linea(textos::M1NombreIncorrecto) +
+            Linea("carpeta: karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"));
 
     // Readable files only: 1 when one of them holds a wrong character.
     EXPECT_EQ(Tildora({"check", "limpio.txt", "dos.txt"}).estado, 1);
@@ -168,7 +172,8 @@ TEST_F(LineaDeOrdenes, CheckUnreadableFileWithoutRoot) {
     ::chmod(Ruta("cerrado.txt").c_str(), 0);
     const Resultado r = Tildora({"check", "cerrado.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) + Linea("cerrado.txt: Permission denied"));
+    EXPECT_EQ(r.error, Linea(textos::M1NombreIncorrecto) +
+                           Linea("cerrado.txt: ez dago baimenik / no hay permiso"));
 }
 
 TEST_F(LineaDeOrdenes, CheckReadsStandardInput) {
@@ -372,8 +377,10 @@ TEST_F(LineaDeOrdenes, NamesAreTakenExactly) {
     // Spaces are part of a name.
     Resultado r = Tildora({"check", " a.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error,
-              Linea(textos::M1NombreIncorrecto) + Linea(" a.txt: No such file or directory"));
+    EXPECT_EQ(
+        r.error,
+        Linea(textos::M1NombreIncorrecto) +
+            Linea(" a.txt: ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"));
     r = Tildora({"fix", "a.txt", "keep.txt "});
     if (prueba::kWindows) {
         // Windows drops the spaces that end a name: it is keep.txt, which
@@ -448,8 +455,11 @@ TEST_F(LineaDeOrdenes, FixRefusesStandardStreamsThatAreTheOtherFile) {
 TEST_F(LineaDeOrdenes, FixMissingInputIsAReadError) {
     const Resultado r = Tildora({"fix", "falta.txt", "b.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error,
-              Linea(textos::M1NombreIncorrecto) + Linea("falta.txt: No such file or directory"));
+    EXPECT_EQ(
+        r.error,
+        Linea(textos::M1NombreIncorrecto) +
+            Linea(
+                "falta.txt: ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"));
     EXPECT_FALSE(Existe(Ruta("b.txt")));
 }
 
@@ -483,7 +493,8 @@ TEST_F(LineaDeOrdenes, FixIntoReadOnlyFolderWithoutRoot) {
     ::chmod(Ruta("cerrada").c_str(), 0555);
     const Resultado r = Tildora({"fix", "--force", "a.txt", "cerrada/b.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Linea("cerrada/b.txt: Permission denied"));
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) +
+                           Linea("cerrada/b.txt: ez dago baimenik / no hay permiso"));
     EXPECT_EQ(prueba::Leer(Ruta("cerrada/b.txt")), "antes");
     EXPECT_EQ(prueba::Entradas(Ruta("cerrada")), "b.txt;");
 }
@@ -772,9 +783,18 @@ TEST_F(LineaDeOrdenes, WriteFailuresSayTheirReasonFirst) {
         std::string error;
     };
     const std::vector<Caso> casos = {
-        {{"check", "a.txt"}, "/dev/full", 0, lleno + Linea("-: No space left on device")},
-        {{"list"}, "/dev/full", 0, lleno + Linea("-: No space left on device")},
-        {{"fix", "a.txt", "-"}, "/dev/full", 0, lleno + Linea("-: No space left on device")},
+        {{"check", "a.txt"},
+         "/dev/full",
+         0,
+         lleno + Linea("-: ez dago lekurik diskoan / no queda espacio en el disco")},
+        {{"list"},
+         "/dev/full",
+         0,
+         lleno + Linea("-: ez dago lekurik diskoan / no queda espacio en el disco")},
+        {{"fix", "a.txt", "-"},
+         "/dev/full",
+         0,
+         lleno + Linea("-: ez dago lekurik diskoan / no queda espacio en el disco")},
         {{"fix", "a.txt", "b.txt"},
          "",
          4096,
@@ -816,9 +836,10 @@ TEST_F(LineaDeOrdenes, APipesCopyWithoutATemporaryFolderIsSaid) {
     op.entorno = {(prueba::kWindows ? "TMP=" : "TMPDIR=") + Ruta("no-hay")};
     const Resultado r = Tildora({"fix", "-", "b.txt"}, op);
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::CopiaTemporalFallida) +
-                           Linea(Ruta("no-hay") + (prueba::kWindows ? "\\" : "") +
-                                 ": No such file or directory"));
+    EXPECT_EQ(r.error,
+              Linea(textos::CopiaTemporalFallida) +
+                  Linea(Ruta("no-hay") + (prueba::kWindows ? "\\" : "") +
+                        ": ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"));
     EXPECT_FALSE(Existe(Ruta("b.txt")));
 }
 
@@ -874,11 +895,15 @@ TEST_F(LineaDeOrdenes, FixOutDirRules) {
     // A folder that is not there.
     r = Tildora({"fix", "--out-dir", "no-hay", "y.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error,
-              Linea(textos::SalidaIncorrecta) + Linea("no-hay: No such file or directory"));
+    EXPECT_EQ(
+        r.error,
+        Linea(textos::SalidaIncorrecta) +
+            Linea("no-hay: ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"));
     r = Tildora({"fix", "--out-dir", "y.txt", "a/x.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) + Linea("y.txt: Not a directory"));
+    EXPECT_EQ(r.error, Linea(textos::SalidaIncorrecta) +
+                           Linea("y.txt: bideko zati bat fitxategi bat da, ez karpeta bat / una "
+                                 "parte de la ruta es un fichero, no una carpeta"));
 }
 
 // ---------------------------------------------------------------------------
@@ -1015,6 +1040,18 @@ TEST_F(LineaDeOrdenes, RememberRefusesWhatCannotBeAWrongCharacterOrAReplacement)
     }
     EXPECT_FALSE(Existe(m_almacen));
     EXPECT_EQ(Tildora({"remember", "\xc3\xa7", std::string(127, 'c')}).estado, 0);
+    // Bytes that are no UTF-8 are said to be that, not text Windows-1252
+    // cannot hold.
+    if (!prueba::kWindows) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"remember", "\xff", "a"},
+              {"remember", "\xc3\xa7", "\xff"}}) {
+            const Resultado r = Tildora(args);
+            EXPECT_EQ(r.error, Linea(textos::CaracterIncorrecto) +
+                                   Linea("\xff: ez da UTF-8 testu baliozkoa / no es texto UTF-8 "
+                                         "v\xc3\xa1lido"));
+        }
+    }
     // CR and LF are refused as line breaks, not as allowed characters.
     for (const char* salto : {"\\x0D", "\\x0a", "\n"}) {
         const Resultado r = Tildora({"remember", salto, "x"});
@@ -1043,17 +1080,25 @@ TEST_F(LineaDeOrdenes, AStoreThatCannotBeReadOrWrittenIsSaidWithItsReason) {
     Crear("grande.ini", "[lista]\r\n" + std::string(std::size_t{5} << 20, ';'));
     const std::string leer(textos::AlmacenIlegible);
     const std::string escribir(textos::AlmacenNoSeGuarda);
-    const std::string grande(textos::RazonDemasiadoGrande);
+    const std::string grande =
+        "ordezkoen fitxategiak ezin ditu 4 MiB gainditu / el fichero de sustitutos no puede pasar "
+        "de 4 MiB";
     struct Caso {
         std::string almacen;
         std::string razonLeer; // empty: missing, which is an empty store
         std::string razonEscribir;
     };
     const std::vector<Caso> casos = {
-        {"carpeta.ini", "Is a directory", "Is a directory"},
+        {"carpeta.ini", "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero",
+         "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
         {"grande.ini", grande, grande},
-        {"fichero/caracteres.ini", "Not a directory", "Not a directory"},
-        {"no-hay/caracteres.ini", "", "No such file or directory"},
+        {"fichero/caracteres.ini",
+         "bideko zati bat fitxategi bat da, ez karpeta bat / una parte de la ruta es un fichero, "
+         "no una carpeta",
+         "bideko zati bat fitxategi bat da, ez karpeta bat / una parte de la ruta es un fichero, "
+         "no una carpeta"},
+        {"no-hay/caracteres.ini", "",
+         "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"},
     };
     prueba::Opciones op;
     op.carpeta = m_dir.ruta().string();
@@ -1094,12 +1139,12 @@ TEST_F(LineaDeOrdenes, AStoreWithoutPermissionIsSaid) {
     ::chmod(m_almacen.c_str(), 0);
     Resultado r = Tildora({"check", "a.txt"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error,
-              Linea(std::string(textos::AlmacenIlegible) + m_almacen + ": Permission denied"));
+    EXPECT_EQ(r.error, Linea(std::string(textos::AlmacenIlegible) + m_almacen +
+                             ": ez dago baimenik / no hay permiso"));
     r = Tildora({"remember", "\\xE7", "k"});
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error,
-              Linea(std::string(textos::AlmacenNoSeGuarda) + m_almacen + ": Permission denied"));
+    EXPECT_EQ(r.error, Linea(std::string(textos::AlmacenNoSeGuarda) + m_almacen +
+                             ": ez dago baimenik / no hay permiso"));
 }
 
 TEST_F(LineaDeOrdenes, ConcurrentRemembersKeepEveryAnswer) {
@@ -1585,7 +1630,9 @@ TEST_F(LineaDeOrdenes, NoRawControlReachesTheTerminal) {
          "",
          Linea(textos::M1NombreIncorrecto) +
              Linea(std::string("x\\x1B[2J.txt: ") +
-                   (prueba::kWindows ? "Invalid argument" : "No such file or directory"))},
+                   (prueba::kWindows
+                        ? "Invalid argument"
+                        : "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"))},
     };
     for (const Caso& c : casos) {
         const Resultado r = Tildora(c.args);
@@ -1715,6 +1762,76 @@ TEST_F(LineaDeOrdenes, FixWithProposalsCleansTheSampleText) {
 
 // ---------------------------------------------------------------------------
 // The store is never an output
+
+TEST_F(LineaDeOrdenes, AnOutputNamingADescriptorIsWrittenToIt) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no /dev/stdout";
+#else
+    // Standard output is appended to log.txt: the corrected text goes after
+    // what is there, and log.txt stays the file the shell opened.
+    Crear("a.txt", "hola \x93\r\n");
+    Recordar("\x93", "\"");
+    const std::string hecho =
+        Linea("Fitxategia zuzendu da. 1 errore zeuden / El fichero ha sido corregido. Hab\xc3\xad"
+              "a 1 "
+              "errores");
+    for (const char* nombre : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "/dev/stderr"}) {
+        Crear("log.txt", "antes\n");
+        prueba::Opciones op;
+        op.ficheroSalida = Ruta("log.txt");
+        const Resultado r = Tildora({"fix", "a.txt", nombre}, op);
+        EXPECT_EQ(r.estado, 0) << nombre;
+        if (std::string_view(nombre) == "/dev/stderr") {
+            EXPECT_EQ(prueba::Leer(Ruta("log.txt")), "antes\n") << nombre;
+            EXPECT_EQ(r.error, "hola \"\r\n" + hecho);
+        } else {
+            EXPECT_EQ(prueba::Leer(Ruta("log.txt")), "antes\nhola \"\r\n") << nombre;
+            EXPECT_EQ(r.error, hecho) << nombre;
+        }
+    }
+    // A descriptor that is not open.
+    const Resultado r = Tildora({"fix", "a.txt", "/dev/fd/9"});
+    EXPECT_EQ(r.estado, 2);
+    EXPECT_EQ(r.error, Linea("Irteerako fitxategia ezin da idatzi / No se puede escribir el "
+                             "fichero de salida") +
+                           Linea("/dev/fd/9: Bad file descriptor"));
+#endif
+}
+
+TEST_F(LineaDeOrdenes, APipeOrADeviceAsOutputIsRefusedOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows: no FIFO, no /dev/null";
+#else
+    Crear("a.txt", "hola \x93\r\n");
+    Recordar("\x93", "\"");
+    ASSERT_EQ(::mkfifo(Ruta("tubo").c_str(), 0600), 0);
+    const std::string incorrecta =
+        Linea("Irteerarako emandako fitxategiaren izena ez da egokia / El nombre del fichero de "
+              "salida no es correcto");
+    struct Caso {
+        std::string salida;
+        std::string razon;
+    };
+    const Caso casos[] = {
+        {"tubo", "hodi bat da (FIFO), ez fitxategi bat; erabili - irteera estandarrerako / es una "
+                 "tuber\xc3\xad"
+                 "a (FIFO), no un fichero; use - para la salida est\xc3\xa1ndar"},
+        {"/dev/null", "gailu bat da, ez fitxategi bat; erabili - irteera estandarrerako / es un "
+                      "dispositivo, no un fichero; use - para la salida est\xc3\xa1ndar"},
+    };
+    for (const Caso& c : casos) {
+        for (const bool forzar : {false, true}) {
+            std::vector<std::string> args = {"fix", "a.txt", c.salida};
+            if (forzar) {
+                args.insert(args.begin() + 1, "--force");
+            }
+            const Resultado r = Tildora(args);
+            EXPECT_EQ(r.estado, 2) << c.salida << forzar;
+            EXPECT_EQ(r.error, incorrecta + Linea(c.salida + ": " + c.razon)) << forzar;
+        }
+    }
+#endif
+}
 
 TEST_F(LineaDeOrdenes, FixRefusesTheStoreAsOutput) {
     Crear("a.txt", "\xe7");

@@ -579,6 +579,67 @@ TEST(AlmacenEscritura, AlmacenQueNoEsUnFicheroNormal) {
     }
 }
 
+// A store that cannot be used says what it is: a pipe or a device, one
+// that would pass the store's limit, a UTF-16 text cut in the middle.
+TEST(AlmacenEscritura, CadaAlmacenInservibleDiceQueEs) {
+    CarpetaTemporal dir;
+    const std::string noRegular = "ez da fitxategi arrunta (hodi bat edo gailu bat da) / no es un "
+                                  "fichero ordinario (es una tuber\xc3\xad"
+                                  "a o un dispositivo)";
+    const std::string grande = "ordezkoen fitxategiak ezin ditu 4 MiB gainditu / el fichero de "
+                               "sustitutos no puede pasar de 4 MiB";
+    const std::string cortado = "ez da baliozkoa bere kodeketan (UTF-16 edo UTF-8) / no es "
+                                "v\xc3\xa1lido en su codificaci\xc3\xb3n (UTF-16 o UTF-8)";
+    std::string casiLleno = "[lista]\r\n";
+    casiLleno.resize(4 * 1024 * 1024 - 2, ';');
+    Escribir(dir / "casi.ini", casiLleno);
+    Escribir(dir / "impar.ini", std::string("\xFF\xFE[\0l\0i\0s\0t\0a\0]\0x", 17));
+    struct Caso {
+        std::string ruta;
+        std::string razonLeer; // empty: it reads
+        std::string razonGuardar;
+    };
+    std::vector<Caso> casos = {
+        {dir / "casi.ini", "", grande},
+        {dir / "impar.ini", "", cortado},
+    };
+    std::optional<prueba::TuberiaSinEscritor> tubo;
+    if (!prueba::kWindows) {
+        tubo.emplace(dir);
+        casos.push_back({tubo->ruta(), noRegular, noRegular});
+        casos.push_back({"/dev/null", noRegular, noRegular});
+    }
+    for (const Caso& c : casos) {
+        const AlmacenSoluciones almacen(c.ruta);
+        const tildora::Resultado<tildora::Respuestas> leido = almacen.Leer();
+        if (c.razonLeer.empty()) {
+            EXPECT_TRUE(leido) << c.ruta;
+        } else {
+            ASSERT_FALSE(leido) << c.ruta;
+            EXPECT_EQ(tildora::Razon(leido.error()), c.razonLeer) << c.ruta;
+        }
+        const tildora::Resultado<void> r = almacen.GuardarSolucion(kLista, "\xE7", "c");
+        ASSERT_FALSE(r) << c.ruta;
+        EXPECT_EQ(tildora::Razon(r.error()), c.razonGuardar) << c.ruta;
+        EXPECT_EQ(r.error().ruta, c.ruta);
+    }
+}
+
+// A key written by hand as U+XXXX for a character Windows-1252 has is that
+// character's: read, listed and replaced under its byte.
+TEST(AlmacenFormato, ClaveUMasDeUnCaracterDeWindows) {
+    const std::string bytes = "[lista]\r\nU+00E7=c\r\nu+201c=q\r\nU+0142=l\r\n";
+    const tildora::Respuestas respuestas(bytes);
+    EXPECT_EQ(respuestas.Recordada("\xE7"), "c");
+    EXPECT_EQ(respuestas.Recordada("\x93"), "q");
+    EXPECT_EQ(respuestas.Recordada("U+0142"), "l");
+    const auto todas = respuestas.Todas();
+    ASSERT_EQ(todas.size(), 3u);
+    EXPECT_EQ(todas[0].first, "\xE7");
+    EXPECT_EQ(todas[1].first, "\x93");
+    EXPECT_EQ(TrasGuardar(bytes, "\xE7", "C"), "[lista]\r\n\xE7=C\r\nu+201c=q\r\nU+0142=l\r\n");
+}
+
 TEST(AlmacenEscritura, BasuraNoRompeNada) {
     CarpetaTemporal dir;
     const std::string ruta = dir / "caracteres.ini";

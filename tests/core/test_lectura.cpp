@@ -38,12 +38,18 @@ TEST(Lectura, FailuresComeBackWithTheirReason) {
         std::string razon;
     };
     const Caso casos[] = {
-        {carpeta / "no-existe.txt", true, Fallo::NoExiste, "No such file or directory"},
-        {"", true, Fallo::NoExiste, "No such file or directory"},
-        {sub, true, Fallo::Carpeta, "Is a directory"},
-        {sub, false, Fallo::Carpeta, "Is a directory"},
+        {carpeta / "no-existe.txt", true, Fallo::NoExiste,
+         "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"},
+        {"", true, Fallo::NoExiste,
+         "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"},
+        {sub, true, Fallo::Carpeta,
+         "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
+        {sub, false, Fallo::Carpeta,
+         "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
         // A pipe with no writer neither hangs nor is read.
-        {tubo, true, Fallo::NoRegular, "Invalid argument"},
+        {tubo, true, Fallo::NoRegular,
+         "ez da fitxategi arrunta (hodi bat edo gailu bat da) / no es un fichero ordinario (es una "
+         "tubería o un dispositivo)"},
         {grande, true, Fallo::Grande, std::string(textos::RazonDemasiadoGrande)},
     };
     for (const Caso& c : casos) {

@@ -1,6 +1,12 @@
+#include "core/resultado.h"
 #include "core/textos.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace tildora;
 
@@ -53,6 +59,49 @@ TEST(Textos, EveryTextAsWritten) {
     for (const auto& [texto, copia] : casos) {
         EXPECT_EQ(texto, copia);
     }
+}
+
+// The system's usual reasons in the program's two languages, whatever
+// failed and on every system; the same words in the windows and on the
+// command line, which both take them from Razon.
+TEST(Textos, TheSystemsUsualReasonsInBothLanguages) {
+    const std::string noExiste =
+        "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta";
+    const std::string permiso = "ez dago baimenik / no hay permiso";
+    const std::string enUso = "beste programa batek darabil / otro programa lo est\xc3\xa1 usando";
+    const std::string enlaces = "esteka gehiegi / demasiados enlaces";
+    std::vector<std::pair<int, std::string>> casos = {
+        {ENOENT, noExiste},
+        {EACCES, permiso},
+        {EPERM, permiso},
+        {EROFS, "fitxategi-sistema irakurtzeko soilik da / el sistema de ficheros es de solo "
+                "lectura"},
+        {ENOSPC, "ez dago lekurik diskoan / no queda espacio en el disco"},
+        {ENAMETOOLONG, "izena luzeegia da / el nombre es demasiado largo"},
+        {EISDIR, "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
+        {ENOTDIR, "bideko zati bat fitxategi bat da, ez karpeta bat / una parte de la ruta es un "
+                  "fichero, no una carpeta"},
+        {EBUSY, enUso},
+        {EMLINK, enlaces},
+        {ENOMEM, "ez dago memoria nahikorik / no hay memoria suficiente"},
+    };
+#ifdef EDQUOT
+    casos.emplace_back(EDQUOT, "kuota bete da / se ha llenado la cuota");
+#endif
+#ifdef ETXTBSY
+    casos.emplace_back(ETXTBSY, enUso);
+#endif
+#ifdef ELOOP
+    casos.emplace_back(ELOOP, enlaces);
+#endif
+    for (const auto& [codigo, razon] : casos) {
+        for (const Fallo fallo : {Fallo::Lectura, Fallo::Escritura, Fallo::NoExiste}) {
+            EXPECT_EQ(Razon(Falla(fallo, codigo, "x")), razon) << codigo;
+        }
+    }
+    // Memory running out while reading a text too.
+    EXPECT_EQ(Razon(Falla(Fallo::Grande, ENOMEM)),
+              "ez dago memoria nahikorik / no hay memoria suficiente");
 }
 
 TEST(Textos, CountMessage) {

@@ -985,9 +985,11 @@ void PruebaConversion::salidaNoEscribible() {
     Pulsar(v, "CmdAceptar");
     // The reason is said, and the window stays with its answers, which are
     // stored already.
-    QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{M(textos::SalidaIncorrecta) + QStringLiteral("\n") + salida +
-                         QStringLiteral(": No such file or directory")});
+    QCOMPARE(
+        pruebas::Textos(e.dialogos),
+        QStringList{M(textos::SalidaIncorrecta) + QStringLiteral("\n") + salida +
+                    QStringLiteral(
+                        ": ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta")});
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("no-existe"))));
     QCOMPARE(e.app.VentanaActual(), v);
@@ -1009,7 +1011,10 @@ void PruebaConversion::salidaNoEscribible() {
         QFile::encodeName(e.Ruta(QStringLiteral("entrada.txt/salida.txt"))).toStdString();
     Pulsar(v, "CmdAceptar");
     QVERIFY(pruebas::Textos(e.dialogos).last().startsWith(M(textos::SalidaIncorrecta)));
-    QVERIFY(pruebas::Textos(e.dialogos).last().endsWith(QStringLiteral(": Not a directory")));
+    QVERIFY(pruebas::Textos(e.dialogos)
+                .last()
+                .endsWith(QStringLiteral(": bideko zati bat fitxategi bat da, ez karpeta bat / una "
+                                         "parte de la ruta es un fichero, no una carpeta")));
     QCOMPARE(pruebas::LeerBytes(e.Ruta(QStringLiteral("entrada.txt"))), QByteArray("a^b"));
     QCOMPARE(e.app.VentanaActual(), v);
 }
@@ -1057,14 +1062,20 @@ void PruebaConversion::almacenIlegible() {
     const QString ruta = e.Ruta(QStringLiteral("caracteres.ini"));
     FrmConversionCaracteres* v = AbrirConversion(e, "a^b");
     QVERIFY(v);
-    QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{M(textos::AlmacenIlegible) + ruta + QStringLiteral(": Is a directory")});
+    QCOMPARE(
+        pruebas::Textos(e.dialogos),
+        QStringList{
+            M(textos::AlmacenIlegible) + ruta +
+            QStringLiteral(": karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero")});
     QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("**")); // nothing remembered: the proposal
     Escribir(v, 1, QStringLiteral("-"));
     Pulsar(v, "CmdAceptar");
-    QCOMPARE(pruebas::Textos(e.dialogos).mid(1),
-             (QStringList{M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory"),
-                          QString::fromStdString(textos::MensajeCorregido(1))}));
+    QCOMPARE(
+        pruebas::Textos(e.dialogos).mid(1),
+        (QStringList{M(textos::AlmacenNoSeGuarda) + ruta +
+                         QStringLiteral(
+                             ": karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"),
+                     QString::fromStdString(textos::MensajeCorregido(1))}));
     QCOMPARE(Salida(e), QByteArray("a-b"));
 
     // Said too when nothing is written in the end: the overwrite question
@@ -1077,7 +1088,8 @@ void PruebaConversion::almacenIlegible() {
     e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
     Pulsar(v, "CmdAceptar");
     const QString noSeGuarda =
-        M(textos::AlmacenNoSeGuarda) + ruta + QStringLiteral(": Is a directory");
+        M(textos::AlmacenNoSeGuarda) + ruta +
+        QStringLiteral(": karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero");
     QCOMPARE(pruebas::Textos(e.dialogos), (QStringList{M(textos::M3SobreEscribir), noSeGuarda}));
     e.app.SetUmbralProgresoMs(0);
     e.dialogos.cancelarProgreso = true;

@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tildora;
@@ -278,8 +279,10 @@ void PruebaSeleccion::nombresVacios() {
     Corregir(e, QStringLiteral(" \t "), e.Ruta("salida.txt"));
     QCOMPARE(e.estado.FicheroEntrada, std::string("\t"));
     QVERIFY(e.estado.TablaConstruida);
-    QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{M(textos::M1NombreIncorrecto) + "\n\t: No such file or directory"});
+    QCOMPARE(
+        pruebas::Textos(e.dialogos),
+        QStringList{M(textos::M1NombreIncorrecto) +
+                    "\n\t: ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"});
     QVERIFY(!e.estado.ErrorLectura);
 }
 
@@ -419,16 +422,25 @@ void PruebaSeleccion::salidaComprobadaAntes() {
     e.Escribir("llena/x.dat", "x");
     e.app.MostrarSeleccion();
     std::vector<std::pair<QString, QString>> casos = {
-        {e.Ruta("no-existe/salida.txt"), "No such file or directory"},
-        {e.Ruta("entrada.txt/salida.txt"), "Not a directory"},
-        {e.Ruta("llena"), "Is a directory"},
-        {e.Ruta("llena/"), "Is a directory"},
+        {e.Ruta("no-existe/salida.txt"),
+         "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"},
+        {e.Ruta("entrada.txt/salida.txt"), "bideko zati bat fitxategi bat da, ez karpeta bat / una "
+                                           "parte de la ruta es un fichero, no una carpeta"},
+        {e.Ruta("llena"), "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
+        {e.Ruta("llena/"), "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
+        // No file replaces a pipe or a device: said once, with no question
+        // to replace it first.
+        {e.Ruta("tubo"), "hodi bat da (FIFO), ez fitxategi bat; erabili - irteera estandarrerako / "
+                         "es una tubería (FIFO), no un fichero; use - para la salida estándar"},
+        {"/dev/null", "gailu bat da, ez fitxategi bat; erabili - irteera estandarrerako / es un "
+                      "dispositivo, no un fichero; use - para la salida estándar"},
     };
+    QCOMPARE(::mkfifo(e.Ruta("tubo").toLocal8Bit().constData(), 0600), 0);
     if (geteuid() != 0) {
         QVERIFY(QDir(e.carpeta.path()).mkdir("cerrada"));
         QVERIFY(QFile::setPermissions(e.Ruta("cerrada"),
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        casos.emplace_back(e.Ruta("cerrada/salida.txt"), "Permission denied");
+        casos.emplace_back(e.Ruta("cerrada/salida.txt"), "ez dago baimenik / no hay permiso");
     }
     for (const auto& [salida, razon] : casos) {
         e.dialogos.mensajes.clear();
@@ -450,9 +462,11 @@ void PruebaSeleccion::entradaIlegible() {
     FrmElegirFicheros* v = Seleccion(e);
     // The message names the file and why it cannot be read.
     const std::pair<QString, const char*> casos[] = {
-        {e.Ruta("no_existe.txt"), "No such file or directory"},
-        {e.Ruta("carpeta"), "Is a directory"},
-        {e.Ruta("fichero/dentro.txt"), "Not a directory"},
+        {e.Ruta("no_existe.txt"),
+         "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta"},
+        {e.Ruta("carpeta"), "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
+        {e.Ruta("fichero/dentro.txt"), "bideko zati bat fitxategi bat da, ez karpeta bat / una "
+                                       "parte de la ruta es un fichero, no una carpeta"},
     };
     for (const auto& [entrada, razon] : casos) {
         e.dialogos.mensajes.clear();
@@ -476,7 +490,8 @@ void PruebaSeleccion::entradaSinPermiso() {
     e.app.MostrarSeleccion();
     Corregir(e, entrada, e.Ruta("salida.txt"));
     QCOMPARE(pruebas::Textos(e.dialogos),
-             QStringList{M(textos::M1NombreIncorrecto) + "\n" + entrada + ": Permission denied"});
+             QStringList{M(textos::M1NombreIncorrecto) + "\n" + entrada +
+                         ": ez dago baimenik / no hay permiso"});
     QVERIFY(!e.estado.ErrorLectura);
     QVERIFY(Seleccion(e));
 }
