@@ -88,6 +88,14 @@ Resultado<void> EscrituraSegura::Confirmar() {
     return {};
 }
 
+void LimpiarCarpetaDe(const std::string& ruta) {
+    std::string destino;
+    if (ruta.empty() || sistema::DestinoDeEnlace(ruta, destino) != 0) {
+        return;
+    }
+    sistema::LimpiarTemporales(sistema::CarpetaDe(destino));
+}
+
 Resultado<void> EscribirFicheroSeguro(const std::string& ruta, std::string_view datos) {
     EscrituraSegura escritura;
     Resultado<void> r = escritura.Abrir(ruta);

@@ -43,6 +43,12 @@ private:
     sistema::Ficha m_ficha;
 };
 
+// Removes from the folder that `ruta` is written into (for a link, its end's
+// folder) the temporary files of this user's writers that are gone, as
+// every EscrituraSegura does first there: for a write that finds nothing to
+// change, which makes no file.
+void LimpiarCarpetaDe(const std::string& ruta);
+
 // Writes `datos` under `ruta` with an EscrituraSegura.
 Resultado<void> EscribirFicheroSeguro(const std::string& ruta, std::string_view datos);
 

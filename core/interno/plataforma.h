@@ -114,27 +114,46 @@ private:
 //
 // Replacing a file takes a name for an instant (a second name cannot
 // replace a file, a rename can), and a file system without unnamed files
-// takes one from the start: a hidden `.tildora-XXXXXX` beside the target
-// (Windows has no unnamed files: every temporary file is named so there).
-// Its writer holds an exclusive lock on it from before the name exists to
-// after the rename, so a temporary file whose lock can be had has no writer
-// any more (kill -9, a power cut): every Crear removes those of its folder.
-// Every temporary file is named kPrefijoTemporal and six of kLetrasTemporal.
+// takes one from the start: a hidden name beside the target (Windows has no
+// unnamed files: every temporary file is named so there). Its writer holds
+// an exclusive lock on it from before the name exists to after the rename,
+// so a temporary file whose lock can be had has no writer any more (kill -9,
+// a power cut): every Crear removes those of its folder.
+//
+// Only files this program made are ever removed, and only the current
+// user's own: a file is taken for one of ours by its name (kPrefijoTemporal,
+// kAzarTemporal random letters and digits of kLetrasTemporal, kFinTemporal),
+// its owner (the user running the program), and where the file system keeps
+// one, a mark the program puts on it as it makes it (on POSIX an extended
+// attribute `user.tildora.temporal`; on Windows, on volumes that keep named
+// streams (NTFS), a stream `tildora.temporal`), taken off again once the
+// file has its final name.
 inline constexpr std::string_view kPrefijoTemporal = ".tildora-";
+inline constexpr std::size_t kAzarTemporal = 16;
+inline constexpr std::string_view kFinTemporal = ".tildora-tmp";
 inline constexpr char kLetrasTemporal[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 // Whether a file's name (no folder) is one a Temporal gives.
 constexpr bool EsNombreTemporal(std::string_view nombre) {
-    if (nombre.size() != kPrefijoTemporal.size() + 6 ||
-        nombre.substr(0, kPrefijoTemporal.size()) != kPrefijoTemporal) {
+    if (nombre.size() != kPrefijoTemporal.size() + kAzarTemporal + kFinTemporal.size() ||
+        nombre.substr(0, kPrefijoTemporal.size()) != kPrefijoTemporal ||
+        nombre.substr(nombre.size() - kFinTemporal.size()) != kFinTemporal) {
         return false;
     }
-    for (const char c : nombre.substr(kPrefijoTemporal.size())) {
+    for (const char c : nombre.substr(kPrefijoTemporal.size(), kAzarTemporal)) {
         if (std::string_view(kLetrasTemporal).find(c) == std::string_view::npos) {
             return false;
         }
     }
     return true;
+}
+// The temporary file's name (no folder) for `azar`, random bytes.
+inline std::string NombreTemporal(const unsigned char (&azar)[kAzarTemporal]) {
+    std::string nombre(kPrefijoTemporal);
+    for (const unsigned char b : azar) {
+        nombre += kLetrasTemporal[b % (sizeof kLetrasTemporal - 1)];
+    }
+    return nombre += kFinTemporal;
 }
 
 class Temporal {
@@ -167,8 +186,8 @@ private:
 };
 
 // Removes from folder `carpeta` ("" is the current one) every temporary file
-// of a writer that is gone: a `.tildora-XXXXXX` whose lock can be had. The
-// number removed.
+// of this user's that no writer holds any more: one of ours (see Temporal)
+// whose lock can be had. Nothing else is touched. The number removed.
 int LimpiarTemporales(const std::string& carpeta);
 
 // Signals that end the program remove its temporary files first (on

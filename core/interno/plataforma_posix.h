@@ -25,9 +25,10 @@ std::string Carpeta(const std::string& ruta);
 // All of it, going on after interruptions and short writes.
 bool EscribirTodo(int fd, const char* datos, std::size_t n);
 
-// A new hidden file `.tildora-XXXXXX` in `carpeta` (its name into `nombre`),
-// open for reading and writing and locked exclusively before this returns,
-// with the name still its own. The descriptor, or -1 with errno.
+// A new hidden file in `carpeta`, named and marked as a Temporal's (its name
+// into `nombre`), open for reading and writing and locked exclusively before
+// this returns, with the name still its own. The descriptor, or -1 with
+// errno.
 int CrearBloqueado(const std::string& carpeta, std::string& nombre);
 
 } // namespace tildora::sistema::posix

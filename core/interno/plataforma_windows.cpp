@@ -139,6 +139,31 @@ int Descriptor(HANDLE h) {
     return fd;
 }
 
+bool EsperarOcupado(DWORD& esperado) {
+    if (esperado >= 5000) {
+        return false;
+    }
+    const DWORD pausa = std::min<DWORD>(esperado + 1, 100);
+    ::Sleep(pausa);
+    esperado += pausa;
+    return true;
+}
+
+HANDLE AbrirEsperando(const std::string& ruta, DWORD acceso, DWORD compartir, DWORD crear,
+                      DWORD banderas) {
+    const std::wstring nombre = Nombre(ruta);
+    for (DWORD esperado = 0;;) {
+        const HANDLE h =
+            ::CreateFileW(nombre.c_str(), acceso, compartir, nullptr, crear, banderas, nullptr);
+        const DWORD e = ::GetLastError();
+        if (h != INVALID_HANDLE_VALUE || e != ERROR_SHARING_VIOLATION ||
+            !EsperarOcupado(esperado)) {
+            ::SetLastError(e);
+            return h;
+        }
+    }
+}
+
 bool EscribirTodo(HANDLE h, const char* datos, std::size_t n) {
     while (n > 0) {
         DWORD escritos = 0;
@@ -204,8 +229,10 @@ bool SePuedeEscribir(const std::string& ruta) {
         errno = EACCES;
         return false;
     }
-    const HANDLE h = ::CreateFileW(nombre.c_str(), GENERIC_WRITE, kCompartirTodo, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Another program's open that forbids writing is waited for; it would
+    // stand in the way of the rename too.
+    const HANDLE h = windows::AbrirEsperando(ruta, GENERIC_WRITE, kCompartirTodo, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL);
     if (h == INVALID_HANDLE_VALUE) {
         errno = UltimoError();
         return false;
@@ -283,10 +310,11 @@ int Archivo::AbrirLectura(const std::string& ruta, bool /*sinEsperar*/) {
     if (ruta.empty()) {
         return ENOENT;
     }
-    // A folder opens too, so that it can be told for what it is.
+    // A folder opens too, so that it can be told for what it is. A file
+    // another program holds without letting others read is waited for.
     const HANDLE h =
-        ::CreateFileW(Nombre(ruta).c_str(), GENERIC_READ, kCompartirTodo, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        windows::AbrirEsperando(ruta, GENERIC_READ, kCompartirTodo, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN);
     if (h == INVALID_HANDLE_VALUE) {
         return windows::UltimoErrorDe(ruta);
     }

@@ -69,6 +69,17 @@ int Descriptor(HANDLE h);
 // of a drive); empty for a bare name.
 std::string Carpeta(const std::string& ruta);
 
+// A file that another program holds open in a way that forbids what is
+// asked of it (Windows then says so at once, as a sharing violation) is
+// asked again: such opens are short, even on a busy machine. Sleeps a
+// little and says whether to try again, for up to five seconds in all;
+// `esperado`, the milliseconds waited so far, starts at 0. Then the
+// failure is said as it is (a sharing violation is EBUSY).
+bool EsperarOcupado(DWORD& esperado);
+// CreateFileW, asked again while the file is held as EsperarOcupado says.
+HANDLE AbrirEsperando(const std::string& ruta, DWORD acceso, DWORD compartir, DWORD crear,
+                      DWORD banderas);
+
 // All of it, on a handle that is no console.
 bool EscribirTodo(HANDLE h, const char* datos, std::size_t n);
 
@@ -79,8 +90,8 @@ constexpr std::uint64_t kByteCerrojo = (std::uint64_t{1} << 62);
 // Takes that lock without waiting; false when someone holds it.
 bool BloquearTemporal(HANDLE h);
 
-// A new file `.tildora-XXXXXX` in `carpeta` (its name into `nombre`), open
-// for reading, writing and deleting, that no one else can open to delete
+// A new file in `carpeta`, named and marked as a Temporal's (its name into
+// `nombre`), open for reading, writing and deleting, that no one else can open to delete
 // or rename while this handle lives, and locked as BloquearTemporal locks.
 // `alCerrar`: removed by Windows once the handle is closed, by the program
 // or by its end, however it ends. INVALID_HANDLE_VALUE with the error on

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 
@@ -112,23 +113,64 @@ bool Enlazar(int fd, const std::string& destino) {
     return ::linkat(AT_FDCWD, propio.c_str(), AT_FDCWD, destino.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// The mark a temporary file carries while it has a name of ours, where the
+// file system keeps extended attributes: a user's file never has it by
+// accident, whatever its name.
+constexpr char kMarca[] = "user.tildora.temporal";
+constexpr char kValorMarca[] = "tildora";
+
+void Marcar(int fd) {
+    // Where the file system keeps no such attributes, its name and its
+    // owner say whose it is.
+    ::fsetxattr(fd, kMarca, kValorMarca, sizeof kValorMarca - 1, 0);
+}
+
+// Once the file has its final name, it is the user's and carries nothing
+// of ours.
+void Desmarcar(int fd) {
+    ::fremovexattr(fd, kMarca);
+}
+
+// Whether the open file `fd`, described by `st`, is a temporary file this
+// user's copy of the program made: its name was checked already; it must be
+// an ordinary file of the user's own, with the mark where the file system
+// keeps marks.
+bool EsPropio(int fd, const struct stat& st, uid_t usuario) {
+    if (!S_ISREG(st.st_mode) || st.st_uid != usuario) {
+        return false;
+    }
+    char valor[sizeof kValorMarca] = {};
+    const ssize_t n = ::fgetxattr(fd, kMarca, valor, sizeof valor);
+    if (n >= 0) {
+        return static_cast<std::size_t>(n) == sizeof kValorMarca - 1 &&
+               std::memcmp(valor, kValorMarca, sizeof kValorMarca - 1) == 0;
+    }
+    return errno == ENOTSUP || errno == ENOSYS;
+}
+
+// Random bytes for a temporary file's name.
+void Azar(unsigned char (&azar)[kAzarTemporal], int intento) {
+    if (::getrandom(azar, sizeof azar, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof azar)) {
+        return;
+    }
+    // Any name will do: one that is taken is simply tried again.
+    std::uint64_t x =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<std::uint64_t>(::getpid()) << 20) ^ static_cast<std::uint64_t>(intento);
+    for (unsigned char& b : azar) {
+        x = x * 6364136223846793005u + 1442695040888963407u;
+        b = static_cast<unsigned char>(x >> 56);
+    }
+}
+
 // Gives the open unnamed file `fd`, locked, a hidden name of its own in
 // `carpeta`, for a finished file that must replace its target. 0 or the
 // error number.
 int NombrarAlAzar(int fd, const std::string& carpeta, std::string& nombre) {
     for (int intento = 0;; ++intento) {
-        unsigned char azar[6] = {};
-        if (::getrandom(azar, sizeof azar, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof azar)) {
-            // Any name will do: one that is taken is simply tried again.
-            const auto semilla = static_cast<std::uint64_t>(
-                                     std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                                 (static_cast<std::uint64_t>(::getpid()) << 20);
-            std::memcpy(azar, &semilla, sizeof azar);
-        }
-        nombre = carpeta + std::string(kPrefijoTemporal);
-        for (unsigned char b : azar) {
-            nombre += kLetrasTemporal[b % (sizeof kLetrasTemporal - 1)];
-        }
+        unsigned char azar[kAzarTemporal] = {};
+        Azar(azar, intento);
+        nombre = carpeta + NombreTemporal(azar);
         if (Enlazar(fd, nombre)) {
             return 0;
         }
@@ -173,19 +215,28 @@ bool MismoNodo(const struct stat& a, const struct stat& b) {
 } // namespace
 
 int posix::CrearBloqueado(const std::string& carpeta, std::string& nombre) {
-    for (;;) {
-        nombre = carpeta + std::string(kPrefijoTemporal) + "XXXXXX";
-        const int fd = ::mkostemp(nombre.data(), O_CLOEXEC);
+    for (int intento = 0;; ++intento) {
+        unsigned char azar[kAzarTemporal] = {};
+        Azar(azar, intento);
+        nombre = carpeta + NombreTemporal(azar);
+        const int fd =
+            ::open(nombre.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             const int e = errno;
             nombre.clear();
+            if (e == EEXIST && intento < 100) {
+                continue;
+            }
             errno = e;
             return -1;
         }
-        // Only a clean-up that found the name before the lock can hold it,
-        // and only for as long as it takes to remove the file. A file
-        // system without locks has no clean-up either.
+        // Marked once locked: a clean-up never takes it before that, where
+        // the file system keeps marks. Elsewhere only a clean-up that found
+        // the name before the lock can hold it, and only for as long as it
+        // takes to remove the file. A file system without locks has no
+        // clean-up either.
         SinInterrupciones([&] { return ::flock(fd, LOCK_EX); });
+        Marcar(fd);
         struct stat propio {};
         struct stat ahora {};
         if (::fstat(fd, &propio) == 0 && ::lstat(nombre.c_str(), &ahora) == 0 &&
@@ -203,9 +254,16 @@ int LimpiarTemporales(const std::string& carpeta) {
         return 0;
     }
     const int d = ::dirfd(dir.get());
+    const uid_t usuario = ::geteuid();
     int quitados = 0;
     while (const dirent* e = ::readdir(dir.get())) {
         if (!EsNombreTemporal(e->d_name)) {
+            continue;
+        }
+        // Another user's file is not even opened.
+        struct stat antes {};
+        if (::fstatat(d, e->d_name, &antes, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(antes.st_mode) ||
+            antes.st_uid != usuario) {
             continue;
         }
         const int fd =
@@ -215,10 +273,11 @@ int LimpiarTemporales(const std::string& carpeta) {
         }
         struct stat propio {};
         struct stat ahora {};
-        // The lock had: its writer is gone. The name must still be that
-        // file's: the writer may have renamed it away before it let go.
-        if (::fstat(fd, &propio) == 0 && S_ISREG(propio.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        // Ours, and the lock had: its writer is gone. The name must still
+        // be that file's: the writer may have renamed it away before it
+        // let go.
+        if (::fstat(fd, &propio) == 0 && MismoNodo(antes, propio) &&
+            EsPropio(fd, propio, usuario) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             ::fstatat(d, e->d_name, &ahora, AT_SYMLINK_NOFOLLOW) == 0 && MismoNodo(propio, ahora) &&
             ::unlinkat(d, e->d_name, 0) == 0) {
             ++quitados;
@@ -282,6 +341,7 @@ int Temporal::Crear(const std::string& carpeta, bool conNombre) {
         // Locked before it can ever have a name.
         if (m_anonimo) {
             SinInterrupciones([&] { return ::flock(m_fd, LOCK_EX); });
+            Marcar(m_fd); // for the instant it has a name of ours
         }
     }
     if (!m_anonimo) {
@@ -345,6 +405,7 @@ int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
         m_temporal.clear();
         Olvidar(m_hueco);
     }
+    Desmarcar(m_fd);
     // Flushed before it was named: closing can lose nothing now.
     ::close(std::exchange(m_fd, -1));
     m_anonimo = false;

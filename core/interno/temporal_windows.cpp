@@ -1,22 +1,28 @@
 // Temporary files, the store's lock and the console's Ctrl+C, on Windows.
 //
 // Windows has no unnamed files: every temporary file has its hidden-style
-// name `.tildora-XXXXXX` from the start. Its writer keeps it open without
+// name (kPrefijoTemporal, random letters, kFinTemporal) from the start, and
+// on a volume that keeps named streams (NTFS) a stream `tildora.temporal`
+// that says it is ours. Its writer keeps it open without
 // sharing the right to delete or rename it, and holds an exclusive lock on
 // one byte of it: while the writer lives no one else can take the file for
 // dead (the sharing says so to every program of this Windows, the lock also
 // to those, under Wine, of another user). Once the writer is gone, however
 // it went, both go with its handles, and the next writer in that folder
-// removes the file.
+// removes the file, if it is the same user's: its owner is the user's (or,
+// for an administrator, the owner the user's new files get).
 
 #include "core/interno/plataforma.h"
 #include "core/interno/plataforma_windows.h"
 
+#include <accctrl.h>
+#include <aclapi.h>
 #include <algorithm>
 #include <bcrypt.h>
 #include <cerrno>
 #include <cstring>
 #include <io.h>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -83,6 +89,86 @@ BOOL WINAPI AlInterrumpir(DWORD /*suceso*/) {
     return FALSE;
 }
 
+// The stream that marks a temporary file as ours, on volumes that keep
+// named streams: a user's file never has it by accident, whatever its name.
+constexpr wchar_t kMarca[] = L":tildora.temporal";
+constexpr wchar_t kMarcaListada[] = L":tildora.temporal:$DATA";
+
+bool ConFlujos(HANDLE h) {
+    DWORD banderas = 0;
+    return ::GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, &banderas, nullptr,
+                                           0) &&
+           (banderas & FILE_NAMED_STREAMS) != 0;
+}
+
+// Puts the mark on the file `nombre`, open as `h`. Where the volume keeps no
+// named streams (FAT, and Wine's view of Linux's file systems), its name
+// and its owner say whose it is.
+void Marcar(HANDLE h, const std::string& nombre) {
+    if (!ConFlujos(h)) {
+        return;
+    }
+    const HANDLE marca =
+        ::CreateFileW((Nombre(nombre) + kMarca).c_str(), GENERIC_WRITE, kCompartirTodo, nullptr,
+                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (marca != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(marca);
+    }
+}
+
+// Whether the open file `h` carries the mark, or its volume keeps no marks.
+bool Marcado(HANDLE h) {
+    if (!ConFlujos(h)) {
+        return true;
+    }
+    std::string espacio(64 * 1024, '\0');
+    if (!::GetFileInformationByHandleEx(h, FileStreamInfo, espacio.data(),
+                                        static_cast<DWORD>(espacio.size()))) {
+        return false;
+    }
+    for (std::size_t i = 0;;) {
+        const auto* flujo = reinterpret_cast<const FILE_STREAM_INFO*>(espacio.data() + i);
+        const std::wstring_view nombre(flujo->StreamName,
+                                       flujo->StreamNameLength / sizeof(wchar_t));
+        if (nombre == kMarcaListada) {
+            return true;
+        }
+        if (flujo->NextEntryOffset == 0) {
+            return false;
+        }
+        i += flujo->NextEntryOffset;
+    }
+}
+
+// Whether the open file `h` (opened with READ_CONTROL) belongs to the user
+// running the program: owned by the user, or by the owner the user's new
+// files get (an administrator's go to the Administrators group).
+bool DelUsuario(HANDLE h) {
+    PSID dueno = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &dueno, nullptr, nullptr,
+                          nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::unique_ptr<void, HLOCAL (*)(HLOCAL)> liberar(descriptor, &::LocalFree);
+    HANDLE testigo = nullptr;
+    if (dueno == nullptr || !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &testigo)) {
+        return false;
+    }
+    bool propio = false;
+    for (const TOKEN_INFORMATION_CLASS clase : {TokenUser, TokenOwner}) {
+        alignas(TOKEN_USER) char datos[256] = {};
+        DWORD n = 0;
+        if (::GetTokenInformation(testigo, clase, datos, sizeof datos, &n)) {
+            const PSID sid = clase == TokenUser ? reinterpret_cast<TOKEN_USER*>(datos)->User.Sid
+                                                : reinterpret_cast<TOKEN_OWNER*>(datos)->Owner;
+            propio = propio || ::EqualSid(sid, dueno);
+        }
+    }
+    ::CloseHandle(testigo);
+    return propio;
+}
+
 // Gives the open file `h` the name `destino`, through its handle (no one
 // else may rename it), replacing a file there only when `reemplazar`.
 bool Renombrar(HANDLE h, const std::string& destino, bool reemplazar) {
@@ -113,6 +199,19 @@ bool Renombrar(HANDLE h, const std::string& destino, bool reemplazar) {
                                         static_cast<DWORD>(espacio.size()));
 }
 
+// Whether another program holds the file `ruta` open without letting it be
+// removed or renamed.
+bool EnUso(const std::string& ruta) {
+    const HANDLE h =
+        ::CreateFileW(Nombre(ruta).c_str(), DELETE, kCompartirTodo, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+        return false;
+    }
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 } // namespace
 
 bool windows::BloquearTemporal(HANDLE h) {
@@ -124,25 +223,25 @@ bool windows::BloquearTemporal(HANDLE h) {
 
 HANDLE windows::CrearBloqueado(const std::string& carpeta, bool alCerrar, std::string& nombre) {
     for (int intento = 0;; ++intento) {
-        unsigned char azar[6] = {};
+        unsigned char azar[kAzarTemporal] = {};
         if (!BCRYPT_SUCCESS(
                 ::BCryptGenRandom(nullptr, azar, sizeof azar, BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
             // Any name will do: one that is taken is simply tried again.
-            const std::uint64_t semilla = ::GetTickCount64() ^
-                                          (std::uint64_t{::GetCurrentProcessId()} << 20) ^
-                                          static_cast<std::uint64_t>(intento);
-            std::memcpy(azar, &semilla, sizeof azar);
+            std::uint64_t x = ::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 20) ^
+                              static_cast<std::uint64_t>(intento);
+            for (unsigned char& b : azar) {
+                x = x * 6364136223846793005u + 1442695040888963407u;
+                b = static_cast<unsigned char>(x >> 56);
+            }
         }
-        nombre = carpeta + std::string(kPrefijoTemporal);
-        for (const unsigned char b : azar) {
-            nombre += kLetrasTemporal[b % (sizeof kLetrasTemporal - 1)];
-        }
+        nombre = carpeta + NombreTemporal(azar);
         const HANDLE h = ::CreateFileW(
             Nombre(nombre).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
             FILE_ATTRIBUTE_NORMAL | (alCerrar ? FILE_FLAG_DELETE_ON_CLOSE : 0), nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             BloquearTemporal(h);
+            Marcar(h, nombre);
             return h;
         }
         const DWORD e = ::GetLastError();
@@ -169,17 +268,18 @@ int LimpiarTemporales(const std::string& carpeta) {
             continue;
         }
         // A live writer's file cannot be opened to delete it; one that can,
-        // and whose lock can be had, has no writer any more.
-        const HANDLE h = ::CreateFileW(Nombre(Unir(carpeta, nombre)).c_str(), GENERIC_READ | DELETE,
-                                       kCompartirTodo, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        // that is ours and the user's, and whose lock can be had, has no
+        // writer any more.
+        const HANDLE h = ::CreateFileW(
+            Nombre(Unir(carpeta, nombre)).c_str(), GENERIC_READ | DELETE | READ_CONTROL,
+            kCompartirTodo, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             continue; // its writer's, gone already, or not ours to open
         }
         BY_HANDLE_FILE_INFORMATION info{};
         const DWORD noFichero = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
         if (::GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & noFichero) == 0 &&
-            windows::BloquearTemporal(h) && Quitar(h)) {
+            DelUsuario(h) && Marcado(h) && windows::BloquearTemporal(h) && Quitar(h)) {
             ++quitados;
         }
         ::CloseHandle(h);
@@ -267,11 +367,15 @@ int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
     // (reading the store, say, or a virus scanner) cannot be replaced on
     // Windows until it is closed: the rename is tried again for up to five
     // seconds, as such opens are short, even on a busy machine.
-    for (DWORD esperado = 0;;) {
+    DWORD esperado = 0;
+    for (;;) {
         DWORD e = 0;
         {
             const SinInterrupcion bloqueo;
             if (Renombrar(Manejador(m_fd), destino, reemplazar)) {
+                if (ConFlujos(Manejador(m_fd))) {
+                    ::DeleteFileW((Nombre(destino) + kMarca).c_str());
+                }
                 m_temporal.clear();
                 Olvidar(m_hueco);
                 break;
@@ -281,13 +385,15 @@ int Temporal::Nombrar(const std::string& destino, bool reemplazar) {
         const DWORD atributos = ::GetFileAttributesW(Nombre(destino).c_str());
         const bool soloLectura =
             atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_READONLY) != 0;
-        if ((e != ERROR_ACCESS_DENIED && e != ERROR_SHARING_VIOLATION) || soloLectura ||
-            esperado >= 5000) {
+        if ((e != ERROR_ACCESS_DENIED && e != ERROR_SHARING_VIOLATION) || soloLectura) {
             return windows::ErrorDe(e);
         }
-        const DWORD pausa = std::min<DWORD>(esperado + 1, 100);
-        ::Sleep(pausa);
-        esperado += pausa;
+        if (!windows::EsperarOcupado(esperado)) {
+            // Windows says "access denied" for a file that another program
+            // holds open as much as for one the user may not replace: a
+            // file in use is said as one.
+            return EnUso(destino) ? EBUSY : windows::ErrorDe(e);
+        }
     }
     ::_close(std::exchange(m_fd, -1));
     m_anonimo = false;
@@ -306,9 +412,9 @@ Cerrojo::Cerrojo(const std::string& ruta, unsigned /*modo*/, int /*grupo*/) {
     // Opened for reading only, so that anyone who may read it may lock it,
     // and made when missing, with what its folder gives a new file. A link
     // is not followed: it is no lock file.
-    const HANDLE h = ::CreateFileW(
-        Nombre(ruta).c_str(), GENERIC_READ, kCompartirTodo, nullptr, OPEN_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h = windows::AbrirEsperando(ruta, GENERIC_READ, kCompartirTodo, OPEN_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+                                                 FILE_FLAG_BACKUP_SEMANTICS);
     if (h == INVALID_HANDLE_VALUE) {
         m_codigo = windows::UltimoErrorDe(ruta);
         return;

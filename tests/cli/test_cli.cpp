@@ -1879,4 +1879,29 @@ TEST_F(LineaDeOrdenes, FixRefusesTheStoreAsOutput) {
                                : "a.txt;caracteres.ini;caracteres.ini.lock;enlace.ini;sub;");
 }
 
+// ---------------------------------------------------------------------------
+// Files of the user's that are named like the program's temporary files
+
+TEST_F(LineaDeOrdenes, FilesNamedLikeTemporaryFilesAreLeftAlone) {
+    const std::vector<std::string> nombres = {".tildora-backup", ".tildora-Notes1",
+                                              ".tildora-x0ZYd8"};
+    for (const std::string& nombre : nombres) {
+        Crear(nombre, "del usuario");
+    }
+    Crear("a.txt", "Ni\xf1o\r\n");
+    // The store's folder, the output's, and the temporary folder where a
+    // pipe is copied (there on Windows always, on POSIX where unnamed
+    // files cannot be had).
+    EXPECT_EQ(Tildora({"remember", "\xc3\xa7", "c"}).estado, 0);
+    EXPECT_EQ(Tildora({"fix", "a.txt", "b.txt"}).estado, 0);
+    prueba::Opciones op;
+    op.ficheroEntrada = Ruta("a.txt");
+    op.entorno = {(prueba::kWindows ? "TMP=" : "TMPDIR=") + m_dir.ruta().string()};
+    EXPECT_EQ(Tildora({"fix", "-", "c.txt"}, op).estado, 0);
+    for (const std::string& nombre : nombres) {
+        ASSERT_TRUE(Existe(Ruta(nombre))) << nombre;
+        EXPECT_EQ(prueba::Leer(Ruta(nombre)), "del usuario") << nombre;
+    }
+}
+
 } // namespace

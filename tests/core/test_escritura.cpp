@@ -2,13 +2,22 @@
 #include "core/proceso.h"
 #include "tests/core/ayudas.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
-#ifndef _WIN32
+#include <vector>
+#ifdef _WIN32
+#include "core/interno/plataforma_windows.h"
+#else
+#include "core/interno/plataforma_posix.h"
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #endif
 
 using namespace tildora;
@@ -342,6 +351,119 @@ TEST(Escritura, AnInterruptionLeavesNoTemporaryFile) {
         EXPECT_EQ(WTERMSIG(estado), senal);
         EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;") << senal;
         EXPECT_EQ(prueba::Leer(ruta), "viejo");
+    }
+#endif
+}
+
+namespace {
+
+// What a writer that is gone leaves: a temporary file made as the program
+// makes one, that no one holds any more. Its name, without the folder.
+std::string TemporalSinEscritor(const prueba::CarpetaTemporal& carpeta) {
+    const std::string dentro = sistema::Unir(prueba::Utf8(carpeta.ruta()), "");
+    std::string nombre;
+#ifdef _WIN32
+    const HANDLE h = sistema::windows::CrearBloqueado(dentro, false, nombre);
+    if (h != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(h);
+    }
+#else
+    const int fd = sistema::posix::CrearBloqueado(dentro, nombre);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+#endif
+    return nombre.empty() ? nombre : nombre.substr(dentro.size());
+}
+
+} // namespace
+
+TEST(Escritura, OnlyTheUsersOwnTemporaryFilesOfGoneWritersAreRemoved) {
+    prueba::CarpetaTemporal carpeta;
+    const std::string muerto = TemporalSinEscritor(carpeta);
+    ASSERT_TRUE(sistema::EsNombreTemporal(muerto)) << muerto;
+    // A user's files whose names only look like the program's.
+    std::vector<std::string> ajenos = {".tildora-backup", ".tildora-Notes1", ".tildora-Ab12Cd",
+                                       muerto.substr(0, muerto.size() - 1)};
+    for (const std::string& nombre : ajenos) {
+        prueba::Escribir(carpeta / nombre, "del usuario");
+    }
+#ifndef _WIN32
+    // Where the file system keeps extended attributes, the name alone is
+    // not enough either.
+    const std::string igual = std::string(sistema::kPrefijoTemporal) + "Abcdefgh12345678" +
+                              std::string(sistema::kFinTemporal);
+    ASSERT_TRUE(sistema::EsNombreTemporal(igual));
+    prueba::Escribir(carpeta / igual, "del usuario");
+    if (::setxattr((carpeta / igual).c_str(), "user.prueba", "1", 1, 0) == 0) {
+        ajenos.push_back(igual);
+    } else {
+        std::filesystem::remove(carpeta.ruta() / igual);
+    }
+    // Another user's, even one the program made for that user.
+    if (prueba::EsRoot()) {
+        const std::string otro = TemporalSinEscritor(carpeta);
+        ASSERT_EQ(::chown((carpeta / otro).c_str(), 65534, 65534), 0);
+        ajenos.push_back(otro);
+    }
+#endif
+    ASSERT_TRUE(EscribirFicheroSeguro(carpeta / "salida.txt", "x"));
+    ajenos.push_back("salida.txt");
+    std::sort(ajenos.begin(), ajenos.end());
+    std::string quedan;
+    for (const std::string& nombre : ajenos) {
+        quedan += nombre + ";";
+    }
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), quedan);
+
+    // The same clean-up without a write, for one that finds nothing to change.
+    const std::string otro = TemporalSinEscritor(carpeta);
+    ASSERT_FALSE(otro.empty());
+    LimpiarCarpetaDe(carpeta / "salida.txt");
+    EXPECT_EQ(prueba::Entradas(carpeta.ruta()), quedan);
+}
+
+TEST(Escritura, AFileAnotherProgramHoldsOpenIsWaitedForThenSaidInUse) {
+#ifndef _WIN32
+    GTEST_SKIP() << "POSIX: a file held open by another program can be replaced";
+#else
+    using std::chrono::steady_clock;
+    // Whatever sharing the other program allows.
+    for (const DWORD compartir :
+         {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        prueba::CarpetaTemporal carpeta;
+        const std::string ruta = carpeta / "salida.txt";
+        prueba::Escribir(ruta, "viejo");
+        const auto retener = [&] {
+            return ::CreateFileW(prueba::Camino(ruta).c_str(), GENERIC_READ, compartir, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        };
+        // Let go after a moment: the write waits for it.
+        const HANDLE breve = retener();
+        ASSERT_NE(breve, INVALID_HANDLE_VALUE);
+        std::thread soltar([breve] {
+            ::Sleep(500);
+            ::CloseHandle(breve);
+        });
+        const Resultado<void> r = EscribirFicheroSeguro(ruta, "nuevo");
+        soltar.join();
+        ASSERT_TRUE(r) << compartir << " " << Motivo(r);
+        EXPECT_EQ(prueba::Leer(ruta), "nuevo");
+        if (compartir == 0) {
+            continue; // held throughout, the same as the others
+        }
+        // Held throughout: five seconds, then a file in use.
+        const HANDLE siempre = retener();
+        ASSERT_NE(siempre, INVALID_HANDLE_VALUE);
+        const auto antes = steady_clock::now();
+        const Resultado<void> ocupado = EscribirFicheroSeguro(ruta, "otro");
+        const auto espera = steady_clock::now() - antes;
+        ::CloseHandle(siempre);
+        ASSERT_FALSE(ocupado) << compartir;
+        EXPECT_EQ(ocupado.error().codigo, EBUSY) << compartir << " " << Motivo(ocupado);
+        EXPECT_GE(espera, std::chrono::seconds(4)) << compartir;
+        EXPECT_EQ(prueba::Leer(ruta), "nuevo");
+        EXPECT_EQ(prueba::Entradas(carpeta.ruta()), "salida.txt;");
     }
 #endif
 }
