@@ -21,10 +21,10 @@ namespace tildora {
 
 inline constexpr std::uint64_t kSinLimite = std::numeric_limits<std::uint64_t>::max();
 
-// Where a character first stands: line and column both from 1. In a
-// Windows-1252 text lines end at CR LF or a lone CR and the column counts
-// bytes; in a UTF-8 or UTF-16 text a lone LF ends a line too and the column
-// counts characters.
+// Where a character first stands: line and column both from 1. Lines end at
+// CR LF, a lone CR and a lone LF in every encoding (a Windows-1252 text still
+// lists its lone LFs, which end their line all the same); the column counts
+// bytes in a Windows-1252 text and characters in a UTF-8 or UTF-16 one.
 struct Posicion {
     std::uint64_t linea = 0;
     std::uint64_t columna = 0;
@@ -66,10 +66,13 @@ struct OpcionesLectura {
     // Read standard input; the name is then only what messages call it.
     bool entradaEstandar = false;
     // The encoding to read it in, instead of the one it is recognised to
-    // have. Recognition: a UTF-16 byte-order mark gives UTF-16; a UTF-8 mark,
-    // or valid UTF-8 holding a multi-byte sequence, gives UTF-8; anything
-    // else, plain ASCII included, Windows-1252. A text that is not valid
-    // UTF-8 to its last byte is Windows-1252 whatever its start looked like.
+    // have. Recognition picks, of the readings the bytes allow, the one a
+    // person means: a UTF-16 byte-order mark gives UTF-16, a UTF-8 mark
+    // UTF-8; valid UTF-8 holding a multi-byte sequence is UTF-8 unless it
+    // reads as Windows-1252 with no wrong character but lone LFs; plain
+    // ASCII is UTF-8 when a lone LF ends a line (a Unix text), and reads the
+    // same either way otherwise; anything else, a text that is not valid
+    // UTF-8 to its last byte, is Windows-1252.
     std::optional<Codificacion> codificacion;
     // Keep the working copy (the windows show and correct it).
     bool conservarTexto = false;

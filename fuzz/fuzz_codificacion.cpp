@@ -99,13 +99,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
         return 0;
     }
 
-    // Recognition against the rule read plainly.
+    // Recognition against the rule read plainly: a mark says it; valid
+    // UTF-8 with multi-byte sequences is UTF-8 unless every byte is allowed
+    // in Windows-1252 (an LF too); plain ASCII is UTF-8 when an LF stands
+    // alone.
     const std::optional<std::u32string> decodificado = Decodificar(texto);
+    const bool ansiLimpio = std::all_of(texto.begin(), texto.end(), [](char c) {
+        return c == '\n' || c == '\r' || kCaracteresValidos[static_cast<unsigned char>(c)];
+    });
+    bool lfSuelto = false;
+    for (std::size_t i = 0; i < texto.size(); ++i) {
+        lfSuelto = lfSuelto || (texto[i] == '\n' && (i == 0 || texto[i - 1] != '\r'));
+    }
     Codificacion esperada = Codificacion::Windows1252;
     if (texto.substr(0, 2) == "\xFF\xFE" || texto.substr(0, 2) == "\xFE\xFF") {
         esperada = texto[0] == '\xFF' ? Codificacion::Utf16LE : Codificacion::Utf16BE;
-    } else if (decodificado &&
-               (texto.substr(0, 3) == "\xEF\xBB\xBF" || decodificado->size() != texto.size())) {
+    } else if (decodificado && (texto.substr(0, 3) == "\xEF\xBB\xBF" ||
+                                (decodificado->size() != texto.size() ? !ansiLimpio : lfSuelto))) {
         esperada = Codificacion::Utf8;
     }
     // The document recognises its text so.
@@ -122,6 +132,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t n) 
             return (r.Utf8Valido() && entero) == decodificado.has_value();
         })) {
         __builtin_trap();
+    }
+    // Whatever the encoding, what the accept writes reads back clean, with
+    // answers whose bytes may make UTF-8 sequences.
+    if (documento) {
+        static const std::string_view respuestas[] = {"x", "\xE9", "\xA0", "\xD1", "\xBA", "\xAD"};
+        std::vector<Fila> filas;
+        for (std::size_t i = 0; i < documento->hallazgos.size(); ++i) {
+            const std::size_t r = (i + static_cast<std::size_t>(datos[0])) % 7;
+            filas.push_back(r == 6
+                                ? Fila{documento->hallazgos[i].clave, "", true}
+                                : Fila{documento->hallazgos[i].clave, std::string(respuestas[r])});
+        }
+        std::string escrito;
+        OpcionesCorreccion opciones;
+        opciones.memoria = &escrito;
+        const Aceptacion a = Aceptar(*documento, filas, opciones);
+        const tildora::Resultado<tildora::Documento> leido = DocumentoDeTexto(escrito);
+        if (!a.correcciones || !leido || !leido->hallazgos.empty()) {
+            __builtin_trap();
+        }
     }
     if (esperada != Codificacion::Utf8) {
         return 0;

@@ -25,8 +25,8 @@ struct Referencia {
     tildora::Posicion primera[256];
 };
 
-// Lines end at CR LF or a lone CR, whose bytes are never checked; a lone
-// LF is an ordinary character.
+// Lines end at CR LF or a lone CR, whose bytes are never checked, and at a
+// lone LF, which is also a wrong character.
 Referencia Escanear(std::string_view t, const tildora::TablaValidez& tabla) {
     Referencia r;
     std::uint64_t linea = 1;
@@ -47,6 +47,10 @@ Referencia Escanear(std::string_view t, const tildora::TablaValidez& tabla) {
         if (r.cuentas[c]++ == 0) {
             r.orden.push_back(c);
             r.primera[c] = {linea, i - inicio + 1};
+        }
+        if (c == '\n') {
+            ++linea;
+            inicio = i + 1;
         }
     }
     return r;

@@ -1,5 +1,6 @@
 #include "core/documento.h"
 
+#include "core/interno/hilo.h"
 #include "core/interno/origen.h"
 #include "core/interno/pasada.h"
 
@@ -177,15 +178,20 @@ struct Parte {
     std::optional<Pasada> pasada;
     std::vector<std::uint32_t> inicios;
     std::optional<Error> error;
-    bool corto = false; // the file ended before the part did: it changed
+    bool corto = false;      // the file ended before the part did: it changed
+    bool sinMemoria = false; // it could not have its memory: one part will do
+    // Where it reads to when the text is not kept. Had before the thread
+    // starts, as is all the scan will need but for a great many distinct
+    // characters: memory that is short is then short before any thread
+    // holds a stack.
+    std::optional<BufferAlineado> propio;
 };
 
 void LeerParte(Lector& lector, Parte& parte, std::string* destino, Progreso* progreso) try {
-    BufferAlineado propio(destino != nullptr ? 4096 : kTrozoLectura);
     for (std::uint64_t pos = parte.desde; pos < parte.hasta;) {
         const std::size_t pedir =
             static_cast<std::size_t>(std::min<std::uint64_t>(kTrozoLectura, parte.hasta - pos));
-        char* d = destino != nullptr ? destino->data() + pos : propio.data();
+        char* d = destino != nullptr ? destino->data() + pos : parte.propio->data();
         const Resultado<std::size_t> n = lector.LeerEn(pos, d, pedir);
         if (!n) {
             parte.error = n.error();
@@ -209,7 +215,7 @@ void LeerParte(Lector& lector, Parte& parte, std::string* destino, Progreso* pro
         }
     }
 } catch (const std::bad_alloc&) {
-    parte.error = Falla(Fallo::Grande, ENOMEM, lector.Ruta());
+    parte.sinMemoria = true;
 }
 
 // Where the second part begins: near the middle, at the start of a
@@ -227,25 +233,30 @@ std::uint64_t Mitad(Lector& lector, std::uint64_t tamano, unsigned char& anterio
 }
 
 // An ordinary file in two parts at once. Nothing when the file changed while
-// it was read: it is then read again in one piece.
+// it was read, or when two parts cannot have the memory (a second buffer, a
+// thread's stack) that one part can do without: it is then read again in
+// one piece, so a file that can be read in some memory can be read in more.
 std::optional<Resultado<Pasada>> LeerEnPartes(Lector& lector, std::optional<Codificacion> forzada,
                                               std::string* destino,
                                               std::vector<std::uint32_t>* inicios,
-                                              Progreso* progreso) {
+                                              Progreso* progreso) try {
     const std::uint64_t tamano = lector.Tamano();
     Parte partes[2];
     if (destino != nullptr) {
         destino->resize(static_cast<std::size_t>(tamano));
     }
     // The start says which encoding the parts are read in.
-    BufferAlineado inicio(kTrozoReconocer);
-    const Resultado<std::size_t> n = lector.LeerEn(0, inicio.data(), inicio.size());
-    if (!n) {
-        return Resultado<Pasada>(n.error());
-    }
-    const Modo modo = Reconocer(std::string_view(inicio.data(), *n), forzada);
-    if (EsUtf16(modo.codificacion) || *n < inicio.size()) {
-        return std::nullopt; // read as it comes
+    Modo modo;
+    {
+        BufferAlineado inicio(kTrozoReconocer);
+        const Resultado<std::size_t> n = lector.LeerEn(0, inicio.data(), inicio.size());
+        if (!n) {
+            return Resultado<Pasada>(n.error());
+        }
+        modo = Reconocer(std::string_view(inicio.data(), *n), forzada);
+        if (EsUtf16(modo.codificacion) || *n < inicio.size()) {
+            return std::nullopt; // read as it comes
+        }
     }
     unsigned char anterior = 0;
     partes[1].desde = Mitad(lector, tamano, anterior);
@@ -253,20 +264,25 @@ std::optional<Resultado<Pasada>> LeerEnPartes(Lector& lector, std::optional<Codi
     partes[1].hasta = tamano;
     partes[0].pasada.emplace(modo, 0, true);
     partes[1].pasada.emplace(modo, anterior, false);
-    std::thread hilo;
-    try {
-        hilo = std::thread([&] { LeerParte(lector, partes[1], destino, progreso); });
-    } catch (const std::system_error&) {
+    for (Parte& p : partes) {
+        p.pasada->Reservar();
+        if (destino == nullptr) {
+            p.propio.emplace(kTrozoLectura);
+        }
+    }
+    detalle::Hilo hilo;
+    if (!hilo.Empezar([&] { LeerParte(lector, partes[1], destino, progreso); })) {
         return std::nullopt; // no thread to be had
     }
     LeerParte(lector, partes[0], destino, progreso);
-    hilo.join();
+    hilo.Esperar();
     for (Parte& p : partes) {
         if (p.error) {
             return Resultado<Pasada>(*p.error);
         }
     }
-    if (partes[0].corto || partes[1].corto || !lector.SinCambios()) {
+    if (partes[0].corto || partes[1].corto || partes[0].sinMemoria || partes[1].sinMemoria ||
+        !lector.SinCambios()) {
         return std::nullopt;
     }
     partes[0].pasada->Terminar();
@@ -285,6 +301,8 @@ std::optional<Resultado<Pasada>> LeerEnPartes(Lector& lector, std::optional<Codi
                      *inicios);
     }
     return Resultado<Pasada>(std::move(*partes[0].pasada));
+} catch (const std::bad_alloc&) {
+    return std::nullopt;
 }
 
 // One pass over the whole input, however it is best read.
@@ -381,16 +399,17 @@ Resultado<Documento> AbrirDocumento(const std::string& nombre, const OpcionesLec
             return pasada.error();
         }
         if (const std::optional<Codificacion> repetir = pasada->Repetir()) {
-            // The whole text is in another encoding than its start suggested.
-            if (conservar) {
-                pasada = PasarMemoria(doc.texto, Modo{*repetir, false, true});
-            } else if (otra) {
-                pasada = std::move(*otra);
-            } else {
-                pasada = Leer(*lector, repetir, nullptr, nullptr, opciones.progreso);
-                if (!pasada) {
-                    return pasada.error();
-                }
+            // The whole text may be in another encoding than its start
+            // suggested.
+            Resultado<Pasada> segunda =
+                conservar ? Resultado<Pasada>(PasarMemoria(doc.texto, Modo{*repetir, false, true}))
+                : otra    ? Resultado<Pasada>(std::move(*otra))
+                          : Leer(*lector, repetir, nullptr, nullptr, opciones.progreso);
+            if (!segunda) {
+                return segunda.error();
+            }
+            if (!pasada->Prefiere(*segunda)) {
+                pasada = std::move(segunda);
             }
         }
         return Terminar(std::move(doc), *pasada, std::move(lector), conservar);
@@ -405,7 +424,10 @@ Resultado<Documento> DocumentoDeTexto(std::string texto, std::optional<Codificac
     Pasada pasada = PasarMemoria(
         doc.texto, Reconocer(std::string_view(doc.texto).substr(0, kTrozoReconocer), codificacion));
     if (const std::optional<Codificacion> otra = pasada.Repetir()) {
-        pasada = PasarMemoria(doc.texto, Modo{*otra, false, true});
+        Pasada segunda = PasarMemoria(doc.texto, Modo{*otra, false, true});
+        if (!pasada.Prefiere(segunda)) {
+            pasada = std::move(segunda);
+        }
     }
     return Terminar(std::move(doc), pasada, nullptr, true);
 }

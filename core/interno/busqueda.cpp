@@ -67,15 +67,17 @@ std::size_t BuscarSencillo(const std::array<bool, 256>& parar, const std::array<
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned char b = p[i];
         c.continuaciones += utf8 && EsContinuacion(b) ? 1 : 0;
+        // A lone LF ends a line in every encoding; in Windows-1252 it also
+        // stops, as a wrong character.
         const bool fin = b == '\r' || (b == '\n' && (trasCr || utf8));
-        c.ultimoFin = fin ? i + 1 : c.ultimoFin;
+        c.ultimoFin = b == '\r' || b == '\n' ? i + 1 : c.ultimoFin;
         if (utf8 && (b == 0xC2 || b == 0xC3) && i + 1 < n && EsContinuacion(p[i + 1]) &&
             pasa[(b == 0xC3 ? 64u : 0u) + (p[i + 1] & 0x3Fu)]) {
             ++c.pasadas; // its continuation byte is held by the allowed letter
         } else if (!fin && parar[b]) {
             salida[k++] = static_cast<std::uint32_t>(i);
         }
-        c.fines += b == '\r' || (utf8 && b == '\n' && !trasCr) ? 1 : 0;
+        c.fines += b == '\r' || (b == '\n' && !trasCr) ? 1 : 0;
         trasCr = b == '\r';
     }
     return k;
@@ -122,12 +124,11 @@ inline std::size_t Apuntar(const Bloque& b, std::uint64_t validos, std::uint32_t
     const std::uint64_t lfSolo = b.lfs & ~trasCr & validos;
     crAntes = b.crs >> 63;
     std::uint64_t paradas = b.malos & validos;
-    c.fines += static_cast<std::uint64_t>(__builtin_popcountll(b.crs & validos));
-    if (const std::uint64_t fin = (b.crs | (Utf8 ? b.lfs : b.lfs & trasCr)) & validos) {
+    c.fines += static_cast<std::uint64_t>(__builtin_popcountll((b.crs | lfSolo) & validos));
+    if (const std::uint64_t fin = (b.crs | b.lfs) & validos) {
         c.ultimoFin = base + 64 - static_cast<std::size_t>(__builtin_clzll(fin));
     }
     if constexpr (Utf8) {
-        c.fines += static_cast<std::uint64_t>(__builtin_popcountll(lfSolo));
         c.continuaciones +=
             static_cast<std::uint64_t>(__builtin_popcountll(b.continuaciones & validos));
         c.pasadas += static_cast<std::uint64_t>(__builtin_popcountll(b.pasan & validos));

@@ -31,7 +31,7 @@ Via MejorVia();
 // of a CR LF (a lone LF is a wrong character); in a UTF-8 text, wrong ASCII
 // and the first byte of every sequence but those that make an allowed
 // character (C2 or C3 and the next byte), which the caller decodes. It counts
-// on the way the line ends (a CR, and in UTF-8 a lone LF too) and, in UTF-8,
+// on the way the line ends (a CR, and a lone LF, in every encoding) and, in UTF-8,
 // the bytes that go on a sequence but were not passed through with an
 // allowed one: every one of them must belong to a sequence the caller
 // decodes, or the text is not UTF-8.

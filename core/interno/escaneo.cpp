@@ -55,17 +55,22 @@ void Recuento::Unir(const Recuento& s) {
 
 Escaneo::Escaneo(Unidades unidades, Via via) : m_unidades(unidades), m_buscador(unidades, via) {}
 
+void Escaneo::Reservar() {
+    if (m_unidades == Unidades::Utf8) {
+        m_indice.Reservar();
+    }
+    m_recuento.primeras.reserve(256);
+    m_recuento.cuentas.reserve(256);
+}
+
 namespace {
 
 // Where the line that holds p[hasta] begins, when a line end before it in
-// p[0, hasta) says so (in Windows-1252 only a CR ends a line, its LF going
-// with it); hasta + 1 when none does.
-std::size_t InicioDeLinea(const unsigned char* p, std::size_t hasta, bool utf8) {
+// p[0, hasta) says so (a CR, an LF, alone or after a CR, in every encoding);
+// hasta + 1 when none does.
+std::size_t InicioDeLinea(const unsigned char* p, std::size_t hasta) {
     for (std::size_t i = hasta; i-- > 0;) {
-        if (p[i] == '\r' || (utf8 && p[i] == '\n')) {
-            return i + 1;
-        }
-        if (p[i] == '\n' && i > 0 && p[i - 1] == '\r') {
+        if (p[i] == '\r' || p[i] == '\n') {
             return i + 1;
         }
     }
@@ -92,15 +97,13 @@ void Escaneo::Situar(Recuento::Primera& primera, const unsigned char* p, std::si
     std::uint64_t dentro = 0;
     bool trasCr = anterior == '\r';
     for (std::size_t i = 0; i < pos; ++i) {
-        dentro += p[i] == '\r' || (utf8 && p[i] == '\n' && !trasCr) ? 1 : 0;
+        dentro += p[i] == '\r' || (p[i] == '\n' && !trasCr) ? 1 : 0;
         trasCr = p[i] == '\r';
     }
     primera.linea = finesAntes + dentro;
-    const std::size_t inicio = InicioDeLinea(p, pos, utf8);
+    const std::size_t inicio = InicioDeLinea(p, pos);
     if (inicio <= pos) {
         primera.columna = Caracteres(p, inicio, pos, utf8) + 1;
-    } else if (anterior == '\r' && !utf8 && p[0] == '\n') {
-        primera.columna = Caracteres(p, 1, pos, utf8) + 1; // after the LF of a CR LF
     } else {
         primera.columna = m_recuento.columnaFinal + Caracteres(p, 0, pos, utf8) + 1;
     }

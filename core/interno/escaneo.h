@@ -30,6 +30,8 @@ public:
     }
     // The place of `cp`, or -1.
     std::int64_t Buscar(char32_t cp) const;
+    // Takes now the table of the characters below U+10000.
+    void Reservar() { Bmp(); }
 
 private:
     std::uint32_t* Bmp() {
@@ -91,6 +93,9 @@ public:
     bool Procesar(const unsigned char* p, std::size_t n, unsigned char anterior,
                   Paradas* paradas = nullptr);
     Recuento& Resultado() { return m_recuento; }
+    // Takes now the memory a scan takes on its way, but for the list of a
+    // great many distinct characters.
+    void Reservar();
     Via Camino() const { return m_buscador.Camino(); }
 
 private:

@@ -29,9 +29,12 @@ inline Unidades UnidadesDe(Codificacion c) {
 
 // The encoding the start of a text suggests (it is at least three bytes
 // long, or the whole text): a UTF-16 byte-order mark gives UTF-16; a UTF-8
-// mark, or valid UTF-8 holding a multi-byte sequence, UTF-8; what is not
-// UTF-8 is Windows-1252; plain ASCII is too, checked on the way.
+// mark, valid UTF-8 holding a multi-byte sequence, or plain ASCII with a
+// lone LF, UTF-8; what is not UTF-8 is Windows-1252; other plain ASCII is
+// too, checked on the way. The whole text may then choose otherwise (see
+// Pasada::Repetir): of the readings its bytes allow, the one a person means.
 Modo Reconocer(std::string_view inicio, std::optional<Codificacion> forzada);
+bool TieneLfSuelto(std::string_view texto);
 
 // One pass over a text (or over one part of it) in one mode: the text's
 // bytes as read go in, in order; the scan of the program's form of them
@@ -72,6 +75,10 @@ public:
             return true;
         });
     }
+
+    // Takes now the memory the scan would take on its way (see
+    // Escaneo::Reservar).
+    void Reservar() { m_escaneo.Reservar(); }
 
     // Once every piece is in.
     void Terminar() {
@@ -115,19 +122,11 @@ public:
         return false;
     }
     // The encoding to scan it again in, when the whole text says otherwise
-    // than its start did.
-    std::optional<Codificacion> Repetir() {
-        if (m_modo.forzado) {
-            return std::nullopt;
-        }
-        if (m_modo.codificacion == Codificacion::Utf8 && !Valida()) {
-            return Codificacion::Windows1252;
-        }
-        if (m_modo.validar && !m_validador.Invalido() && m_validador.Multibyte()) {
-            return Codificacion::Utf8;
-        }
-        return std::nullopt;
-    }
+    // than its start did, or may be read better so.
+    std::optional<Codificacion> Repetir();
+    // Whether this pass's reading is the one to keep rather than `otra`'s,
+    // the pass in the encoding Repetir gave.
+    bool Prefiere(Pasada& otra);
 
     const Modo& ModoDe() const { return m_modo; }
     std::size_t Marca() const { return m_marca; }
@@ -135,6 +134,11 @@ public:
 
 private:
     Recuento& m_recuento() { return m_escaneo.Resultado(); }
+    // No wrong character but lone LFs (a Windows-1252 reading).
+    bool LimpiaSalvoLf();
+    // Valid UTF-8 without a mark whose every wrong character is made of
+    // bytes that Windows-1252 allows: it may be such a text.
+    bool QuizaAnsi();
     static ValidadorUtf8 ValidadorInvalido() {
         ValidadorUtf8 v;
         const unsigned char malo = 0xFF;

@@ -629,7 +629,9 @@ TEST_F(LineaDeOrdenes, FixWritesLongChainsInLittleMemory) {
 // Under any limit of its address space each command does its work, or says
 // first that memory ran out (status 2) and writes nothing: never an abort.
 // Every limit from one the program cannot even start under up to one that
-// leaves room for everything is tried.
+// leaves room for everything is tried; once a command has done its work
+// under a limit, it does under every larger one (a file large enough to be
+// read in two parts at once is read in one when two cannot have memory).
 TEST_F(LineaDeOrdenes, RunningOutOfMemoryIsAMessage) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer reserves more address space than any limit leaves";
@@ -644,6 +646,11 @@ TEST_F(LineaDeOrdenes, RunningOutOfMemoryIsAMessage) {
                  "a\r\n";
     }
     Crear("a.txt", texto);
+    std::string grande;
+    while (grande.size() < (std::size_t{9} << 20)) {
+        grande += texto;
+    }
+    Crear("grande.txt", grande);
     std::filesystem::create_directory(Ruta("d"));
     Recordar("\x93", "\"");
     Recordar("\x94", "\"");
@@ -655,6 +662,8 @@ TEST_F(LineaDeOrdenes, RunningOutOfMemoryIsAMessage) {
     };
     const std::vector<Orden> ordenes = {
         {{"check", "a.txt"}, 1},
+        {{"check", "grande.txt"}, 1},
+        {{"fix", "grande.txt", "b.txt"}, 0},
         {{"check", "-"}, 1, true},
         {{"fix", "a.txt", "b.txt"}, 0},
         {{"fix", "-", "-"}, 0, true},
@@ -679,6 +688,8 @@ TEST_F(LineaDeOrdenes, RunningOutOfMemoryIsAMessage) {
             if (r.estado == orden.bien) {
                 ++bien;
             } else {
+                EXPECT_EQ(bien, 0) << orden.args[0] << " " << orden.args[1] << " did its work "
+                                   << "under a smaller limit than " << kib << " KiB";
                 ++sinMemoria;
                 EXPECT_EQ(r.estado, 2) << orden.args[0] << " " << kib << " KiB: " << r.error;
                 EXPECT_EQ(r.error.rfind(Linea(textos::DemasiadoGrande), 0), 0u)

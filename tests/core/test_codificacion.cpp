@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <random>
 
 using namespace tildora;
@@ -73,6 +75,26 @@ TEST(Codificacion, ReconoceUnaRegla) {
         {"\xF4\x90\x80\x80 too high", Codificacion::Windows1252},
         {mucho + "\xE2\x80\x93", Codificacion::Utf8},                 // ASCII first, UTF-8 later
         {"\xE2\x80\x93" + mucho + "\x96", Codificacion::Windows1252}, // and the other way
+        // Plain ASCII with a lone LF is a Unix text; without one it reads
+        // the same either way.
+        {"uno\ndos\n", Codificacion::Utf8},
+        {"uno\r\ndos\n", Codificacion::Utf8},
+        {mucho + "\r\n\n", Codificacion::Utf8},
+        {"a\n" + mucho + "\xE9", Codificacion::Windows1252}, // a Unix start, then not UTF-8
+        // Valid UTF-8 that is a Windows-1252 text of allowed characters
+        // (lone LFs but): é and two no-break spaces, Ñº, Ó and a soft
+        // hyphen. Real UTF-8 in these languages holds C2, C3 or E2.
+        {"\xE9\xA0\xA0\r\n", Codificacion::Windows1252},
+        {"\xD1\xBA", Codificacion::Windows1252},
+        {"NACI\xD3\xADN\n", Codificacion::Windows1252},
+        {"\xD1\xBA" + mucho, Codificacion::Windows1252},
+        {mucho + "\xD1\xBA", Codificacion::Windows1252},
+        {std::string(std::size_t{9} << 20, 'a') + "\xD3\xAD\n", Codificacion::Windows1252},
+        {std::string(std::size_t{9} << 20, 'a') + "\n", Codificacion::Utf8},
+        {"\xD1\xBA \xE2\x80\x9C", Codificacion::Utf8},
+        {"\xD1\xBA" + mucho + "\xC3\xB1", Codificacion::Utf8},
+        {"ca\xC3\xB1\xC3\xB3n\n", Codificacion::Utf8},
+        {"\xEF\xBB\xBF\xD1\xBA", Codificacion::Utf8}, // the mark says so
         {std::string("\xFF\xFE"
                      "a\0",
                      4),
@@ -425,4 +447,62 @@ TEST(Codificacion, UnaSalidaLlenaNoEsUnTextoCambiado) {
         Reescribir(*a, {{"U+0101", "a"}}, destino, true, kSinLimite, nullptr);
     ASSERT_FALSE(r);
     EXPECT_EQ(r.fallo(), Fallo::Escritura);
+}
+
+// Whatever a text and its answers, what the accept writes reads back clean:
+// random texts in the three encodings, and bytes that more than one
+// encoding can read, with answers made of allowed characters (also those
+// whose bytes make UTF-8 sequences) or the delete answer, written in every
+// encoding.
+TEST(Codificacion, LoQueSeEscribeSeLeeLimpio) {
+    const std::u32string caracteres =
+        U"aZ ?\r\n\n\t|\u00e1\u00e9\u00d1\u00ba\u00a0\u00ad\u00d3\u00ff"
+        U"\u00e7\u0142\u201c\u20ac\u047a\u9820\U0001F600";
+    const std::string bytes = "a \r\n\n\t\xE9\xA0\xD1\xBA\xD3\xAD\xC3\xA1\xC5\x82\xE2\x80\x9C\xEF";
+    const std::vector<std::string> respuestas = {"x",    "\xE9", "\xA0\xA0", "\xD1",
+                                                 "\xBA", "\xAD", "\xD3",     "\xFF"};
+    std::mt19937 azar(31);
+    auto dado = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(azar);
+    };
+    for (int ronda = 0; ronda < 3000; ++ronda) {
+        std::string texto;
+        const std::size_t largo = dado(ronda < 2900 ? 24 : 3000);
+        if (ronda % 2 == 0) {
+            for (std::size_t i = 0; i < largo; ++i) {
+                texto += bytes[dado(bytes.size())];
+            }
+        } else {
+            std::u32string u;
+            for (std::size_t i = 0; i < largo; ++i) {
+                u += caracteres[dado(caracteres.size())];
+            }
+            const Codificacion c = std::array{Codificacion::Utf8, Codificacion::Utf16LE,
+                                              Codificacion::Utf16BE}[dado(3)];
+            const bool marca = EsUtf16(c) || dado(2) == 0;
+            texto = (marca ? std::string(MarcaOrden(c)) : std::string()) + Codificar(u, c);
+        }
+        const Resultado<Documento> doc = DocumentoDeTexto(texto);
+        ASSERT_TRUE(doc) << "ronda " << ronda;
+        std::vector<Fila> filas;
+        for (const Hallazgo& h : doc->hallazgos) {
+            const std::size_t r = dado(respuestas.size() + 1);
+            filas.push_back(r == respuestas.size() ? Fila{h.clave, "", true}
+                                                   : Fila{h.clave, respuestas[r]});
+        }
+        for (const std::optional<Codificacion> salida :
+             {std::optional<Codificacion>(), std::optional(Codificacion::Windows1252),
+              std::optional(Codificacion::Utf8), std::optional(Codificacion::Utf16LE)}) {
+            std::string escrito;
+            OpcionesCorreccion opciones;
+            opciones.memoria = &escrito;
+            opciones.codificacion = salida;
+            ASSERT_TRUE(Aceptar(*doc, filas, opciones).correcciones) << "ronda " << ronda;
+            const Resultado<Documento> leido = DocumentoDeTexto(escrito);
+            ASSERT_TRUE(leido) << "ronda " << ronda;
+            EXPECT_TRUE(leido->hallazgos.empty())
+                << "ronda " << ronda << ": " << CodigoUnicode(leido->hallazgos[0].caracter)
+                << " in " << NombreCodificacion(leido->codificacion);
+        }
+    }
 }

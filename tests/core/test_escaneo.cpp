@@ -62,15 +62,39 @@ TEST_F(EscaneoVentana, LineBreaks) {
     // CR LF and lone CR end lines and are never listed.
     EXPECT_FALSE(Escanear("uno\r\ndos\rtres\r\n\r\n\r"));
     EXPECT_EQ(Lista(estado), "");
-    // A lone LF is a character of its line, listed once at its first place.
+    // In a Windows-1252 text a lone LF ends its line and is listed once, at
+    // its first place.
     EXPECT_TRUE(Escanear("a\r\nb\nc\r\n\xE7\n"));
     EXPECT_EQ(Lista(estado), "\n\xE7");
-    // An LF file: one line, the LF listed once.
-    EXPECT_TRUE(Escanear("uno\ndos\ntres\n"));
-    EXPECT_EQ(Lista(estado), "\n");
+    // Plain ASCII with LF line ends is a Unix text: clean, nothing listed.
+    EXPECT_FALSE(Escanear("uno\ndos\ntres\n"));
+    EXPECT_EQ(Lista(estado), "");
     // An LF right after a CR ends the line even after a lone LF was seen.
     EXPECT_TRUE(Escanear("\n\r\n\xE7\r\n"));
     EXPECT_EQ(Lista(estado), "\n\xE7");
+}
+
+// Where a character first stands: a lone LF ends a line in every encoding,
+// also in a Windows-1252 text that lists it.
+TEST(Posiciones, ALoneLfEndsItsLine) {
+    struct Caso {
+        std::string texto;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> donde;
+    };
+    const Caso casos[] = {
+        {"caf\xE9\nb\r\nc\rdd|\n", {{1, 5}, {4, 3}}},         // Windows-1252: LF, |
+        {"caf\xC3\xA9\nb\r\nc\rdd|\n", {{4, 3}}},             // UTF-8: |
+        {"\n\n\xE7\t\r\n\xE7\n\t", {{1, 1}, {3, 1}, {3, 2}}}, // LF, ç, TAB
+    };
+    for (const Caso& c : casos) {
+        const Resultado<Documento> d = DocumentoDeTexto(c.texto);
+        ASSERT_TRUE(d);
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> donde;
+        for (const Hallazgo& h : d->hallazgos) {
+            donde.emplace_back(h.primera.linea, h.primera.columna);
+        }
+        EXPECT_EQ(donde, c.donde) << c.texto;
+    }
 }
 
 TEST_F(EscaneoVentana, ControlCharactersAndZeroBytes) {
@@ -229,7 +253,8 @@ struct Esperado {
     Posicion primera[256];
 };
 
-// Line by line, as the scan reads: a line ends at CR LF or a lone CR.
+// Line by line, as the scan reads: a line ends at CR LF, a lone CR or a lone
+// LF, which is also listed.
 Esperado Referencia(const std::string& texto) {
     const TablaValidez& tabla = kCaracteresValidos;
     Esperado e;
@@ -250,6 +275,10 @@ Esperado Referencia(const std::string& texto) {
             e.primera[c] = {linea, columna};
         }
         ++columna;
+        if (c == '\n') {
+            ++linea;
+            columna = 1;
+        }
     }
     return e;
 }

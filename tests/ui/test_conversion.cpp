@@ -942,7 +942,9 @@ void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     // A lone LF is listed, but it is a line break: its row carries the fixed
     // answer CR LF from the start, which cannot be edited, is never stored
     // (an older copy's answer for it is not used) and counts once for each.
-    FrmConversionCaracteres* v = AbrirConversion(e, "a^b\nc^\n", "[lista]\r\n\\x0A=x\r\n");
+    // (The accented letter makes it a Windows-1252 text: plain ASCII with
+    // LF line ends would be a Unix text, whose LFs are line ends.)
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b\nc^\xE1\n", "[lista]\r\n\\x0A=x\r\n");
     QVERIFY(v);
     RejillaCaracteres* g = v->Rejilla();
     QCOMPARE(g->Rows(), 3);
@@ -961,7 +963,7 @@ void PruebaConversion::reemplazoBlancoYSaltoDeLinea() {
     Pulsar(v, "CmdAceptar");
     QCOMPARE(pruebas::Textos(e.dialogos),
              QStringList{QString::fromStdString(textos::MensajeCorregido(4))});
-    QCOMPARE(Salida(e), QByteArray("a b\r\nc \r\n"));
+    QCOMPARE(Salida(e), QByteArray("a b\r\nc \xE1\r\n"));
     // The blank is stored so that it reads back as a blank.
     QCOMPARE(Almacen(e), QByteArray("[lista]\r\n\\x0A=x\r\n^=\" \"\r\n"));
     QCOMPARE(e.estado.Soluciones.size(), std::size_t{3});
@@ -1106,7 +1108,7 @@ void PruebaConversion::almacenIlegible() {
 void PruebaConversion::busqueda() {
     Entorno e;
     // '|' first appears far down and far right of a long text.
-    QByteArray texto = "^ inicio\nsegunda\r\n";
+    QByteArray texto = "^ inicio\xE1\nsegunda\r\n"; // Windows-1252, a lone LF
     for (int i = 0; i < 2000; ++i) {
         texto += "linea de relleno " + QByteArray::number(i) + "\r\n";
     }
@@ -1171,7 +1173,7 @@ void PruebaConversion::busqueda() {
     Escribir(v, 1, QStringLiteral("-"));
     QTest::keyClick(v->Editor(), Qt::Key_Return);
     QByteArray esperado = texto;
-    esperado.replace('^', '-').replace('|', '!').replace("inicio\n", "inicio\r\n");
+    esperado.replace('^', '-').replace('|', '!').replace("inicio\xE1\n", "inicio\xE1\r\n");
     QCOMPARE(Salida(e), esperado);
 }
 
