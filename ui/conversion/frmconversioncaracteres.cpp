@@ -1203,8 +1203,7 @@ bool FrmConversionCaracteres::CorregirFichero(const std::vector<Fila>& filas) {
         // another output, the input's answers already remembered.
         const Error& e = a.correcciones.error();
         Mensaje(e.fallo == Fallo::Cambiado
-                    ? std::string(textos::M1NombreIncorrecto) + "\n" + estado.FicheroEntrada +
-                          ": " + Razon(e)
+                    ? std::string(textos::EntradaCambiada) + "\n" + estado.FicheroEntrada
                     : std::string(textos::SalidaIncorrecta) + "\n" + Motivo(e));
         m_salidaFallida = true;
         return false;
