@@ -59,10 +59,12 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
     if (!leido && leido.fallo() != Fallo::NoExiste) {
         return FalloDeLectura(leido.error(), ruta);
     }
-    // Nothing to change as the store is now: nothing is locked or made.
+    // Nothing to change as the store is now: nothing is locked or made, but
+    // what writers that are gone left there goes as with any write.
     if (const std::optional<std::string> nuevo = cambiar(viejo); !nuevo) {
         return false;
     } else if (leido && *nuevo == viejo) {
+        LimpiarCarpetaDe(ruta);
         return true;
     }
     // Whoever may change the store may lock it: the lock file gets the
@@ -92,6 +94,7 @@ template <typename Cambio> Resultado<bool> Cambiar(const std::string& ruta, cons
         return Falla(Fallo::Escritura, ENOENT, ruta);
     }
     if (!falta && *nuevo == viejo) {
+        LimpiarCarpetaDe(ruta);
         return true;
     }
     // A store that reads would refuse is not written either.

@@ -329,6 +329,15 @@ TEST(Limites, TemporaryFilesOfGoneWritersGoWithTheNextWrite) {
         EXPECT_EQ(prueba::Entradas(dir.ruta()), ".tildora-ab;.tildora-compilacion;salida.txt;");
         EXPECT_EQ(prueba::Leer(salida), "otro");
     }
+    // A store's write that finds its answer there already makes no file,
+    // and still takes away what a writer that is gone left.
+    prueba::CarpetaTemporal dir;
+    const AlmacenSoluciones almacen(dir / "caracteres.ini");
+    ASSERT_TRUE(almacen.GuardarSolucion("lista", "\x93", "\""));
+    const std::string muerto = sinEscritor(dir);
+    ASSERT_FALSE(muerto.empty());
+    ASSERT_TRUE(almacen.GuardarSolucion("lista", "\x93", "\""));
+    EXPECT_EQ(prueba::Entradas(dir.ruta()), "caracteres.ini;caracteres.ini.lock;");
 }
 
 TEST(Limites, AWriterKilledWithANamedTemporaryFileLeavesItToTheNext) {
