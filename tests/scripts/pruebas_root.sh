@@ -129,13 +129,13 @@ if montar "$d/lleno" size=64k,mode=0777 && montar "$d/ro" size=64k,mode=0777 &&
     }
     comprobar "read-only file system" \
         "Fitxategi-sistema irakurtzeko soilik da / El sistema de ficheros es de solo lectura" \
-        "$d/ro/b.txt: Read-only file system" como "$u1" fix "$d/grande.txt" "$d/ro/b.txt"
+        "$d/ro/b.txt: fitxategi-sistema irakurtzeko soilik da / el sistema de ficheros es de solo lectura" como "$u1" fix "$d/grande.txt" "$d/ro/b.txt"
     comprobar "full disk" \
         "Ez dago lekurik diskoan (edo kuota bete da) / No queda espacio en el disco (o se ha llenado la cuota)" \
-        "$d/lleno/b.txt: No space left on device" como "$u1" fix "$d/grande.txt" "$d/lleno/b.txt"
+        "$d/lleno/b.txt: ez dago lekurik diskoan / no queda espacio en el disco" como "$u1" fix "$d/grande.txt" "$d/lleno/b.txt"
     comprobar "full temporary folder" \
         "Sarreraren kopia ezin da egin aldi baterako karpetan (TMPDIR) / No se puede hacer la copia de la entrada en la carpeta temporal (TMPDIR)" \
-        "$d/lleno: No space left on device" \
+        "$d/lleno: ez dago lekurik diskoan / no queda espacio en el disco" \
         runuser -u "$u1" -- sh -c 'cat "$1" | TMPDIR="$2" "$3" --store "$4" fix - - >/dev/null' \
         sh "$d/grande.txt" "$d/lleno" "$d/tildora" "$almacen"
     dejado="$(find "$d/lleno" "$d/ro" -mindepth 1)"
