@@ -11,11 +11,6 @@
 #include <optional>
 #include <string_view>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace tildora {
 
 namespace {
@@ -137,45 +132,13 @@ Hay QueHay(const std::string& ruta) {
     return hay;
 }
 
-std::optional<int> DescriptorNombrado([[maybe_unused]] const std::string& salida) {
-#ifdef _WIN32
-    return std::nullopt;
-#else
-    const std::string ruta = std::filesystem::path(salida).lexically_normal().string();
-    if (ruta == "/dev/stdout") {
-        return 1;
-    }
-    if (ruta == "/dev/stderr") {
-        return 2;
-    }
-    for (const std::string_view carpeta : {"/dev/fd/", "/proc/self/fd/"}) {
-        if (ruta.size() <= carpeta.size() || ruta.compare(0, carpeta.size(), carpeta) != 0) {
-            continue;
-        }
-        const std::string_view numero = std::string_view(ruta).substr(carpeta.size());
-        if (numero.size() > 9 || !std::all_of(numero.begin(), numero.end(),
-                                              [](char c) { return c >= '0' && c <= '9'; })) {
-            return std::nullopt;
-        }
-        int n = 0;
-        for (const char c : numero) {
-            n = n * 10 + (c - '0');
-        }
-        return n;
-    }
-    return std::nullopt;
-#endif
+std::optional<int> DescriptorNombrado(const std::string& salida) {
+    const int descriptor = sistema::DescriptorDeNombre(salida);
+    return descriptor >= 0 ? std::optional(descriptor) : std::nullopt;
 }
 
-int SalidaEstandarHacia([[maybe_unused]] int descriptor) {
-#ifdef _WIN32
-    return ENOSYS;
-#else
-    if (descriptor == STDOUT_FILENO) {
-        return ::fcntl(descriptor, F_GETFD) == -1 ? errno : 0;
-    }
-    return ::dup2(descriptor, STDOUT_FILENO) == -1 ? errno : 0;
-#endif
+int SalidaEstandarHacia(int descriptor) {
+    return sistema::SalidaEstandarHacia(descriptor);
 }
 
 Resultado<void> SalidaEscribible(const std::string& salida) {

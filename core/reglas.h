@@ -48,7 +48,8 @@ struct Hay {
 Hay QueHay(const std::string& ruta);
 
 // The open descriptor an output name stands for: /dev/stdout (1),
-// /dev/stderr (2), /dev/fd/N and /proc/self/fd/N (N). Such an output is
+// /dev/stderr (2), /dev/fd/N and /proc/self/fd/N (N), however spelt (a
+// relative name, /dev/./stdout). Such an output is
 // written to that descriptor, as "-" is written to standard output, never
 // replaced by a new file: the file it leads to may be open for appending
 // (`>> log.txt`), and a rename would replace all of it. Nothing for every

@@ -264,6 +264,14 @@ std::filesystem::path Camino(const std::string& ruta);
 // and FAT find names).
 bool MismaRuta(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// The open descriptor that `ruta` names (/dev/stdout, /dev/stderr,
+// /dev/fd/N, /proc/self/fd/N, however spelt), or -1: for every other name,
+// and always on Windows, which has no such names.
+int DescriptorDeNombre(const std::string& ruta);
+// Makes standard output the open descriptor `descriptor`: 0, or the error
+// number (EBADF when it is not open).
+int SalidaEstandarHacia(int descriptor);
+
 // The program's arguments in UTF-8, its own name first: `argv` as it is on
 // POSIX; on Windows the wide command line's, as Windows keeps them.
 std::vector<std::string> Argumentos(int argc, char** argv);

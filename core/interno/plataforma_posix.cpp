@@ -245,6 +245,37 @@ std::vector<std::string> Argumentos(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
+int DescriptorDeNombre(const std::string& ruta) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path absoluta = fs::absolute(Camino(ruta), ec).lexically_normal();
+    if (ec) {
+        return -1;
+    }
+    if (absoluta == "/dev/stdout") {
+        return STDOUT_FILENO;
+    }
+    if (absoluta == "/dev/stderr") {
+        return STDERR_FILENO;
+    }
+    // /dev/fd leads to /proc/self/fd, and that to this process's own folder.
+    const fs::path carpeta = fs::weakly_canonical(absoluta.parent_path(), ec);
+    const std::string numero = absoluta.filename().string();
+    if (ec || carpeta != fs::path("/proc") / std::to_string(::getpid()) / "fd" || numero.empty() ||
+        numero.size() > 9 ||
+        !std::all_of(numero.begin(), numero.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return -1;
+    }
+    return std::stoi(numero);
+}
+
+int SalidaEstandarHacia(int descriptor) {
+    if (descriptor == STDOUT_FILENO) {
+        return ::fcntl(descriptor, F_GETFD) == -1 ? errno : 0;
+    }
+    return ::dup2(descriptor, STDOUT_FILENO) == -1 ? errno : 0;
+}
+
 int SustituirPrograma(const std::string& programa, char** argv) {
     ::execv(programa.c_str(), argv);
     return errno;

@@ -278,6 +278,14 @@ void windows::Citar(std::wstring& linea, const std::wstring& a) {
     linea += L'"';
 }
 
+int DescriptorDeNombre(const std::string&) {
+    return -1;
+}
+
+int SalidaEstandarHacia(int) {
+    return ENOSYS;
+}
+
 int SustituirPrograma(const std::string& programa, char** argv) {
     std::wstring linea;
     for (char** a = argv; *a != nullptr; ++a) {

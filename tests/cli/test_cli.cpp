@@ -1786,7 +1786,8 @@ TEST_F(LineaDeOrdenes, AnOutputNamingADescriptorIsWrittenToIt) {
         Linea("Fitxategia zuzendu da. 1 errore zeuden / El fichero ha sido corregido. Hab\xc3\xad"
               "a 1 "
               "errores");
-    for (const char* nombre : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "/dev/stderr"}) {
+    for (const char* nombre : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1", "/dev/./fd/1",
+                               "../../../../../../../../../../dev/stdout", "/dev/stderr"}) {
         Crear("log.txt", "antes\n");
         prueba::Opciones op;
         op.ficheroSalida = Ruta("log.txt");
