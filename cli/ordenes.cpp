@@ -254,7 +254,7 @@ std::optional<int> Ordenes::ComprobarSalida(const std::string& entrada, const st
     // No file replaces a pipe or a device, --force or not.
     if (hay.tuberia || hay.dispositivo) {
         Error(textos::SalidaIncorrecta);
-        Detalle(salida, Razon(Falla(hay.tuberia ? Fallo::Tuberia : Fallo::Dispositivo)));
+        Detalle(salida, hay.tuberia ? textos::RazonTuberiaOrden : textos::RazonDispositivoOrden);
         return kFallo;
     }
     if (hay.existe && !m_forzar) {

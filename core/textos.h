@@ -520,9 +520,15 @@ inline constexpr std::string_view RazonSinMemoria =
     "ez dago memoria nahikorik / no hay memoria suficiente";
 // Short reasons, for the line after a message.
 inline constexpr std::string_view RazonTuberia =
+    "hodi bat da (FIFO), ez fitxategi bat / es una tubería (FIFO), no un fichero";
+inline constexpr std::string_view RazonDispositivo =
+    "gailu bat da, ez fitxategi bat / es un dispositivo, no un fichero";
+// The same as the command line says them of OUTPUT, where "-" is standard
+// output (the windows take no "-").
+inline constexpr std::string_view RazonTuberiaOrden =
     "hodi bat da (FIFO), ez fitxategi bat; erabili - irteera estandarrerako / es una tubería "
     "(FIFO), no un fichero; use - para la salida estándar";
-inline constexpr std::string_view RazonDispositivo =
+inline constexpr std::string_view RazonDispositivoOrden =
     "gailu bat da, ez fitxategi bat; erabili - irteera estandarrerako / es un dispositivo, no un "
     "fichero; use - para la salida estándar";
 inline constexpr std::string_view RazonCodigoSinCaracter =

@@ -429,11 +429,11 @@ void PruebaSeleccion::salidaComprobadaAntes() {
         {e.Ruta("llena"), "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
         {e.Ruta("llena/"), "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
         // No file replaces a pipe or a device: said once, with no question
-        // to replace it first.
-        {e.Ruta("tubo"), "hodi bat da (FIFO), ez fitxategi bat; erabili - irteera estandarrerako / "
-                         "es una tubería (FIFO), no un fichero; use - para la salida estándar"},
-        {"/dev/null", "gailu bat da, ez fitxategi bat; erabili - irteera estandarrerako / es un "
-                      "dispositivo, no un fichero; use - para la salida estándar"},
+        // to replace it first (and no word of "-", which the window does
+        // not take for standard output).
+        {e.Ruta("tubo"), "hodi bat da (FIFO), ez fitxategi bat / es una tubería (FIFO), no un "
+                         "fichero"},
+        {"/dev/null", "gailu bat da, ez fitxategi bat / es un dispositivo, no un fichero"},
     };
     QCOMPARE(::mkfifo(e.Ruta("tubo").toLocal8Bit().constData(), 0600), 0);
     if (geteuid() != 0) {
