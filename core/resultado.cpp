@@ -61,6 +61,8 @@ std::string RazonSistema(int codigo) {
 #endif
     case ENAMETOOLONG:
         return std::string(textos::RazonNombreLargo);
+    case EFBIG:
+        return std::string(textos::RazonFicheroGrande);
     case EISDIR:
         return std::string(textos::RazonEsCarpeta);
     case ENOTDIR:

@@ -516,6 +516,8 @@ inline constexpr std::string_view RazonNoCarpeta =
 inline constexpr std::string_view RazonEnUso =
     "beste programa batek darabil / otro programa lo está usando";
 inline constexpr std::string_view RazonEnlaces = "esteka gehiegi / demasiados enlaces";
+inline constexpr std::string_view RazonFicheroGrande =
+    "fitxategia handiegia da / el fichero es demasiado grande";
 inline constexpr std::string_view RazonSinMemoria =
     "ez dago memoria nahikorik / no hay memoria suficiente";
 // Short reasons, for the line after a message.

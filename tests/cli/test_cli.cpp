@@ -809,7 +809,8 @@ TEST_F(LineaDeOrdenes, WriteFailuresSayTheirReasonFirst) {
         {{"fix", "a.txt", "b.txt"},
          "",
          4096,
-         Linea(textos::LimiteTamano) + Linea("b.txt: File too large")},
+         Linea(textos::LimiteTamano) +
+             Linea("b.txt: fitxategia handiegia da / el fichero es demasiado grande")},
     };
     for (const Caso& c : casos) {
         prueba::Opciones op;
@@ -830,7 +831,9 @@ TEST_F(LineaDeOrdenes, WriteFailuresSayTheirReasonFirst) {
     op.limiteFichero = 4096;
     const Resultado r = Tildora({"fix", "-", "-"}, op);
     EXPECT_EQ(r.estado, 2);
-    EXPECT_EQ(r.error, Linea(textos::CopiaTemporalFallida) + Linea(temporal + ": File too large"));
+    EXPECT_EQ(r.error,
+              Linea(textos::CopiaTemporalFallida) +
+                  Linea(temporal + ": fitxategia handiegia da / el fichero es demasiado grande"));
     EXPECT_EQ(r.salida, "");
     EXPECT_FALSE(Existe(Ruta("b.txt")));
 #endif

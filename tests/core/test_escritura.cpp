@@ -304,7 +304,8 @@ TEST(Escritura, AFileSizeLimitIsAWriteFailure) {
             if (escrito) {
                 escrito = e.Escribir(bloque.data(), bloque.size());
             }
-            fallos += !escrito && Razon(escrito.error()) == "File too large";
+            fallos += !escrito && Razon(escrito.error()) ==
+                                      "fitxategia handiegia da / el fichero es demasiado grande";
         }
         ::_exit(fallos);
     }

@@ -78,6 +78,7 @@ TEST(Textos, TheSystemsUsualReasonsInBothLanguages) {
                 "lectura"},
         {ENOSPC, "ez dago lekurik diskoan / no queda espacio en el disco"},
         {ENAMETOOLONG, "izena luzeegia da / el nombre es demasiado largo"},
+        {EFBIG, "fitxategia handiegia da / el fichero es demasiado grande"},
         {EISDIR, "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero"},
         {ENOTDIR, "bideko zati bat fitxategi bat da, ez karpeta bat / una parte de la ruta es un "
                   "fichero, no una carpeta"},
