@@ -20,10 +20,6 @@ namespace tildora {
 
 namespace {
 
-bool EsRuptura(char c) {
-    return c == '\r' || c == '\n';
-}
-
 int LimitarAInt(double v) {
     if (v <= 0) {
         return 0;
@@ -50,34 +46,11 @@ VistaTexto::VistaTexto(QWidget* padre) : QAbstractScrollArea(padre) {
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(1);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { MedirVisibles(); });
-    m_inicios.push_back(0);
     Medir();
 }
 
 void VistaTexto::Cargar(std::string_view texto, std::vector<std::uint32_t> inicios, bool utf8) {
-    // Offsets are held in 32 bits; the scan never reads that much, and a
-    // longer text is shown up to that point rather than wrapped around.
-    if (texto.size() > std::numeric_limits<std::uint32_t>::max()) {
-        texto = texto.substr(0, std::numeric_limits<std::uint32_t>::max());
-        inicios.clear();
-    }
-    m_texto = texto;
-    m_utf8 = utf8;
-    m_marca = utf8 && m_texto.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    m_selInicio = m_selFin = m_ancla = m_marca;
-    if (inicios.empty()) {
-        m_inicios.clear();
-        m_inicios.push_back(0);
-        BuscarInicios(m_texto.data(), m_texto.size(), m_inicios);
-    } else {
-        m_inicios = std::move(inicios);
-    }
-    // Marks and a preview belong to the text they were made for.
-    m_ocurrencias.reset();
-    m_marcas.hecha = false;
-    m_actual = Ocurrencia{npos, 0};
-    m_previa = nullptr;
-    m_trozo.hecha = false;
+    m_modelo.Cargar(texto, std::move(inicios), utf8);
     EmpezarMedidas();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -101,7 +74,7 @@ void VistaTexto::Medir() {
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
         m_glifo[b] = QChar(static_cast<char16_t>(GlifoDeAnsi(c, false)));
-        if (EsRuptura(static_cast<char>(b))) {
+        if (modelo::EsRuptura(c)) {
             m_avance[b] = 0.0;
         } else if (m_controles.Propia(c)) {
             m_avance[b] = m_controles.Ancho(c);
@@ -124,7 +97,7 @@ void VistaTexto::EmpezarMedidas() {
 }
 
 void VistaTexto::MedirLineas(std::size_t desde, std::size_t hasta) {
-    hasta = std::min(hasta, m_inicios.size());
+    hasta = std::min(hasta, NumeroLineas());
     double maximo = m_anchoMaximo;
     for (std::size_t linea = desde; linea < hasta; ++linea) {
         const Renglon r = RenglonDe(linea);
@@ -149,7 +122,7 @@ void VistaTexto::MedirVisibles() {
 
 void VistaTexto::AjustarBarras() {
     const int visibles = std::max(1, (viewport()->height() - Margen()) / m_altoLinea);
-    const std::size_t lineas = m_inicios.size();
+    const std::size_t lineas = NumeroLineas();
     const std::size_t maxLinea = lineas > static_cast<std::size_t>(visibles)
                                      ? lineas - static_cast<std::size_t>(visibles)
                                      : 0;
@@ -158,19 +131,6 @@ void VistaTexto::AjustarBarras() {
     const int anchoVisible = viewport()->width() - 2 * Margen();
     horizontalScrollBar()->setRange(0, LimitarAInt(m_anchoMaximo - anchoVisible + 1));
     horizontalScrollBar()->setPageStep(std::max(1, anchoVisible));
-}
-
-std::size_t VistaTexto::FinContenido(std::size_t linea) const {
-    if (linea + 1 >= m_inicios.size()) {
-        return m_texto.size();
-    }
-    const std::size_t siguiente = m_inicios[linea + 1];
-    // The break before the next line is CR LF, a lone CR or a lone LF.
-    if (siguiente >= 2 && m_texto[siguiente - 1] == '\n' && m_texto[siguiente - 2] == '\r' &&
-        siguiente - 2 >= m_inicios[linea]) {
-        return siguiente - 2;
-    }
-    return siguiente - 1;
 }
 
 double VistaTexto::AnchoHasta(const Tira& t, std::size_t inicio, std::size_t posicion) const {
@@ -183,26 +143,10 @@ double VistaTexto::AnchoHasta(const Tira& t, std::size_t inicio, std::size_t pos
     return x;
 }
 
-std::size_t VistaTexto::Descifrar(const Tira& t, std::size_t i, char32_t& cp) const {
-    if (i < t.marca) {
-        cp = 0xFEFF;
-        return t.marca - i;
-    }
-    const int n = DecodificarUtf8(reinterpret_cast<const unsigned char*>(t.datos.data()) + i,
-                                  t.datos.size() - i, cp);
-    if (n <= 0) {
-        // Not UTF-8 here (the scan lets no such text through): the byte
-        // alone, shown as the replacement character.
-        cp = 0xFFFD;
-        return 1;
-    }
-    return static_cast<std::size_t>(n);
-}
-
 std::size_t VistaTexto::PasoUnicode(const Tira& t, std::size_t i, double& avance) const {
     char32_t cp = 0;
-    const std::size_t n = Descifrar(t, i, cp);
-    avance = i < t.marca ? 0.0 : MedidaDe(cp).avance;
+    const std::size_t n = modelo::Lineas::Descifrar(t, i, cp);
+    avance = i < t.marcaOrden ? 0.0 : MedidaDe(cp).avance;
     return i + n;
 }
 
@@ -223,42 +167,6 @@ VistaTexto::Medida VistaTexto::MedidaDe(char32_t cp) const {
     return m;
 }
 
-std::size_t VistaTexto::InicioCaracter(const Tira& t, std::size_t pos) const {
-    if (!m_utf8 || pos >= t.datos.size() || pos == 0) {
-        return pos;
-    }
-    if (pos < t.marca) {
-        return 0;
-    }
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(t.datos[i]); };
-    if ((byte(pos) & 0xC0) != 0x80) {
-        return pos; // not a continuation byte
-    }
-    // Back to the lead byte, if the sequence it starts reaches `pos`.
-    for (std::size_t k = 1; k <= 3 && k <= pos; ++k) {
-        const unsigned char b = byte(pos - k);
-        if ((b & 0xC0) != 0x80) {
-            char32_t cp = 0;
-            return Descifrar(t, pos - k, cp) > k ? pos - k : pos;
-        }
-    }
-    return pos;
-}
-
-std::size_t VistaTexto::FinCaracter(const Tira& t, std::size_t pos) const {
-    const std::size_t inicio = InicioCaracter(t, pos);
-    if (inicio == pos) {
-        return pos;
-    }
-    double a = 0;
-    return Paso(t, inicio, a);
-}
-
-std::size_t VistaTexto::LineaDe(std::size_t posicion) const {
-    const auto it = std::upper_bound(m_inicios.begin(), m_inicios.end(), posicion);
-    return static_cast<std::size_t>(it - m_inicios.begin()) - 1;
-}
-
 std::size_t VistaTexto::PrimeraLineaVisible() const {
     return static_cast<std::size_t>(verticalScrollBar()->value());
 }
@@ -268,40 +176,11 @@ std::size_t VistaTexto::LineasEnVista() const {
 }
 
 std::size_t VistaTexto::UltimaLineaVisible() const {
-    return std::min(m_inicios.size(), PrimeraLineaVisible() + LineasEnVista());
-}
-
-std::size_t VistaTexto::Buscar(std::string_view bytes, std::size_t desde) const {
-    if (bytes.empty() || bytes.find_first_of("\r\n") != std::string_view::npos) {
-        return npos;
-    }
-    // The byte-order mark is no character: a U+FEFF is looked for after it.
-    desde = std::max(desde, m_marca);
-    const Tira t = Copia();
-    while (desde < m_texto.size()) {
-        const std::size_t pos = m_texto.find(bytes, desde);
-        if (pos == std::string_view::npos) {
-            return npos;
-        }
-        if (!m_utf8 || (InicioCaracter(t, pos) == pos &&
-                        FinCaracter(t, pos + bytes.size()) == pos + bytes.size())) {
-            return pos;
-        }
-        desde = pos + 1;
-    }
-    return npos;
+    return std::min(NumeroLineas(), PrimeraLineaVisible() + LineasEnVista());
 }
 
 void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
-    fin = std::min(fin, m_texto.size());
-    inicio = std::min(inicio, fin);
-    if (m_utf8) {
-        inicio = std::max(InicioCaracter(Copia(), inicio), m_marca);
-        fin = std::max(FinCaracter(Copia(), fin), inicio);
-    }
-    m_selInicio = inicio;
-    m_selFin = fin;
-    m_ancla = inicio;
+    m_modelo.Seleccionar(inicio, fin);
     viewport()->update();
 }
 
@@ -320,7 +199,7 @@ QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
 }
 
 void VistaTexto::MostrarPosicion(std::size_t posicion) {
-    posicion = std::min(posicion, m_texto.size());
+    posicion = std::min(posicion, Texto().size());
     const std::size_t linea = LineaDe(posicion);
     const std::size_t primera = PrimeraLineaVisible();
     const auto visibles = static_cast<std::size_t>(std::max(1, verticalScrollBar()->pageStep()));
@@ -341,41 +220,19 @@ void VistaTexto::MostrarPosicion(std::size_t posicion) {
     }
 }
 
-QString VistaTexto::UnicodeDe(const Tira& t, std::size_t desde, std::size_t hasta,
-                              bool crAntes) const {
-    QString r;
-    r.reserve(static_cast<qsizetype>(std::min<std::size_t>(hasta - desde, 1u << 28)));
-    for (std::size_t i = desde; i < hasta; ++i) {
-        const char c = t.datos[i];
-        if (c == '\r') {
-            if (i + 1 < hasta && t.datos[i + 1] == '\n') {
-                ++i;
-            }
-            r += QLatin1Char('\n');
-        } else if (c == '\n') {
-            if (i != desde || !crAntes) {
-                r += QLatin1Char('\n');
-            }
-        } else if (m_utf8 && static_cast<unsigned char>(c) >= 0x80) {
-            // The character itself, invisible ones too; never the mark.
-            char32_t cp = 0;
-            const std::size_t n = Descifrar(t, i, cp);
-            if (i >= t.marca) {
-                r += QString::fromUcs4(&cp, 1);
-            }
-            i += n - 1;
-        } else {
-            r += m_glifo[static_cast<unsigned char>(c)];
-        }
-    }
-    return r;
-}
-
 QString VistaTexto::TextoSeleccionado() const {
-    if (m_previa) {
-        return UnicodePrevia(m_selInicio, m_selFin);
-    }
-    return UnicodeDe(Copia(), m_selInicio, m_selFin, false);
+    QString r;
+    const std::size_t n = FinSeleccion() - InicioSeleccion();
+    r.reserve(static_cast<qsizetype>(std::min<std::size_t>(n, 1u << 28)));
+    m_modelo.Seleccionado([this](unsigned char b) { return char32_t{m_glifo[b].unicode()}; },
+                          [&r](char32_t c) {
+                              if (c < 0x10000) {
+                                  r += QChar(static_cast<char16_t>(c));
+                              } else {
+                                  r += QString::fromUcs4(&c, 1);
+                              }
+                          });
+    return r;
 }
 
 void VistaTexto::resizeEvent(QResizeEvent* evento) {
@@ -395,13 +252,13 @@ void VistaTexto::changeEvent(QEvent* evento) {
 
 void VistaTexto::keyPressEvent(QKeyEvent* evento) {
     if (evento->matches(QKeySequence::Copy)) {
-        if (m_selFin > m_selInicio) {
+        if (FinSeleccion() > InicioSeleccion()) {
             QApplication::clipboard()->setText(TextoSeleccionado());
         }
         return;
     }
     if (evento->matches(QKeySequence::SelectAll)) {
-        Seleccionar(0, m_texto.size());
+        Seleccionar(0, Texto().size());
         OlvidarActual();
         return;
     }
@@ -447,11 +304,11 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
     if (punto.y() < 0 && linea > 0) {
         --linea;
     }
-    linea = std::min(linea, m_inicios.size() - 1);
+    linea = std::min(linea, NumeroLineas() - 1);
     const Renglon r = RenglonDe(linea);
     const double objetivo = punto.x() - Margen() + horizontalScrollBar()->value();
     double x = 0;
-    std::size_t i = std::min(std::max(r.desde, r.tira.marca), r.hasta);
+    std::size_t i = std::min(std::max(r.desde, r.tira.marcaOrden), r.hasta);
     while (i < r.hasta) {
         double a = 0;
         const std::size_t siguiente = Paso(r.tira, i, a);
@@ -465,8 +322,7 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
 }
 
 void VistaTexto::OlvidarActual() {
-    if (m_actual.posicion != npos) {
-        m_actual = Ocurrencia{npos, 0};
+    if (m_modelo.OlvidarActual()) {
         emit ActualOlvidada();
     }
 }
@@ -479,12 +335,7 @@ void VistaTexto::mousePressEvent(QMouseEvent* evento) {
     // The caret goes where the user put it: the search goes on from there.
     OlvidarActual();
     const std::size_t p = PosicionEn(evento->position().toPoint());
-    if (evento->modifiers() & Qt::ShiftModifier) {
-        m_selInicio = std::min(m_ancla, p);
-        m_selFin = std::max(m_ancla, p);
-    } else {
-        m_ancla = m_selInicio = m_selFin = p;
-    }
+    m_modelo.Pulsar(p, evento->modifiers() & Qt::ShiftModifier);
     viewport()->update();
 }
 
@@ -508,9 +359,7 @@ void VistaTexto::mouseMoveEvent(QMouseEvent* evento) {
     } else if (punto.x() > viewport()->width()) {
         horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     }
-    const std::size_t p = PosicionEn(punto);
-    m_selInicio = std::min(m_ancla, p);
-    m_selFin = std::max(m_ancla, p);
+    m_modelo.Arrastrar(PosicionEn(punto));
     viewport()->update();
 }
 
