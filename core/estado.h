@@ -32,10 +32,6 @@ struct Estado {
     // found n of them it has n + 1 slots and the last one is empty.
     std::vector<std::string> CaracteresErroneos;
 
-    // (grid row, 0) = wrong character, (grid row, 1) = replacement; row 0 is
-    // the header's and stays empty. Sized anew on every acceptance.
-    std::vector<std::array<std::string, 2>> Soluciones;
-
     // What the last scan read: the working copy of the text, which the
     // conversion window shows and the accept corrects, so the grid and the
     // text always come from one read of the file.

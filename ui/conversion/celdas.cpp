@@ -43,7 +43,7 @@ QString Letra(char32_t cp) {
 }
 
 // A control (0 to 31, 127) as its picture, or its abbreviation framed.
-Pieza Control(unsigned char c, const std::function<bool(char32_t)>& hayGlifo) {
+PiezaCelda Control(unsigned char c, const std::function<bool(char32_t)>& hayGlifo) {
     const char32_t dibujo = GlifoDeAnsi(c, true);
     if (hayGlifo(dibujo)) {
         return {Letra(dibujo), false};
@@ -56,7 +56,7 @@ Pieza Control(unsigned char c, const std::function<bool(char32_t)>& hayGlifo) {
 
 // Any other character: itself, or its code framed when it would show
 // nothing, or nothing telling.
-Pieza Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) {
+PiezaCelda Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) {
     if (cp < 0x20 || cp == 0x7F) {
         return Control(static_cast<unsigned char>(cp), hayGlifo);
     }
@@ -68,8 +68,8 @@ Pieza Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) {
 
 } // namespace
 
-std::vector<Pieza> PiezasCaracter(std::string_view clave, bool unicode,
-                                  const std::function<bool(char32_t)>& hayGlifo) {
+std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
+                                       const std::function<bool(char32_t)>& hayGlifo) {
     // A Windows-1252 text's key is its byte; a Unicode text's may be U+XXXX.
     const std::optional<char32_t> cp =
         (unicode || clave.size() == 1) ? CaracterDeClave(clave) : std::optional<char32_t>{};
@@ -79,10 +79,10 @@ std::vector<Pieza> PiezasCaracter(std::string_view clave, bool unicode,
     return {Caracter(*cp, hayGlifo)};
 }
 
-std::vector<Pieza> PiezasRespuesta(std::string_view bytes,
-                                   const std::function<bool(char32_t)>& hayGlifo) {
-    std::vector<Pieza> piezas;
-    const auto poner = [&piezas](Pieza p) {
+std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
+                                        const std::function<bool(char32_t)>& hayGlifo) {
+    std::vector<PiezaCelda> piezas;
+    const auto poner = [&piezas](PiezaCelda p) {
         if (!p.enmarcado && !piezas.empty() && !piezas.back().enmarcado) {
             piezas.back().texto += p.texto;
         } else {
@@ -94,8 +94,8 @@ std::vector<Pieza> PiezasRespuesta(std::string_view bytes,
         if (b == ' ' || b == 0xA0) {
             const char32_t marca = b == ' ' ? 0x2423 : 0x237D; // ␣ and ⍽
             poner(hayGlifo(marca)
-                      ? Pieza{Letra(marca), false}
-                      : Pieza{b == ' ' ? QStringLiteral("SP") : QStringLiteral("NBSP"), true});
+                      ? PiezaCelda{Letra(marca), false}
+                      : PiezaCelda{b == ' ' ? QStringLiteral("SP") : QStringLiteral("NBSP"), true});
         } else {
             poner(Caracter(UnicodeDeAnsi(b), hayGlifo));
         }
@@ -103,7 +103,7 @@ std::vector<Pieza> PiezasRespuesta(std::string_view bytes,
     return piezas;
 }
 
-std::vector<Pieza> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo) {
+std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo) {
     QString marca = TextoQt(textos::BorrarCelda);
     const char32_t signo = marca.toUcs4().front();
     if (!hayGlifo(signo)) {

@@ -24,10 +24,10 @@ bool HayGlifo(const QFont& fuente, char32_t u);
 
 // One piece of what a cell shows: text drawn as it is, or a short label
 // drawn in a frame ("U+0081", "TAB").
-struct Pieza {
+struct PiezaCelda {
     QString texto;
     bool enmarcado = false;
-    bool operator==(const Pieza&) const = default;
+    bool operator==(const PiezaCelda&) const = default;
 };
 
 // The wrong character of column 0, given by its key (`unicode`: the text is
@@ -35,19 +35,19 @@ struct Pieza {
 // abbreviation framed when the font has no picture), an invisible character
 // or one the font cannot draw as its framed code, any other as itself.
 // `hayGlifo` says what the font can draw.
-std::vector<Pieza> PiezasCaracter(std::string_view clave, bool unicode,
-                                  const std::function<bool(char32_t)>& hayGlifo);
+std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
+                                       const std::function<bool(char32_t)>& hayGlifo);
 
 // A replacement of column 1 (Windows-1252 bytes): the same, and blanks made
 // visible (a space as ␣, a no-break space as ⍽), so that a blank answer
 // never looks like no answer. Runs of plain text come as one piece.
-std::vector<Pieza> PiezasRespuesta(std::string_view bytes,
-                                   const std::function<bool(char32_t)>& hayGlifo);
+std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
+                                        const std::function<bool(char32_t)>& hayGlifo);
 
 // The delete answer of column 1: its mark (textos::BorrarCelda), never
 // empty and never a blank, the sign that leads it left out where the font
 // cannot draw it.
-std::vector<Pieza> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
+std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
 
 // The colour a proposal is drawn in, so that it cannot be taken for an answer
 // remembered or typed: the palette's link colour where it reads on the cells'

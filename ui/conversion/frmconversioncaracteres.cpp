@@ -41,32 +41,42 @@ namespace tildora {
 
 namespace {
 
-// What a replacement cell holds besides its bytes (Qt::UserRole): the delete
-// answer, and whether its answer is the proposal.
-constexpr int kRolBorrar = Qt::UserRole + 1;
-constexpr int kRolPropuesta = Qt::UserRole + 2;
+// The model's messages and questions in the window's own boxes, over the
+// window.
+class DialogosVentana : public modelo::Dialogos {
+public:
+    DialogosVentana(tildora::Dialogos& dialogos, QWidget* padre)
+        : m_dialogos(dialogos), m_padre(padre) {}
+
+    Respuesta Mensaje(const std::string& texto, bool conCancelar) override {
+        return m_dialogos.Mensaje(m_padre, TextoQt(texto), conCancelar) ==
+                       tildora::Dialogos::Respuesta::Aceptar
+                   ? Respuesta::Aceptar
+                   : Respuesta::Cancelar;
+    }
+    // This window opens no file.
+    std::string AbrirFichero(const std::string&) override { return {}; }
+    std::string GuardarFichero(const std::string&) override { return {}; }
+    std::unique_ptr<modelo::IndicadorProgreso> MostrarProgreso(const std::string& texto,
+                                                               bool conCancelar) override {
+        struct Indicador : modelo::IndicadorProgreso {
+            std::unique_ptr<tildora::IndicadorProgreso> ventana;
+            void Avanzar(int milesimas) override { ventana->Avanzar(milesimas); }
+            bool Cancelado() override { return ventana->Cancelado(); }
+        };
+        auto r = std::make_unique<Indicador>();
+        r->ventana = m_dialogos.MostrarProgreso(m_padre, TextoQt(texto), conCancelar);
+        return r;
+    }
+
+private:
+    tildora::Dialogos& m_dialogos;
+    QWidget* m_padre;
+};
 
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
     return AnsiDeUtf8(utf8).value_or(std::string());
-}
-
-// What the editor holds, as Windows-1252 bytes. Only what has a byte can be
-// in it: validation refuses a first character without one, and nothing
-// longer than one character can be typed.
-std::string BytesDeEditor(const QString& texto) {
-    std::string r;
-    for (const char32_t u : texto.toUcs4()) {
-        if (const auto c = AnsiDeUnicode(u)) {
-            r += static_cast<char>(*c);
-        }
-    }
-    return r;
-}
-
-// A character named in a message: as the grid shows it, and its code.
-std::string Nombrado(const std::string& clave, bool unicode) {
-    return ClaveVisible(clave, unicode) + " (" + DescripcionClave(clave, unicode) + ")";
 }
 
 // What assistive technology reads for a cell: the text as shown, or for a
@@ -94,14 +104,15 @@ public:
     void paint(QPainter* p, const QStyleOptionViewItem& opcion,
                const QModelIndex& indice) const override {
         const bool erroneo = indice.column() == 0;
-        if (!erroneo && m_rejilla.RespuestaFija(indice.row() + 1)) {
+        const int fila = indice.row() + 1;
+        if (!erroneo && m_rejilla.RespuestaFija(fila)) {
             QStyledItemDelegate::paint(p, opcion, indice);
             return;
         }
         QStyleOptionViewItem o = opcion;
         initStyleOption(&o, indice);
         Fuente& f = Preparar(o.font);
-        const std::string bytes = indice.data(Qt::UserRole).toByteArray().toStdString();
+        const std::string bytes = m_rejilla.TextMatrix(fila, indice.column());
         const auto hayGlifo = [&f](char32_t u) {
             const auto [it, nuevo] = f.glifos.try_emplace(u, false);
             if (nuevo) {
@@ -109,10 +120,10 @@ public:
             }
             return it->second;
         };
-        const std::vector<Pieza> piezas =
-            erroneo ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
-            : m_rejilla.Borrar(indice.row() + 1) ? PiezasBorrado(hayGlifo)
-                                                 : PiezasRespuesta(bytes, hayGlifo);
+        const std::vector<PiezaCelda> piezas =
+            erroneo                     ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+            : m_rejilla.EsBorrado(fila) ? PiezasBorrado(hayGlifo)
+                                        : PiezasRespuesta(bytes, hayGlifo);
         // The cell's background, selection and focus as the style draws them.
         o.text.clear();
         const QWidget* w = o.widget;
@@ -125,7 +136,7 @@ public:
         const QFontMetricsF fm(o.font);
         std::vector<qreal> anchos;
         qreal total = 0;
-        for (const Pieza& pieza : piezas) {
+        for (const PiezaCelda& pieza : piezas) {
             anchos.push_back(pieza.enmarcado ? f.controles->AnchoEtiqueta(pieza.texto)
                                              : fm.horizontalAdvance(pieza.texto));
             total += anchos.back();
@@ -256,88 +267,71 @@ QTableWidgetItem* RejillaCaracteres::Celda(int fila, int columna) {
 }
 
 std::string RejillaCaracteres::TextMatrix(int fila, int columna) const {
-    const QTableWidgetItem* it =
-        fila == 0 ? horizontalHeaderItem(columna) : item(fila - 1, columna);
-    if (!it) {
+    if (fila == 0) {
+        const QTableWidgetItem* it = horizontalHeaderItem(columna);
+        return it ? it->data(Qt::UserRole).toByteArray().toStdString() : std::string();
+    }
+    if (!m_modelo || fila >= Rows()) {
         return {};
     }
-    return it->data(Qt::UserRole).toByteArray().toStdString();
+    const auto i = static_cast<std::size_t>(fila - 1);
+    return columna == 0 ? m_modelo->Clave(i) : m_modelo->Texto(i);
 }
 
-void RejillaCaracteres::SetTextMatrix(int fila, int columna, const std::string& bytes) {
-    if (fila < 0 || fila >= Rows() || columna < 0 || columna >= columnCount()) {
-        return;
-    }
-    QTableWidgetItem* it = nullptr;
-    if (fila == 0) {
-        it = horizontalHeaderItem(columna);
-        if (!it) {
-            it = new QTableWidgetItem;
-            setHorizontalHeaderItem(columna, it);
-        }
-    } else {
-        it = Celda(fila, columna);
+void RejillaCaracteres::SetCabecera(int columna, const std::string& bytes) {
+    QTableWidgetItem* it = horizontalHeaderItem(columna);
+    if (!it) {
+        it = new QTableWidgetItem;
+        setHorizontalHeaderItem(columna, it);
     }
     it->setData(Qt::UserRole, QByteArray::fromStdString(bytes));
+    it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+}
+
+void RejillaCaracteres::MostrarClave(int fila) {
     // The wrong characters show controls as pictures, with their code as a
-    // tip; a replacement shows as the user typed it.
-    if (fila > 0 && columna == 0) {
-        it->setFont(FuenteErroneos(font()));
-        it->setText(QString::fromStdString(ClaveVisible(bytes, m_unicode)));
-        it->setToolTip(QString::fromStdString(DescripcionClave(bytes, m_unicode)));
-    } else if (fila > 0 && RespuestaFija(fila)) {
+    // tip.
+    const std::string bytes = TextMatrix(fila, 0);
+    QTableWidgetItem* it = Celda(fila, 0);
+    it->setFont(FuenteErroneos(font()));
+    it->setText(QString::fromStdString(ClaveVisible(bytes, Unicode())));
+    it->setToolTip(QString::fromStdString(DescripcionClave(bytes, Unicode())));
+    // A screen reader reads the character, or its code when it is one that
+    // no voice reads; a wrong character read as itself has its code as the
+    // description, as its tip.
+    const QString accesible = TextoAccesible(bytes);
+    it->setData(Qt::AccessibleTextRole, accesible);
+    it->setData(Qt::AccessibleDescriptionRole,
+                accesible != it->toolTip() ? it->toolTip() : QString());
+}
+
+void RejillaCaracteres::MostrarRespuesta(int fila) {
+    QTableWidgetItem* it = Celda(fila, 1);
+    if (RespuestaFija(fila)) {
         // A lone LF's answer is fixed: shown in words, greyed, never edited.
         it->setText(TextoQt(textos::SaltoDeLineaCelda));
         it->setToolTip(TextoQt(textos::SaltoDeLineaTip));
         it->setForeground(QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
-        it->setData(Qt::UserRole, QByteArray::fromStdString(std::string(kSaltoDeLinea)));
         it->setData(Qt::AccessibleTextRole, TextoQt(textos::SaltoDeLineaTip));
         return;
-    } else {
-        it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
-        if (fila > 0) {
-            // An answer given in the window: drawn as any answer is.
-            it->setData(kRolBorrar, false);
-            it->setData(kRolPropuesta, false);
-            it->setData(Qt::FontRole, QVariant());
-            it->setForeground(QApplication::palette().brush(QPalette::Text));
-            it->setToolTip(QString());
-        }
     }
-    if (fila > 0) {
-        // A screen reader reads the character, or its code when it is one
-        // that no voice reads; a wrong character read as itself has its code
-        // as the description, as its tip.
-        const QString accesible = TextoAccesible(bytes);
-        it->setData(Qt::AccessibleTextRole, accesible);
-        it->setData(Qt::AccessibleDescriptionRole,
-                    columna == 0 && accesible != it->toolTip() ? it->toolTip() : QString());
-    }
-}
-
-bool RejillaCaracteres::RespuestaFija(int fila) const {
-    return fila > 0 && EsSaltoDeLinea(TextMatrix(fila, 0));
-}
-
-void RejillaCaracteres::SetRespuesta(int fila, const Fila& respuesta, bool propuesta) {
-    SetTextMatrix(fila, 1, respuesta.borrar ? std::string() : respuesta.sustituto);
-    if (fila <= 0 || fila >= Rows() || RespuestaFija(fila) || (!respuesta.borrar && !propuesta)) {
-        return;
-    }
-    QTableWidgetItem* it = Celda(fila, 1);
+    // A replacement shows as it was typed.
+    const std::string bytes = TextMatrix(fila, 1);
+    it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+    it->setData(Qt::FontRole, QVariant());
+    it->setForeground(QApplication::palette().brush(QPalette::Text));
+    it->setData(Qt::AccessibleTextRole, TextoAccesible(bytes));
     QStringList consejo;
-    if (propuesta) {
+    if (Propuesta(fila)) {
         // Italic and in a colour of its own: never taken for an answer
         // remembered or typed.
         QFont f = font();
         f.setItalic(true);
         it->setFont(f);
         it->setForeground(ColorPropuesta(QApplication::palette()));
-        it->setData(kRolPropuesta, true);
         consejo.append(TextoQt(textos::PropuestaTip));
     }
-    if (respuesta.borrar) {
-        it->setData(kRolBorrar, true);
+    if (EsBorrado(fila)) {
         it->setText(TextoQt(textos::BorrarCelda));
         it->setData(Qt::AccessibleTextRole, TextoQt(textos::BorrarCelda));
         consejo.append(TextoQt(textos::BorrarTip));
@@ -346,14 +340,19 @@ void RejillaCaracteres::SetRespuesta(int fila, const Fila& respuesta, bool propu
     it->setData(Qt::AccessibleDescriptionRole, it->toolTip());
 }
 
-bool RejillaCaracteres::Borrar(int fila) const {
-    const QTableWidgetItem* it = fila > 0 ? item(fila - 1, 1) : nullptr;
-    return it && it->data(kRolBorrar).toBool();
+bool RejillaCaracteres::RespuestaFija(int fila) const {
+    return m_modelo && fila > 0 && fila < Rows() &&
+           m_modelo->EsFija(static_cast<std::size_t>(fila - 1));
+}
+
+bool RejillaCaracteres::EsBorrado(int fila) const {
+    return m_modelo && fila > 0 && fila < Rows() &&
+           m_modelo->EsBorrado(static_cast<std::size_t>(fila - 1));
 }
 
 bool RejillaCaracteres::Propuesta(int fila) const {
-    const QTableWidgetItem* it = fila > 0 ? item(fila - 1, 1) : nullptr;
-    return it && it->data(kRolPropuesta).toBool();
+    return m_modelo && fila > 0 && fila < Rows() &&
+           m_modelo->EsPropuesta(static_cast<std::size_t>(fila - 1));
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
@@ -389,13 +388,40 @@ QRect RejillaCaracteres::RectanguloCelda(int fila, int columna, const QWidget* d
 // ---------------------------------------------------------------------------
 // The window
 
-FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
+FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
+    : m_app(app), m_dialogos(std::make_unique<DialogosVentana>(app.dialogos(), this)),
+      m_modelo(
+          app.estado(), *m_dialogos,
+          [this](std::string_view texto, Progreso& progreso, const std::function<void()>& paso) {
+              EjecutarConProgreso(m_app.dialogos(), this, texto, true, progreso,
+                                  m_app.UmbralProgresoMs(), paso);
+          }),
+      m_editor(m_modelo) {
     setObjectName(QStringLiteral("FrmConversionCaracteres"));
     setWindowTitle(TextoQt(textos::TituloConversion));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
     setFont(FuenteVentana());
     setFixedSize(Px(6555), Px(6705));
 
+    CrearControles();
+    PonerAccesibles();
+
+    m_busqueda =
+        new BusquedaTexto(m_app.estado().documento, *m_textoFicheroRTB, *m_LblOcurrencias,
+                          *m_LblTextoMostrado, *m_CmdPrevia, [this] { return m_modelo.Filas(); });
+
+    setTabOrder(m_caracteresFG, m_textoFicheroRTB);
+    setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
+    setTabOrder(m_CmdBuscar, m_CmdPrevia);
+    setTabOrder(m_CmdPrevia, m_CmdAceptar);
+    setTabOrder(m_CmdAceptar, m_CmdCancelar);
+    setTabOrder(m_CmdCancelar, m_txtEditor);
+    m_caracteresFG->setFocus();
+
+    Conectar();
+}
+
+void FrmConversionCaracteres::CrearControles() {
     const QColor marino(0, 0, 128);
     m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Conversion, marino, false,
                              RectTwips(330, 120, 5895, 405));
@@ -403,6 +429,7 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
                              RectTwips(330, 570, 5895, 405));
 
     m_caracteresFG = new RejillaCaracteres(this);
+    m_caracteresFG->SetModelo(m_modelo);
     m_caracteresFG->setGeometry(RectTwips(330, 1110, 4155, 3015));
 
     m_textoFicheroRTB = new VistaTexto(this);
@@ -460,7 +487,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     m_fuenteEditor = m_txtEditor->font();
     m_paletaEditor = m_txtEditor->palette();
     m_caracteresFG->installEventFilter(this);
+}
 
+void FrmConversionCaracteres::PonerAccesibles() {
     // The two languages of the instructions read at one size.
     EncajarTexto({m_Label1, m_Label2});
 
@@ -478,18 +507,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     // The count is read as it shows.
     m_LblOcurrencias->setAccessibleDescription(TextoQt(textos::AccOcurrenciasDesc));
     m_LblTextoMostrado->setAccessibleDescription(TextoQt(textos::AccTextoMostrado));
-    m_busqueda =
-        new BusquedaTexto(m_app.estado().documento, *m_textoFicheroRTB, *m_LblOcurrencias,
-                          *m_LblTextoMostrado, *m_CmdPrevia, [this] { return FilasRejilla(); });
+}
 
-    setTabOrder(m_caracteresFG, m_textoFicheroRTB);
-    setTabOrder(m_textoFicheroRTB, m_CmdBuscar);
-    setTabOrder(m_CmdBuscar, m_CmdPrevia);
-    setTabOrder(m_CmdPrevia, m_CmdAceptar);
-    setTabOrder(m_CmdAceptar, m_CmdCancelar);
-    setTabOrder(m_CmdCancelar, m_txtEditor);
-    m_caracteresFG->setFocus();
-
+void FrmConversionCaracteres::Conectar() {
     connect(m_caracteresFG, &QAbstractItemView::clicked, this,
             &FrmConversionCaracteres::caracteresFG_Click);
     // A row's menu, from the mouse or from the keyboard (the platform's menu
@@ -507,18 +527,13 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
     connect(m_caracteresFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
             &FrmConversionCaracteres::caracteresFG_Scroll);
     connect(m_CmdBuscar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdBuscar_Click);
-    // The marks follow the current row; the preview, every row's answer.
+    // The marks follow the current row.
     connect(m_caracteresFG, &QTableWidget::currentCellChanged, this,
             [this](int fila, int, int anterior, int) {
                 if (fila != anterior) {
                     FilaActualCambiada();
                 }
             });
-    connect(m_caracteresFG, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* celda) {
-        if (celda->column() == 1) {
-            m_busqueda->RespuestasCambiadas();
-        }
-    });
     connect(m_CmdPrevia, &QToolButton::clicked, this, [this] {
         CerrarEditor();
         m_busqueda->AlternarPrevia();
@@ -528,14 +543,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app) : m_app(app) {
             &FrmConversionCaracteres::CmdCancelar_Click);
     connect(m_txtEditor, &QLineEdit::textEdited, this, &FrmConversionCaracteres::EditorEditado);
     connect(m_txtEditor, &QLineEdit::cursorPositionChanged, this, [this](int, int nueva) {
-        if (m_txtEditor->text() == m_textoEditorPrevio) {
-            m_cursorEditorPrevio = nueva;
-        }
+        m_editor.CursorMovido(m_txtEditor->text().toStdU32String(),
+                              static_cast<std::size_t>(nueva));
     });
-}
-
-void FrmConversionCaracteres::Mensaje(std::string_view texto) {
-    m_app.dialogos().Mensaje(this, TextoQt(texto), false);
 }
 
 // --- Set-up ----------------------------------------------------------------
@@ -558,8 +568,7 @@ void FrmConversionCaracteres::Form_Load() {
                               documento.Unicode());
     m_caracteresFG->SetCeldaActual(m_caracteresFG->Rows() > 1 ? 1 : 0, 0);
     FilaActualCambiada();
-    m_FilaEditada = 0;
-    m_ColumnaEditada = 0;
+    m_editor.Olvidar();
 }
 
 void FrmConversionCaracteres::CentrarFormulario() {
@@ -572,66 +581,37 @@ void FrmConversionCaracteres::ConfigurarRejilla() {
     g.SetColAlignmentCentrado(0);
     g.SetColAlignmentCentrado(1);
     g.SetRowHeight(0, 300);
-    g.SetTextMatrix(0, 0, Ansi(textos::CabeceraErroneo));
-    g.SetTextMatrix(0, 1, Ansi(textos::CabeceraCorrecto));
+    g.SetCabecera(0, Ansi(textos::CabeceraErroneo));
+    g.SetCabecera(1, Ansi(textos::CabeceraCorrecto));
     g.SetColWidth(0, 1900);
     g.SetColWidth(1, 1900);
 }
 
 void FrmConversionCaracteres::CargarCaracteres() {
     RejillaCaracteres& g = *m_caracteresFG;
-    g.SetUnicode(m_app.estado().documento.Unicode());
-    const std::vector<std::string>& erroneos = m_app.estado().CaracteresErroneos;
-    // The last slot is the spare empty one and never becomes a row.
-    const std::size_t n = erroneos.empty() ? 0 : erroneos.size() - 1;
-    // The store is read once, and a store that is there but cannot be read
-    // is said before the grid shows; the grid then starts empty.
-    const Resultado<tildora::Respuestas> leido =
-        AlmacenSoluciones(m_app.estado().RutaAlmacen).Leer();
-    if (n > 0 && !leido) {
-        Mensaje(std::string(textos::AlmacenIlegible) + Motivo(leido.error()));
-    }
-    const tildora::Respuestas respuestas = leido ? *leido : tildora::Respuestas();
-    m_propuestas.clear();
-    for (std::size_t i = 0; i < n; ++i) {
-        const int fila = static_cast<int>(i) + 1;
+    // A store that cannot be read is said before the grid shows.
+    m_modelo.Cargar();
+    const Documento& documento = m_app.estado().documento;
+    const int n = static_cast<int>(m_modelo.NumFilas());
+    for (int fila = 1; fila <= n; ++fila) {
         g.SetRowHeight(fila - 1, 300);
         g.SetRows(g.Rows() + 1);
-        g.SetTextMatrix(fila, 0, erroneos[i]);
-        // What is remembered, else the proposal, drawn as one.
-        const FilaInicial inicio = FilaDeInicio(erroneos[i], respuestas, true);
-        g.SetRespuesta(fila, inicio.fila, inicio.propuesta);
-        const auto propuesta = PropuestaDeClave(erroneos[i]);
-        m_propuestas.push_back(propuesta ? std::optional<std::string>(*propuesta) : std::nullopt);
+        g.MostrarClave(fila);
+        g.MostrarRespuesta(fila);
         // The tip names the character and says where the scan found it.
-        const Documento& documento = m_app.estado().documento;
-        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == erroneos[i]) {
+        const auto i = static_cast<std::size_t>(fila - 1);
+        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == m_modelo.Clave(i)) {
             g.item(fila - 1, 0)
                 ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
         }
     }
-    g.SetRowHeight(static_cast<int>(n), 300);
-    m_guardadas = Respuestas();
+    g.SetRowHeight(n, 300);
+    m_busqueda->RespuestasCambiadas();
 }
 
-std::vector<std::pair<std::string, bool>> FrmConversionCaracteres::Respuestas() const {
-    std::vector<std::pair<std::string, bool>> r;
-    for (const Fila& fila : FilasRejilla()) {
-        r.emplace_back(fila.sustituto, fila.borrar);
-    }
-    return r;
-}
-
-bool FrmConversionCaracteres::HayRespuestasSinGuardar() const {
-    // An answer taken away loses nothing: the store still has what it had.
-    const auto ahora = Respuestas();
-    for (std::size_t i = 0; i < ahora.size() && i < m_guardadas.size(); ++i) {
-        const bool hayRespuesta = ahora[i].second || !ahora[i].first.empty();
-        if (hayRespuesta && ahora[i] != m_guardadas[i]) {
-            return true;
-        }
-    }
-    return false;
+void FrmConversionCaracteres::RespuestaCambiada(int fila) {
+    m_caracteresFG->MostrarRespuesta(fila);
+    m_busqueda->RespuestasCambiadas();
 }
 
 // --- In-grid editing -------------------------------------------------------
@@ -642,7 +622,7 @@ void FrmConversionCaracteres::caracteresFG_Click() {
     if (g.Col() != 0 && g.Row() > 0 && !g.RespuestaFija(g.Row())) {
         SituarEditor();
         // A proposal comes selected: whatever is typed takes its place.
-        if (m_propuestaEnEditor) {
+        if (m_editor.Propuesta()) {
             m_txtEditor->selectAll();
         } else {
             m_txtEditor->setCursorPosition(static_cast<int>(m_txtEditor->text().size()));
@@ -657,78 +637,42 @@ void FrmConversionCaracteres::SituarEditor() {
     RejillaCaracteres& g = *m_caracteresFG;
     // The commit into the cell opened last, checked like every other one:
     // no way into a cell skips the validation.
-    if (m_ColumnaEditada != 0) {
-        SalidaDelEditor();
+    if (m_editor.Fila()) {
+        txtEditor_LostFocus();
     }
     const int fila = g.Row();
-    const int columna = g.Col();
     // Over the cell exactly, wherever the grid is scrolled to: the cell's
     // own rectangle, carried from the grid's viewport to the window.
-    m_txtEditor->setGeometry(g.RectanguloCelda(fila, columna, this));
+    m_txtEditor->setGeometry(g.RectanguloCelda(fila, g.Col(), this));
     m_txtEditor->show();
     m_txtEditor->raise();
     m_txtEditor->setFocus(Qt::MouseFocusReason);
-    // Text put in by the window is never cut; only typing is limited to one
-    // character (see EditorEditado).
-    m_textoEditorPrevio = QString::fromStdString(Utf8DeAnsi(g.TextMatrix(fila, columna)));
-    {
-        const QSignalBlocker bloqueo(m_txtEditor);
-        m_txtEditor->setText(m_textoEditorPrevio);
-    }
+    m_editor.Abrir(static_cast<std::size_t>(fila - 1));
+    TextoDelEditor();
     // The delete answer has no text: the editor shows its mark while empty.
     const QFont& fuente = m_fuenteEditor;
     m_txtEditor->setPlaceholderText(
-        g.Borrar(fila)
+        m_editor.MarcaBorrado()
             ? PiezasBorrado([&fuente](char32_t u) { return HayGlifo(fuente, u); }).front().texto
             : QString());
-    m_propuestaEnEditor = g.Propuesta(fila);
-    EstiloEditor(m_propuestaEnEditor);
-    m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
-    m_ColumnaEditada = columna;
-    m_FilaEditada = fila;
+    EstiloEditor(m_editor.Propuesta());
 }
 
-namespace {
-
-bool EdicionAdmitida(const QString& antes, const QString& despues) {
-    const auto a = antes.toUcs4();
-    const auto d = despues.toUcs4();
-    if (d.size() <= 1) {
-        return true;
-    }
-    if (d.size() >= a.size()) {
-        return false;
-    }
-    // Only a deletion of one stretch: what is left is a beginning and an
-    // end of the text before.
-    qsizetype comun = 0;
-    while (comun < d.size() && a[comun] == d[comun]) {
-        ++comun;
-    }
-    qsizetype final = 0;
-    while (final < d.size() - comun && a[a.size() - 1 - final] == d[d.size() - 1 - final]) {
-        ++final;
-    }
-    return comun + final == d.size();
+void FrmConversionCaracteres::TextoDelEditor() {
+    const QSignalBlocker bloqueo(m_txtEditor);
+    m_txtEditor->setText(QString::fromStdU32String(m_editor.Texto()));
+    m_txtEditor->setCursorPosition(static_cast<int>(m_editor.Cursor()));
 }
-
-} // namespace
 
 void FrmConversionCaracteres::EditorEditado(const QString& texto) {
-    // Typing, pasting or dropping may leave at most one character. A longer
-    // text that the window put in can only lose characters: typing over part
-    // of it would slip an unchecked character behind the first one.
-    if (!EdicionAdmitida(m_textoEditorPrevio, texto)) {
-        const QSignalBlocker bloqueo(m_txtEditor);
-        m_txtEditor->setText(m_textoEditorPrevio);
-        m_txtEditor->setCursorPosition(m_cursorEditorPrevio);
+    // Typing, pasting or dropping: what the model refuses is undone.
+    const bool propuesta = m_editor.Propuesta();
+    if (!m_editor.Editado(texto.toStdU32String(),
+                          static_cast<std::size_t>(m_txtEditor->cursorPosition()))) {
+        TextoDelEditor();
         return;
     }
-    m_textoEditorPrevio = texto;
-    m_cursorEditorPrevio = m_txtEditor->cursorPosition();
-    // Changed, the proposal is the user's answer.
-    if (m_propuestaEnEditor) {
-        m_propuestaEnEditor = false;
+    if (propuesta && !m_editor.Propuesta()) {
         EstiloEditor(false);
     }
 }
@@ -749,46 +693,33 @@ void FrmConversionCaracteres::caracteresFG_Scroll() {
 }
 
 void FrmConversionCaracteres::txtEditor_LostFocus() {
-    // Text left as it was put in leaves the cell as it was: a proposal stays
-    // one, and the delete answer (which has no text) stays.
-    if (m_ColumnaEditada != 0) {
-        const std::string bytes = BytesDeEditor(m_txtEditor->text());
-        if (bytes != m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)) {
-            m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada, bytes);
-        }
+    // A message box during validation takes the focus and gives it back:
+    // those focus events must not validate or commit a second time.
+    if (m_enSalidaEditor) {
+        return;
     }
+    m_enSalidaEditor = true;
+    bool cancelar = false;
+    txtEditor_Validate(cancelar);
+    m_enSalidaEditor = false;
 }
 
 void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     // The focus always moves on: a refused character empties the cell
     // instead of keeping the user in the editor.
     cancelar = false;
-    const QString texto = m_txtEditor->text();
-    if (texto.isEmpty()) {
+    const std::optional<std::size_t> fila = m_editor.Fila();
+    const modelo::Editor::Salida salida = m_editor.Salir();
+    if (salida.rechazo) {
+        TextoDelEditor();
+    }
+    if (salida.cambiada) {
+        RespuestaCambiada(static_cast<int>(*fila) + 1);
+    }
+    if (!salida.rechazo) {
         return;
     }
-    const Estado& estado = m_app.estado();
-    const TablaValidez& tabla =
-        estado.TablaConstruida ? estado.CaracteresValidos : kCaracteresValidos;
-    // Only the first character is looked up: a longer text can only come
-    // from the store. A character that Windows-1252 cannot hold is as wrong
-    // as a listed one.
-    const auto byte = AnsiDeUnicode(texto.toUcs4().front());
-    if (byte && tabla[*byte]) {
-        return;
-    }
-    {
-        const QSignalBlocker bloqueo(m_txtEditor);
-        m_txtEditor->clear();
-    }
-    m_textoEditorPrevio.clear();
-    m_cursorEditorPrevio = 0;
-    // The cell ends with no answer, whatever it held (the delete answer too).
-    if (m_ColumnaEditada != 0) {
-        m_caracteresFG->SetTextMatrix(m_FilaEditada, m_ColumnaEditada, std::string());
-    }
-    Mensaje(std::string(textos::CaracterIncorrecto) + "\n" +
-            Nombrado(ClaveDeCaracter(texto.toUcs4().front()), !byte));
+    m_dialogos->Mensaje(*salida.rechazo, false);
     OcultarEditor();
     // When a mouse press moved the focus, the press reaches its button only
     // now, and its release went to the message box: the click is lost, and
@@ -803,19 +734,6 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     });
 }
 
-void FrmConversionCaracteres::SalidaDelEditor() {
-    // A message box during validation takes the focus and gives it back:
-    // those focus events must not validate or commit a second time.
-    if (m_enSalidaEditor) {
-        return;
-    }
-    m_enSalidaEditor = true;
-    bool cancelar = false;
-    txtEditor_Validate(cancelar);
-    txtEditor_LostFocus();
-    m_enSalidaEditor = false;
-}
-
 void FrmConversionCaracteres::OcultarEditor() {
     const bool teniaFoco = m_txtEditor->hasFocus();
     m_ocultandoEditor = true;
@@ -827,13 +745,8 @@ void FrmConversionCaracteres::OcultarEditor() {
 }
 
 void FrmConversionCaracteres::DeshacerEditor() {
-    m_textoEditorPrevio = QString::fromStdString(
-        Utf8DeAnsi(m_caracteresFG->TextMatrix(m_FilaEditada, m_ColumnaEditada)));
-    {
-        const QSignalBlocker bloqueo(m_txtEditor);
-        m_txtEditor->setText(m_textoEditorPrevio);
-    }
-    m_cursorEditorPrevio = static_cast<int>(m_textoEditorPrevio.size());
+    m_editor.Deshacer();
+    TextoDelEditor();
     OcultarEditor();
 }
 
@@ -845,7 +758,7 @@ void FrmConversionCaracteres::CerrarEditor() {
     // validated and reaches its cell first. Text that was validated when the
     // focus left already passes again without a word, so this holds also
     // when the editor lost the focus with its window.
-    SalidaDelEditor();
+    txtEditor_LostFocus();
     OcultarEditor();
 }
 
@@ -866,8 +779,9 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     // the answer away.
     if (tecla.key() == Qt::Key_Delete || tecla.key() == Qt::Key_Backspace) {
         if (!g.RespuestaFija(fila)) {
-            PonerRespuesta(fila, Fila{g.TextMatrix(fila, 0), {}, tecla.key() == Qt::Key_Delete},
-                           false);
+            PonerRespuesta(fila, tecla.key() == Qt::Key_Delete
+                                     ? &modelo::Conversion::DarBorrado
+                                     : &modelo::Conversion::QuitarRespuesta);
         }
         return true;
     }
@@ -881,14 +795,14 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     if (!abre && !escrito) {
         return false;
     }
-    if (m_caracteresFG->RespuestaFija(m_caracteresFG->Row())) {
+    if (g.RespuestaFija(fila)) {
         return true; // nothing to type there
     }
     // Opened as a click opens it, over the cell brought into sight first (it
     // may have been scrolled away); a typed character then reaches the
     // editor as if typed after the click, where the editor's own rules take
     // or refuse it.
-    m_caracteresFG->scrollTo(m_caracteresFG->currentIndex());
+    g.scrollTo(g.currentIndex());
     caracteresFG_Click();
     if (escrito && m_txtEditor->isVisible()) {
         QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
@@ -898,11 +812,12 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     return true;
 }
 
-void FrmConversionCaracteres::PonerRespuesta(int fila, const Fila& respuesta, bool propuesta) {
+void FrmConversionCaracteres::PonerRespuesta(int fila, Acto acto) {
     CerrarEditor();
-    m_FilaEditada = 0;
-    m_ColumnaEditada = 0;
-    m_caracteresFG->SetRespuesta(fila, respuesta, propuesta);
+    m_editor.Olvidar();
+    if ((m_modelo.*acto)(static_cast<std::size_t>(fila - 1))) {
+        RespuestaCambiada(fila);
+    }
 }
 
 void FrmConversionCaracteres::AbrirMenuActual() {
@@ -923,54 +838,44 @@ void FrmConversionCaracteres::MenuFila(int fila, const QPoint& donde) {
         return;
     }
     CerrarEditor();
-    const std::string clave = g.TextMatrix(fila, 0);
+    const modelo::MenuDeFila entradas = *m_modelo.Menu(static_cast<std::size_t>(fila - 1));
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("menuFila"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // Each entry with the key that does the same on the cell.
-    const auto entrada = [menu](std::string_view texto, const char* nombre, QKeySequence tecla) {
-        QAction* a = menu->addAction(TextoQt(texto) + QLatin1Char('\t') +
-                                     tecla.toString(QKeySequence::NativeText));
+    const auto entrada = [this, menu, fila](const QString& texto, const char* nombre, bool activa,
+                                            Acto acto) {
+        QAction* a = menu->addAction(texto);
         a->setObjectName(QLatin1String(nombre));
-        return a;
+        a->setEnabled(activa);
+        connect(a, &QAction::triggered, this, [this, fila, acto] { PonerRespuesta(fila, acto); });
     };
-    QAction* borrar = entrada(textos::MenuBorrar, "accionBorrar", QKeySequence(Qt::Key_Delete));
-    borrar->setEnabled(!g.Borrar(fila) || g.Propuesta(fila));
-    connect(borrar, &QAction::triggered, this, [this, fila, clave] {
-        PonerRespuesta(fila, Fila{clave, {}, true}, false);
-    });
-    QAction* ninguna =
-        entrada(textos::MenuSinSustituto, "accionSinSustituto", QKeySequence(Qt::Key_Backspace));
-    ninguna->setEnabled(g.Borrar(fila) || !g.TextMatrix(fila, 1).empty());
-    connect(ninguna, &QAction::triggered, this, [this, fila, clave] {
-        PonerRespuesta(fila, Fila{clave, {}}, false);
-    });
+    const auto tecla = [](std::string_view texto, Qt::Key k) {
+        return TextoQt(texto) + QLatin1Char('\t') +
+               QKeySequence(k).toString(QKeySequence::NativeText);
+    };
+    entrada(tecla(textos::MenuBorrar, Qt::Key_Delete), "accionBorrar", entradas.borrar,
+            &modelo::Conversion::DarBorrado);
+    entrada(tecla(textos::MenuSinSustituto, Qt::Key_Backspace), "accionSinSustituto",
+            entradas.sinSustituto, &modelo::Conversion::QuitarRespuesta);
     // The proposal, to take it back after another answer.
-    const auto indice = static_cast<std::size_t>(fila - 1);
-    if (indice < m_propuestas.size() && m_propuestas[indice]) {
-        const Fila propuesta = FilaCon(clave, *m_propuestas[indice]);
-        const std::string vista = propuesta.borrar ? std::string(textos::BorrarCelda)
-                                                   : Utf8Visible(propuesta.sustituto, true);
-        QAction* a =
-            menu->addAction(TextoQt(textos::MenuPropuesta) + QString::fromStdString(vista));
-        a->setObjectName(QStringLiteral("accionPropuesta"));
-        a->setEnabled(!g.Propuesta(fila));
-        connect(a, &QAction::triggered, this,
-                [this, fila, propuesta] { PonerRespuesta(fila, propuesta, true); });
+    if (entradas.hayPropuesta) {
+        entrada(TextoQt(textos::MenuPropuesta) + QString::fromStdString(entradas.textoPropuesta),
+                "accionPropuesta", entradas.propuesta, &modelo::Conversion::TomarPropuesta);
     }
     m_menu = menu;
     menu->popup(donde);
 }
 
 void FrmConversionCaracteres::MoverDesdeEditor(int paso) {
-    const int fila = m_FilaEditada;
-    const int columna = m_ColumnaEditada;
+    const std::optional<std::size_t> abierta = m_editor.Fila();
     // Closed as when the focus leaves it (validation, commit), then on to
     // the next row in the same column, as in a spreadsheet; past the first
     // or the last row the current cell stays.
     CerrarEditor();
+    const int fila = abierta ? static_cast<int>(*abierta) + 1 : 0;
     if (const int ultima = m_caracteresFG->Rows() - 1; ultima >= 1) {
-        m_caracteresFG->SetCeldaActual(std::clamp(fila + paso, 1, ultima), columna);
+        m_caracteresFG->SetCeldaActual(std::clamp(fila + paso, 1, ultima), abierta ? 1 : 0);
     }
 }
 
@@ -986,51 +891,53 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         AbrirMenuActual();
         return true;
     }
-    if (objeto == m_txtEditor) {
-        if (evento->type() == QEvent::FocusOut) {
-            const auto razon = static_cast<QFocusEvent*>(evento)->reason();
-            // Another window taking the focus (a message box, another
-            // program) is no move to another control: the focus comes back
-            // to the editor, and whatever the user does next leaves it. Every
-            // move to another control, Cancel included, checks it.
-            if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
-                razon != Qt::PopupFocusReason) {
-                SalidaDelEditor();
-            }
-        } else if (evento->type() == QEvent::KeyPress) {
-            const int tecla = static_cast<QKeyEvent*>(evento)->key();
-            // Enter accepts the window, and what is in the editor must be in
-            // its cell before the grid is read. Esc undoes this cell only, as
-            // in any grid: the cell keeps what it held.
-            if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
-                CerrarEditor();
-                m_CmdAceptar->click();
-                return true;
-            }
-            if (tecla == Qt::Key_Escape) {
-                DeshacerEditor();
-                return true;
-            }
-            // Delete with nothing left to delete: the character goes.
-            if (tecla == Qt::Key_Delete && m_txtEditor->text().isEmpty() && m_ColumnaEditada != 0) {
-                const int fila = m_FilaEditada;
-                PonerRespuesta(fila, Fila{m_caracteresFG->TextMatrix(fila, 0), {}, true}, false);
-                return true;
-            }
-            // A character typed over a proposal takes the place of all of it,
-            // wherever the caret stands.
-            const auto& k = *static_cast<QKeyEvent*>(evento);
-            if (m_propuestaEnEditor && !k.text().isEmpty() && k.text().front().isPrint() &&
-                !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-                m_txtEditor->selectAll();
-            }
-            if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
-                MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
-                return true;
-            }
+    if (objeto == m_txtEditor && evento->type() == QEvent::FocusOut) {
+        const auto razon = static_cast<QFocusEvent*>(evento)->reason();
+        // Another window taking the focus (a message box, another program)
+        // is no move to another control: the focus comes back to the
+        // editor, and whatever the user does next leaves it. Every move to
+        // another control, Cancel included, checks it.
+        if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
+            razon != Qt::PopupFocusReason) {
+            txtEditor_LostFocus();
         }
+    } else if (objeto == m_txtEditor && evento->type() == QEvent::KeyPress &&
+               TeclaEnEditor(*static_cast<QKeyEvent*>(evento))) {
+        return true;
     }
     return QWidget::eventFilter(objeto, evento);
+}
+
+bool FrmConversionCaracteres::TeclaEnEditor(const QKeyEvent& k) {
+    const int tecla = k.key();
+    // Enter accepts the window, and what is in the editor must be in its
+    // cell before the grid is read. Esc undoes this cell only, as in any
+    // grid: the cell keeps what it held.
+    if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
+        CerrarEditor();
+        m_CmdAceptar->click();
+        return true;
+    }
+    if (tecla == Qt::Key_Escape) {
+        DeshacerEditor();
+        return true;
+    }
+    // Delete with nothing left to delete: the character goes.
+    if (tecla == Qt::Key_Delete && m_editor.Fila() && m_editor.Texto().empty()) {
+        PonerRespuesta(static_cast<int>(*m_editor.Fila()) + 1, &modelo::Conversion::DarBorrado);
+        return true;
+    }
+    // A character typed over a proposal takes the place of all of it,
+    // wherever the caret stands.
+    if (m_editor.Propuesta() && !k.text().isEmpty() && k.text().front().isPrint() &&
+        !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        m_txtEditor->selectAll();
+    }
+    if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
+        MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
+        return true;
+    }
+    return false;
 }
 
 void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
@@ -1087,146 +994,37 @@ void FrmConversionCaracteres::FilaActualCambiada() {
 
 // --- Accept and cancel -----------------------------------------------------
 
-std::vector<Fila> FrmConversionCaracteres::FilasRejilla() const {
-    std::vector<Fila> filas;
-    for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-        filas.push_back(Fila{m_caracteresFG->TextMatrix(i, 0), m_caracteresFG->TextMatrix(i, 1),
-                             m_caracteresFG->Borrar(i)});
-    }
-    return filas;
-}
-
-bool FrmConversionCaracteres::FaltanSoluciones() const {
-    return !FilasSinSolucion(FilasRejilla()).empty();
-}
-
 void FrmConversionCaracteres::CmdAceptar_Click() {
     CerrarEditor();
-    if (FaltanSoluciones()) {
-        const std::vector<std::size_t> faltan = FilasSinSolucion(FilasRejilla());
-        // Each row without a replacement is named, and the first is made
-        // current, ready for F2.
-        std::string texto(textos::FaltanSoluciones);
-        for (const std::size_t i : faltan) {
-            texto.append("\n").append(
-                Nombrado(m_caracteresFG->TextMatrix(static_cast<int>(i) + 1, 0),
-                         m_app.estado().documento.Unicode()));
-        }
-        m_caracteresFG->SetCeldaActual(static_cast<int>(faltan.front()) + 1, 1);
-        Mensaje(texto);
-        return;
-    }
-    // The pairs as the grid holds them (the delete answer as an empty
-    // replacement); the rows, the delete answer with them, go to the core.
-    Estado& estado = m_app.estado();
-    const int filas = m_caracteresFG->Rows();
-    if (filas > 1) {
-        estado.Soluciones.assign(static_cast<std::size_t>(filas), {});
-    }
-    for (int i = 1; i < filas; ++i) {
-        auto& par = estado.Soluciones[static_cast<std::size_t>(i)];
-        par[0] = m_caracteresFG->TextMatrix(i, 0);
-        par[1] = m_caracteresFG->TextMatrix(i, 1);
-    }
-    if (CorregirFichero(FilasRejilla())) {
+    if (CorregirFichero()) {
         m_app.MostrarSeleccion();
     }
 }
 
-bool FrmConversionCaracteres::CorregirFichero(const std::vector<Fila>& filas) {
-    const Estado& estado = m_app.estado();
-    // Every pair is remembered before anything is replaced. A result too
-    // large to be sane, like any failure to write, leaves the output as it
-    // was and is reported as a wrong output name.
-    const AlmacenSoluciones almacen(estado.RutaAlmacen);
-    const auto aceptar = [&](bool reemplazar) {
-        Progreso progreso;
-        OpcionesCorreccion opciones;
-        opciones.salida = estado.FicheroSalida;
-        opciones.reemplazar = reemplazar;
-        opciones.almacen = &almacen;
-        opciones.limite = kTamanoMaximoSalida;
-        opciones.progreso = &progreso;
-        Aceptacion a;
-        EjecutarConProgreso(m_app.dialogos(), this, textos::ProgresoCorreccion, true, progreso,
-                            m_app.UmbralProgresoMs(),
-                            [&] { a = Aceptar(estado.documento, filas, opciones); });
-        return a;
-    };
-    Aceptacion a = aceptar(estado.ReemplazarSalida);
-    const auto fallo = [&a] {
-        return a.correcciones ? std::nullopt : std::optional(a.correcciones.fallo());
-    };
-    if (fallo() == Fallo::NoLimpias) {
-        // Replacements that would leave wrong characters are refused before
-        // anything is remembered or written; the window stays.
-        std::string texto(textos::SustitutosNoLimpios);
-        for (const std::size_t i : a.correcciones.error().filas) {
-            texto.append("\n").append(ClaveVisible(filas[i].clave, estado.documento.Unicode()));
-            texto.append(" \u2192 ").append(Utf8Visible(filas[i].sustituto, true));
-        }
-        Mensaje(texto);
-        return false;
-    }
-    // A file took the output's name while the grid was filled in: it is
-    // replaced only if the user agrees now.
-    const bool reemplazar = fallo() != Fallo::Ocupado ||
-                            m_app.dialogos().Mensaje(this, TextoQt(textos::M3SobreEscribir),
-                                                     true) == Dialogos::Respuesta::Aceptar;
-    if (fallo() == Fallo::Ocupado && reemplazar) {
-        a = aceptar(true);
-    }
-    // Every row has been remembered by now, whatever came of the writing;
-    // what could not be is said, whatever comes next.
-    if (a.almacen) {
-        Mensaje(std::string(textos::AlmacenNoSeGuarda) + Motivo(*a.almacen));
-    } else {
+bool FrmConversionCaracteres::CorregirFichero() {
+    RejillaCaracteres& g = *m_caracteresFG;
+    return m_modelo.Aceptar(
+        // A row without an answer is made current, ready for F2.
+        [&g](std::size_t fila) { g.SetCeldaActual(static_cast<int>(fila) + 1, 1); },
         // The proposals are remembered answers now, and drawn as such.
-        for (int i = 1; i < m_caracteresFG->Rows(); ++i) {
-            if (m_caracteresFG->Propuesta(i)) {
-                m_caracteresFG->SetRespuesta(i, filas[static_cast<std::size_t>(i) - 1], false);
+        [&g] {
+            for (int fila = 1; fila < g.Rows(); ++fila) {
+                g.MostrarRespuesta(fila);
             }
-        }
-        m_guardadas = Respuestas();
-    }
-    if (!reemplazar || fallo() == Fallo::Cancelado) {
-        return false; // nothing written; the window stays as it was
-    }
-    if (fallo() == Fallo::Grande) {
-        // Memory ran out: nothing was written, and the window stays, as
-        // usable as before; the command line corrects the file in little.
-        Mensaje(textos::DemasiadoGrandeVentana);
-        return false;
-    }
-    if (!a.correcciones) {
-        // The window stays with its answers: the user may go back and pick
-        // another output, the input's answers already remembered.
-        const Error& e = a.correcciones.error();
-        Mensaje(e.fallo == Fallo::Cambiado
-                    ? std::string(textos::EntradaCambiada) + "\n" + estado.FicheroEntrada
-                    : std::string(textos::SalidaIncorrecta) + "\n" + Motivo(e));
-        m_salidaFallida = true;
-        return false;
-    }
-    Mensaje(textos::MensajeCorregido(*a.correcciones));
-    return true;
+        });
 }
 
 void FrmConversionCaracteres::CmdCancelar_Click() {
-    // Nothing is kept: what the editor holds is not checked either. Answers
-    // given here and not stored yet are lost only if the user agrees.
+    // Nothing is kept: what the editor holds is not checked either.
     OcultarEditor();
-    if (HayRespuestasSinGuardar() &&
-        m_app.dialogos().Mensaje(this, TextoQt(textos::SalirSinGuardar), true) ==
-            Dialogos::Respuesta::Cancelar) {
+    const std::optional<modelo::Vuelta> vuelta = m_modelo.Cancelar();
+    if (!vuelta) {
         return;
     }
-    // After an output that could not be written, the first window comes
-    // back with both names, for another output.
-    const Estado& estado = m_app.estado();
-    m_app.MostrarSeleccion(
-        m_salidaFallida ? QFile::decodeName(estado.FicheroEntrada.c_str()) : QString(),
-        m_salidaFallida ? QFile::decodeName(estado.FicheroSalida.c_str()) : QString());
+    const auto nombre = [](const std::string& n) {
+        return n.empty() ? QString() : QFile::decodeName(n.c_str());
+    };
+    m_app.MostrarSeleccion(nombre(vuelta->entrada), nombre(vuelta->salida));
 }
 
 void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {

@@ -1,17 +1,18 @@
 #pragma once
 
 #include "core/correccion.h"
+#include "modelos/conversion.h"
+#include "modelos/dialogos.h"
+#include "modelos/editor.h"
 
 #include <QFont>
 #include <QPalette>
 #include <QPointer>
 #include <QTableWidget>
 #include <QWidget>
-#include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class QKeyEvent;
 class QLabel;
@@ -38,6 +39,9 @@ class RejillaCaracteres : public QTableWidget {
 public:
     explicit RejillaCaracteres(QWidget* padre);
 
+    // The rows it shows, and whose answers it reads.
+    void SetModelo(const modelo::Conversion& modelo) { m_modelo = &modelo; }
+
     int Rows() const { return rowCount() + 1; }
     void SetRows(int filas);
     int Row() const;
@@ -49,22 +53,26 @@ public:
     int TopRow() const;
 
     // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
-    void SetUnicode(bool unicode) { m_unicode = unicode; }
-    bool Unicode() const { return m_unicode; }
+    bool Unicode() const { return m_modelo && m_modelo->Unicode(); }
 
+    // A data row's key (column 0) or answer (column 1) as the model holds
+    // them; row 0 is the header's text.
     std::string TextMatrix(int fila, int columna) const;
-    // Whether the row's answer is fixed (a lone LF's: CR LF), never edited.
+    // The header's texts, as bytes.
+    void SetCabecera(int columna, const std::string& bytes);
+    // Shows a data row as the model holds it: the key, with its code as a
+    // tip; the answer, drawn apart when it is the proposal, as a mark when it
+    // is the delete answer, in words when it is the line break's.
+    void MostrarClave(int fila);
+    void MostrarRespuesta(int fila);
+    // Whether the row's answer is fixed (a lone LF's: CR LF), never edited;
+    // whether it is the delete answer (TextMatrix is then empty), and
+    // whether it is the proposal.
     bool RespuestaFija(int fila) const;
-    // Column 1 set this way holds an answer given in the window: neither
-    // the delete answer nor a proposal.
-    void SetTextMatrix(int fila, int columna, const std::string& bytes);
-    // A row's answer in column 1 (its replacement, the delete answer, or
-    // none), and whether it is the proposal, which is drawn apart.
-    void SetRespuesta(int fila, const Fila& respuesta, bool propuesta);
-    // Whether column 1 holds the delete answer (TextMatrix is then empty),
-    // and whether it holds the proposal.
-    bool Borrar(int fila) const;
+    bool EsBorrado(int fila) const;
     bool Propuesta(int fila) const;
+    // The old name of EsBorrado, for callers not yet moved to it.
+    bool Borrar(int fila) const { return EsBorrado(fila); }
 
     // Sizes in twips.
     void SetRowHeight(int fila, int twips);
@@ -88,7 +96,7 @@ private:
 
     Qt::Alignment m_alineacion[2] = {Qt::AlignLeft | Qt::AlignVCenter,
                                      Qt::AlignLeft | Qt::AlignVCenter};
-    bool m_unicode = false;
+    const modelo::Conversion* m_modelo = nullptr;
 };
 
 // The conversion window: the wrong characters with a replacement each, the
@@ -121,28 +129,30 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
+    // The constructor's steps: the controls where the layout puts them,
+    // their names for assistive technology, and their signals.
+    void CrearControles();
+    void PonerAccesibles();
+    void Conectar();
     void CentrarFormulario();
     void ConfigurarRejilla();
     void CargarCaracteres();
     void SituarEditor();
-    // The grid's rows as the core takes them, and their answers alone
-    // (replacement, delete answer).
-    std::vector<Fila> FilasRejilla() const;
-    std::vector<std::pair<std::string, bool>> Respuestas() const;
-    bool FaltanSoluciones() const;
-    // Whether some row holds an answer given in the window and not stored:
-    // leaving would lose it.
-    bool HayRespuestasSinGuardar() const;
-    // Stores and corrects with the grid's rows; true when the output was
+    // Stores and corrects with the model's rows; true when the output was
     // written, otherwise the window stays.
-    bool CorregirFichero(const std::vector<Fila>& filas);
+    bool CorregirFichero();
     // Another row is current: its character is the one marked and searched.
     void FilaActualCambiada();
+    // The model changed the row's answer: the grid and the preview follow.
+    void RespuestaCambiada(int fila);
 
     // A key on the grid: on a replacement cell F2 and Space open the editor,
     // and a typed character opens it and goes in. False for the keys the
     // grid keeps (the arrows among them).
     bool TeclaEnRejilla(const QKeyEvent& tecla);
+    // A key in the editor: Enter, Esc, Delete, Up and Down; false for the
+    // keys the editor keeps.
+    bool TeclaEnEditor(const QKeyEvent& tecla);
     // Up or Down in the editor: closes it and makes the row above or below
     // current.
     void MoverDesdeEditor(int paso);
@@ -151,7 +161,8 @@ private:
     // Backspace): the editor is left first, as when the focus leaves it, and
     // no cell stays recorded, so nothing the editor held comes back over
     // this answer.
-    void PonerRespuesta(int fila, const Fila& respuesta, bool propuesta);
+    using Acto = bool (modelo::Conversion::*)(std::size_t);
+    void PonerRespuesta(int fila, Acto acto);
     // The context menu of a data row, at `donde` (global): the delete answer,
     // no answer, the row's proposal.
     void MenuFila(int fila, const QPoint& donde);
@@ -159,11 +170,9 @@ private:
     void AbrirMenuActual();
     // The editor drawn as a proposal is, while it holds one untouched.
     void EstiloEditor(bool propuesta);
+    // The editor shows the model's text and caret.
+    void TextoDelEditor();
 
-    // What happens when the focus leaves the editor: validation, then the
-    // commit into the recorded cell. Runs once however many focus events a
-    // message box sets off.
-    void SalidaDelEditor();
     // Commits what the editor holds and hides it (accept, cancel, search,
     // scroll).
     void CerrarEditor();
@@ -171,9 +180,12 @@ private:
     // Esc in the editor: it closes with the cell as it was.
     void DeshacerEditor();
     void EditorEditado(const QString& texto);
-    void Mensaje(std::string_view texto);
 
     Aplicacion& m_app;
+    // The model's messages, in this window's boxes.
+    std::unique_ptr<modelo::Dialogos> m_dialogos;
+    modelo::Conversion m_modelo;
+    modelo::Editor m_editor;
 
     QLabel* m_Label1 = nullptr;
     QLabel* m_Label2 = nullptr;
@@ -191,29 +203,12 @@ private:
     QLabel* m_LblTextoMostrado = nullptr;
     BusquedaTexto* m_busqueda = nullptr;
 
-    // The cell last opened in the editor; 0 means none.
-    int m_FilaEditada = 0;
-    int m_ColumnaEditada = 0;
-
-    // The editor's text as the window or an accepted keystroke left it, to
-    // undo a keystroke that would make it longer than one character.
-    QString m_textoEditorPrevio;
-    int m_cursorEditorPrevio = 0;
+    // Leaving the editor runs once however many focus events a message box
+    // sets off.
     bool m_enSalidaEditor = false;
-    // The answers as last stored (or as the store and the proposals gave
-    // them): answers that differ are the user's, and not stored yet.
-    std::vector<std::pair<std::string, bool>> m_guardadas;
-    // Each data row's proposal (from row 1): none, empty for the delete
-    // answer, or its replacement.
-    std::vector<std::optional<std::string>> m_propuestas;
-    // The editor holds its row's proposal as the window put it in: a typed
-    // character replaces it whole.
-    bool m_propuestaEnEditor = false;
     QFont m_fuenteEditor;
     QPalette m_paletaEditor;
     QPointer<QMenu> m_menu;
-    // The last accept could not write the output.
-    bool m_salidaFallida = false;
     bool m_ocultandoEditor = false;
 };
 

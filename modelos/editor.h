@@ -1,0 +1,75 @@
+#pragma once
+
+// The editor laid over a replacement cell, without any toolkit: what it may
+// hold after a keystroke, what leaving it commits into its row or refuses
+// (and with which message), and Esc giving the cell back. The face's line
+// edit shows the text and the caret; they are kept here, with the row.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace tildora::modelo {
+
+class Conversion;
+
+class Editor {
+public:
+    explicit Editor(Conversion& conversion) : m_conversion(conversion) {}
+
+    // Opens over `fila`: the row's answer as text, the caret at its end.
+    // Text put in this way is never cut; only typing is limited to one
+    // character.
+    void Abrir(std::size_t fila);
+    // The row opened last, until its answer is set another way (Olvidar).
+    std::optional<std::size_t> Fila() const { return m_fila; }
+    // Nothing the editor held may come back over an answer set another
+    // way (the menu, Delete).
+    void Olvidar() { m_fila.reset(); }
+
+    // The text as opening or the last keystroke that stayed left it, and
+    // the caret there (in the face's own units).
+    const std::u32string& Texto() const { return m_texto; }
+    std::size_t Cursor() const { return m_cursor; }
+    // It holds its row's proposal untouched: drawn as a proposal is, and a
+    // typed character replaces all of it.
+    bool Propuesta() const { return m_propuesta; }
+    // Its row holds the delete answer, which has no text: the editor shows
+    // the answer's mark while empty.
+    bool MarcaBorrado() const { return m_marcaBorrado; }
+
+    // A keystroke, a paste or a drop made `texto` of the text, the caret at
+    // `cursor`. True when that stays; otherwise the editor goes back to
+    // Texto() and Cursor(). At most one character may be left; a longer
+    // text can only lose one stretch.
+    bool Editado(const std::u32string& texto, std::size_t cursor);
+    // The caret moved, `texto` being what the editor shows.
+    void CursorMovido(const std::u32string& texto, std::size_t cursor);
+
+    // Leaving the editor: its text is checked, then committed into its row
+    // when it differs from the row's answer (text left as it was put in
+    // leaves the row as it was: a proposal stays one, the delete answer
+    // stays). A first character that is not allowed, or that Windows-1252
+    // cannot hold, empties the editor and the row, and `rechazo` is the
+    // message that names it; the focus moves on all the same.
+    struct Salida {
+        bool cambiada = false;
+        std::optional<std::string> rechazo;
+    };
+    Salida Salir();
+
+    // Esc: the text goes back to what the row holds.
+    void Deshacer();
+
+private:
+    void Tomar(std::size_t fila);
+
+    Conversion& m_conversion;
+    std::optional<std::size_t> m_fila;
+    std::u32string m_texto;
+    std::size_t m_cursor = 0;
+    bool m_propuesta = false;
+    bool m_marcaBorrado = false;
+};
+
+} // namespace tildora::modelo
