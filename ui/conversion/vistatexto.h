@@ -118,8 +118,6 @@ public:
     // none). A click in the view forgets it.
     void MarcarActual(std::size_t posicion, std::size_t largo);
     std::size_t Actual() const { return m_modelo.Actual(); }
-    // The occurrences marked on the lines in sight now.
-    const std::vector<Ocurrencia>& MarcasEnVista() const;
 
     // --- The corrected text ---------------------------------------------------
     // Shows the text as `previa` makes it instead of the working copy; nullptr
@@ -127,10 +125,9 @@ public:
     // alive while it is shown, and be given again when it is made anew.
     void MostrarPrevia(const VistaPrevia* previa);
     bool Previa() const { return m_modelo.Previa(); }
-    // What line `linea` shows, its line break included, in the working
-    // copy's form (Windows-1252 bytes, or UTF-8): in the preview, that line of
-    // the text the accept writes.
-    std::string BytesDeLinea(std::size_t linea) const;
+
+    // What the view shows and draws where, in bytes.
+    const modelo::Vista& Modelo() const { return m_modelo; }
 
 signals:
     // The occurrence the search chose is no longer the current one: the

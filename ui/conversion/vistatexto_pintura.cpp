@@ -57,28 +57,12 @@ void VistaTexto::MarcarActual(std::size_t posicion, std::size_t largo) {
     viewport()->update();
 }
 
-const std::vector<Ocurrencia>& VistaTexto::MarcasEnVista() const {
-    return m_modelo.MarcasEnVista(PrimeraLineaVisible(), UltimaLineaVisible());
-}
-
 void VistaTexto::MostrarPrevia(const VistaPrevia* previa) {
     m_modelo.MostrarPrevia(previa);
     // The lines in sight are measured again as they now show.
     m_lineasMedidas = {0, 0};
     MedirVisibles();
     viewport()->update();
-}
-
-std::string VistaTexto::BytesDeLinea(std::size_t linea) const {
-    const modelo::Lineas& texto = m_modelo.Texto();
-    const std::size_t inicio = texto.InicioLinea(linea);
-    const std::size_t siguiente = texto.FinLinea(linea);
-    if (!Previa()) {
-        return std::string(texto.Texto().substr(inicio, siguiente - inicio));
-    }
-    const Renglon r = RenglonDe(linea);
-    const std::size_t a = r.pieza->EnPrevia(inicio);
-    return r.pieza->texto.substr(a, r.pieza->EnPrevia(siguiente) - a);
 }
 
 void VistaTexto::paintEvent(QPaintEvent*) {
