@@ -44,6 +44,73 @@ struct Renglon {
     std::size_t Origen(std::size_t i) const;
 };
 
+// Measuring a line with the widths the face measures: `paso(t, i, avance)`
+// says where the character at byte `i` of `t` ends and, in `avance`, how
+// wide it is drawn.
+
+// How wide the bytes [desde, hasta) of `t` are drawn.
+template <typename Paso>
+double Ancho(const Tira& t, std::size_t desde, std::size_t hasta, Paso&& paso) {
+    double x = 0;
+    for (std::size_t i = desde; i < hasta;) {
+        double a = 0;
+        i = paso(t, i, a);
+        x += a;
+    }
+    return x;
+}
+
+// The part of a line in sight: its bytes [primero, ultimo) of the Renglon's
+// Tira, the first drawn `x0` from the line's start.
+struct Visible {
+    std::size_t primero = 0;
+    std::size_t ultimo = 0;
+    double x0 = 0;
+};
+
+// The part of the line in a window `ancho` wide whose left edge stands
+// `izquierda` from the line's start: what lies left of it is skipped, then
+// what fits in it taken.
+template <typename Paso>
+Visible EnPantalla(const Renglon& r, double izquierda, double ancho, Paso&& paso) {
+    std::size_t i = r.desde;
+    double x = 0;
+    while (i < r.hasta) {
+        double a = 0;
+        const std::size_t siguiente = paso(r.tira, i, a);
+        if (x + a > izquierda) {
+            break;
+        }
+        x += a;
+        i = siguiente;
+    }
+    Visible v{i, i, x};
+    while (i < r.hasta && x - izquierda < ancho) {
+        double a = 0;
+        i = paso(r.tira, i, a);
+        x += a;
+    }
+    v.ultimo = i;
+    return v;
+}
+
+// Where a click `x` from the line's start puts the caret, in the working
+// copy: before the character whose middle is past it.
+template <typename Paso> std::size_t PosicionEn(const Renglon& r, double x, Paso&& paso) {
+    double hasta = 0;
+    std::size_t i = std::min(std::max(r.desde, r.tira.marcaOrden), r.hasta);
+    while (i < r.hasta) {
+        double a = 0;
+        const std::size_t siguiente = paso(r.tira, i, a);
+        if (hasta + a / 2 > x) {
+            break;
+        }
+        hasta += a;
+        i = siguiente;
+    }
+    return r.Origen(i);
+}
+
 // A place on one line to colour, in the line's Tira: [a, b). `vacia`: a
 // character the preview deletes (drawn as a thin bar); `salto`: the line
 // break after the line's bytes is in it too (drawn a blank wide past them).

@@ -230,3 +230,37 @@ TEST(VistaLineas, TramosDelTexto) {
                                       {Tramo::Clase::Glifos, 2, 4, 0}};
     EXPECT_EQ(ansi.Tramos(ansi.Texto().Copia(), 0, 4, enCaja, propia), bytes);
 }
+
+TEST(VistaLineas, MedidasYClics) {
+    // Every character 10 wide but W, 20; the byte-order mark nothing.
+    const auto paso = [](const modelo::Tira& t, std::size_t i, double& a) {
+        char32_t cp = 0;
+        const bool ascii = i >= t.marcaOrden && static_cast<unsigned char>(t.datos[i]) < 0x80;
+        const std::size_t n = ascii ? 1 : modelo::Lineas::Descifrar(t, i, cp);
+        a = i < t.marcaOrden ? 0.0 : t.datos[i] == 'W' ? 20.0 : 10.0;
+        return i + n;
+    };
+    Vista v;
+    v.Cargar("abWcd\nx", {}, false);
+    const modelo::Renglon r = v.RenglonDe(0, 0, 2);
+    EXPECT_EQ(modelo::Ancho(r.tira, 0, 5, paso), 60.0);
+    // In a window 30 wide from 25: W (20 to 40) to the end.
+    const modelo::Visible enVista = modelo::EnPantalla(r, 25, 30, paso);
+    EXPECT_EQ(enVista.primero, 2u);
+    EXPECT_EQ(enVista.ultimo, 5u);
+    EXPECT_EQ(enVista.x0, 20.0);
+    EXPECT_EQ(modelo::EnPantalla(r, 0, 15, paso).ultimo, 2u);
+    // A click goes before the character whose middle is past it.
+    const std::pair<double, std::size_t> clics[] = {{-3, 0}, {4, 0},  {5, 1},  {14, 1},
+                                                    {15, 2}, {29, 2}, {30, 3}, {100, 5}};
+    for (const auto& [x, posicion] : clics) {
+        EXPECT_EQ(modelo::PosicionEn(r, x, paso), posicion) << x;
+    }
+    // Never inside the byte-order mark, nor inside a character.
+    Vista u;
+    u.Cargar("\xEF\xBB\xBF\xC3\xA9W", {}, true);
+    const modelo::Renglon ru = u.RenglonDe(0, 0, 1);
+    EXPECT_EQ(modelo::PosicionEn(ru, 0, paso), 3u);
+    EXPECT_EQ(modelo::PosicionEn(ru, 6, paso), 5u);
+    EXPECT_EQ(modelo::Ancho(ru.tira, 0, 6, paso), 30.0);
+}

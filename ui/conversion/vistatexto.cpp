@@ -133,16 +133,6 @@ void VistaTexto::AjustarBarras() {
     horizontalScrollBar()->setPageStep(std::max(1, anchoVisible));
 }
 
-double VistaTexto::AnchoHasta(const Tira& t, std::size_t inicio, std::size_t posicion) const {
-    double x = 0;
-    for (std::size_t i = inicio; i < posicion;) {
-        double a = 0;
-        i = Paso(t, i, a);
-        x += a;
-    }
-    return x;
-}
-
 std::size_t VistaTexto::PasoUnicode(const Tira& t, std::size_t i, double& avance) const {
     char32_t cp = 0;
     const std::size_t n = modelo::Lineas::Descifrar(t, i, cp);
@@ -307,18 +297,7 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
     linea = std::min(linea, NumeroLineas() - 1);
     const Renglon r = RenglonDe(linea);
     const double objetivo = punto.x() - Margen() + horizontalScrollBar()->value();
-    double x = 0;
-    std::size_t i = std::min(std::max(r.desde, r.tira.marcaOrden), r.hasta);
-    while (i < r.hasta) {
-        double a = 0;
-        const std::size_t siguiente = Paso(r.tira, i, a);
-        if (x + a / 2 > objetivo) {
-            break;
-        }
-        x += a;
-        i = siguiente;
-    }
-    return r.Origen(i);
+    return modelo::PosicionEn(r, objetivo, Medidor());
 }
 
 void VistaTexto::OlvidarActual() {

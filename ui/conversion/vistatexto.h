@@ -153,13 +153,8 @@ private:
         return m_modelo.RenglonDe(linea, PrimeraLineaVisible(), UltimaLineaVisible());
     }
     std::size_t UltimaLineaVisible() const;
-    // The part of a line on screen: its bytes [primero, ultimo) of the
-    // Renglon's Tira, the first drawn `x0` from the line's start.
-    struct Visible {
-        std::size_t primero = 0;
-        std::size_t ultimo = 0;
-        double x0 = 0;
-    };
+    using Visible = modelo::Visible;
+    // The part of a line on screen.
     Visible EnPantalla(const Renglon& r) const;
     // One line drawn, at `y`.
     void DibujarLinea(QPainter& p, std::size_t linea, int y) const;
@@ -176,7 +171,6 @@ private:
     void AjustarBarras();
     void DibujarTramo(QPainter& p, const Tira& t, std::size_t desde, std::size_t hasta, qreal x,
                       int y, const QColor& color) const;
-    double AnchoHasta(const Tira& t, std::size_t inicio, std::size_t posicion) const;
     std::size_t PosicionEn(const QPoint& punto) const;
 
     // The character at byte `i`: where the next one starts, and in `avance`
@@ -188,6 +182,13 @@ private:
             return i + 1;
         }
         return PasoUnicode(t, i, avance);
+    }
+    // The same, as the models measure a line.
+    auto Medidor() const {
+        return [this](const Tira& t, std::size_t i, double& a) { return Paso(t, i, a); };
+    }
+    double AnchoHasta(const Tira& t, std::size_t inicio, std::size_t posicion) const {
+        return modelo::Ancho(t, inicio, posicion, Medidor());
     }
     double AvanceEn(const Tira& t, std::size_t i) const {
         double a = 0;

@@ -79,28 +79,7 @@ void VistaTexto::paintEvent(QPaintEvent*) {
 }
 
 VistaTexto::Visible VistaTexto::EnPantalla(const Renglon& r) const {
-    // Skip what lies left of the view, then take what fits in it.
-    const int h = horizontalScrollBar()->value();
-    const int anchoVista = viewport()->width();
-    std::size_t i = r.desde;
-    double x = 0;
-    while (i < r.hasta) {
-        double a = 0;
-        const std::size_t siguiente = Paso(r.tira, i, a);
-        if (x + a > h) {
-            break;
-        }
-        x += a;
-        i = siguiente;
-    }
-    Visible v{i, i, x};
-    while (i < r.hasta && x - h < anchoVista) {
-        double a = 0;
-        i = Paso(r.tira, i, a);
-        x += a;
-    }
-    v.ultimo = i;
-    return v;
+    return modelo::EnPantalla(r, horizontalScrollBar()->value(), viewport()->width(), Medidor());
 }
 
 QRectF VistaTexto::ZonaEn(const Renglon& r, const Visible& v, const modelo::Zona& zona,
