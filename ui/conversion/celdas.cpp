@@ -3,15 +3,23 @@
 #include "core/caracteres.h"
 #include "core/textos.h"
 #include "core/unicode.h"
+#include "ui/conversion/pinturacontroles.h"
 #include "ui/dialogos.h"
+#include "ui/geometria.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QHeaderView>
+#include <QPainter>
 #include <QPalette>
+#include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <unicode/uchar.h>
+#include <unordered_map>
 
 namespace tildora {
 
@@ -171,6 +179,227 @@ QString ConsejoCaracter(const Hallazgo& h, bool unicode) {
     lineas.append(TextoQt(textos::TipPrimera) + QString::number(h.primera.linea) +
                   QLatin1Char(':') + QString::number(h.primera.columna));
     return lineas.join(QLatin1Char('\n'));
+}
+
+namespace {
+
+// What assistive technology reads for a cell: the text as shown, or for a
+// lone character that shows nothing a voice would read (a control, a blank,
+// a soft hyphen, an undefined byte) its code.
+QString TextoAccesible(const std::string& bytes) {
+    if (bytes.size() == 1) {
+        const auto u = QString::fromStdString(Utf8DeAnsi(bytes)).toUcs4();
+        if (u.size() != 1 || !QChar::isPrint(u[0]) || QChar::isSpace(u[0])) {
+            return QString::fromStdString(DescripcionClave(bytes, false));
+        }
+    }
+    return QString::fromStdString(Utf8Visible(bytes, true));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The grid
+
+RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre) {
+    setObjectName(QStringLiteral("caracteresFG"));
+    verticalHeader()->hide();
+    setCornerButtonEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setItemDelegate(new DelegadoCeldas(this));
+
+    QHeaderView* cabecera = horizontalHeader();
+    cabecera->setSectionsClickable(false);
+    cabecera->setHighlightSections(false);
+    cabecera->setSectionsMovable(false);
+    cabecera->setMinimumSectionSize(0);
+    cabecera->setSectionResizeMode(QHeaderView::Fixed);
+    cabecera->setDefaultAlignment(Qt::AlignCenter);
+    cabecera->setFixedHeight(Px(300));
+    QHeaderView* filas = verticalHeader();
+    filas->setMinimumSectionSize(0);
+    filas->setSectionResizeMode(QHeaderView::Fixed);
+    filas->setDefaultSectionSize(Px(300));
+
+    // Cells in the window colours, the area past the last cell grey, light
+    // grid lines, black lines between the header cells.
+    // A frame in the highlight colour while the grid has the focus.
+    setStyleSheet(QStringLiteral(
+        "QTableView { gridline-color: rgb(192, 192, 192); background-color: rgb(128, 128, 128);"
+        " border: 2px solid palette(mid); }"
+        "QTableView:focus { border-color: palette(highlight); }"
+        "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
+        " border: 0px; border-right: 1px solid black; border-bottom: 1px solid black;"
+        " padding: 0px; }"));
+}
+
+void RejillaCaracteres::mousePressEvent(QMouseEvent* evento) {
+    setAutoScroll(false);
+    QTableWidget::mousePressEvent(evento);
+    setAutoScroll(true);
+}
+
+void RejillaCaracteres::SetRows(int filas) {
+    setRowCount(std::max(0, filas - 1));
+}
+
+int RejillaCaracteres::Row() const {
+    return currentRow() < 0 ? 0 : currentRow() + 1;
+}
+
+int RejillaCaracteres::Col() const {
+    return std::max(0, currentColumn());
+}
+
+void RejillaCaracteres::SetCeldaActual(int fila, int columna) {
+    if (fila <= 0) {
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    setCurrentCell(fila - 1, columna);
+}
+
+int RejillaCaracteres::TopRow() const {
+    return rowAt(0) + 1;
+}
+
+QTableWidgetItem* RejillaCaracteres::Celda(int fila, int columna) {
+    QTableWidgetItem* it = item(fila - 1, columna);
+    if (!it) {
+        it = new QTableWidgetItem;
+        it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        it->setTextAlignment(m_alineacion[columna]);
+        it->setBackground(QApplication::palette().brush(QPalette::Base));
+        it->setForeground(QApplication::palette().brush(QPalette::Text));
+        setItem(fila - 1, columna, it);
+    }
+    return it;
+}
+
+std::string RejillaCaracteres::TextMatrix(int fila, int columna) const {
+    if (fila == 0) {
+        const QTableWidgetItem* it = horizontalHeaderItem(columna);
+        return it ? it->data(Qt::UserRole).toByteArray().toStdString() : std::string();
+    }
+    if (!m_modelo || fila >= Rows()) {
+        return {};
+    }
+    const auto i = static_cast<std::size_t>(fila - 1);
+    return columna == 0 ? m_modelo->Clave(i) : m_modelo->Texto(i);
+}
+
+void RejillaCaracteres::SetCabecera(int columna, const std::string& bytes) {
+    QTableWidgetItem* it = horizontalHeaderItem(columna);
+    if (!it) {
+        it = new QTableWidgetItem;
+        setHorizontalHeaderItem(columna, it);
+    }
+    it->setData(Qt::UserRole, QByteArray::fromStdString(bytes));
+    it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+}
+
+void RejillaCaracteres::MostrarClave(int fila) {
+    // The wrong characters show controls as pictures, with their code as a
+    // tip.
+    const std::string bytes = TextMatrix(fila, 0);
+    QTableWidgetItem* it = Celda(fila, 0);
+    it->setFont(FuenteErroneos(font()));
+    it->setText(QString::fromStdString(ClaveVisible(bytes, Unicode())));
+    it->setToolTip(QString::fromStdString(DescripcionClave(bytes, Unicode())));
+    // A screen reader reads the character, or its code when it is one that
+    // no voice reads; a wrong character read as itself has its code as the
+    // description, as its tip.
+    const QString accesible = TextoAccesible(bytes);
+    it->setData(Qt::AccessibleTextRole, accesible);
+    it->setData(Qt::AccessibleDescriptionRole,
+                accesible != it->toolTip() ? it->toolTip() : QString());
+}
+
+void RejillaCaracteres::MostrarRespuesta(int fila) {
+    QTableWidgetItem* it = Celda(fila, 1);
+    if (RespuestaFija(fila)) {
+        // A lone LF's answer is fixed: shown in words, greyed, never edited.
+        it->setText(TextoQt(textos::SaltoDeLineaCelda));
+        it->setToolTip(TextoQt(textos::SaltoDeLineaTip));
+        it->setForeground(QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::SaltoDeLineaTip));
+        return;
+    }
+    // A replacement shows as it was typed.
+    const std::string bytes = TextMatrix(fila, 1);
+    it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
+    it->setData(Qt::FontRole, QVariant());
+    it->setForeground(QApplication::palette().brush(QPalette::Text));
+    it->setData(Qt::AccessibleTextRole, TextoAccesible(bytes));
+    QStringList consejo;
+    if (Propuesta(fila)) {
+        // Italic and in a colour of its own: never taken for an answer
+        // remembered or typed.
+        QFont f = font();
+        f.setItalic(true);
+        it->setFont(f);
+        it->setForeground(ColorPropuesta(QApplication::palette()));
+        consejo.append(TextoQt(textos::PropuestaTip));
+    }
+    if (EsBorrado(fila)) {
+        it->setText(TextoQt(textos::BorrarCelda));
+        it->setData(Qt::AccessibleTextRole, TextoQt(textos::BorrarCelda));
+        consejo.append(TextoQt(textos::BorrarTip));
+    }
+    it->setToolTip(consejo.join(QLatin1Char('\n')));
+    it->setData(Qt::AccessibleDescriptionRole, it->toolTip());
+}
+
+bool RejillaCaracteres::RespuestaFija(int fila) const {
+    return m_modelo && fila > 0 && fila < Rows() &&
+           m_modelo->EsFija(static_cast<std::size_t>(fila - 1));
+}
+
+bool RejillaCaracteres::EsBorrado(int fila) const {
+    return m_modelo && fila > 0 && fila < Rows() &&
+           m_modelo->EsBorrado(static_cast<std::size_t>(fila - 1));
+}
+
+bool RejillaCaracteres::Propuesta(int fila) const {
+    return m_modelo && fila > 0 && fila < Rows() &&
+           m_modelo->EsPropuesta(static_cast<std::size_t>(fila - 1));
+}
+
+void RejillaCaracteres::SetRowHeight(int fila, int twips) {
+    if (fila == 0) {
+        horizontalHeader()->setFixedHeight(Px(twips));
+    } else if (fila < Rows()) {
+        verticalHeader()->resizeSection(fila - 1, Px(twips));
+    }
+}
+
+void RejillaCaracteres::SetColWidth(int columna, int twips) {
+    horizontalHeader()->resizeSection(columna, Px(twips));
+}
+
+void RejillaCaracteres::SetColAlignmentCentrado(int columna) {
+    m_alineacion[columna] = Qt::AlignCenter;
+    for (int f = 0; f < rowCount(); ++f) {
+        if (QTableWidgetItem* it = item(f, columna)) {
+            it->setTextAlignment(Qt::AlignCenter);
+        }
+    }
+}
+
+QRect RejillaCaracteres::RectanguloEnVista(int fila, int columna) const {
+    return visualRect(model()->index(fila - 1, columna));
+}
+
+QRect RejillaCaracteres::RectanguloCelda(int fila, int columna, const QWidget* destino) const {
+    const QRect r = RectanguloEnVista(fila, columna);
+    return QRect(viewport()->mapTo(destino, r.topLeft()), r.size());
 }
 
 } // namespace tildora

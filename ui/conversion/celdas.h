@@ -6,10 +6,12 @@
 // cell's tip says of it.
 
 #include "core/documento.h"
+#include "modelos/conversion.h"
 
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QTableWidget>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -68,5 +70,78 @@ QString NombreUnicode(char32_t cp);
 // A wrong character's tip: its name, its code (see DescripcionClave), how
 // often it occurs and where it first stands.
 QString ConsejoCaracter(const Hallazgo& hallazgo, bool unicode);
+
+// The grid caracteresFG. Row 0 is the fixed header row (the table's
+// horizontal header), rows 1 … Rows − 1 are the data rows; the accessors
+// count rows that way, so the window's code reads like a flex grid's. A cell
+// holds bytes (Windows-1252); what it shows is their Unicode form, with
+// control characters as pictures in column 0. Column 0 holds each wrong
+// character's key; for a Unicode text it shows the character it stands for
+// (see ClaveVisible).
+class RejillaCaracteres : public QTableWidget {
+    Q_OBJECT
+
+public:
+    explicit RejillaCaracteres(QWidget* padre);
+
+    // The rows it shows, and whose answers it reads.
+    void SetModelo(const modelo::Conversion& modelo) { m_modelo = &modelo; }
+
+    int Rows() const { return rowCount() + 1; }
+    void SetRows(int filas);
+    int Row() const;
+    int Col() const;
+    // Makes (fila, columna) the current cell; row 0 leaves no data row
+    // current.
+    void SetCeldaActual(int fila, int columna);
+    // The first data row shown at the top.
+    int TopRow() const;
+
+    // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
+    bool Unicode() const { return m_modelo && m_modelo->Unicode(); }
+
+    // A data row's key (column 0) or answer (column 1) as the model holds
+    // them; row 0 is the header's text.
+    std::string TextMatrix(int fila, int columna) const;
+    // The header's texts, as bytes.
+    void SetCabecera(int columna, const std::string& bytes);
+    // Shows a data row as the model holds it: the key, with its code as a
+    // tip; the answer, drawn apart when it is the proposal, as a mark when it
+    // is the delete answer, in words when it is the line break's.
+    void MostrarClave(int fila);
+    void MostrarRespuesta(int fila);
+    // Whether the row's answer is fixed (a lone LF's: CR LF), never edited;
+    // whether it is the delete answer (TextMatrix is then empty), and
+    // whether it is the proposal.
+    bool RespuestaFija(int fila) const;
+    bool EsBorrado(int fila) const;
+    bool Propuesta(int fila) const;
+    // The old name of EsBorrado, for callers not yet moved to it.
+    bool Borrar(int fila) const { return EsBorrado(fila); }
+
+    // Sizes in twips.
+    void SetRowHeight(int fila, int twips);
+    void SetColWidth(int columna, int twips);
+    void SetColAlignmentCentrado(int columna);
+
+    // The cell's rectangle in the coordinates of `destino` (an ancestor).
+    QRect RectanguloCelda(int fila, int columna, const QWidget* destino) const;
+    // The cell's rectangle in the viewport, where the mouse clicks.
+    QRect RectanguloEnVista(int fila, int columna) const;
+
+protected:
+    // A click makes the clicked cell current without scrolling: a scroll
+    // would hide the editor that the click opens, and a half-visible last row
+    // is edited where it stands, the editor reaching past the grid's edge.
+    // The keyboard still scrolls to the current cell.
+    void mousePressEvent(QMouseEvent* evento) override;
+
+private:
+    QTableWidgetItem* Celda(int fila, int columna);
+
+    Qt::Alignment m_alineacion[2] = {Qt::AlignLeft | Qt::AlignVCenter,
+                                     Qt::AlignLeft | Qt::AlignVCenter};
+    const modelo::Conversion* m_modelo = nullptr;
+};
 
 } // namespace tildora

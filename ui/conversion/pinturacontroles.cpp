@@ -5,6 +5,7 @@
 #include "core/caracteres.h"
 #include "core/unicode.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
@@ -63,6 +64,76 @@ void PinturaControles::DibujarEtiqueta(QPainter& p, const QRectF& caja, const QS
     p.setFont(m_fuente);
     p.drawText(marco, Qt::AlignCenter, etiqueta);
     p.restore();
+}
+
+DelegadoCeldas::DelegadoCeldas(RejillaCaracteres* rejilla)
+    : QStyledItemDelegate(rejilla), m_rejilla(*rejilla) {}
+
+DelegadoCeldas::Fuente& DelegadoCeldas::Preparar(const QFont& fuente) const {
+    Fuente& f = m_fuentes[fuente.key()];
+    if (!f.controles) {
+        f.fuente = fuente;
+        f.controles = std::make_unique<PinturaControles>(fuente);
+    }
+    return f;
+}
+
+void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
+                           const QModelIndex& indice) const {
+    const bool erroneo = indice.column() == 0;
+    const int fila = indice.row() + 1;
+    if (!erroneo && m_rejilla.RespuestaFija(fila)) {
+        QStyledItemDelegate::paint(p, opcion, indice);
+        return;
+    }
+    QStyleOptionViewItem o = opcion;
+    initStyleOption(&o, indice);
+    Fuente& f = Preparar(o.font);
+    const std::string bytes = m_rejilla.TextMatrix(fila, indice.column());
+    const auto hayGlifo = [&f](char32_t u) {
+        const auto [it, nuevo] = f.glifos.try_emplace(u, false);
+        if (nuevo) {
+            it->second = HayGlifo(f.fuente, u);
+        }
+        return it->second;
+    };
+    const std::vector<PiezaCelda> piezas =
+        erroneo                     ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+        : m_rejilla.EsBorrado(fila) ? PiezasBorrado(hayGlifo)
+                                    : PiezasRespuesta(bytes, hayGlifo);
+    // The cell's background, selection and focus as the style draws them.
+    o.text.clear();
+    const QWidget* w = o.widget;
+    QStyle* estilo = w ? w->style() : QApplication::style();
+    estilo->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
+    const bool elegida = o.state & QStyle::State_Selected;
+    const QColor color = elegida ? o.palette.color(QPalette::HighlightedText)
+                                 : indice.data(Qt::ForegroundRole).value<QBrush>().color();
+    // Centred as a whole, piece after piece.
+    const QFontMetricsF fm(o.font);
+    std::vector<qreal> anchos;
+    qreal total = 0;
+    for (const PiezaCelda& pieza : piezas) {
+        anchos.push_back(pieza.enmarcado ? f.controles->AnchoEtiqueta(pieza.texto)
+                                         : fm.horizontalAdvance(pieza.texto));
+        total += anchos.back();
+    }
+    const QRectF caja(o.rect);
+    qreal x = caja.center().x() - total / 2;
+    p->save();
+    p->setClipRect(caja);
+    for (std::size_t i = 0; i < piezas.size(); ++i) {
+        const QRectF sitio(x, caja.top(), anchos[i], caja.height());
+        if (piezas[i].enmarcado) {
+            f.controles->DibujarEtiqueta(*p, sitio, piezas[i].texto, anchos[i], color);
+        } else {
+            p->setFont(o.font);
+            p->setPen(color);
+            p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].texto);
+        }
+        x += anchos[i];
+    }
+    p->restore();
 }
 
 } // namespace tildora

@@ -4,11 +4,16 @@
 #include <QFont>
 #include <QRectF>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <array>
+#include <memory>
+#include <unordered_map>
 
 class QPainter;
 
 namespace tildora {
+
+class RejillaCaracteres;
 
 // Control characters are shown as their Unicode pictures (U+2400 + code).
 // Where no installed font has a picture's glyph, which would leave the same
@@ -35,6 +40,30 @@ private:
     std::array<bool, 256> m_propia{};
     std::array<qreal, 256> m_ancho{};
     std::array<QString, 256> m_nombre;
+};
+
+// Every cell of the grid is drawn from its bytes (see PiezasCaracter and
+// PiezasRespuesta): what the font cannot draw shows as a picture or a
+// framed code, and a blank answer shows. The lone LF's fixed answer is drawn
+// as the text it has.
+class DelegadoCeldas : public QStyledItemDelegate {
+public:
+    explicit DelegadoCeldas(RejillaCaracteres* rejilla);
+
+    void paint(QPainter* p, const QStyleOptionViewItem& opcion,
+               const QModelIndex& indice) const override;
+
+private:
+    // What is worked out once per font (the two columns have one each).
+    struct Fuente {
+        QFont fuente;
+        std::unique_ptr<PinturaControles> controles;
+        std::unordered_map<char32_t, bool> glifos;
+    };
+    Fuente& Preparar(const QFont& fuente) const;
+
+    const RejillaCaracteres& m_rejilla;
+    mutable std::unordered_map<QString, Fuente> m_fuentes;
 };
 
 } // namespace tildora
