@@ -111,6 +111,43 @@ template <typename Paso> std::size_t PosicionEn(const Renglon& r, double x, Paso
     return r.Origen(i);
 }
 
+// Where the character at the working copy's byte `posicion` of the line
+// stands: `x` from the line's start, and how wide it is (nothing past the
+// line's end).
+struct Lugar {
+    double x = 0;
+    double ancho = 0;
+};
+template <typename Paso> Lugar LugarDe(const Renglon& r, std::size_t posicion, Paso&& paso) {
+    const std::size_t i = r.Local(posicion);
+    Lugar l{Ancho(r.tira, r.desde, i, paso), 0.0};
+    if (i < r.hasta) {
+        paso(r.tira, i, l.ancho);
+    }
+    return l;
+}
+
+// Bringing a line into sight, `visibles` lines from `primera` being in
+// sight: the first line in sight afterwards. It stays while the line is
+// among them; otherwise the line goes to the middle, so that the lines
+// around it show too.
+constexpr std::size_t PrimeraConLinea(std::size_t linea, std::size_t primera,
+                                      std::size_t visibles) {
+    if (linea >= primera && linea < primera + visibles) {
+        return primera;
+    }
+    return linea > visibles / 2 ? linea - visibles / 2 : 0;
+}
+// Bringing a character into sight across, a window `visible` wide standing
+// `izquierda` from the lines' start: whether it must move, and then its left
+// edge afterwards, a third of its width before the character.
+constexpr bool FueraDeVista(const Lugar& l, double izquierda, double visible) {
+    return l.x < izquierda || l.x + l.ancho > izquierda + visible;
+}
+constexpr double IzquierdaCon(const Lugar& l, double visible) {
+    return l.x - visible / 3.0;
+}
+
 // A place on one line to colour, in the line's Tira: [a, b). `vacia`: a
 // character the preview deletes (drawn as a thin bar); `salto`: the line
 // break after the line's bytes is in it too (drawn a blank wide past them).

@@ -110,6 +110,18 @@ TEST(VistaLineas, CaracteresEnteros) {
     EXPECT_EQ(ansi.FinSeleccion(), 5u);
 }
 
+TEST(VistaLineas, LineaTraidaALaVista) {
+    // Ten lines in sight from line 100: a line among them leaves them
+    // there; another goes to the middle.
+    struct Caso {
+        std::size_t linea, primera;
+    };
+    const Caso casos[] = {{100, 100}, {109, 100}, {110, 105}, {99, 94}, {3, 0}, {5, 0}, {6, 1}};
+    for (const Caso& c : casos) {
+        EXPECT_EQ(modelo::PrimeraConLinea(c.linea, 100, 10), c.primera) << c.linea;
+    }
+}
+
 TEST(VistaLineas, ClicYArrastre) {
     Vista v;
     v.Cargar("0123456789", {}, false);
@@ -256,6 +268,18 @@ TEST(VistaLineas, MedidasYClics) {
     for (const auto& [x, posicion] : clics) {
         EXPECT_EQ(modelo::PosicionEn(r, x, paso), posicion) << x;
     }
+    // Where a character stands, and the line's end.
+    EXPECT_EQ(modelo::LugarDe(r, 2, paso).x, 20.0);
+    EXPECT_EQ(modelo::LugarDe(r, 2, paso).ancho, 20.0);
+    EXPECT_EQ(modelo::LugarDe(r, 5, paso).x, 60.0);
+    EXPECT_EQ(modelo::LugarDe(r, 5, paso).ancho, 0.0);
+    // Brought into sight across a window 30 wide: only when not all of it
+    // is, then with a third of the window before it.
+    EXPECT_FALSE(modelo::FueraDeVista({20, 20}, 10, 30));
+    EXPECT_TRUE(modelo::FueraDeVista({20, 20}, 21, 30));
+    EXPECT_TRUE(modelo::FueraDeVista({20, 20}, 0, 30));
+    EXPECT_EQ(modelo::IzquierdaCon({20, 20}, 30), 10.0);
+
     // Never inside the byte-order mark, nor inside a character.
     Vista u;
     u.Cargar("\xEF\xBB\xBF\xC3\xA9W", {}, true);

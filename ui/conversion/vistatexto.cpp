@@ -176,16 +176,13 @@ void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
 
 QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
     const std::size_t linea = LineaDe(posicion);
-    const Renglon r = RenglonDe(linea);
-    const std::size_t i = r.Local(posicion);
-    const double x = AnchoHasta(r.tira, r.desde, i);
-    const double ancho = i < r.hasta ? AvanceEn(r.tira, i) : 0.0;
+    const modelo::Lugar l = modelo::LugarDe(RenglonDe(linea), posicion, Medidor());
     const long long y =
         (static_cast<long long>(linea) - verticalScrollBar()->value()) * m_altoLinea + Margen();
-    const double izquierda = x - horizontalScrollBar()->value() + Margen();
+    const double izquierda = l.x - horizontalScrollBar()->value() + Margen();
     return QRect(static_cast<int>(std::floor(izquierda)),
                  static_cast<int>(std::clamp<long long>(y, -(1 << 30), 1 << 30)),
-                 std::max(1, static_cast<int>(std::ceil(ancho))), m_altoLinea);
+                 std::max(1, static_cast<int>(std::ceil(l.ancho))), m_altoLinea);
 }
 
 void VistaTexto::MostrarPosicion(std::size_t posicion) {
@@ -193,20 +190,15 @@ void VistaTexto::MostrarPosicion(std::size_t posicion) {
     const std::size_t linea = LineaDe(posicion);
     const std::size_t primera = PrimeraLineaVisible();
     const auto visibles = static_cast<std::size_t>(std::max(1, verticalScrollBar()->pageStep()));
-    if (linea < primera || linea >= primera + visibles) {
-        // Put the line in the middle, so that the lines around it show too.
-        const std::size_t arriba = linea > visibles / 2 ? linea - visibles / 2 : 0;
+    if (const std::size_t arriba = modelo::PrimeraConLinea(linea, primera, visibles);
+        arriba != primera) {
         verticalScrollBar()->setValue(LimitarAInt(static_cast<double>(arriba)));
     }
     MedirLineas(linea, linea + 1);
-    const Renglon r = RenglonDe(linea);
-    const std::size_t i = r.Local(posicion);
-    const double x = AnchoHasta(r.tira, r.desde, i);
-    const double ancho = i < r.hasta ? AvanceEn(r.tira, i) : 0.0;
+    const modelo::Lugar l = modelo::LugarDe(RenglonDe(linea), posicion, Medidor());
     const int anchoVisible = std::max(1, viewport()->width() - 2 * Margen());
-    const int h = horizontalScrollBar()->value();
-    if (x < h || x + ancho > h + anchoVisible) {
-        horizontalScrollBar()->setValue(LimitarAInt(x - anchoVisible / 3.0));
+    if (modelo::FueraDeVista(l, horizontalScrollBar()->value(), anchoVisible)) {
+        horizontalScrollBar()->setValue(LimitarAInt(modelo::IzquierdaCon(l, anchoVisible)));
     }
 }
 

@@ -190,11 +190,6 @@ private:
     double AnchoHasta(const Tira& t, std::size_t inicio, std::size_t posicion) const {
         return modelo::Ancho(t, inicio, posicion, Medidor());
     }
-    double AvanceEn(const Tira& t, std::size_t i) const {
-        double a = 0;
-        Paso(t, i, a);
-        return a;
-    }
     std::size_t PasoUnicode(const Tira& t, std::size_t i, double& avance) const;
     // How a character outside ASCII is drawn: its width, and whether as its
     // framed code. Measured once per character and font.
