@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <algorithm>
@@ -400,6 +401,74 @@ QRect RejillaCaracteres::RectanguloEnVista(int fila, int columna) const {
 QRect RejillaCaracteres::RectanguloCelda(int fila, int columna, const QWidget* destino) const {
     const QRect r = RectanguloEnVista(fila, columna);
     return QRect(viewport()->mapTo(destino, r.topLeft()), r.size());
+}
+
+// ---------------------------------------------------------------------------
+// The editor over a cell
+
+EditorCelda::EditorCelda(QWidget* padre, modelo::Editor& modelo)
+    : QLineEdit(padre), m_modelo(modelo) {
+    setObjectName(QStringLiteral("txtEditor"));
+    setFrame(false);
+    setAlignment(Qt::AlignCenter);
+    hide();
+    raise();
+    m_fuente = font();
+    m_paleta = palette();
+    connect(this, &QLineEdit::textEdited, this, &EditorCelda::Editado);
+    connect(this, &QLineEdit::cursorPositionChanged, this, [this](int, int nueva) {
+        m_modelo.CursorMovido(text().toStdU32String(), static_cast<std::size_t>(nueva));
+    });
+}
+
+void EditorCelda::Mostrar() {
+    TextoDelModelo();
+    // The delete answer has no text: the editor shows its mark while empty.
+    const QFont& f = m_fuente;
+    setPlaceholderText(
+        m_modelo.MarcaBorrado()
+            ? PiezasBorrado([&f](char32_t u) { return HayGlifo(f, u); }).front().texto
+            : QString());
+    Estilo(m_modelo.Propuesta());
+}
+
+void EditorCelda::TextoDelModelo() {
+    const QSignalBlocker bloqueo(this);
+    setText(QString::fromStdU32String(m_modelo.Texto()));
+    setCursorPosition(static_cast<int>(m_modelo.Cursor()));
+}
+
+void EditorCelda::Editado(const QString& texto) {
+    // Typing, pasting or dropping: what the model refuses is undone.
+    const bool propuesta = m_modelo.Propuesta();
+    if (!m_modelo.Editado(texto.toStdU32String(), static_cast<std::size_t>(cursorPosition()))) {
+        TextoDelModelo();
+        return;
+    }
+    if (propuesta && !m_modelo.Propuesta()) {
+        Estilo(false);
+    }
+}
+
+void EditorCelda::Estilo(bool propuesta) {
+    QFont f = m_fuente;
+    QPalette p = m_paleta;
+    if (propuesta) {
+        f.setItalic(true);
+        p.setColor(QPalette::Text, ColorPropuesta(p));
+    }
+    setFont(f);
+    setPalette(p);
+}
+
+void EditorCelda::Ocultar(QWidget* foco) {
+    const bool teniaFoco = hasFocus();
+    m_ocultando = true;
+    hide();
+    m_ocultando = false;
+    if (teniaFoco) {
+        foco->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 } // namespace tildora

@@ -7,9 +7,12 @@
 
 #include "core/documento.h"
 #include "modelos/conversion.h"
+#include "modelos/editor.h"
 
 #include <QColor>
 #include <QFont>
+#include <QLineEdit>
+#include <QPalette>
 #include <QString>
 #include <QTableWidget>
 #include <functional>
@@ -142,6 +145,34 @@ private:
     Qt::Alignment m_alineacion[2] = {Qt::AlignLeft | Qt::AlignVCenter,
                                      Qt::AlignLeft | Qt::AlignVCenter};
     const modelo::Conversion* m_modelo = nullptr;
+};
+
+// The editor laid over a replacement cell: it shows what the editor's model
+// holds (the text, the caret, a proposal's style, the delete answer's mark)
+// and hands the model every change the user makes, taking back what the
+// model refuses.
+class EditorCelda : public QLineEdit {
+public:
+    EditorCelda(QWidget* padre, modelo::Editor& modelo);
+
+    // Everything as the model holds it, just opened.
+    void Mostrar();
+    // The model's text and caret.
+    void TextoDelModelo();
+    // Hides it; the focus it had goes to `foco`. The focus leaving this way
+    // is no leaving of the editor (see Ocultando).
+    void Ocultar(QWidget* foco);
+    bool Ocultando() const { return m_ocultando; }
+
+private:
+    void Editado(const QString& texto);
+    // Drawn as a proposal is, while it holds one untouched.
+    void Estilo(bool propuesta);
+
+    modelo::Editor& m_modelo;
+    QFont m_fuente;
+    QPalette m_paleta;
+    bool m_ocultando = false;
 };
 
 } // namespace tildora

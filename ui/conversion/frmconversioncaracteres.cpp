@@ -147,6 +147,15 @@ void FrmConversionCaracteres::CrearControles() {
     // The picture buttons take the focus from a click, so the editor is
     // validated and committed before a button acts.
 
+    CrearControlesDeBusqueda();
+
+    m_txtEditor = new EditorCelda(this, m_editor);
+    m_txtEditor->setGeometry(RectTwips(1470, 2610, 1545, 225));
+    m_txtEditor->installEventFilter(this);
+    m_caracteresFG->installEventFilter(this);
+}
+
+void FrmConversionCaracteres::CrearControlesDeBusqueda() {
     // The search's count under its button, the preview's button below it,
     // and under the text, at its left, which text it shows.
     m_LblOcurrencias = new QLabel(this);
@@ -163,18 +172,6 @@ void FrmConversionCaracteres::CrearControles() {
     m_LblTextoMostrado->setObjectName(QStringLiteral("LblTextoMostrado"));
     m_LblTextoMostrado->setGeometry(RectTwips(300, 5730, 1590, 510));
     m_LblTextoMostrado->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    m_txtEditor = new QLineEdit(this);
-    m_txtEditor->setObjectName(QStringLiteral("txtEditor"));
-    m_txtEditor->setGeometry(RectTwips(1470, 2610, 1545, 225));
-    m_txtEditor->setFrame(false);
-    m_txtEditor->setAlignment(Qt::AlignCenter);
-    m_txtEditor->hide();
-    m_txtEditor->raise();
-    m_txtEditor->installEventFilter(this);
-    m_fuenteEditor = m_txtEditor->font();
-    m_paletaEditor = m_txtEditor->palette();
-    m_caracteresFG->installEventFilter(this);
 }
 
 void FrmConversionCaracteres::PonerAccesibles() {
@@ -229,11 +226,6 @@ void FrmConversionCaracteres::Conectar() {
     connect(m_CmdAceptar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdAceptar_Click);
     connect(m_CmdCancelar, &QToolButton::clicked, this,
             &FrmConversionCaracteres::CmdCancelar_Click);
-    connect(m_txtEditor, &QLineEdit::textEdited, this, &FrmConversionCaracteres::EditorEditado);
-    connect(m_txtEditor, &QLineEdit::cursorPositionChanged, this, [this](int, int nueva) {
-        m_editor.CursorMovido(m_txtEditor->text().toStdU32String(),
-                              static_cast<std::size_t>(nueva));
-    });
 }
 
 // --- Set-up ----------------------------------------------------------------
@@ -336,44 +328,7 @@ void FrmConversionCaracteres::SituarEditor() {
     m_txtEditor->raise();
     m_txtEditor->setFocus(Qt::MouseFocusReason);
     m_editor.Abrir(static_cast<std::size_t>(fila - 1));
-    TextoDelEditor();
-    // The delete answer has no text: the editor shows its mark while empty.
-    const QFont& fuente = m_fuenteEditor;
-    m_txtEditor->setPlaceholderText(
-        m_editor.MarcaBorrado()
-            ? PiezasBorrado([&fuente](char32_t u) { return HayGlifo(fuente, u); }).front().texto
-            : QString());
-    EstiloEditor(m_editor.Propuesta());
-}
-
-void FrmConversionCaracteres::TextoDelEditor() {
-    const QSignalBlocker bloqueo(m_txtEditor);
-    m_txtEditor->setText(QString::fromStdU32String(m_editor.Texto()));
-    m_txtEditor->setCursorPosition(static_cast<int>(m_editor.Cursor()));
-}
-
-void FrmConversionCaracteres::EditorEditado(const QString& texto) {
-    // Typing, pasting or dropping: what the model refuses is undone.
-    const bool propuesta = m_editor.Propuesta();
-    if (!m_editor.Editado(texto.toStdU32String(),
-                          static_cast<std::size_t>(m_txtEditor->cursorPosition()))) {
-        TextoDelEditor();
-        return;
-    }
-    if (propuesta && !m_editor.Propuesta()) {
-        EstiloEditor(false);
-    }
-}
-
-void FrmConversionCaracteres::EstiloEditor(bool propuesta) {
-    QFont fuente = m_fuenteEditor;
-    QPalette paleta = m_paletaEditor;
-    if (propuesta) {
-        fuente.setItalic(true);
-        paleta.setColor(QPalette::Text, ColorPropuesta(paleta));
-    }
-    m_txtEditor->setFont(fuente);
-    m_txtEditor->setPalette(paleta);
+    m_txtEditor->Mostrar();
 }
 
 void FrmConversionCaracteres::caracteresFG_Scroll() {
@@ -399,7 +354,7 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     const std::optional<std::size_t> fila = m_editor.Fila();
     const modelo::Editor::Salida salida = m_editor.Salir();
     if (salida.rechazo) {
-        TextoDelEditor();
+        m_txtEditor->TextoDelModelo();
     }
     if (salida.cambiada) {
         RespuestaCambiada(static_cast<int>(*fila) + 1);
@@ -423,18 +378,12 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
 }
 
 void FrmConversionCaracteres::OcultarEditor() {
-    const bool teniaFoco = m_txtEditor->hasFocus();
-    m_ocultandoEditor = true;
-    m_txtEditor->hide();
-    m_ocultandoEditor = false;
-    if (teniaFoco) {
-        m_caracteresFG->setFocus(Qt::OtherFocusReason);
-    }
+    m_txtEditor->Ocultar(m_caracteresFG);
 }
 
 void FrmConversionCaracteres::DeshacerEditor() {
     m_editor.Deshacer();
-    TextoDelEditor();
+    m_txtEditor->TextoDelModelo();
     OcultarEditor();
 }
 
@@ -585,7 +534,7 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         // is no move to another control: the focus comes back to the
         // editor, and whatever the user does next leaves it. Every move to
         // another control, Cancel included, checks it.
-        if (!m_ocultandoEditor && razon != Qt::ActiveWindowFocusReason &&
+        if (!m_txtEditor->Ocultando() && razon != Qt::ActiveWindowFocusReason &&
             razon != Qt::PopupFocusReason) {
             txtEditor_LostFocus();
         }

@@ -59,6 +59,9 @@ private:
     // The constructor's steps: the controls where the layout puts them,
     // their names for assistive technology, and their signals.
     void CrearControles();
+    // Beside the layout's controls: the search's count, the preview's
+    // button, which text the view shows.
+    void CrearControlesDeBusqueda();
     void PonerAccesibles();
     void Conectar();
     void CentrarFormulario();
@@ -95,10 +98,6 @@ private:
     void MenuFila(int fila, const QPoint& donde);
     // The current row's menu, at its cell (from the keyboard).
     void AbrirMenuActual();
-    // The editor drawn as a proposal is, while it holds one untouched.
-    void EstiloEditor(bool propuesta);
-    // The editor shows the model's text and caret.
-    void TextoDelEditor();
 
     // Commits what the editor holds and hides it (accept, cancel, search,
     // scroll).
@@ -106,7 +105,6 @@ private:
     void OcultarEditor();
     // Esc in the editor: it closes with the cell as it was.
     void DeshacerEditor();
-    void EditorEditado(const QString& texto);
 
     Aplicacion& m_app;
     // The model's messages, in this window's boxes.
@@ -121,7 +119,7 @@ private:
     QToolButton* m_CmdBuscar = nullptr;
     QToolButton* m_CmdAceptar = nullptr;
     QToolButton* m_CmdCancelar = nullptr;
-    QLineEdit* m_txtEditor = nullptr;
+    EditorCelda* m_txtEditor = nullptr;
     // Beside the layout's controls, where it leaves room: which occurrence
     // the search chose ("3 / 17"), the preview's button, and which text the
     // view shows.
@@ -133,10 +131,7 @@ private:
     // Leaving the editor runs once however many focus events a message box
     // sets off.
     bool m_enSalidaEditor = false;
-    QFont m_fuenteEditor;
-    QPalette m_paletaEditor;
     QPointer<QMenu> m_menu;
-    bool m_ocultandoEditor = false;
 };
 
 } // namespace tildora
