@@ -4,6 +4,7 @@
 #include "core/caracteres.h"
 #include "core/propuestas.h"
 #include "core/textos.h"
+#include "core/unicode.h"
 #include "modelos/dialogos.h"
 
 namespace tildora::modelo {
@@ -21,6 +22,15 @@ void Conversion::Decir(const std::string& texto) {
 
 bool Conversion::Unicode() const {
     return m_estado.documento.Unicode();
+}
+
+std::string Conversion::Titulo() const {
+    std::string titulo(textos::TituloConversion);
+    if (Unicode()) {
+        titulo.append(textos::SeparadorCodificacion)
+            .append(NombreCodificacion(m_estado.documento.codificacion));
+    }
+    return titulo;
 }
 
 void Conversion::Cargar() {

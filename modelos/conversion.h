@@ -84,6 +84,8 @@ public:
     bool EsFija(std::size_t fila) const { return m_origen[fila] == Origen::Salto; }
     // The text is UTF-8 or UTF-16: keys show the characters they stand for.
     bool Unicode() const;
+    // The window's caption: a text in UTF-8 or UTF-16 names its encoding.
+    std::string Titulo() const;
 
     // The user's acts on a row. Each leaves a fixed row as it is, and says
     // whether the row's answer changed.

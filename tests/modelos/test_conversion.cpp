@@ -128,6 +128,7 @@ TEST(ModeloConversion, LasFilasEmpiezanConLoRecordadoSuPropuestaOElSalto) {
                          {"|", "/", false, Origen::Propuesta},
                          {"\n", "\r\n", false, Origen::Salto}});
     EXPECT_FALSE(v.modelo.Unicode());
+    EXPECT_EQ(v.modelo.Titulo(), Texto(textos::TituloConversion));
     EXPECT_FALSE(v.modelo.HaySinGuardar());
     EXPECT_TRUE(v.dialogos.mensajes.empty());
 }
@@ -209,6 +210,8 @@ TEST(ModeloConversion, UnaPropuestaDeBorrarSeLeeComoSuMarcaYSePuedeHacerDelUsuar
     Ventana v("a\xe2\x80\x8b"
               "b\xe4\xb8\xad");
     EXPECT_TRUE(v.modelo.Unicode());
+    EXPECT_EQ(v.modelo.Titulo(),
+              Texto(textos::TituloConversion) + Texto(textos::SeparadorCodificacion) + "UTF-8");
     Comprobar(v.modelo,
               {{"U+200B", "", true, Origen::Propuesta}, {"U+4E2D", "", false, Origen::Ninguna}});
     auto menu = *v.modelo.Menu(0);

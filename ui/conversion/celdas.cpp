@@ -306,6 +306,34 @@ void RejillaCaracteres::SetCabecera(int columna, const std::string& bytes) {
     it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
 }
 
+void RejillaCaracteres::Configurar(const std::string& cabecera0, const std::string& cabecera1) {
+    SetRows(1);
+    SetColAlignmentCentrado(0);
+    SetColAlignmentCentrado(1);
+    SetRowHeight(0, 300);
+    SetCabecera(0, cabecera0);
+    SetCabecera(1, cabecera1);
+    SetColWidth(0, 1900);
+    SetColWidth(1, 1900);
+}
+
+void RejillaCaracteres::MostrarFilas(const Documento& documento) {
+    const int n = m_modelo ? static_cast<int>(m_modelo->NumFilas()) : 0;
+    for (int fila = 1; fila <= n; ++fila) {
+        SetRowHeight(fila - 1, 300);
+        SetRows(Rows() + 1);
+        MostrarClave(fila);
+        MostrarRespuesta(fila);
+        // The tip names the character and says where the scan found it.
+        const auto i = static_cast<std::size_t>(fila - 1);
+        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == m_modelo->Clave(i)) {
+            item(fila - 1, 0)
+                ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
+        }
+    }
+    SetRowHeight(n, 300);
+}
+
 void RejillaCaracteres::MostrarClave(int fila) {
     // The wrong characters show controls as pictures, with their code as a
     // tip.

@@ -108,6 +108,11 @@ public:
     std::string TextMatrix(int fila, int columna) const;
     // The header's texts, as bytes.
     void SetCabecera(int columna, const std::string& bytes);
+    // No data row, two centred columns, the header's texts; then every row
+    // the model holds, each wrong character's tip saying where the scan of
+    // `documento` found it.
+    void Configurar(const std::string& cabecera0, const std::string& cabecera1);
+    void MostrarFilas(const Documento& documento);
     // Shows a data row as the model holds it: the key, with its code as a
     // tip; the answer, drawn apart when it is the proposal, as a mark when it
     // is the delete answer, in words when it is the line break's.

@@ -233,15 +233,9 @@ void FrmConversionCaracteres::Conectar() {
 void FrmConversionCaracteres::Form_Load() {
     CentrarFormulario();
     ConfigurarRejilla();
-    // A text in UTF-8 or UTF-16 names its encoding in the caption.
-    Documento& documento = m_app.estado().documento;
-    std::string titulo(textos::TituloConversion);
-    if (documento.Unicode()) {
-        titulo.append(textos::SeparadorCodificacion)
-            .append(NombreCodificacion(documento.codificacion));
-    }
-    setWindowTitle(TextoQt(titulo));
+    setWindowTitle(TextoQt(m_modelo.Titulo()));
     CargarCaracteres();
+    Documento& documento = m_app.estado().documento;
     // The text is the bytes the scan read: the file is not read again, so
     // the text and the grid always agree.
     m_textoFicheroRTB->Cargar(documento.texto, std::move(documento.inicioLineas),
@@ -256,36 +250,13 @@ void FrmConversionCaracteres::CentrarFormulario() {
 }
 
 void FrmConversionCaracteres::ConfigurarRejilla() {
-    RejillaCaracteres& g = *m_caracteresFG;
-    g.SetRows(1);
-    g.SetColAlignmentCentrado(0);
-    g.SetColAlignmentCentrado(1);
-    g.SetRowHeight(0, 300);
-    g.SetCabecera(0, Ansi(textos::CabeceraErroneo));
-    g.SetCabecera(1, Ansi(textos::CabeceraCorrecto));
-    g.SetColWidth(0, 1900);
-    g.SetColWidth(1, 1900);
+    m_caracteresFG->Configurar(Ansi(textos::CabeceraErroneo), Ansi(textos::CabeceraCorrecto));
 }
 
 void FrmConversionCaracteres::CargarCaracteres() {
-    RejillaCaracteres& g = *m_caracteresFG;
     // A store that cannot be read is said before the grid shows.
     m_modelo.Cargar();
-    const Documento& documento = m_app.estado().documento;
-    const int n = static_cast<int>(m_modelo.NumFilas());
-    for (int fila = 1; fila <= n; ++fila) {
-        g.SetRowHeight(fila - 1, 300);
-        g.SetRows(g.Rows() + 1);
-        g.MostrarClave(fila);
-        g.MostrarRespuesta(fila);
-        // The tip names the character and says where the scan found it.
-        const auto i = static_cast<std::size_t>(fila - 1);
-        if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == m_modelo.Clave(i)) {
-            g.item(fila - 1, 0)
-                ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
-        }
-    }
-    g.SetRowHeight(n, 300);
+    m_caracteresFG->MostrarFilas(m_app.estado().documento);
     m_busqueda->RespuestasCambiadas();
 }
 
