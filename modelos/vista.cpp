@@ -4,6 +4,37 @@
 
 namespace tildora::modelo {
 
+namespace {
+
+Rgb Mezcla(Rgb fondo, Rgb tinta, double parte) {
+    const auto canal = [parte](int a, int b) {
+        return static_cast<int>(a * (1.0 - parte) + b * parte + 0.5);
+    };
+    return Rgb{canal(fondo.rojo, tinta.rojo), canal(fondo.verde, tinta.verde),
+               canal(fondo.azul, tinta.azul)};
+}
+
+constexpr Rgb kVerde{0x2e, 0xa0, 0x43};
+constexpr Rgb kRojo{0xe0, 0x30, 0x20};
+
+} // namespace
+
+Rgb ColorMarca(TipoMarca tipo, Rgb fondo, Rgb resalte) {
+    switch (tipo) {
+    case TipoMarca::Ocurrencia:
+        return Mezcla(fondo, resalte, 0.4);
+    case TipoMarca::Cambio:
+        return Mezcla(fondo, kVerde, 0.3);
+    case TipoMarca::Falta:
+        break;
+    }
+    return Mezcla(fondo, kRojo, 0.35);
+}
+
+Rgb ColorSubrayadoFalta(Rgb texto) {
+    return Mezcla(texto, kRojo, 0.6);
+}
+
 void Vista::Cargar(std::string_view texto, std::vector<std::uint32_t> inicios, bool utf8) {
     m_lineas.Cargar(texto, std::move(inicios), utf8);
     m_selInicio = m_selFin = m_ancla = m_lineas.MarcaOrden();

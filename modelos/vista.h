@@ -28,6 +28,21 @@ namespace tildora::modelo {
 // answer yet (it stands there unchanged).
 enum class TipoMarca { Ocurrencia, Cambio, Falta };
 
+// A colour, 0 to 255 a channel.
+struct Rgb {
+    int rojo = 0;
+    int verde = 0;
+    int azul = 0;
+    bool operator==(const Rgb&) const = default;
+};
+// The background of a mark: a tint of the view's background `fondo`, so
+// that the text reads over it on light and dark backgrounds alike, towards
+// the highlight colour `resalte` for an occurrence, green for a change and
+// red for a character with no answer yet.
+Rgb ColorMarca(TipoMarca tipo, Rgb fondo, Rgb resalte);
+// The line under a character that has no answer yet, from the text colour.
+Rgb ColorSubrayadoFalta(Rgb texto);
+
 // What one line shows: the bytes [desde, hasta) of `tira`, without the line
 // break; [inicio, fin) in the working copy (the same bytes there).
 struct Renglon {

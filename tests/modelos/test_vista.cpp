@@ -288,3 +288,15 @@ TEST(VistaLineas, MedidasYClics) {
     EXPECT_EQ(modelo::PosicionEn(ru, 6, paso), 5u);
     EXPECT_EQ(modelo::Ancho(ru.tira, 0, 6, paso), 30.0);
 }
+
+TEST(VistaLineas, ColoresDeLasMarcas) {
+    // Tints of a white and of a black background, and the underline of a
+    // black and of a white text.
+    const modelo::Rgb blanco{255, 255, 255}, negro{0, 0, 0}, azul{0, 0, 200};
+    EXPECT_EQ(modelo::ColorMarca(TipoMarca::Ocurrencia, blanco, azul),
+              (modelo::Rgb{153, 153, 233}));
+    EXPECT_EQ(modelo::ColorMarca(TipoMarca::Cambio, blanco, azul), (modelo::Rgb{192, 227, 199}));
+    EXPECT_EQ(modelo::ColorMarca(TipoMarca::Falta, negro, azul), (modelo::Rgb{78, 17, 11}));
+    EXPECT_EQ(modelo::ColorSubrayadoFalta(negro), (modelo::Rgb{134, 29, 19}));
+    EXPECT_EQ(modelo::ColorSubrayadoFalta(blanco), (modelo::Rgb{236, 131, 121}));
+}

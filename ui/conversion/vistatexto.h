@@ -103,11 +103,6 @@ public:
 
     // --- Marks --------------------------------------------------------------
     using TipoMarca = modelo::TipoMarca;
-    // The background of a mark: a tint of the palette's background, so that
-    // the text reads over it on light and dark palettes alike; and the line
-    // drawn under a character that has no answer yet.
-    static QColor ColorMarca(TipoMarca tipo, const QPalette& paleta);
-    static QColor ColorSubrayadoFalta(const QPalette& paleta);
 
     // The occurrences of the current row's character, marked where they come
     // into sight; none: nothing is marked. Only the lines in sight are
@@ -199,6 +194,10 @@ private:
     };
     Medida MedidaDe(char32_t cp) const;
     int Margen() const { return 3; }
+    // A mark's background and the line under a character with no answer
+    // yet, in the palette's colours (see modelo::ColorMarca).
+    static QColor ColorMarca(TipoMarca tipo, const QPalette& paleta);
+    static QColor ColorSubrayadoFalta(const QPalette& paleta);
 
     modelo::Vista m_modelo;
     // Advance of each byte's glyph and the glyph itself, for the view's font.

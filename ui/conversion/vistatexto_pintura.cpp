@@ -15,36 +15,23 @@ namespace tildora {
 
 namespace {
 
-QColor Mezcla(const QColor& fondo, const QColor& tinta, double parte) {
-    const auto canal = [parte](int a, int b) {
-        return static_cast<int>(a * (1.0 - parte) + b * parte + 0.5);
-    };
-    return QColor(canal(fondo.red(), tinta.red()), canal(fondo.green(), tinta.green()),
-                  canal(fondo.blue(), tinta.blue()));
+modelo::Rgb Rgb(const QColor& c) {
+    return modelo::Rgb{c.red(), c.green(), c.blue()};
 }
 
-const QColor kVerde(0x2e, 0xa0, 0x43);
-const QColor kRojo(0xe0, 0x30, 0x20);
+QColor Color(modelo::Rgb c) {
+    return QColor(c.rojo, c.verde, c.azul);
+}
 
 } // namespace
 
 QColor VistaTexto::ColorMarca(TipoMarca tipo, const QPalette& paleta) {
-    // A tint of the background: dark text on a light one and light text on
-    // a dark one keep their contrast.
-    const QColor fondo = paleta.color(QPalette::Base);
-    switch (tipo) {
-    case TipoMarca::Ocurrencia:
-        return Mezcla(fondo, paleta.color(QPalette::Highlight), 0.4);
-    case TipoMarca::Cambio:
-        return Mezcla(fondo, kVerde, 0.3);
-    case TipoMarca::Falta:
-        break;
-    }
-    return Mezcla(fondo, kRojo, 0.35);
+    return Color(modelo::ColorMarca(tipo, Rgb(paleta.color(QPalette::Base)),
+                                    Rgb(paleta.color(QPalette::Highlight))));
 }
 
 QColor VistaTexto::ColorSubrayadoFalta(const QPalette& paleta) {
-    return Mezcla(paleta.color(QPalette::Text), kRojo, 0.6);
+    return Color(modelo::ColorSubrayadoFalta(Rgb(paleta.color(QPalette::Text))));
 }
 
 void VistaTexto::MarcarOcurrencias(std::optional<Ocurrencias> ocurrencias) {
