@@ -7,10 +7,15 @@
 // tests hand the models and the windows a scripted one that records every
 // message and answers from a queue, so no test ever waits on a real box.
 
+#include "core/estado.h"
+#include "core/progreso.h"
 #include "core/resultado.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tildora::modelo {
 
@@ -27,6 +32,17 @@ public:
     virtual void Avanzar(int milesimas) = 0;
     // Whether the user asked to stop.
     virtual bool Cancelado() = 0;
+};
+
+// How long a step runs before its progress window shows.
+inline constexpr int kUmbralProgresoMs = 500;
+
+// A long step as the user sees it: the progress window's text, whether it
+// can be stopped, and how long the step runs before the window shows.
+struct PasoLargo {
+    std::string_view texto;
+    bool conCancelar = false;
+    int umbralMs = kUmbralProgresoMs;
 };
 
 class Dialogos {
@@ -51,6 +67,37 @@ public:
     // modal; with a cancel button when the step can be stopped.
     virtual std::unique_ptr<IndicadorProgreso> MostrarProgreso(const std::string& texto,
                                                                bool conCancelar) = 0;
+
+    // Runs `paso`, which counts what it has done in `progreso` and stops
+    // when `progreso` says so, while the user waits: once it has taken
+    // `como.umbralMs` its progress window shows (MostrarProgreso), and a
+    // cancel there asks `progreso` to stop. Returns when the step has ended;
+    // what the step throws is thrown here. Unless a face does better, the
+    // step just runs, with no window.
+    virtual void Ejecutar(const PasoLargo& como, Progreso& progreso,
+                          const std::function<void()>& paso);
+};
+
+// Lets the core's scan speak through the dialogs' message box.
+class AvisadorDialogos : public Avisador {
+public:
+    explicit AvisadorDialogos(Dialogos& dialogos) : m_dialogos(dialogos) {}
+    void Mensaje(const std::string& texto) override;
+
+private:
+    Dialogos& m_dialogos;
+};
+
+// Keeps what the core says while a long step runs (on another thread, in a
+// face), to be said once the step is over.
+class AvisadorDiferido : public Avisador {
+public:
+    void Mensaje(const std::string& texto) override { m_mensajes.push_back(texto); }
+    // Says what was kept, in order, and forgets it.
+    void Decir(Dialogos& dialogos);
+
+private:
+    std::vector<std::string> m_mensajes;
 };
 
 } // namespace tildora::modelo

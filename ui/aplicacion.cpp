@@ -15,7 +15,12 @@ static void RegistrarRecursos() {
 
 namespace tildora {
 
-Aplicacion::Aplicacion(Estado& estado, Dialogos& dialogos, std::function<void()> salir)
+Aplicacion::Aplicacion(Estado& estado, DialogosQt& dialogos, std::function<void()> salir)
+    : m_estado(estado), m_dialogos(dialogos), m_salir(std::move(salir)) {
+    RegistrarRecursos();
+}
+
+Aplicacion::Aplicacion(Estado& estado, modelo::Dialogos& dialogos, std::function<void()> salir)
     : m_estado(estado), m_dialogos(dialogos), m_salir(std::move(salir)) {
     RegistrarRecursos();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/estado.h"
+#include "modelos/dialogos.h"
+#include "ui/dialogos.h"
 
 #include <QList>
 #include <QPointer>
@@ -10,8 +12,6 @@
 
 namespace tildora {
 
-class Dialogos;
-
 // Owns the one window that is loaded at a time and does the hand-over between
 // the two windows: the current window is unloaded (hidden at once, destroyed
 // when its event returns), then the other one is created afresh and shown,
@@ -19,8 +19,10 @@ class Dialogos;
 class Aplicacion {
 public:
     // `salir` ends the program; the app passes QApplication::quit, tests a
-    // recorder.
-    Aplicacion(Estado& estado, Dialogos& dialogos, std::function<void()> salir);
+    // recorder. The dialogs are the program's (DialogosQt, shown over the
+    // window that asks) or a test's.
+    Aplicacion(Estado& estado, DialogosQt& dialogos, std::function<void()> salir);
+    Aplicacion(Estado& estado, modelo::Dialogos& dialogos, std::function<void()> salir);
     ~Aplicacion();
 
     Aplicacion(const Aplicacion&) = delete;
@@ -34,9 +36,10 @@ public:
     void MostrarSeleccion(const QString& entrada = QString(), const QString& salida = QString());
     void MostrarConversion(); // FrmConversionCaracteres
 
-    // How long a step runs before its progress window shows, in ms.
-    int UmbralProgresoMs() const { return m_umbralProgresoMs; }
-    void SetUmbralProgresoMs(int ms) { m_umbralProgresoMs = ms; }
+    // How long a step of the conversion window runs before its progress
+    // window shows, in ms; tests set it shorter, for every step.
+    int UmbralProgresoMs() const { return m_dialogos.Umbral().value_or(modelo::kUmbralProgresoMs); }
+    void SetUmbralProgresoMs(int ms) { m_dialogos.FijarUmbral(ms); }
 
     // The window now loaded (null once the program is ending).
     QWidget* VentanaActual() const { return m_actual; }
@@ -50,10 +53,9 @@ private:
     void Mostrar(QWidget* ventana);
 
     Estado& m_estado;
-    Dialogos& m_dialogos;
+    Dialogos m_dialogos;
     std::function<void()> m_salir;
     QPointer<QWidget> m_actual;
-    int m_umbralProgresoMs = 500;
     // Unloaded windows whose deferred delete may not have run yet (the event
     // loop can end first); whatever is left of them goes with this object.
     QList<QPointer<QWidget>> m_descargadas;

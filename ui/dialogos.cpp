@@ -1,6 +1,7 @@
 #include "ui/dialogos.h"
 
 #include "ui/geometria.h"
+#include "ui/progreso.h"
 
 #include "core/textos.h"
 
@@ -13,7 +14,51 @@
 
 namespace tildora {
 
-Dialogos::Respuesta DialogosQt::Mensaje(QWidget* padre, const QString& texto, bool conCancelar) {
+modelo::Dialogos& Dialogos::Sobre(QWidget* ventana) {
+    if (m_qt != nullptr) {
+        m_qt->Sobre(ventana);
+    }
+    return m_pasos;
+}
+
+Dialogos::Respuesta Dialogos::ConPasos::Mensaje(const std::string& texto, bool conCancelar) {
+    return m_de.m_dialogos.Mensaje(texto, conCancelar);
+}
+
+std::string Dialogos::ConPasos::AbrirFichero(const std::string& inicio) {
+    return m_de.m_dialogos.AbrirFichero(inicio);
+}
+
+std::string Dialogos::ConPasos::GuardarFichero(const std::string& propuesta) {
+    return m_de.m_dialogos.GuardarFichero(propuesta);
+}
+
+std::unique_ptr<IndicadorProgreso> Dialogos::ConPasos::MostrarProgreso(const std::string& texto,
+                                                                       bool conCancelar) {
+    return m_de.m_dialogos.MostrarProgreso(texto, conCancelar);
+}
+
+void Dialogos::ConPasos::Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
+                                  const std::function<void()>& paso) {
+    EjecutarConProgreso(
+        [&] { return m_de.m_dialogos.MostrarProgreso(std::string(como.texto), como.conCancelar); },
+        progreso, m_de.m_umbral.value_or(como.umbralMs), paso);
+}
+
+Dialogos::Respuesta Dialogos::Mensaje(QWidget* padre, const QString& texto, bool conCancelar) {
+    return Sobre(padre).Mensaje(Utf8(texto), conCancelar);
+}
+
+std::unique_ptr<IndicadorProgreso> Dialogos::MostrarProgreso(QWidget* padre, const QString& texto,
+                                                             bool conCancelar) {
+    return Sobre(padre).MostrarProgreso(Utf8(texto), conCancelar);
+}
+
+DialogosQt::Respuesta DialogosQt::Mensaje(const std::string& texto, bool conCancelar) {
+    return Mensaje(m_ventana, TextoQt(texto), conCancelar);
+}
+
+DialogosQt::Respuesta DialogosQt::Mensaje(QWidget* padre, const QString& texto, bool conCancelar) {
     QMessageBox caja(padre);
     caja.setWindowTitle(TextoQt(textos::Titulo));
     caja.setIcon(QMessageBox::NoIcon);
@@ -31,15 +76,15 @@ Dialogos::Respuesta DialogosQt::Mensaje(QWidget* padre, const QString& texto, bo
     return caja.clickedButton() == aceptar ? Respuesta::Aceptar : Respuesta::Cancelar;
 }
 
-QString DialogosQt::AbrirFichero(QWidget* padre, const QString& inicio) {
-    return QFileDialog::getOpenFileName(padre, QString(), inicio);
+std::string DialogosQt::AbrirFichero(const std::string& inicio) {
+    return Utf8(QFileDialog::getOpenFileName(m_ventana, QString(), TextoQt(inicio)));
 }
 
-QString DialogosQt::GuardarFichero(QWidget* padre, const QString& propuesta) {
-    // The window asks its own overwrite question after checking the names, so
+std::string DialogosQt::GuardarFichero(const std::string& propuesta) {
+    // The model asks its own overwrite question after checking the names, so
     // the dialog must not ask one first.
-    return QFileDialog::getSaveFileName(padre, QString(), propuesta, QString(), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return Utf8(QFileDialog::getSaveFileName(m_ventana, QString(), TextoQt(propuesta), QString(),
+                                             nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
 namespace {
@@ -117,20 +162,20 @@ private:
 
 } // namespace
 
+std::unique_ptr<IndicadorProgreso> DialogosQt::MostrarProgreso(const std::string& texto,
+                                                               bool conCancelar) {
+    return MostrarProgreso(m_ventana, TextoQt(texto), conCancelar);
+}
+
 std::unique_ptr<IndicadorProgreso> DialogosQt::MostrarProgreso(QWidget* padre, const QString& texto,
                                                                bool conCancelar) {
     return std::make_unique<ProgresoQt>(padre, texto, conCancelar);
 }
 
-void AvisadorDiferido::Mostrar(Dialogos& dialogos, QWidget* padre) {
-    for (const std::string& m : m_mensajes) {
-        dialogos.Mensaje(padre, QString::fromStdString(m), false);
-    }
-    m_mensajes.clear();
-}
-
-void AvisadorDialogos::Mensaje(const std::string& texto) {
-    m_dialogos.Mensaje(m_padre, QString::fromStdString(texto), false);
+void DialogosQt::Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
+                          const std::function<void()>& paso) {
+    EjecutarConProgreso([&] { return MostrarProgreso(std::string(como.texto), como.conCancelar); },
+                        progreso, como.umbralMs, paso);
 }
 
 } // namespace tildora

@@ -1,96 +1,117 @@
 #pragma once
 
-#include "core/estado.h"
-#include "core/resultado.h"
+// The Qt face's side of the dialogs: the one toolkit-free interface
+// (modelos/dialogos.h) shown with QMessageBox, QFileDialog and a progress
+// window, over the window that asks.
 
+#include "modelos/dialogos.h"
+
+#include <QPointer>
 #include <QString>
+#include <QWidget>
+#include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
-#include <vector>
-
-class QWidget;
 
 namespace tildora {
 
-// One of the program's texts (UTF-8, core/textos.h) as Qt holds it.
+// One of the program's texts (UTF-8, core/textos.h) as Qt holds it, and back.
 inline QString TextoQt(std::string_view texto) {
     return QString::fromUtf8(texto.data(), static_cast<qsizetype>(texto.size()));
 }
-
-// What went wrong in the windows' words, after a message: the file it
-// concerns and why.
-inline std::string Motivo(const Error& error) {
-    return error.ruta.empty() ? Razon(error) : error.ruta + ": " + Razon(error);
+inline std::string Utf8(const QString& texto) {
+    return texto.toUtf8().toStdString();
 }
 
-// A progress window for a long step, shown until it is destroyed.
-class IndicadorProgreso {
+using modelo::IndicadorProgreso;
+using modelo::Motivo;
+
+// The program's dialogs: title "Tildarkia / Tildora", no icon; the boxes
+// are owned by, and block, the window that asks (Sobre).
+class DialogosQt : public modelo::Dialogos {
 public:
-    virtual ~IndicadorProgreso() = default;
-    // How far the step has got, in thousandths; at the end the step can no
-    // longer be stopped.
-    virtual void Avanzar(int milesimas) = 0;
-    // Whether the user asked to stop.
-    virtual bool Cancelado() = 0;
+    // The window the next boxes show over; none: they have no owner.
+    void Sobre(QWidget* ventana) { m_ventana = ventana; }
+
+    Respuesta Mensaje(const std::string& texto, bool conCancelar) override;
+    std::string AbrirFichero(const std::string& inicio) override;
+    std::string GuardarFichero(const std::string& propuesta) override;
+    std::unique_ptr<IndicadorProgreso> MostrarProgreso(const std::string& texto,
+                                                       bool conCancelar) override;
+    // On a thread of its own, through EjecutarConProgreso (ui/progreso.h).
+    void Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
+                  const std::function<void()>& paso) override;
+
+    // The message box over `padre`, which every message of this face goes
+    // through (a test may watch it).
+    virtual Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar);
+    // The progress window over `padre`.
+    std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
+                                                       bool conCancelar);
+
+private:
+    QPointer<QWidget> m_ventana;
 };
 
-// Everything modal that a window shows goes through here: message boxes and
-// the open and save dialogs. The program uses DialogosQt; tests hand the
-// windows a scripted one that records every message and answers from a
-// queue, so no test ever waits on a real modal box.
+// The dialogs as the windows hold them: the one interface, which a window
+// hands its model over itself (Sobre), its long steps run on a thread of
+// their own while the window stays painted (EjecutarConProgreso).
 class Dialogos {
 public:
-    enum class Respuesta { Aceptar, Cancelar };
+    using Respuesta = modelo::Dialogos::Respuesta;
 
-    virtual ~Dialogos() = default;
+    explicit Dialogos(modelo::Dialogos& dialogos) : m_dialogos(dialogos), m_pasos(*this) {}
+    explicit Dialogos(DialogosQt& dialogos)
+        : m_dialogos(dialogos), m_qt(&dialogos), m_pasos(*this) {}
+    Dialogos(const Dialogos&) = delete;
+    Dialogos& operator=(const Dialogos&) = delete;
 
-    // A message box titled "Tildarkia / Tildora", no icon, OK or OK and
-    // Cancel. Closing the box without a button counts as Cancel.
-    virtual Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) = 0;
+    // The one interface, its boxes shown over `ventana`.
+    modelo::Dialogos& Sobre(QWidget* ventana);
 
-    // The open and save dialogs: no filter, title or extension of their own.
-    // The open dialog starts at `inicio` (a folder, or a file it selects);
-    // the save dialog proposes `propuesta` (a name, or a folder). An empty
-    // name means the user cancelled. The save dialog asks no overwrite
-    // question: the window asks its own.
-    virtual QString AbrirFichero(QWidget* padre, const QString& inicio) = 0;
-    virtual QString GuardarFichero(QWidget* padre, const QString& propuesta) = 0;
+    // For tests: every long step's progress window shows once the step has
+    // taken `ms`, whatever the model asked.
+    void FijarUmbral(int ms) { m_umbral = ms; }
+    std::optional<int> Umbral() const { return m_umbral; }
 
-    // A window with a bar for a long step, titled like the message boxes,
-    // modal; with a cancel button when the step can be stopped.
-    virtual std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
-                                                               bool conCancelar) = 0;
-};
-
-class DialogosQt : public Dialogos {
-public:
-    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar) override;
-    QString AbrirFichero(QWidget* padre, const QString& inicio) override;
-    QString GuardarFichero(QWidget* padre, const QString& propuesta) override;
+    // The call shape of the windows that do not speak through a model yet:
+    // the window to show over, and Qt's strings.
+    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar);
     std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
-                                                       bool conCancelar) override;
-};
-
-// Lets the core's scan speak through a window's message box.
-class AvisadorDialogos : public Avisador {
-public:
-    AvisadorDialogos(Dialogos& dialogos, QWidget* padre) : m_dialogos(dialogos), m_padre(padre) {}
-    void Mensaje(const std::string& texto) override;
+                                                       bool conCancelar);
 
 private:
-    Dialogos& m_dialogos;
-    QWidget* m_padre;
+    // The dialogs given, their long steps run here.
+    class ConPasos : public modelo::Dialogos {
+    public:
+        explicit ConPasos(tildora::Dialogos& dialogos) : m_de(dialogos) {}
+        Respuesta Mensaje(const std::string& texto, bool conCancelar) override;
+        std::string AbrirFichero(const std::string& inicio) override;
+        std::string GuardarFichero(const std::string& propuesta) override;
+        std::unique_ptr<IndicadorProgreso> MostrarProgreso(const std::string& texto,
+                                                           bool conCancelar) override;
+        void Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
+                      const std::function<void()>& paso) override;
+
+    private:
+        tildora::Dialogos& m_de;
+    };
+
+    modelo::Dialogos& m_dialogos;
+    DialogosQt* m_qt = nullptr;
+    ConPasos m_pasos;
+    std::optional<int> m_umbral;
 };
 
-// Keeps what the core says on another thread, to be shown on the windows'
-// thread once the step is over.
-class AvisadorDiferido : public Avisador {
+// The core's scan speaking through the dialogs, as the window tests name it
+// (they show no window behind its messages).
+class AvisadorDialogos : public modelo::AvisadorDialogos {
 public:
-    void Mensaje(const std::string& texto) override { m_mensajes.push_back(texto); }
-    void Mostrar(Dialogos& dialogos, QWidget* padre);
-
-private:
-    std::vector<std::string> m_mensajes;
+    AvisadorDialogos(modelo::Dialogos& dialogos, std::nullptr_t)
+        : modelo::AvisadorDialogos(dialogos) {}
 };
 
 } // namespace tildora

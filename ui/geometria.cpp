@@ -10,40 +10,23 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace tildora {
-
-int Px(int twips) {
-    // Most layout values are whole pixels; the few that are not (1300 and 800
-    // twips) go to the nearest one.
-    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPorPixel));
-}
 
 QRect RectTwips(int left, int top, int width, int height) {
     return QRect(Px(left), Px(top), Px(width), Px(height));
 }
 
-std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips) {
-    const double diferencia = pantallaTwips - ventanaTwips;
-    if (std::isnan(diferencia)) {
-        return 0;
-    }
-    // Whole twips with halves to the even neighbour (the default rounding
-    // mode), then halved dropping the remainder, so -5 gives -2, not -3.
-    const double mitad = std::trunc(std::nearbyint(diferencia) / 2.0);
-    // A screen more than 65535 twips larger (or smaller) than the window
-    // would not fit in 16 bits; the position sticks to the nearest end.
-    constexpr double minimo = std::numeric_limits<std::int16_t>::min();
-    constexpr double maximo = std::numeric_limits<std::int16_t>::max();
-    if (mitad < minimo) {
-        return std::numeric_limits<std::int16_t>::min();
-    }
-    if (mitad > maximo) {
-        return std::numeric_limits<std::int16_t>::max();
-    }
-    return static_cast<std::int16_t>(mitad);
+QRect RectTwips(const modelo::Rectangulo& r) {
+    return RectTwips(r.izquierda, r.arriba, r.ancho, r.alto);
+}
+
+QRect Lugar(const modelo::Disposicion& disposicion, std::string_view nombre) {
+    return RectTwips(disposicion.Buscar(nombre).value_or(modelo::Rectangulo{}));
+}
+
+QSize Tamano(const modelo::Disposicion& disposicion) {
+    return QSize(Px(disposicion.ancho), Px(disposicion.alto));
 }
 
 namespace {
@@ -64,10 +47,11 @@ bool Centrar(QWidget& ventana) {
     if (const QWindow* nativa = ventana.windowHandle()) {
         marco = marco.grownBy(nativa->frameMargins());
     }
-    const int left = CoordenadaCentrada(double(todo.width()) * kTwipsPorPixel,
-                                        double(marco.width()) * kTwipsPorPixel);
-    const int top = CoordenadaCentrada(double(todo.height()) * kTwipsPorPixel,
-                                       double(marco.height()) * kTwipsPorPixel);
+    constexpr double twips = modelo::kTwipsPorPixel;
+    const int left =
+        modelo::CoordenadaCentrada(double(todo.width()) * twips, double(marco.width()) * twips);
+    const int top =
+        modelo::CoordenadaCentrada(double(todo.height()) * twips, double(marco.height()) * twips);
     // move() places a top-level window's outer frame, which is what is wanted.
     ventana.move(todo.x() + Px(left), todo.y() + Px(top));
     return true;

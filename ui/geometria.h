@@ -1,9 +1,11 @@
 #pragma once
 
+#include "modelos/disposicion.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRect>
-#include <cstdint>
+#include <QSize>
 #include <initializer_list>
 #include <string_view>
 
@@ -12,16 +14,14 @@ class QWidget;
 
 namespace tildora {
 
-// Positions and sizes of the layouts are in twips; 15 twips are one pixel
-// (Qt's own scaling handles screens of other densities).
-inline constexpr int kTwipsPorPixel = 15;
-int Px(int twips);
+// The layouts are in twips (modelos/disposicion.h); these give Qt's pixels.
+using modelo::Px;
 QRect RectTwips(int left, int top, int width, int height);
-
-// One coordinate of the centring: (screen − window outer size), rounded to a
-// whole number (halves to even), halved toward zero, held as a 16-bit signed
-// value; clamped to the 16-bit range instead of overflowing.
-std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips);
+QRect RectTwips(const modelo::Rectangulo& r);
+// The box of the control `nombre` in the layout `disposicion`, and the
+// window's client size.
+QRect Lugar(const modelo::Disposicion& disposicion, std::string_view nombre);
+QSize Tamano(const modelo::Disposicion& disposicion);
 
 // Moves a window so that its outer frame is centred on the whole screen
 // (task bars ignored); its size is unchanged.

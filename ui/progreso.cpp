@@ -31,11 +31,61 @@ protected:
     }
 };
 
+// Keeps the windows painted until `terminado`: the user's input waits until
+// the progress window shows, after `umbralMs`; from then on its bar follows
+// `progreso`, and its cancel asks `progreso` to stop. Gives the progress
+// window back, if it showed, to be closed once the step's thread is done.
+std::unique_ptr<IndicadorProgreso>
+Esperar(const std::atomic<bool>& terminado,
+        const std::function<std::unique_ptr<IndicadorProgreso>()>& mostrar, Progreso& progreso,
+        int umbralMs) {
+    QElapsedTimer reloj;
+    reloj.start();
+    std::unique_ptr<IndicadorProgreso> indicador;
+    QEventLoop bucle;
+    const auto mirar = [&] {
+        if (terminado) {
+            bucle.quit();
+            return;
+        }
+        if (!indicador) {
+            if (reloj.elapsed() < umbralMs) {
+                return;
+            }
+            indicador = mostrar();
+            // From now on the user's input goes to the progress window.
+            bucle.quit();
+        }
+        const std::uint64_t total = progreso.total.load();
+        const std::uint64_t hechos = std::min(progreso.hechos.load(), total);
+        indicador->Avanzar(total == 0 ? 0 : static_cast<int>(hechos * 1000 / total));
+        if (indicador->Cancelado()) {
+            progreso.cancelar = true;
+        }
+    };
+    QTimer latido;
+    latido.setInterval(20);
+    QObject::connect(&latido, &QTimer::timeout, &bucle, mirar);
+    latido.start();
+    mirar();
+    while (!terminado) {
+        bucle.exec(indicador ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    }
+    return indicador;
+}
+
 } // namespace
 
 void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view texto,
                          bool conCancelar, Progreso& progreso, int umbralMs,
                          const std::function<void()>& paso) {
+    EjecutarConProgreso(
+        [&] { return dialogos.MostrarProgreso(padre, TextoQt(texto), conCancelar); }, progreso,
+        umbralMs, paso);
+}
+
+void EjecutarConProgreso(const std::function<std::unique_ptr<modelo::IndicadorProgreso>()>& mostrar,
+                         Progreso& progreso, int umbralMs, const std::function<void()>& paso) {
     SinCerrar sinCerrar;
     qApp->installEventFilter(&sinCerrar);
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -56,38 +106,7 @@ void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view te
         correr(); // no thread to be had (no memory for its stack): here, unpainted
     }
 
-    QElapsedTimer reloj;
-    reloj.start();
-    std::unique_ptr<IndicadorProgreso> indicador;
-    QEventLoop bucle;
-    const auto mirar = [&] {
-        if (terminado) {
-            bucle.quit();
-            return;
-        }
-        if (!indicador) {
-            if (reloj.elapsed() < umbralMs) {
-                return;
-            }
-            indicador = dialogos.MostrarProgreso(padre, TextoQt(texto), conCancelar);
-            // From now on the user's input goes to the progress window.
-            bucle.quit();
-        }
-        const std::uint64_t total = progreso.total.load();
-        const std::uint64_t hechos = std::min(progreso.hechos.load(), total);
-        indicador->Avanzar(total == 0 ? 0 : static_cast<int>(hechos * 1000 / total));
-        if (indicador->Cancelado()) {
-            progreso.cancelar = true;
-        }
-    };
-    QTimer latido;
-    latido.setInterval(20);
-    QObject::connect(&latido, &QTimer::timeout, &bucle, mirar);
-    latido.start();
-    mirar();
-    while (!terminado) {
-        bucle.exec(indicador ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-    }
+    std::unique_ptr<IndicadorProgreso> indicador = Esperar(terminado, mostrar, progreso, umbralMs);
     if (hilo.joinable()) {
         hilo.join();
     }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/progreso.h"
+#include "modelos/dialogos.h"
 
 #include <functional>
+#include <memory>
 #include <string_view>
 
 class QWidget;
@@ -12,11 +14,17 @@ namespace tildora {
 class Dialogos;
 
 // Runs a long step of the core on a thread of its own while the windows stay
-// painted: a busy pointer at once and, once the step has taken `umbralMs`, a
-// modal progress window with a bar that follows `progreso` (and a cancel
-// button that asks `progreso` to stop, when `conCancelar`). Until that
-// window shows, the user's input waits. Returns when the step has ended; a
-// step that ends sooner shows nothing but the pointer.
+// painted: a busy pointer at once and, once the step has taken `umbralMs`,
+// the progress window that `mostrar` opens, with a bar that follows
+// `progreso` (and whose cancel asks `progreso` to stop). Until that window
+// shows, the user's input waits. Returns when the step has ended; a step
+// that ends sooner shows nothing but the pointer.
+void EjecutarConProgreso(const std::function<std::unique_ptr<modelo::IndicadorProgreso>()>& mostrar,
+                         Progreso& progreso, int umbralMs, const std::function<void()>& paso);
+
+// The same, its progress window titled `texto` over `padre` (with a cancel
+// button when `conCancelar`): the call shape of the windows that do not
+// speak through a model yet.
 void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view texto,
                          bool conCancelar, Progreso& progreso, int umbralMs,
                          const std::function<void()>& paso);

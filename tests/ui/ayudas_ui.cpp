@@ -76,7 +76,7 @@ FrmConversionCaracteres* AbrirConversion(Entorno& e, const QByteArray& texto,
     }
     e.estado.FicheroEntrada = QFile::encodeName(entrada).toStdString();
     e.estado.FicheroSalida = QFile::encodeName(e.Ruta(QStringLiteral("salida.txt"))).toStdString();
-    AvisadorDialogos avisador(e.dialogos, nullptr);
+    modelo::AvisadorDialogos avisador(e.dialogos);
     if (!BuscarErrores(e.estado, e.estado.FicheroEntrada, avisador)) {
         return nullptr;
     }

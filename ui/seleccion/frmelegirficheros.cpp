@@ -1,19 +1,15 @@
 #include "ui/seleccion/frmelegirficheros.h"
 
-#include "core/estado.h"
-#include "core/reglas.h"
 #include "core/textos.h"
+#include "modelos/disposicion.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
-#include "ui/progreso.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,15 +24,24 @@ namespace tildora {
 
 namespace {
 
-// A name as the file system takes it.
+// A name as the file system takes it, and back.
 std::string RutaNativa(const QString& nombre) {
     return QFile::encodeName(nombre).toStdString();
 }
 
-QLineEdit* CrearCaja(QWidget* padre, const char* nombre, const QRect& donde) {
+QString NombreQt(const std::string& ruta) {
+    return QFile::decodeName(QByteArray::fromStdString(ruta));
+}
+
+// Where the layout puts the control `nombre`.
+QRect Donde(const char* nombre) {
+    return Lugar(modelo::DisposicionEleccion(), nombre);
+}
+
+QLineEdit* CrearCaja(QWidget* padre, const char* nombre) {
     auto* caja = new QLineEdit(padre);
     caja->setObjectName(QLatin1String(nombre));
-    caja->setGeometry(donde);
+    caja->setGeometry(Donde(nombre));
     caja->setFont(FuenteVentana());
     return caja;
 }
@@ -51,43 +56,12 @@ QString FicheroArrastrado(const QMimeData* datos) {
     return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
-// Where the open dialog starts: at the file the input box names, else in
-// its folder, else in the user's documents folder.
-QString InicioAbrir(const QString& caja) {
-    const QFileInfo nombre(caja.trimmed());
-    if (!caja.trimmed().isEmpty() && nombre.isFile()) {
-        return nombre.absoluteFilePath();
-    }
-    if (!caja.trimmed().isEmpty() && nombre.absoluteDir().exists()) {
-        return nombre.absolutePath();
-    }
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
-// What the save dialog proposes: the output box's name; else, beside the
-// input, its name with ".tildora" before the extension ("carta.txt" gives
-// "carta.tildora.txt": the corrected copy sorts next to the input, opens
-// with the same program, and the mark reads the same in both languages);
-// else the documents folder.
-QString PropuestaGuardar(const QString& entrada, const QString& salida) {
-    if (!salida.trimmed().isEmpty()) {
-        return QFileInfo(salida.trimmed()).absoluteFilePath();
-    }
-    if (entrada.trimmed().isEmpty()) {
-        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    }
-    const QFileInfo nombre(entrada.trimmed());
-    const QString base = nombre.completeBaseName();
-    const QString marca = QStringLiteral(".tildora");
-    const QString propuesto = base.isEmpty() || nombre.suffix().isEmpty()
-                                  ? nombre.fileName() + marca
-                                  : base + marca + QLatin1Char('.') + nombre.suffix();
-    return nombre.absoluteDir().filePath(propuesto);
-}
-
 } // namespace
 
-FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app) : QWidget(nullptr), m_app(app) {
+FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app)
+    : QWidget(nullptr), m_app(app),
+      m_eleccion(app.estado(), app.dialogos().Sobre(this),
+                 RutaNativa(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))) {
     setObjectName(QStringLiteral("FrmElegirFicheros"));
     // A fixed layout: nothing in it would follow a change of size.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -95,7 +69,7 @@ FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app) : QWidget(nullptr), m_app(
     setWindowTitle(TextoQt(textos::Titulo));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
     setFont(FuenteVentana());
-    setFixedSize(Px(5160), Px(4515));
+    setFixedSize(Tamano(modelo::DisposicionEleccion()));
     CrearControles();
 }
 
@@ -107,32 +81,30 @@ void FrmElegirFicheros::CrearControles() {
     // Created in focus order; the labels take no focus.
     m_lblFitxategiakAukeratu =
         CrearEtiqueta(this, "lblFitxategiakAukeratu", textos::LblFitxategiakAukeratu, marino, false,
-                      RectTwips(150, 240, 4845, 465));
+                      Donde("lblFitxategiakAukeratu"));
     m_LblSeleccionFicheros =
         CrearEtiqueta(this, "LblSeleccionFicheros", textos::LblSeleccionFicheros, marino, false,
-                      RectTwips(150, 780, 4845, 465));
+                      Donde("LblSeleccionFicheros"));
 
     const QString carpeta = QStringLiteral(":/iconos/carpeta.svg");
     m_cmdEntrada = CrearBotonImagen(this, QStringLiteral("cmdEntrada"), carpeta, QSize(16, 16), {});
-    m_cmdEntrada->setGeometry(RectTwips(4170, 1860, 405, 345));
-    m_txtEntrada = CrearCaja(this, "txtEntrada", RectTwips(480, 1860, 3645, 345));
-    m_txtSalida = CrearCaja(this, "txtSalida", RectTwips(480, 2730, 3645, 345));
+    m_cmdEntrada->setGeometry(Donde("cmdEntrada"));
+    m_txtEntrada = CrearCaja(this, "txtEntrada");
+    m_txtSalida = CrearCaja(this, "txtSalida");
     m_cmdSalida = CrearBotonImagen(this, QStringLiteral("cmdSalida"), carpeta, QSize(16, 16), {});
-    m_cmdSalida->setGeometry(RectTwips(4170, 2730, 405, 345));
+    m_cmdSalida->setGeometry(Donde("cmdSalida"));
 
     m_CmdActualizar = CrearBotonImagen(this, QStringLiteral("CmdActualizar"),
                                        QStringLiteral(":/iconos/corregir.svg"), QSize(16, 16),
                                        TextoQt(textos::CmdActualizar));
-    m_CmdActualizar->setGeometry(RectTwips(1110, 3450, 1300, 800));
+    m_CmdActualizar->setGeometry(Donde("CmdActualizar"));
     m_CmdSalir =
         CrearBotonImagen(this, QStringLiteral("CmdSalir"), QStringLiteral(":/iconos/salir.svg"),
                          QSize(16, 16), TextoQt(textos::CmdSalir));
-    m_CmdSalir->setGeometry(RectTwips(2790, 3450, 1300, 800));
+    m_CmdSalir->setGeometry(Donde("CmdSalir"));
 
-    m_LblAct = CrearEtiqueta(this, "LblAct", textos::LblAct, granate, true,
-                             RectTwips(510, 1530, 3615, 300));
-    m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true,
-                             RectTwips(510, 2400, 3615, 300));
+    m_LblAct = CrearEtiqueta(this, "LblAct", textos::LblAct, granate, true, Donde("LblAct"));
+    m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true, Donde("Label1"));
 
     // The two languages of the instructions read at one size.
     EncajarTexto({m_lblFitxategiakAukeratu, m_LblSeleccionFicheros});
@@ -203,86 +175,30 @@ bool FrmElegirFicheros::eventFilter(QObject* objeto, QEvent* evento) {
     return true;
 }
 
-void FrmElegirFicheros::Avisar(std::string_view texto) {
-    m_app.dialogos().Mensaje(this, TextoQt(texto), false);
+modelo::Eleccion& FrmElegirFicheros::Eleccion() {
+    m_app.dialogos().Sobre(this);
+    return m_eleccion;
 }
 
 void FrmElegirFicheros::cmdEntrada_Click() {
-    const QString elegido = m_app.dialogos().AbrirFichero(this, InicioAbrir(m_txtEntrada->text()));
-    // A cancel leaves the box as it was.
-    if (!elegido.isEmpty()) {
-        m_app.estado().FicheroEntrada = RutaNativa(elegido);
-        m_txtEntrada->setText(elegido);
+    if (const auto elegido = Eleccion().ElegirEntrada(RutaNativa(m_txtEntrada->text()))) {
+        m_txtEntrada->setText(NombreQt(*elegido));
     }
 }
 
 void FrmElegirFicheros::cmdSalida_Click() {
-    const QString elegido = m_app.dialogos().GuardarFichero(
-        this, PropuestaGuardar(m_txtEntrada->text(), m_txtSalida->text()));
-    if (!elegido.isEmpty()) {
-        m_app.estado().FicheroSalida = RutaNativa(elegido);
-        m_txtSalida->setText(elegido);
+    if (const auto elegido = Eleccion().ElegirSalida(RutaNativa(m_txtEntrada->text()),
+                                                     RutaNativa(m_txtSalida->text()))) {
+        m_txtSalida->setText(NombreQt(*elegido));
     }
 }
 
 void FrmElegirFicheros::CmdActualizar_Click() {
-    Estado& estado = m_app.estado();
-    Dialogos& dialogos = m_app.dialogos();
-
-    // The boxes keep their text as typed; only the names are trimmed.
-    estado.FicheroEntrada = RecortarEspacios(RutaNativa(m_txtEntrada->text()));
-    estado.FicheroSalida = RecortarEspacios(RutaNativa(m_txtSalida->text()));
-
-    if (const Resultado<void> r =
-            ComprobarNombres(estado.FicheroEntrada, estado.FicheroSalida, estado.RutaAlmacen);
-        !r) {
-        Avisar(r.fallo() == Fallo::NombreVacio      ? textos::M1NombreIncorrecto
-               : r.fallo() == Fallo::NombresIguales ? textos::M2NombresIguales
-                                                    : textos::SalidaIncorrecta);
-        return;
-    }
-    // An output that cannot be written is said now, with why, not once every
-    // row has been answered.
-    if (const Resultado<void> r = SalidaEscribible(estado.FicheroSalida); !r) {
-        Avisar(std::string(textos::SalidaIncorrecta) + "\n" + Motivo(r.error()));
-        return;
-    }
-    // A file that is there gets the question, a hidden one too: it would be
-    // replaced as well.
-    const Hay hay = QueHay(estado.FicheroSalida);
-    estado.ReemplazarSalida = ExisteFicheroOrdinario(estado.FicheroSalida) ||
-                              (hay.existe && hay.codigo == 0 && !hay.carpeta);
-    if (estado.ReemplazarSalida && dialogos.Mensaje(this, TextoQt(textos::M3SobreEscribir), true) ==
-                                       Dialogos::Respuesta::Cancelar) {
-        return;
-    }
-
-    // The scan runs on a thread of its own; what it has to say is said once
-    // it is over.
-    AvisadorDiferido avisador;
-    Progreso progreso;
-    bool hayErrores = false;
-    EjecutarConProgreso(
-        dialogos, this, textos::ProgresoLectura, true, progreso, m_app.UmbralProgresoMs(),
-        [&] { hayErrores = BuscarErrores(estado, estado.FicheroEntrada, avisador, &progreso); });
-    if (progreso.Cancelado()) {
-        // Back where the user was: the names stay, nothing is kept.
-        estado.documento = Documento{};
-        estado.ErrorLectura = false;
-        return;
-    }
-    avisador.Mostrar(dialogos, this);
-    if (hayErrores) {
+    if (Eleccion().Actualizar(RutaNativa(m_txtEntrada->text()), RutaNativa(m_txtSalida->text())) ==
+        modelo::Eleccion::Siguiente::Conversion) {
         // This window is unloaded here: nothing of it may be touched after.
         m_app.MostrarConversion();
-        return;
     }
-    if (estado.ErrorLectura) {
-        // The scan has already told the user.
-        estado.ErrorLectura = false;
-        return;
-    }
-    Avisar(textos::M4SinErrores);
 }
 
 void FrmElegirFicheros::CmdSalir_Click() {

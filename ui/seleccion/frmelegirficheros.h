@@ -1,8 +1,9 @@
 #pragma once
 
+#include "modelos/eleccion.h"
+
 #include <QString>
 #include <QWidget>
-#include <string_view>
 
 class QLabel;
 class QLineEdit;
@@ -11,11 +12,10 @@ class QToolButton;
 namespace tildora {
 
 class Aplicacion;
-class Dialogos;
 
 // The first window: the user names the input file and the output file, and
 // CmdActualizar checks them, scans the input and hands over to the conversion
-// window.
+// window. What each button does is the model's (modelo::Eleccion).
 class FrmElegirFicheros : public QWidget {
     Q_OBJECT
 
@@ -47,9 +47,11 @@ protected:
 
 private:
     void CrearControles();
-    void Avisar(std::string_view texto);
+    // The model, its messages shown over this window.
+    modelo::Eleccion& Eleccion();
 
     Aplicacion& m_app;
+    modelo::Eleccion m_eleccion;
 
     QLabel* m_lblFitxategiakAukeratu = nullptr;
     QLabel* m_LblSeleccionFicheros = nullptr;

@@ -1,0 +1,85 @@
+#include "modelos/disposicion.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace tildora::modelo {
+
+namespace {
+
+constexpr std::array kControlesEleccion{
+    Control{"lblFitxategiakAukeratu", {150, 240, 4845, 465}},
+    Control{"LblSeleccionFicheros", {150, 780, 4845, 465}},
+    Control{"cmdEntrada", {4170, 1860, 405, 345}},
+    Control{"txtEntrada", {480, 1860, 3645, 345}},
+    Control{"txtSalida", {480, 2730, 3645, 345}},
+    Control{"cmdSalida", {4170, 2730, 405, 345}},
+    Control{"CmdActualizar", {1110, 3450, 1300, 800}},
+    Control{"CmdSalir", {2790, 3450, 1300, 800}},
+    Control{"LblAct", {510, 1530, 3615, 300}},
+    Control{"Label1", {510, 2400, 3615, 300}},
+};
+
+constexpr std::array kControlesConversion{
+    Control{"Label1", {330, 120, 5895, 405}},
+    Control{"Label2", {330, 570, 5895, 405}},
+    Control{"caracteresFG", {330, 1110, 4155, 3015}},
+    Control{"textoFicheroRTB", {300, 4320, 5715, 1245}},
+    Control{"CmdBuscar", {4740, 2010, 1300, 800}},
+    Control{"CmdAceptar", {1980, 5730, 1300, 800}},
+    Control{"CmdCancelar", {3450, 5730, 1300, 800}},
+    Control{"LblOcurrencias", {4740, 2880, 1300, 270}},
+    Control{"CmdPrevia", {4740, 3240, 1300, 800}},
+    Control{"LblTextoMostrado", {300, 5730, 1590, 510}},
+    Control{"txtEditor", {1470, 2610, 1545, 225}},
+};
+
+} // namespace
+
+int Px(int twips) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPorPixel));
+}
+
+std::optional<Rectangulo> Disposicion::Buscar(std::string_view nombre) const {
+    const auto c = std::find_if(controles.begin(), controles.end(),
+                                [nombre](const Control& c) { return c.nombre == nombre; });
+    if (c == controles.end()) {
+        return std::nullopt;
+    }
+    return c->donde;
+}
+
+const Disposicion& DisposicionEleccion() {
+    static const Disposicion disposicion{5160, 4515, kControlesEleccion};
+    return disposicion;
+}
+
+const Disposicion& DisposicionConversion() {
+    static const Disposicion disposicion{6555, 6705, kControlesConversion};
+    return disposicion;
+}
+
+std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips) {
+    const double diferencia = pantallaTwips - ventanaTwips;
+    if (std::isnan(diferencia)) {
+        return 0;
+    }
+    // Whole twips with halves to the even neighbour (the default rounding
+    // mode), then halved dropping the remainder, so -5 gives -2, not -3.
+    const double mitad = std::trunc(std::nearbyint(diferencia) / 2.0);
+    // A screen more than 65535 twips larger (or smaller) than the window
+    // would not fit in 16 bits; the position sticks to the nearest end.
+    constexpr double minimo = std::numeric_limits<std::int16_t>::min();
+    constexpr double maximo = std::numeric_limits<std::int16_t>::max();
+    if (mitad < minimo) {
+        return std::numeric_limits<std::int16_t>::min();
+    }
+    if (mitad > maximo) {
+        return std::numeric_limits<std::int16_t>::max();
+    }
+    return static_cast<std::int16_t>(mitad);
+}
+
+} // namespace tildora::modelo

@@ -1,0 +1,62 @@
+#pragma once
+
+// Where every control of the two windows sits, in twips by control name, and
+// how twips become pixels and a window is centred: the layouts as numbers,
+// for any face to place its controls from.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace tildora::modelo {
+
+// 15 twips are one pixel (the face's own scaling handles screens of other
+// densities).
+inline constexpr int kTwipsPorPixel = 15;
+
+// Twips to whole pixels: the few values that are not whole pixels (1300 and
+// 800 twips) go to the nearest one.
+int Px(int twips);
+
+// A control's box in twips, from the window's client area's top left.
+struct Rectangulo {
+    int izquierda = 0;
+    int arriba = 0;
+    int ancho = 0;
+    int alto = 0;
+    friend bool operator==(const Rectangulo&, const Rectangulo&) = default;
+};
+
+struct Control {
+    std::string_view nombre;
+    Rectangulo donde;
+};
+
+// One window's fixed layout: its client area's size and its controls, in the
+// order the face creates them.
+struct Disposicion {
+    int ancho = 0;
+    int alto = 0;
+    std::span<const Control> controles;
+
+    // The box of the control named `nombre`; nothing for a name the window
+    // does not have.
+    std::optional<Rectangulo> Buscar(std::string_view nombre) const;
+};
+
+// The file-selection window.
+const Disposicion& DisposicionEleccion();
+// The conversion window. Its grid's header and rows are kAltoFilaRejilla
+// high and both its columns kAnchoColumnaRejilla wide; "txtEditor" is where
+// the editor starts before it is laid over a cell.
+const Disposicion& DisposicionConversion();
+inline constexpr int kAltoFilaRejilla = 300;
+inline constexpr int kAnchoColumnaRejilla = 1900;
+
+// One coordinate of the centring: (screen − window outer size), rounded to a
+// whole number (halves to even), halved toward zero, held as a 16-bit signed
+// value; clamped to the 16-bit range instead of overflowing.
+std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips);
+
+} // namespace tildora::modelo

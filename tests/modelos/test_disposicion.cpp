@@ -1,0 +1,111 @@
+// The two windows' layouts in twips, twips to pixels, and the centring.
+
+#include "modelos/disposicion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+using namespace tildora::modelo;
+
+namespace {
+
+struct Lugar {
+    std::string_view nombre;
+    Rectangulo donde;
+};
+
+void Comparar(const Disposicion& d, const std::vector<Lugar>& esperado) {
+    ASSERT_EQ(d.controles.size(), esperado.size());
+    for (const Lugar& l : esperado) {
+        EXPECT_EQ(d.Buscar(l.nombre), l.donde) << l.nombre;
+    }
+    EXPECT_EQ(d.Buscar("noExiste"), std::nullopt);
+    EXPECT_EQ(d.Buscar(""), std::nullopt);
+}
+
+} // namespace
+
+TEST(Disposicion, Eleccion) {
+    const Disposicion& d = DisposicionEleccion();
+    EXPECT_EQ(d.ancho, 5160);
+    EXPECT_EQ(d.alto, 4515);
+    Comparar(d, {
+                    {"lblFitxategiakAukeratu", {150, 240, 4845, 465}},
+                    {"LblSeleccionFicheros", {150, 780, 4845, 465}},
+                    {"cmdEntrada", {4170, 1860, 405, 345}},
+                    {"txtEntrada", {480, 1860, 3645, 345}},
+                    {"txtSalida", {480, 2730, 3645, 345}},
+                    {"cmdSalida", {4170, 2730, 405, 345}},
+                    {"CmdActualizar", {1110, 3450, 1300, 800}},
+                    {"CmdSalir", {2790, 3450, 1300, 800}},
+                    {"LblAct", {510, 1530, 3615, 300}},
+                    {"Label1", {510, 2400, 3615, 300}},
+                });
+}
+
+TEST(Disposicion, Conversion) {
+    const Disposicion& d = DisposicionConversion();
+    EXPECT_EQ(d.ancho, 6555);
+    EXPECT_EQ(d.alto, 6705);
+    Comparar(d, {
+                    {"Label1", {330, 120, 5895, 405}},
+                    {"Label2", {330, 570, 5895, 405}},
+                    {"caracteresFG", {330, 1110, 4155, 3015}},
+                    {"textoFicheroRTB", {300, 4320, 5715, 1245}},
+                    {"CmdBuscar", {4740, 2010, 1300, 800}},
+                    {"CmdAceptar", {1980, 5730, 1300, 800}},
+                    {"CmdCancelar", {3450, 5730, 1300, 800}},
+                    {"LblOcurrencias", {4740, 2880, 1300, 270}},
+                    {"CmdPrevia", {4740, 3240, 1300, 800}},
+                    {"LblTextoMostrado", {300, 5730, 1590, 510}},
+                    {"txtEditor", {1470, 2610, 1545, 225}},
+                });
+    EXPECT_EQ(kAltoFilaRejilla, 300);
+    EXPECT_EQ(kAnchoColumnaRejilla, 1900);
+}
+
+TEST(Disposicion, Pixeles) {
+    const std::pair<int, int> casos[] = {{15, 1},     {1300, 87}, {800, 53}, {-15, -1}, {5160, 344},
+                                         {4515, 301}, {0, 0},     {7, 0},    {8, 1}};
+    for (const auto& [twips, pixeles] : casos) {
+        EXPECT_EQ(Px(twips), pixeles) << twips;
+    }
+}
+
+TEST(Disposicion, Centrado) {
+    struct Caso {
+        double pantalla;
+        double ventana;
+        std::int16_t esperado;
+    };
+    const Caso casos[] = {
+        // Rounded with halves to even, then halved toward zero.
+        {25, 20, 2},
+        {10.5, 0, 5}, // 10.5 -> 10
+        {11.5, 0, 6}, // 11.5 -> 12
+        {2.5, 0, 1},  // 2.5 -> 2
+        {3.5, 0, 2},  // 3.5 -> 4
+        {7.4, 0, 3},  // 7.4 -> 7 -> 3
+        {7.6, 0, 4},  // 7.6 -> 8
+        // A window larger than the screen: negative, still halved toward zero.
+        {0, 5, -2},
+        {0, 3, -1},
+        {0, 10.5, -5},
+        {0, 11.5, -6},
+        {100, 100, 0},
+        // The 16-bit ends: reached exactly, and held there beyond.
+        {65535, 0, 32767},
+        {65536, 0, 32767},
+        {10'000'000, 0, 32767},
+        {0, 65537, -32768},
+        {0, 65539, -32768},
+        {0, 10'000'000, -32768},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_EQ(CoordenadaCentrada(c.pantalla, c.ventana), c.esperado)
+            << c.pantalla << " " << c.ventana;
+    }
+}

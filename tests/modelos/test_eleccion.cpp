@@ -1,0 +1,385 @@
+// The file-selection window's model: the names and their checks, the
+// output's checks and the overwrite question, the scan and what is said
+// after it, and where the file dialogs start.
+
+#include "core/textos.h"
+#include "modelos/eleccion.h"
+#include "tests/core/ayudas.h"
+#include "tests/modelos/dialogos_guionados.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace tildora;
+using modelo::Eleccion;
+using Siguiente = Eleccion::Siguiente;
+
+namespace {
+
+// 'ç' (231) and '^' (94) are wrong characters; 'ó' (243) is allowed.
+const std::string kConErrores("Fran\xe7"
+                              "ais ^ texto\r\nm\xe1s\r\n");
+const std::string kLimpio("Hola, mundo.\r\nAdi\xf3s.\r\n");
+const std::string kDocumentos = "/inicio/documentos";
+
+const std::string kNoExiste =
+    "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta";
+const std::string kCarpeta = "karpeta bat da, ez fitxategi bat / es una carpeta, no un fichero";
+const std::string kParteFichero = "bideko zati bat fitxategi bat da, ez karpeta bat / una parte "
+                                  "de la ruta es un fichero, no una carpeta";
+const std::string kSinPermiso = "ez dago baimenik / no hay permiso";
+
+std::string M(std::string_view texto) {
+    return std::string(texto);
+}
+
+// One window's model over its own state, scripted dialogs and folder, with
+// the store in that folder.
+struct Entorno {
+    prueba::CarpetaTemporal carpeta;
+    Estado estado;
+    pruebas::DialogosGuionadosEstandar dialogos;
+    Eleccion eleccion{estado, dialogos, kDocumentos};
+
+    Entorno() { estado.RutaAlmacen = Ruta("caracteres.ini"); }
+    std::string Ruta(const std::string& nombre) const { return carpeta / nombre; }
+    std::string Escribir(const std::string& nombre, const std::string& bytes) const {
+        prueba::Escribir(Ruta(nombre), bytes);
+        return Ruta(nombre);
+    }
+    void Carpeta(const std::string& nombre) const {
+        std::filesystem::create_directory(prueba::Camino(Ruta(nombre)));
+    }
+    // The correct button pressed on these boxes, the earlier messages gone.
+    Siguiente Corregir(const std::string& entrada, const std::string& salida) {
+        dialogos.mensajes.clear();
+        return eleccion.Actualizar(entrada, salida);
+    }
+    std::vector<std::string> Textos() const {
+        std::vector<std::string> textos;
+        for (const auto& m : dialogos.mensajes) {
+            textos.push_back(m.texto);
+        }
+        return textos;
+    }
+    bool Existe(const std::string& ruta) const {
+        return std::filesystem::exists(prueba::Camino(ruta));
+    }
+};
+
+using Textos = std::vector<std::string>;
+
+} // namespace
+
+TEST(Eleccion, TextoDeNombresRechazados) {
+    EXPECT_EQ(modelo::TextoNombresRechazados(Fallo::NombreVacio), textos::M1NombreIncorrecto);
+    EXPECT_EQ(modelo::TextoNombresRechazados(Fallo::NombresIguales), textos::M2NombresIguales);
+    EXPECT_EQ(modelo::TextoNombresRechazados(Fallo::SalidaEsAlmacen), textos::SalidaIncorrecta);
+}
+
+TEST(Eleccion, NombresRechazados) {
+    // A name missing, two names of one file, or the store as output: one
+    // message, no question, no scan, nothing written.
+    const std::string almacen("[lista]\r\n\xe7=c\r\n");
+    for (const bool hayAlmacen : {true, false}) {
+        Entorno e;
+        const std::string entrada = e.Escribir("a.txt", kLimpio);
+        e.Carpeta("sub");
+        if (hayAlmacen) {
+            e.Escribir("caracteres.ini", almacen);
+        }
+        struct Caso {
+            std::string entrada;
+            std::string salida;
+            std::string_view texto;
+        };
+        std::vector<Caso> casos = {
+            {"", "", textos::M1NombreIncorrecto},
+            {entrada, "", textos::M1NombreIncorrecto},
+            {"", e.Ruta("salida.txt"), textos::M1NombreIncorrecto},
+            {"   ", e.Ruta("salida.txt"), textos::M1NombreIncorrecto},
+            {entrada, "     ", textos::M1NombreIncorrecto},
+            {entrada, entrada, textos::M2NombresIguales},
+            {entrada, "  " + entrada + " ", textos::M2NombresIguales},   // equal once trimmed
+            {entrada, e.Ruta("sub/../a.txt"), textos::M2NombresIguales}, // the same file
+            {entrada, e.Ruta("./a.txt"), textos::M2NombresIguales},
+            // The store in use, there or not yet, under any spelling.
+            {entrada, e.Ruta("caracteres.ini"), textos::SalidaIncorrecta},
+            {entrada, e.Ruta("sub/../caracteres.ini"), textos::SalidaIncorrecta},
+            {entrada, " " + e.Ruta("./caracteres.ini"), textos::SalidaIncorrecta},
+        };
+        std::error_code error;
+        std::filesystem::create_symlink(prueba::Camino(entrada), prueba::Camino(e.Ruta("enlace")),
+                                        error);
+        if (!error) {
+            casos.push_back({entrada, e.Ruta("enlace"), textos::M2NombresIguales});
+        }
+        for (const Caso& c : casos) {
+            EXPECT_EQ(e.Corregir(c.entrada, c.salida), Siguiente::Quedarse) << c.salida;
+            EXPECT_EQ(e.Textos(), Textos{M(c.texto)}) << c.entrada << " / " << c.salida;
+            EXPECT_FALSE(e.dialogos.mensajes.front().conCancelar);
+            EXPECT_FALSE(e.estado.TablaConstruida);
+        }
+        EXPECT_TRUE(e.dialogos.pasos.empty());
+        EXPECT_EQ(prueba::Leer(entrada), kLimpio);
+        EXPECT_EQ(e.Existe(e.Ruta("caracteres.ini")), hayAlmacen);
+        if (hayAlmacen) {
+            EXPECT_EQ(prueba::Leer(e.Ruta("caracteres.ini")), almacen);
+        }
+    }
+}
+
+TEST(Eleccion, SoloLosEspaciosSeRecortan) {
+    Entorno e;
+    // A tab is a name, and the scan is asked to read it.
+    EXPECT_EQ(e.Corregir(" \t ", e.Ruta("salida.txt")), Siguiente::Quedarse);
+    EXPECT_EQ(e.estado.FicheroEntrada, "\t");
+    EXPECT_TRUE(e.estado.TablaConstruida);
+    EXPECT_EQ(e.Textos(), Textos{M(textos::M1NombreIncorrecto) + "\n\t: " + kNoExiste});
+    EXPECT_FALSE(e.estado.ErrorLectura);
+
+    // A clean file: its message, the names trimmed in the state, nothing
+    // written.
+    const std::string entrada = e.Escribir("limpio.txt", kLimpio);
+    EXPECT_EQ(e.Corregir("  " + entrada, e.Ruta("salida.txt") + "  "), Siguiente::Quedarse);
+    EXPECT_EQ(e.Textos(), Textos{M(textos::M4SinErrores)});
+    EXPECT_FALSE(e.dialogos.mensajes.front().conCancelar);
+    EXPECT_EQ(e.estado.FicheroEntrada, entrada);
+    EXPECT_EQ(e.estado.FicheroSalida, e.Ruta("salida.txt"));
+    EXPECT_FALSE(e.estado.ErrorLectura);
+    EXPECT_FALSE(e.Existe(e.Ruta("salida.txt")));
+
+    // Names that differ only in case are different files here: no M2.
+    if (!prueba::kWindows) {
+        EXPECT_EQ(e.Corregir(entrada, e.Ruta("LIMPIO.txt")), Siguiente::Quedarse);
+        EXPECT_EQ(e.Textos(), Textos{M(textos::M4SinErrores)});
+    }
+}
+
+TEST(Eleccion, SalidaQueNoSePuedeEscribir) {
+    // Said before the scan, with the reason: no question, no scan.
+    Entorno e;
+    const std::string entrada = e.Escribir("entrada.txt", kConErrores);
+    e.Carpeta("llena");
+    e.Escribir("llena/x.dat", "x");
+    const prueba::TuberiaSinEscritor tubo(e.carpeta);
+    std::vector<std::pair<std::string, std::string>> casos = {
+        {e.Ruta("no-existe/salida.txt"), kNoExiste},
+        {e.Ruta("entrada.txt/salida.txt"), kParteFichero},
+        {e.Ruta("llena"), kCarpeta},
+        {e.Ruta("llena/"), kCarpeta},
+        // No file replaces a pipe or a device: said once, with no question
+        // to replace it first (and no word of "-", which the windows do not
+        // take for standard output).
+        {tubo.ruta(), "hodi bat da (FIFO), ez fitxategi bat / es una tubería (FIFO), no un "
+                      "fichero"},
+    };
+    if (!prueba::kWindows) {
+        casos.emplace_back("/dev/null",
+                           "gailu bat da, ez fitxategi bat / es un dispositivo, no un fichero");
+    }
+    if (!prueba::EsRoot() && !prueba::kWindows) {
+        e.Carpeta("cerrada");
+        std::filesystem::permissions(prueba::Camino(e.Ruta("cerrada")),
+                                     std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_exec);
+        casos.emplace_back(e.Ruta("cerrada/salida.txt"), kSinPermiso);
+    }
+    for (const auto& [salida, razon] : casos) {
+        EXPECT_EQ(e.Corregir(entrada, salida), Siguiente::Quedarse);
+        EXPECT_EQ(e.Textos(), Textos{M(textos::SalidaIncorrecta) + "\n" + salida + ": " + razon});
+        EXPECT_FALSE(e.estado.TablaConstruida);
+    }
+}
+
+TEST(Eleccion, PreguntaAntesDeReemplazar) {
+    const std::string viejo("contenido anterior\r\n");
+    {
+        // Cancel: no scan, no further message, nothing changes.
+        Entorno e;
+        const std::string entrada = e.Escribir("entrada.txt", kConErrores);
+        const std::string salida = e.Escribir("salida.txt", viejo);
+        e.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Cancelar);
+        EXPECT_EQ(e.Corregir(entrada, " " + salida), Siguiente::Quedarse);
+        EXPECT_EQ(e.Textos(), Textos{M(textos::M3SobreEscribir)});
+        EXPECT_TRUE(e.dialogos.mensajes.front().conCancelar);
+        EXPECT_FALSE(e.estado.TablaConstruida);
+        EXPECT_TRUE(e.estado.CaracteresErroneos.empty());
+        EXPECT_EQ(prueba::Leer(salida), viejo);
+    }
+    {
+        // OK: the scan runs; a clean file then says so, and nothing is written.
+        Entorno e;
+        const std::string entrada = e.Escribir("entrada.txt", kLimpio);
+        const std::string salida = e.Escribir("salida.txt", viejo);
+        e.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Aceptar);
+        EXPECT_EQ(e.Corregir(entrada, salida), Siguiente::Quedarse);
+        EXPECT_EQ(e.Textos(), (Textos{M(textos::M3SobreEscribir), M(textos::M4SinErrores)}));
+        EXPECT_TRUE(e.estado.ReemplazarSalida);
+        EXPECT_TRUE(e.estado.TablaConstruida);
+        EXPECT_EQ(prueba::Leer(salida), viejo);
+    }
+    {
+        // Wildcards act as wildcards (a name ending in a separator names a
+        // folder, which no output can replace); a hidden file is there and
+        // would be replaced. A new name gets no question.
+        Entorno e;
+        const std::string entrada = e.Escribir("entrada.txt", kLimpio);
+        e.Carpeta("llena");
+        e.Escribir("llena/x.dat", "x");
+        e.Escribir(".oculta.txt", "x");
+        std::vector<std::string> salidas = {e.Ruta(".oculta.txt")};
+        if (!prueba::kWindows) {
+            salidas.push_back(e.Ruta("llena/*.dat"));
+            salidas.push_back(e.Ruta("llena/?.dat"));
+        }
+        for (const std::string& salida : salidas) {
+            e.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Cancelar);
+            EXPECT_EQ(e.Corregir(entrada, salida), Siguiente::Quedarse);
+            EXPECT_EQ(e.Textos(), Textos{M(textos::M3SobreEscribir)}) << salida;
+            EXPECT_FALSE(e.estado.TablaConstruida);
+        }
+        EXPECT_EQ(e.Corregir(entrada, e.Ruta("nueva.txt")), Siguiente::Quedarse);
+        EXPECT_EQ(e.Textos(), Textos{M(textos::M4SinErrores)});
+        EXPECT_FALSE(e.estado.ReemplazarSalida);
+        EXPECT_EQ(prueba::Leer(e.Ruta(".oculta.txt")), "x");
+        EXPECT_FALSE(e.Existe(e.Ruta("nueva.txt")));
+    }
+}
+
+TEST(Eleccion, EntradaQueNoSePuedeLeer) {
+    // Exactly one message, the scan's, naming the file and why; the flag is
+    // cleared.
+    Entorno e;
+    e.Escribir("fichero", "x");
+    e.Carpeta("carpeta");
+    std::vector<std::pair<std::string, std::string>> casos = {
+        {e.Ruta("no_existe.txt"), kNoExiste},
+        {e.Ruta("carpeta"), kCarpeta},
+        {e.Ruta("fichero/dentro.txt"), kParteFichero},
+    };
+    if (!prueba::EsRoot() && !prueba::kWindows) {
+        const std::string cerrado = e.Escribir("cerrado.txt", kConErrores);
+        std::filesystem::permissions(prueba::Camino(cerrado), std::filesystem::perms::none);
+        casos.emplace_back(cerrado, kSinPermiso);
+    }
+    for (const auto& [entrada, razon] : casos) {
+        EXPECT_EQ(e.Corregir(entrada, e.Ruta("salida.txt")), Siguiente::Quedarse);
+        EXPECT_EQ(e.Textos(),
+                  Textos{M(textos::M1NombreIncorrecto) + "\n" + entrada + ": " + razon});
+        EXPECT_FALSE(e.estado.ErrorLectura);
+    }
+    EXPECT_FALSE(e.Existe(e.Ruta("salida.txt")));
+}
+
+TEST(Eleccion, ConErroresPasaALaConversion) {
+    Entorno e;
+    const std::string entrada = e.Escribir("con errores.txt", kConErrores);
+    EXPECT_EQ(e.Corregir(entrada, e.Ruta("salida.txt")), Siguiente::Conversion);
+    EXPECT_TRUE(e.Textos().empty());
+    EXPECT_EQ(e.estado.FicheroEntrada, entrada);
+    EXPECT_EQ(e.estado.CaracteresErroneos, (std::vector<std::string>{"\xe7", "^", ""}));
+    EXPECT_EQ(e.estado.documento.texto, kConErrores);
+    // The scan is a long step the user may stop, its window shown after
+    // half a second.
+    ASSERT_EQ(e.dialogos.pasos.size(), 1u);
+    EXPECT_EQ(e.dialogos.pasos[0].texto, textos::ProgresoLectura);
+    EXPECT_TRUE(e.dialogos.pasos[0].conCancelar);
+    EXPECT_EQ(e.dialogos.pasos[0].umbralMs, 500);
+}
+
+TEST(Eleccion, LecturaCancelada) {
+    // Back where the user was: nothing said, nothing kept, the names stay.
+    Entorno e;
+    const std::string entrada = e.Escribir("con errores.txt", kConErrores);
+    e.dialogos.cancelarProgreso = true;
+    EXPECT_EQ(e.Corregir(entrada, e.Ruta("salida.txt")), Siguiente::Quedarse);
+    EXPECT_TRUE(e.Textos().empty());
+    EXPECT_TRUE(e.estado.documento.texto.empty());
+    EXPECT_TRUE(e.estado.documento.hallazgos.empty());
+    EXPECT_FALSE(e.estado.ErrorLectura);
+    EXPECT_EQ(e.estado.FicheroEntrada, entrada);
+    EXPECT_EQ(e.estado.FicheroSalida, e.Ruta("salida.txt"));
+}
+
+TEST(Eleccion, NombresDeLosDialogos) {
+    Entorno e;
+    // A cancel changes nothing; a choice goes to the state and the box.
+    e.estado.FicheroEntrada = "previo";
+    EXPECT_EQ(e.eleccion.ElegirEntrada("tecleado.txt"), std::nullopt);
+    EXPECT_EQ(e.dialogos.dialogosAbrir, 1);
+    EXPECT_EQ(e.estado.FicheroEntrada, "previo");
+    e.dialogos.nombresAbrir.push_back("/datos/entrada \xc3\xb1.txt");
+    EXPECT_EQ(e.eleccion.ElegirEntrada(""), "/datos/entrada \xc3\xb1.txt");
+    EXPECT_EQ(e.estado.FicheroEntrada, "/datos/entrada \xc3\xb1.txt");
+
+    EXPECT_EQ(e.eleccion.ElegirSalida("", ""), std::nullopt);
+    EXPECT_EQ(e.dialogos.dialogosGuardar, 1);
+    EXPECT_TRUE(e.estado.FicheroSalida.empty());
+    e.dialogos.nombresGuardar.push_back("/datos/salida.txt");
+    EXPECT_EQ(e.eleccion.ElegirSalida("", ""), "/datos/salida.txt");
+    EXPECT_EQ(e.estado.FicheroSalida, "/datos/salida.txt");
+    EXPECT_TRUE(e.Textos().empty());
+}
+
+TEST(Eleccion, DondeEmpiezanLosDialogos) {
+    // The open dialog at the input box's file, or in its folder; the
+    // documents folder when the box names nothing there.
+    Entorno e;
+    const std::string carpeta = prueba::Utf8(e.carpeta.ruta());
+    const std::string carta = e.Escribir("carta.txt", "x");
+    e.Carpeta("sub");
+    const std::pair<std::string, std::string> inicios[] = {
+        {carta, carta},
+        {"\t" + carta + " \xc2\xa0", carta}, // blanks of every kind around it
+        {e.Ruta("sub/../carta.txt"), carta},
+        // A name that leads nowhere (no folder "no" to go up from): the
+        // folder its spelling names.
+        {e.Ruta("no/../carta.txt"), carpeta},
+        {e.Ruta("nueva.txt"), carpeta},
+        {"  ", kDocumentos},
+        {"", kDocumentos},
+        {"/no/existe/a.txt", kDocumentos},
+    };
+    for (const auto& [caja, inicio] : inicios) {
+        e.eleccion.ElegirEntrada(caja);
+        EXPECT_EQ(e.dialogos.inicios.back(), inicio) << caja;
+    }
+
+    // The save dialog with the output box's name; else a name beside the
+    // input, ".tildora" before its extension; else the documents folder.
+    const std::pair<std::string, std::string> propuestas[] = {
+        {carta, e.Ruta("carta.tildora.txt")},
+        {e.Ruta("sin-extension"), e.Ruta("sin-extension.tildora")},
+        {e.Ruta("a.b.txt"), e.Ruta("a.b.tildora.txt")},
+        {e.Ruta(".oculto"), e.Ruta(".oculto.tildora")},
+        {e.Ruta("punto."), e.Ruta("punto..tildora")},
+        {"", kDocumentos},
+        {" \t", kDocumentos},
+    };
+    for (const auto& [entrada, propuesta] : propuestas) {
+        e.eleccion.ElegirSalida(entrada, "");
+        EXPECT_EQ(e.dialogos.propuestas.back(), propuesta) << entrada;
+    }
+    e.eleccion.ElegirSalida(carta, " " + e.Ruta("sub/../elegida.txt"));
+    EXPECT_EQ(e.dialogos.propuestas.back(), e.Ruta("elegida.txt"));
+}
+
+TEST(Eleccion, SinBlancos) {
+    const std::pair<std::string, std::string> casos[] = {
+        {"  a b  ", "a b"},
+        {"\t\n a \r\v\f", "a"},
+        {"\xc2\xa0x\xe3\x80\x80", "x"}, // no-break and ideographic spaces
+        {"\xe2\x80\x83y\xc2\x85", "y"}, // em space, NEL
+        {"\xff ", "\xff"},              // a byte that is not UTF-8 is no blank
+        {" \xe2\x80", "\xe2\x80"},      // nor is a sequence cut short
+        {"", ""},
+        {" \t ", ""},
+    };
+    for (const auto& [nombre, esperado] : casos) {
+        EXPECT_EQ(modelo::SinBlancos(nombre), esperado) << nombre;
+    }
+}
