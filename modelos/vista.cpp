@@ -95,6 +95,14 @@ const std::vector<Ocurrencia>& Vista::MarcasEnVista(std::size_t primera, std::si
     return m_marcas.lista;
 }
 
+bool Vista::PorMedir(std::size_t desde, std::size_t hasta) {
+    if (m_medidas.first == desde && m_medidas.second == hasta) {
+        return false;
+    }
+    m_medidas = {desde, hasta};
+    return true;
+}
+
 void Vista::MostrarPrevia(const VistaPrevia* previa) {
     m_previa = previa;
     m_trozo.hecha = false;

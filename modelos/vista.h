@@ -250,6 +250,28 @@ public:
     // The piece of the lines in sight, worked out at once.
     void PrepararPieza(std::size_t primera, std::size_t ultima) const;
 
+    // --- The widths -------------------------------------------------------
+    // Lines are measured as they come into sight: the horizontal range is
+    // the widest line measured so far, so a text of a gigabyte is not
+    // measured line by line before it shows.
+    double AnchoMaximo() const { return m_anchoMaximo; }
+    // Forgets the widths (a new text, a new font).
+    void OlvidarAnchos() {
+        m_anchoMaximo = 0;
+        m_medidas = {0, 0};
+    }
+    // The lines [desde, hasta) measured by `paso` (see Ancho), the lines
+    // [primera, ultima) being in sight; whether the widest grew.
+    template <typename Paso>
+    bool MedirLineas(std::size_t desde, std::size_t hasta, std::size_t primera, std::size_t ultima,
+                     Paso&& paso);
+    // Whether the lines [desde, hasta) are not those measured last on
+    // coming into sight (they are then): lines just measured are not
+    // measured again at every repaint. OlvidarEnVista forgets them (the
+    // text shown changed).
+    bool PorMedir(std::size_t desde, std::size_t hasta);
+    void OlvidarEnVista() { m_medidas = {0, 0}; }
+
     // The steps of drawing a line, and of drawing the text's bytes
     // [desde, hasta) of `t`; `enCaja(cp)` says whether a character outside
     // ASCII is shown as its framed code, `propia(b)` whether the face draws a
@@ -297,7 +319,26 @@ private:
         bool hecha = false;
     };
     mutable Trozo m_trozo;
+
+    double m_anchoMaximo = 0;
+    std::pair<std::size_t, std::size_t> m_medidas{0, 0};
 };
+
+template <typename Paso>
+bool Vista::MedirLineas(std::size_t desde, std::size_t hasta, std::size_t primera,
+                        std::size_t ultima, Paso&& paso) {
+    hasta = std::min(hasta, m_lineas.NumeroLineas());
+    double maximo = m_anchoMaximo;
+    for (std::size_t linea = desde; linea < hasta; ++linea) {
+        const Renglon r = RenglonDe(linea, primera, ultima);
+        maximo = std::max(maximo, Ancho(r.tira, r.desde, r.hasta, paso));
+    }
+    if (maximo <= m_anchoMaximo) {
+        return false;
+    }
+    m_anchoMaximo = maximo;
+    return true;
+}
 
 template <typename EnCaja, typename Propia>
 std::vector<Tramo> Vista::Tramos(const Tira& t, std::size_t desde, std::size_t hasta,

@@ -300,3 +300,31 @@ TEST(VistaLineas, ColoresDeLasMarcas) {
     EXPECT_EQ(modelo::ColorSubrayadoFalta(negro), (modelo::Rgb{134, 29, 19}));
     EXPECT_EQ(modelo::ColorSubrayadoFalta(blanco), (modelo::Rgb{236, 131, 121}));
 }
+
+TEST(VistaLineas, AnchosMedidosAlVerse) {
+    const auto paso = [](const modelo::Tira&, std::size_t i, double& a) {
+        a = 10;
+        return i + 1;
+    };
+    Vista v;
+    v.Cargar("ab\nabcd\nabc", {}, false);
+    // The widest line measured so far, and whether it grew.
+    const struct {
+        std::size_t desde, hasta;
+        bool crece;
+        double maximo;
+    } medidas[] = {
+        {0, 0, false, 0}, {0, 1, true, 20}, {2, 9, true, 30}, {0, 1, false, 30}, {1, 2, true, 40}};
+    for (const auto& m : medidas) {
+        EXPECT_EQ(v.MedirLineas(m.desde, m.hasta, 0, 3, paso), m.crece) << m.desde;
+        EXPECT_EQ(v.AnchoMaximo(), m.maximo) << m.desde;
+    }
+    v.OlvidarAnchos();
+    EXPECT_EQ(v.AnchoMaximo(), 0.0);
+    // Lines in sight are measured once, until the text shown changes.
+    EXPECT_TRUE(v.PorMedir(0, 3));
+    EXPECT_FALSE(v.PorMedir(0, 3));
+    EXPECT_TRUE(v.PorMedir(1, 4));
+    v.OlvidarEnVista();
+    EXPECT_TRUE(v.PorMedir(1, 4));
+}

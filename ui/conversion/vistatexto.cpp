@@ -87,24 +87,14 @@ void VistaTexto::Medir() {
 }
 
 void VistaTexto::EmpezarMedidas() {
-    // Widths are measured as lines come into sight: the horizontal range
-    // grows to the widest line shown so far, so a text of a gigabyte is not
-    // measured line by line before it shows.
-    m_anchoMaximo = 0;
-    m_lineasMedidas = {0, 0};
+    m_modelo.OlvidarAnchos();
     AjustarBarras();
     MedirVisibles();
 }
 
 void VistaTexto::MedirLineas(std::size_t desde, std::size_t hasta) {
-    hasta = std::min(hasta, NumeroLineas());
-    double maximo = m_anchoMaximo;
-    for (std::size_t linea = desde; linea < hasta; ++linea) {
-        const Renglon r = RenglonDe(linea);
-        maximo = std::max(maximo, AnchoHasta(r.tira, r.desde, r.hasta));
-    }
-    if (maximo > m_anchoMaximo) {
-        m_anchoMaximo = maximo;
+    if (m_modelo.MedirLineas(desde, hasta, PrimeraLineaVisible(), UltimaLineaVisible(),
+                             Medidor())) {
         AjustarBarras();
     }
 }
@@ -112,12 +102,9 @@ void VistaTexto::MedirLineas(std::size_t desde, std::size_t hasta) {
 void VistaTexto::MedirVisibles() {
     const std::size_t primera = PrimeraLineaVisible();
     const auto visibles = static_cast<std::size_t>(std::max(1, verticalScrollBar()->pageStep()));
-    // The lines just measured are not measured again at every repaint.
-    if (m_lineasMedidas.first == primera && m_lineasMedidas.second == primera + visibles + 1) {
-        return;
+    if (m_modelo.PorMedir(primera, primera + visibles + 1)) {
+        MedirLineas(primera, primera + visibles + 1);
     }
-    m_lineasMedidas = {primera, primera + visibles + 1};
-    MedirLineas(primera, primera + visibles + 1);
 }
 
 void VistaTexto::AjustarBarras() {
@@ -129,7 +116,7 @@ void VistaTexto::AjustarBarras() {
     verticalScrollBar()->setRange(0, LimitarAInt(static_cast<double>(maxLinea)));
     verticalScrollBar()->setPageStep(visibles);
     const int anchoVisible = viewport()->width() - 2 * Margen();
-    horizontalScrollBar()->setRange(0, LimitarAInt(m_anchoMaximo - anchoVisible + 1));
+    horizontalScrollBar()->setRange(0, LimitarAInt(m_modelo.AnchoMaximo() - anchoVisible + 1));
     horizontalScrollBar()->setPageStep(std::max(1, anchoVisible));
 }
 

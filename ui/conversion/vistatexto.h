@@ -205,8 +205,6 @@ private:
     std::array<QChar, 256> m_glifo{};
     PinturaControles m_controles{QFont()};
     mutable std::unordered_map<char32_t, Medida> m_medidas;
-    double m_anchoMaximo = 0; // of the lines measured so far
-    std::pair<std::size_t, std::size_t> m_lineasMedidas{0, 0};
     int m_altoLinea = 1;
     int m_ascenso = 0;
 };

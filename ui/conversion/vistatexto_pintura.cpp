@@ -47,7 +47,7 @@ void VistaTexto::MarcarActual(std::size_t posicion, std::size_t largo) {
 void VistaTexto::MostrarPrevia(const VistaPrevia* previa) {
     m_modelo.MostrarPrevia(previa);
     // The lines in sight are measured again as they now show.
-    m_lineasMedidas = {0, 0};
+    m_modelo.OlvidarEnVista();
     MedirVisibles();
     viewport()->update();
 }
