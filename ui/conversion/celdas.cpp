@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPainter>
 #include <QPalette>
 #include <QSignalBlocker>
@@ -399,6 +400,36 @@ bool RejillaCaracteres::EsBorrado(int fila) const {
 bool RejillaCaracteres::Propuesta(int fila) const {
     return m_modelo && fila > 0 && fila < Rows() &&
            m_modelo->EsPropuesta(static_cast<std::size_t>(fila - 1));
+}
+
+QMenu* RejillaCaracteres::CrearMenu(int fila, QWidget* padre,
+                                    std::function<void(ActoFila)> elegido) const {
+    const modelo::MenuDeFila entradas = *m_modelo->Menu(static_cast<std::size_t>(fila - 1));
+    auto* menu = new QMenu(padre);
+    menu->setObjectName(QStringLiteral("menuFila"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const auto entrada = [menu, &elegido](const QString& texto, const char* nombre, bool activa,
+                                          ActoFila acto) {
+        QAction* a = menu->addAction(texto);
+        a->setObjectName(QLatin1String(nombre));
+        a->setEnabled(activa);
+        QObject::connect(a, &QAction::triggered, menu, [elegido, acto] { elegido(acto); });
+    };
+    // Each entry with the key that does the same on the cell.
+    const auto tecla = [](std::string_view texto, Qt::Key k) {
+        return TextoQt(texto) + QLatin1Char('\t') +
+               QKeySequence(k).toString(QKeySequence::NativeText);
+    };
+    entrada(tecla(textos::MenuBorrar, Qt::Key_Delete), "accionBorrar", entradas.borrar,
+            &modelo::Conversion::DarBorrado);
+    entrada(tecla(textos::MenuSinSustituto, Qt::Key_Backspace), "accionSinSustituto",
+            entradas.sinSustituto, &modelo::Conversion::QuitarRespuesta);
+    // The proposal, to take it back after another answer.
+    if (entradas.hayPropuesta) {
+        entrada(TextoQt(textos::MenuPropuesta) + QString::fromStdString(entradas.textoPropuesta),
+                "accionPropuesta", entradas.propuesta, &modelo::Conversion::TomarPropuesta);
+    }
+    return menu;
 }
 
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+class QMenu;
 class QPalette;
 
 namespace tildora {
@@ -81,6 +82,9 @@ QString ConsejoCaracter(const Hallazgo& hallazgo, bool unicode);
 // control characters as pictures in column 0. Column 0 holds each wrong
 // character's key; for a Unicode text it shows the character it stands for
 // (see ClaveVisible).
+// What the user does to a row's answer: one of the model's acts.
+using ActoFila = bool (modelo::Conversion::*)(std::size_t);
+
 class RejillaCaracteres : public QTableWidget {
     Q_OBJECT
 
@@ -126,6 +130,11 @@ public:
     bool Propuesta(int fila) const;
     // The old name of EsBorrado, for callers not yet moved to it.
     bool Borrar(int fila) const { return EsBorrado(fila); }
+
+    // A data row's menu, owned by `padre` and gone once closed: the delete
+    // answer, no answer, the row's proposal, as the model says which apply;
+    // `elegido` gets the act of the entry chosen.
+    QMenu* CrearMenu(int fila, QWidget* padre, std::function<void(ActoFila)> elegido) const;
 
     // Sizes in twips.
     void SetRowHeight(int fila, int twips);

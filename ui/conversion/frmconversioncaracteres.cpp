@@ -420,7 +420,7 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     return true;
 }
 
-void FrmConversionCaracteres::PonerRespuesta(int fila, Acto acto) {
+void FrmConversionCaracteres::PonerRespuesta(int fila, ActoFila acto) {
     CerrarEditor();
     m_editor.Olvidar();
     if ((m_modelo.*acto)(static_cast<std::size_t>(fila - 1))) {
@@ -446,31 +446,8 @@ void FrmConversionCaracteres::MenuFila(int fila, const QPoint& donde) {
         return;
     }
     CerrarEditor();
-    const modelo::MenuDeFila entradas = *m_modelo.Menu(static_cast<std::size_t>(fila - 1));
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("menuFila"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    // Each entry with the key that does the same on the cell.
-    const auto entrada = [this, menu, fila](const QString& texto, const char* nombre, bool activa,
-                                            Acto acto) {
-        QAction* a = menu->addAction(texto);
-        a->setObjectName(QLatin1String(nombre));
-        a->setEnabled(activa);
-        connect(a, &QAction::triggered, this, [this, fila, acto] { PonerRespuesta(fila, acto); });
-    };
-    const auto tecla = [](std::string_view texto, Qt::Key k) {
-        return TextoQt(texto) + QLatin1Char('\t') +
-               QKeySequence(k).toString(QKeySequence::NativeText);
-    };
-    entrada(tecla(textos::MenuBorrar, Qt::Key_Delete), "accionBorrar", entradas.borrar,
-            &modelo::Conversion::DarBorrado);
-    entrada(tecla(textos::MenuSinSustituto, Qt::Key_Backspace), "accionSinSustituto",
-            entradas.sinSustituto, &modelo::Conversion::QuitarRespuesta);
-    // The proposal, to take it back after another answer.
-    if (entradas.hayPropuesta) {
-        entrada(TextoQt(textos::MenuPropuesta) + QString::fromStdString(entradas.textoPropuesta),
-                "accionPropuesta", entradas.propuesta, &modelo::Conversion::TomarPropuesta);
-    }
+    QMenu* menu =
+        g.CrearMenu(fila, this, [this, fila](ActoFila acto) { PonerRespuesta(fila, acto); });
     m_menu = menu;
     menu->popup(donde);
 }

@@ -91,8 +91,7 @@ private:
     // Backspace): the editor is left first, as when the focus leaves it, and
     // no cell stays recorded, so nothing the editor held comes back over
     // this answer.
-    using Acto = bool (modelo::Conversion::*)(std::size_t);
-    void PonerRespuesta(int fila, Acto acto);
+    void PonerRespuesta(int fila, ActoFila acto);
     // The context menu of a data row, at `donde` (global): the delete answer,
     // no answer, the row's proposal.
     void MenuFila(int fila, const QPoint& donde);
