@@ -262,6 +262,9 @@ TEST(ModeloConversion, AceptarNombraLasFilasSinRespuestaYLuegoEscribe) {
     v.dialogos.mensajes.clear();
     m.Escribir(0, "c");
     m.Escribir(3, " ");
+    // The rows the accept hands over: the blank as typed.
+    ASSERT_EQ(m.Filas().size(), 5u);
+    EXPECT_EQ(m.Filas()[3].sustituto, " ");
     bool recordadas = false;
     EXPECT_TRUE(m.Aceptar([](std::size_t) { ADD_FAILURE(); }, [&] { recordadas = true; }));
     EXPECT_TRUE(recordadas);
