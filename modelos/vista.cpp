@@ -108,14 +108,6 @@ void Vista::MostrarPrevia(const VistaPrevia* previa) {
     m_trozo.hecha = false;
 }
 
-std::size_t Renglon::Local(std::size_t posicion) const {
-    return std::clamp(pieza ? pieza->EnPrevia(posicion) : posicion, desde, hasta);
-}
-
-std::size_t Renglon::Origen(std::size_t i) const {
-    return pieza ? pieza->EnOrigen(i) : i;
-}
-
 void Vista::PrepararPieza(std::size_t primera, std::size_t ultima) const {
     if (m_trozo.hecha && m_trozo.primera == primera && m_trozo.ultima == ultima) {
         return;
