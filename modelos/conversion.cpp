@@ -2,6 +2,7 @@
 
 #include "core/almacen.h"
 #include "core/caracteres.h"
+#include "core/progreso.h"
 #include "core/propuestas.h"
 #include "core/textos.h"
 #include "core/unicode.h"
@@ -13,8 +14,8 @@ std::string Nombrado(const std::string& clave, bool unicode) {
     return ClaveVisible(clave, unicode) + " (" + DescripcionClave(clave, unicode) + ")";
 }
 
-Conversion::Conversion(Estado& estado, Dialogos& dialogos, EjecutarPaso ejecutar)
-    : m_estado(estado), m_dialogos(dialogos), m_ejecutar(std::move(ejecutar)) {}
+Conversion::Conversion(Estado& estado, Dialogos& dialogos)
+    : m_estado(estado), m_dialogos(dialogos) {}
 
 void Conversion::Decir(const std::string& texto) {
     m_dialogos.Mensaje(texto, false);
@@ -139,8 +140,9 @@ bool Conversion::HaySinGuardar() const {
     opciones.limite = kTamanoMaximoSalida;
     opciones.progreso = &progreso;
     ::tildora::Aceptacion a;
-    m_ejecutar(textos::ProgresoCorreccion, progreso,
-               [&] { a = ::tildora::Aceptar(m_estado.documento, m_filas, opciones); });
+    // A long step, which the user may stop until the output has its name.
+    m_dialogos.Ejecutar(PasoLargo{textos::ProgresoCorreccion, true}, progreso,
+                        [&] { a = ::tildora::Aceptar(m_estado.documento, m_filas, opciones); });
     return a;
 }
 

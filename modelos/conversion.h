@@ -9,7 +9,6 @@
 
 #include "core/correccion.h"
 #include "core/estado.h"
-#include "core/progreso.h"
 
 #include <cstddef>
 #include <functional>
@@ -55,14 +54,11 @@ struct Vuelta {
 // and its code.
 std::string Nombrado(const std::string& clave, bool unicode);
 
-// Runs a long step of the accept while the face stays painted, with a
-// progress window titled `texto` whose cancel asks `progreso` to stop.
-using EjecutarPaso = std::function<void(std::string_view texto, Progreso& progreso,
-                                        const std::function<void()>& paso)>;
-
 class Conversion {
 public:
-    Conversion(Estado& estado, Dialogos& dialogos, EjecutarPaso ejecutar);
+    // Everything it says, asks and runs as a long step goes through
+    // `dialogos`.
+    Conversion(Estado& estado, Dialogos& dialogos);
 
     // The rows of the last scan, each with what is remembered for it, else
     // its proposal. A store that is there but cannot be read is said first;
@@ -126,7 +122,6 @@ private:
 
     Estado& m_estado;
     Dialogos& m_dialogos;
-    EjecutarPaso m_ejecutar;
 
     std::vector<Fila> m_filas;
     std::vector<Origen> m_origen;

@@ -43,6 +43,14 @@ public:
     std::unique_ptr<modelo::IndicadorProgreso> MostrarProgreso(const std::string&, bool) override {
         return nullptr;
     }
+    // The long steps, run at once: their texts, and whether they could be
+    // stopped.
+    std::vector<std::pair<std::string, bool>> pasos;
+    void Ejecutar(const modelo::PasoLargo& como, Progreso&,
+                  const std::function<void()>& paso) override {
+        pasos.emplace_back(como.texto, como.conCancelar);
+        paso();
+    }
 };
 
 class Callado : public Avisador {
@@ -60,13 +68,7 @@ struct Ventana {
     prueba::CarpetaTemporal carpeta;
     Estado estado;
     Guion dialogos;
-    std::vector<std::string> pasos;
-    modelo::Conversion modelo{
-        estado, dialogos,
-        [this](std::string_view texto, Progreso&, const std::function<void()>& paso) {
-            pasos.emplace_back(texto);
-            paso();
-        }};
+    modelo::Conversion modelo{estado, dialogos};
 
     Ventana(const std::string& texto, const std::string& almacen = {}) {
         estado.FicheroEntrada = carpeta / "entrada.txt";
@@ -274,7 +276,8 @@ TEST(ModeloConversion, AceptarNombraLasFilasSinRespuestaYLuegoEscribe) {
     EXPECT_EQ(m.OrigenDe(1), Origen::Recordada);
     EXPECT_FALSE(m.HaySinGuardar());
     // Both accepts ran as a long step (the first one stopped at once).
-    EXPECT_EQ(v.pasos, std::vector<std::string>(2, Texto(textos::ProgresoCorreccion)));
+    const std::pair<std::string, bool> paso(textos::ProgresoCorreccion, true);
+    EXPECT_EQ(v.dialogos.pasos, (std::vector<std::pair<std::string, bool>>{paso, paso}));
 }
 
 TEST(ModeloConversion, UnSustitutoQueNoLimpiaSeNombraYNadaSeGuarda) {

@@ -11,7 +11,6 @@
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
-#include "ui/progreso.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -33,39 +32,6 @@ namespace tildora {
 
 namespace {
 
-// The model's messages and questions in the window's own boxes, over the
-// window.
-class DialogosVentana : public modelo::Dialogos {
-public:
-    DialogosVentana(tildora::Dialogos& dialogos, QWidget* padre)
-        : m_dialogos(dialogos), m_padre(padre) {}
-
-    Respuesta Mensaje(const std::string& texto, bool conCancelar) override {
-        return m_dialogos.Mensaje(m_padre, TextoQt(texto), conCancelar) ==
-                       tildora::Dialogos::Respuesta::Aceptar
-                   ? Respuesta::Aceptar
-                   : Respuesta::Cancelar;
-    }
-    // This window opens no file.
-    std::string AbrirFichero(const std::string&) override { return {}; }
-    std::string GuardarFichero(const std::string&) override { return {}; }
-    std::unique_ptr<modelo::IndicadorProgreso> MostrarProgreso(const std::string& texto,
-                                                               bool conCancelar) override {
-        struct Indicador : modelo::IndicadorProgreso {
-            std::unique_ptr<tildora::IndicadorProgreso> ventana;
-            void Avanzar(int milesimas) override { ventana->Avanzar(milesimas); }
-            bool Cancelado() override { return ventana->Cancelado(); }
-        };
-        auto r = std::make_unique<Indicador>();
-        r->ventana = m_dialogos.MostrarProgreso(m_padre, TextoQt(texto), conCancelar);
-        return r;
-    }
-
-private:
-    tildora::Dialogos& m_dialogos;
-    QWidget* m_padre;
-};
-
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
     return AnsiDeUtf8(utf8).value_or(std::string());
@@ -77,14 +43,7 @@ std::string Ansi(std::string_view utf8) {
 // The window
 
 FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
-    : m_app(app), m_dialogos(std::make_unique<DialogosVentana>(app.dialogos(), this)),
-      m_modelo(
-          app.estado(), *m_dialogos,
-          [this](std::string_view texto, Progreso& progreso, const std::function<void()>& paso) {
-              EjecutarConProgreso(m_app.dialogos(), this, texto, true, progreso,
-                                  m_app.UmbralProgresoMs(), paso);
-          }),
-      m_editor(m_modelo) {
+    : m_app(app), m_modelo(app.estado(), app.dialogos().Sobre(this)), m_editor(m_modelo) {
     setObjectName(QStringLiteral("FrmConversionCaracteres"));
     setWindowTitle(TextoQt(textos::TituloConversion));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
@@ -255,9 +214,14 @@ void FrmConversionCaracteres::ConfigurarRejilla() {
 
 void FrmConversionCaracteres::CargarCaracteres() {
     // A store that cannot be read is said before the grid shows.
-    m_modelo.Cargar();
+    Modelo().Cargar();
     m_caracteresFG->MostrarFilas(m_app.estado().documento);
     m_busqueda->RespuestasCambiadas();
+}
+
+modelo::Conversion& FrmConversionCaracteres::Modelo() {
+    m_app.dialogos().Sobre(this);
+    return m_modelo;
 }
 
 void FrmConversionCaracteres::RespuestaCambiada(int fila) {
@@ -333,7 +297,7 @@ void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
     if (!salida.rechazo) {
         return;
     }
-    m_dialogos->Mensaje(*salida.rechazo, false);
+    m_app.dialogos().Sobre(this).Mensaje(*salida.rechazo, false);
     OcultarEditor();
     // When a mouse press moved the focus, the press reaches its button only
     // now, and its release went to the message box: the click is lost, and
@@ -588,7 +552,7 @@ void FrmConversionCaracteres::CmdAceptar_Click() {
 
 bool FrmConversionCaracteres::CorregirFichero() {
     RejillaCaracteres& g = *m_caracteresFG;
-    return m_modelo.Aceptar(
+    return Modelo().Aceptar(
         // A row without an answer is made current, ready for F2.
         [&g](std::size_t fila) { g.SetCeldaActual(static_cast<int>(fila) + 1, 1); },
         // The proposals are remembered answers now, and drawn as such.
@@ -602,7 +566,7 @@ bool FrmConversionCaracteres::CorregirFichero() {
 void FrmConversionCaracteres::CmdCancelar_Click() {
     // Nothing is kept: what the editor holds is not checked either.
     OcultarEditor();
-    const std::optional<modelo::Vuelta> vuelta = m_modelo.Cancelar();
+    const std::optional<modelo::Vuelta> vuelta = Modelo().Cancelar();
     if (!vuelta) {
         return;
     }

@@ -73,6 +73,8 @@ private:
     bool CorregirFichero();
     // Another row is current: its character is the one marked and searched.
     void FilaActualCambiada();
+    // The model, its messages shown over this window.
+    modelo::Conversion& Modelo();
     // The model changed the row's answer: the grid and the preview follow.
     void RespuestaCambiada(int fila);
 
@@ -106,8 +108,6 @@ private:
     void DeshacerEditor();
 
     Aplicacion& m_app;
-    // The model's messages, in this window's boxes.
-    std::unique_ptr<modelo::Dialogos> m_dialogos;
     modelo::Conversion m_modelo;
     modelo::Editor m_editor;
 
