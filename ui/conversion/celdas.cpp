@@ -3,6 +3,7 @@
 #include "core/caracteres.h"
 #include "core/textos.h"
 #include "core/unicode.h"
+#include "modelos/disposicion.h"
 #include "ui/conversion/pinturacontroles.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -224,11 +225,11 @@ RejillaCaracteres::RejillaCaracteres(QWidget* padre) : QTableWidget(1, 2, padre)
     cabecera->setMinimumSectionSize(0);
     cabecera->setSectionResizeMode(QHeaderView::Fixed);
     cabecera->setDefaultAlignment(Qt::AlignCenter);
-    cabecera->setFixedHeight(Px(300));
+    cabecera->setFixedHeight(Px(modelo::kAltoFilaRejilla));
     QHeaderView* filas = verticalHeader();
     filas->setMinimumSectionSize(0);
     filas->setSectionResizeMode(QHeaderView::Fixed);
-    filas->setDefaultSectionSize(Px(300));
+    filas->setDefaultSectionSize(Px(modelo::kAltoFilaRejilla));
 
     // Cells in the window colours, the area past the last cell grey, light
     // grid lines, black lines between the header cells.
@@ -311,17 +312,17 @@ void RejillaCaracteres::Configurar(const std::string& cabecera0, const std::stri
     SetRows(1);
     SetColAlignmentCentrado(0);
     SetColAlignmentCentrado(1);
-    SetRowHeight(0, 300);
+    SetRowHeight(0, modelo::kAltoFilaRejilla);
     SetCabecera(0, cabecera0);
     SetCabecera(1, cabecera1);
-    SetColWidth(0, 1900);
-    SetColWidth(1, 1900);
+    SetColWidth(0, modelo::kAnchoColumnaRejilla);
+    SetColWidth(1, modelo::kAnchoColumnaRejilla);
 }
 
 void RejillaCaracteres::MostrarFilas(const Documento& documento) {
     const int n = m_modelo ? static_cast<int>(m_modelo->NumFilas()) : 0;
     for (int fila = 1; fila <= n; ++fila) {
-        SetRowHeight(fila - 1, 300);
+        SetRowHeight(fila - 1, modelo::kAltoFilaRejilla);
         SetRows(Rows() + 1);
         MostrarClave(fila);
         MostrarRespuesta(fila);
@@ -332,7 +333,7 @@ void RejillaCaracteres::MostrarFilas(const Documento& documento) {
                 ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
         }
     }
-    SetRowHeight(n, 300);
+    SetRowHeight(n, modelo::kAltoFilaRejilla);
 }
 
 void RejillaCaracteres::MostrarClave(int fila) {

@@ -4,6 +4,7 @@
 #include "core/estado.h"
 #include "core/textos.h"
 #include "core/unicode.h"
+#include "modelos/disposicion.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
 #include "ui/conversion/busqueda.h"
@@ -32,6 +33,11 @@ namespace tildora {
 
 namespace {
 
+// Where the layout puts a control of this window.
+QRect Donde(std::string_view nombre) {
+    return Lugar(modelo::DisposicionConversion(), nombre);
+}
+
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
     return AnsiDeUtf8(utf8).value_or(std::string());
@@ -48,7 +54,7 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
     setWindowTitle(TextoQt(textos::TituloConversion));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
     setFont(FuenteVentana());
-    setFixedSize(Px(6555), Px(6705));
+    setFixedSize(Tamano(modelo::DisposicionConversion()));
 
     CrearControles();
     PonerAccesibles();
@@ -70,33 +76,33 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
 
 void FrmConversionCaracteres::CrearControles() {
     const QColor marino(0, 0, 128);
-    m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Conversion, marino, false,
-                             RectTwips(330, 120, 5895, 405));
-    m_Label2 = CrearEtiqueta(this, "Label2", textos::Label2Conversion, marino, false,
-                             RectTwips(330, 570, 5895, 405));
+    m_Label1 =
+        CrearEtiqueta(this, "Label1", textos::Label1Conversion, marino, false, Donde("Label1"));
+    m_Label2 =
+        CrearEtiqueta(this, "Label2", textos::Label2Conversion, marino, false, Donde("Label2"));
 
     m_caracteresFG = new RejillaCaracteres(this);
     m_caracteresFG->SetModelo(m_modelo);
-    m_caracteresFG->setGeometry(RectTwips(330, 1110, 4155, 3015));
+    m_caracteresFG->setGeometry(Donde("caracteresFG"));
 
     m_textoFicheroRTB = new VistaTexto(this);
     m_textoFicheroRTB->setObjectName(QStringLiteral("textoFicheroRTB"));
-    m_textoFicheroRTB->setGeometry(RectTwips(300, 4320, 5715, 1245));
+    m_textoFicheroRTB->setGeometry(Donde("textoFicheroRTB"));
 
     m_CmdBuscar =
         CrearBotonImagen(this, QStringLiteral("CmdBuscar"), QStringLiteral(":/iconos/buscar.svg"),
                          QSize(15, 18), TextoQt(textos::CmdBuscar));
-    m_CmdBuscar->setGeometry(RectTwips(4740, 2010, 1300, 800));
+    m_CmdBuscar->setGeometry(Donde("CmdBuscar"));
     m_CmdBuscar->setToolTip(TextoQt(textos::CmdBuscarTip));
 
     m_CmdAceptar =
         CrearBotonImagen(this, QStringLiteral("CmdAceptar"), QStringLiteral(":/iconos/aceptar.svg"),
                          QSize(16, 16), TextoQt(textos::CmdAceptar));
-    m_CmdAceptar->setGeometry(RectTwips(1980, 5730, 1300, 800));
+    m_CmdAceptar->setGeometry(Donde("CmdAceptar"));
     m_CmdCancelar = CrearBotonImagen(this, QStringLiteral("CmdCancelar"),
                                      QStringLiteral(":/iconos/cancelar.svg"), QSize(16, 16),
                                      TextoQt(textos::CmdCancelar));
-    m_CmdCancelar->setGeometry(RectTwips(3450, 5730, 1300, 800));
+    m_CmdCancelar->setGeometry(Donde("CmdCancelar"));
     const QColor colorMenu = QApplication::palette("QMenu").color(QPalette::Window);
     for (QToolButton* b : {m_CmdAceptar, m_CmdCancelar}) {
         QPalette p = b->palette();
@@ -109,7 +115,7 @@ void FrmConversionCaracteres::CrearControles() {
     CrearControlesDeBusqueda();
 
     m_txtEditor = new EditorCelda(this, m_editor);
-    m_txtEditor->setGeometry(RectTwips(1470, 2610, 1545, 225));
+    m_txtEditor->setGeometry(Donde("txtEditor"));
     m_txtEditor->installEventFilter(this);
     m_caracteresFG->installEventFilter(this);
 }
@@ -119,17 +125,17 @@ void FrmConversionCaracteres::CrearControlesDeBusqueda() {
     // and under the text, at its left, which text it shows.
     m_LblOcurrencias = new QLabel(this);
     m_LblOcurrencias->setObjectName(QStringLiteral("LblOcurrencias"));
-    m_LblOcurrencias->setGeometry(RectTwips(4740, 2880, 1300, 270));
+    m_LblOcurrencias->setGeometry(Donde("LblOcurrencias"));
     m_LblOcurrencias->setAlignment(Qt::AlignCenter);
     m_LblOcurrencias->setToolTip(TextoQt(textos::OcurrenciasTip));
     m_CmdPrevia =
         CrearBotonImagen(this, QStringLiteral("CmdPrevia"), QStringLiteral(":/iconos/previa.svg"),
                          QSize(16, 16), TextoQt(textos::CmdPrevia));
-    m_CmdPrevia->setGeometry(RectTwips(4740, 3240, 1300, 800));
+    m_CmdPrevia->setGeometry(Donde("CmdPrevia"));
     m_CmdPrevia->setToolTip(TextoQt(textos::CmdPreviaTip));
     m_LblTextoMostrado = new QLabel(this);
     m_LblTextoMostrado->setObjectName(QStringLiteral("LblTextoMostrado"));
-    m_LblTextoMostrado->setGeometry(RectTwips(300, 5730, 1590, 510));
+    m_LblTextoMostrado->setGeometry(Donde("LblTextoMostrado"));
     m_LblTextoMostrado->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
