@@ -15,10 +15,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 class QPainter;
@@ -28,26 +26,16 @@ namespace tildora {
 
 // The read-only view of the file's text (textoFicheroRTB). A file of tens of
 // megabytes cannot go into a text document quickly, so the view keeps only a
-// view of the bytes (the window's working copy, which outlives it), indexes
-// the line starts once, and lays out and paints just the lines on screen.
-// What it shows and draws where, in bytes, is modelo::Vista's; the view
-// measures the characters in its font, places and paints them, and takes
-// the keys, the mouse and the scroll bars.
-// Bytes are shown as Windows-1252 with control characters as pictures; CR LF,
-// a lone CR and a lone LF all break the line and are not characters of it.
-// A UTF-8 text is shown decoded: each character takes its own width, on its
-// first byte, and a character that shows nothing (see EsInvisible), or that
-// no font can show, is drawn as its framed code ("U+200B"). Positions and
-// selections then always hold whole characters, and a byte-order mark at the
-// start is no character of the text. Characters go left to right in the
-// order of their bytes, those of right-to-left scripts too.
-//
-// The view can show instead the text as the accept would write it (see
-// VistaPrevia), worked out for the lines in sight as they come into sight.
-// The text has the same lines either way (an answer never holds a line
-// break), and positions, the selection and the marks are always those of
-// the working copy: in the corrected text a replaced character is selected
-// and marked whole, as what replaced it.
+// view of the bytes (the window's working copy, which outlives it) and lays
+// out and paints just the lines on screen. What it shows and draws where, in
+// bytes, is its model's (modelo::Vista: the lines, the selection, the marks,
+// the preview); the view measures the characters in its font, places and
+// paints them, and takes the keys, the mouse and the scroll bars. Bytes are
+// drawn as Windows-1252 with control characters as pictures; a UTF-8 text
+// decoded, each character in its own width, and a character that shows
+// nothing (see EsInvisible), or that no font can show, as its framed code
+// ("U+200B"). Characters go left to right in the order of their bytes, those
+// of right-to-left scripts too.
 class VistaTexto : public QAbstractScrollArea {
     Q_OBJECT
 
