@@ -142,6 +142,12 @@ TEST(ModeloConversion, UnAlmacenIlegibleSeDiceYLasFilasTraenSusPropuestas) {
     ASSERT_EQ(v.dialogos.mensajes.size(), 1u);
     EXPECT_EQ(v.dialogos.mensajes[0].rfind(Texto(textos::AlmacenIlegible), 0), 0u);
     Comprobar(v.modelo, {{"^", "**", false, Origen::Propuesta}});
+    // With nothing listed there is nothing to say.
+    Ventana limpio("abc", "");
+    std::filesystem::create_directory(prueba::Camino(limpio.estado.RutaAlmacen));
+    limpio.modelo.Cargar();
+    EXPECT_TRUE(limpio.dialogos.mensajes.empty());
+    EXPECT_EQ(limpio.modelo.NumFilas(), 0u);
 }
 
 TEST(ModeloConversion, CadaActoDejaSuRespuestaYLaFijaNoCambia) {
