@@ -9,9 +9,11 @@
 #include "ui/geometria.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPalette>
@@ -45,82 +47,6 @@ bool HayGlifo(const QFont& fuente, char32_t u) {
         }
     }
     return !tiradas.isEmpty();
-}
-
-namespace {
-
-QString Letra(char32_t cp) {
-    return QString::fromUcs4(&cp, 1);
-}
-
-// A control (0 to 31, 127) as its picture, or its abbreviation framed.
-PiezaCelda Control(unsigned char c, const std::function<bool(char32_t)>& hayGlifo) {
-    const char32_t dibujo = GlifoDeAnsi(c, true);
-    if (hayGlifo(dibujo)) {
-        return {Letra(dibujo), false};
-    }
-    // The abbreviation is the last part of the code's description.
-    const QString descripcion =
-        QString::fromStdString(DescripcionClave(std::string(1, static_cast<char>(c)), false));
-    return {descripcion.section(QStringLiteral(" \u00b7 "), -1), true};
-}
-
-// Any other character: itself, or its code framed when it would show
-// nothing, or nothing telling.
-PiezaCelda Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) {
-    if (cp < 0x20 || cp == 0x7F) {
-        return Control(static_cast<unsigned char>(cp), hayGlifo);
-    }
-    if (EsInvisible(cp) || !hayGlifo(cp)) {
-        return {QString::fromStdString(CodigoUnicode(cp)), true};
-    }
-    return {Letra(cp), false};
-}
-
-} // namespace
-
-std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
-                                       const std::function<bool(char32_t)>& hayGlifo) {
-    // A Windows-1252 text's key is its byte; a Unicode text's may be U+XXXX.
-    const std::optional<char32_t> cp =
-        (unicode || clave.size() == 1) ? CaracterDeClave(clave) : std::optional<char32_t>{};
-    if (!cp) {
-        return {{QString::fromStdString(std::string(clave)), false}};
-    }
-    return {Caracter(*cp, hayGlifo)};
-}
-
-std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
-                                        const std::function<bool(char32_t)>& hayGlifo) {
-    std::vector<PiezaCelda> piezas;
-    const auto poner = [&piezas](PiezaCelda p) {
-        if (!p.enmarcado && !piezas.empty() && !piezas.back().enmarcado) {
-            piezas.back().texto += p.texto;
-        } else {
-            piezas.push_back(std::move(p));
-        }
-    };
-    for (const char x : bytes) {
-        const auto b = static_cast<unsigned char>(x);
-        if (b == ' ' || b == 0xA0) {
-            const char32_t marca = b == ' ' ? 0x2423 : 0x237D; // ␣ and ⍽
-            poner(hayGlifo(marca)
-                      ? PiezaCelda{Letra(marca), false}
-                      : PiezaCelda{b == ' ' ? QStringLiteral("SP") : QStringLiteral("NBSP"), true});
-        } else {
-            poner(Caracter(UnicodeDeAnsi(b), hayGlifo));
-        }
-    }
-    return piezas;
-}
-
-std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo) {
-    QString marca = TextoQt(textos::BorrarCelda);
-    const char32_t signo = marca.toUcs4().front();
-    if (!hayGlifo(signo)) {
-        marca = marca.mid(QString::fromUcs4(&signo, 1).size()).trimmed();
-    }
-    return {{marca, false}};
 }
 
 namespace {
@@ -519,6 +445,46 @@ void EditorCelda::Estilo(bool propuesta) {
     }
     setFont(f);
     setPalette(p);
+}
+
+void EditorCelda::keyPressEvent(QKeyEvent* evento) {
+    const int tecla = evento->key();
+    if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
+        m_acciones.aceptar();
+        return;
+    }
+    if (tecla == Qt::Key_Escape) {
+        m_acciones.deshacer();
+        return;
+    }
+    if (tecla == Qt::Key_Delete && m_modelo.Fila() && m_modelo.Texto().empty()) {
+        m_acciones.borrar();
+        return;
+    }
+    // A character typed over a proposal takes the place of all of it,
+    // wherever the caret stands.
+    const QString texto = evento->text();
+    if (m_modelo.Propuesta() && !texto.isEmpty() && texto.front().isPrint() &&
+        !(evento->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        selectAll();
+    }
+    if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
+        m_acciones.mover(tecla == Qt::Key_Up ? -1 : 1);
+        return;
+    }
+    QLineEdit::keyPressEvent(evento);
+}
+
+void EditorCelda::focusOutEvent(QFocusEvent* evento) {
+    // Another window taking the focus (a message box, another program) is no
+    // move to another control: the focus comes back to the editor, and
+    // whatever the user does next leaves it. Every move to another control,
+    // Cancel included, checks it.
+    const auto razon = evento->reason();
+    if (!m_ocultando && razon != Qt::ActiveWindowFocusReason && razon != Qt::PopupFocusReason) {
+        m_acciones.salir();
+    }
+    QLineEdit::focusOutEvent(evento);
 }
 
 void EditorCelda::Ocultar(QWidget* foco) {

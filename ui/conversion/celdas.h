@@ -1,13 +1,15 @@
 #pragma once
 
-// What the grid's cells show of a character, so that every one can be told
-// apart: a character the font cannot draw, a control or one that shows
-// nothing becomes a picture or a framed code, never an empty box; and what a
-// cell's tip says of it.
+// The grid of wrong characters and the editor laid over its cells, both
+// showing what the conversion window's model holds; what a cell's tip says
+// of a character, the colour a proposal is drawn in, and the wrong
+// characters' font. (What a cell draws, piece by piece, is in
+// pinturacontroles.h.)
 
 #include "core/documento.h"
 #include "modelos/conversion.h"
 #include "modelos/editor.h"
+#include "ui/conversion/pinturacontroles.h"
 
 #include <QColor>
 #include <QFont>
@@ -27,33 +29,6 @@ namespace tildora {
 
 // Whether the installed fonts, fallbacks included, have a glyph for `u`.
 bool HayGlifo(const QFont& fuente, char32_t u);
-
-// One piece of what a cell shows: text drawn as it is, or a short label
-// drawn in a frame ("U+0081", "TAB").
-struct PiezaCelda {
-    QString texto;
-    bool enmarcado = false;
-    bool operator==(const PiezaCelda&) const = default;
-};
-
-// The wrong character of column 0, given by its key (`unicode`: the text is
-// UTF-8 or UTF-16, see ClaveVisible): a control as its picture (its
-// abbreviation framed when the font has no picture), an invisible character
-// or one the font cannot draw as its framed code, any other as itself.
-// `hayGlifo` says what the font can draw.
-std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
-                                       const std::function<bool(char32_t)>& hayGlifo);
-
-// A replacement of column 1 (Windows-1252 bytes): the same, and blanks made
-// visible (a space as ␣, a no-break space as ⍽), so that a blank answer
-// never looks like no answer. Runs of plain text come as one piece.
-std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
-                                        const std::function<bool(char32_t)>& hayGlifo);
-
-// The delete answer of column 1: its mark (textos::BorrarCelda), never
-// empty and never a blank, the sign that leads it left out where the font
-// cannot draw it.
-std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
 
 // The colour a proposal is drawn in, so that it cannot be taken for an answer
 // remembered or typed: the palette's link colour where it reads on the cells'
@@ -169,14 +144,31 @@ class EditorCelda : public QLineEdit {
 public:
     EditorCelda(QWidget* padre, modelo::Editor& modelo);
 
+    // What the window does when the user leaves the editor or presses one
+    // of its keys.
+    struct Acciones {
+        // The focus went to another control (another window taking it is no
+        // leaving: it comes back).
+        std::function<void()> salir;
+        std::function<void()> aceptar;  // Enter
+        std::function<void()> deshacer; // Esc: this cell only, as in any grid
+        // Delete with nothing left to delete: the character goes.
+        std::function<void()> borrar;
+        std::function<void(int paso)> mover; // Up (-1) and Down (+1)
+    };
+    void SetAcciones(Acciones acciones) { m_acciones = std::move(acciones); }
+
     // Everything as the model holds it, just opened.
     void Mostrar();
     // The model's text and caret.
     void TextoDelModelo();
     // Hides it; the focus it had goes to `foco`. The focus leaving this way
-    // is no leaving of the editor (see Ocultando).
+    // is no leaving of the editor.
     void Ocultar(QWidget* foco);
-    bool Ocultando() const { return m_ocultando; }
+
+protected:
+    void keyPressEvent(QKeyEvent* evento) override;
+    void focusOutEvent(QFocusEvent* evento) override;
 
 private:
     void Editado(const QString& texto);
@@ -184,6 +176,7 @@ private:
     void Estilo(bool propuesta);
 
     modelo::Editor& m_modelo;
+    Acciones m_acciones;
     QFont m_fuente;
     QPalette m_paleta;
     bool m_ocultando = false;

@@ -1,6 +1,5 @@
 #include "ui/conversion/frmconversioncaracteres.h"
 
-#include "core/caracteres.h"
 #include "core/estado.h"
 #include "core/textos.h"
 #include "core/unicode.h"
@@ -20,14 +19,11 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
-#include <memory>
 
 namespace tildora {
 
@@ -116,7 +112,19 @@ void FrmConversionCaracteres::CrearControles() {
 
     m_txtEditor = new EditorCelda(this, m_editor);
     m_txtEditor->setGeometry(Donde("txtEditor"));
-    m_txtEditor->installEventFilter(this);
+    m_txtEditor->SetAcciones({[this] { txtEditor_LostFocus(); },
+                              // Enter accepts the window, and what is in the editor must be in its
+                              // cell before the grid is read.
+                              [this] {
+                                  CerrarEditor();
+                                  m_CmdAceptar->click();
+                              },
+                              [this] { DeshacerEditor(); },
+                              [this] {
+                                  PonerRespuesta(static_cast<int>(*m_editor.Fila()) + 1,
+                                                 &modelo::Conversion::DarBorrado);
+                              },
+                              [this](int paso) { MoverDesdeEditor(paso); }});
     m_caracteresFG->installEventFilter(this);
 }
 
@@ -446,53 +454,7 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
         AbrirMenuActual();
         return true;
     }
-    if (objeto == m_txtEditor && evento->type() == QEvent::FocusOut) {
-        const auto razon = static_cast<QFocusEvent*>(evento)->reason();
-        // Another window taking the focus (a message box, another program)
-        // is no move to another control: the focus comes back to the
-        // editor, and whatever the user does next leaves it. Every move to
-        // another control, Cancel included, checks it.
-        if (!m_txtEditor->Ocultando() && razon != Qt::ActiveWindowFocusReason &&
-            razon != Qt::PopupFocusReason) {
-            txtEditor_LostFocus();
-        }
-    } else if (objeto == m_txtEditor && evento->type() == QEvent::KeyPress &&
-               TeclaEnEditor(*static_cast<QKeyEvent*>(evento))) {
-        return true;
-    }
     return QWidget::eventFilter(objeto, evento);
-}
-
-bool FrmConversionCaracteres::TeclaEnEditor(const QKeyEvent& k) {
-    const int tecla = k.key();
-    // Enter accepts the window, and what is in the editor must be in its
-    // cell before the grid is read. Esc undoes this cell only, as in any
-    // grid: the cell keeps what it held.
-    if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
-        CerrarEditor();
-        m_CmdAceptar->click();
-        return true;
-    }
-    if (tecla == Qt::Key_Escape) {
-        DeshacerEditor();
-        return true;
-    }
-    // Delete with nothing left to delete: the character goes.
-    if (tecla == Qt::Key_Delete && m_editor.Fila() && m_editor.Texto().empty()) {
-        PonerRespuesta(static_cast<int>(*m_editor.Fila()) + 1, &modelo::Conversion::DarBorrado);
-        return true;
-    }
-    // A character typed over a proposal takes the place of all of it,
-    // wherever the caret stands.
-    if (m_editor.Propuesta() && !k.text().isEmpty() && k.text().front().isPrint() &&
-        !(k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        m_txtEditor->selectAll();
-    }
-    if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
-        MoverDesdeEditor(tecla == Qt::Key_Up ? -1 : 1);
-        return true;
-    }
-    return false;
 }
 
 void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {

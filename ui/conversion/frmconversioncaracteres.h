@@ -82,9 +82,6 @@ private:
     // and a typed character opens it and goes in. False for the keys the
     // grid keeps (the arrows among them).
     bool TeclaEnRejilla(const QKeyEvent& tecla);
-    // A key in the editor: Enter, Esc, Delete, Up and Down; false for the
-    // keys the editor keeps.
-    bool TeclaEnEditor(const QKeyEvent& tecla);
     // Up or Down in the editor: closes it and makes the row above or below
     // current.
     void MoverDesdeEditor(int paso);
