@@ -36,9 +36,8 @@ public:
     void MostrarSeleccion(const QString& entrada = QString(), const QString& salida = QString());
     void MostrarConversion(); // FrmConversionCaracteres
 
-    // How long a step of the conversion window runs before its progress
-    // window shows, in ms; tests set it shorter, for every step.
-    int UmbralProgresoMs() const { return m_dialogos.Umbral().value_or(modelo::kUmbralProgresoMs); }
+    // For tests: every long step's progress window shows once the step has
+    // run `ms`, whatever the model asked.
     void SetUmbralProgresoMs(int ms) { m_dialogos.FijarUmbral(ms); }
 
     // The window now loaded (null once the program is ending).

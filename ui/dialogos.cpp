@@ -21,7 +21,8 @@ modelo::Dialogos& Dialogos::Sobre(QWidget* ventana) {
     return m_pasos;
 }
 
-Dialogos::Respuesta Dialogos::ConPasos::Mensaje(const std::string& texto, bool conCancelar) {
+modelo::Dialogos::Respuesta Dialogos::ConPasos::Mensaje(const std::string& texto,
+                                                        bool conCancelar) {
     return m_de.m_dialogos.Mensaje(texto, conCancelar);
 }
 
@@ -43,15 +44,6 @@ void Dialogos::ConPasos::Ejecutar(const modelo::PasoLargo& como, Progreso& progr
     EjecutarConProgreso(
         [&] { return m_de.m_dialogos.MostrarProgreso(std::string(como.texto), como.conCancelar); },
         progreso, m_de.m_umbral.value_or(como.umbralMs), paso);
-}
-
-Dialogos::Respuesta Dialogos::Mensaje(QWidget* padre, const QString& texto, bool conCancelar) {
-    return Sobre(padre).Mensaje(Utf8(texto), conCancelar);
-}
-
-std::unique_ptr<IndicadorProgreso> Dialogos::MostrarProgreso(QWidget* padre, const QString& texto,
-                                                             bool conCancelar) {
-    return Sobre(padre).MostrarProgreso(Utf8(texto), conCancelar);
 }
 
 DialogosQt::Respuesta DialogosQt::Mensaje(const std::string& texto, bool conCancelar) {
@@ -136,7 +128,8 @@ public:
                 m_cancelar->setEnabled(false);
             }
         });
-        m_dialogo->setMinimumWidth(Px(5160));
+        // As wide as the first window.
+        m_dialogo->setMinimumWidth(Px(modelo::DisposicionEleccion().ancho));
         m_dialogo->show();
     }
     ~ProgresoQt() override { delete m_dialogo.data(); }

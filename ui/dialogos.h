@@ -75,13 +75,6 @@ public:
     // For tests: every long step's progress window shows once the step has
     // taken `ms`, whatever the model asked.
     void FijarUmbral(int ms) { m_umbral = ms; }
-    std::optional<int> Umbral() const { return m_umbral; }
-
-    // The call shape of the windows that do not speak through a model yet:
-    // the window to show over, and Qt's strings.
-    Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar);
-    std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
-                                                       bool conCancelar);
 
 private:
     // The dialogs given, their long steps run here.

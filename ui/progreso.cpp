@@ -1,7 +1,5 @@
 #include "ui/progreso.h"
 
-#include "ui/dialogos.h"
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -35,13 +33,13 @@ protected:
 // the progress window shows, after `umbralMs`; from then on its bar follows
 // `progreso`, and its cancel asks `progreso` to stop. Gives the progress
 // window back, if it showed, to be closed once the step's thread is done.
-std::unique_ptr<IndicadorProgreso>
+std::unique_ptr<modelo::IndicadorProgreso>
 Esperar(const std::atomic<bool>& terminado,
-        const std::function<std::unique_ptr<IndicadorProgreso>()>& mostrar, Progreso& progreso,
-        int umbralMs) {
+        const std::function<std::unique_ptr<modelo::IndicadorProgreso>()>& mostrar,
+        Progreso& progreso, int umbralMs) {
     QElapsedTimer reloj;
     reloj.start();
-    std::unique_ptr<IndicadorProgreso> indicador;
+    std::unique_ptr<modelo::IndicadorProgreso> indicador;
     QEventLoop bucle;
     const auto mirar = [&] {
         if (terminado) {
@@ -76,14 +74,6 @@ Esperar(const std::atomic<bool>& terminado,
 
 } // namespace
 
-void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view texto,
-                         bool conCancelar, Progreso& progreso, int umbralMs,
-                         const std::function<void()>& paso) {
-    EjecutarConProgreso(
-        [&] { return dialogos.MostrarProgreso(padre, TextoQt(texto), conCancelar); }, progreso,
-        umbralMs, paso);
-}
-
 void EjecutarConProgreso(const std::function<std::unique_ptr<modelo::IndicadorProgreso>()>& mostrar,
                          Progreso& progreso, int umbralMs, const std::function<void()>& paso) {
     SinCerrar sinCerrar;
@@ -106,7 +96,8 @@ void EjecutarConProgreso(const std::function<std::unique_ptr<modelo::IndicadorPr
         correr(); // no thread to be had (no memory for its stack): here, unpainted
     }
 
-    std::unique_ptr<IndicadorProgreso> indicador = Esperar(terminado, mostrar, progreso, umbralMs);
+    std::unique_ptr<modelo::IndicadorProgreso> indicador =
+        Esperar(terminado, mostrar, progreso, umbralMs);
     if (hilo.joinable()) {
         hilo.join();
     }

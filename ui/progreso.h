@@ -5,13 +5,8 @@
 
 #include <functional>
 #include <memory>
-#include <string_view>
-
-class QWidget;
 
 namespace tildora {
-
-class Dialogos;
 
 // Runs a long step of the core on a thread of its own while the windows stay
 // painted: a busy pointer at once and, once the step has taken `umbralMs`,
@@ -21,12 +16,5 @@ class Dialogos;
 // that ends sooner shows nothing but the pointer.
 void EjecutarConProgreso(const std::function<std::unique_ptr<modelo::IndicadorProgreso>()>& mostrar,
                          Progreso& progreso, int umbralMs, const std::function<void()>& paso);
-
-// The same, its progress window titled `texto` over `padre` (with a cancel
-// button when `conCancelar`): the call shape of the windows that do not
-// speak through a model yet.
-void EjecutarConProgreso(Dialogos& dialogos, QWidget* padre, std::string_view texto,
-                         bool conCancelar, Progreso& progreso, int umbralMs,
-                         const std::function<void()>& paso);
 
 } // namespace tildora
