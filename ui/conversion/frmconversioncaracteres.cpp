@@ -1,6 +1,5 @@
 #include "ui/conversion/frmconversioncaracteres.h"
 
-#include "core/estado.h"
 #include "core/textos.h"
 #include "core/unicode.h"
 #include "modelos/disposicion.h"
