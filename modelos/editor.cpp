@@ -54,6 +54,9 @@ void Editor::Tomar(std::size_t fila) {
 }
 
 void Editor::Abrir(std::size_t fila) {
+    if (fila >= m_conversion.NumFilas()) {
+        return;
+    }
     m_fila = fila;
     Tomar(fila);
     m_propuesta = m_conversion.EsPropuesta(fila);

@@ -17,7 +17,8 @@ class Editor {
 public:
     explicit Editor(Conversion& conversion) : m_conversion(conversion) {}
 
-    // Opens over `fila`: the row's answer as text, the caret at its end.
+    // Opens over `fila` (a row past the last is none: nothing opens): the
+    // row's answer as text, the caret at its end.
     // Text put in this way is never cut; only typing is limited to one
     // character.
     void Abrir(std::size_t fila);

@@ -353,6 +353,10 @@ TEST(ModeloEditor, SalirCompruebaYLuegoDejaLaRespuestaEnSuFila) {
     Ventana v("\x80^|", "[lista]\r\n\x80=\"\"\r\n");
     modelo::Conversion& m = v.modelo;
     modelo::Editor editor(m);
+    // No row past the last.
+    editor.Abrir(3);
+    EXPECT_FALSE(editor.Fila());
+    EXPECT_FALSE(editor.Salir().cambiada);
     // A proposal opened and left untouched stays one; the delete answer
     // opens empty, with its mark, and stays.
     editor.Abrir(1);
