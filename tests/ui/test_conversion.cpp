@@ -431,67 +431,8 @@ void PruebaConversion::controlesComoDibujos() {
 }
 
 void PruebaConversion::caracteresVisibles() {
-    // What a cell shows, for every kind of character: nothing may be an empty
-    // box, two characters never look alike, a blank answer shows. The fonts
-    // are stood in for by what they can draw: everything but the emoji, with
-    // or without the control pictures.
-    const auto todo = [](char32_t u) { return u != 0x1F44D; };
-    const auto sinDibujos = [](char32_t u) {
-        return u != 0x1F44D && !(u >= 0x2400 && u <= 0x2421) && u != 0x2423;
-    };
-    const auto emoji = [](char32_t) { return true; };
-    using Glifos = std::function<bool(char32_t)>;
-    struct Caso {
-        const char* que;
-        std::string clave;
-        bool unicode;
-        Glifos glifos;
-        std::vector<PiezaCelda> esperado;
-    };
-    const QString u201c(QChar(0x201C));
-    const Caso erroneos[] = {
-        {"left quote", "\x93", false, todo, {{u201c, false}}},
-        {"right quote", "\x94", false, todo, {{QString(QChar(0x201D)), false}}},
-        {"en dash", "\x96", false, todo, {{QString(QChar(0x2013)), false}}},
-        {"C1 byte", "\x81", false, todo, {{QStringLiteral("U+0081"), true}}},
-        {"C1 in UTF-8", "\x8d", true, todo, {{QStringLiteral("U+008D"), true}}},
-        {"tab, pictures", "\t", false, todo, {{QString(QChar(0x2409)), false}}},
-        {"tab, no pictures", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
-        {"DEL, no pictures", "\x7f", false, sinDibujos, {{QStringLiteral("DEL"), true}}},
-        {"lone LF, no pictures", "\n", false, sinDibujos, {{QStringLiteral("LF"), true}}},
-        {"NUL", std::string(1, '\0'), false, todo, {{QString(QChar(0x2400)), false}}},
-        {"emoji, no glyph", "U+1F44D", true, todo, {{QStringLiteral("U+1F44D"), true}}},
-        {"emoji with a glyph", "U+1F44D", true, emoji, {{QString::fromUcs4(U"\U0001F44D"), false}}},
-        {"zero-width space", "U+200B", true, emoji, {{QStringLiteral("U+200B"), true}}},
-        {"letter outside Windows-1252", "U+0142", true, todo, {{QString(QChar(0x0142)), false}}},
-        {"quote in UTF-8", "\x93", true, todo, {{u201c, false}}},
-    };
-    for (const Caso& c : erroneos) {
-        QCOMPARE(PiezasCaracter(c.clave, c.unicode, c.glifos), c.esperado);
-    }
-    const Caso respuestas[] = {
-        {"one blank", " ", false, todo, {{QString(QChar(0x2423)), false}}},
-        {"one blank, no mark", " ", false, sinDibujos, {{QStringLiteral("SP"), true}}},
-        {"blank inside", "a b", false, todo, {{QStringLiteral("a") + QChar(0x2423) + "b", false}}},
-        {"no-break space", "\xa0", false, todo, {{QString(QChar(0x237D)), false}}},
-        {"plain", "...", false, todo, {{QStringLiteral("..."), false}}},
-        {"none", "", false, todo, {}},
-        {"stored tab", "\t", false, sinDibujos, {{QStringLiteral("TAB"), true}}},
-        {"text then a C1 byte",
-         "x\x81y",
-         false,
-         todo,
-         {{QStringLiteral("x"), false},
-          {QStringLiteral("U+0081"), true},
-          {QStringLiteral("y"), false}}},
-    };
-    for (const Caso& c : respuestas) {
-        QCOMPARE(PiezasRespuesta(c.clave, c.glifos), c.esperado);
-    }
-    // The delete answer: its mark, its sign left out where the font has none.
-    QCOMPARE(PiezasBorrado(todo), (std::vector<PiezaCelda>{{M(textos::BorrarCelda), false}}));
-    QCOMPARE(PiezasBorrado([](char32_t u) { return u != 0x2326; }),
-             (std::vector<PiezaCelda>{{QStringLiteral("ezabatu / borrar"), false}}));
+    // What a cell shows, piece by piece, is the model's (tests/modelos/
+    // test_filas.cpp); here, how the window draws it.
     // A proposal's colour reads on a light palette and on a dark one, whose
     // link colour may not, and is never the text's.
     QPalette oscura;

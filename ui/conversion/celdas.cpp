@@ -4,6 +4,7 @@
 #include "core/textos.h"
 #include "core/unicode.h"
 #include "modelos/disposicion.h"
+#include "modelos/filas.h"
 #include "ui/conversion/pinturacontroles.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -413,7 +414,8 @@ void EditorCelda::Mostrar() {
     const QFont& f = m_fuente;
     setPlaceholderText(
         m_modelo.MarcaBorrado()
-            ? PiezasBorrado([&f](char32_t u) { return HayGlifo(f, u); }).front().texto
+            ? QString::fromStdString(
+                  modelo::PiezasBorrado([&f](char32_t u) { return HayGlifo(f, u); }).front().texto)
             : QString());
     Estilo(m_modelo.Propuesta());
 }

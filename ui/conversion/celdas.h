@@ -3,8 +3,8 @@
 // The grid of wrong characters and the editor laid over its cells, both
 // showing what the conversion window's model holds; what a cell's tip says
 // of a character, the colour a proposal is drawn in, and the wrong
-// characters' font. (What a cell draws, piece by piece, is in
-// pinturacontroles.h.)
+// characters' font. (What a cell shows, piece by piece, is the model's:
+// modelos/filas.h.)
 
 #include "core/documento.h"
 #include "modelos/conversion.h"

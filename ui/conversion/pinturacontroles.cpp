@@ -2,6 +2,8 @@
 
 #include "ui/conversion/celdas.h"
 
+#include "modelos/filas.h"
+
 #include "core/caracteres.h"
 #include "core/textos.h"
 #include "core/unicode.h"
@@ -15,82 +17,6 @@
 #include <string>
 
 namespace tildora {
-
-namespace {
-
-QString Letra(char32_t cp) {
-    return QString::fromUcs4(&cp, 1);
-}
-
-// A control (0 to 31, 127) as its picture, or its abbreviation framed.
-PiezaCelda Control(unsigned char c, const std::function<bool(char32_t)>& hayGlifo) {
-    const char32_t dibujo = GlifoDeAnsi(c, true);
-    if (hayGlifo(dibujo)) {
-        return {Letra(dibujo), false};
-    }
-    // The abbreviation is the last part of the code's description.
-    const QString descripcion =
-        QString::fromStdString(DescripcionClave(std::string(1, static_cast<char>(c)), false));
-    return {descripcion.section(QStringLiteral(" \u00b7 "), -1), true};
-}
-
-// Any other character: itself, or its code framed when it would show
-// nothing, or nothing telling.
-PiezaCelda Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) {
-    if (cp < 0x20 || cp == 0x7F) {
-        return Control(static_cast<unsigned char>(cp), hayGlifo);
-    }
-    if (EsInvisible(cp) || !hayGlifo(cp)) {
-        return {QString::fromStdString(CodigoUnicode(cp)), true};
-    }
-    return {Letra(cp), false};
-}
-
-} // namespace
-
-std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
-                                       const std::function<bool(char32_t)>& hayGlifo) {
-    // A Windows-1252 text's key is its byte; a Unicode text's may be U+XXXX.
-    const std::optional<char32_t> cp =
-        (unicode || clave.size() == 1) ? CaracterDeClave(clave) : std::optional<char32_t>{};
-    if (!cp) {
-        return {{QString::fromStdString(std::string(clave)), false}};
-    }
-    return {Caracter(*cp, hayGlifo)};
-}
-
-std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
-                                        const std::function<bool(char32_t)>& hayGlifo) {
-    std::vector<PiezaCelda> piezas;
-    const auto poner = [&piezas](PiezaCelda p) {
-        if (!p.enmarcado && !piezas.empty() && !piezas.back().enmarcado) {
-            piezas.back().texto += p.texto;
-        } else {
-            piezas.push_back(std::move(p));
-        }
-    };
-    for (const char x : bytes) {
-        const auto b = static_cast<unsigned char>(x);
-        if (b == ' ' || b == 0xA0) {
-            const char32_t marca = b == ' ' ? 0x2423 : 0x237D; // ␣ and ⍽
-            poner(hayGlifo(marca)
-                      ? PiezaCelda{Letra(marca), false}
-                      : PiezaCelda{b == ' ' ? QStringLiteral("SP") : QStringLiteral("NBSP"), true});
-        } else {
-            poner(Caracter(UnicodeDeAnsi(b), hayGlifo));
-        }
-    }
-    return piezas;
-}
-
-std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo) {
-    QString marca = TextoQt(textos::BorrarCelda);
-    const char32_t signo = marca.toUcs4().front();
-    if (!hayGlifo(signo)) {
-        marca = marca.mid(QString::fromUcs4(&signo, 1).size()).trimmed();
-    }
-    return {{marca, false}};
-}
 
 PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
     m_fuente.setPointSizeF(std::max(6.0, fuente.pointSizeF() * 0.75));
@@ -175,10 +101,14 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
         }
         return it->second;
     };
-    const std::vector<PiezaCelda> piezas =
-        erroneo                     ? PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
-        : m_rejilla.EsBorrado(fila) ? PiezasBorrado(hayGlifo)
-                                    : PiezasRespuesta(bytes, hayGlifo);
+    const std::vector<modelo::PiezaCelda> piezas =
+        erroneo                     ? modelo::PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+        : m_rejilla.EsBorrado(fila) ? modelo::PiezasBorrado(hayGlifo)
+                                    : modelo::PiezasRespuesta(bytes, hayGlifo);
+    std::vector<QString> textos;
+    for (const modelo::PiezaCelda& pieza : piezas) {
+        textos.push_back(QString::fromStdString(pieza.texto));
+    }
     // The cell's background, selection and focus as the style draws them.
     o.text.clear();
     const QWidget* w = o.widget;
@@ -191,9 +121,9 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
     const QFontMetricsF fm(o.font);
     std::vector<qreal> anchos;
     qreal total = 0;
-    for (const PiezaCelda& pieza : piezas) {
-        anchos.push_back(pieza.enmarcado ? f.controles->AnchoEtiqueta(pieza.texto)
-                                         : fm.horizontalAdvance(pieza.texto));
+    for (std::size_t i = 0; i < piezas.size(); ++i) {
+        anchos.push_back(piezas[i].enmarcado ? f.controles->AnchoEtiqueta(textos[i])
+                                             : fm.horizontalAdvance(textos[i]));
         total += anchos.back();
     }
     const QRectF caja(o.rect);
@@ -203,11 +133,11 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
     for (std::size_t i = 0; i < piezas.size(); ++i) {
         const QRectF sitio(x, caja.top(), anchos[i], caja.height());
         if (piezas[i].enmarcado) {
-            f.controles->DibujarEtiqueta(*p, sitio, piezas[i].texto, anchos[i], color);
+            f.controles->DibujarEtiqueta(*p, sitio, textos[i], anchos[i], color);
         } else {
             p->setFont(o.font);
             p->setPen(color);
-            p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].texto);
+            p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, textos[i]);
         }
         x += anchos[i];
     }

@@ -1,9 +1,8 @@
 #pragma once
 
-// What the grid's cells draw of a character, so that every one can be told
-// apart: a character the font cannot draw, a control or one that shows
-// nothing becomes a picture or a framed code, never an empty box; and the
-// drawing of those pictures and codes, in the grid and in the text view.
+// The drawing of control characters' pictures and framed codes, in the grid
+// and in the text view, and of the grid's cells piece by piece (the pieces
+// are the model's, modelos/filas.h).
 
 #include <QColor>
 #include <QFont>
@@ -11,44 +10,14 @@
 #include <QString>
 #include <QStyledItemDelegate>
 #include <array>
-#include <functional>
 #include <memory>
-#include <string_view>
 #include <unordered_map>
-#include <vector>
 
 class QPainter;
 
 namespace tildora {
 
 class RejillaCaracteres;
-
-// One piece of what a cell shows: text drawn as it is, or a short label
-// drawn in a frame ("U+0081", "TAB").
-struct PiezaCelda {
-    QString texto;
-    bool enmarcado = false;
-    bool operator==(const PiezaCelda&) const = default;
-};
-
-// The wrong character of column 0, given by its key (`unicode`: the text is
-// UTF-8 or UTF-16, see ClaveVisible): a control as its picture (its
-// abbreviation framed when the font has no picture), an invisible character
-// or one the font cannot draw as its framed code, any other as itself.
-// `hayGlifo` says what the font can draw.
-std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
-                                       const std::function<bool(char32_t)>& hayGlifo);
-
-// A replacement of column 1 (Windows-1252 bytes): the same, and blanks made
-// visible (a space as ␣, a no-break space as ⍽), so that a blank answer
-// never looks like no answer. Runs of plain text come as one piece.
-std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
-                                        const std::function<bool(char32_t)>& hayGlifo);
-
-// The delete answer of column 1: its mark (textos::BorrarCelda), never
-// empty and never a blank, the sign that leads it left out where the font
-// cannot draw it.
-std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
 
 // Control characters are shown as their Unicode pictures (U+2400 + code).
 // Where no installed font has a picture's glyph, which would leave the same

@@ -1,0 +1,95 @@
+#include "modelos/filas.h"
+
+#include "core/caracteres.h"
+#include "core/textos.h"
+#include "core/unicode.h"
+
+#include <optional>
+
+namespace tildora::modelo {
+
+namespace {
+
+std::string Letra(char32_t cp) {
+    std::string r;
+    AnadirUtf8(r, cp);
+    return r;
+}
+
+// A control (0 to 31, 127) as its picture, or its abbreviation framed.
+PiezaCelda Control(unsigned char c, const std::function<bool(char32_t)>& hayGlifo) {
+    const char32_t dibujo = GlifoDeAnsi(c, true);
+    if (hayGlifo(dibujo)) {
+        return {Letra(dibujo), false};
+    }
+    // The abbreviation is the last part of the code's description.
+    const std::string descripcion = DescripcionClave(std::string(1, static_cast<char>(c)), false);
+    constexpr std::string_view kSeparador = " \u00b7 ";
+    const std::size_t donde = descripcion.rfind(kSeparador);
+    return {donde == std::string::npos ? descripcion
+                                       : descripcion.substr(donde + kSeparador.size()),
+            true};
+}
+
+// Any other character: itself, or its code framed when it would show
+// nothing, or nothing telling.
+PiezaCelda Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) {
+    if (cp < 0x20 || cp == 0x7F) {
+        return Control(static_cast<unsigned char>(cp), hayGlifo);
+    }
+    if (EsInvisible(cp) || !hayGlifo(cp)) {
+        return {CodigoUnicode(cp), true};
+    }
+    return {Letra(cp), false};
+}
+
+} // namespace
+
+std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
+                                       const std::function<bool(char32_t)>& hayGlifo) {
+    // A Windows-1252 text's key is its byte; a Unicode text's may be U+XXXX.
+    const std::optional<char32_t> cp =
+        (unicode || clave.size() == 1) ? CaracterDeClave(clave) : std::optional<char32_t>{};
+    if (!cp) {
+        return {{std::string(clave), false}};
+    }
+    return {Caracter(*cp, hayGlifo)};
+}
+
+std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
+                                        const std::function<bool(char32_t)>& hayGlifo) {
+    std::vector<PiezaCelda> piezas;
+    const auto poner = [&piezas](PiezaCelda p) {
+        if (!p.enmarcado && !piezas.empty() && !piezas.back().enmarcado) {
+            piezas.back().texto += p.texto;
+        } else {
+            piezas.push_back(std::move(p));
+        }
+    };
+    for (const char x : bytes) {
+        const auto b = static_cast<unsigned char>(x);
+        if (b == ' ' || b == 0xA0) {
+            const char32_t marca = b == ' ' ? 0x2423 : 0x237D; // ␣ and ⍽
+            poner(hayGlifo(marca) ? PiezaCelda{Letra(marca), false}
+                                  : PiezaCelda{b == ' ' ? "SP" : "NBSP", true});
+        } else {
+            poner(Caracter(UnicodeDeAnsi(b), hayGlifo));
+        }
+    }
+    return piezas;
+}
+
+std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo) {
+    std::string marca(textos::BorrarCelda);
+    char32_t signo = 0;
+    const int largo =
+        DecodificarUtf8(reinterpret_cast<const unsigned char*>(marca.data()), marca.size(), signo);
+    if (largo > 0 && !hayGlifo(signo)) {
+        marca.erase(0, static_cast<std::size_t>(largo));
+        marca.erase(0, marca.find_first_not_of(' '));
+        marca.erase(marca.find_last_not_of(' ') + 1);
+    }
+    return {{marca, false}};
+}
+
+} // namespace tildora::modelo

@@ -1,0 +1,42 @@
+#pragma once
+
+// What the conversion window's cells show of a row, so that every character
+// can be told apart: a character the font cannot draw, a control or one
+// that shows nothing becomes a picture or a framed code, never an empty box,
+// and a blank answer shows. Each face measures and draws the pieces; which
+// glyphs its font has, it says through `hayGlifo`.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tildora::modelo {
+
+// One piece of what a cell shows: text (UTF-8) drawn as it is, or a short
+// label drawn in a frame ("U+0081", "TAB").
+struct PiezaCelda {
+    std::string texto;
+    bool enmarcado = false;
+    bool operator==(const PiezaCelda&) const = default;
+};
+
+// The wrong character of column 0, given by its key (`unicode`: the text is
+// UTF-8 or UTF-16, see ClaveVisible): a control as its picture (its
+// abbreviation framed when the font has no picture), an invisible character
+// or one the font cannot draw as its framed code, any other as itself.
+std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
+                                       const std::function<bool(char32_t)>& hayGlifo);
+
+// A replacement of column 1 (Windows-1252 bytes): the same, and blanks made
+// visible (a space as ␣, a no-break space as ⍽), so that a blank answer
+// never looks like no answer. Runs of plain text come as one piece.
+std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
+                                        const std::function<bool(char32_t)>& hayGlifo);
+
+// The delete answer of column 1: its mark (textos::BorrarCelda), never
+// empty and never a blank, the sign that leads it left out where the font
+// cannot draw it.
+std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
+
+} // namespace tildora::modelo

@@ -1,0 +1,94 @@
+// What the conversion window's cells show of a row, piece by piece, for
+// every kind of character: nothing may be an empty box, two characters never
+// look alike, a blank answer shows. The fonts are stood in for by what they
+// can draw.
+
+#include "modelos/filas.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using tildora::modelo::PiezaCelda;
+using tildora::modelo::PiezasBorrado;
+using tildora::modelo::PiezasCaracter;
+using tildora::modelo::PiezasRespuesta;
+
+namespace {
+
+using Glifos = std::function<bool(char32_t)>;
+
+// Everything but the emoji, with or without the control pictures and ␣.
+const Glifos kTodo = [](char32_t u) { return u != 0x1F44D; };
+const Glifos kSinDibujos = [](char32_t u) {
+    return u != 0x1F44D && !(u >= 0x2400 && u <= 0x2421) && u != 0x2423;
+};
+const Glifos kEmoji = [](char32_t) { return true; };
+
+struct Caso {
+    const char* que;
+    std::string clave;
+    bool unicode;
+    Glifos glifos;
+    std::vector<PiezaCelda> esperado;
+};
+
+TEST(ModeloFilas, ElCaracterErroneo) {
+    const Caso casos[] = {
+        {"left quote", "\x93", false, kTodo, {{"\u201c", false}}},
+        {"right quote", "\x94", false, kTodo, {{"\u201d", false}}},
+        {"en dash", "\x96", false, kTodo, {{"\u2013", false}}},
+        {"C1 byte", "\x81", false, kTodo, {{"U+0081", true}}},
+        {"C1 in UTF-8", "\x8d", true, kTodo, {{"U+008D", true}}},
+        {"tab, pictures", "\t", false, kTodo, {{"\u2409", false}}},
+        {"tab, no pictures", "\t", false, kSinDibujos, {{"TAB", true}}},
+        {"DEL, no pictures", "\x7f", false, kSinDibujos, {{"DEL", true}}},
+        {"lone LF, no pictures", "\n", false, kSinDibujos, {{"LF", true}}},
+        {"NUL", std::string(1, '\0'), false, kTodo, {{"\u2400", false}}},
+        {"emoji, no glyph", "U+1F44D", true, kTodo, {{"U+1F44D", true}}},
+        {"emoji with a glyph", "U+1F44D", true, kEmoji, {{"\U0001F44D", false}}},
+        {"zero-width space", "U+200B", true, kEmoji, {{"U+200B", true}}},
+        {"letter outside Windows-1252", "U+0142", true, kTodo, {{"\u0142", false}}},
+        {"quote in UTF-8", "\x93", true, kTodo, {{"\u201c", false}}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        const auto piezas = PiezasCaracter(c.clave, c.unicode, c.glifos);
+        ASSERT_EQ(piezas.size(), c.esperado.size());
+        for (std::size_t i = 0; i < piezas.size(); ++i) {
+            EXPECT_EQ(piezas[i].texto, c.esperado[i].texto);
+            EXPECT_EQ(piezas[i].enmarcado, c.esperado[i].enmarcado);
+        }
+    }
+}
+
+TEST(ModeloFilas, LaRespuesta) {
+    const Caso casos[] = {
+        {"one blank", " ", false, kTodo, {{"\u2423", false}}},
+        {"one blank, no mark", " ", false, kSinDibujos, {{"SP", true}}},
+        {"blank inside", "a b", false, kTodo, {{"a\u2423b", false}}},
+        {"no-break space", "\xa0", false, kTodo, {{"\u237d", false}}},
+        {"plain", "...", false, kTodo, {{"...", false}}},
+        {"none", "", false, kTodo, {}},
+        {"stored tab", "\t", false, kSinDibujos, {{"TAB", true}}},
+        {"text then a C1 byte",
+         "x\x81y",
+         false,
+         kTodo,
+         {{"x", false}, {"U+0081", true}, {"y", false}}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        EXPECT_EQ(PiezasRespuesta(c.clave, c.glifos), c.esperado);
+    }
+}
+
+TEST(ModeloFilas, LaRespuestaDeBorrarSuSignoFueraSiNoSeDibuja) {
+    EXPECT_EQ(PiezasBorrado(kTodo), (std::vector<PiezaCelda>{{"\u2326 ezabatu / borrar", false}}));
+    EXPECT_EQ(PiezasBorrado([](char32_t u) { return u != 0x2326; }),
+              (std::vector<PiezaCelda>{{"ezabatu / borrar", false}}));
+}
+
+} // namespace
