@@ -82,6 +82,27 @@ DelegadoCeldas::Fuente& DelegadoCeldas::Preparar(const QFont& fuente) const {
     return f;
 }
 
+std::vector<std::pair<QString, bool>> DelegadoCeldas::Piezas(int fila, int columna,
+                                                             Fuente& f) const {
+    const std::string bytes = m_rejilla.TextMatrix(fila, columna);
+    const auto hayGlifo = [&f](char32_t u) {
+        const auto [it, nuevo] = f.glifos.try_emplace(u, false);
+        if (nuevo) {
+            it->second = HayGlifo(f.fuente, u);
+        }
+        return it->second;
+    };
+    const std::vector<modelo::PiezaCelda> piezas =
+        columna == 0                ? modelo::PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
+        : m_rejilla.EsBorrado(fila) ? modelo::PiezasBorrado(hayGlifo)
+                                    : modelo::PiezasRespuesta(bytes, hayGlifo);
+    std::vector<std::pair<QString, bool>> r;
+    for (const modelo::PiezaCelda& pieza : piezas) {
+        r.emplace_back(QString::fromStdString(pieza.texto), pieza.enmarcado);
+    }
+    return r;
+}
+
 void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
                            const QModelIndex& indice) const {
     const bool erroneo = indice.column() == 0;
@@ -93,22 +114,7 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
     QStyleOptionViewItem o = opcion;
     initStyleOption(&o, indice);
     Fuente& f = Preparar(o.font);
-    const std::string bytes = m_rejilla.TextMatrix(fila, indice.column());
-    const auto hayGlifo = [&f](char32_t u) {
-        const auto [it, nuevo] = f.glifos.try_emplace(u, false);
-        if (nuevo) {
-            it->second = HayGlifo(f.fuente, u);
-        }
-        return it->second;
-    };
-    const std::vector<modelo::PiezaCelda> piezas =
-        erroneo                     ? modelo::PiezasCaracter(bytes, m_rejilla.Unicode(), hayGlifo)
-        : m_rejilla.EsBorrado(fila) ? modelo::PiezasBorrado(hayGlifo)
-                                    : modelo::PiezasRespuesta(bytes, hayGlifo);
-    std::vector<QString> textos;
-    for (const modelo::PiezaCelda& pieza : piezas) {
-        textos.push_back(QString::fromStdString(pieza.texto));
-    }
+    const std::vector<std::pair<QString, bool>> piezas = Piezas(fila, indice.column(), f);
     // The cell's background, selection and focus as the style draws them.
     o.text.clear();
     const QWidget* w = o.widget;
@@ -122,8 +128,9 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
     std::vector<qreal> anchos;
     qreal total = 0;
     for (std::size_t i = 0; i < piezas.size(); ++i) {
-        anchos.push_back(piezas[i].enmarcado ? f.controles->AnchoEtiqueta(textos[i])
-                                             : fm.horizontalAdvance(textos[i]));
+        const auto& [texto, enmarcado] = piezas[i];
+        anchos.push_back(enmarcado ? f.controles->AnchoEtiqueta(texto)
+                                   : fm.horizontalAdvance(texto));
         total += anchos.back();
     }
     const QRectF caja(o.rect);
@@ -132,12 +139,12 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
     p->setClipRect(caja);
     for (std::size_t i = 0; i < piezas.size(); ++i) {
         const QRectF sitio(x, caja.top(), anchos[i], caja.height());
-        if (piezas[i].enmarcado) {
-            f.controles->DibujarEtiqueta(*p, sitio, textos[i], anchos[i], color);
+        if (piezas[i].second) {
+            f.controles->DibujarEtiqueta(*p, sitio, piezas[i].first, anchos[i], color);
         } else {
             p->setFont(o.font);
             p->setPen(color);
-            p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, textos[i]);
+            p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].first);
         }
         x += anchos[i];
     }

@@ -12,6 +12,8 @@
 #include <array>
 #include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 class QPainter;
 
@@ -65,6 +67,9 @@ private:
         std::unordered_map<char32_t, bool> glifos;
     };
     Fuente& Preparar(const QFont& fuente) const;
+    // The cell's pieces (modelos/filas.h): each text, and whether it is
+    // framed.
+    std::vector<std::pair<QString, bool>> Piezas(int fila, int columna, Fuente& f) const;
 
     const RejillaCaracteres& m_rejilla;
     mutable std::unordered_map<QString, Fuente> m_fuentes;
