@@ -3,7 +3,6 @@
 #include "ui/conversion/celdas.h"
 
 #include "core/caracteres.h"
-#include "core/documento.h"
 #include "core/unicode.h"
 
 #include <QApplication>
