@@ -4,6 +4,8 @@
 #include "core/textos.h"
 #include "core/unicode.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace tildora::modelo {
@@ -90,6 +92,34 @@ std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGl
         marca.erase(marca.find_last_not_of(' ') + 1);
     }
     return {{marca, false}};
+}
+
+namespace {
+
+// Relative luminance as WCAG 2 defines it.
+double Luminancia(Rgb c) {
+    const auto canal = [](int v) {
+        const double x = v / 255.0;
+        return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * canal(c.rojo) + 0.7152 * canal(c.verde) + 0.0722 * canal(c.azul);
+}
+
+} // namespace
+
+double Contraste(Rgb a, Rgb b) {
+    const double la = Luminancia(a);
+    const double lb = Luminancia(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Rgb ColorPropuesta(Rgb fondo, Rgb enlace) {
+    if (Contraste(enlace, fondo) >= 4.5) {
+        return enlace;
+    }
+    const Rgb claro{0x8a, 0xb4, 0xf8};
+    const Rgb oscuro{0x1a, 0x4f, 0xbf};
+    return Contraste(claro, fondo) > Contraste(oscuro, fondo) ? claro : oscuro;
 }
 
 } // namespace tildora::modelo

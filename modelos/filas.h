@@ -6,6 +6,8 @@
 // and a blank answer shows. Each face measures and draws the pieces; which
 // glyphs its font has, it says through `hayGlifo`.
 
+#include "modelos/vista.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -38,5 +40,13 @@ std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
 // empty and never a blank, the sign that leads it left out where the font
 // cannot draw it.
 std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
+
+// The colour a proposal is drawn in, so that it cannot be taken for an answer
+// remembered or typed: the link colour `enlace` where it reads on the cells'
+// background `fondo` (a contrast of 4.5 to 1 at least), else a blue that
+// reads better there, light on a dark background and dark on a light one.
+Rgb ColorPropuesta(Rgb fondo, Rgb enlace);
+// The contrast ratio of two colours, as WCAG 2 defines it (1 to 21).
+double Contraste(Rgb a, Rgb b);
 
 } // namespace tildora::modelo

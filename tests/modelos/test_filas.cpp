@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+using tildora::modelo::ColorPropuesta;
+using tildora::modelo::Contraste;
 using tildora::modelo::PiezaCelda;
 using tildora::modelo::PiezasBorrado;
 using tildora::modelo::PiezasCaracter;
 using tildora::modelo::PiezasRespuesta;
+using tildora::modelo::Rgb;
 
 namespace {
 
@@ -89,6 +92,33 @@ TEST(ModeloFilas, LaRespuestaDeBorrarSuSignoFueraSiNoSeDibuja) {
     EXPECT_EQ(PiezasBorrado(kTodo), (std::vector<PiezaCelda>{{"\u2326 ezabatu / borrar", false}}));
     EXPECT_EQ(PiezasBorrado([](char32_t u) { return u != 0x2326; }),
               (std::vector<PiezaCelda>{{"ezabatu / borrar", false}}));
+}
+
+TEST(ModeloFilas, ElColorDeUnaPropuestaSeLeeSobreElFondo) {
+    struct CasoColor {
+        const char* que;
+        Rgb fondo;
+        Rgb enlace;
+        Rgb esperado;
+    };
+    const CasoColor casos[] = {
+        {"the link colour reads on white", {255, 255, 255}, {0, 0, 255}, {0, 0, 255}},
+        {"blue on a dark background: a light blue",
+         {0x2b, 0x2b, 0x2b},
+         {0, 0, 255},
+         {0x8a, 0xb4, 0xf8}},
+        {"a pale link on white: a dark blue",
+         {255, 255, 255},
+         {0xaa, 0xcc, 0xff},
+         {0x1a, 0x4f, 0xbf}},
+    };
+    for (const CasoColor& c : casos) {
+        SCOPED_TRACE(c.que);
+        EXPECT_EQ(ColorPropuesta(c.fondo, c.enlace), c.esperado);
+        EXPECT_GE(Contraste(c.esperado, c.fondo), 4.5);
+    }
+    EXPECT_DOUBLE_EQ(Contraste({0, 0, 0}, {255, 255, 255}), 21.0);
+    EXPECT_DOUBLE_EQ(Contraste({9, 9, 9}, {9, 9, 9}), 1.0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "core/almacen.h"
 #include "core/estado.h"
 #include "core/textos.h"
+#include "modelos/filas.h"
 #include "tests/ui/ayudas_ui.h"
 #include "ui/conversion/celdas.h"
 #include "ui/conversion/frmconversioncaracteres.h"
@@ -447,7 +448,9 @@ void PruebaConversion::caracteresVisibles() {
     for (const auto& [paleta, esperado] : paletas) {
         const QColor color = ColorPropuesta(paleta);
         QCOMPARE(color, esperado);
-        QVERIFY(Contraste(color, paleta.color(QPalette::Base)) >= 4.5);
+        const QColor base = paleta.color(QPalette::Base);
+        QVERIFY(modelo::Contraste({color.red(), color.green(), color.blue()},
+                                  {base.red(), base.green(), base.blue()}) >= 4.5);
         QVERIFY(color != paleta.color(QPalette::Text));
     }
 

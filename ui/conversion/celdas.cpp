@@ -50,33 +50,13 @@ bool HayGlifo(const QFont& fuente, char32_t u) {
     return !tiradas.isEmpty();
 }
 
-namespace {
-
-// Relative luminance as WCAG 2 defines it.
-double Luminancia(const QColor& c) {
-    const auto canal = [](double v) {
-        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * canal(c.redF()) + 0.7152 * canal(c.greenF()) + 0.0722 * canal(c.blueF());
-}
-
-} // namespace
-
-double Contraste(const QColor& a, const QColor& b) {
-    const double la = Luminancia(a);
-    const double lb = Luminancia(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 QColor ColorPropuesta(const QPalette& paleta) {
-    const QColor fondo = paleta.color(QPalette::Base);
-    const QColor enlace = paleta.color(QPalette::Link);
-    if (Contraste(enlace, fondo) >= 4.5) {
-        return enlace;
-    }
-    const QColor claro(0x8a, 0xb4, 0xf8);
-    const QColor oscuro(0x1a, 0x4f, 0xbf);
-    return Contraste(claro, fondo) > Contraste(oscuro, fondo) ? claro : oscuro;
+    const auto rgb = [&paleta](QPalette::ColorRole papel) {
+        const QColor c = paleta.color(papel);
+        return modelo::Rgb{c.red(), c.green(), c.blue()};
+    };
+    const modelo::Rgb r = modelo::ColorPropuesta(rgb(QPalette::Base), rgb(QPalette::Link));
+    return QColor(r.rojo, r.verde, r.azul);
 }
 
 QFont FuenteErroneos(const QFont& base) {

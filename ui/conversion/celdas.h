@@ -30,13 +30,9 @@ namespace tildora {
 // Whether the installed fonts, fallbacks included, have a glyph for `u`.
 bool HayGlifo(const QFont& fuente, char32_t u);
 
-// The colour a proposal is drawn in, so that it cannot be taken for an answer
-// remembered or typed: the palette's link colour where it reads on the cells'
-// background (a contrast of 4.5 to 1 at least), else a blue that reads better
-// there, light on a dark palette and dark on a light one.
+// The colour a proposal is drawn in (modelos/filas.h), from the palette's
+// base and link colours.
 QColor ColorPropuesta(const QPalette& paleta);
-// The contrast ratio of two colours, as WCAG 2 defines it (1 to 21).
-double Contraste(const QColor& a, const QColor& b);
 
 // The font of column 0: larger than the window's, so that “ and ”, – and -
 // can be told apart at any scale.
