@@ -6,6 +6,16 @@
 // their messages. A face shows the rows, sends the user's acts here and
 // does what the answers say (which row to make current, which window comes
 // next); it decides nothing itself.
+//
+// How a face drives it: Cargar once the scan has filled the state, then a
+// row per NumFilas, each shown from Clave, Texto, EsBorrado and OrigenDe (the
+// pieces a cell draws are in modelos/filas.h, the caption is Titulo). The
+// user's acts on a row are DarBorrado (Delete, the menu), QuitarRespuesta
+// (Backspace, the menu), TomarPropuesta (the menu) and, through the editor
+// over a cell (modelos/editor.h), Escribir; each says whether the row must
+// be shown again. Menu says which entries a row's menu has; Aceptar and
+// Cancelar are the two buttons, and the window's close box stores and
+// writes nothing.
 
 #include "core/correccion.h"
 #include "core/estado.h"

@@ -4,6 +4,16 @@
 // hold after a keystroke, what leaving it commits into its row or refuses
 // (and with which message), and Esc giving the cell back. The face's line
 // edit shows the text and the caret; they are kept here, with the row.
+//
+// How a face drives it: Abrir when a replacement cell is clicked (or F2,
+// Space or a typed character opens it), showing Texto, Cursor, Propuesta and
+// MarcaBorrado; Editado on every change the user makes, taking back Texto
+// and Cursor when it says no; Salir whenever the focus moves to another
+// control, the editor closes (Enter, accept, cancel's hiding aside) or
+// another cell opens, showing its message if there is one and the row again
+// if it changed; Deshacer on Esc; Olvidar when the row's answer is set
+// another way. Leaving runs once however many focus events its message
+// sets off: that guard is the face's.
 
 #include <cstddef>
 #include <optional>
