@@ -9,11 +9,11 @@
 // Space or a typed character opens it), showing Texto, Cursor, Propuesta and
 // MarcaBorrado; Editado on every change the user makes, taking back Texto
 // and Cursor when it says no; Salir whenever the focus moves to another
-// control, the editor closes (Enter, accept, cancel's hiding aside) or
+// control, the editor closes (Enter, Up, Down, a scroll, a button) or
 // another cell opens, showing its message if there is one and the row again
-// if it changed; Deshacer on Esc; Olvidar when the row's answer is set
-// another way. Leaving runs once however many focus events its message
-// sets off: that guard is the face's.
+// if it changed (Cancel alone hides the editor unchecked); Deshacer on Esc;
+// Olvidar when the row's answer is set another way. Leaving runs once
+// however many focus events its message sets off: that guard is the face's.
 
 #include <cstddef>
 #include <optional>
