@@ -6,6 +6,7 @@
 #include "core/estado.h"
 #include "core/textos.h"
 #include "modelos/conversion.h"
+#include "modelos/conversion_teclas.h"
 #include "modelos/dialogos.h"
 #include "modelos/editor.h"
 #include "tests/core/ayudas.h"
@@ -322,6 +323,44 @@ TEST(ModeloConversion, UnaSalidaAparecidaSePreguntaYUnaQueFallaDejaLaVentana) {
     ASSERT_TRUE(vuelta);
     EXPECT_EQ(vuelta->entrada, w.estado.FicheroEntrada);
     EXPECT_EQ(vuelta->salida, w.estado.FicheroSalida);
+}
+
+TEST(ModeloConversion, LoQueHaceUnaTeclaEnLaRejilla) {
+    using modelo::AccionRejilla;
+    using modelo::TeclaRejilla;
+    Ventana v(kTexto, kAlmacen);
+    struct Caso {
+        const char* que;
+        std::optional<std::size_t> fila;
+        bool enRespuesta;
+        modelo::Pulsacion pulsacion;
+        AccionRejilla esperada;
+    };
+    const modelo::Pulsacion letra{TeclaRejilla::Otra, false, false, true};
+    const Caso casos[] = {
+        {"menu key", 0, false, {TeclaRejilla::Menu}, AccionRejilla::Menu},
+        {"Shift+F10", 4, true, {TeclaRejilla::F10, true}, AccionRejilla::Menu},
+        {"F10 alone", 0, true, {TeclaRejilla::F10}, AccionRejilla::Dejar},
+        {"menu key, no row", std::nullopt, true, {TeclaRejilla::Menu}, AccionRejilla::Dejar},
+        {"Delete", 1, true, {TeclaRejilla::Suprimir}, AccionRejilla::Borrado},
+        {"Backspace", 1, true, {TeclaRejilla::Retroceso}, AccionRejilla::SinRespuesta},
+        {"Delete on the key's cell", 1, false, {TeclaRejilla::Suprimir}, AccionRejilla::Dejar},
+        {"Delete with Control",
+         1,
+         true,
+         {TeclaRejilla::Suprimir, false, true},
+         AccionRejilla::Dejar},
+        {"Delete on the line break", 4, true, {TeclaRejilla::Suprimir}, AccionRejilla::Nada},
+        {"F2", 1, true, {TeclaRejilla::F2}, AccionRejilla::Abrir},
+        {"Space", 1, true, {TeclaRejilla::Espacio, false, false, true}, AccionRejilla::Abrir},
+        {"a letter", 1, true, letra, AccionRejilla::AbrirYEscribir},
+        {"a letter on the line break", 4, true, letra, AccionRejilla::Nada},
+        {"an arrow", 1, true, {}, AccionRejilla::Dejar},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        EXPECT_EQ(modelo::TeclaEnRejilla(v.modelo, c.fila, c.enRespuesta, c.pulsacion), c.esperada);
+    }
 }
 
 TEST(ModeloEditor, UnaTeclaDejaUnCaracterOSoloQuitaUnTramo) {

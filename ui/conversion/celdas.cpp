@@ -340,6 +340,26 @@ QMenu* RejillaCaracteres::CrearMenu(int fila, QWidget* padre,
     return menu;
 }
 
+modelo::Pulsacion RejillaCaracteres::Pulsacion(const QKeyEvent& tecla) {
+    using modelo::TeclaRejilla;
+    static constexpr std::pair<int, TeclaRejilla> kTeclas[] = {
+        {Qt::Key_Menu, TeclaRejilla::Menu},       {Qt::Key_F10, TeclaRejilla::F10},
+        {Qt::Key_Delete, TeclaRejilla::Suprimir}, {Qt::Key_Backspace, TeclaRejilla::Retroceso},
+        {Qt::Key_F2, TeclaRejilla::F2},           {Qt::Key_Space, TeclaRejilla::Espacio}};
+    modelo::Pulsacion p;
+    for (const auto& [clave, nombre] : kTeclas) {
+        if (tecla.key() == clave) {
+            p.tecla = nombre;
+        }
+    }
+    p.soloMayusculas = tecla.modifiers() == Qt::ShiftModifier;
+    p.conControl = tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const auto caracteres = tecla.text().toUcs4();
+    p.escribe = !caracteres.isEmpty() && std::all_of(caracteres.begin(), caracteres.end(),
+                                                     [](char32_t u) { return QChar::isPrint(u); });
+    return p;
+}
+
 void RejillaCaracteres::SetRowHeight(int fila, int twips) {
     if (fila == 0) {
         horizontalHeader()->setFixedHeight(Px(twips));

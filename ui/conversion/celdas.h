@@ -8,6 +8,7 @@
 
 #include "core/documento.h"
 #include "modelos/conversion.h"
+#include "modelos/conversion_teclas.h"
 #include "modelos/editor.h"
 #include "ui/conversion/pinturacontroles.h"
 
@@ -22,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+class QKeyEvent;
 class QMenu;
 class QPalette;
 
@@ -106,6 +108,9 @@ public:
     // answer, no answer, the row's proposal, as the model says which apply;
     // `elegido` gets the act of the entry chosen.
     QMenu* CrearMenu(int fila, QWidget* padre, std::function<void(ActoFila)> elegido) const;
+
+    // A key on the grid as the model takes it (modelos/conversion_teclas.h).
+    static modelo::Pulsacion Pulsacion(const QKeyEvent& tecla);
 
     // Sizes in twips.
     void SetRowHeight(int fila, int twips);

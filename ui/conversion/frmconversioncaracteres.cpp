@@ -348,40 +348,24 @@ void FrmConversionCaracteres::CerrarEditor() {
 }
 
 bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
+    using modelo::AccionRejilla;
     RejillaCaracteres& g = *m_caracteresFG;
     const int fila = g.Row();
-    // The menu key and Shift+F10 open the row's menu at its cell.
-    if (fila > 0 && (tecla.key() == Qt::Key_Menu ||
-                     (tecla.key() == Qt::Key_F10 && tecla.modifiers() == Qt::ShiftModifier))) {
+    const AccionRejilla accion = modelo::TeclaEnRejilla(
+        m_modelo, fila > 0 ? std::optional<std::size_t>(fila - 1) : std::nullopt, g.Col() != 0,
+        RejillaCaracteres::Pulsacion(tecla));
+    if (accion == AccionRejilla::Dejar || accion == AccionRejilla::Nada) {
+        return accion == AccionRejilla::Nada;
+    }
+    if (accion == AccionRejilla::Menu) {
         AbrirMenuActual();
         return true;
     }
-    if (fila == 0 || g.Col() == 0 ||
-        (tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        return false;
-    }
-    // On a replacement cell Delete gives the delete answer, Backspace takes
-    // the answer away.
-    if (tecla.key() == Qt::Key_Delete || tecla.key() == Qt::Key_Backspace) {
-        if (!g.RespuestaFija(fila)) {
-            PonerRespuesta(fila, tecla.key() == Qt::Key_Delete
-                                     ? &modelo::Conversion::DarBorrado
-                                     : &modelo::Conversion::QuitarRespuesta);
-        }
+    if (accion == AccionRejilla::Borrado || accion == AccionRejilla::SinRespuesta) {
+        PonerRespuesta(fila, accion == AccionRejilla::Borrado
+                                 ? &modelo::Conversion::DarBorrado
+                                 : &modelo::Conversion::QuitarRespuesta);
         return true;
-    }
-    const bool abre = tecla.key() == Qt::Key_F2 || tecla.key() == Qt::Key_Space;
-    bool escrito = false;
-    if (!abre && !tecla.text().isEmpty()) {
-        const auto caracteres = tecla.text().toUcs4();
-        escrito = std::all_of(caracteres.begin(), caracteres.end(),
-                              [](char32_t u) { return QChar::isPrint(u); });
-    }
-    if (!abre && !escrito) {
-        return false;
-    }
-    if (g.RespuestaFija(fila)) {
-        return true; // nothing to type there
     }
     // Opened as a click opens it, over the cell brought into sight first (it
     // may have been scrolled away); a typed character then reaches the
@@ -389,7 +373,7 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
     // or refuse it.
     g.scrollTo(g.currentIndex());
     caracteresFG_Click();
-    if (escrito && m_txtEditor->isVisible()) {
+    if (accion == AccionRejilla::AbrirYEscribir && m_txtEditor->isVisible()) {
         QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
                         tecla.isAutoRepeat(), tecla.count());
         QCoreApplication::sendEvent(m_txtEditor, &copia);

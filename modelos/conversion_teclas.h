@@ -1,0 +1,41 @@
+#pragma once
+
+// What a key does on the conversion window's grid, without any toolkit: a
+// face reports the key over the current cell and does what comes back.
+
+#include <cstddef>
+#include <optional>
+
+namespace tildora::modelo {
+
+class Conversion;
+
+// The keys the grid gives a meaning of its own.
+enum class TeclaRejilla { Otra, Menu, F10, Suprimir, Retroceso, F2, Espacio };
+
+struct Pulsacion {
+    TeclaRejilla tecla = TeclaRejilla::Otra;
+    bool soloMayusculas = false; // Shift held, and no other modifier
+    bool conControl = false;     // Control, Alt or Meta held
+    bool escribe = false;        // it types text, every character printable
+};
+
+enum class AccionRejilla {
+    Dejar,          // the grid's own (the arrows among them)
+    Nada,           // taken, and nothing done: the line break's row
+    Menu,           // the current row's menu, at its cell
+    Borrado,        // the delete answer (Conversion::DarBorrado)
+    SinRespuesta,   // no answer (Conversion::QuitarRespuesta)
+    Abrir,          // the editor opens over the cell, as a click opens it
+    AbrirYEscribir, // and the key then goes into it
+};
+
+// `fila`: the current data row, if any; `enRespuesta`: the current cell is
+// the answer's (column 1). The menu key and Shift+F10 open the row's menu;
+// on an answer's cell Delete gives the delete answer, Backspace takes the
+// answer away, F2 and Space open the editor and a typed character opens it
+// and goes in; the line break's row takes those keys and does nothing.
+AccionRejilla TeclaEnRejilla(const Conversion& conversion, std::optional<std::size_t> fila,
+                             bool enRespuesta, const Pulsacion& pulsacion);
+
+} // namespace tildora::modelo
