@@ -1,5 +1,6 @@
 #include "core/almacen.h"
 
+#include "core/caracteres.h"
 #include "core/interno/escritura.h"
 #include "core/interno/ini.h"
 #include "core/interno/lector.h"
@@ -113,26 +114,27 @@ namespace {
 
 // A line break is no character: an answer stored under one (a \x0A line
 // written by an older copy) is never used.
-bool EsRuptura(std::string_view clave) {
-    return clave == "\r" || clave == "\n";
+bool EsClaveDeRuptura(std::string_view clave) {
+    return clave.size() == 1 && EsRuptura(static_cast<unsigned char>(clave[0]));
 }
 
 } // namespace
 
 std::optional<std::string> Respuestas::Recordada(std::string_view clave) const {
-    if (EsRuptura(clave)) {
+    if (EsClaveDeRuptura(clave)) {
         return std::nullopt;
     }
     return ini::Respuesta(m_bytes, textos::SeccionLista, clave);
 }
 
 std::string Respuestas::Solucion(std::string_view clave) const {
-    return EsRuptura(clave) ? std::string() : ini::Solucion(m_bytes, textos::SeccionLista, clave);
+    return EsClaveDeRuptura(clave) ? std::string()
+                                   : ini::Solucion(m_bytes, textos::SeccionLista, clave);
 }
 
 std::vector<std::pair<std::string, std::optional<std::string>>> Respuestas::Todas() const {
     auto todas = ini::Soluciones(m_bytes, textos::SeccionLista);
-    std::erase_if(todas, [](const auto& par) { return EsRuptura(par.first); });
+    std::erase_if(todas, [](const auto& par) { return EsClaveDeRuptura(par.first); });
     return todas;
 }
 

@@ -18,6 +18,12 @@ using TablaValidez = std::array<bool, 256>;
 TablaValidez ConstruirCaracteresValidos();
 extern const TablaValidez kCaracteresValidos;
 
+// Whether a byte breaks a line (CR, LF, or the two together): a line break is
+// the text's structure, never a character to check, answer or store.
+constexpr bool EsRuptura(unsigned char b) {
+    return b == '\r' || b == '\n';
+}
+
 // Whether a character of a UTF-8 or UTF-16 text may stay: the allowed codes
 // read as the characters they are, all of them below U+0100. (CR and LF are
 // line ends there, never characters.)

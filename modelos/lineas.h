@@ -7,6 +7,8 @@
 // break the line and are not characters of it; a byte-order mark at the
 // start of a UTF-8 text is no character either.
 
+#include "core/caracteres.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -15,10 +17,8 @@
 
 namespace tildora::modelo {
 
-// Whether a byte breaks the line (alone, or CR LF together).
-constexpr bool EsRuptura(unsigned char b) {
-    return b == '\r' || b == '\n';
-}
+// Whether a byte breaks the line: the core's one rule.
+using tildora::EsRuptura;
 
 // Bytes to be shown: the working copy, or a piece of the corrected text;
 // the `marcaOrden` bytes of a byte-order mark at their start are no

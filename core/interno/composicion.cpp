@@ -42,10 +42,6 @@ std::string_view Sustituto(const Fila& fila) {
     return fila.borrar ? std::string_view() : std::string_view(fila.sustituto);
 }
 
-bool EsRuptura(unsigned char b) {
-    return b == '\r' || b == '\n';
-}
-
 std::uint64_t LargoUtf8(unsigned char b) {
     std::string u;
     AnadirUtf8(u, UnicodeDeAnsi(b));
