@@ -334,7 +334,7 @@ int Ordenes::RememberDelete(const std::string& caracter) {
     return Recordar(BorradoDado(caracter));
 }
 
-int Ordenes::Recordar(const Resultado<Respuesta>& respuesta) {
+int Ordenes::Recordar(const Resultado<Fila>& respuesta) {
     if (!respuesta) {
         return Refusar(respuesta.error());
     }

@@ -57,7 +57,7 @@ private:
     // check's lines for one file (its name as NombreVisible writes it).
     std::string LineasCheck(const std::string& visible, const Documento& documento) const;
     // Stores what remember was given; the exit status.
-    int Recordar(const Resultado<Respuesta>& respuesta);
+    int Recordar(const Resultado<Fila>& respuesta);
     // Says the rows whose replacements would leave wrong characters
     // (FilasNoLimpias): a message, the file's name when `nombre` is given,
     // and one line per row.

@@ -245,15 +245,15 @@ Resultado<std::string> ClaveErronea(const std::string& caracter) {
 
 } // namespace
 
-Resultado<Respuesta> BorradoDado(const std::string& caracter) {
+Resultado<Fila> BorradoDado(const std::string& caracter) {
     Resultado<std::string> clave = ClaveErronea(caracter);
     if (!clave) {
         return clave.error();
     }
-    return Respuesta{std::move(*clave), {}, true};
+    return Fila{std::move(*clave), {}, true};
 }
 
-Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto) {
+Resultado<Fila> RespuestaDada(const std::string& caracter, const std::string& sustituto) {
     Resultado<std::string> clave = ClaveErronea(caracter);
     if (!clave) {
         return clave.error();
@@ -277,7 +277,7 @@ Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::strin
     if (valor->size() > kLargoMaximoSustituto) {
         return Falla(Fallo::SustitutoLargo, 0, sustituto);
     }
-    return Respuesta{std::move(*clave), *valor};
+    return Fila{std::move(*clave), *valor};
 }
 
 } // namespace tildora

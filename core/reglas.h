@@ -3,6 +3,7 @@
 // The rules both the windows and the command line apply to what the user
 // gives: file names, characters written as escapes, replacements.
 
+#include "core/correccion.h"
 #include "core/resultado.h"
 
 #include <cstddef>
@@ -82,14 +83,10 @@ Resultado<std::string> ClaveDada(const std::string& texto);
 // character; a lone LF is always written as CR LF), a replacement that is
 // not UTF-8 (Fallo::NoUtf8) or that Windows-1252 cannot hold, one holding its own character (no row
 // could ever correct it), empty, holding a line break, or longer than the store gives back.
-struct Respuesta {
-    std::string clave;
-    std::string sustituto;
-    bool borrar = false; // the delete answer: the character goes
-};
-Resultado<Respuesta> RespuestaDada(const std::string& caracter, const std::string& sustituto);
+// The answer comes as the grid's row for the character.
+Resultado<Fila> RespuestaDada(const std::string& caracter, const std::string& sustituto);
 // The delete answer for a character as `remember --delete` takes it, the
 // character refused as RespuestaDada refuses it.
-Resultado<Respuesta> BorradoDado(const std::string& caracter);
+Resultado<Fila> BorradoDado(const std::string& caracter);
 
 } // namespace tildora
