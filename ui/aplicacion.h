@@ -29,7 +29,7 @@ public:
     Aplicacion& operator=(const Aplicacion&) = delete;
 
     Estado& estado() { return m_estado; }
-    Dialogos& dialogos() { return m_dialogos; }
+    DialogosVentanas& dialogos() { return m_dialogos; }
 
     // FrmElegirFicheros; a non-empty `entrada` fills its input box, as for a
     // file the program was started with, and `salida` its output box.
@@ -52,7 +52,7 @@ private:
     void Mostrar(QWidget* ventana);
 
     Estado& m_estado;
-    Dialogos m_dialogos;
+    DialogosVentanas m_dialogos;
     std::function<void()> m_salir;
     QPointer<QWidget> m_actual;
     // Unloaded windows whose deferred delete may not have run yet (the event

@@ -14,49 +14,45 @@
 
 namespace tildora {
 
-modelo::Dialogos& Dialogos::Sobre(QWidget* ventana) {
+modelo::Dialogos& DialogosVentanas::Sobre(QWidget* ventana) {
     if (m_qt != nullptr) {
         m_qt->Sobre(ventana);
     }
     return m_pasos;
 }
 
-modelo::Dialogos::Respuesta Dialogos::ConPasos::Mensaje(const std::string& texto,
-                                                        bool conCancelar) {
+modelo::Dialogos::Respuesta DialogosVentanas::ConPasos::Mensaje(const std::string& texto,
+                                                                bool conCancelar) {
     return m_de.m_dialogos.Mensaje(texto, conCancelar);
 }
 
-std::string Dialogos::ConPasos::AbrirFichero(const std::string& inicio) {
+std::string DialogosVentanas::ConPasos::AbrirFichero(const std::string& inicio) {
     return m_de.m_dialogos.AbrirFichero(inicio);
 }
 
-std::string Dialogos::ConPasos::GuardarFichero(const std::string& propuesta) {
+std::string DialogosVentanas::ConPasos::GuardarFichero(const std::string& propuesta) {
     return m_de.m_dialogos.GuardarFichero(propuesta);
 }
 
-std::unique_ptr<IndicadorProgreso> Dialogos::ConPasos::MostrarProgreso(const std::string& texto,
-                                                                       bool conCancelar) {
+std::unique_ptr<IndicadorProgreso>
+DialogosVentanas::ConPasos::MostrarProgreso(const std::string& texto, bool conCancelar) {
     return m_de.m_dialogos.MostrarProgreso(texto, conCancelar);
 }
 
-void Dialogos::ConPasos::Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
-                                  const std::function<void()>& paso) {
+void DialogosVentanas::ConPasos::Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
+                                          const std::function<void()>& paso) {
     EjecutarConProgreso(
         [&] { return m_de.m_dialogos.MostrarProgreso(std::string(como.texto), como.conCancelar); },
         progreso, m_de.m_umbral.value_or(como.umbralMs), paso);
 }
 
 DialogosQt::Respuesta DialogosQt::Mensaje(const std::string& texto, bool conCancelar) {
-    return Mensaje(m_ventana, TextoQt(texto), conCancelar);
-}
-
-DialogosQt::Respuesta DialogosQt::Mensaje(QWidget* padre, const QString& texto, bool conCancelar) {
-    QMessageBox caja(padre);
+    QMessageBox caja(m_ventana);
     caja.setWindowTitle(TextoQt(textos::Titulo));
     caja.setIcon(QMessageBox::NoIcon);
     // File names may reach a message some day; never let them be read as markup.
     caja.setTextFormat(Qt::PlainText);
-    caja.setText(texto);
+    caja.setText(TextoQt(texto));
     QPushButton* aceptar = caja.addButton(QMessageBox::Ok);
     caja.setDefaultButton(aceptar);
     if (conCancelar) {
@@ -157,12 +153,7 @@ private:
 
 std::unique_ptr<IndicadorProgreso> DialogosQt::MostrarProgreso(const std::string& texto,
                                                                bool conCancelar) {
-    return MostrarProgreso(m_ventana, TextoQt(texto), conCancelar);
-}
-
-std::unique_ptr<IndicadorProgreso> DialogosQt::MostrarProgreso(QWidget* padre, const QString& texto,
-                                                               bool conCancelar) {
-    return std::make_unique<ProgresoQt>(padre, texto, conCancelar);
+    return std::make_unique<ProgresoQt>(m_ventana, TextoQt(texto), conCancelar);
 }
 
 void DialogosQt::Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,

@@ -45,13 +45,6 @@ public:
     void Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
                   const std::function<void()>& paso) override;
 
-    // The message box over `padre`, which every message of this face goes
-    // through (a test may watch it).
-    virtual Respuesta Mensaje(QWidget* padre, const QString& texto, bool conCancelar);
-    // The progress window over `padre`.
-    std::unique_ptr<IndicadorProgreso> MostrarProgreso(QWidget* padre, const QString& texto,
-                                                       bool conCancelar);
-
 private:
     QPointer<QWidget> m_ventana;
 };
@@ -59,15 +52,13 @@ private:
 // The dialogs as the windows hold them: the one interface, which a window
 // hands its model over itself (Sobre), its long steps run on a thread of
 // their own while the window stays painted (EjecutarConProgreso).
-class Dialogos {
+class DialogosVentanas {
 public:
-    using Respuesta = modelo::Dialogos::Respuesta;
-
-    explicit Dialogos(modelo::Dialogos& dialogos) : m_dialogos(dialogos), m_pasos(*this) {}
-    explicit Dialogos(DialogosQt& dialogos)
+    explicit DialogosVentanas(modelo::Dialogos& dialogos) : m_dialogos(dialogos), m_pasos(*this) {}
+    explicit DialogosVentanas(DialogosQt& dialogos)
         : m_dialogos(dialogos), m_qt(&dialogos), m_pasos(*this) {}
-    Dialogos(const Dialogos&) = delete;
-    Dialogos& operator=(const Dialogos&) = delete;
+    DialogosVentanas(const DialogosVentanas&) = delete;
+    DialogosVentanas& operator=(const DialogosVentanas&) = delete;
 
     // The one interface, its boxes shown over `ventana`.
     modelo::Dialogos& Sobre(QWidget* ventana);
@@ -80,7 +71,7 @@ private:
     // The dialogs given, their long steps run here.
     class ConPasos : public modelo::Dialogos {
     public:
-        explicit ConPasos(tildora::Dialogos& dialogos) : m_de(dialogos) {}
+        explicit ConPasos(DialogosVentanas& dialogos) : m_de(dialogos) {}
         Respuesta Mensaje(const std::string& texto, bool conCancelar) override;
         std::string AbrirFichero(const std::string& inicio) override;
         std::string GuardarFichero(const std::string& propuesta) override;
@@ -90,21 +81,13 @@ private:
                       const std::function<void()>& paso) override;
 
     private:
-        tildora::Dialogos& m_de;
+        DialogosVentanas& m_de;
     };
 
     modelo::Dialogos& m_dialogos;
     DialogosQt* m_qt = nullptr;
     ConPasos m_pasos;
     std::optional<int> m_umbral;
-};
-
-// The core's scan speaking through the dialogs, as the window tests name it
-// (they show no window behind its messages).
-class AvisadorDialogos : public modelo::AvisadorDialogos {
-public:
-    AvisadorDialogos(modelo::Dialogos& dialogos, std::nullptr_t)
-        : modelo::AvisadorDialogos(dialogos) {}
 };
 
 } // namespace tildora

@@ -13,12 +13,8 @@
 
 namespace tildora {
 
-QRect RectTwips(int left, int top, int width, int height) {
-    return QRect(Px(left), Px(top), Px(width), Px(height));
-}
-
 QRect RectTwips(const modelo::Rectangulo& r) {
-    return RectTwips(r.izquierda, r.arriba, r.ancho, r.alto);
+    return QRect(Px(r.izquierda), Px(r.arriba), Px(r.ancho), Px(r.alto));
 }
 
 QRect Lugar(const modelo::Disposicion& disposicion, std::string_view nombre) {

@@ -16,7 +16,6 @@ namespace tildora {
 
 // The layouts are in twips (modelos/disposicion.h); these give Qt's pixels.
 using modelo::Px;
-QRect RectTwips(int left, int top, int width, int height);
 QRect RectTwips(const modelo::Rectangulo& r);
 // The box of the control `nombre` in the layout `disposicion`, and the
 // window's client size.

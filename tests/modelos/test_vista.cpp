@@ -106,6 +106,7 @@ TEST(VistaLineas, CaracteresEnteros) {
     ansi.Cargar("ab\nxZ", {}, false);
     EXPECT_EQ(ansi.Texto().Buscar("Z"), 4u);
     EXPECT_EQ(ansi.Texto().Buscar("#"), npos);
+    EXPECT_EQ(ansi.Texto().Buscar("\n"), npos);
     ansi.Seleccionar(1, 99);
     EXPECT_EQ(ansi.FinSeleccion(), 5u);
 }

@@ -297,7 +297,7 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
     // ç deleted, from the keyboard.
     g->SetCeldaActual(FilaDe(g, U'\u00e7'), 1);
     QTest::keyClick(g, Qt::Key_Delete);
-    QVERIFY(g->Borrar(FilaDe(g, U'\u00e7')));
+    QVERIFY(g->EsBorrado(FilaDe(g, U'\u00e7')));
 
     // The search works in the corrected text too, on the same occurrences.
     g->SetCeldaActual(barra, 0);

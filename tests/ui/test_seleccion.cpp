@@ -257,7 +257,7 @@ void PruebaSeleccion::botonCorregir() {
     };
     for (const Caso& c : casos) {
         e.dialogos.mensajes.clear();
-        e.dialogos.respuestas.enqueue(Dialogos::Respuesta::Cancelar);
+        e.dialogos.respuestas.enqueue(modelo::Dialogos::Respuesta::Cancelar);
         Corregir(e, c.entrada, c.salida);
         e.dialogos.respuestas.clear();
         QCOMPARE(pruebas::Textos(e.dialogos), c.mensajes);
@@ -481,20 +481,20 @@ void PruebaSeleccion::mensajeReal() {
     DialogosQt dialogos;
     Visto visto;
     responder(visto, true);
-    QCOMPARE(dialogos.Mensaje(nullptr, M(textos::M3SobreEscribir), true),
-             Dialogos::Respuesta::Cancelar);
+    QCOMPARE(dialogos.Mensaje(std::string(textos::M3SobreEscribir), true),
+             modelo::Dialogos::Respuesta::Cancelar);
     QCOMPARE(visto.titulo, M(textos::Titulo));
     QCOMPARE(visto.icono, QMessageBox::NoIcon);
     QCOMPARE(visto.botones, QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(visto.texto, M(textos::M3SobreEscribir));
 
     responder(visto, false);
-    QCOMPARE(dialogos.Mensaje(nullptr, M(textos::M3SobreEscribir), true),
-             Dialogos::Respuesta::Aceptar);
+    QCOMPARE(dialogos.Mensaje(std::string(textos::M3SobreEscribir), true),
+             modelo::Dialogos::Respuesta::Aceptar);
 
     responder(visto, false);
-    QCOMPARE(dialogos.Mensaje(nullptr, M(textos::M4SinErrores), false),
-             Dialogos::Respuesta::Aceptar);
+    QCOMPARE(dialogos.Mensaje(std::string(textos::M4SinErrores), false),
+             modelo::Dialogos::Respuesta::Aceptar);
     QCOMPARE(visto.botones, QMessageBox::StandardButtons(QMessageBox::Ok));
 
     // The scan speaks through the same box.

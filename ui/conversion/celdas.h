@@ -101,8 +101,6 @@ public:
     bool RespuestaFija(int fila) const;
     bool EsBorrado(int fila) const;
     bool Propuesta(int fila) const;
-    // The old name of EsBorrado, for callers not yet moved to it.
-    bool Borrar(int fila) const { return EsBorrado(fila); }
 
     // A data row's menu, owned by `padre` and gone once closed: the delete
     // answer, no answer, the row's proposal, as the model says which apply;

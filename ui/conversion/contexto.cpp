@@ -17,7 +17,7 @@ QString EnDosLineas(std::string_view texto) {
 
 } // namespace
 
-BusquedaTexto::BusquedaTexto(const Documento& documento, VistaTexto& vista, QLabel& cuenta,
+ContextoTexto::ContextoTexto(const Documento& documento, VistaTexto& vista, QLabel& cuenta,
                              QLabel& mostrado, QToolButton& previa,
                              std::function<std::vector<Fila>()> filas)
     : QObject(&vista), m_vista(vista), m_cuenta(cuenta), m_mostrado(mostrado), m_boton(previa),
@@ -31,14 +31,14 @@ BusquedaTexto::BusquedaTexto(const Documento& documento, VistaTexto& vista, QLab
     DecirTexto();
 }
 
-void BusquedaTexto::FilaActual(const std::string& clave) {
+void ContextoTexto::FilaActual(const std::string& clave) {
     m_buscador.FilaActual(clave);
     m_vista.MarcarOcurrencias(m_buscador.Todas());
     m_vista.MarcarActual(modelo::Buscador::npos, 0);
     Contar();
 }
 
-void BusquedaTexto::RespuestasCambiadas() {
+void ContextoTexto::RespuestasCambiadas() {
     m_previa.RespuestasCambiadas();
     if (m_previa.Mostrada()) {
         // Made again where the user is looking: the view stays where it is.
@@ -46,25 +46,25 @@ void BusquedaTexto::RespuestasCambiadas() {
     }
 }
 
-void BusquedaTexto::Primera() {
+void ContextoTexto::Primera() {
     if (m_buscador.Primera()) {
         Elegida();
     }
 }
 
-void BusquedaTexto::Siguiente() {
+void ContextoTexto::Siguiente() {
     if (m_buscador.Siguiente(m_vista.InicioSeleccion(), m_vista.FinSeleccion())) {
         Elegida();
     }
 }
 
-void BusquedaTexto::Anterior() {
+void ContextoTexto::Anterior() {
     if (m_buscador.Anterior(m_vista.InicioSeleccion())) {
         Elegida();
     }
 }
 
-void BusquedaTexto::Elegida() {
+void ContextoTexto::Elegida() {
     // The view is only selected and scrolled, never written; with none
     // chosen, no earlier selection may pass for it.
     const auto [inicio, fin] = m_buscador.Seleccion();
@@ -77,15 +77,15 @@ void BusquedaTexto::Elegida() {
     Contar();
 }
 
-void BusquedaTexto::Contar() {
+void ContextoTexto::Contar() {
     m_cuenta.setText(QString::fromStdString(m_buscador.Cuenta()));
 }
 
-void BusquedaTexto::AlternarPrevia() {
+void ContextoTexto::AlternarPrevia() {
     MostrarPrevia(!m_previa.Mostrada());
 }
 
-void BusquedaTexto::MostrarPrevia(bool previa, bool situar) {
+void ContextoTexto::MostrarPrevia(bool previa, bool situar) {
     m_vista.MostrarPrevia(m_previa.Mostrar(previa, m_filas));
     m_boton.setChecked(previa);
     if (situar && m_buscador.Actual() != modelo::Buscador::npos) {
@@ -94,7 +94,7 @@ void BusquedaTexto::MostrarPrevia(bool previa, bool situar) {
     DecirTexto();
 }
 
-void BusquedaTexto::DecirTexto() {
+void ContextoTexto::DecirTexto() {
     const std::string_view texto = m_previa.Titulo();
     m_mostrado.setText(EnDosLineas(texto));
     m_mostrado.setAccessibleName(TextoQt(texto));

@@ -24,11 +24,11 @@ class VistaTexto;
 // answers as they are now. The window's controls call it; it sends the acts
 // to the models (modelo::Buscador, modelo::Previa), shows what they say on
 // the view and its two labels, and reads the grid's rows through `filas`.
-class BusquedaTexto : public QObject {
+class ContextoTexto : public QObject {
     Q_OBJECT
 
 public:
-    BusquedaTexto(const Documento& documento, VistaTexto& vista, QLabel& cuenta, QLabel& mostrado,
+    ContextoTexto(const Documento& documento, VistaTexto& vista, QLabel& cuenta, QLabel& mostrado,
                   QToolButton& previa, std::function<std::vector<Fila>()> filas);
 
     // The grid's current row has the wrong character with the key `clave`

@@ -5,8 +5,8 @@
 #include "modelos/disposicion.h"
 #include "ui/aplicacion.h"
 #include "ui/botones.h"
-#include "ui/conversion/busqueda.h"
 #include "ui/conversion/celdas.h"
+#include "ui/conversion/contexto.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -54,8 +54,8 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
     CrearControles();
     PonerAccesibles();
 
-    m_busqueda =
-        new BusquedaTexto(m_app.estado().documento, *m_textoFicheroRTB, *m_LblOcurrencias,
+    m_contexto =
+        new ContextoTexto(m_app.estado().documento, *m_textoFicheroRTB, *m_LblOcurrencias,
                           *m_LblTextoMostrado, *m_CmdPrevia, [this] { return m_modelo.Filas(); });
 
     setTabOrder(m_caracteresFG, m_textoFicheroRTB);
@@ -193,7 +193,7 @@ void FrmConversionCaracteres::Conectar() {
             });
     connect(m_CmdPrevia, &QToolButton::clicked, this, [this] {
         CerrarEditor();
-        m_busqueda->AlternarPrevia();
+        m_contexto->AlternarPrevia();
     });
     connect(m_CmdAceptar, &QToolButton::clicked, this, &FrmConversionCaracteres::CmdAceptar_Click);
     connect(m_CmdCancelar, &QToolButton::clicked, this,
@@ -229,7 +229,7 @@ void FrmConversionCaracteres::CargarCaracteres() {
     // A store that cannot be read is said before the grid shows.
     Modelo().Cargar();
     m_caracteresFG->MostrarFilas(m_app.estado().documento);
-    m_busqueda->RespuestasCambiadas();
+    m_contexto->RespuestasCambiadas();
 }
 
 modelo::Conversion& FrmConversionCaracteres::Modelo() {
@@ -239,7 +239,7 @@ modelo::Conversion& FrmConversionCaracteres::Modelo() {
 
 void FrmConversionCaracteres::RespuestaCambiada(int fila) {
     m_caracteresFG->MostrarRespuesta(fila);
-    m_busqueda->RespuestasCambiadas();
+    m_contexto->RespuestasCambiadas();
 }
 
 // --- In-grid editing -------------------------------------------------------
@@ -461,15 +461,15 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
         return;
     case Qt::Key_F3:
         if (evento->modifiers() & Qt::ShiftModifier) {
-            m_busqueda->Anterior();
+            m_contexto->Anterior();
         } else {
-            m_busqueda->Siguiente();
+            m_contexto->Siguiente();
         }
         return;
     case Qt::Key_F4:
         // What the editor holds is an answer of the preview too.
         CerrarEditor();
-        m_busqueda->AlternarPrevia();
+        m_contexto->AlternarPrevia();
         return;
     default:
         QWidget::keyPressEvent(evento);
@@ -482,14 +482,14 @@ void FrmConversionCaracteres::CmdBuscar_Click() {
     // The view is only selected and scrolled, never written: the text the
     // engine corrects stays the bytes the scan read.
     if (m_caracteresFG->Row() > 0) {
-        m_busqueda->Primera();
+        m_contexto->Primera();
     }
     CerrarEditor();
 }
 
 void FrmConversionCaracteres::FilaActualCambiada() {
     const int fila = m_caracteresFG->Row();
-    m_busqueda->FilaActual(fila > 0 ? m_caracteresFG->TextMatrix(fila, 0) : std::string());
+    m_contexto->FilaActual(fila > 0 ? m_caracteresFG->TextMatrix(fila, 0) : std::string());
 }
 
 // --- Accept and cancel -----------------------------------------------------

@@ -23,7 +23,7 @@ class QToolButton;
 namespace tildora {
 
 class Aplicacion;
-class BusquedaTexto;
+class ContextoTexto;
 class VistaTexto;
 
 // The conversion window: the wrong characters with a replacement each, the
@@ -122,7 +122,7 @@ private:
     QLabel* m_LblOcurrencias = nullptr;
     QToolButton* m_CmdPrevia = nullptr;
     QLabel* m_LblTextoMostrado = nullptr;
-    BusquedaTexto* m_busqueda = nullptr;
+    ContextoTexto* m_contexto = nullptr;
 
     // Leaving the editor runs once however many focus events a message box
     // sets off.

@@ -53,18 +53,6 @@ public:
     bool Utf8() const { return m_modelo.Texto().Utf8(); }
     std::size_t NumeroLineas() const { return m_modelo.Texto().NumeroLineas(); }
 
-    // The first occurrence of `bytes` from `desde` on that the view holds as
-    // whole characters (CR and LF are line breaks, never characters).
-    std::size_t Buscar(std::string_view bytes, std::size_t desde = 0) const {
-        return m_modelo.Texto().Buscar(bytes, desde);
-    }
-    // The same for one byte.
-    std::size_t Buscar(unsigned char byte, std::size_t desde = 0) const {
-        const char c = static_cast<char>(byte);
-        return Buscar(std::string_view(&c, 1), desde);
-    }
-    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-
     // Selects the bytes [inicio, fin), widened to whole characters; an empty
     // range clears the selection.
     void Seleccionar(std::size_t inicio, std::size_t fin);
