@@ -94,6 +94,62 @@ std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGl
     return {{marca, false}};
 }
 
+std::string TextoAccesible(std::string_view bytes) {
+    if (bytes.size() == 1) {
+        // Controls (C0, DEL and the bytes Windows-1252 leaves undefined),
+        // the space, the no-break space and the soft hyphen.
+        const char32_t u = UnicodeDeAnsi(static_cast<unsigned char>(bytes[0]));
+        if (u <= 0x20 || u == 0x7F || (u >= 0x80 && u <= 0xA0) || u == 0xAD) {
+            return DescripcionClave(bytes, false);
+        }
+    }
+    return Utf8Visible(bytes, true);
+}
+
+AspectoCelda AspectoClave(std::string_view clave, bool unicode) {
+    AspectoCelda a;
+    a.texto = ClaveVisible(clave, unicode);
+    a.consejo = DescripcionClave(clave, unicode);
+    a.accesible = TextoAccesible(clave);
+    a.descripcion = a.accesible != a.consejo ? a.consejo : std::string();
+    return a;
+}
+
+AspectoCelda AspectoRespuesta(std::string_view bytes, bool fija, bool propuesta, bool borrado) {
+    AspectoCelda a;
+    if (fija) {
+        a.texto = textos::SaltoDeLineaCelda;
+        a.consejo = textos::SaltoDeLineaTip;
+        a.accesible = textos::SaltoDeLineaTip;
+        a.color = ColorCelda::Apagado;
+        return a;
+    }
+    a.texto = borrado ? std::string(textos::BorrarCelda) : Utf8DeAnsi(bytes);
+    a.accesible = borrado ? std::string(textos::BorrarCelda) : TextoAccesible(bytes);
+    if (propuesta) {
+        a.cursiva = true;
+        a.color = ColorCelda::Propuesta;
+        a.consejo = textos::PropuestaTip;
+    }
+    if (borrado) {
+        a.consejo += (a.consejo.empty() ? "" : "\n") + std::string(textos::BorrarTip);
+    }
+    a.descripcion = a.consejo;
+    return a;
+}
+
+std::string ConsejoHallazgo(const Hallazgo& hallazgo, bool unicode, std::string_view nombre) {
+    std::string r;
+    if (!nombre.empty()) {
+        r.append(nombre).append("\n");
+    }
+    r += DescripcionClave(hallazgo.clave, unicode) + "\n";
+    r += std::string(textos::TipVeces) + std::to_string(hallazgo.cuenta) + "\n";
+    r += std::string(textos::TipPrimera) + std::to_string(hallazgo.primera.linea) + ":" +
+         std::to_string(hallazgo.primera.columna);
+    return r;
+}
+
 namespace {
 
 // Relative luminance as WCAG 2 defines it.

@@ -6,6 +6,7 @@
 // and a blank answer shows. Each face measures and draws the pieces; which
 // glyphs its font has, it says through `hayGlifo`.
 
+#include "core/documento.h"
 #include "modelos/vista.h"
 
 #include <functional>
@@ -40,6 +41,41 @@ std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
 // empty and never a blank, the sign that leads it left out where the font
 // cannot draw it.
 std::vector<PiezaCelda> PiezasBorrado(const std::function<bool(char32_t)>& hayGlifo);
+
+// How a grid cell reads besides the pieces it is drawn with: its text
+// (UTF-8), its tip, what a screen reader reads for it and the description
+// it adds, whether it is in italics and in which colour of the palette.
+enum class ColorCelda { Texto, Apagado, Propuesta };
+struct AspectoCelda {
+    std::string texto;
+    std::string consejo;
+    std::string accesible;
+    std::string descripcion;
+    bool cursiva = false;
+    ColorCelda color = ColorCelda::Texto;
+    bool operator==(const AspectoCelda&) const = default;
+};
+
+// What a screen reader reads for a cell's bytes (Windows-1252): the text
+// as shown, controls as pictures, or for a lone character that shows
+// nothing a voice would read (a control, a blank, a soft hyphen, an
+// undefined byte) its code.
+std::string TextoAccesible(std::string_view bytes);
+
+// Column 0: the wrong character as ClaveVisible shows it, its code as its
+// tip, and as its description too unless a voice reads it as its code.
+AspectoCelda AspectoClave(std::string_view clave, bool unicode);
+
+// Column 1: a lone LF's fixed answer in words, greyed; any other answer as
+// it was typed, the delete answer as its mark, a proposal in italics and a
+// colour of its own (so that it is never taken for an answer remembered or
+// typed), each of the last two saying so in the tip and the description.
+AspectoCelda AspectoRespuesta(std::string_view bytes, bool fija, bool propuesta, bool borrado);
+
+// The tip of a wrong character the scan found: its name (`nombre`, from the
+// face's character database; empty: none), its code (see DescripcionClave),
+// how often it occurs and where it first stands, one to a line.
+std::string ConsejoHallazgo(const Hallazgo& hallazgo, bool unicode, std::string_view nombre);
 
 // The colour a proposal is drawn in, so that it cannot be taken for an answer
 // remembered or typed: the link colour `enlace` where it reads on the cells'

@@ -5,8 +5,11 @@
 
 #include "modelos/filas.h"
 
+#include "core/textos.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -122,3 +125,76 @@ TEST(ModeloFilas, ElColorDeUnaPropuestaSeLeeSobreElFondo) {
 }
 
 } // namespace
+
+TEST(AspectoCelda, LoQueLeeUnaVozEsElCodigoDeLoQueNoSeLee) {
+    using tildora::modelo::TextoAccesible;
+    EXPECT_EQ(TextoAccesible("\t"), "9 \u00b7 0x09 \u00b7 TAB");
+    EXPECT_EQ(TextoAccesible(" "), "32 \u00b7 0x20");
+    EXPECT_EQ(TextoAccesible("\xA0"), "160 \u00b7 0xA0");
+    EXPECT_EQ(TextoAccesible("\xAD"), "173 \u00b7 0xAD");
+    EXPECT_EQ(TextoAccesible("\x81"), "129 \u00b7 0x81 \u00b7 C1");
+    EXPECT_EQ(TextoAccesible("\x93"), "\u201C");
+    EXPECT_EQ(TextoAccesible("e"), "e");
+    EXPECT_EQ(TextoAccesible("a\tb"), "a\u2409b");
+    EXPECT_EQ(TextoAccesible("  "), "  ");
+    // Of the 256 bytes, these alone are read as their code.
+    const std::vector<int> callados = {0x20, 0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xAD};
+    for (int b = 0; b < 256; ++b) {
+        const bool esperado =
+            b < 0x20 || std::find(callados.begin(), callados.end(), b) != callados.end();
+        const std::string texto = TextoAccesible(std::string(1, static_cast<char>(b)));
+        EXPECT_EQ(texto.find(" \u00b7 0x") != std::string::npos, esperado) << b;
+    }
+}
+
+TEST(AspectoCelda, ClaveYRespuesta) {
+    using tildora::modelo::AspectoCelda;
+    using tildora::modelo::AspectoClave;
+    using tildora::modelo::AspectoRespuesta;
+    using tildora::modelo::ColorCelda;
+    namespace textos = tildora::textos;
+    // A control shows its picture and is read as its code, which the
+    // description would only repeat; a character read as itself has its
+    // code as the description.
+    EXPECT_EQ(AspectoClave("\t", false),
+              (AspectoCelda{"\u2409", "9 \u00b7 0x09 \u00b7 TAB", "9 \u00b7 0x09 \u00b7 TAB", "",
+                            false, ColorCelda::Texto}));
+    EXPECT_EQ(AspectoClave("\x93", false),
+              (AspectoCelda{"\u201C", "147 \u00b7 0x93", "\u201C", "147 \u00b7 0x93", false,
+                            ColorCelda::Texto}));
+    // The line break's fixed answer, in words and greyed.
+    const std::string salto(textos::SaltoDeLineaTip);
+    EXPECT_EQ(AspectoRespuesta("\r\n", true, false, false),
+              (AspectoCelda{"\u21B5 CR LF", salto, salto, "", false, ColorCelda::Apagado}));
+    // A blank typed, read as its code, no tip.
+    EXPECT_EQ(AspectoRespuesta(" ", false, false, false),
+              (AspectoCelda{" ", "", "32 \u00b7 0x20", "", false, ColorCelda::Texto}));
+    // A proposal: italic, its own colour, said in the tip and description.
+    const std::string propuesta(textos::PropuestaTip);
+    EXPECT_EQ(AspectoRespuesta("\"", false, true, false),
+              (AspectoCelda{"\"", propuesta, "\"", propuesta, true, ColorCelda::Propuesta}));
+    // The delete answer shows and reads as its mark; proposed, both tips.
+    const std::string borrar(textos::BorrarTip);
+    EXPECT_EQ(AspectoRespuesta("", false, false, true),
+              (AspectoCelda{"\u2326 ezabatu / borrar", borrar, "\u2326 ezabatu / borrar", borrar,
+                            false, ColorCelda::Texto}));
+    EXPECT_EQ(AspectoRespuesta("", false, true, true),
+              (AspectoCelda{"\u2326 ezabatu / borrar", propuesta + "\n" + borrar,
+                            "\u2326 ezabatu / borrar", propuesta + "\n" + borrar, true,
+                            ColorCelda::Propuesta}));
+}
+
+TEST(AspectoCelda, ConsejoDeUnHallazgo) {
+    using tildora::modelo::ConsejoHallazgo;
+    namespace textos = tildora::textos;
+    tildora::Hallazgo h;
+    h.clave = "\x93";
+    h.caracter = 0x201C;
+    h.cuenta = 3;
+    h.primera = {2, 5};
+    const std::string veces(textos::TipVeces);
+    const std::string primera(textos::TipPrimera);
+    EXPECT_EQ(ConsejoHallazgo(h, false, "LEFT DOUBLE QUOTATION MARK"),
+              "LEFT DOUBLE QUOTATION MARK\n147 \u00b7 0x93\n" + veces + "3\n" + primera + "2:5");
+    EXPECT_EQ(ConsejoHallazgo(h, false, ""), "147 \u00b7 0x93\n" + veces + "3\n" + primera + "2:5");
+}

@@ -67,7 +67,7 @@ QFont FuenteErroneos(const QFont& base) {
     return f;
 }
 
-QString NombreUnicode(char32_t cp) {
+std::string NombreUnicode(char32_t cp) {
     char nombre[128];
     UErrorCode error = U_ZERO_ERROR;
     const int32_t n = u_charName(static_cast<UChar32>(cp), U_EXTENDED_CHAR_NAME, nombre,
@@ -75,35 +75,30 @@ QString NombreUnicode(char32_t cp) {
     if (U_FAILURE(error) || n <= 0) {
         return {};
     }
-    return QString::fromLatin1(nombre, std::min<int32_t>(n, sizeof nombre - 1));
-}
-
-QString ConsejoCaracter(const Hallazgo& h, bool unicode) {
-    QStringList lineas;
-    const QString nombre = NombreUnicode(h.caracter);
-    if (!nombre.isEmpty()) {
-        lineas.append(nombre);
-    }
-    lineas.append(QString::fromStdString(DescripcionClave(h.clave, unicode)));
-    lineas.append(TextoQt(textos::TipVeces) + QString::number(h.cuenta));
-    lineas.append(TextoQt(textos::TipPrimera) + QString::number(h.primera.linea) +
-                  QLatin1Char(':') + QString::number(h.primera.columna));
-    return lineas.join(QLatin1Char('\n'));
+    return std::string(nombre,
+                       std::min<std::size_t>(static_cast<std::size_t>(n), sizeof nombre - 1));
 }
 
 namespace {
 
-// What assistive technology reads for a cell: the text as shown, or for a
-// lone character that shows nothing a voice would read (a control, a blank,
-// a soft hyphen, an undefined byte) its code.
-QString TextoAccesible(const std::string& bytes) {
-    if (bytes.size() == 1) {
-        const auto u = QString::fromStdString(Utf8DeAnsi(bytes)).toUcs4();
-        if (u.size() != 1 || !QChar::isPrint(u[0]) || QChar::isSpace(u[0])) {
-            return QString::fromStdString(DescripcionClave(bytes, false));
-        }
+// A cell as the model says it reads; its font is the caller's.
+void Aplicar(QTableWidgetItem& celda, const modelo::AspectoCelda& aspecto) {
+    celda.setText(TextoQt(aspecto.texto));
+    celda.setToolTip(TextoQt(aspecto.consejo));
+    celda.setData(Qt::AccessibleTextRole, TextoQt(aspecto.accesible));
+    celda.setData(Qt::AccessibleDescriptionRole, TextoQt(aspecto.descripcion));
+    const QPalette& paleta = QApplication::palette();
+    switch (aspecto.color) {
+    case modelo::ColorCelda::Texto:
+        celda.setForeground(paleta.brush(QPalette::Text));
+        break;
+    case modelo::ColorCelda::Apagado:
+        celda.setForeground(paleta.brush(QPalette::Disabled, QPalette::Text));
+        break;
+    case modelo::ColorCelda::Propuesta:
+        celda.setForeground(ColorPropuesta(paleta));
+        break;
     }
-    return QString::fromStdString(Utf8Visible(bytes, true));
 }
 
 } // namespace
@@ -236,63 +231,33 @@ void RejillaCaracteres::MostrarFilas(const Documento& documento) {
         // The tip names the character and says where the scan found it.
         const auto i = static_cast<std::size_t>(fila - 1);
         if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == m_modelo->Clave(i)) {
+            const Hallazgo& h = documento.hallazgos[i];
             item(fila - 1, 0)
-                ->setToolTip(ConsejoCaracter(documento.hallazgos[i], documento.Unicode()));
+                ->setToolTip(TextoQt(
+                    modelo::ConsejoHallazgo(h, documento.Unicode(), NombreUnicode(h.caracter))));
         }
     }
     SetRowHeight(n, modelo::kAltoFilaRejilla);
 }
 
 void RejillaCaracteres::MostrarClave(int fila) {
-    // The wrong characters show controls as pictures, with their code as a
-    // tip.
-    const std::string bytes = TextMatrix(fila, 0);
     QTableWidgetItem* it = Celda(fila, 0);
     it->setFont(FuenteErroneos(font()));
-    it->setText(QString::fromStdString(ClaveVisible(bytes, Unicode())));
-    it->setToolTip(QString::fromStdString(DescripcionClave(bytes, Unicode())));
-    // A screen reader reads the character, or its code when it is one that
-    // no voice reads; a wrong character read as itself has its code as the
-    // description, as its tip.
-    const QString accesible = TextoAccesible(bytes);
-    it->setData(Qt::AccessibleTextRole, accesible);
-    it->setData(Qt::AccessibleDescriptionRole,
-                accesible != it->toolTip() ? it->toolTip() : QString());
+    Aplicar(*it, modelo::AspectoClave(TextMatrix(fila, 0), Unicode()));
 }
 
 void RejillaCaracteres::MostrarRespuesta(int fila) {
+    const modelo::AspectoCelda aspecto = modelo::AspectoRespuesta(
+        TextMatrix(fila, 1), RespuestaFija(fila), Propuesta(fila), EsBorrado(fila));
     QTableWidgetItem* it = Celda(fila, 1);
-    if (RespuestaFija(fila)) {
-        // A lone LF's answer is fixed: shown in words, greyed, never edited.
-        it->setText(TextoQt(textos::SaltoDeLineaCelda));
-        it->setToolTip(TextoQt(textos::SaltoDeLineaTip));
-        it->setForeground(QApplication::palette().brush(QPalette::Disabled, QPalette::Text));
-        it->setData(Qt::AccessibleTextRole, TextoQt(textos::SaltoDeLineaTip));
-        return;
-    }
-    // A replacement shows as it was typed.
-    const std::string bytes = TextMatrix(fila, 1);
-    it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
-    it->setData(Qt::FontRole, QVariant());
-    it->setForeground(QApplication::palette().brush(QPalette::Text));
-    it->setData(Qt::AccessibleTextRole, TextoAccesible(bytes));
-    QStringList consejo;
-    if (Propuesta(fila)) {
-        // Italic and in a colour of its own: never taken for an answer
-        // remembered or typed.
+    if (aspecto.cursiva) {
         QFont f = font();
         f.setItalic(true);
         it->setFont(f);
-        it->setForeground(ColorPropuesta(QApplication::palette()));
-        consejo.append(TextoQt(textos::PropuestaTip));
+    } else {
+        it->setData(Qt::FontRole, QVariant());
     }
-    if (EsBorrado(fila)) {
-        it->setText(TextoQt(textos::BorrarCelda));
-        it->setData(Qt::AccessibleTextRole, TextoQt(textos::BorrarCelda));
-        consejo.append(TextoQt(textos::BorrarTip));
-    }
-    it->setToolTip(consejo.join(QLatin1Char('\n')));
-    it->setData(Qt::AccessibleDescriptionRole, it->toolTip());
+    Aplicar(*it, aspecto);
 }
 
 bool RejillaCaracteres::RespuestaFija(int fila) const {

@@ -42,11 +42,7 @@ QFont FuenteErroneos(const QFont& base);
 
 // The character's Unicode name, as ICU gives it ("LEFT DOUBLE QUOTATION
 // MARK", "<control-0081>").
-QString NombreUnicode(char32_t cp);
-
-// A wrong character's tip: its name, its code (see DescripcionClave), how
-// often it occurs and where it first stands.
-QString ConsejoCaracter(const Hallazgo& hallazgo, bool unicode);
+std::string NombreUnicode(char32_t cp);
 
 // The grid caracteresFG. Row 0 is the fixed header row (the table's
 // horizontal header), rows 1 … Rows − 1 are the data rows; the accessors
