@@ -1,5 +1,7 @@
 #include "modelos/disposicion.h"
 
+#include "core/textos.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -59,6 +61,40 @@ const Disposicion& DisposicionEleccion() {
 const Disposicion& DisposicionConversion() {
     static const Disposicion disposicion{6555, 6705, kControlesConversion};
     return disposicion;
+}
+
+std::span<const Lectura> LecturasEleccion() {
+    static constexpr Lectura kLecturas[] = {
+        {"lblFitxategiakAukeratu", {}, textos::AccArgibideak},
+        {"LblSeleccionFicheros", {}, textos::AccArgibideak},
+        {"LblAct", {}, textos::AccIzenburua},
+        {"Label1", {}, textos::AccIzenburua},
+        {"cmdEntrada", textos::AccEntradaBoton, textos::AccEntradaBotonDesc},
+        {"txtEntrada", textos::AccEntradaCaja, textos::AccEntradaCajaDesc},
+        {"txtSalida", textos::AccSalidaCaja, textos::AccSalidaCajaDesc},
+        {"cmdSalida", textos::AccSalidaBoton, textos::AccSalidaBotonDesc},
+        {"CmdActualizar", textos::AccActualizar, textos::AccActualizarDesc},
+        {"CmdSalir", textos::AccSalir, textos::AccSalirDesc},
+    };
+    return kLecturas;
+}
+
+std::span<const Lectura> LecturasConversion() {
+    // The count and the label of the text shown are read as they show.
+    static constexpr Lectura kLecturas[] = {
+        {"Label1", {}, textos::AccArgibideak},
+        {"Label2", {}, textos::AccArgibideak},
+        {"caracteresFG", textos::AccRejilla, textos::AccRejillaDesc},
+        {"textoFicheroRTB", textos::AccTexto, textos::AccTextoDesc},
+        {"CmdBuscar", textos::AccBuscar, textos::AccBuscarDesc},
+        {"CmdAceptar", textos::AccAceptar, textos::AccAceptarDesc},
+        {"CmdCancelar", textos::AccCancelar, textos::AccCancelarDesc},
+        {"txtEditor", textos::AccEditor, textos::AccEditorDesc},
+        {"CmdPrevia", textos::AccPrevia, textos::AccPreviaDesc},
+        {"LblOcurrencias", {}, textos::AccOcurrenciasDesc},
+        {"LblTextoMostrado", {}, textos::AccTextoMostrado},
+    };
+    return kLecturas;
 }
 
 std::int16_t CoordenadaCentrada(double pantallaTwips, double ventanaTwips) {

@@ -54,6 +54,17 @@ const Disposicion& DisposicionConversion();
 inline constexpr int kAltoFilaRejilla = 300;
 inline constexpr int kAnchoColumnaRejilla = 1900;
 
+// What assistive technology reads for a control, by its name: its name
+// (none for a label, which is named by its caption) and its description.
+struct Lectura {
+    std::string_view control;
+    std::string_view nombre;
+    std::string_view descripcion;
+};
+// The file-selection window's, and the conversion window's.
+std::span<const Lectura> LecturasEleccion();
+std::span<const Lectura> LecturasConversion();
+
 // One coordinate of the centring: (screen − window outer size), rounded to a
 // whole number (halves to even), halved toward zero, held as a 16-bit signed
 // value; clamped to the 16-bit range instead of overflowing.

@@ -33,9 +33,14 @@ QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const
     return boton;
 }
 
-void PonerAccesible(QWidget& control, std::string_view nombre, std::string_view descripcion) {
-    control.setAccessibleName(TextoQt(nombre));
-    control.setAccessibleDescription(TextoQt(descripcion));
+void PonerLecturas(QWidget& ventana, std::span<const modelo::Lectura> lecturas) {
+    for (const modelo::Lectura& l : lecturas) {
+        auto* control = ventana.findChild<QWidget*>(TextoQt(l.control));
+        if (!l.nombre.empty()) {
+            control->setAccessibleName(TextoQt(l.nombre));
+        }
+        control->setAccessibleDescription(TextoQt(l.descripcion));
+    }
 }
 
 } // namespace tildora

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "modelos/disposicion.h"
+
 #include <QString>
 #include <QToolButton>
-#include <string_view>
+#include <span>
 
 namespace tildora {
 
@@ -15,8 +17,8 @@ QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const
 // The caption as it shows: its words one a line.
 QString ApilarPalabras(const QString& leyenda);
 
-// What assistive technology says for a control: its name (caption or
-// purpose) and what it is for, texts of core/textos.h.
-void PonerAccesible(QWidget& control, std::string_view nombre, std::string_view descripcion);
+// What assistive technology reads for each control of `ventana`, as the
+// model's table gives it (modelos/disposicion.h).
+void PonerLecturas(QWidget& ventana, std::span<const modelo::Lectura> lecturas);
 
 } // namespace tildora

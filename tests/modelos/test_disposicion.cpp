@@ -2,6 +2,8 @@
 
 #include "modelos/disposicion.h"
 
+#include "core/textos.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -107,5 +109,38 @@ TEST(Disposicion, Centrado) {
     for (const Caso& c : casos) {
         EXPECT_EQ(CoordenadaCentrada(c.pantalla, c.ventana), c.esperado)
             << c.pantalla << " " << c.ventana;
+    }
+}
+
+TEST(Disposicion, LoQueSeLeeDeCadaControl) {
+    using tildora::modelo::Lectura;
+    namespace textos = tildora::textos;
+    // Labels are named by their caption: only a description.
+    const auto eleccion = tildora::modelo::LecturasEleccion();
+    ASSERT_EQ(eleccion.size(), 10u);
+    EXPECT_EQ(eleccion[0].control, "lblFitxategiakAukeratu");
+    EXPECT_EQ(eleccion[0].nombre, "");
+    EXPECT_EQ(eleccion[0].descripcion, textos::AccArgibideak);
+    EXPECT_EQ(eleccion[3].control, "Label1");
+    EXPECT_EQ(eleccion[3].descripcion, textos::AccIzenburua);
+    EXPECT_EQ(eleccion[5].control, "txtEntrada");
+    EXPECT_EQ(eleccion[5].nombre, "Sarrera fitxategia / Fichero de entrada");
+    EXPECT_EQ(eleccion[9].control, "CmdSalir");
+    EXPECT_EQ(eleccion[9].nombre, "Irten / Salir");
+    EXPECT_EQ(eleccion[9].descripcion, "Programa amaitzen du / Termina el programa");
+    const auto conversion = tildora::modelo::LecturasConversion();
+    ASSERT_EQ(conversion.size(), 11u);
+    EXPECT_EQ(conversion[1].control, "Label2");
+    EXPECT_EQ(conversion[1].nombre, "");
+    EXPECT_EQ(conversion[7].control, "txtEditor");
+    EXPECT_EQ(conversion[7].nombre, "Ordezkoa / Sustituto");
+    EXPECT_EQ(conversion[10].control, "LblTextoMostrado");
+    EXPECT_EQ(conversion[10].nombre, "");
+    // Every control read is one of its window's.
+    for (const Lectura& l : eleccion) {
+        EXPECT_TRUE(tildora::modelo::DisposicionEleccion().Buscar(l.control)) << l.control;
+    }
+    for (const Lectura& l : conversion) {
+        EXPECT_TRUE(tildora::modelo::DisposicionConversion().Buscar(l.control)) << l.control;
     }
 }

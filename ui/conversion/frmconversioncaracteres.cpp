@@ -150,20 +150,8 @@ void FrmConversionCaracteres::PonerAccesibles() {
     // The two languages of the instructions read at one size.
     EncajarTexto({m_Label1, m_Label2});
 
-    // Read out by assistive technology; a label is named by its caption.
-    for (QLabel* etiqueta : {m_Label1, m_Label2}) {
-        etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
-    }
-    PonerAccesible(*m_caracteresFG, textos::AccRejilla, textos::AccRejillaDesc);
-    PonerAccesible(*m_textoFicheroRTB, textos::AccTexto, textos::AccTextoDesc);
-    PonerAccesible(*m_CmdBuscar, textos::AccBuscar, textos::AccBuscarDesc);
-    PonerAccesible(*m_CmdAceptar, textos::AccAceptar, textos::AccAceptarDesc);
-    PonerAccesible(*m_CmdCancelar, textos::AccCancelar, textos::AccCancelarDesc);
-    PonerAccesible(*m_txtEditor, textos::AccEditor, textos::AccEditorDesc);
-    PonerAccesible(*m_CmdPrevia, textos::AccPrevia, textos::AccPreviaDesc);
-    // The count is read as it shows.
-    m_LblOcurrencias->setAccessibleDescription(TextoQt(textos::AccOcurrenciasDesc));
-    m_LblTextoMostrado->setAccessibleDescription(TextoQt(textos::AccTextoMostrado));
+    // Read out by assistive technology.
+    PonerLecturas(*this, modelo::LecturasConversion());
 }
 
 void FrmConversionCaracteres::Conectar() {

@@ -109,19 +109,8 @@ void FrmElegirFicheros::CrearControles() {
     // The two languages of the instructions read at one size.
     EncajarTexto({m_lblFitxategiakAukeratu, m_LblSeleccionFicheros});
 
-    // Read out by assistive technology; a label is named by its caption.
-    for (QLabel* etiqueta : {m_lblFitxategiakAukeratu, m_LblSeleccionFicheros}) {
-        etiqueta->setAccessibleDescription(TextoQt(textos::AccArgibideak));
-    }
-    for (QLabel* etiqueta : {m_LblAct, m_Label1}) {
-        etiqueta->setAccessibleDescription(TextoQt(textos::AccIzenburua));
-    }
-    PonerAccesible(*m_cmdEntrada, textos::AccEntradaBoton, textos::AccEntradaBotonDesc);
-    PonerAccesible(*m_txtEntrada, textos::AccEntradaCaja, textos::AccEntradaCajaDesc);
-    PonerAccesible(*m_txtSalida, textos::AccSalidaCaja, textos::AccSalidaCajaDesc);
-    PonerAccesible(*m_cmdSalida, textos::AccSalidaBoton, textos::AccSalidaBotonDesc);
-    PonerAccesible(*m_CmdActualizar, textos::AccActualizar, textos::AccActualizarDesc);
-    PonerAccesible(*m_CmdSalir, textos::AccSalir, textos::AccSalirDesc);
+    // Read out by assistive technology.
+    PonerLecturas(*this, modelo::LecturasEleccion());
 
     setTabOrder(m_cmdEntrada, m_txtEntrada);
     setTabOrder(m_txtEntrada, m_txtSalida);
