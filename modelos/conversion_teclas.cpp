@@ -1,6 +1,7 @@
 #include "modelos/conversion_teclas.h"
 
 #include "modelos/conversion.h"
+#include "modelos/editor.h"
 
 namespace tildora::modelo {
 
@@ -27,6 +28,27 @@ AccionRejilla TeclaEnRejilla(const Conversion& conversion, std::optional<std::si
         return AccionRejilla::Nada;
     }
     return abre ? AccionRejilla::Abrir : AccionRejilla::AbrirYEscribir;
+}
+
+AccionEditor TeclaEnEditor(const Editor& editor, TeclaEditor tecla, bool escribe) {
+    switch (tecla) {
+    case TeclaEditor::Intro:
+        return AccionEditor::Aceptar;
+    case TeclaEditor::Escape:
+        return AccionEditor::Deshacer;
+    case TeclaEditor::Suprimir:
+        if (editor.Fila() && editor.Texto().empty()) {
+            return AccionEditor::Borrado;
+        }
+        break;
+    case TeclaEditor::Arriba:
+        return AccionEditor::Subir;
+    case TeclaEditor::Abajo:
+        return AccionEditor::Bajar;
+    case TeclaEditor::Otra:
+        break;
+    }
+    return editor.Propuesta() && escribe ? AccionEditor::Sustituir : AccionEditor::Dejar;
 }
 
 } // namespace tildora::modelo

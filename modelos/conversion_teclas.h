@@ -1,7 +1,8 @@
 #pragma once
 
-// What a key does on the conversion window's grid, without any toolkit: a
-// face reports the key over the current cell and does what comes back.
+// What a key does on the conversion window's grid and in the editor over a
+// cell, without any toolkit: a face reports the key and does what comes
+// back.
 
 #include <cstddef>
 #include <optional>
@@ -9,6 +10,7 @@
 namespace tildora::modelo {
 
 class Conversion;
+class Editor;
 
 // The keys the grid gives a meaning of its own.
 enum class TeclaRejilla { Otra, Menu, F10, Suprimir, Retroceso, F2, Espacio };
@@ -37,5 +39,25 @@ enum class AccionRejilla {
 // and goes in; the line break's row takes those keys and does nothing.
 AccionRejilla TeclaEnRejilla(const Conversion& conversion, std::optional<std::size_t> fila,
                              bool enRespuesta, const Pulsacion& pulsacion);
+
+// The keys the editor over a cell gives a meaning of its own.
+enum class TeclaEditor { Otra, Intro, Escape, Suprimir, Arriba, Abajo };
+
+enum class AccionEditor {
+    Dejar,     // the editor's own (typing, the caret, selecting)
+    Sustituir, // all of its text selected first, then the editor's own
+    Aceptar,   // the window's accept, the editor's text in its cell first
+    Deshacer,  // this cell only as it was, as in any grid; the editor closes
+    Borrado,   // the delete answer (Conversion::DarBorrado)
+    Subir,     // closed as when the focus leaves it, then on to the row
+    Bajar,     // above or below, in the same column
+};
+
+// Enter accepts the window, Esc gives the cell back, Delete with nothing
+// left to delete gives the delete answer, Up and Down move to the row above
+// or below; a character typed (`escribe`: printable, no Control, Alt or
+// Meta) over a proposal takes the place of all of it, wherever the caret
+// stands.
+AccionEditor TeclaEnEditor(const Editor& editor, TeclaEditor tecla, bool escribe);
 
 } // namespace tildora::modelo

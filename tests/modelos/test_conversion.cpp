@@ -363,6 +363,30 @@ TEST(ModeloConversion, LoQueHaceUnaTeclaEnLaRejilla) {
     }
 }
 
+TEST(ModeloEditor, LoQueHaceUnaTeclaEnElEditor) {
+    using modelo::AccionEditor;
+    using modelo::TeclaEditor;
+    Ventana v("x^");
+    modelo::Editor editor(v.modelo);
+    // No row open: Delete is the editor's own.
+    EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Suprimir, false), AccionEditor::Dejar);
+    editor.Abrir(0);
+    ASSERT_TRUE(editor.Propuesta());
+    const std::pair<TeclaEditor, AccionEditor> teclas[] = {
+        {TeclaEditor::Intro, AccionEditor::Aceptar},  {TeclaEditor::Escape, AccionEditor::Deshacer},
+        {TeclaEditor::Arriba, AccionEditor::Subir},   {TeclaEditor::Abajo, AccionEditor::Bajar},
+        {TeclaEditor::Suprimir, AccionEditor::Dejar}, {TeclaEditor::Otra, AccionEditor::Dejar}};
+    for (const auto& [tecla, esperada] : teclas) {
+        EXPECT_EQ(modelo::TeclaEnEditor(editor, tecla, false), esperada);
+    }
+    // A character typed over the proposal takes the place of all of it.
+    EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Otra, true), AccionEditor::Sustituir);
+    // Emptied: no proposal any more, and Delete gives the delete answer.
+    ASSERT_TRUE(editor.Editado(U"", 0));
+    EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Otra, true), AccionEditor::Dejar);
+    EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Suprimir, false), AccionEditor::Borrado);
+}
+
 TEST(ModeloEditor, UnaTeclaDejaUnCaracterOSoloQuitaUnTramo) {
     struct Caso {
         const char* antes; // the row's answer, as the editor opens with it

@@ -415,29 +415,29 @@ void EditorCelda::Estilo(bool propuesta) {
 }
 
 void EditorCelda::keyPressEvent(QKeyEvent* evento) {
-    const int tecla = evento->key();
-    if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
-        m_acciones.aceptar();
-        return;
+    using modelo::AccionEditor;
+    using modelo::TeclaEditor;
+    static constexpr std::pair<int, TeclaEditor> kTeclas[] = {
+        {Qt::Key_Return, TeclaEditor::Intro},  {Qt::Key_Enter, TeclaEditor::Intro},
+        {Qt::Key_Escape, TeclaEditor::Escape}, {Qt::Key_Delete, TeclaEditor::Suprimir},
+        {Qt::Key_Up, TeclaEditor::Arriba},     {Qt::Key_Down, TeclaEditor::Abajo}};
+    TeclaEditor tecla = TeclaEditor::Otra;
+    for (const auto& [clave, nombre] : kTeclas) {
+        if (evento->key() == clave) {
+            tecla = nombre;
+        }
     }
-    if (tecla == Qt::Key_Escape) {
-        m_acciones.deshacer();
-        return;
-    }
-    if (tecla == Qt::Key_Delete && m_modelo.Fila() && m_modelo.Texto().empty()) {
-        m_acciones.borrar();
-        return;
-    }
-    // A character typed over a proposal takes the place of all of it,
-    // wherever the caret stands.
     const QString texto = evento->text();
-    if (m_modelo.Propuesta() && !texto.isEmpty() && texto.front().isPrint() &&
-        !(evento->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        selectAll();
-    }
-    if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
-        m_acciones.mover(tecla == Qt::Key_Up ? -1 : 1);
+    const bool escribe =
+        !texto.isEmpty() && texto.front().isPrint() &&
+        !(evento->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const AccionEditor accion = modelo::TeclaEnEditor(m_modelo, tecla, escribe);
+    if (accion != AccionEditor::Dejar && accion != AccionEditor::Sustituir) {
+        m_acciones.tecla(accion);
         return;
+    }
+    if (accion == AccionEditor::Sustituir) {
+        selectAll();
     }
     QLineEdit::keyPressEvent(evento);
 }

@@ -145,11 +145,8 @@ public:
         // The focus went to another control (another window taking it is no
         // leaving: it comes back).
         std::function<void()> salir;
-        std::function<void()> aceptar;  // Enter
-        std::function<void()> deshacer; // Esc: this cell only, as in any grid
-        // Delete with nothing left to delete: the character goes.
-        std::function<void()> borrar;
-        std::function<void(int paso)> mover; // Up (-1) and Down (+1)
+        // A key the model gives to the window (modelos/conversion_teclas.h).
+        std::function<void(modelo::AccionEditor)> tecla;
     };
     void SetAcciones(Acciones acciones) { m_acciones = std::move(acciones); }
 

@@ -112,18 +112,7 @@ void FrmConversionCaracteres::CrearControles() {
     m_txtEditor = new EditorCelda(this, m_editor);
     m_txtEditor->setGeometry(Donde("txtEditor"));
     m_txtEditor->SetAcciones({[this] { txtEditor_LostFocus(); },
-                              // Enter accepts the window, and what is in the editor must be in its
-                              // cell before the grid is read.
-                              [this] {
-                                  CerrarEditor();
-                                  m_CmdAceptar->click();
-                              },
-                              [this] { DeshacerEditor(); },
-                              [this] {
-                                  PonerRespuesta(static_cast<int>(*m_editor.Fila()) + 1,
-                                                 &modelo::Conversion::DarBorrado);
-                              },
-                              [this](int paso) { MoverDesdeEditor(paso); }});
+                              [this](modelo::AccionEditor accion) { TeclaEnEditor(accion); }});
     m_caracteresFG->installEventFilter(this);
 }
 
@@ -399,6 +388,30 @@ void FrmConversionCaracteres::MenuFila(int fila, const QPoint& donde) {
         g.CrearMenu(fila, this, [this, fila](ActoFila acto) { PonerRespuesta(fila, acto); });
     m_menu = menu;
     menu->popup(donde);
+}
+
+void FrmConversionCaracteres::TeclaEnEditor(modelo::AccionEditor accion) {
+    using modelo::AccionEditor;
+    switch (accion) {
+    case AccionEditor::Aceptar:
+        // What is in the editor must be in its cell before the grid is read.
+        CerrarEditor();
+        m_CmdAceptar->click();
+        return;
+    case AccionEditor::Deshacer:
+        DeshacerEditor();
+        return;
+    case AccionEditor::Borrado:
+        PonerRespuesta(static_cast<int>(*m_editor.Fila()) + 1, &modelo::Conversion::DarBorrado);
+        return;
+    case AccionEditor::Subir:
+    case AccionEditor::Bajar:
+        MoverDesdeEditor(accion == AccionEditor::Subir ? -1 : 1);
+        return;
+    case AccionEditor::Dejar:
+    case AccionEditor::Sustituir:
+        return;
+    }
 }
 
 void FrmConversionCaracteres::MoverDesdeEditor(int paso) {

@@ -82,6 +82,8 @@ private:
     // and a typed character opens it and goes in. False for the keys the
     // grid keeps (the arrows among them).
     bool TeclaEnRejilla(const QKeyEvent& tecla);
+    // A key of the editor's that the model gives to the window.
+    void TeclaEnEditor(modelo::AccionEditor accion);
     // Up or Down in the editor: closes it and makes the row above or below
     // current.
     void MoverDesdeEditor(int paso);
