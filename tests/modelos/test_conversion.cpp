@@ -10,6 +10,7 @@
 #include "modelos/dialogos.h"
 #include "modelos/editor.h"
 #include "tests/core/ayudas.h"
+#include "tests/modelos/dialogos_guionados.h"
 
 #include <gtest/gtest.h>
 
@@ -24,35 +25,25 @@ using modelo::Origen;
 
 namespace {
 
-// Records every message and answers from a queue (OK when it is empty).
-class Guion : public modelo::Dialogos {
-public:
-    std::vector<std::string> mensajes;
-    std::deque<Respuesta> respuestas;
+using Guion = pruebas::DialogosGuionadosEstandar;
 
-    Respuesta Mensaje(const std::string& texto, bool) override {
-        mensajes.push_back(texto);
-        if (respuestas.empty()) {
-            return Respuesta::Aceptar;
-        }
-        const Respuesta r = respuestas.front();
-        respuestas.pop_front();
-        return r;
+// The texts of the messages shown, in order.
+std::vector<std::string> Textos(const Guion& dialogos) {
+    std::vector<std::string> r;
+    for (const Guion::Registro& m : dialogos.mensajes) {
+        r.push_back(m.texto);
     }
-    std::string AbrirFichero(const std::string&) override { return {}; }
-    std::string GuardarFichero(const std::string&) override { return {}; }
-    std::unique_ptr<modelo::IndicadorProgreso> MostrarProgreso(const std::string&, bool) override {
-        return nullptr;
+    return r;
+}
+
+// The long steps run: their texts, and whether they could be stopped.
+std::vector<std::pair<std::string, bool>> Pasos(const Guion& dialogos) {
+    std::vector<std::pair<std::string, bool>> r;
+    for (const Guion::Paso& p : dialogos.pasos) {
+        r.emplace_back(p.texto, p.conCancelar);
     }
-    // The long steps, run at once: their texts, and whether they could be
-    // stopped.
-    std::vector<std::pair<std::string, bool>> pasos;
-    void Ejecutar(const modelo::PasoLargo& como, Progreso&,
-                  const std::function<void()>& paso) override {
-        pasos.emplace_back(como.texto, como.conCancelar);
-        paso();
-    }
-};
+    return r;
+}
 
 class Callado : public Avisador {
 public:
@@ -141,7 +132,7 @@ TEST(ModeloConversion, UnAlmacenIlegibleSeDiceYLasFilasTraenSusPropuestas) {
     std::filesystem::create_directory(prueba::Camino(v.estado.RutaAlmacen));
     v.modelo.Cargar();
     ASSERT_EQ(v.dialogos.mensajes.size(), 1u);
-    EXPECT_EQ(v.dialogos.mensajes[0].rfind(Texto(textos::AlmacenIlegible), 0), 0u);
+    EXPECT_EQ(v.dialogos.mensajes[0].texto.rfind(Texto(textos::AlmacenIlegible), 0), 0u);
     Comprobar(v.modelo, {{"^", "**", false, Origen::Propuesta}});
     // With nothing listed there is nothing to say.
     Ventana limpio("abc", "");
@@ -245,7 +236,7 @@ TEST(ModeloConversion, SinGuardarEsUnaRespuestaDadaQueElAlmacenNoTiene) {
     // Cancel asks; the user stays.
     v.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Cancelar);
     EXPECT_FALSE(m.Cancelar());
-    EXPECT_EQ(v.dialogos.mensajes, std::vector<std::string>{Texto(textos::SalirSinGuardar)});
+    EXPECT_EQ(Textos(v.dialogos), std::vector<std::string>{Texto(textos::SalirSinGuardar)});
     // Or leaves, with empty names.
     const auto vuelta = m.Cancelar();
     ASSERT_TRUE(vuelta);
@@ -260,7 +251,7 @@ TEST(ModeloConversion, AceptarNombraLasFilasSinRespuestaYLuegoEscribe) {
     m.QuitarRespuesta(3);
     m.QuitarRespuesta(0);
     EXPECT_EQ(v.Aceptar(), std::make_pair(false, 0));
-    EXPECT_EQ(v.dialogos.mensajes,
+    EXPECT_EQ(Textos(v.dialogos),
               std::vector<std::string>{Texto(textos::FaltanSoluciones) +
                                        "\n\xc3\xa7 (231 \u00b7 0xE7)" + "\n| (124 \u00b7 0x7C)"});
     EXPECT_EQ(v.Almacen(), kAlmacen);
@@ -279,19 +270,19 @@ TEST(ModeloConversion, AceptarNombraLasFilasSinRespuestaYLuegoEscribe) {
     EXPECT_TRUE(recordadas);
     EXPECT_EQ(v.Salida(), "c** \r\n\xe1");
     EXPECT_EQ(v.Almacen(), "[lista]\r\n\xe7=c\r\n\x80=\"\"\r\n\\x0A=x\r\n^=**\r\n|=\" \"\r\n");
-    EXPECT_EQ(v.dialogos.mensajes, std::vector<std::string>{textos::MensajeCorregido(5)});
+    EXPECT_EQ(Textos(v.dialogos), std::vector<std::string>{textos::MensajeCorregido(5)});
     EXPECT_EQ(m.OrigenDe(1), Origen::Recordada);
     EXPECT_FALSE(m.HaySinGuardar());
     // Both accepts ran as a long step (the first one stopped at once).
     const std::pair<std::string, bool> paso(textos::ProgresoCorreccion, true);
-    EXPECT_EQ(v.dialogos.pasos, (std::vector<std::pair<std::string, bool>>{paso, paso}));
+    EXPECT_EQ(Pasos(v.dialogos), (std::vector<std::pair<std::string, bool>>{paso, paso}));
 }
 
 TEST(ModeloConversion, UnSustitutoQueNoLimpiaSeNombraYNadaSeGuarda) {
     Ventana v("^|", "[lista]\r\n|=^^\r\n");
     v.modelo.Escribir(0, "-");
     EXPECT_EQ(v.Aceptar(), std::make_pair(false, -1));
-    EXPECT_EQ(v.dialogos.mensajes,
+    EXPECT_EQ(Textos(v.dialogos),
               std::vector<std::string>{Texto(textos::SustitutosNoLimpios) + "\n| \u2192 ^^"});
     EXPECT_EQ(v.Almacen(), "[lista]\r\n|=^^\r\n");
 }
@@ -302,15 +293,15 @@ TEST(ModeloConversion, UnaSalidaAparecidaSePreguntaYUnaQueFallaDejaLaVentana) {
     // Not to be replaced: the row is remembered all the same.
     v.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Cancelar);
     EXPECT_EQ(v.Aceptar(), std::make_pair(false, -1));
-    EXPECT_EQ(v.dialogos.mensajes, std::vector<std::string>{Texto(textos::M3SobreEscribir)});
+    EXPECT_EQ(Textos(v.dialogos), std::vector<std::string>{Texto(textos::M3SobreEscribir)});
     EXPECT_EQ(v.Salida(), "vieja");
     EXPECT_EQ(v.Almacen(), "[lista]\r\n^=**\r\n");
     // Replaced.
     v.dialogos.mensajes.clear();
     EXPECT_EQ(v.Aceptar(), std::make_pair(true, -1));
     EXPECT_EQ(v.Salida(), "a**b");
-    EXPECT_EQ(v.dialogos.mensajes, (std::vector<std::string>{Texto(textos::M3SobreEscribir),
-                                                             textos::MensajeCorregido(1)}));
+    EXPECT_EQ(Textos(v.dialogos), (std::vector<std::string>{Texto(textos::M3SobreEscribir),
+                                                            textos::MensajeCorregido(1)}));
 
     // An output that cannot be written: said, the window stays, and a
     // cancel goes back with both names.
@@ -318,7 +309,7 @@ TEST(ModeloConversion, UnaSalidaAparecidaSePreguntaYUnaQueFallaDejaLaVentana) {
     w.estado.FicheroSalida = w.carpeta / "no/hay/salida.txt";
     EXPECT_EQ(w.Aceptar(), std::make_pair(false, -1));
     ASSERT_EQ(w.dialogos.mensajes.size(), 1u);
-    EXPECT_EQ(w.dialogos.mensajes[0].rfind(Texto(textos::SalidaIncorrecta) + "\n", 0), 0u);
+    EXPECT_EQ(w.dialogos.mensajes[0].texto.rfind(Texto(textos::SalidaIncorrecta) + "\n", 0), 0u);
     const auto vuelta = w.modelo.Cancelar();
     ASSERT_TRUE(vuelta);
     EXPECT_EQ(vuelta->entrada, w.estado.FicheroEntrada);
