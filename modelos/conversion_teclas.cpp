@@ -51,4 +51,29 @@ AccionEditor TeclaEnEditor(const Editor& editor, TeclaEditor tecla, bool escribe
     return editor.Propuesta() && escribe ? AccionEditor::Sustituir : AccionEditor::Dejar;
 }
 
+AccionVentana TeclaEnVentana(TeclaVentana tecla, bool mayusculas) {
+    switch (tecla) {
+    case TeclaVentana::Intro:
+        return AccionVentana::Pulsar;
+    case TeclaVentana::Escape:
+        return AccionVentana::Cancelar;
+    case TeclaVentana::F3:
+        return mayusculas ? AccionVentana::Anterior : AccionVentana::Siguiente;
+    case TeclaVentana::F4:
+        return AccionVentana::Previa;
+    case TeclaVentana::Otra:
+        break;
+    }
+    return AccionVentana::Dejar;
+}
+
+std::string_view BotonDeIntro(std::string_view foco) {
+    for (const std::string_view boton : {"CmdBuscar", "CmdPrevia", "CmdAceptar", "CmdCancelar"}) {
+        if (foco == boton) {
+            return boton;
+        }
+    }
+    return "CmdAceptar";
+}
+
 } // namespace tildora::modelo

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 namespace tildora::modelo {
 
@@ -59,5 +60,25 @@ enum class AccionEditor {
 // Meta) over a proposal takes the place of all of it, wherever the caret
 // stands.
 AccionEditor TeclaEnEditor(const Editor& editor, TeclaEditor tecla, bool escribe);
+
+// The keys the conversion window gives a meaning of its own, wherever the
+// focus is (the grid and the editor take theirs first).
+enum class TeclaVentana { Otra, Intro, Escape, F3, F4 };
+
+enum class AccionVentana {
+    Dejar,     // the window's own
+    Pulsar,    // the button BotonDeIntro names is pressed
+    Cancelar,  // CmdCancelar is pressed
+    Siguiente, // the search's next occurrence
+    Anterior,  // and its previous one
+    Previa,    // the preview shown or hidden, the editor's text in its cell first
+};
+
+// Enter presses a button, Esc cancels, F3 goes to the next occurrence and
+// Shift+F3 to the previous one, F4 shows or hides the preview.
+AccionVentana TeclaEnVentana(TeclaVentana tecla, bool mayusculas);
+// The button Enter presses: the one that has the focus (`foco`, the
+// control's name), else the default button, CmdAceptar.
+std::string_view BotonDeIntro(std::string_view foco);
 
 } // namespace tildora::modelo

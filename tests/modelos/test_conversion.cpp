@@ -354,6 +354,23 @@ TEST(ModeloConversion, LoQueHaceUnaTeclaEnLaRejilla) {
     }
 }
 
+TEST(ModeloConversion, LoQueHaceUnaTeclaEnLaVentana) {
+    using modelo::AccionVentana;
+    using modelo::TeclaVentana;
+    EXPECT_EQ(modelo::TeclaEnVentana(TeclaVentana::Intro, false), AccionVentana::Pulsar);
+    EXPECT_EQ(modelo::TeclaEnVentana(TeclaVentana::Escape, false), AccionVentana::Cancelar);
+    EXPECT_EQ(modelo::TeclaEnVentana(TeclaVentana::F3, false), AccionVentana::Siguiente);
+    EXPECT_EQ(modelo::TeclaEnVentana(TeclaVentana::F3, true), AccionVentana::Anterior);
+    EXPECT_EQ(modelo::TeclaEnVentana(TeclaVentana::F4, false), AccionVentana::Previa);
+    EXPECT_EQ(modelo::TeclaEnVentana(TeclaVentana::Otra, false), AccionVentana::Dejar);
+    // Enter presses the button that has the focus, else Accept.
+    EXPECT_EQ(modelo::BotonDeIntro("CmdBuscar"), "CmdBuscar");
+    EXPECT_EQ(modelo::BotonDeIntro("CmdPrevia"), "CmdPrevia");
+    EXPECT_EQ(modelo::BotonDeIntro("CmdCancelar"), "CmdCancelar");
+    EXPECT_EQ(modelo::BotonDeIntro("caracteresFG"), "CmdAceptar");
+    EXPECT_EQ(modelo::BotonDeIntro(""), "CmdAceptar");
+}
+
 TEST(ModeloEditor, LoQueHaceUnaTeclaEnElEditor) {
     using modelo::AccionEditor;
     using modelo::TeclaEditor;

@@ -442,37 +442,41 @@ bool FrmConversionCaracteres::eventFilter(QObject* objeto, QEvent* evento) {
 }
 
 void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
-    switch (evento->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        // Enter presses the button that has the focus, else the default
-        // button.
-        QWidget* foco = focusWidget();
-        for (QToolButton* b : {m_CmdBuscar, m_CmdPrevia, m_CmdAceptar, m_CmdCancelar}) {
-            if (foco == b) {
-                b->click();
-                return;
-            }
+    using modelo::AccionVentana;
+    using modelo::TeclaVentana;
+    static constexpr std::pair<int, TeclaVentana> kTeclas[] = {
+        {Qt::Key_Return, TeclaVentana::Intro},
+        {Qt::Key_Enter, TeclaVentana::Intro},
+        {Qt::Key_Escape, TeclaVentana::Escape},
+        {Qt::Key_F3, TeclaVentana::F3},
+        {Qt::Key_F4, TeclaVentana::F4}};
+    TeclaVentana tecla = TeclaVentana::Otra;
+    for (const auto& [clave, nombre] : kTeclas) {
+        if (evento->key() == clave) {
+            tecla = nombre;
         }
-        m_CmdAceptar->click();
-        return;
     }
-    case Qt::Key_Escape:
+    const QWidget* foco = focusWidget();
+    switch (modelo::TeclaEnVentana(tecla, evento->modifiers() & Qt::ShiftModifier)) {
+    case AccionVentana::Pulsar:
+        findChild<QToolButton*>(
+            TextoQt(modelo::BotonDeIntro(foco ? Utf8(foco->objectName()) : std::string())))
+            ->click();
+        return;
+    case AccionVentana::Cancelar:
         m_CmdCancelar->click();
         return;
-    case Qt::Key_F3:
-        if (evento->modifiers() & Qt::ShiftModifier) {
-            m_contexto->Anterior();
-        } else {
-            m_contexto->Siguiente();
-        }
+    case AccionVentana::Siguiente:
+        m_contexto->Siguiente();
         return;
-    case Qt::Key_F4:
-        // What the editor holds is an answer of the preview too.
+    case AccionVentana::Anterior:
+        m_contexto->Anterior();
+        return;
+    case AccionVentana::Previa:
         CerrarEditor();
         m_contexto->AlternarPrevia();
         return;
-    default:
+    case AccionVentana::Dejar:
         QWidget::keyPressEvent(evento);
     }
 }
