@@ -94,6 +94,10 @@ std::string_view TextoNombresRechazados(Fallo fallo) {
                                             : textos::SalidaIncorrecta;
 }
 
+bool SoltarLlena(std::size_t direcciones, bool primeraLocal) {
+    return direcciones == 1 && primeraLocal;
+}
+
 std::string SinBlancos(std::string_view nombre) {
     const auto* p = reinterpret_cast<const unsigned char*>(nombre.data());
     std::size_t desde = nombre.size();

@@ -26,6 +26,11 @@ std::string_view TextoNombresRechazados(Fallo fallo);
 // breaks, no-break and other Unicode spaces) dropped at both ends.
 std::string SinBlancos(std::string_view nombre);
 
+// Whether a drop of addresses on a name box fills it: only when it carries
+// exactly one, and that one is a local file (`primeraLocal`); several files
+// or a web address are no name for one box.
+bool SoltarLlena(std::size_t direcciones, bool primeraLocal);
+
 class Eleccion {
 public:
     enum class Siguiente { Quedarse, Conversion };

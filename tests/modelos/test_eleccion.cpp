@@ -135,6 +135,13 @@ TEST(Eleccion, NombresRechazados) {
     }
 }
 
+TEST(Eleccion, UnaCajaSeLlenaSoloConUnFicheroLocalSoltado) {
+    EXPECT_TRUE(modelo::SoltarLlena(1, true));
+    EXPECT_FALSE(modelo::SoltarLlena(1, false)); // a web address
+    EXPECT_FALSE(modelo::SoltarLlena(2, true));  // several files
+    EXPECT_FALSE(modelo::SoltarLlena(0, false));
+}
+
 TEST(Eleccion, SoloLosEspaciosSeRecortan) {
     if (prueba::kWindows) {
         GTEST_SKIP() << kSoloPosix;

@@ -49,11 +49,11 @@ QLineEdit* CrearCaja(QWidget* padre, const char* nombre) {
 // The name of the one local file a drag of addresses carries; empty for
 // several files or a web address.
 QString FicheroArrastrado(const QMimeData* datos) {
-    if (datos->urls().size() != 1) {
-        return {};
-    }
-    const QUrl url = datos->urls().front();
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    const QList<QUrl> urls = datos->urls();
+    const bool local = !urls.isEmpty() && urls.front().isLocalFile();
+    return modelo::SoltarLlena(static_cast<std::size_t>(urls.size()), local)
+               ? urls.front().toLocalFile()
+               : QString();
 }
 
 } // namespace
