@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>

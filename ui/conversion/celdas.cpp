@@ -1,6 +1,5 @@
 #include "ui/conversion/celdas.h"
 
-#include "core/caracteres.h"
 #include "core/textos.h"
 #include "core/unicode.h"
 #include "modelos/disposicion.h"
@@ -16,16 +15,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPainter>
 #include <QPalette>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QTextLayout>
 #include <algorithm>
-#include <cmath>
-#include <memory>
 #include <unicode/uchar.h>
-#include <unordered_map>
 
 namespace tildora {
 
