@@ -138,16 +138,21 @@ Resultado<Pasada> LeerSeguido(Lector& lector, std::optional<Codificacion> forzad
         fin = *n == 0;
         std::string_view trozo(buffer.data(), *n);
         if (!pasada) {
-            // The encoding is known from the first three bytes at least.
-            espera.append(trozo);
-            if (espera.size() < 3 && !fin) {
-                continue;
+            // The encoding is known from the first three bytes at least: a
+            // first piece shorter than that waits for more. (A longer one is
+            // not copied: memory then does not depend on how a pipe's
+            // pieces happen to come.)
+            if (!espera.empty() || (trozo.size() < 3 && !fin)) {
+                espera.append(trozo);
+                if (espera.size() < 3 && !fin) {
+                    continue;
+                }
+                trozo = espera;
             }
-            pasada.emplace(Reconocer(espera, forzada), 0, true);
+            pasada.emplace(Reconocer(trozo, forzada), 0, true);
             if (const std::optional<Modo> modo = otra ? OtroModo(pasada->ModoDe()) : std::nullopt) {
                 otra->emplace(*modo, 0, true);
             }
-            trozo = espera;
         }
         pasada->Procesar(trozo.data(), trozo.size());
         if (otra != nullptr && *otra) {
