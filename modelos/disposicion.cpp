@@ -38,6 +38,43 @@ constexpr std::array kControlesConversion{
     Control{"txtEditor", {1470, 2610, 1545, 225}},
 };
 
+constexpr Color kMarino{0, 0, 128};
+constexpr Color kGranate{128, 0, 0};
+constexpr Color kVerde{0, 128, 0};
+
+constexpr std::array kBotonesEleccion{
+    Boton{"cmdEntrada", "carpeta", 16, 16, {}, {}},
+    Boton{"cmdSalida", "carpeta", 16, 16, {}, {}},
+    Boton{"CmdActualizar", "corregir", 16, 16, textos::CmdActualizar, {}},
+    Boton{"CmdSalir", "salir", 16, 16, textos::CmdSalir, {}},
+};
+
+constexpr std::array kEtiquetasEleccion{
+    Etiqueta{"lblFitxategiakAukeratu", textos::LblFitxategiakAukeratu, kMarino, false},
+    Etiqueta{"LblSeleccionFicheros", textos::LblSeleccionFicheros, kMarino, false},
+    Etiqueta{"LblAct", textos::LblAct, kGranate, true},
+    Etiqueta{"Label1", textos::Label1Salida, kVerde, true},
+};
+
+constexpr std::array kBotonesConversion{
+    Boton{"CmdBuscar", "buscar", 15, 18, textos::CmdBuscar, textos::CmdBuscarTip},
+    Boton{"CmdAceptar", "aceptar", 16, 16, textos::CmdAceptar, {}},
+    Boton{"CmdCancelar", "cancelar", 16, 16, textos::CmdCancelar, {}},
+    Boton{"CmdPrevia", "previa", 16, 16, textos::CmdPrevia, textos::CmdPreviaTip},
+};
+
+constexpr std::array kEtiquetasConversion{
+    Etiqueta{"Label1", textos::Label1Conversion, kMarino, false},
+    Etiqueta{"Label2", textos::Label2Conversion, kMarino, false},
+};
+
+// The entry of `tabla` whose control is `nombre`; null for none.
+template <typename T> const T* PorNombre(std::span<const T> tabla, std::string_view nombre) {
+    const auto e = std::find_if(tabla.begin(), tabla.end(),
+                                [nombre](const T& e) { return e.control == nombre; });
+    return e == tabla.end() ? nullptr : &*e;
+}
+
 } // namespace
 
 int Px(int twips) {
@@ -53,13 +90,23 @@ std::optional<Rectangulo> Disposicion::Buscar(std::string_view nombre) const {
     return c->donde;
 }
 
+const Boton* Disposicion::BuscarBoton(std::string_view nombre) const {
+    return PorNombre(botones, nombre);
+}
+
+const Etiqueta* Disposicion::BuscarEtiqueta(std::string_view nombre) const {
+    return PorNombre(etiquetas, nombre);
+}
+
 const Disposicion& DisposicionEleccion() {
-    static const Disposicion disposicion{5160, 4515, kControlesEleccion};
+    static const Disposicion disposicion{5160, 4515, kControlesEleccion, kBotonesEleccion,
+                                         kEtiquetasEleccion};
     return disposicion;
 }
 
 const Disposicion& DisposicionConversion() {
-    static const Disposicion disposicion{6555, 6705, kControlesConversion};
+    static const Disposicion disposicion{6555, 6705, kControlesConversion, kBotonesConversion,
+                                         kEtiquetasConversion};
     return disposicion;
 }
 

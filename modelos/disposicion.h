@@ -33,16 +33,50 @@ struct Control {
     Rectangulo donde;
 };
 
+// A picture button: its picture, by name (the face finds the file), the
+// picture's size in pixels, its caption (none for a picture-only button; a
+// run of blanks in it separates words stacked one a line) and its tip (none
+// for no tip).
+struct Boton {
+    std::string_view control;
+    std::string_view imagen;
+    int anchoImagen = 0;
+    int altoImagen = 0;
+    std::string_view leyenda;
+    std::string_view consejo;
+};
+
+// A text colour, red, green and blue from 0 to 255.
+struct Color {
+    int rojo = 0;
+    int verde = 0;
+    int azul = 0;
+    friend bool operator==(const Color&, const Color&) = default;
+};
+
+// A label of the layouts: its text, its colour, bold or not.
+struct Etiqueta {
+    std::string_view control;
+    std::string_view texto;
+    Color color;
+    bool negrita = false;
+};
+
 // One window's fixed layout: its client area's size and its controls, in the
-// order the face creates them.
+// order the face creates them; what its picture buttons and its labels show.
 struct Disposicion {
     int ancho = 0;
     int alto = 0;
     std::span<const Control> controles;
+    std::span<const Boton> botones;
+    std::span<const Etiqueta> etiquetas;
 
     // The box of the control named `nombre`; nothing for a name the window
     // does not have.
     std::optional<Rectangulo> Buscar(std::string_view nombre) const;
+    // The button or label named `nombre`; null for a name that is none.
+    const Boton* BuscarBoton(std::string_view nombre) const;
+    const Etiqueta* BuscarEtiqueta(std::string_view nombre) const;
 };
 
 // The file-selection window.

@@ -14,14 +14,15 @@ QString ApilarPalabras(const QString& leyenda) {
     return leyenda.split(QLatin1Char(' '), Qt::SkipEmptyParts).join(QLatin1Char('\n'));
 }
 
-QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const QString& icono,
-                              const QSize& tamanoIcono, const QString& leyenda) {
+QToolButton* CrearBoton(QWidget* padre, const modelo::Disposicion& disposicion,
+                        std::string_view nombre) {
+    const modelo::Boton& b = *disposicion.BuscarBoton(nombre);
     auto* boton = new QToolButton(padre);
-    boton->setObjectName(nombreObjeto);
+    boton->setObjectName(TextoQt(nombre));
     boton->setFont(FuenteVentana());
-    boton->setIcon(QIcon(icono));
-    boton->setIconSize(tamanoIcono);
-    const QString texto = ApilarPalabras(leyenda);
+    boton->setIcon(QIcon(QStringLiteral(":/iconos/%1.svg").arg(TextoQt(b.imagen))));
+    boton->setIconSize(QSize(b.anchoImagen, b.altoImagen));
+    const QString texto = ApilarPalabras(TextoQt(b.leyenda));
     if (texto.isEmpty()) {
         boton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     } else {
@@ -30,6 +31,10 @@ QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const
     }
     // Like any command button: it takes the focus from Tab and from a click.
     boton->setFocusPolicy(Qt::StrongFocus);
+    boton->setGeometry(Lugar(disposicion, nombre));
+    if (!b.consejo.empty()) {
+        boton->setToolTip(TextoQt(b.consejo));
+    }
     return boton;
 }
 

@@ -5,14 +5,16 @@
 #include <QString>
 #include <QToolButton>
 #include <span>
+#include <string_view>
 
 namespace tildora {
 
-// A button that shows its picture centred above its caption. The blanks in a
-// caption mean "one word a line": the words are stacked. An empty caption
-// gives a picture-only button.
-QToolButton* CrearBotonImagen(QWidget* padre, const QString& nombreObjeto, const QString& icono,
-                              const QSize& tamanoIcono, const QString& leyenda);
+// The picture button `nombre` of the layout `disposicion`, placed where the
+// layout puts it, showing its picture centred above its caption, with its
+// tip. The blanks in a caption mean "one word a line": the words are
+// stacked. An empty caption gives a picture-only button.
+QToolButton* CrearBoton(QWidget* padre, const modelo::Disposicion& disposicion,
+                        std::string_view nombre);
 
 // The caption as it shows: its words one a line.
 QString ApilarPalabras(const QString& leyenda);

@@ -166,18 +166,19 @@ void EncajarTexto(std::initializer_list<QLabel*> etiquetas) {
     poner();
 }
 
-QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
-                      const QColor& color, bool negrita, const QRect& donde) {
-    auto* etiqueta = new QLabel(TextoQt(texto), padre);
-    etiqueta->setObjectName(QLatin1String(nombre));
-    etiqueta->setGeometry(donde);
-    etiqueta->setFont(FuenteVentana(negrita));
+QLabel* CrearEtiqueta(QWidget* padre, const modelo::Disposicion& disposicion,
+                      std::string_view nombre) {
+    const modelo::Etiqueta& e = *disposicion.BuscarEtiqueta(nombre);
+    auto* etiqueta = new QLabel(TextoQt(e.texto), padre);
+    etiqueta->setObjectName(TextoQt(nombre));
+    etiqueta->setGeometry(Lugar(disposicion, nombre));
+    etiqueta->setFont(FuenteVentana(e.negrita));
     etiqueta->setWordWrap(true);
     etiqueta->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     etiqueta->setTextFormat(Qt::PlainText);
     etiqueta->setFocusPolicy(Qt::NoFocus);
     QPalette paleta = etiqueta->palette();
-    paleta.setColor(QPalette::WindowText, color);
+    paleta.setColor(QPalette::WindowText, QColor(e.color.rojo, e.color.verde, e.color.azul));
     etiqueta->setPalette(paleta);
     EncajarTexto({etiqueta});
     return etiqueta;

@@ -2,7 +2,6 @@
 
 #include "modelos/disposicion.h"
 
-#include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QSize>
@@ -37,9 +36,9 @@ QFont FuenteVentana(bool negrita = false);
 // and the Spanish instructions) get one font, so they read at one size.
 void EncajarTexto(std::initializer_list<QLabel*> etiquetas);
 
-// A label of the layouts: plain text in the window font, centred, wrapped
-// and fitted to its box.
-QLabel* CrearEtiqueta(QWidget* padre, const char* nombre, std::string_view texto,
-                      const QColor& color, bool negrita, const QRect& donde);
+// The label `nombre` of the layout `disposicion`, where the layout puts it:
+// plain text in the window font, centred, wrapped and fitted to its box.
+QLabel* CrearEtiqueta(QWidget* padre, const modelo::Disposicion& disposicion,
+                      std::string_view nombre);
 
 } // namespace tildora

@@ -144,3 +144,62 @@ TEST(Disposicion, LoQueSeLeeDeCadaControl) {
         EXPECT_TRUE(tildora::modelo::DisposicionConversion().Buscar(l.control)) << l.control;
     }
 }
+
+TEST(Disposicion, BotonesYEtiquetas) {
+    const Disposicion& e = DisposicionEleccion();
+    ASSERT_EQ(e.botones.size(), 4u);
+    ASSERT_EQ(e.etiquetas.size(), 4u);
+    const Boton* entrada = e.BuscarBoton("cmdEntrada");
+    ASSERT_NE(entrada, nullptr);
+    EXPECT_EQ(entrada->imagen, "carpeta");
+    EXPECT_EQ(entrada->anchoImagen, 16);
+    EXPECT_EQ(entrada->altoImagen, 16);
+    EXPECT_TRUE(entrada->leyenda.empty());
+    EXPECT_TRUE(entrada->consejo.empty());
+    EXPECT_EQ(e.BuscarBoton("cmdSalida")->imagen, "carpeta");
+    EXPECT_EQ(e.BuscarBoton("CmdActualizar")->imagen, "corregir");
+    EXPECT_EQ(e.BuscarBoton("CmdActualizar")->leyenda, tildora::textos::CmdActualizar);
+    EXPECT_EQ(e.BuscarBoton("CmdSalir")->imagen, "salir");
+    EXPECT_EQ(e.BuscarBoton("CmdSalir")->leyenda, tildora::textos::CmdSalir);
+    EXPECT_EQ(e.BuscarBoton("txtEntrada"), nullptr);
+    const Etiqueta* act = e.BuscarEtiqueta("LblAct");
+    ASSERT_NE(act, nullptr);
+    EXPECT_EQ(act->texto, "Sarrera Fitxategia / Fichero de Entrada");
+    EXPECT_EQ(act->color, (Color{128, 0, 0}));
+    EXPECT_TRUE(act->negrita);
+    EXPECT_EQ(e.BuscarEtiqueta("Label1")->texto, "Irteera Fitxategia / Fichero de Salida");
+    EXPECT_EQ(e.BuscarEtiqueta("Label1")->color, (Color{0, 128, 0}));
+    EXPECT_TRUE(e.BuscarEtiqueta("Label1")->negrita);
+    EXPECT_EQ(e.BuscarEtiqueta("lblFitxategiakAukeratu")->color, (Color{0, 0, 128}));
+    EXPECT_FALSE(e.BuscarEtiqueta("lblFitxategiakAukeratu")->negrita);
+    EXPECT_EQ(e.BuscarEtiqueta("LblSeleccionFicheros")->color, (Color{0, 0, 128}));
+    EXPECT_EQ(e.BuscarEtiqueta("cmdEntrada"), nullptr);
+
+    const Disposicion& c = DisposicionConversion();
+    ASSERT_EQ(c.botones.size(), 4u);
+    ASSERT_EQ(c.etiquetas.size(), 2u);
+    const Boton* buscar = c.BuscarBoton("CmdBuscar");
+    ASSERT_NE(buscar, nullptr);
+    EXPECT_EQ(buscar->imagen, "buscar");
+    EXPECT_EQ(buscar->anchoImagen, 15);
+    EXPECT_EQ(buscar->altoImagen, 18);
+    EXPECT_EQ(buscar->consejo, tildora::textos::CmdBuscarTip);
+    EXPECT_EQ(c.BuscarBoton("CmdPrevia")->imagen, "previa");
+    EXPECT_EQ(c.BuscarBoton("CmdPrevia")->consejo, tildora::textos::CmdPreviaTip);
+    EXPECT_EQ(c.BuscarBoton("CmdAceptar")->imagen, "aceptar");
+    EXPECT_TRUE(c.BuscarBoton("CmdAceptar")->consejo.empty());
+    EXPECT_EQ(c.BuscarBoton("CmdCancelar")->imagen, "cancelar");
+    EXPECT_EQ(c.BuscarBoton("CmdCancelar")->leyenda, tildora::textos::CmdCancelar);
+    EXPECT_EQ(c.BuscarEtiqueta("Label1")->texto, tildora::textos::Label1Conversion);
+    EXPECT_EQ(c.BuscarEtiqueta("Label2")->color, (Color{0, 0, 128}));
+    EXPECT_FALSE(c.BuscarEtiqueta("Label2")->negrita);
+    // Every button and label is a control of its window's layout.
+    for (const Disposicion* d : {&e, &c}) {
+        for (const Boton& b : d->botones) {
+            EXPECT_TRUE(d->Buscar(b.control)) << b.control;
+        }
+        for (const Etiqueta& l : d->etiquetas) {
+            EXPECT_TRUE(d->Buscar(l.control)) << l.control;
+        }
+    }
+}

@@ -70,11 +70,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
 }
 
 void FrmConversionCaracteres::CrearControles() {
-    const QColor marino(0, 0, 128);
-    m_Label1 =
-        CrearEtiqueta(this, "Label1", textos::Label1Conversion, marino, false, Donde("Label1"));
-    m_Label2 =
-        CrearEtiqueta(this, "Label2", textos::Label2Conversion, marino, false, Donde("Label2"));
+    const modelo::Disposicion& d = modelo::DisposicionConversion();
+    m_Label1 = CrearEtiqueta(this, d, "Label1");
+    m_Label2 = CrearEtiqueta(this, d, "Label2");
 
     m_caracteresFG = new RejillaCaracteres(this);
     m_caracteresFG->SetModelo(m_modelo);
@@ -84,20 +82,10 @@ void FrmConversionCaracteres::CrearControles() {
     m_textoFicheroRTB->setObjectName(QStringLiteral("textoFicheroRTB"));
     m_textoFicheroRTB->setGeometry(Donde("textoFicheroRTB"));
 
-    m_CmdBuscar =
-        CrearBotonImagen(this, QStringLiteral("CmdBuscar"), QStringLiteral(":/iconos/buscar.svg"),
-                         QSize(15, 18), TextoQt(textos::CmdBuscar));
-    m_CmdBuscar->setGeometry(Donde("CmdBuscar"));
-    m_CmdBuscar->setToolTip(TextoQt(textos::CmdBuscarTip));
+    m_CmdBuscar = CrearBoton(this, d, "CmdBuscar");
 
-    m_CmdAceptar =
-        CrearBotonImagen(this, QStringLiteral("CmdAceptar"), QStringLiteral(":/iconos/aceptar.svg"),
-                         QSize(16, 16), TextoQt(textos::CmdAceptar));
-    m_CmdAceptar->setGeometry(Donde("CmdAceptar"));
-    m_CmdCancelar = CrearBotonImagen(this, QStringLiteral("CmdCancelar"),
-                                     QStringLiteral(":/iconos/cancelar.svg"), QSize(16, 16),
-                                     TextoQt(textos::CmdCancelar));
-    m_CmdCancelar->setGeometry(Donde("CmdCancelar"));
+    m_CmdAceptar = CrearBoton(this, d, "CmdAceptar");
+    m_CmdCancelar = CrearBoton(this, d, "CmdCancelar");
     const QColor colorMenu = QApplication::palette("QMenu").color(QPalette::Window);
     for (QToolButton* b : {m_CmdAceptar, m_CmdCancelar}) {
         QPalette p = b->palette();
@@ -124,11 +112,7 @@ void FrmConversionCaracteres::CrearControlesDeBusqueda() {
     m_LblOcurrencias->setGeometry(Donde("LblOcurrencias"));
     m_LblOcurrencias->setAlignment(Qt::AlignCenter);
     m_LblOcurrencias->setToolTip(TextoQt(textos::OcurrenciasTip));
-    m_CmdPrevia =
-        CrearBotonImagen(this, QStringLiteral("CmdPrevia"), QStringLiteral(":/iconos/previa.svg"),
-                         QSize(16, 16), TextoQt(textos::CmdPrevia));
-    m_CmdPrevia->setGeometry(Donde("CmdPrevia"));
-    m_CmdPrevia->setToolTip(TextoQt(textos::CmdPreviaTip));
+    m_CmdPrevia = CrearBoton(this, modelo::DisposicionConversion(), "CmdPrevia");
     m_LblTextoMostrado = new QLabel(this);
     m_LblTextoMostrado->setObjectName(QStringLiteral("LblTextoMostrado"));
     m_LblTextoMostrado->setGeometry(Donde("LblTextoMostrado"));

@@ -33,15 +33,10 @@ QString NombreQt(const std::string& ruta) {
     return QFile::decodeName(QByteArray::fromStdString(ruta));
 }
 
-// Where the layout puts the control `nombre`.
-QRect Donde(const char* nombre) {
-    return Lugar(modelo::DisposicionEleccion(), nombre);
-}
-
 QLineEdit* CrearCaja(QWidget* padre, const char* nombre) {
     auto* caja = new QLineEdit(padre);
     caja->setObjectName(QLatin1String(nombre));
-    caja->setGeometry(Donde(nombre));
+    caja->setGeometry(Lugar(modelo::DisposicionEleccion(), nombre));
     caja->setFont(FuenteVentana());
     return caja;
 }
@@ -74,37 +69,18 @@ FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app)
 }
 
 void FrmElegirFicheros::CrearControles() {
-    const QColor marino(0, 0, 128);
-    const QColor granate(128, 0, 0);
-    const QColor verde(0, 128, 0);
-
+    const modelo::Disposicion& d = modelo::DisposicionEleccion();
     // Created in focus order; the labels take no focus.
-    m_lblFitxategiakAukeratu =
-        CrearEtiqueta(this, "lblFitxategiakAukeratu", textos::LblFitxategiakAukeratu, marino, false,
-                      Donde("lblFitxategiakAukeratu"));
-    m_LblSeleccionFicheros =
-        CrearEtiqueta(this, "LblSeleccionFicheros", textos::LblSeleccionFicheros, marino, false,
-                      Donde("LblSeleccionFicheros"));
-
-    const QString carpeta = QStringLiteral(":/iconos/carpeta.svg");
-    m_cmdEntrada = CrearBotonImagen(this, QStringLiteral("cmdEntrada"), carpeta, QSize(16, 16), {});
-    m_cmdEntrada->setGeometry(Donde("cmdEntrada"));
+    m_lblFitxategiakAukeratu = CrearEtiqueta(this, d, "lblFitxategiakAukeratu");
+    m_LblSeleccionFicheros = CrearEtiqueta(this, d, "LblSeleccionFicheros");
+    m_cmdEntrada = CrearBoton(this, d, "cmdEntrada");
     m_txtEntrada = CrearCaja(this, "txtEntrada");
     m_txtSalida = CrearCaja(this, "txtSalida");
-    m_cmdSalida = CrearBotonImagen(this, QStringLiteral("cmdSalida"), carpeta, QSize(16, 16), {});
-    m_cmdSalida->setGeometry(Donde("cmdSalida"));
-
-    m_CmdActualizar = CrearBotonImagen(this, QStringLiteral("CmdActualizar"),
-                                       QStringLiteral(":/iconos/corregir.svg"), QSize(16, 16),
-                                       TextoQt(textos::CmdActualizar));
-    m_CmdActualizar->setGeometry(Donde("CmdActualizar"));
-    m_CmdSalir =
-        CrearBotonImagen(this, QStringLiteral("CmdSalir"), QStringLiteral(":/iconos/salir.svg"),
-                         QSize(16, 16), TextoQt(textos::CmdSalir));
-    m_CmdSalir->setGeometry(Donde("CmdSalir"));
-
-    m_LblAct = CrearEtiqueta(this, "LblAct", textos::LblAct, granate, true, Donde("LblAct"));
-    m_Label1 = CrearEtiqueta(this, "Label1", textos::Label1Salida, verde, true, Donde("Label1"));
+    m_cmdSalida = CrearBoton(this, d, "cmdSalida");
+    m_CmdActualizar = CrearBoton(this, d, "CmdActualizar");
+    m_CmdSalir = CrearBoton(this, d, "CmdSalir");
+    m_LblAct = CrearEtiqueta(this, d, "LblAct");
+    m_Label1 = CrearEtiqueta(this, d, "Label1");
 
     // The two languages of the instructions read at one size.
     EncajarTexto({m_lblFitxategiakAukeratu, m_LblSeleccionFicheros});
