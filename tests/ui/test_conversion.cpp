@@ -178,6 +178,11 @@ private:
     }
 };
 
+// The first data row shown at the top of the grid (row 0 is the header).
+int FilaArriba(const tildora::RejillaCaracteres& g) {
+    return g.rowAt(0) + 1;
+}
+
 } // namespace
 
 class PruebaConversion : public QObject {
@@ -648,7 +653,7 @@ void PruebaConversion::editorSobreLaCelda() {
     // Scrolling hides the editor and keeps its text for its own cell.
     g->verticalScrollBar()->setValue(6);
     QVERIFY(!editor->isVisible());
-    QCOMPARE(g->TopRow(), 7);
+    QCOMPARE(FilaArriba(*g), 7);
     QCOMPARE(g->TextMatrix(2, 1), B("q"));
 
     Clic(v, 9, 1);
@@ -665,12 +670,12 @@ void PruebaConversion::editorSobreLaCelda() {
     // The last row in sight, its grid line cut off: the editor opens over it
     // where it stands and stays open (no late scroll into view that would
     // hide it).
-    const int ultima = g->TopRow() + g->viewport()->height() / 20;
+    const int ultima = FilaArriba(*g) + g->viewport()->height() / 20;
     QVERIFY(g->RectanguloEnVista(ultima, 1).bottom() >= g->viewport()->rect().bottom());
     Clic(v, ultima, 1);
     QTest::qWait(QApplication::doubleClickInterval() + 300);
     QVERIFY(editor->isVisible());
-    QCOMPARE(g->TopRow(), 7);
+    QCOMPARE(FilaArriba(*g), 7);
     QCOMPARE(editor->geometry(), g->RectanguloCelda(ultima, 1, v));
     QTest::keyClicks(editor, QStringLiteral("z"));
     QCOMPARE(editor->text(), QStringLiteral("z"));
@@ -680,7 +685,7 @@ void PruebaConversion::editorSobreLaCelda() {
     QTest::keyClick(editor, Qt::Key_Escape);
     g->SetCeldaActual(2, 1);
     g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
-    QVERIFY(g->TopRow() > 2);
+    QVERIFY(FilaArriba(*g) > 2);
     QTest::keyClick(g, Qt::Key_F2);
     QVERIFY(editor->isVisible());
     QCOMPARE(editor->geometry(), g->RectanguloCelda(2, 1, v));

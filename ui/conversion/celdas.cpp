@@ -145,10 +145,6 @@ void RejillaCaracteres::mousePressEvent(QMouseEvent* evento) {
     setAutoScroll(true);
 }
 
-void RejillaCaracteres::SetRows(int filas) {
-    setRowCount(std::max(0, filas - 1));
-}
-
 int RejillaCaracteres::Row() const {
     return currentRow() < 0 ? 0 : currentRow() + 1;
 }
@@ -163,10 +159,6 @@ void RejillaCaracteres::SetCeldaActual(int fila, int columna) {
         return;
     }
     setCurrentCell(fila - 1, columna);
-}
-
-int RejillaCaracteres::TopRow() const {
-    return rowAt(0) + 1;
 }
 
 QTableWidgetItem* RejillaCaracteres::Celda(int fila, int columna) {
@@ -194,32 +186,24 @@ std::string RejillaCaracteres::TextMatrix(int fila, int columna) const {
     return columna == 0 ? m_modelo->Clave(i) : m_modelo->Texto(i);
 }
 
-void RejillaCaracteres::SetCabecera(int columna, const std::string& bytes) {
-    QTableWidgetItem* it = horizontalHeaderItem(columna);
-    if (!it) {
-        it = new QTableWidgetItem;
-        setHorizontalHeaderItem(columna, it);
-    }
-    it->setData(Qt::UserRole, QByteArray::fromStdString(bytes));
-    it->setText(QString::fromStdString(Utf8DeAnsi(bytes)));
-}
-
 void RejillaCaracteres::Configurar(const std::string& cabecera0, const std::string& cabecera1) {
-    SetRows(1);
-    SetColAlignmentCentrado(0);
-    SetColAlignmentCentrado(1);
-    SetRowHeight(0, modelo::kAltoFilaRejilla);
-    SetCabecera(0, cabecera0);
-    SetCabecera(1, cabecera1);
-    SetColWidth(0, modelo::kAnchoColumnaRejilla);
-    SetColWidth(1, modelo::kAnchoColumnaRejilla);
+    // The header's height and the rows' are set once, when the grid is made;
+    // its texts are kept as bytes like every other cell's.
+    setRowCount(0);
+    const std::string* cabeceras[] = {&cabecera0, &cabecera1};
+    for (int columna = 0; columna < 2; ++columna) {
+        m_alineacion[columna] = Qt::AlignCenter;
+        auto* it = new QTableWidgetItem(QString::fromStdString(Utf8DeAnsi(*cabeceras[columna])));
+        it->setData(Qt::UserRole, QByteArray::fromStdString(*cabeceras[columna]));
+        setHorizontalHeaderItem(columna, it);
+        horizontalHeader()->resizeSection(columna, Px(modelo::kAnchoColumnaRejilla));
+    }
 }
 
 void RejillaCaracteres::MostrarFilas(const Documento& documento) {
     const int n = m_modelo ? static_cast<int>(m_modelo->NumFilas()) : 0;
+    setRowCount(n);
     for (int fila = 1; fila <= n; ++fila) {
-        SetRowHeight(fila - 1, modelo::kAltoFilaRejilla);
-        SetRows(Rows() + 1);
         MostrarClave(fila);
         MostrarRespuesta(fila);
         // The tip names the character and says where the scan found it.
@@ -231,7 +215,6 @@ void RejillaCaracteres::MostrarFilas(const Documento& documento) {
                     modelo::ConsejoHallazgo(h, documento.Unicode(), NombreUnicode(h.caracter))));
         }
     }
-    SetRowHeight(n, modelo::kAltoFilaRejilla);
 }
 
 void RejillaCaracteres::MostrarClave(int fila) {
@@ -317,27 +300,6 @@ modelo::Pulsacion RejillaCaracteres::Pulsacion(const QKeyEvent& tecla) {
     p.escribe = !caracteres.isEmpty() && std::all_of(caracteres.begin(), caracteres.end(),
                                                      [](char32_t u) { return QChar::isPrint(u); });
     return p;
-}
-
-void RejillaCaracteres::SetRowHeight(int fila, int twips) {
-    if (fila == 0) {
-        horizontalHeader()->setFixedHeight(Px(twips));
-    } else if (fila < Rows()) {
-        verticalHeader()->resizeSection(fila - 1, Px(twips));
-    }
-}
-
-void RejillaCaracteres::SetColWidth(int columna, int twips) {
-    horizontalHeader()->resizeSection(columna, Px(twips));
-}
-
-void RejillaCaracteres::SetColAlignmentCentrado(int columna) {
-    m_alineacion[columna] = Qt::AlignCenter;
-    for (int f = 0; f < rowCount(); ++f) {
-        if (QTableWidgetItem* it = item(f, columna)) {
-            it->setTextAlignment(Qt::AlignCenter);
-        }
-    }
 }
 
 QRect RejillaCaracteres::RectanguloEnVista(int fila, int columna) const {

@@ -64,14 +64,11 @@ public:
     void SetModelo(const modelo::Conversion& modelo) { m_modelo = &modelo; }
 
     int Rows() const { return rowCount() + 1; }
-    void SetRows(int filas);
     int Row() const;
     int Col() const;
     // Makes (fila, columna) the current cell; row 0 leaves no data row
     // current.
     void SetCeldaActual(int fila, int columna);
-    // The first data row shown at the top.
-    int TopRow() const;
 
     // Whether the text is UTF-8 or UTF-16, for what column 0 shows.
     bool Unicode() const { return m_modelo && m_modelo->Unicode(); }
@@ -79,8 +76,6 @@ public:
     // A data row's key (column 0) or answer (column 1) as the model holds
     // them; row 0 is the header's text.
     std::string TextMatrix(int fila, int columna) const;
-    // The header's texts, as bytes.
-    void SetCabecera(int columna, const std::string& bytes);
     // No data row, two centred columns, the header's texts; then every row
     // the model holds, each wrong character's tip saying where the scan of
     // `documento` found it.
@@ -105,11 +100,6 @@ public:
 
     // A key on the grid as the model takes it (modelos/conversion_teclas.h).
     static modelo::Pulsacion Pulsacion(const QKeyEvent& tecla);
-
-    // Sizes in twips.
-    void SetRowHeight(int fila, int twips);
-    void SetColWidth(int columna, int twips);
-    void SetColAlignmentCentrado(int columna);
 
     // The cell's rectangle in the coordinates of `destino` (an ancestor).
     QRect RectanguloCelda(int fila, int columna, const QWidget* destino) const;
