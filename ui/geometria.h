@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QRect>
 #include <QSize>
+#include <QString>
 #include <initializer_list>
 #include <string_view>
 
@@ -20,6 +21,18 @@ QRect RectTwips(const modelo::Rectangulo& r);
 // window's client size.
 QRect Lugar(const modelo::Disposicion& disposicion, std::string_view nombre);
 QSize Tamano(const modelo::Disposicion& disposicion);
+
+// Names `control` `nombre` (when given; else it keeps the name it has) and
+// places it where the layout `disposicion` puts the control of that name.
+template <typename Control>
+Control* Colocar(Control& control, const modelo::Disposicion& disposicion,
+                 std::string_view nombre = {}) {
+    if (!nombre.empty()) {
+        control.setObjectName(QString::fromUtf8(nombre.data(), qsizetype(nombre.size())));
+    }
+    control.setGeometry(Lugar(disposicion, control.objectName().toStdString()));
+    return &control;
+}
 
 // Moves a window so that its outer frame is centred on the whole screen
 // (task bars ignored); its size is unchanged.

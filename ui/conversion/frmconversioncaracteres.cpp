@@ -28,11 +28,6 @@ namespace tildora {
 
 namespace {
 
-// Where the layout puts a control of this window.
-QRect Donde(std::string_view nombre) {
-    return Lugar(modelo::DisposicionConversion(), nombre);
-}
-
 // Header texts are kept as bytes like every other cell.
 std::string Ansi(std::string_view utf8) {
     return AnsiDeUtf8(utf8).value_or(std::string());
@@ -76,11 +71,9 @@ void FrmConversionCaracteres::CrearControles() {
 
     m_caracteresFG = new RejillaCaracteres(this);
     m_caracteresFG->SetModelo(m_modelo);
-    m_caracteresFG->setGeometry(Donde("caracteresFG"));
+    Colocar(*m_caracteresFG, d);
 
-    m_textoFicheroRTB = new VistaTexto(this);
-    m_textoFicheroRTB->setObjectName(QStringLiteral("textoFicheroRTB"));
-    m_textoFicheroRTB->setGeometry(Donde("textoFicheroRTB"));
+    m_textoFicheroRTB = Colocar(*new VistaTexto(this), d, "textoFicheroRTB");
 
     m_CmdBuscar = CrearBoton(this, d, "CmdBuscar");
 
@@ -98,7 +91,7 @@ void FrmConversionCaracteres::CrearControles() {
     CrearControlesDeBusqueda();
 
     m_txtEditor = new EditorCelda(this, m_editor);
-    m_txtEditor->setGeometry(Donde("txtEditor"));
+    Colocar(*m_txtEditor, d);
     m_txtEditor->SetAcciones({[this] { txtEditor_LostFocus(); },
                               [this](modelo::AccionEditor accion) { TeclaEnEditor(accion); }});
     m_caracteresFG->installEventFilter(this);
@@ -107,15 +100,12 @@ void FrmConversionCaracteres::CrearControles() {
 void FrmConversionCaracteres::CrearControlesDeBusqueda() {
     // The search's count under its button, the preview's button below it,
     // and under the text, at its left, which text it shows.
-    m_LblOcurrencias = new QLabel(this);
-    m_LblOcurrencias->setObjectName(QStringLiteral("LblOcurrencias"));
-    m_LblOcurrencias->setGeometry(Donde("LblOcurrencias"));
+    const modelo::Disposicion& d = modelo::DisposicionConversion();
+    m_LblOcurrencias = Colocar(*new QLabel(this), d, "LblOcurrencias");
     m_LblOcurrencias->setAlignment(Qt::AlignCenter);
     m_LblOcurrencias->setToolTip(TextoQt(textos::OcurrenciasTip));
-    m_CmdPrevia = CrearBoton(this, modelo::DisposicionConversion(), "CmdPrevia");
-    m_LblTextoMostrado = new QLabel(this);
-    m_LblTextoMostrado->setObjectName(QStringLiteral("LblTextoMostrado"));
-    m_LblTextoMostrado->setGeometry(Donde("LblTextoMostrado"));
+    m_CmdPrevia = CrearBoton(this, d, "CmdPrevia");
+    m_LblTextoMostrado = Colocar(*new QLabel(this), d, "LblTextoMostrado");
     m_LblTextoMostrado->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 

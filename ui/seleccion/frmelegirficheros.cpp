@@ -34,9 +34,7 @@ QString NombreQt(const std::string& ruta) {
 }
 
 QLineEdit* CrearCaja(QWidget* padre, const char* nombre) {
-    auto* caja = new QLineEdit(padre);
-    caja->setObjectName(QLatin1String(nombre));
-    caja->setGeometry(Lugar(modelo::DisposicionEleccion(), nombre));
+    auto* caja = Colocar(*new QLineEdit(padre), modelo::DisposicionEleccion(), nombre);
     caja->setFont(FuenteVentana());
     return caja;
 }
