@@ -230,39 +230,33 @@ void VistaTexto::keyPressEvent(QKeyEvent* evento) {
         OlvidarActual();
         return;
     }
-    QScrollBar* v = verticalScrollBar();
-    QScrollBar* hb = horizontalScrollBar();
-    const bool ctrl = evento->modifiers() & Qt::ControlModifier;
-    switch (evento->key()) {
-    case Qt::Key_Up:
-        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Down:
-        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_PageUp:
-        v->triggerAction(QAbstractSlider::SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_Left:
-        hb->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Right:
-        hb->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_Home:
-        (ctrl ? v : hb)->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_End:
-        (ctrl ? v : hb)->triggerAction(QAbstractSlider::SliderToMaximum);
-        break;
-    default:
+    // The keys that scroll: which bar, by which step. Home and End go to a
+    // line's ends, with Ctrl to the text's first and last lines.
+    enum Barra { kVertical, kHorizontal, kSegunCtrl };
+    struct Desplazamiento {
+        int tecla;
+        Barra barra;
+        QAbstractSlider::SliderAction accion;
+    };
+    static constexpr Desplazamiento kTeclas[] = {
+        {Qt::Key_Up, kVertical, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, kVertical, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, kVertical, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, kVertical, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Left, kHorizontal, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, kHorizontal, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_Home, kSegunCtrl, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, kSegunCtrl, QAbstractSlider::SliderToMaximum}};
+    const auto d = std::find_if(std::begin(kTeclas), std::end(kTeclas),
+                                [evento](const auto& t) { return t.tecla == evento->key(); });
+    if (d == std::end(kTeclas)) {
         // Enter, Esc and the rest belong to the window.
         evento->ignore();
         return;
     }
+    const bool vertical = d->barra == kVertical ||
+                          (d->barra == kSegunCtrl && (evento->modifiers() & Qt::ControlModifier));
+    (vertical ? verticalScrollBar() : horizontalScrollBar())->triggerAction(d->accion);
     evento->accept();
 }
 
