@@ -138,7 +138,7 @@ std::string MedirPrevia(const Documento& doc, const std::vector<Fila>& filas,
           Ms(reloj) / kVeces);
     const std::size_t lineas = vista.NumeroLineas();
     const auto inicio = [&](std::size_t l) {
-        return l < lineas ? std::size_t{vista.InicioLinea(l)} : doc.texto.size();
+        return l < lineas ? std::size_t{vista.Modelo().Texto().InicioLinea(l)} : doc.texto.size();
     };
     const std::size_t donde[] = {0, lineas / 2, lineas > kLineas ? lineas - kLineas : 0};
     const char* nombres[] = {"start ", "middle", "end   "};

@@ -122,9 +122,10 @@ std::vector<std::size_t> Marcadas(const VistaTexto& vista) {
 std::vector<std::size_t> EnVista(const VistaTexto& vista, std::string_view bytes) {
     const std::size_t primera = vista.PrimeraLineaVisible();
     const std::size_t ultima = std::min(vista.NumeroLineas(), primera + vista.LineasEnVista());
-    const std::size_t hasta =
-        ultima < vista.NumeroLineas() ? vista.InicioLinea(ultima) : vista.Texto().size();
-    return Posiciones(vista.Texto(), bytes, vista.InicioLinea(primera), hasta);
+    const std::size_t hasta = ultima < vista.NumeroLineas()
+                                  ? vista.Modelo().Texto().InicioLinea(ultima)
+                                  : vista.Texto().size();
+    return Posiciones(vista.Texto(), bytes, vista.Modelo().Texto().InicioLinea(primera), hasta);
 }
 
 // What line `linea` shows, its line break included, in the working copy's
@@ -358,7 +359,8 @@ void PruebaBusqueda::clicTrasElegir() {
     QVERIFY(v->Editor()->isVisible());
     v->Editor()->selectAll();
     QTest::keyClicks(v->Editor(), QStringLiteral("+"));
-    const QRect sitio = vista.RectanguloDe(vista.InicioLinea(static_cast<std::size_t>(abajo)));
+    const QRect sitio =
+        vista.RectanguloDe(vista.Modelo().Texto().InicioLinea(static_cast<std::size_t>(abajo)));
     QTest::mouseClick(vista.viewport(), Qt::LeftButton, {},
                       QPoint(sitio.left() + 1, sitio.center().y()));
     QCOMPARE(g->TextMatrix(barra, 1), std::string("+"));

@@ -1160,13 +1160,13 @@ void PruebaConversion::vistaDelTexto() {
             vista.Cargar(t);
             QCOMPARE(vista.NumeroLineas(), esperados.size());
             for (std::size_t l = 0; l < esperados.size(); ++l) {
-                QCOMPARE(vista.InicioLinea(l), esperados[l]);
+                QCOMPARE(vista.Modelo().Texto().InicioLinea(l), esperados[l]);
             }
         }
         vista.Cargar(texto);
     }
     QCOMPARE(vista.LineaDe(14), std::size_t{3});
-    QCOMPARE(vista.InicioLinea(3), std::size_t{14});
+    QCOMPARE(vista.Modelo().Texto().InicioLinea(3), std::size_t{14});
     vista.Seleccionar(2, 11);
     QCOMPARE(vista.TextoSeleccionado(), QStringLiteral("o\ndos\ntr"));
     vista.setFocus();

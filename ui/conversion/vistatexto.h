@@ -63,9 +63,8 @@ public:
     // screen.
     void MostrarPosicion(std::size_t posicion);
 
-    // The line that holds `posicion`, and that line's first byte.
+    // The line that holds `posicion`.
     std::size_t LineaDe(std::size_t posicion) const { return m_modelo.Texto().LineaDe(posicion); }
-    std::size_t InicioLinea(std::size_t linea) const { return m_modelo.Texto().InicioLinea(linea); }
     // The first line on screen, and how many lines the view has room for
     // (the last one perhaps in part).
     std::size_t PrimeraLineaVisible() const;
@@ -88,7 +87,6 @@ public:
     // line break or, in the corrected text, a character deleted (npos:
     // none). A click in the view forgets it.
     void MarcarActual(std::size_t posicion, std::size_t largo);
-    std::size_t Actual() const { return m_modelo.Actual(); }
 
     // --- The corrected text ---------------------------------------------------
     // Shows the text as `previa` makes it instead of the working copy; nullptr
