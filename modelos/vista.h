@@ -55,6 +55,35 @@ struct Zona {
     bool operator==(const Zona&) const = default;
 };
 
+// Where a zone of a line is drawn across, in the line's own x, the view
+// showing `ancho` from `izquierda` (v: EnPantalla's answer): ends off the
+// left edge stand just left of it, ends off the right edge just right of
+// it, so that only the part on screen matters. A line break takes
+// `anchoBlanco` after the line, and a deleted character a bar 2 wide.
+struct Extension {
+    double desde = 0;
+    double hasta = 0;
+};
+template <typename Paso>
+Extension ExtensionDe(const Renglon& r, const Visible& v, const Zona& zona, double izquierda,
+                      double ancho, double anchoBlanco, Paso&& paso) {
+    const double fuera = izquierda + ancho + 1;
+    const auto xDe = [&](std::size_t pos) {
+        if (pos < v.primero) {
+            return izquierda - 1;
+        }
+        return pos > v.ultimo ? fuera : v.x0 + Ancho(r.tira, v.primero, pos, paso);
+    };
+    Extension e{xDe(zona.a), xDe(zona.b)};
+    if (zona.vacia) {
+        e.desde -= 1;
+        e.hasta = e.desde + 2;
+    } else if (zona.salto) {
+        e.hasta += anchoBlanco;
+    }
+    return e;
+}
+
 // One step of drawing a line, in order.
 struct Trazo {
     enum class Clase {

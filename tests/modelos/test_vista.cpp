@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace tildora;
@@ -288,6 +289,32 @@ TEST(VistaLineas, MedidasYClics) {
     EXPECT_EQ(modelo::PosicionEn(ru, 0, paso), 3u);
     EXPECT_EQ(modelo::PosicionEn(ru, 6, paso), 5u);
     EXPECT_EQ(modelo::Ancho(ru.tira, 0, 6, paso), 30.0);
+}
+
+TEST(VistaLineas, DondeSeDibujaUnaZona) {
+    // Every character 10 wide but W, 20.
+    const auto paso = [](const modelo::Tira& t, std::size_t i, double& a) {
+        a = t.datos[i] == 'W' ? 20.0 : 10.0;
+        return i + 1;
+    };
+    Vista v;
+    v.Cargar("abWcd\nx", {}, false);
+    const modelo::Renglon r = v.RenglonDe(0, 0, 2);
+    // In a window 30 wide from 25: W (20 to 40) to the end in sight.
+    const modelo::Visible enVista = modelo::EnPantalla(r, 25, 30, paso);
+    const auto extension = [&](modelo::Zona zona) {
+        const modelo::Extension e = modelo::ExtensionDe(r, enVista, zona, 25, 30, 7, paso);
+        return std::pair{e.desde, e.hasta};
+    };
+    EXPECT_EQ(extension({2, 3}), (std::pair{20.0, 40.0}));
+    // An end off the left edge stands just left of it, one off the right
+    // edge just right of it.
+    EXPECT_EQ(extension({0, 3}), (std::pair{24.0, 40.0}));
+    EXPECT_EQ(extension({3, 6}), (std::pair{40.0, 56.0}));
+    // A deleted character is a bar 2 wide; a line break a blank past the
+    // line.
+    EXPECT_EQ(extension({3, 3, true, false}), (std::pair{39.0, 41.0}));
+    EXPECT_EQ(extension({4, 5, false, true}), (std::pair{50.0, 67.0}));
 }
 
 TEST(VistaLineas, ColoresDeLasMarcas) {

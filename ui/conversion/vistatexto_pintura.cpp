@@ -71,27 +71,11 @@ VistaTexto::Visible VistaTexto::EnPantalla(const Renglon& r) const {
 
 QRectF VistaTexto::ZonaEn(const Renglon& r, const Visible& v, const modelo::Zona& zona,
                           int y) const {
-    // Where a byte of the line is drawn: ends off the left edge stand just
-    // left of it, ends off the right edge just right of it, so that only
-    // the part on screen matters. A line break takes a blank's width after
-    // the line, and a deleted character a thin bar.
+    // Only the part on screen matters (modelo::ExtensionDe).
     const int h = horizontalScrollBar()->value();
-    const double fuera = static_cast<double>(h) + viewport()->width() + 1;
-    const auto xDe = [&](std::size_t pos) {
-        if (pos < v.primero) {
-            return static_cast<double>(h) - 1;
-        }
-        return pos > v.ultimo ? fuera : v.x0 + AnchoHasta(r.tira, v.primero, pos);
-    };
-    double xa = xDe(zona.a);
-    double xb = xDe(zona.b);
-    if (zona.vacia) {
-        xa -= 1;
-        xb = xa + 2;
-    } else if (zona.salto) {
-        xb += m_avance[' '];
-    }
-    const QRectF z(xa - h + Margen(), y, std::max(0.0, xb - xa), m_altoLinea);
+    const modelo::Extension e =
+        modelo::ExtensionDe(r, v, zona, h, viewport()->width(), m_avance[' '], Medidor());
+    const QRectF z(e.desde - h + Margen(), y, std::max(0.0, e.hasta - e.desde), m_altoLinea);
     return z.intersected(QRectF(viewport()->rect()));
 }
 
