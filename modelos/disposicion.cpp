@@ -38,9 +38,9 @@ constexpr std::array kControlesConversion{
     Control{"txtEditor", {1470, 2610, 1545, 225}},
 };
 
-constexpr Color kMarino{0, 0, 128};
-constexpr Color kGranate{128, 0, 0};
-constexpr Color kVerde{0, 128, 0};
+constexpr Rgb kMarino{0, 0, 128};
+constexpr Rgb kGranate{128, 0, 0};
+constexpr Rgb kVerde{0, 128, 0};
 
 constexpr std::array kBotonesEleccion{
     Boton{"cmdEntrada", "carpeta", 16, 16, {}, {}},

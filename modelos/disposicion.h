@@ -4,6 +4,8 @@
 // how twips become pixels and a window is centred: the layouts as numbers,
 // for any face to place its controls from.
 
+#include "modelos/color.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -46,19 +48,11 @@ struct Boton {
     std::string_view consejo;
 };
 
-// A text colour, red, green and blue from 0 to 255.
-struct Color {
-    int rojo = 0;
-    int verde = 0;
-    int azul = 0;
-    friend bool operator==(const Color&, const Color&) = default;
-};
-
 // A label of the layouts: its text, its colour, bold or not.
 struct Etiqueta {
     std::string_view control;
     std::string_view texto;
-    Color color;
+    Rgb color;
     bool negrita = false;
 };
 

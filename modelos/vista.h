@@ -13,6 +13,7 @@
 
 #include "core/ocurrencias.h"
 #include "core/vistaprevia.h"
+#include "modelos/color.h"
 #include "modelos/lineas.h"
 #include "modelos/vista_medidas.h"
 
@@ -29,13 +30,6 @@ namespace tildora::modelo {
 // answer yet (it stands there unchanged).
 enum class TipoMarca { Ocurrencia, Cambio, Falta };
 
-// A colour, 0 to 255 a channel.
-struct Rgb {
-    int rojo = 0;
-    int verde = 0;
-    int azul = 0;
-    bool operator==(const Rgb&) const = default;
-};
 // The background of a mark: a tint of the view's background `fondo`, so
 // that the text reads over it on light and dark backgrounds alike, towards
 // the highlight colour `resalte` for an occurrence, green for a change and

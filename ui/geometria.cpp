@@ -178,7 +178,7 @@ QLabel* CrearEtiqueta(QWidget* padre, const modelo::Disposicion& disposicion,
     etiqueta->setTextFormat(Qt::PlainText);
     etiqueta->setFocusPolicy(Qt::NoFocus);
     QPalette paleta = etiqueta->palette();
-    paleta.setColor(QPalette::WindowText, QColor(e.color.rojo, e.color.verde, e.color.azul));
+    paleta.setColor(QPalette::WindowText, ColorQt(e.color));
     etiqueta->setPalette(paleta);
     EncajarTexto({etiqueta});
     return etiqueta;

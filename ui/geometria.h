@@ -2,6 +2,7 @@
 
 #include "modelos/disposicion.h"
 
+#include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QSize>
@@ -32,6 +33,14 @@ Control* Colocar(Control& control, const modelo::Disposicion& disposicion,
     }
     control.setGeometry(Lugar(disposicion, control.objectName().toStdString()));
     return &control;
+}
+
+// A colour of the models as Qt holds it, and back.
+inline QColor ColorQt(modelo::Rgb c) {
+    return QColor(c.rojo, c.verde, c.azul);
+}
+inline modelo::Rgb RgbDe(const QColor& c) {
+    return modelo::Rgb{c.red(), c.green(), c.blue()};
 }
 
 // Moves a window so that its outer frame is centred on the whole screen

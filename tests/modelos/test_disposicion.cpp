@@ -165,14 +165,14 @@ TEST(Disposicion, BotonesYEtiquetas) {
     const Etiqueta* act = e.BuscarEtiqueta("LblAct");
     ASSERT_NE(act, nullptr);
     EXPECT_EQ(act->texto, "Sarrera Fitxategia / Fichero de Entrada");
-    EXPECT_EQ(act->color, (Color{128, 0, 0}));
+    EXPECT_EQ(act->color, (Rgb{128, 0, 0}));
     EXPECT_TRUE(act->negrita);
     EXPECT_EQ(e.BuscarEtiqueta("Label1")->texto, "Irteera Fitxategia / Fichero de Salida");
-    EXPECT_EQ(e.BuscarEtiqueta("Label1")->color, (Color{0, 128, 0}));
+    EXPECT_EQ(e.BuscarEtiqueta("Label1")->color, (Rgb{0, 128, 0}));
     EXPECT_TRUE(e.BuscarEtiqueta("Label1")->negrita);
-    EXPECT_EQ(e.BuscarEtiqueta("lblFitxategiakAukeratu")->color, (Color{0, 0, 128}));
+    EXPECT_EQ(e.BuscarEtiqueta("lblFitxategiakAukeratu")->color, (Rgb{0, 0, 128}));
     EXPECT_FALSE(e.BuscarEtiqueta("lblFitxategiakAukeratu")->negrita);
-    EXPECT_EQ(e.BuscarEtiqueta("LblSeleccionFicheros")->color, (Color{0, 0, 128}));
+    EXPECT_EQ(e.BuscarEtiqueta("LblSeleccionFicheros")->color, (Rgb{0, 0, 128}));
     EXPECT_EQ(e.BuscarEtiqueta("cmdEntrada"), nullptr);
 
     const Disposicion& c = DisposicionConversion();
@@ -191,7 +191,7 @@ TEST(Disposicion, BotonesYEtiquetas) {
     EXPECT_EQ(c.BuscarBoton("CmdCancelar")->imagen, "cancelar");
     EXPECT_EQ(c.BuscarBoton("CmdCancelar")->leyenda, tildora::textos::CmdCancelar);
     EXPECT_EQ(c.BuscarEtiqueta("Label1")->texto, tildora::textos::Label1Conversion);
-    EXPECT_EQ(c.BuscarEtiqueta("Label2")->color, (Color{0, 0, 128}));
+    EXPECT_EQ(c.BuscarEtiqueta("Label2")->color, (Rgb{0, 0, 128}));
     EXPECT_FALSE(c.BuscarEtiqueta("Label2")->negrita);
     // Every button and label is a control of its window's layout.
     for (const Disposicion* d : {&e, &c}) {

@@ -45,12 +45,8 @@ bool HayGlifo(const QFont& fuente, char32_t u) {
 }
 
 QColor ColorPropuesta(const QPalette& paleta) {
-    const auto rgb = [&paleta](QPalette::ColorRole papel) {
-        const QColor c = paleta.color(papel);
-        return modelo::Rgb{c.red(), c.green(), c.blue()};
-    };
-    const modelo::Rgb r = modelo::ColorPropuesta(rgb(QPalette::Base), rgb(QPalette::Link));
-    return QColor(r.rojo, r.verde, r.azul);
+    return ColorQt(modelo::ColorPropuesta(RgbDe(paleta.color(QPalette::Base)),
+                                          RgbDe(paleta.color(QPalette::Link))));
 }
 
 QFont FuenteErroneos(const QFont& base) {

@@ -5,6 +5,7 @@
 #include "ui/conversion/vistatexto.h"
 
 #include "core/unicode.h"
+#include "ui/geometria.h"
 
 #include <QPainter>
 #include <QPalette>
@@ -13,25 +14,13 @@
 
 namespace tildora {
 
-namespace {
-
-modelo::Rgb Rgb(const QColor& c) {
-    return modelo::Rgb{c.red(), c.green(), c.blue()};
-}
-
-QColor Color(modelo::Rgb c) {
-    return QColor(c.rojo, c.verde, c.azul);
-}
-
-} // namespace
-
 QColor VistaTexto::ColorMarca(TipoMarca tipo, const QPalette& paleta) {
-    return Color(modelo::ColorMarca(tipo, Rgb(paleta.color(QPalette::Base)),
-                                    Rgb(paleta.color(QPalette::Highlight))));
+    return ColorQt(modelo::ColorMarca(tipo, RgbDe(paleta.color(QPalette::Base)),
+                                      RgbDe(paleta.color(QPalette::Highlight))));
 }
 
 QColor VistaTexto::ColorSubrayadoFalta(const QPalette& paleta) {
-    return Color(modelo::ColorSubrayadoFalta(Rgb(paleta.color(QPalette::Text))));
+    return ColorQt(modelo::ColorSubrayadoFalta(RgbDe(paleta.color(QPalette::Text))));
 }
 
 void VistaTexto::MarcarOcurrencias(std::optional<Ocurrencias> ocurrencias) {
