@@ -47,6 +47,27 @@ PiezaCelda Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) 
 
 } // namespace
 
+std::optional<std::string> NombreEnmarcado(unsigned char c,
+                                           const std::function<bool(char32_t)>& hayGlifo) {
+    const bool control = EsControlVisible(c) || c == '\n';
+    const char32_t u = UnicodeDeAnsi(c);
+    if (control && !hayGlifo(GlifoDeAnsi(c, true))) {
+        // The control's name is the last part of its description.
+        const std::string descripcion =
+            DescripcionClave(std::string(1, static_cast<char>(c)), false);
+        constexpr std::string_view kSeparador = " · ";
+        const std::size_t corte = descripcion.rfind(kSeparador);
+        return corte == std::string::npos ? descripcion
+                                          : descripcion.substr(corte + kSeparador.size());
+    }
+    if (!control && c >= 0x80 && (EsInvisible(u) || !hayGlifo(u))) {
+        // Or the view would show nothing, and a search would seem to select
+        // nothing at all.
+        return CodigoUnicode(u);
+    }
+    return std::nullopt;
+}
+
 std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
                                        const std::function<bool(char32_t)>& hayGlifo) {
     // A Windows-1252 text's key is its byte; a Unicode text's may be U+XXXX.

@@ -10,6 +10,7 @@
 #include "modelos/vista.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,14 @@ std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
 // never looks like no answer. Runs of plain text come as one piece.
 std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
                                         const std::function<bool(char32_t)>& hayGlifo);
+
+// A Windows-1252 byte that the text view and the grid draw as a framed
+// label of its own: a control (a lone LF too) whose picture no font has, by
+// its name ("TAB"); a byte from 0x80 up that shows nothing (a C1 control, a
+// soft hyphen) or that no font can show, by its code ("U+0081"). Nothing
+// for any other byte.
+std::optional<std::string> NombreEnmarcado(unsigned char c,
+                                           const std::function<bool(char32_t)>& hayGlifo);
 
 // The delete answer of column 1: its mark (textos::BorrarCelda), never
 // empty and never a blank, the sign that leads it left out where the font

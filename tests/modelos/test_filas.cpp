@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -197,4 +198,26 @@ TEST(AspectoCelda, ConsejoDeUnHallazgo) {
     EXPECT_EQ(ConsejoHallazgo(h, false, "LEFT DOUBLE QUOTATION MARK"),
               "LEFT DOUBLE QUOTATION MARK\n147 \u00b7 0x93\n" + veces + "3\n" + primera + "2:5");
     EXPECT_EQ(ConsejoHallazgo(h, false, ""), "147 \u00b7 0x93\n" + veces + "3\n" + primera + "2:5");
+}
+
+TEST(PiezasCelda, BytesConNombreEnmarcado) {
+    using tildora::modelo::NombreEnmarcado;
+    const auto ninguno = [](char32_t) { return false; };
+    const auto todos = [](char32_t) { return true; };
+    // A control whose picture no font has: its name; a lone LF too.
+    EXPECT_EQ(NombreEnmarcado('\t', ninguno), std::optional<std::string>("TAB"));
+    EXPECT_EQ(NombreEnmarcado('\n', ninguno), std::optional<std::string>("LF"));
+    EXPECT_EQ(NombreEnmarcado(0x7F, ninguno), std::optional<std::string>("DEL"));
+    EXPECT_EQ(NombreEnmarcado(0x1B, ninguno), std::optional<std::string>("ESC"));
+    // A byte from 0x80 up that no font shows, or that shows nothing: its code.
+    EXPECT_EQ(NombreEnmarcado(0x81, ninguno), std::optional<std::string>("U+0081"));
+    EXPECT_EQ(NombreEnmarcado(0xE9, ninguno), std::optional<std::string>("U+00E9"));
+    EXPECT_EQ(NombreEnmarcado(0x81, todos), std::optional<std::string>("U+0081"));
+    EXPECT_EQ(NombreEnmarcado(0xAD, todos), std::optional<std::string>("U+00AD"));
+    // Any other byte, or one the font draws, has none.
+    EXPECT_EQ(NombreEnmarcado('\t', todos), std::nullopt);
+    EXPECT_EQ(NombreEnmarcado('\n', todos), std::nullopt);
+    EXPECT_EQ(NombreEnmarcado(0xE9, todos), std::nullopt);
+    EXPECT_EQ(NombreEnmarcado('a', ninguno), std::nullopt);
+    EXPECT_EQ(NombreEnmarcado('\r', ninguno), std::nullopt);
 }

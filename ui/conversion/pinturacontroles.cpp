@@ -4,16 +4,12 @@
 
 #include "modelos/filas.h"
 
-#include "core/caracteres.h"
-#include "core/textos.h"
-#include "core/unicode.h"
-#include "ui/dialogos.h"
-
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace tildora {
@@ -22,24 +18,14 @@ PinturaControles::PinturaControles(const QFont& fuente) : m_fuente(fuente) {
     m_fuente.setPointSizeF(std::max(6.0, fuente.pointSizeF() * 0.75));
     m_fuente.setStretch(QFont::Unstretched);
     const QFontMetricsF fm(m_fuente);
+    const auto hayGlifo = [&fuente](char32_t u) { return HayGlifo(fuente, u); };
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        // A lone LF has a picture too, in the grid; the view breaks the line.
-        const bool control = EsControlVisible(c) || c == '\n';
-        const char32_t u = UnicodeDeAnsi(c);
-        if (control && !HayGlifo(fuente, GlifoDeAnsi(c, true))) {
-            // The control's name is the last part of its description.
-            const QString descripcion = QString::fromStdString(
-                DescripcionClave(std::string(1, static_cast<char>(c)), false));
-            m_nombre[c] = descripcion.section(QStringLiteral(" · "), -1);
-        } else if (!control && c >= 0x80 && (EsInvisible(u) || !HayGlifo(fuente, u))) {
-            // An undefined byte (a C1 control), a soft hyphen: its code, or
-            // the view would show nothing, and a search would seem to select
-            // nothing at all.
-            m_nombre[c] = QString::fromStdString(CodigoUnicode(u));
-        } else {
+        const std::optional<std::string> nombre = modelo::NombreEnmarcado(c, hayGlifo);
+        if (!nombre) {
             continue;
         }
+        m_nombre[c] = QString::fromStdString(*nombre);
         m_propia[c] = true;
         m_ancho[c] = std::ceil(fm.horizontalAdvance(m_nombre[c])) + 5;
     }
