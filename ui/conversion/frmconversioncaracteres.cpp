@@ -47,7 +47,6 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
     setFixedSize(Tamano(modelo::DisposicionConversion()));
 
     CrearControles();
-    PonerAccesibles();
 
     m_contexto =
         new ContextoTexto(m_app.estado().documento, *m_textoFicheroRTB, *m_LblOcurrencias,
@@ -88,28 +87,21 @@ void FrmConversionCaracteres::CrearControles() {
     // The picture buttons take the focus from a click, so the editor is
     // validated and committed before a button acts.
 
-    CrearControlesDeBusqueda();
-
-    m_txtEditor = new EditorCelda(this, m_editor);
-    Colocar(*m_txtEditor, d);
-    m_txtEditor->SetAcciones({[this] { txtEditor_LostFocus(); },
-                              [this](modelo::AccionEditor accion) { TeclaEnEditor(accion); }});
-    m_caracteresFG->installEventFilter(this);
-}
-
-void FrmConversionCaracteres::CrearControlesDeBusqueda() {
     // The search's count under its button, the preview's button below it,
     // and under the text, at its left, which text it shows.
-    const modelo::Disposicion& d = modelo::DisposicionConversion();
     m_LblOcurrencias = Colocar(*new QLabel(this), d, "LblOcurrencias");
     m_LblOcurrencias->setAlignment(Qt::AlignCenter);
     m_LblOcurrencias->setToolTip(TextoQt(textos::OcurrenciasTip));
     m_CmdPrevia = CrearBoton(this, d, "CmdPrevia");
     m_LblTextoMostrado = Colocar(*new QLabel(this), d, "LblTextoMostrado");
     m_LblTextoMostrado->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-}
 
-void FrmConversionCaracteres::PonerAccesibles() {
+    m_txtEditor = new EditorCelda(this, m_editor);
+    Colocar(*m_txtEditor, d);
+    m_txtEditor->SetAcciones({[this] { txtEditor_LostFocus(); },
+                              [this](modelo::AccionEditor accion) { TeclaEnEditor(accion); }});
+    m_caracteresFG->installEventFilter(this);
+
     // The two languages of the instructions read at one size.
     EncajarTexto({m_Label1, m_Label2});
 

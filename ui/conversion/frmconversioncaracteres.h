@@ -56,13 +56,10 @@ protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
-    // The constructor's steps: the controls where the layout puts them,
-    // their names for assistive technology, and their signals.
+    // The constructor's steps: the controls where the layout puts them (and,
+    // beside them, the search's count, the preview's button, which text the
+    // view shows), their names for assistive technology; their signals.
     void CrearControles();
-    // Beside the layout's controls: the search's count, the preview's
-    // button, which text the view shows.
-    void CrearControlesDeBusqueda();
-    void PonerAccesibles();
     void Conectar();
     void CentrarFormulario();
     void ConfigurarRejilla();
