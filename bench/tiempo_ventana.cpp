@@ -136,7 +136,7 @@ std::string MedirPrevia(const Documento& doc, const std::vector<Fila>& filas,
     const VistaPrevia previa(doc, filas);
     Linea(informe, "preview: composition of the %zu rows made:            %8.4f ms\n", filas.size(),
           Ms(reloj) / kVeces);
-    const std::size_t lineas = vista.NumeroLineas();
+    const std::size_t lineas = vista.Modelo().Texto().NumeroLineas();
     const auto inicio = [&](std::size_t l) {
         return l < lineas ? std::size_t{vista.Modelo().Texto().InicioLinea(l)} : doc.texto.size();
     };
@@ -339,7 +339,7 @@ int main(int argc, char* argv[]) {
     const std::string previa = MedirPrevia(estado.documento, rejilla, *vista);
     const std::string teclas = MedirTeclas(*v);
     const long picoAntes = PicoMemoriaMiB();
-    const std::size_t lineas = vista->NumeroLineas();
+    const std::size_t lineas = vista->Modelo().Texto().NumeroLineas();
 
     // Press "Ados Aceptar": store, correct, write, and the first window back.
     reloj.restart();

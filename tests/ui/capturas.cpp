@@ -96,7 +96,7 @@ bool MarcasYPrevia(FrmConversionCaracteres& v, const QDir& destino, bool doble) 
                       g->RectanguloEnVista(kFilaBuscada, 0).center());
     QTest::keyClick(g, Qt::Key_F3);
     QTest::keyClick(g, Qt::Key_F4);
-    if (!v.Vista()->Previa() || !g->TextMatrix(5, 1).empty()) {
+    if (!v.Vista()->Modelo().Previa() || !g->TextMatrix(5, 1).empty()) {
         Quejarse(QStringLiteral("the preview did not show, or € kept its answer"));
         return false;
     }

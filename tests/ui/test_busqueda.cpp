@@ -106,7 +106,8 @@ std::vector<std::size_t> Posiciones(std::string_view texto, std::string_view byt
 // The lines in sight, [first, second).
 std::pair<std::size_t, std::size_t> LineasEnVista(const VistaTexto& vista) {
     const std::size_t primera = vista.PrimeraLineaVisible();
-    return {primera, std::min(vista.NumeroLineas(), primera + vista.LineasEnVista())};
+    return {primera,
+            std::min(vista.Modelo().Texto().NumeroLineas(), primera + vista.LineasEnVista())};
 }
 
 // The occurrences the view marks on the lines in sight, and those that
@@ -121,11 +122,13 @@ std::vector<std::size_t> Marcadas(const VistaTexto& vista) {
 }
 std::vector<std::size_t> EnVista(const VistaTexto& vista, std::string_view bytes) {
     const std::size_t primera = vista.PrimeraLineaVisible();
-    const std::size_t ultima = std::min(vista.NumeroLineas(), primera + vista.LineasEnVista());
-    const std::size_t hasta = ultima < vista.NumeroLineas()
+    const std::size_t ultima =
+        std::min(vista.Modelo().Texto().NumeroLineas(), primera + vista.LineasEnVista());
+    const std::size_t hasta = ultima < vista.Modelo().Texto().NumeroLineas()
                                   ? vista.Modelo().Texto().InicioLinea(ultima)
-                                  : vista.Texto().size();
-    return Posiciones(vista.Texto(), bytes, vista.Modelo().Texto().InicioLinea(primera), hasta);
+                                  : vista.Modelo().Texto().Texto().size();
+    return Posiciones(vista.Modelo().Texto().Texto(), bytes,
+                      vista.Modelo().Texto().InicioLinea(primera), hasta);
 }
 
 // What line `linea` shows, its line break included, in the working copy's
@@ -146,7 +149,7 @@ std::string BytesDeLinea(const VistaTexto& vista, std::size_t linea) {
 // The whole text the view shows, line after line, each read while in sight.
 std::string Mostrado(VistaTexto& vista) {
     std::string r;
-    for (std::size_t linea = 0; linea < vista.NumeroLineas(); ++linea) {
+    for (std::size_t linea = 0; linea < vista.Modelo().Texto().NumeroLineas(); ++linea) {
         if (linea >= vista.PrimeraLineaVisible() + vista.LineasEnVista()) {
             vista.verticalScrollBar()->setValue(static_cast<int>(linea));
         }
@@ -234,7 +237,7 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
     VistaTexto& vista = *v->Vista();
     QLabel* cuenta = Hijo<QLabel>(v, "LblOcurrencias");
     QVERIFY(cuenta);
-    const std::string_view texto = vista.Texto();
+    const std::string_view texto = vista.Modelo().Texto().Texto();
     const int barra = FilaDe(g, U'|');
     const int circunflejo = FilaDe(g, U'^');
     QVERIFY(barra > 0 && circunflejo > 0);
@@ -274,9 +277,9 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
     // at once.
     QLabel* mostrado = Hijo<QLabel>(v, "LblTextoMostrado");
     QTest::keyClick(g, Qt::Key_F4);
-    QVERIFY(vista.Previa());
+    QVERIFY(vista.Modelo().Previa());
     QCOMPARE(mostrado->accessibleName(), TextoQt(textos::TextoCorregido));
-    const std::size_t linea = vista.LineaDe(vista.InicioSeleccion());
+    const std::size_t linea = vista.Modelo().Texto().LineaDe(vista.InicioSeleccion());
     QVERIFY(g->Propuesta(circunflejo));
     const std::string conPropuesta = BytesDeLinea(vista, linea);
     QVERIFY(conPropuesta.find('^') == std::string::npos);
@@ -290,7 +293,7 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
     // is; F4 again, the corrected text with the answer typed.
     QTest::keyClicks(v->Editor(), QStringLiteral("+"));
     QTest::keyClick(v->Editor(), Qt::Key_F4);
-    QVERIFY(!v->Editor()->isVisible() && !vista.Previa());
+    QVERIFY(!v->Editor()->isVisible() && !vista.Modelo().Previa());
     QCOMPARE(g->TextMatrix(circunflejo, 1), std::string("+"));
     QTest::keyClick(g, Qt::Key_F4);
     QVERIFY(BytesDeLinea(vista, linea).find('^') == std::string::npos);
@@ -316,7 +319,7 @@ void PruebaBusqueda::marcasCuentaYPrevia() {
         .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QCOMPARE(vista.TextoSeleccionado(), copiado.replace(QLatin1Char('\r'), QLatin1Char('\n')));
     QTest::keyClick(g, Qt::Key_F4);
-    QVERIFY(!vista.Previa());
+    QVERIFY(!vista.Modelo().Previa());
     QCOMPARE(mostrado->accessibleName(), TextoQt(textos::TextoOriginal));
     QCOMPARE(Mostrado(vista), std::string(texto));
     QTest::mouseClick(Hijo<QToolButton>(v, "CmdAceptar"), Qt::LeftButton);
@@ -337,8 +340,9 @@ void PruebaBusqueda::clicTrasElegir() {
     VistaTexto& vista = *v->Vista();
     QLabel* cuenta = Hijo<QLabel>(v, "LblOcurrencias");
     const int barra = FilaDe(g, U'|');
-    const QString total =
-        QString::number(Posiciones(vista.Texto(), "|", 0, vista.Texto().size()).size());
+    const QString total = QString::number(
+        Posiciones(vista.Modelo().Texto().Texto(), "|", 0, vista.Modelo().Texto().Texto().size())
+            .size());
     g->SetCeldaActual(barra, 0);
     QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
     QTest::keyClick(g, Qt::Key_F3);
@@ -352,7 +356,7 @@ void PruebaBusqueda::clicTrasElegir() {
     // where the user is looking: the click that ends the editor lands there.
     QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
     QTest::keyClick(g, Qt::Key_F4);
-    QVERIFY(vista.Previa());
+    QVERIFY(vista.Modelo().Previa());
     const int abajo = vista.verticalScrollBar()->maximum();
     vista.verticalScrollBar()->setValue(abajo);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->RectanguloEnVista(barra, 1).center());
@@ -365,7 +369,8 @@ void PruebaBusqueda::clicTrasElegir() {
                       QPoint(sitio.left() + 1, sitio.center().y()));
     QCOMPARE(g->TextMatrix(barra, 1), std::string("+"));
     QCOMPARE(vista.verticalScrollBar()->value(), abajo);
-    QCOMPARE(vista.LineaDe(vista.InicioSeleccion()), static_cast<std::size_t>(abajo));
+    QCOMPARE(vista.Modelo().Texto().LineaDe(vista.InicioSeleccion()),
+             static_cast<std::size_t>(abajo));
 }
 
 QTEST_MAIN(PruebaBusqueda)

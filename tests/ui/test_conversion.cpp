@@ -249,7 +249,7 @@ void PruebaConversion::recorridoCompleto() {
     QCOMPARE(g->TextMatrix(3, 0), B("|"));
     QCOMPARE(g->TextMatrix(3, 1), B("/"));
     QVERIFY(!g->Propuesta(1) && g->Propuesta(2) && g->Propuesta(3));
-    QCOMPARE(v->Vista()->Texto(), std::string_view(e.estado.documento.texto));
+    QCOMPARE(v->Vista()->Modelo().Texto().Texto(), std::string_view(e.estado.documento.texto));
 
     // Typed over, the proposals give way.
     Escribir(v, 2, QStringLiteral("v"));
@@ -1136,10 +1136,10 @@ void PruebaConversion::vistaDelTexto() {
     // an empty last line.
     const std::string texto = "uno\r\ndos\rtres\ncuatro\r\n";
     vista.Cargar(texto);
-    QCOMPARE(vista.NumeroLineas(), std::size_t{5});
-    QCOMPARE(vista.LineaDe(4), std::size_t{0});
-    QCOMPARE(vista.LineaDe(5), std::size_t{1});
-    QCOMPARE(vista.LineaDe(9), std::size_t{2});
+    QCOMPARE(vista.Modelo().Texto().NumeroLineas(), std::size_t{5});
+    QCOMPARE(vista.Modelo().Texto().LineaDe(4), std::size_t{0});
+    QCOMPARE(vista.Modelo().Texto().LineaDe(5), std::size_t{1});
+    QCOMPARE(vista.Modelo().Texto().LineaDe(9), std::size_t{2});
     {
         // Line ends thick enough to fall on every place of the blocks the
         // view looks at at once, a CR LF split between two of them included,
@@ -1158,14 +1158,14 @@ void PruebaConversion::vistaDelTexto() {
                 }
             }
             vista.Cargar(t);
-            QCOMPARE(vista.NumeroLineas(), esperados.size());
+            QCOMPARE(vista.Modelo().Texto().NumeroLineas(), esperados.size());
             for (std::size_t l = 0; l < esperados.size(); ++l) {
                 QCOMPARE(vista.Modelo().Texto().InicioLinea(l), esperados[l]);
             }
         }
         vista.Cargar(texto);
     }
-    QCOMPARE(vista.LineaDe(14), std::size_t{3});
+    QCOMPARE(vista.Modelo().Texto().LineaDe(14), std::size_t{3});
     QCOMPARE(vista.Modelo().Texto().InicioLinea(3), std::size_t{14});
     vista.Seleccionar(2, 11);
     QCOMPARE(vista.TextoSeleccionado(), QStringLiteral("o\ndos\ntr"));

@@ -108,7 +108,7 @@ void VistaTexto::MedirVisibles() {
 
 void VistaTexto::AjustarBarras() {
     const int visibles = std::max(1, (viewport()->height() - Margen()) / m_altoLinea);
-    const std::size_t lineas = NumeroLineas();
+    const std::size_t lineas = m_modelo.Texto().NumeroLineas();
     const std::size_t maxLinea = lineas > static_cast<std::size_t>(visibles)
                                      ? lineas - static_cast<std::size_t>(visibles)
                                      : 0;
@@ -152,7 +152,7 @@ std::size_t VistaTexto::LineasEnVista() const {
 }
 
 std::size_t VistaTexto::UltimaLineaVisible() const {
-    return std::min(NumeroLineas(), PrimeraLineaVisible() + LineasEnVista());
+    return std::min(m_modelo.Texto().NumeroLineas(), PrimeraLineaVisible() + LineasEnVista());
 }
 
 void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
@@ -161,7 +161,7 @@ void VistaTexto::Seleccionar(std::size_t inicio, std::size_t fin) {
 }
 
 QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
-    const std::size_t linea = LineaDe(posicion);
+    const std::size_t linea = m_modelo.Texto().LineaDe(posicion);
     const modelo::Lugar l = modelo::LugarDe(RenglonDe(linea), posicion, Medidor());
     const long long y =
         (static_cast<long long>(linea) - verticalScrollBar()->value()) * m_altoLinea + Margen();
@@ -172,8 +172,8 @@ QRect VistaTexto::RectanguloDe(std::size_t posicion) const {
 }
 
 void VistaTexto::MostrarPosicion(std::size_t posicion) {
-    posicion = std::min(posicion, Texto().size());
-    const std::size_t linea = LineaDe(posicion);
+    posicion = std::min(posicion, m_modelo.Texto().Texto().size());
+    const std::size_t linea = m_modelo.Texto().LineaDe(posicion);
     const std::size_t primera = PrimeraLineaVisible();
     const auto visibles = static_cast<std::size_t>(std::max(1, verticalScrollBar()->pageStep()));
     if (const std::size_t arriba = modelo::PrimeraConLinea(linea, primera, visibles);
@@ -226,7 +226,7 @@ void VistaTexto::keyPressEvent(QKeyEvent* evento) {
         return;
     }
     if (evento->matches(QKeySequence::SelectAll)) {
-        Seleccionar(0, Texto().size());
+        Seleccionar(0, m_modelo.Texto().Texto().size());
         OlvidarActual();
         return;
     }
@@ -266,7 +266,7 @@ std::size_t VistaTexto::PosicionEn(const QPoint& punto) const {
     if (punto.y() < 0 && linea > 0) {
         --linea;
     }
-    linea = std::min(linea, NumeroLineas() - 1);
+    linea = std::min(linea, m_modelo.Texto().NumeroLineas() - 1);
     const Renglon r = RenglonDe(linea);
     const double objetivo = punto.x() - Margen() + horizontalScrollBar()->value();
     return modelo::PosicionEn(r, objetivo, Medidor());

@@ -49,10 +49,6 @@ public:
     // here. With `utf8` the bytes are UTF-8, else Windows-1252.
     void Cargar(std::string_view texto, std::vector<std::uint32_t> inicios = {}, bool utf8 = false);
 
-    std::string_view Texto() const { return m_modelo.Texto().Texto(); }
-    bool Utf8() const { return m_modelo.Texto().Utf8(); }
-    std::size_t NumeroLineas() const { return m_modelo.Texto().NumeroLineas(); }
-
     // Selects the bytes [inicio, fin), widened to whole characters; an empty
     // range clears the selection.
     void Seleccionar(std::size_t inicio, std::size_t fin);
@@ -63,8 +59,6 @@ public:
     // screen.
     void MostrarPosicion(std::size_t posicion);
 
-    // The line that holds `posicion`.
-    std::size_t LineaDe(std::size_t posicion) const { return m_modelo.Texto().LineaDe(posicion); }
     // The first line on screen, and how many lines the view has room for
     // (the last one perhaps in part).
     std::size_t PrimeraLineaVisible() const;
@@ -93,7 +87,6 @@ public:
     // shows the working copy again. The preview is not copied: it must stay
     // alive while it is shown, and be given again when it is made anew.
     void MostrarPrevia(const VistaPrevia* previa);
-    bool Previa() const { return m_modelo.Previa(); }
 
     // What the view shows and draws where, in bytes.
     const modelo::Vista& Modelo() const { return m_modelo; }

@@ -46,7 +46,7 @@ void VistaTexto::paintEvent(QPaintEvent*) {
     const std::size_t primera = PrimeraLineaVisible();
     const std::size_t ultima = UltimaLineaVisible();
     // The corrected text of the lines in sight, worked out at once.
-    if (Previa() && primera < ultima) {
+    if (m_modelo.Previa() && primera < ultima) {
         m_modelo.PrepararPieza(primera, ultima);
     }
     for (std::size_t linea = primera; linea < ultima; ++linea) {
@@ -110,7 +110,7 @@ void VistaTexto::DibujarLinea(QPainter& p, std::size_t linea, int y) const {
 
 void VistaTexto::DibujarTramo(QPainter& p, const Tira& t, std::size_t desde, std::size_t hasta,
                               qreal x, int y, const QColor& color) const {
-    const bool utf8 = Utf8();
+    const bool utf8 = m_modelo.Texto().Utf8();
     const auto enCaja = [this](char32_t cp) { return MedidaDe(cp).caja; };
     const auto propia = [this](unsigned char b) { return m_controles.Propia(b); };
     for (const modelo::Tramo& tramo : m_modelo.Tramos(t, desde, hasta, enCaja, propia)) {
