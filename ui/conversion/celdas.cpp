@@ -233,19 +233,10 @@ void RejillaCaracteres::MostrarRespuesta(int fila) {
     Aplicar(*it, aspecto);
 }
 
-bool RejillaCaracteres::RespuestaFija(int fila) const {
+bool RejillaCaracteres::DeFila(int fila,
+                               bool (modelo::Conversion::*pregunta)(std::size_t) const) const {
     return m_modelo && fila > 0 && fila < Rows() &&
-           m_modelo->EsFija(static_cast<std::size_t>(fila - 1));
-}
-
-bool RejillaCaracteres::EsBorrado(int fila) const {
-    return m_modelo && fila > 0 && fila < Rows() &&
-           m_modelo->EsBorrado(static_cast<std::size_t>(fila - 1));
-}
-
-bool RejillaCaracteres::Propuesta(int fila) const {
-    return m_modelo && fila > 0 && fila < Rows() &&
-           m_modelo->EsPropuesta(static_cast<std::size_t>(fila - 1));
+           (m_modelo->*pregunta)(static_cast<std::size_t>(fila - 1));
 }
 
 QMenu* RejillaCaracteres::CrearMenu(int fila, QWidget* padre,

@@ -89,9 +89,9 @@ public:
     // Whether the row's answer is fixed (a lone LF's: CR LF), never edited;
     // whether it is the delete answer (TextMatrix is then empty), and
     // whether it is the proposal.
-    bool RespuestaFija(int fila) const;
-    bool EsBorrado(int fila) const;
-    bool Propuesta(int fila) const;
+    bool RespuestaFija(int fila) const { return DeFila(fila, &modelo::Conversion::EsFija); }
+    bool EsBorrado(int fila) const { return DeFila(fila, &modelo::Conversion::EsBorrado); }
+    bool Propuesta(int fila) const { return DeFila(fila, &modelo::Conversion::EsPropuesta); }
 
     // A data row's menu, owned by `padre` and gone once closed: the delete
     // answer, no answer, the row's proposal, as the model says which apply;
@@ -115,6 +115,9 @@ protected:
 
 private:
     QTableWidgetItem* Celda(int fila, int columna);
+    // The model's answer to `pregunta` for a data row; false for the header
+    // and past the last row.
+    bool DeFila(int fila, bool (modelo::Conversion::*pregunta)(std::size_t) const) const;
 
     Qt::Alignment m_alineacion[2] = {Qt::AlignLeft | Qt::AlignVCenter,
                                      Qt::AlignLeft | Qt::AlignVCenter};
