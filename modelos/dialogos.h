@@ -78,6 +78,34 @@ public:
                           const std::function<void()>& paso);
 };
 
+// Another's dialogs, all of them passed on: a face that does one of them
+// its own way (runs the long steps on a thread of its own, say) wraps the
+// dialogs it is given in this and overrides just that one.
+class DialogosDe : public Dialogos {
+public:
+    explicit DialogosDe(Dialogos& otros) : m_otros(otros) {}
+    Respuesta Mensaje(const std::string& texto, bool conCancelar) override {
+        return m_otros.Mensaje(texto, conCancelar);
+    }
+    std::string AbrirFichero(const std::string& inicio) override {
+        return m_otros.AbrirFichero(inicio);
+    }
+    std::string GuardarFichero(const std::string& propuesta) override {
+        return m_otros.GuardarFichero(propuesta);
+    }
+    std::unique_ptr<IndicadorProgreso> MostrarProgreso(const std::string& texto,
+                                                       bool conCancelar) override {
+        return m_otros.MostrarProgreso(texto, conCancelar);
+    }
+    void Ejecutar(const PasoLargo& como, Progreso& progreso,
+                  const std::function<void()>& paso) override {
+        m_otros.Ejecutar(como, progreso, paso);
+    }
+
+protected:
+    Dialogos& m_otros;
+};
+
 // Lets the core's scan speak through the dialogs' message box.
 class AvisadorDialogos : public Avisador {
 public:

@@ -21,28 +21,10 @@ modelo::Dialogos& DialogosVentanas::Sobre(QWidget* ventana) {
     return m_pasos;
 }
 
-modelo::Dialogos::Respuesta DialogosVentanas::ConPasos::Mensaje(const std::string& texto,
-                                                                bool conCancelar) {
-    return m_de.m_dialogos.Mensaje(texto, conCancelar);
-}
-
-std::string DialogosVentanas::ConPasos::AbrirFichero(const std::string& inicio) {
-    return m_de.m_dialogos.AbrirFichero(inicio);
-}
-
-std::string DialogosVentanas::ConPasos::GuardarFichero(const std::string& propuesta) {
-    return m_de.m_dialogos.GuardarFichero(propuesta);
-}
-
-std::unique_ptr<IndicadorProgreso>
-DialogosVentanas::ConPasos::MostrarProgreso(const std::string& texto, bool conCancelar) {
-    return m_de.m_dialogos.MostrarProgreso(texto, conCancelar);
-}
-
 void DialogosVentanas::ConPasos::Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
                                           const std::function<void()>& paso) {
     EjecutarConProgreso(
-        [&] { return m_de.m_dialogos.MostrarProgreso(std::string(como.texto), como.conCancelar); },
+        [&] { return m_otros.MostrarProgreso(std::string(como.texto), como.conCancelar); },
         progreso, m_de.m_umbral.value_or(como.umbralMs), paso);
 }
 

@@ -68,14 +68,10 @@ public:
 
 private:
     // The dialogs given, their long steps run here.
-    class ConPasos : public modelo::Dialogos {
+    class ConPasos : public modelo::DialogosDe {
     public:
-        explicit ConPasos(DialogosVentanas& dialogos) : m_de(dialogos) {}
-        Respuesta Mensaje(const std::string& texto, bool conCancelar) override;
-        std::string AbrirFichero(const std::string& inicio) override;
-        std::string GuardarFichero(const std::string& propuesta) override;
-        std::unique_ptr<IndicadorProgreso> MostrarProgreso(const std::string& texto,
-                                                           bool conCancelar) override;
+        explicit ConPasos(DialogosVentanas& dialogos)
+            : DialogosDe(dialogos.m_dialogos), m_de(dialogos) {}
         void Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
                       const std::function<void()>& paso) override;
 
