@@ -276,11 +276,7 @@ modelo::Pulsacion RejillaCaracteres::Pulsacion(const QKeyEvent& tecla) {
         {Qt::Key_Delete, TeclaRejilla::Suprimir}, {Qt::Key_Backspace, TeclaRejilla::Retroceso},
         {Qt::Key_F2, TeclaRejilla::F2},           {Qt::Key_Space, TeclaRejilla::Espacio}};
     modelo::Pulsacion p;
-    for (const auto& [clave, nombre] : kTeclas) {
-        if (tecla.key() == clave) {
-            p.tecla = nombre;
-        }
-    }
+    p.tecla = NombreDeTecla(kTeclas, tecla.key(), p.tecla);
     p.soloMayusculas = tecla.modifiers() == Qt::ShiftModifier;
     p.conControl = tecla.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const auto caracteres = tecla.text().toUcs4();
@@ -364,12 +360,7 @@ void EditorCelda::keyPressEvent(QKeyEvent* evento) {
         {Qt::Key_Return, TeclaEditor::Intro},  {Qt::Key_Enter, TeclaEditor::Intro},
         {Qt::Key_Escape, TeclaEditor::Escape}, {Qt::Key_Delete, TeclaEditor::Suprimir},
         {Qt::Key_Up, TeclaEditor::Arriba},     {Qt::Key_Down, TeclaEditor::Abajo}};
-    TeclaEditor tecla = TeclaEditor::Otra;
-    for (const auto& [clave, nombre] : kTeclas) {
-        if (evento->key() == clave) {
-            tecla = nombre;
-        }
-    }
+    const TeclaEditor tecla = NombreDeTecla(kTeclas, evento->key(), TeclaEditor::Otra);
     const QString texto = evento->text();
     const bool escribe =
         !texto.isEmpty() && texto.front().isPrint() &&

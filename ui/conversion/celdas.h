@@ -21,6 +21,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QKeyEvent;
@@ -43,6 +44,18 @@ QFont FuenteErroneos(const QFont& base);
 // The character's Unicode name, as ICU gives it ("LEFT DOUBLE QUOTATION
 // MARK", "<control-0081>").
 std::string NombreUnicode(char32_t cp);
+
+// The name a table of keys gives the key `tecla` (a Qt::Key); `otra` for a
+// key the table lacks.
+template <typename Nombre, std::size_t N>
+Nombre NombreDeTecla(const std::pair<int, Nombre> (&tabla)[N], int tecla, Nombre otra) {
+    for (const auto& [clave, nombre] : tabla) {
+        if (clave == tecla) {
+            return nombre;
+        }
+    }
+    return otra;
+}
 
 // The grid caracteresFG. Row 0 is the fixed header row (the table's
 // horizontal header), rows 1 … Rows − 1 are the data rows; the accessors

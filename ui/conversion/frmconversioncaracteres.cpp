@@ -416,12 +416,7 @@ void FrmConversionCaracteres::keyPressEvent(QKeyEvent* evento) {
         {Qt::Key_Escape, TeclaVentana::Escape},
         {Qt::Key_F3, TeclaVentana::F3},
         {Qt::Key_F4, TeclaVentana::F4}};
-    TeclaVentana tecla = TeclaVentana::Otra;
-    for (const auto& [clave, nombre] : kTeclas) {
-        if (evento->key() == clave) {
-            tecla = nombre;
-        }
-    }
+    const TeclaVentana tecla = NombreDeTecla(kTeclas, evento->key(), TeclaVentana::Otra);
     const QWidget* foco = focusWidget();
     switch (modelo::TeclaEnVentana(tecla, evento->modifiers() & Qt::ShiftModifier)) {
     case AccionVentana::Pulsar:
