@@ -47,6 +47,20 @@ PiezaCelda Caracter(char32_t cp, const std::function<bool(char32_t)>& hayGlifo) 
 
 } // namespace
 
+std::vector<double> IzquierdasCentradas(const std::vector<double>& anchos, double centro) {
+    double total = 0;
+    for (const double ancho : anchos) {
+        total += ancho;
+    }
+    std::vector<double> izquierdas;
+    double x = centro - total / 2;
+    for (const double ancho : anchos) {
+        izquierdas.push_back(x);
+        x += ancho;
+    }
+    return izquierdas;
+}
+
 std::optional<std::string> NombreEnmarcado(unsigned char c,
                                            const std::function<bool(char32_t)>& hayGlifo) {
     const bool control = EsControlVisible(c) || c == '\n';

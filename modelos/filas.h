@@ -38,6 +38,10 @@ std::vector<PiezaCelda> PiezasCaracter(std::string_view clave, bool unicode,
 std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
                                         const std::function<bool(char32_t)>& hayGlifo);
 
+// Where each of a cell's pieces, `anchos` wide, starts when they are
+// centred as a whole on `centro`, piece after piece.
+std::vector<double> IzquierdasCentradas(const std::vector<double>& anchos, double centro);
+
 // A Windows-1252 byte that the text view and the grid draw as a framed
 // label of its own: a control (a lone LF too) whose picture no font has, by
 // its name ("TAB"); a byte from 0x80 up that shows nothing (a C1 control, a

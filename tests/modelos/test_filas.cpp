@@ -221,3 +221,11 @@ TEST(PiezasCelda, BytesConNombreEnmarcado) {
     EXPECT_EQ(NombreEnmarcado('a', ninguno), std::nullopt);
     EXPECT_EQ(NombreEnmarcado('\r', ninguno), std::nullopt);
 }
+
+TEST(PiezasCelda, CentradasPiezaTrasPieza) {
+    using tildora::modelo::IzquierdasCentradas;
+    EXPECT_EQ(IzquierdasCentradas({10.0, 20.0, 6.0}, 50.0),
+              (std::vector<double>{32.0, 42.0, 62.0}));
+    EXPECT_EQ(IzquierdasCentradas({7.0}, 10.0), (std::vector<double>{6.5}));
+    EXPECT_TRUE(IzquierdasCentradas({}, 10.0).empty());
+}

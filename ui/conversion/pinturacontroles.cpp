@@ -111,20 +111,17 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
                                  : indice.data(Qt::ForegroundRole).value<QBrush>().color();
     // Centred as a whole, piece after piece.
     const QFontMetricsF fm(o.font);
-    std::vector<qreal> anchos;
-    qreal total = 0;
-    for (std::size_t i = 0; i < piezas.size(); ++i) {
-        const auto& [texto, enmarcado] = piezas[i];
+    std::vector<double> anchos;
+    for (const auto& [texto, enmarcado] : piezas) {
         anchos.push_back(enmarcado ? f.controles->AnchoEtiqueta(texto)
                                    : fm.horizontalAdvance(texto));
-        total += anchos.back();
     }
     const QRectF caja(o.rect);
-    qreal x = caja.center().x() - total / 2;
+    const std::vector<double> izquierdas = modelo::IzquierdasCentradas(anchos, caja.center().x());
     p->save();
     p->setClipRect(caja);
     for (std::size_t i = 0; i < piezas.size(); ++i) {
-        const QRectF sitio(x, caja.top(), anchos[i], caja.height());
+        const QRectF sitio(izquierdas[i], caja.top(), anchos[i], caja.height());
         if (piezas[i].second) {
             f.controles->DibujarEtiqueta(*p, sitio, piezas[i].first, anchos[i], color);
         } else {
@@ -132,7 +129,6 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
             p->setPen(color);
             p->drawText(sitio, Qt::AlignCenter | Qt::TextDontClip, piezas[i].first);
         }
-        x += anchos[i];
     }
     p->restore();
 }
