@@ -6,6 +6,7 @@
 
 #include "modelos/dialogos.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -23,6 +24,13 @@ inline QString TextoQt(std::string_view texto) {
 }
 inline std::string Utf8(const QString& texto) {
     return texto.toUtf8().toStdString();
+}
+// A file's name as the file system takes it, and back.
+inline std::string RutaNativa(const QString& nombre) {
+    return QFile::encodeName(nombre).toStdString();
+}
+inline QString NombreQt(const std::string& ruta) {
+    return QFile::decodeName(QByteArray::fromStdString(ruta));
 }
 
 using modelo::IndicadorProgreso;

@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -487,10 +486,7 @@ void FrmConversionCaracteres::CmdCancelar_Click() {
     if (!vuelta) {
         return;
     }
-    const auto nombre = [](const std::string& n) {
-        return n.empty() ? QString() : QFile::decodeName(n.c_str());
-    };
-    m_app.MostrarSeleccion(nombre(vuelta->entrada), nombre(vuelta->salida));
+    m_app.MostrarSeleccion(NombreQt(vuelta->entrada), NombreQt(vuelta->salida));
 }
 
 void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {

@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,15 +22,6 @@
 namespace tildora {
 
 namespace {
-
-// A name as the file system takes it, and back.
-std::string RutaNativa(const QString& nombre) {
-    return QFile::encodeName(nombre).toStdString();
-}
-
-QString NombreQt(const std::string& ruta) {
-    return QFile::decodeName(QByteArray::fromStdString(ruta));
-}
 
 QLineEdit* CrearCaja(QWidget* padre, const char* nombre) {
     auto* caja = Colocar(*new QLineEdit(padre), modelo::DisposicionEleccion(), nombre);
