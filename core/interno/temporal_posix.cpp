@@ -134,7 +134,8 @@ void Desmarcar(int fd) {
 // Whether the open file `fd`, described by `st`, is a temporary file this
 // user's copy of the program made: its name was checked already; it must be
 // an ordinary file of the user's own, with the mark where the file system
-// keeps marks.
+// keeps marks. A writer killed between making its file and marking it
+// leaves it empty and unmarked: taking such a file away loses nothing.
 bool EsPropio(int fd, const struct stat& st, uid_t usuario) {
     if (!S_ISREG(st.st_mode) || st.st_uid != usuario) {
         return false;
@@ -145,7 +146,7 @@ bool EsPropio(int fd, const struct stat& st, uid_t usuario) {
         return static_cast<std::size_t>(n) == sizeof kValorMarca - 1 &&
                std::memcmp(valor, kValorMarca, sizeof kValorMarca - 1) == 0;
     }
-    return errno == ENOTSUP || errno == ENOSYS;
+    return errno == ENOTSUP || errno == ENOSYS || (errno == ENODATA && st.st_size == 0);
 }
 
 // Random bytes for a temporary file's name.

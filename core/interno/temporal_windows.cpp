@@ -278,8 +278,11 @@ int LimpiarTemporales(const std::string& carpeta) {
         }
         BY_HANDLE_FILE_INFORMATION info{};
         const DWORD noFichero = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        // A writer killed between making its file and marking it left it
+        // empty: taking it away loses nothing.
         if (::GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & noFichero) == 0 &&
-            DelUsuario(h) && Marcado(h) && windows::BloquearTemporal(h) && Quitar(h)) {
+            DelUsuario(h) && (Marcado(h) || (info.nFileSizeHigh == 0 && info.nFileSizeLow == 0)) &&
+            windows::BloquearTemporal(h) && Quitar(h)) {
             ++quitados;
         }
         ::CloseHandle(h);

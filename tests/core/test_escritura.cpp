@@ -401,6 +401,11 @@ TEST(Escritura, OnlyTheUsersOwnTemporaryFilesOfGoneWritersAreRemoved) {
     } else {
         std::filesystem::remove(carpeta.ruta() / igual);
     }
+    // A writer killed between making its file and marking it left it empty:
+    // it goes.
+    const std::string vacio = std::string(sistema::kPrefijoTemporal) + "Zyxwvuts87654321" +
+                              std::string(sistema::kFinTemporal);
+    prueba::Escribir(carpeta / vacio, "");
     // Another user's, even one the program made for that user.
     if (prueba::EsRoot()) {
         const std::string otro = TemporalSinEscritor(carpeta);
