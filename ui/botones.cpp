@@ -4,7 +4,6 @@
 #include "ui/geometria.h"
 
 #include <QIcon>
-#include <QStringList>
 
 namespace tildora {
 

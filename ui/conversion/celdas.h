@@ -20,9 +20,7 @@
 #include <QTableWidget>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 class QKeyEvent;
 class QMenu;

@@ -6,13 +6,8 @@
 #include "modelos/editor.h"
 #include "ui/conversion/celdas.h"
 
-#include <QFont>
-#include <QPalette>
 #include <QPointer>
 #include <QWidget>
-#include <memory>
-#include <string>
-#include <string_view>
 
 class QKeyEvent;
 class QLabel;

@@ -11,13 +11,11 @@
 #include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
-#include <string>
 
 namespace tildora {
 
