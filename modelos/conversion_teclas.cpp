@@ -27,7 +27,7 @@ AccionRejilla TeclaEnRejilla(const Conversion& conversion, std::optional<std::si
     if (fija) {
         return AccionRejilla::Nada;
     }
-    return abre ? AccionRejilla::Abrir : AccionRejilla::AbrirYEscribir;
+    return abre ? AccionRejilla::Abrir : AccionRejilla::AbrirYSustituir;
 }
 
 AccionEditor TeclaEnEditor(const Editor& editor, TeclaEditor tecla, bool escribe) {

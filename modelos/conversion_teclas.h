@@ -24,20 +24,21 @@ struct Pulsacion {
 };
 
 enum class AccionRejilla {
-    Dejar,          // the grid's own (the arrows among them)
-    Nada,           // taken, and nothing done: the line break's row
-    Menu,           // the current row's menu, at its cell
-    Borrado,        // the delete answer (Conversion::DarBorrado)
-    SinRespuesta,   // no answer (Conversion::QuitarRespuesta)
-    Abrir,          // the editor opens over the cell, as a click opens it
-    AbrirYEscribir, // and the key then goes into it
+    Dejar,           // the grid's own (the arrows among them)
+    Nada,            // taken, and nothing done: the line break's row
+    Menu,            // the current row's menu, at its cell
+    Borrado,         // the delete answer (Conversion::DarBorrado)
+    SinRespuesta,    // no answer (Conversion::QuitarRespuesta)
+    Abrir,           // the editor opens over the cell, as a click opens it
+    AbrirYSustituir, // and all of its text selected, the key then goes in
 };
 
 // `fila`: the current data row, if any; `enRespuesta`: the current cell is
 // the answer's (column 1). The menu key and Shift+F10 open the row's menu;
 // on an answer's cell Delete gives the delete answer, Backspace takes the
-// answer away, F2 and Space open the editor and a typed character opens it
-// and goes in; the line break's row takes those keys and does nothing.
+// answer away, F2 and Space open the editor as a click does (the caret at
+// the end), and a typed character takes the place of the row's answer, as
+// in a spreadsheet; the line break's row takes those keys and does nothing.
 AccionRejilla TeclaEnRejilla(const Conversion& conversion, std::optional<std::size_t> fila,
                              bool enRespuesta, const Pulsacion& pulsacion);
 

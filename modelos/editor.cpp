@@ -43,13 +43,19 @@ std::string Bytes(const std::u32string& texto) {
     return r;
 }
 
+// A row's answer as the editor shows it.
+std::u32string TextoDeBytes(const std::string& bytes) {
+    std::u32string r;
+    for (const char c : bytes) {
+        r += UnicodeDeAnsi(static_cast<unsigned char>(c));
+    }
+    return r;
+}
+
 } // namespace
 
 void Editor::Tomar(std::size_t fila) {
-    m_texto.clear();
-    for (const char c : m_conversion.Texto(fila)) {
-        m_texto += UnicodeDeAnsi(static_cast<unsigned char>(c));
-    }
+    m_texto = TextoDeBytes(m_conversion.Texto(fila));
     m_cursor = m_texto.size();
 }
 
@@ -85,16 +91,22 @@ Editor::Salida Editor::Salir() {
     if (!m_fila) {
         return salida;
     }
+    // Text left as it was put in is not looked at again: the row keeps
+    // what it held, even a stored answer the accept will refuse.
+    if (m_texto == TextoDeBytes(m_conversion.Texto(*m_fila))) {
+        return salida;
+    }
     // Only the first character is looked up: a longer text can only come
     // from the store.
     if (!m_texto.empty()) {
         const char32_t primero = m_texto.front();
         const auto byte = AnsiDeUnicode(primero);
         if (!byte || !kCaracteresValidos[*byte]) {
-            m_texto.clear();
-            m_cursor = 0;
-            // The row ends with no answer, whatever it held.
-            salida.cambiada = m_conversion.Escribir(*m_fila, std::string());
+            // Nothing reaches the row before the editor is left: the row
+            // still holds what it held when the editor opened (a proposal,
+            // a stored answer, the delete answer), and the editor gets that
+            // back.
+            Abrir(*m_fila);
             salida.rechazo = std::string(textos::CaracterIncorrecto) + "\n" +
                              Nombrado(ClaveDeCaracter(primero), !byte);
             return salida;

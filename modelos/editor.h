@@ -57,12 +57,13 @@ public:
     // The caret moved, `texto` being what the editor shows.
     void CursorMovido(const std::u32string& texto, std::size_t cursor);
 
-    // Leaving the editor: its text is checked, then committed into its row
-    // when it differs from the row's answer (text left as it was put in
+    // Leaving the editor: text that differs from the row's answer is
+    // checked, then committed into its row (text left as it was put in
     // leaves the row as it was: a proposal stays one, the delete answer
     // stays). A first character that is not allowed, or that Windows-1252
-    // cannot hold, empties the editor and the row, and `rechazo` is the
-    // message that names it; the focus moves on all the same.
+    // cannot hold, leaves the row with what it held when the editor opened,
+    // gives the editor that back, and `rechazo` is the message that names
+    // the character; the focus moves on all the same.
     struct Salida {
         bool cambiada = false;
         std::optional<std::string> rechazo;

@@ -344,7 +344,8 @@ TEST(ModeloConversion, LoQueHaceUnaTeclaEnLaRejilla) {
         {"Delete on the line break", 4, true, {TeclaRejilla::Suprimir}, AccionRejilla::Nada},
         {"F2", 1, true, {TeclaRejilla::F2}, AccionRejilla::Abrir},
         {"Space", 1, true, {TeclaRejilla::Espacio, false, false, true}, AccionRejilla::Abrir},
-        {"a letter", 1, true, letra, AccionRejilla::AbrirYEscribir},
+        {"a letter over a proposal", 1, true, letra, AccionRejilla::AbrirYSustituir},
+        {"a letter over a stored answer", 0, true, letra, AccionRejilla::AbrirYSustituir},
         {"a letter on the line break", 4, true, letra, AccionRejilla::Nada},
         {"an arrow", 1, true, {}, AccionRejilla::Dejar},
     };
@@ -455,25 +456,41 @@ TEST(ModeloEditor, SalirCompruebaYLuegoDejaLaRespuestaEnSuFila) {
     EXPECT_EQ(m.Texto(1), "\xf1");
     EXPECT_EQ(m.OrigenDe(1), Origen::Dada);
     // A wrong character, and one Windows-1252 cannot hold: refused, named,
-    // the editor and the row emptied, the delete answer too.
+    // and the row keeps what it held when the editor opened, where it came
+    // from too (a proposal, the stored delete answer); the editor gets it
+    // back.
     struct Caso {
         std::size_t fila;
         std::u32string texto;
         std::string nombre;
+        FilaVista queda;
+        std::u32string editor;
     };
     for (const Caso& c :
-         {Caso{2, U"|", "| (124 \u00b7 0x7C)"}, Caso{0, U"\u03a9", "\u03a9 (U+03A9)"}}) {
+         {Caso{2, U"|", "| (124 \u00b7 0x7C)", {"|", "/", false, Origen::Propuesta}, U"/"},
+          Caso{0, U"\u03a9", "\u03a9 (U+03A9)", {"\x80", "", true, Origen::Recordada}, U""}}) {
         editor.Abrir(c.fila);
-        editor.Editado(c.texto, 1);
+        ASSERT_TRUE(editor.Editado(U"", 0));
+        ASSERT_TRUE(editor.Editado(c.texto, 1));
         const auto salida = editor.Salir();
-        EXPECT_TRUE(salida.cambiada);
+        EXPECT_FALSE(salida.cambiada);
         EXPECT_EQ(salida.rechazo, Texto(textos::CaracterIncorrecto) + "\n" + c.nombre);
-        EXPECT_EQ(editor.Texto(), U"");
-        EXPECT_EQ(editor.Cursor(), 0u);
-        EXPECT_EQ(m.Texto(c.fila), "");
-        EXPECT_FALSE(m.EsBorrado(c.fila));
-        EXPECT_EQ(m.OrigenDe(c.fila), Origen::Ninguna);
+        EXPECT_EQ(editor.Texto(), c.editor);
+        EXPECT_EQ(editor.Cursor(), c.editor.size());
+        EXPECT_EQ(editor.Propuesta(), c.queda.origen == Origen::Propuesta);
+        EXPECT_EQ(m.Texto(c.fila), c.queda.texto);
+        EXPECT_EQ(m.EsBorrado(c.fila), c.queda.borrar);
+        EXPECT_EQ(m.OrigenDe(c.fila), c.queda.origen);
+        // Left again as it now is, it passes without a word.
+        EXPECT_FALSE(editor.Salir().rechazo);
     }
+    // A stored answer that the accept will refuse, left as it was, stays.
+    Ventana w("a^", "[lista]\r\n^=|\r\n");
+    modelo::Editor otro(w.modelo);
+    otro.Abrir(0);
+    const auto intacta = otro.Salir();
+    EXPECT_FALSE(intacta.cambiada || intacta.rechazo);
+    EXPECT_EQ(w.modelo.Texto(0), "|");
     // Once the row's answer is set another way, nothing the editor held
     // comes back over it.
     editor.Abrir(2);

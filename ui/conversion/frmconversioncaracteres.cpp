@@ -310,12 +310,13 @@ bool FrmConversionCaracteres::TeclaEnRejilla(const QKeyEvent& tecla) {
         return true;
     }
     // Opened as a click opens it, over the cell brought into sight first (it
-    // may have been scrolled away); a typed character then reaches the
-    // editor as if typed after the click, where the editor's own rules take
-    // or refuse it.
+    // may have been scrolled away); a typed character then takes the place
+    // of all the editor holds, where the editor's own rules take or refuse
+    // it.
     g.scrollTo(g.currentIndex());
     caracteresFG_Click();
-    if (accion == AccionRejilla::AbrirYEscribir && m_txtEditor->isVisible()) {
+    if (accion == AccionRejilla::AbrirYSustituir && m_txtEditor->isVisible()) {
+        m_txtEditor->selectAll();
         QKeyEvent copia(QEvent::KeyPress, tecla.key(), tecla.modifiers(), tecla.text(),
                         tecla.isAutoRepeat(), tecla.count());
         QCoreApplication::sendEvent(m_txtEditor, &copia);
