@@ -15,10 +15,10 @@ namespace tildora::cli {
 
 namespace {
 
-// A wrong character's code as `check` gives it: the decimal Windows-1252
-// code, or U+XXXX for a character Windows-1252 lacks.
+// A wrong character's code as `check` gives it (the grid's rows show the
+// same).
 std::string Codigo(const std::string& clave) {
-    return clave.size() == 1 ? std::to_string(static_cast<unsigned char>(clave[0])) : clave;
+    return CodigoClave(clave);
 }
 
 // An answer in a replacement column (check's, list's): nothing for none, the

@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #ifndef TILDORA_MARCA_COMPILACION
@@ -233,6 +235,34 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
 
 std::string RutaAlmacenPorDefecto() {
     return ElegirRutaAlmacen(sistema::CarpetaPrograma(), sistema::CarpetaConfiguracion());
+}
+
+std::string RutaAjusteUsuario(std::string_view nombre) {
+    const std::string carpeta = sistema::CarpetaConfiguracion();
+    return carpeta.empty() ? std::string() : sistema::Unir(carpeta, nombre);
+}
+
+std::optional<std::string> LeerAjuste(const std::string& ruta, std::size_t maximo) {
+    std::error_code ec;
+    const std::filesystem::path camino = sistema::Camino(ruta);
+    if (!std::filesystem::is_regular_file(camino, ec) ||
+        std::filesystem::file_size(camino, ec) > maximo || ec) {
+        return std::nullopt;
+    }
+    std::ifstream f(camino, std::ios::binary);
+    std::string datos((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (f.bad() || datos.size() > maximo) {
+        return std::nullopt;
+    }
+    return datos;
+}
+
+Resultado<void> GuardarAjuste(const std::string& ruta, std::string_view datos) {
+    std::error_code ec;
+    if (const std::string carpeta = sistema::CarpetaDe(ruta); !carpeta.empty()) {
+        std::filesystem::create_directories(sistema::Camino(carpeta), ec);
+    }
+    return EscribirFicheroSeguro(ruta, datos);
 }
 
 } // namespace tildora

@@ -104,4 +104,15 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
 // Windows). The windows and the command line use the same one.
 std::string RutaAlmacenPorDefecto();
 
+// A small file of the user's own settings apart from the store (the
+// windows' sizes): `nombre` in the user's configuration folder for the
+// program, as above; empty when no such folder is known.
+std::string RutaAjusteUsuario(std::string_view nombre);
+// A settings file read whole; nothing when it is missing, cannot be read, is
+// no ordinary file or is over `maximo` bytes.
+std::optional<std::string> LeerAjuste(const std::string& ruta, std::size_t maximo);
+// A settings file written whole or not at all (a temporary file renamed over
+// it), its folder made first when missing.
+Resultado<void> GuardarAjuste(const std::string& ruta, std::string_view datos);
+
 } // namespace tildora

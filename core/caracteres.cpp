@@ -82,6 +82,11 @@ std::string ClaveDeCaracter(char32_t cp) {
     return CodigoUnicode(cp);
 }
 
+std::string CodigoClave(std::string_view clave) {
+    return clave.size() == 1 ? std::to_string(static_cast<unsigned char>(clave[0]))
+                             : std::string(clave);
+}
+
 std::optional<char32_t> CaracterDeClave(std::string_view clave) {
     if (clave.size() == 1) {
         return UnicodeDeAnsi(static_cast<unsigned char>(clave[0]));

@@ -40,6 +40,10 @@ std::string ClaveDeCaracter(char32_t cp);
 // (four to six hex digits, no surrogate, one spelling per character);
 // nothing for any other text.
 std::optional<char32_t> CaracterDeClave(std::string_view clave);
+// A wrong character's code as the command line's `check` writes it, by its
+// key: the decimal Windows-1252 code ("231"), or the key itself ("U+0395")
+// for a character Windows-1252 lacks.
+std::string CodigoClave(std::string_view clave);
 
 // The value of one hexadecimal digit, or -1; the byte two digits write; a
 // byte written as \xHH (upper-case digits).

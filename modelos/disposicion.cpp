@@ -110,6 +110,53 @@ const Disposicion& DisposicionConversion() {
     return disposicion;
 }
 
+Disposicion DisposicionPropia::Vista() const {
+    const Disposicion& d = DisposicionConversion();
+    return Disposicion{ancho, alto, controles, d.botones, d.etiquetas};
+}
+
+DisposicionPropia DisposicionConversionEn(int ancho, int alto, int anchoRejilla) {
+    const Disposicion& d = DisposicionConversion();
+    static_assert(std::tuple_size_v<decltype(DisposicionPropia::controles)> ==
+                  kControlesConversion.size());
+    DisposicionPropia r;
+    r.ancho = std::max(ancho, d.ancho);
+    r.alto = std::max(alto, d.alto);
+    const int masAncho = r.ancho - d.ancho;
+    const int masAlto = r.alto - d.alto;
+    // The grid's share of the height, in whole rows: the cut row first.
+    const int parte = masAlto * 2 / 7;
+    const int masRejilla =
+        parte < kRestoFilaRejilla
+            ? 0
+            : kRestoFilaRejilla + (parte - kRestoFilaRejilla) / kAltoFilaRejilla * kAltoFilaRejilla;
+    const Rectangulo rejilla = *d.Buscar("caracteresFG");
+    const int masAnchoRejilla = std::clamp(anchoRejilla - rejilla.ancho, 0, masAncho);
+    for (std::size_t i = 0; i < kControlesConversion.size(); ++i) {
+        const std::string_view nombre = kControlesConversion[i].nombre;
+        Rectangulo c = kControlesConversion[i].donde;
+        if (nombre == "Label1" || nombre == "Label2") {
+            c.ancho += masAncho;
+        } else if (nombre == "caracteresFG") {
+            c.ancho += masAnchoRejilla;
+            c.alto += masRejilla;
+        } else if (nombre == "CmdBuscar" || nombre == "LblOcurrencias" || nombre == "CmdPrevia") {
+            c.izquierda += masAnchoRejilla;
+        } else if (nombre == "textoFicheroRTB") {
+            c.arriba += masRejilla;
+            c.ancho += masAncho;
+            c.alto += masAlto - masRejilla;
+        } else if (nombre == "LblTextoMostrado") {
+            c.arriba += masAlto;
+        } else if (nombre == "CmdAceptar" || nombre == "CmdCancelar") {
+            c.izquierda += masAncho / 2;
+            c.arriba += masAlto;
+        }
+        r.controles[i] = Control{nombre, c};
+    }
+    return r;
+}
+
 std::span<const Lectura> LecturasEleccion() {
     static constexpr Lectura kLecturas[] = {
         {"lblFitxategiakAukeratu", {}, textos::AccArgibideak},

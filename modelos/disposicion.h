@@ -6,6 +6,7 @@
 
 #include "modelos/color.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -81,6 +82,44 @@ const Disposicion& DisposicionEleccion();
 const Disposicion& DisposicionConversion();
 inline constexpr int kAltoFilaRejilla = 300;
 inline constexpr int kAnchoColumnaRejilla = 1900;
+
+// ---------------------------------------------------------------------------
+// DisposicionConversionEn(ancho, alto, anchoRejilla): the conversion window
+// at any size, for every face. The first window keeps its fixed layout.
+//
+// The layout's size (DisposicionConversion) is where the window starts and
+// the smallest it gets; a face on a screen smaller than that lets the screen
+// win (TamanoMinimo, modelos/tamano_ventana.h) and the controls past the
+// window's edge are cut. Of the width and height added to the layout's:
+//  - "textoFicheroRTB" takes all the width and what the grid leaves of the
+//    height (most of it);
+//  - "caracteresFG" takes 2/7 of the height, in whole rows (first the part of
+//    a row the layout leaves cut, kRestoFilaRejilla, then rows of
+//    kAltoFilaRejilla), so that no row shows cut; it widens only as far as
+//    `anchoRejilla` (the width its columns need, frame and scroll bar
+//    included; 0 or less than the layout's: none);
+//  - "CmdBuscar", "LblOcurrencias" and "CmdPrevia" keep their places beside
+//    the grid's right edge and below its top;
+//  - "LblTextoMostrado" keeps its place at the left, above the bottom edge;
+//    "CmdAceptar" and "CmdCancelar" keep theirs above the bottom edge, moved
+//    across by half the added width (centred as they start);
+//  - "Label1" and "Label2" stretch with the width;
+//  - "txtEditor" keeps its starting box (it is laid over a cell when shown).
+// Sizes smaller than the layout's count as the layout's.
+//
+// The controls are owned by the result; Vista() views it as a Disposicion
+// (valid while the result lives).
+inline constexpr int kRestoFilaRejilla = 45;
+struct DisposicionPropia {
+    int ancho = 0;
+    int alto = 0;
+    std::array<Control, 11> controles{};
+    Disposicion Vista() const;
+    std::optional<Rectangulo> Buscar(std::string_view nombre) const {
+        return Vista().Buscar(nombre);
+    }
+};
+DisposicionPropia DisposicionConversionEn(int ancho, int alto, int anchoRejilla = 0);
 
 // What assistive technology reads for a control, by its name: its name
 // (none for a label, which is named by its caption) and its description.

@@ -61,6 +61,26 @@ std::vector<double> IzquierdasCentradas(const std::vector<double>& anchos, doubl
     return izquierdas;
 }
 
+std::string DetalleFila(const Hallazgo& hallazgo) {
+    return CodigoClave(hallazgo.clave) + " \u00d7" + std::to_string(hallazgo.cuenta);
+}
+
+std::vector<double> LugaresCeldaClave(const std::vector<double>& anchos, double anchoDetalle,
+                                      double izquierda, double ancho, double margen) {
+    double piezas = 0;
+    for (const double a : anchos) {
+        piezas += a;
+    }
+    const double derecha = izquierda + ancho;
+    const double detalle = derecha - margen - anchoDetalle;
+    // The pieces and the detail with a margin round each, or no detail.
+    const bool cabe = anchoDetalle > 0 && piezas + anchoDetalle + 3 * margen <= ancho;
+    std::vector<double> r =
+        IzquierdasCentradas(anchos, cabe ? (izquierda + detalle) / 2 : izquierda + ancho / 2);
+    r.push_back(cabe ? detalle : derecha);
+    return r;
+}
+
 std::optional<std::string> NombreEnmarcado(unsigned char c,
                                            const std::function<bool(char32_t)>& hayGlifo) {
     const bool control = EsControlVisible(c) || c == '\n';

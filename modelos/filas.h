@@ -42,6 +42,22 @@ std::vector<PiezaCelda> PiezasRespuesta(std::string_view bytes,
 // centred as a whole on `centro`, piece after piece.
 std::vector<double> IzquierdasCentradas(const std::vector<double>& anchos, double centro);
 
+// What column 0 says of its character beside it, so that a look-alike of an
+// allowed letter (Greek Ε, Cyrillic А, fullwidth Ｅ) is told apart at a
+// glance, without a tip: its code as the command line's `check` writes it
+// (CodigoClave: "231", "U+0395") and how often the text holds it ("×12").
+std::string DetalleFila(const Hallazgo& hallazgo);
+
+// Where column 0's pieces (`anchos` wide) and its detail (`anchoDetalle`
+// wide) start in a cell from `izquierda`, `ancho` wide: the detail against
+// the right edge less `margen`, the pieces centred as a whole on the middle
+// of what is left of the cell; without a detail (0 wide), or when it does
+// not fit beside the pieces, the pieces centred on the whole cell and the
+// detail left out (its place is then the cell's right edge). The pieces'
+// starts come first, the detail's last.
+std::vector<double> LugaresCeldaClave(const std::vector<double>& anchos, double anchoDetalle,
+                                      double izquierda, double ancho, double margen);
+
 // A Windows-1252 byte that the text view and the grid draw as a framed
 // label of its own: a control (a lone LF too) whose picture no font has, by
 // its name ("TAB"); a byte from 0x80 up that shows nothing (a C1 control, a

@@ -203,3 +203,75 @@ TEST(Disposicion, BotonesYEtiquetas) {
         }
     }
 }
+
+// The conversion window grown: every control's box at the starting size (a
+// smaller size counts as that), at a larger size with a grid whose columns
+// need more width, and maximised on a 1366x768 screen (a client area of
+// 1366x700 pixels under a panel and a title bar). Worked out by hand from
+// the layout's boxes: the grid takes 2/7 of the added height in whole rows
+// (45 twips to finish the cut row, then rows of 300), the text view the
+// rest and all the added width.
+TEST(Disposicion, ConversionCrecida) {
+    struct Caso {
+        int ancho, alto, anchoRejilla;
+        std::vector<Lugar> esperado;
+    };
+    const Caso casos[] = {
+        {5000,
+         4000,
+         0,
+         {{"Label1", {330, 120, 5895, 405}},
+          {"Label2", {330, 570, 5895, 405}},
+          {"caracteresFG", {330, 1110, 4155, 3015}},
+          {"textoFicheroRTB", {300, 4320, 5715, 1245}},
+          {"CmdBuscar", {4740, 2010, 1300, 800}},
+          {"CmdAceptar", {1980, 5730, 1300, 800}},
+          {"CmdCancelar", {3450, 5730, 1300, 800}},
+          {"LblOcurrencias", {4740, 2880, 1300, 270}},
+          {"CmdPrevia", {4740, 3240, 1300, 800}},
+          {"LblTextoMostrado", {300, 5730, 1590, 510}},
+          {"txtEditor", {1470, 2610, 1545, 225}}}},
+        // 3000 wider, 2100 higher: the grid 600 → 345 higher; 845 wider, as
+        // its columns need.
+        {9555,
+         8805,
+         5000,
+         {{"Label1", {330, 120, 8895, 405}},
+          {"Label2", {330, 570, 8895, 405}},
+          {"caracteresFG", {330, 1110, 5000, 3360}},
+          {"textoFicheroRTB", {300, 4665, 8715, 3000}},
+          {"CmdBuscar", {5585, 2010, 1300, 800}},
+          {"CmdAceptar", {3480, 7830, 1300, 800}},
+          {"CmdCancelar", {4950, 7830, 1300, 800}},
+          {"LblOcurrencias", {5585, 2880, 1300, 270}},
+          {"CmdPrevia", {5585, 3240, 1300, 800}},
+          {"LblTextoMostrado", {300, 7830, 1590, 510}},
+          {"txtEditor", {1470, 2610, 1545, 225}}}},
+        // 13935 wider, 3795 higher: the grid 1084 → 945 higher, 12 rows
+        // under its header ((3960 − 300 − 60 of frame) / 300); the text view
+        // 4095 high, 273 pixels: 18 lines of 13 pixels are 234, with room for
+        // its frame, margin and scroll bar.
+        {20490,
+         10500,
+         0,
+         {{"Label1", {330, 120, 19830, 405}},
+          {"Label2", {330, 570, 19830, 405}},
+          {"caracteresFG", {330, 1110, 4155, 3960}},
+          {"textoFicheroRTB", {300, 5265, 19650, 4095}},
+          {"CmdBuscar", {4740, 2010, 1300, 800}},
+          {"CmdAceptar", {8947, 9525, 1300, 800}},
+          {"CmdCancelar", {10417, 9525, 1300, 800}},
+          {"LblOcurrencias", {4740, 2880, 1300, 270}},
+          {"CmdPrevia", {4740, 3240, 1300, 800}},
+          {"LblTextoMostrado", {300, 9525, 1590, 510}},
+          {"txtEditor", {1470, 2610, 1545, 225}}}},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.ancho);
+        const DisposicionPropia d = DisposicionConversionEn(c.ancho, c.alto, c.anchoRejilla);
+        EXPECT_EQ(d.ancho, std::max(c.ancho, 6555));
+        EXPECT_EQ(d.alto, std::max(c.alto, 6705));
+        Comparar(d.Vista(), c.esperado);
+        EXPECT_NE(d.Vista().BuscarBoton("CmdAceptar"), nullptr);
+    }
+}

@@ -229,3 +229,34 @@ TEST(PiezasCelda, CentradasPiezaTrasPieza) {
     EXPECT_EQ(IzquierdasCentradas({7.0}, 10.0), (std::vector<double>{6.5}));
     EXPECT_TRUE(IzquierdasCentradas({}, 10.0).empty());
 }
+
+// Look-alikes of allowed letters say what they are beside them: their code
+// as `check` writes it and how often they occur; a Windows-1252 byte by its
+// decimal code.
+TEST(PiezasCelda, CodigoYCuentaDeCadaFila) {
+    using tildora::Hallazgo;
+    using tildora::modelo::DetalleFila;
+    Hallazgo griega;
+    griega.clave = "U+0395"; // Ε
+    griega.cuenta = 3;
+    Hallazgo cirilica;
+    cirilica.clave = "U+0410"; // А
+    cirilica.cuenta = 1;
+    Hallazgo ancha;
+    ancha.clave = "U+FF25"; // Ｅ
+    ancha.cuenta = 12345;
+    Hallazgo cedilla;
+    cedilla.clave = "\xe7"; // ç
+    cedilla.cuenta = 40;
+    EXPECT_EQ(DetalleFila(griega), "U+0395 \u00d73");
+    EXPECT_EQ(DetalleFila(cirilica), "U+0410 \u00d71");
+    EXPECT_EQ(DetalleFila(ancha), "U+FF25 \u00d712345");
+    EXPECT_EQ(DetalleFila(cedilla), "231 \u00d740");
+
+    // Beside the character in its cell: the detail against the right edge,
+    // the character centred in what is left; no room, no detail.
+    using tildora::modelo::LugaresCeldaClave;
+    EXPECT_EQ(LugaresCeldaClave({10}, 40, 100, 127, 3), (std::vector<double>{137, 184}));
+    EXPECT_EQ(LugaresCeldaClave({10}, 0, 100, 127, 3), (std::vector<double>{158.5, 227}));
+    EXPECT_EQ(LugaresCeldaClave({80}, 40, 100, 127, 3), (std::vector<double>{123.5, 227}));
+}
