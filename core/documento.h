@@ -44,6 +44,15 @@ namespace detalle {
 struct Origen;
 }
 
+// An ordinary file as it stood: its size, and when its contents last
+// changed (seconds, and what the system keeps below them).
+struct SelloFichero {
+    std::uint64_t tamano = 0;
+    std::int64_t modificado = 0;
+    std::int64_t fraccion = 0;
+    bool operator==(const SelloFichero&) const = default;
+};
+
 struct Documento {
     Codificacion codificacion = Codificacion::Windows1252;
     // The wrong characters in order of first appearance.
@@ -57,6 +66,10 @@ struct Documento {
     std::vector<std::uint32_t> inicioLineas;
 
     bool Unicode() const { return codificacion != Codificacion::Windows1252; }
+
+    // The file it was read from, as it stood when opened; none for what is
+    // not an ordinary file (standard input, a pipe, a text in memory).
+    std::optional<SelloFichero> leido;
 
     // How it was read and what the scan counted, for the correction.
     std::shared_ptr<detalle::Origen> origen;
@@ -99,6 +112,12 @@ struct OpcionesLectura {
 // not valid UTF-16, or a text read as UTF-8 that is not UTF-8, fails with
 // Fallo::Codificacion.
 Resultado<Documento> AbrirDocumento(const std::string& nombre, const OpcionesLectura& opciones);
+
+// The file `nombre` as it stands now, opened for reading as a scan opens it;
+// why not when it cannot be (gone, no permission, a folder, no longer an
+// ordinary file). Against Documento::leido it tells a file changed since it
+// was read.
+Resultado<SelloFichero> SelloDeFichero(const std::string& nombre);
 
 // The same for a text in memory (the document keeps it as its working copy).
 Resultado<Documento> DocumentoDeTexto(std::string texto,

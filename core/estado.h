@@ -19,6 +19,9 @@ struct Estado {
     std::string FicheroSalida;
     // The user agreed to replace the output file that was there.
     bool ReemplazarSalida = false;
+    // The file picked last in a file dialog in this run, input or output:
+    // the next dialog starts in its folder when the boxes name nothing.
+    std::string UltimoElegido;
 
     // Set only by the scan when the input cannot be read; the caller clears it.
     bool ErrorLectura = false;

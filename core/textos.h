@@ -12,6 +12,10 @@ namespace tildora::textos {
 
 inline constexpr std::string_view Titulo = "Tildarkia / Tildora";
 
+// The message boxes' buttons, whatever the system's language.
+inline constexpr std::string_view BotonAceptar = "Ados / Aceptar";
+inline constexpr std::string_view BotonCancelar = "Utzi / Cancelar";
+
 // Messages.
 inline constexpr std::string_view M1NombreIncorrecto =
     "Sartu duzun fitxategien izena ez da egokia / El nombre de los ficheros introducidos no es "
@@ -101,7 +105,7 @@ inline constexpr std::string_view ProgresoLectura =
     "Fitxategia irakurtzen... / Leyendo el fichero...";
 inline constexpr std::string_view ProgresoCorreccion =
     "Fitxategia zuzentzen... / Corrigiendo el fichero...";
-inline constexpr std::string_view ProgresoCancelar = "Utzi / Cancelar";
+inline constexpr std::string_view ProgresoCancelar = BotonCancelar;
 
 // File-selection window.
 inline constexpr std::string_view LblFitxategiakAukeratu =
@@ -496,6 +500,17 @@ inline constexpr std::string_view CopiaTemporalFallida =
 inline constexpr std::string_view EntradaCambiada =
     "Sarrera aldatu egin da irakurri bitartean; ez da ezer idatzi / La entrada ha cambiado "
     "mientras se leía; no se ha escrito nada";
+// The input changed on disk, or can no longer be read, since the conversion
+// window read it: the output can still be written from the text as it was
+// read. The input's name follows (and why it cannot be read).
+inline constexpr std::string_view EntradaModificada =
+    "Sarrerako fitxategia aldatu egin da ireki zenetik; irteera ireki zeneko testutik idatzi "
+    "nahi al duzu? / El fichero de entrada ha cambiado desde que se abrió; ¿desea escribir la "
+    "salida a partir del texto tal como se abrió?";
+inline constexpr std::string_view EntradaIlegible =
+    "Sarrerako fitxategia ezin da irakurri ireki zenetik; irteera ireki zeneko testutik idatzi "
+    "nahi al duzu? / El fichero de entrada ya no se puede leer desde que se abrió; ¿desea "
+    "escribir la salida a partir del texto tal como se abrió?";
 // The system's usual reasons, in place of its own words (an error number
 // not among them keeps the system's text).
 inline constexpr std::string_view RazonNoExiste =

@@ -146,8 +146,32 @@ bool Conversion::HaySinGuardar() const {
     return a;
 }
 
+bool Conversion::EntradaAceptada() {
+    const std::optional<SelloFichero>& leido = m_estado.documento.leido;
+    if (!leido) {
+        return true;
+    }
+    const Resultado<SelloFichero> ahora = SelloDeFichero(m_estado.FicheroEntrada);
+    if (ahora && *ahora == *leido) {
+        return true;
+    }
+    // Changed, gone or unreadable: the output would be written from the text
+    // as it was read, which the user may or may not want. Enter alone does
+    // not write it.
+    const std::string texto =
+        ahora ? std::string(textos::EntradaModificada) + "\n" + m_estado.FicheroEntrada
+              : std::string(textos::EntradaIlegible) + "\n" + Motivo(ahora.error());
+    return m_dialogos.Preguntar(texto, Dialogos::Respuesta::Cancelar) ==
+           Dialogos::Respuesta::Aceptar;
+}
+
 bool Conversion::Aceptar(const std::function<void(std::size_t fila)>& hacerActual,
                          const std::function<void()>& recordadas) {
+    // Only an accept that would store and write asks about the input.
+    if (FilasSinSolucion(m_filas).empty() && FilasNoLimpias(m_filas).empty() &&
+        !EntradaAceptada()) {
+        return false; // nothing stored or written; the window stays as it was
+    }
     ::tildora::Aceptacion a = Corregir(m_estado.ReemplazarSalida);
     const std::optional<Fallo> fallo =
         a.correcciones ? std::nullopt : std::optional(a.correcciones.fallo());
@@ -183,9 +207,10 @@ bool Conversion::TrasCorregir(::tildora::Aceptacion& a, const std::function<void
     };
     // A file took the output's name while the rows were filled in: it is
     // replaced only if the user agrees now.
-    const bool reemplazar = fallo() != Fallo::Ocupado ||
-                            m_dialogos.Mensaje(std::string(textos::M3SobreEscribir), true) ==
-                                Dialogos::Respuesta::Aceptar;
+    const bool reemplazar =
+        fallo() != Fallo::Ocupado ||
+        m_dialogos.Preguntar(std::string(textos::M3SobreEscribir), Dialogos::Respuesta::Cancelar) ==
+            Dialogos::Respuesta::Aceptar;
     if (fallo() == Fallo::Ocupado && reemplazar) {
         a = Corregir(true);
     }

@@ -111,7 +111,10 @@ public:
 
     // The accept: rows without an answer (named, the first made current
     // through `hacerActual` before the message shows), rows that would not
-    // leave a clean text, then every row remembered, the text corrected and
+    // leave a clean text, then an input that changed on disk since it was
+    // read (or can no longer be read) is said, and the user asked whether
+    // to write the output from the text as it was read (Cancel: nothing is
+    // stored or written); then every row remembered, the text corrected and
     // written, the corrections counted. Once every row is remembered, the
     // proposals are remembered answers (`recordadas` is called then, before
     // anything more is said). True when the output was written; otherwise
@@ -125,6 +128,9 @@ public:
 
 private:
     ::tildora::Aceptacion Corregir(bool reemplazar) const;
+    // Whether the input is as it was read, or the user agrees to write from
+    // the text as it was read all the same.
+    bool EntradaAceptada();
     // What follows a correction that was not refused; true when written.
     bool TrasCorregir(::tildora::Aceptacion& a, const std::function<void()>& recordadas);
     void Decir(const std::string& texto);

@@ -52,8 +52,13 @@ public:
     virtual ~Dialogos() = default;
 
     // A message box titled "Tildarkia / Tildora", no icon, OK or OK and
-    // Cancel. Closing the box without a button counts as Cancel.
+    // Cancel (their words the program's own, "Ados / Aceptar" and "Utzi /
+    // Cancelar"), OK the default button. Closing the box without a button
+    // counts as Cancel.
     virtual Respuesta Mensaje(const std::string& texto, bool conCancelar) = 0;
+    // The same box with OK and Cancel, `porDefecto` the default button (the
+    // one Enter presses): Cancel where Enter alone must not replace a file.
+    virtual Respuesta Preguntar(const std::string& texto, Respuesta porDefecto) = 0;
 
     // The open and save dialogs: no filter, title or extension of their own.
     // The open dialog starts at `inicio` (a folder, or a file it selects);
@@ -86,6 +91,9 @@ public:
     explicit DialogosDe(Dialogos& otros) : m_otros(otros) {}
     Respuesta Mensaje(const std::string& texto, bool conCancelar) override {
         return m_otros.Mensaje(texto, conCancelar);
+    }
+    Respuesta Preguntar(const std::string& texto, Respuesta porDefecto) override {
+        return m_otros.Preguntar(texto, porDefecto);
     }
     std::string AbrirFichero(const std::string& inicio) override {
         return m_otros.AbrirFichero(inicio);

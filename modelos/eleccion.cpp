@@ -116,30 +116,47 @@ std::string SinBlancos(std::string_view nombre) {
     return desde < hasta ? std::string(nombre.substr(desde, hasta - desde)) : std::string();
 }
 
-Eleccion::Eleccion(Estado& estado, Dialogos& dialogos, std::string documentos)
-    : m_estado(estado), m_dialogos(dialogos), m_documentos(std::move(documentos)) {}
+Eleccion::Eleccion(Estado& estado, Dialogos& dialogos, std::string documentos, std::string casa)
+    : m_estado(estado), m_dialogos(dialogos), m_documentos(std::move(documentos)),
+      m_casa(std::move(casa)) {}
+
+std::string Eleccion::Lejos() const {
+    if (!m_estado.UltimoElegido.empty()) {
+        const std::string carpeta = CarpetaDe(Absoluta(m_estado.UltimoElegido));
+        if (QueHay(carpeta).carpeta) {
+            return carpeta;
+        }
+    }
+    return !m_documentos.empty() && QueHay(m_documentos).carpeta ? m_documentos : m_casa;
+}
+
+std::optional<std::string> Eleccion::Elegido(std::string nombre, std::string& destino) {
+    if (nombre.empty()) {
+        return std::nullopt;
+    }
+    m_estado.UltimoElegido = nombre;
+    destino = nombre;
+    return nombre;
+}
 
 std::optional<std::string> Eleccion::ElegirEntrada(const std::string& entrada) {
     const std::string nombre = SinBlancos(entrada);
-    std::string inicio = m_documentos;
+    std::string inicio;
     if (!nombre.empty() && EsFichero(nombre)) {
         inicio = Absoluta(nombre);
     } else if (!nombre.empty() && QueHay(CarpetaDe(Absoluta(nombre))).carpeta) {
         inicio = CarpetaDe(Absoluta(nombre));
+    } else {
+        inicio = Lejos();
     }
-    std::string elegido = m_dialogos.AbrirFichero(inicio);
-    if (elegido.empty()) {
-        return std::nullopt;
-    }
-    m_estado.FicheroEntrada = elegido;
-    return elegido;
+    return Elegido(m_dialogos.AbrirFichero(inicio), m_estado.FicheroEntrada);
 }
 
 std::optional<std::string> Eleccion::ElegirSalida(const std::string& entrada,
                                                   const std::string& salida) {
     const std::string nombreSalida = SinBlancos(salida);
     const std::string nombreEntrada = SinBlancos(entrada);
-    std::string propuesta = m_documentos;
+    std::string propuesta;
     if (!nombreSalida.empty()) {
         propuesta = Absoluta(nombreSalida);
     } else if (!nombreEntrada.empty()) {
@@ -152,13 +169,10 @@ std::optional<std::string> Eleccion::ElegirSalida(const std::string& entrada,
             Unir(CarpetaDe(Absoluta(nombreEntrada)),
                  sinBase || sinExtension ? nombre + marca
                                          : nombre.substr(0, punto) + marca + nombre.substr(punto));
+    } else {
+        propuesta = Lejos();
     }
-    std::string elegido = m_dialogos.GuardarFichero(propuesta);
-    if (elegido.empty()) {
-        return std::nullopt;
-    }
-    m_estado.FicheroSalida = elegido;
-    return elegido;
+    return Elegido(m_dialogos.GuardarFichero(propuesta), m_estado.FicheroSalida);
 }
 
 Eleccion::Siguiente Eleccion::Actualizar(const std::string& entrada, const std::string& salida) {
@@ -181,8 +195,9 @@ Eleccion::Siguiente Eleccion::Actualizar(const std::string& entrada, const std::
     const Hay hay = QueHay(nombreSalida);
     m_estado.ReemplazarSalida =
         ExisteFicheroOrdinario(nombreSalida) || (hay.existe && hay.codigo == 0 && !hay.carpeta);
-    if (m_estado.ReemplazarSalida && m_dialogos.Mensaje(std::string(textos::M3SobreEscribir),
-                                                        true) == Dialogos::Respuesta::Cancelar) {
+    if (m_estado.ReemplazarSalida &&
+        m_dialogos.Preguntar(std::string(textos::M3SobreEscribir), Dialogos::Respuesta::Cancelar) ==
+            Dialogos::Respuesta::Cancelar) {
         return Siguiente::Quedarse;
     }
     return Escanear();

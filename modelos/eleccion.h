@@ -38,22 +38,24 @@ public:
     // The scan of the input, as the user waits for it.
     static constexpr PasoLargo kLectura{textos::ProgresoLectura, true};
 
-    // `documentos` is the user's documents folder, where the dialogs start
-    // when the boxes name nothing. Names are as the file system takes them.
-    Eleccion(Estado& estado, Dialogos& dialogos, std::string documentos);
+    // `documentos` is the user's documents folder and `casa` the home
+    // folder: where the dialogs start when nothing nearer is known. Names
+    // are as the file system takes them.
+    Eleccion(Estado& estado, Dialogos& dialogos, std::string documentos, std::string casa);
 
     // The input's button: the open dialog starts at the file the input box
-    // names, else in that name's folder, else in the documents folder. The
-    // name chosen goes to the state, and is what the box now holds; nothing
-    // when the user cancelled, and the box stays as it was.
+    // names, else in that name's folder where it exists, else where nothing
+    // is named (Lejos). The name chosen goes to the state, is the last one
+    // picked, and is what the box now holds; nothing when the user
+    // cancelled, and the box stays as it was.
     std::optional<std::string> ElegirEntrada(const std::string& entrada);
 
     // The output's button: the save dialog proposes the output box's name;
     // else, beside the input, its name with ".tildora" before the extension
     // ("carta.txt" gives "carta.tildora.txt": the corrected copy sorts next
     // to the input, opens with the same program, and the mark reads the same
-    // in both languages); else the documents folder. As ElegirEntrada for
-    // the name chosen.
+    // in both languages); else it starts where nothing is named (Lejos). As
+    // ElegirEntrada for the name chosen.
     std::optional<std::string> ElegirSalida(const std::string& entrada, const std::string& salida);
 
     // The correct button, with the boxes' texts as typed (the boxes keep
@@ -68,10 +70,17 @@ public:
 private:
     // Scans the input; Conversion when it has wrong characters.
     Siguiente Escanear();
+    // Where a dialog starts when the boxes name nothing: the folder of the
+    // file picked last in this run, else the documents folder, else the
+    // home folder, the first of them that is there.
+    std::string Lejos() const;
+    // A file picked in a dialog; nothing when the user cancelled.
+    std::optional<std::string> Elegido(std::string nombre, std::string& destino);
 
     Estado& m_estado;
     Dialogos& m_dialogos;
     std::string m_documentos;
+    std::string m_casa;
 };
 
 } // namespace tildora::modelo

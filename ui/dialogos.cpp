@@ -29,17 +29,33 @@ void DialogosVentanas::ConPasos::Ejecutar(const modelo::PasoLargo& como, Progres
 }
 
 DialogosQt::Respuesta DialogosQt::Mensaje(const std::string& texto, bool conCancelar) {
+    return Caja(texto, conCancelar, Respuesta::Aceptar);
+}
+
+DialogosQt::Respuesta DialogosQt::Preguntar(const std::string& texto, Respuesta porDefecto) {
+    return Caja(texto, true, porDefecto);
+}
+
+DialogosQt::Respuesta DialogosQt::Caja(const std::string& texto, bool conCancelar,
+                                       Respuesta porDefecto) {
     QMessageBox caja(m_ventana);
     caja.setWindowTitle(TextoQt(textos::Titulo));
     caja.setIcon(QMessageBox::NoIcon);
     // File names may reach a message some day; never let them be read as markup.
     caja.setTextFormat(Qt::PlainText);
     caja.setText(TextoQt(texto));
+    // The buttons speak the program's two languages, whatever the system's.
     QPushButton* aceptar = caja.addButton(QMessageBox::Ok);
+    aceptar->setText(TextoQt(textos::BotonAceptar));
     caja.setDefaultButton(aceptar);
     if (conCancelar) {
+        QPushButton* cancelar = caja.addButton(QMessageBox::Cancel);
+        cancelar->setText(TextoQt(textos::BotonCancelar));
         // Esc and the title bar's close both land on Cancel.
-        caja.setEscapeButton(caja.addButton(QMessageBox::Cancel));
+        caja.setEscapeButton(cancelar);
+        if (porDefecto == Respuesta::Cancelar) {
+            caja.setDefaultButton(cancelar);
+        }
     }
     caja.exec();
     // A box closed without pressing OK (title bar, Esc) counts as Cancel.

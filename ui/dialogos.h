@@ -44,6 +44,7 @@ public:
     void Sobre(QWidget* ventana) { m_ventana = ventana; }
 
     Respuesta Mensaje(const std::string& texto, bool conCancelar) override;
+    Respuesta Preguntar(const std::string& texto, Respuesta porDefecto) override;
     std::string AbrirFichero(const std::string& inicio) override;
     std::string GuardarFichero(const std::string& propuesta) override;
     std::unique_ptr<IndicadorProgreso> MostrarProgreso(const std::string& texto,
@@ -53,6 +54,8 @@ public:
                   const std::function<void()>& paso) override;
 
 private:
+    Respuesta Caja(const std::string& texto, bool conCancelar, Respuesta porDefecto);
+
     QPointer<QWidget> m_ventana;
 };
 

@@ -336,6 +336,10 @@ Resultado<Pasada> Leer(Lector& lector, std::optional<Codificacion> forzada, std:
     return LeerSeguido(lector, forzada, destino, inicios, progreso, otra);
 }
 
+SelloFichero Sello(const sistema::Ficha& ficha) {
+    return SelloFichero{ficha.tamano, ficha.sello[0], ficha.sello[1]};
+}
+
 // What a pass found, as the document says it.
 Resultado<Documento> Terminar(Documento doc, Pasada& pasada, std::unique_ptr<Lector> lector,
                               bool conservar) {
@@ -394,6 +398,9 @@ Resultado<Documento> AbrirDocumento(const std::string& nombre, const OpcionesLec
     }
     const bool unaVez = tuberia && !conservar && opciones.soloHallazgos;
     Documento doc;
+    if (!opciones.entradaEstandar && !tuberia) {
+        doc.leido = Sello(lector->Descripcion());
+    }
     std::string* destino = conservar ? &doc.texto : nullptr;
     std::vector<std::uint32_t>* inicios = conservar ? &doc.inicioLineas : nullptr;
     try {
@@ -421,6 +428,14 @@ Resultado<Documento> AbrirDocumento(const std::string& nombre, const OpcionesLec
     } catch (const std::bad_alloc&) {
         return Falla(Fallo::Grande, ENOMEM, nombre);
     }
+}
+
+Resultado<SelloFichero> SelloDeFichero(const std::string& nombre) {
+    Lector lector;
+    if (Resultado<void> r = lector.Abrir(nombre, true); !r) {
+        return r.error();
+    }
+    return Sello(lector.Descripcion());
 }
 
 Resultado<Documento> DocumentoDeTexto(std::string texto, std::optional<Codificacion> codificacion) {

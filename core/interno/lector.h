@@ -81,6 +81,8 @@ public:
 
     // Whether the file is as it was when opened (size and times).
     bool SinCambios() const;
+    // What the system said of it when it was opened.
+    const sistema::Ficha& Descripcion() const { return m_ficha; }
     const std::string& Ruta() const { return m_ruta; }
 
 private:

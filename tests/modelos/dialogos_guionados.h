@@ -28,6 +28,8 @@ public:
     struct Registro {
         Texto texto;
         bool conCancelar = false;
+        // The button Enter presses.
+        Respuesta porDefecto = Respuesta::Aceptar;
     };
     // The long steps run, each with its progress window's threshold.
     struct Paso {
@@ -54,7 +56,11 @@ public:
     Lista<Paso> pasos;
 
     Respuesta Mensaje(const std::string& texto, bool conCancelar) override {
-        mensajes.push_back(Registro{Rasgos::De(texto), conCancelar});
+        mensajes.push_back(Registro{Rasgos::De(texto), conCancelar, Respuesta::Aceptar});
+        return Sacar(respuestas, Respuesta::Aceptar);
+    }
+    Respuesta Preguntar(const std::string& texto, Respuesta porDefecto) override {
+        mensajes.push_back(Registro{Rasgos::De(texto), true, porDefecto});
         return Sacar(respuestas, Respuesta::Aceptar);
     }
     std::string AbrirFichero(const std::string& inicio) override {

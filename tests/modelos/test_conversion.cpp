@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -294,6 +295,7 @@ TEST(ModeloConversion, UnaSalidaAparecidaSePreguntaYUnaQueFallaDejaLaVentana) {
     v.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Cancelar);
     EXPECT_EQ(v.Aceptar(), std::make_pair(false, -1));
     EXPECT_EQ(Textos(v.dialogos), std::vector<std::string>{Texto(textos::M3SobreEscribir)});
+    EXPECT_EQ(v.dialogos.mensajes[0].porDefecto, modelo::Dialogos::Respuesta::Cancelar);
     EXPECT_EQ(v.Salida(), "vieja");
     EXPECT_EQ(v.Almacen(), "[lista]\r\n^=**\r\n");
     // Replaced.
@@ -314,6 +316,49 @@ TEST(ModeloConversion, UnaSalidaAparecidaSePreguntaYUnaQueFallaDejaLaVentana) {
     ASSERT_TRUE(vuelta);
     EXPECT_EQ(vuelta->entrada, w.estado.FicheroEntrada);
     EXPECT_EQ(vuelta->salida, w.estado.FicheroSalida);
+}
+
+TEST(ModeloConversion, UnaEntradaCambiadaDesdeQueSeLeyoSeDiceYSePregunta) {
+    namespace fs = std::filesystem;
+    struct Caso {
+        const char* que;
+        std::function<void(const std::string&)> tocar;
+        std::string_view mensaje;
+    };
+    const Caso casos[] = {
+        {"grown", [](const std::string& r) { prueba::Escribir(r, "a^bc"); },
+         textos::EntradaModificada},
+        {"the same bytes at another time",
+         [](const std::string& r) {
+             const fs::path p = prueba::Camino(r);
+             fs::last_write_time(p, fs::last_write_time(p) - std::chrono::hours(1));
+         },
+         textos::EntradaModificada},
+        {"gone", [](const std::string& r) { fs::remove(prueba::Camino(r)); },
+         textos::EntradaIlegible},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.que);
+        Ventana v("a^b");
+        c.tocar(v.estado.FicheroEntrada);
+        // Cancel: said and asked, Enter alone not writing; nothing stored or
+        // written, the window as it was.
+        v.dialogos.respuestas.push_back(modelo::Dialogos::Respuesta::Cancelar);
+        EXPECT_EQ(v.Aceptar(), std::make_pair(false, -1));
+        ASSERT_EQ(v.dialogos.mensajes.size(), 1u);
+        const Guion::Registro pregunta = v.dialogos.mensajes[0];
+        EXPECT_EQ(pregunta.texto.rfind(Texto(c.mensaje) + "\n" + v.estado.FicheroEntrada, 0), 0u);
+        EXPECT_EQ(pregunta.porDefecto, modelo::Dialogos::Respuesta::Cancelar);
+        EXPECT_FALSE(fs::exists(prueba::Camino(v.estado.FicheroSalida)));
+        EXPECT_FALSE(fs::exists(prueba::Camino(v.estado.RutaAlmacen)));
+        EXPECT_EQ(v.modelo.OrigenDe(0), Origen::Propuesta);
+        // OK: the output from the text as it was read.
+        v.dialogos.mensajes.clear();
+        EXPECT_EQ(v.Aceptar(), std::make_pair(true, -1));
+        EXPECT_EQ(v.Salida(), "a**b");
+        EXPECT_EQ(Textos(v.dialogos),
+                  (std::vector<std::string>{pregunta.texto, textos::MensajeCorregido(1)}));
+    }
 }
 
 TEST(ModeloConversion, LoQueHaceUnaTeclaEnLaRejilla) {

@@ -22,6 +22,11 @@ public:
         pedidos.push_back("mensaje " + texto + (conCancelar ? " cancelable" : ""));
         return Respuesta::Cancelar;
     }
+    Respuesta Preguntar(const std::string& texto, Respuesta porDefecto) override {
+        pedidos.push_back("pregunta " + texto +
+                          (porDefecto == Respuesta::Cancelar ? " cancelar" : " aceptar"));
+        return Respuesta::Aceptar;
+    }
     std::string AbrirFichero(const std::string& inicio) override {
         pedidos.push_back("abrir " + inicio);
         return "/a/entrada.txt";
@@ -49,6 +54,7 @@ TEST(Dialogos, LosEnvueltosPasanTodoAlOtro) {
     DialogosDe envueltos(anotados);
     Dialogos& d = envueltos;
     EXPECT_EQ(d.Mensaje("hola", true), Dialogos::Respuesta::Cancelar);
+    EXPECT_EQ(d.Preguntar("y", Dialogos::Respuesta::Cancelar), Dialogos::Respuesta::Aceptar);
     EXPECT_EQ(d.AbrirFichero("/a"), "/a/entrada.txt");
     EXPECT_EQ(d.GuardarFichero("/a/x.txt"), "/a/salida.txt");
     EXPECT_EQ(d.MostrarProgreso("leyendo", false), nullptr);
@@ -56,8 +62,8 @@ TEST(Dialogos, LosEnvueltosPasanTodoAlOtro) {
     int pasos = 0;
     d.Ejecutar({"corrigiendo", true, 10}, progreso, [&pasos] { ++pasos; });
     EXPECT_EQ(pasos, 1);
-    const std::vector<std::string> esperados = {"mensaje hola cancelable", "abrir /a",
-                                                "guardar /a/x.txt", "progreso leyendo",
-                                                "paso corrigiendo"};
+    const std::vector<std::string> esperados = {
+        "mensaje hola cancelable", "pregunta y cancelar", "abrir /a",
+        "guardar /a/x.txt",        "progreso leyendo",    "paso corrigiendo"};
     EXPECT_EQ(anotados.pedidos, esperados);
 }

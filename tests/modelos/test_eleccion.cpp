@@ -23,7 +23,6 @@ namespace {
 const std::string kConErrores("Fran\xe7"
                               "ais ^ texto\r\nm\xe1s\r\n");
 const std::string kLimpio("Hola, mundo.\r\nAdi\xf3s.\r\n");
-const std::string kDocumentos = "/inicio/documentos";
 
 const std::string kNoExiste =
     "ez dago fitxategi edo karpeta hori / no existe ese fichero o carpeta";
@@ -40,12 +39,13 @@ std::string M(std::string_view texto) {
 }
 
 // One window's model over its own state, scripted dialogs and folder, with
-// the store in that folder.
+// the store in that folder, and the user's documents and home folders there
+// too (the home folder is there; the documents folder is not, until made).
 struct Entorno {
     prueba::CarpetaTemporal carpeta;
     Estado estado;
     pruebas::DialogosGuionadosEstandar dialogos;
-    Eleccion eleccion{estado, dialogos, kDocumentos};
+    Eleccion eleccion{estado, dialogos, Ruta("casa/Documentos"), Ruta("casa")};
 
     Entorno() { estado.RutaAlmacen = Ruta("caracteres.ini"); }
     std::string Ruta(const std::string& nombre) const { return carpeta / nombre; }
@@ -217,6 +217,8 @@ TEST(Eleccion, PreguntaAntesDeReemplazar) {
         EXPECT_EQ(e.Corregir(entrada, " " + salida), Siguiente::Quedarse);
         EXPECT_EQ(e.Textos(), Textos{M(textos::M3SobreEscribir)});
         EXPECT_TRUE(e.dialogos.mensajes.front().conCancelar);
+        // Enter alone does not replace the file.
+        EXPECT_EQ(e.dialogos.mensajes.front().porDefecto, modelo::Dialogos::Respuesta::Cancelar);
         EXPECT_FALSE(e.estado.TablaConstruida);
         EXPECT_TRUE(e.estado.CaracteresErroneos.empty());
         EXPECT_EQ(prueba::Leer(salida), viejo);
@@ -343,46 +345,78 @@ TEST(Eleccion, DondeEmpiezanLosDialogos) {
     if (prueba::kWindows) {
         GTEST_SKIP() << kSoloPosix;
     }
-    // The open dialog at the input box's file, or in its folder; the
-    // documents folder when the box names nothing there.
+    // The open dialog at the input box's file, or in its folder where it is
+    // there; the save dialog with the output box's name, else a name beside
+    // the input, ".tildora" before its extension. Where the boxes name
+    // nothing, both start in the folder of the file picked last in this run,
+    // else in the documents folder where it is there, else in the home
+    // folder.
     Entorno e;
     const std::string carpeta = prueba::Utf8(e.carpeta.ruta());
     const std::string carta = e.Escribir("carta.txt", "x");
     e.Carpeta("sub");
-    const std::pair<std::string, std::string> inicios[] = {
-        {carta, carta},
-        {"\t" + carta + " \xc2\xa0", carta}, // blanks of every kind around it
-        {e.Ruta("sub/../carta.txt"), carta},
+    e.Carpeta("casa");
+    const std::string casa = e.Ruta("casa");
+    const std::string documentos = e.Ruta("casa/Documentos");
+    const std::string enSub = e.Ruta("sub/elegido.txt");
+    enum Dialogo { Abrir, Guardar };
+    struct Caso {
+        Dialogo dialogo;
+        std::string entrada;
+        std::string salida;
+        std::string ultimo; // the file picked last
+        bool hayDocumentos;
+        std::string inicio;
+    };
+    const Caso casos[] = {
+        {Abrir, carta, "", "", false, carta},
+        {Abrir, "\t" + carta + " \xc2\xa0", "", "", false, carta}, // blanks of every kind
+        {Abrir, e.Ruta("sub/../carta.txt"), "", enSub, true, carta},
         // A name that leads nowhere (no folder "no" to go up from): the
         // folder its spelling names.
-        {e.Ruta("no/../carta.txt"), carpeta},
-        {e.Ruta("nueva.txt"), carpeta},
-        {"  ", kDocumentos},
-        {"", kDocumentos},
-        {"/no/existe/a.txt", kDocumentos},
+        {Abrir, e.Ruta("no/../carta.txt"), "", "", false, carpeta},
+        {Abrir, e.Ruta("nueva.txt"), "", enSub, true, carpeta},
+        {Abrir, "  ", "", enSub, true, e.Ruta("sub")},
+        {Abrir, "", "", "/no/existe/a.txt", true, documentos},
+        {Abrir, "/no/existe/a.txt", "", "", true, documentos},
+        {Abrir, "", "", "", false, casa},
+        {Abrir, "/no/existe/a.txt", "", "/no/existe/b.txt", false, casa},
+        {Guardar, carta, "", enSub, true, e.Ruta("carta.tildora.txt")},
+        {Guardar, e.Ruta("sin-extension"), "", "", false, e.Ruta("sin-extension.tildora")},
+        {Guardar, e.Ruta("a.b.txt"), "", "", false, e.Ruta("a.b.tildora.txt")},
+        {Guardar, e.Ruta(".oculto"), "", "", false, e.Ruta(".oculto.tildora")},
+        {Guardar, e.Ruta("punto."), "", "", false, e.Ruta("punto..tildora")},
+        {Guardar, carta, " " + e.Ruta("sub/../elegida.txt"), enSub, true, e.Ruta("elegida.txt")},
+        {Guardar, "", "", enSub, true, e.Ruta("sub")},
+        {Guardar, " \t", "", "", true, documentos},
+        {Guardar, "", "", "/no/existe/a.txt", false, casa},
     };
-    for (const auto& [caja, inicio] : inicios) {
-        e.eleccion.ElegirEntrada(caja);
-        EXPECT_EQ(e.dialogos.inicios.back(), inicio) << caja;
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.entrada + " | " + c.salida + " | " + c.ultimo);
+        e.estado.UltimoElegido = c.ultimo;
+        std::error_code error;
+        if (c.hayDocumentos) {
+            std::filesystem::create_directory(prueba::Camino(documentos), error);
+        } else {
+            std::filesystem::remove(prueba::Camino(documentos), error);
+        }
+        if (c.dialogo == Abrir) {
+            e.eleccion.ElegirEntrada(c.entrada);
+            EXPECT_EQ(e.dialogos.inicios.back(), c.inicio);
+        } else {
+            e.eleccion.ElegirSalida(c.entrada, c.salida);
+            EXPECT_EQ(e.dialogos.propuestas.back(), c.inicio);
+        }
     }
 
-    // The save dialog with the output box's name; else a name beside the
-    // input, ".tildora" before its extension; else the documents folder.
-    const std::pair<std::string, std::string> propuestas[] = {
-        {carta, e.Ruta("carta.tildora.txt")},
-        {e.Ruta("sin-extension"), e.Ruta("sin-extension.tildora")},
-        {e.Ruta("a.b.txt"), e.Ruta("a.b.tildora.txt")},
-        {e.Ruta(".oculto"), e.Ruta(".oculto.tildora")},
-        {e.Ruta("punto."), e.Ruta("punto..tildora")},
-        {"", kDocumentos},
-        {" \t", kDocumentos},
-    };
-    for (const auto& [entrada, propuesta] : propuestas) {
-        e.eleccion.ElegirSalida(entrada, "");
-        EXPECT_EQ(e.dialogos.propuestas.back(), propuesta) << entrada;
-    }
-    e.eleccion.ElegirSalida(carta, " " + e.Ruta("sub/../elegida.txt"));
-    EXPECT_EQ(e.dialogos.propuestas.back(), e.Ruta("elegida.txt"));
+    // A file picked in either dialog is the one picked last; a cancel
+    // changes nothing.
+    e.estado.UltimoElegido.clear();
+    e.dialogos.nombresGuardar.push_back(enSub);
+    EXPECT_EQ(e.eleccion.ElegirSalida("", ""), enSub);
+    EXPECT_FALSE(e.eleccion.ElegirEntrada(""));
+    EXPECT_EQ(e.dialogos.inicios.back(), e.Ruta("sub"));
+    EXPECT_EQ(e.estado.UltimoElegido, enSub);
 }
 
 TEST(Eleccion, SinBlancos) {

@@ -9,6 +9,8 @@
 #include "ui/seleccion/frmelegirficheros.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,7 +18,6 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -60,6 +61,32 @@ void Corregir(Entorno& e, const QString& entrada, const QString& salida) {
 QString M(std::string_view texto) {
     return TextoQt(texto);
 }
+
+// The user's home folder, for as long as it lives: `casa`, with the
+// documents folder where Qt looks for it there ("Documents"), as no
+// settings of the user's move it.
+class CasaDePrueba {
+public:
+    explicit CasaDePrueba(const QString& casa)
+        : m_casa(qgetenv("HOME")), m_config(qgetenv("XDG_CONFIG_HOME")),
+          m_conConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+        qputenv("HOME", QFile::encodeName(casa));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    ~CasaDePrueba() {
+        qputenv("HOME", m_casa);
+        if (m_conConfig) {
+            qputenv("XDG_CONFIG_HOME", m_config);
+        }
+    }
+    CasaDePrueba(const CasaDePrueba&) = delete;
+    CasaDePrueba& operator=(const CasaDePrueba&) = delete;
+
+private:
+    QByteArray m_casa;
+    QByteArray m_config;
+    bool m_conConfig;
+};
 
 } // namespace
 
@@ -332,6 +359,11 @@ void PruebaSeleccion::ficheroConErroresYVuelta() {
 
 void PruebaSeleccion::nombreDelDialogo() {
     Entorno e;
+    // The user's home is a folder of the test's, with no documents folder
+    // yet and no settings that would put one elsewhere.
+    const QString casa = e.Ruta(QStringLiteral("casa"));
+    QVERIFY(QDir().mkpath(casa));
+    const CasaDePrueba enCasa(casa);
     e.app.MostrarSeleccion();
     FrmElegirFicheros* v = Seleccion(e);
     QLineEdit* txtEntrada = Caja(v, "txtEntrada");
@@ -371,18 +403,22 @@ void PruebaSeleccion::nombreDelDialogo() {
     QCOMPARE(e.dialogos.dialogosAbrir, 3);
     QVERIFY(pruebas::Textos(e.dialogos).isEmpty());
 
-    // The dialogs start from the boxes' texts, and in the user's documents
-    // folder when they say nothing. (Where exactly is the model's:
+    // The dialogs start from the boxes' texts; where they say nothing, in
+    // the folder of the file picked last (here "/datos", which is not
+    // there), else in the user's documents folder once it is there, else in
+    // the home folder. (Where exactly is the model's:
     // tests/modelos/test_eleccion.cpp.)
-    const QString documentos = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString carta = e.Escribir("carta.txt", "x");
+    const QString documentos = casa + QStringLiteral("/Documents");
     e.dialogos.inicios.clear();
     e.dialogos.propuestas.clear();
     for (const QString& caja : {carta, e.Ruta("nueva.txt"), QStringLiteral("  ")}) {
         txtEntrada->setText(caja);
         Pulsar(v, "cmdEntrada");
     }
-    QCOMPARE(e.dialogos.inicios, (QStringList{carta, e.carpeta.path(), documentos}));
+    QVERIFY(QDir().mkpath(documentos));
+    Pulsar(v, "cmdEntrada");
+    QCOMPARE(e.dialogos.inicios, (QStringList{carta, e.carpeta.path(), casa, documentos}));
     txtSalida->clear();
     txtEntrada->setText(carta);
     Pulsar(v, "cmdSalida");
@@ -453,13 +489,18 @@ void PruebaSeleccion::salir() {
 }
 
 void PruebaSeleccion::mensajeReal() {
-    // The real message box: the program's title, no icon, OK or OK and Cancel,
-    // and a box closed without a button counts as Cancel.
+    // The real message box: the program's title, no icon, OK or OK and Cancel
+    // in the program's words (no translation of Qt's is loaded here, as
+    // under the C locale, where Qt's own would read "OK" and "Cancel"), the
+    // default button the one asked for, and a box closed without a button
+    // counts as Cancel.
     struct Visto {
         QString titulo;
         QMessageBox::Icon icono = QMessageBox::Information;
         QMessageBox::StandardButtons botones;
         QString texto;
+        QStringList palabras;
+        QMessageBox::StandardButton porDefecto = QMessageBox::NoButton;
     };
     auto responder = [](Visto& visto, bool cerrar) {
         QTimer::singleShot(0, [&visto, cerrar] {
@@ -470,7 +511,13 @@ void PruebaSeleccion::mensajeReal() {
                 }
             }
             QVERIFY(caja);
-            visto = {caja->windowTitle(), caja->icon(), caja->standardButtons(), caja->text()};
+            visto = {
+                caja->windowTitle(), caja->icon(), caja->standardButtons(),
+                caja->text(),        {},           caja->standardButton(caja->defaultButton())};
+            for (QAbstractButton* b : caja->buttons()) {
+                visto.palabras.append(b->text());
+            }
+            visto.palabras.sort();
             if (cerrar) {
                 caja->close();
             } else {
@@ -487,15 +534,20 @@ void PruebaSeleccion::mensajeReal() {
     QCOMPARE(visto.icono, QMessageBox::NoIcon);
     QCOMPARE(visto.botones, QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(visto.texto, M(textos::M3SobreEscribir));
+    QCOMPARE(visto.palabras, (QStringList{M(textos::BotonAceptar), M(textos::BotonCancelar)}));
+    QCOMPARE(visto.porDefecto, QMessageBox::Ok);
 
     responder(visto, false);
-    QCOMPARE(dialogos.Mensaje(std::string(textos::M3SobreEscribir), true),
+    QCOMPARE(dialogos.Preguntar(std::string(textos::M3SobreEscribir),
+                                modelo::Dialogos::Respuesta::Cancelar),
              modelo::Dialogos::Respuesta::Aceptar);
+    QCOMPARE(visto.porDefecto, QMessageBox::Cancel);
 
     responder(visto, false);
     QCOMPARE(dialogos.Mensaje(std::string(textos::M4SinErrores), false),
              modelo::Dialogos::Respuesta::Aceptar);
     QCOMPARE(visto.botones, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(visto.palabras, QStringList{M(textos::BotonAceptar)});
 
     // The scan speaks through the same box.
     DialogosGuionados guion;

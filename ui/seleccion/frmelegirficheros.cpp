@@ -8,6 +8,7 @@
 #include "ui/geometria.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QIcon>
 #include <QKeyEvent>
@@ -42,7 +43,8 @@ QString FicheroArrastrado(const QMimeData* datos) {
 FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app)
     : QWidget(nullptr), m_app(app),
       m_eleccion(app.estado(), app.dialogos().Sobre(this),
-                 RutaNativa(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))) {
+                 RutaNativa(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),
+                 RutaNativa(QDir::homePath())) {
     setObjectName(QStringLiteral("FrmElegirFicheros"));
     // A fixed layout: nothing in it would follow a change of size.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
