@@ -11,14 +11,23 @@
 
 namespace tildora::pruebas {
 
-Entorno::Entorno() : app(estado, dialogos, [this] { ++salidas; }) {
+Entorno::Entorno()
+    : configuracion{qgetenv("XDG_CONFIG_HOME"), qgetenv("APPDATA")},
+      app(estado, dialogos, [this] { ++salidas; }) {
     estado.RutaAlmacen = QFile::encodeName(Ruta(QStringLiteral("caracteres.ini"))).toStdString();
+    // The user's settings (the window's size) in the test's own folder, never
+    // in the real user's.
+    const QByteArray propia = QFile::encodeName(Ruta(QStringLiteral("configuracion")));
+    qputenv("XDG_CONFIG_HOME", propia);
+    qputenv("APPDATA", propia);
 }
 
 Entorno::~Entorno() {
     // Windows unloaded during the test still wait for their deferred delete;
     // they go before the state they refer to.
     BorrarPendientes();
+    qputenv("XDG_CONFIG_HOME", configuracion[0]);
+    qputenv("APPDATA", configuracion[1]);
 }
 
 QString Entorno::Ruta(const QString& nombre) const {

@@ -34,6 +34,9 @@ struct Entorno {
     QString Escribir(const QString& nombre, const QByteArray& bytes) const;
 
     QTemporaryDir carpeta;
+    // XDG_CONFIG_HOME and APPDATA as they were: the test's own folder stands
+    // for the user's configuration folder while it runs.
+    QByteArray configuracion[2];
     Estado estado;
     DialogosGuionados dialogos;
     int salidas = 0;

@@ -211,6 +211,7 @@ private slots:
     void busqueda();
     void vistaDelTexto();
     void cerrarDesdeElTitulo();
+    void crecerYRecordarElTamano();
     void progresoYCancelar();
     void sustitutoQueNoLimpia();
     void soloConElTeclado();
@@ -280,7 +281,8 @@ void PruebaConversion::disposicion() {
     QCOMPARE(v->windowTitle(), M(textos::TituloConversion));
     QVERIFY(!v->windowIcon().isNull());
     QCOMPARE(v->size(), QSize(437, 447));
-    QCOMPARE(v->minimumSize(), v->maximumSize());
+    // It starts at the layout's size, the smallest it gets.
+    QCOMPARE(v->minimumSize(), QSize(437, 447));
 
     struct Control {
         const char* nombre;
@@ -1204,15 +1206,76 @@ void PruebaConversion::vistaDelTexto() {
 
 void PruebaConversion::cerrarDesdeElTitulo() {
     Entorno e;
-    FrmConversionCaracteres* v = AbrirConversion(e, "a^b", "[lista]\r\n^=-\r\n");
+    FrmConversionCaracteres* v = AbrirConversion(e, "a^b", "[lista]\r\n");
     QVERIFY(v);
     Escribir(v, 1, QStringLiteral("+"));
+    // The close box asks as Cancel does: "Utzi" keeps the window and the
+    // typed answer.
+    e.dialogos.respuestas.enqueue(modelo::Dialogos::Respuesta::Cancelar);
+    QVERIFY(!v->close());
+    QCOMPARE(pruebas::Textos(e.dialogos), QStringList{M(textos::SalirSinGuardar)});
+    QCOMPARE(e.app.VentanaActual(), v);
+    QVERIFY(v->isVisible());
+    QCOMPARE(v->Rejilla()->TextMatrix(1, 1), B("+"));
+    QCOMPARE(e.salidas, 0);
+    // "Ados" closes it and ends the program; nothing stored or written.
+    e.dialogos.respuestas.enqueue(modelo::Dialogos::Respuesta::Aceptar);
     QVERIFY(v->close());
+    QCOMPARE(e.dialogos.mensajes.size(), 2);
     QCOMPARE(e.salidas, 1);
     QCOMPARE(e.app.VentanaActual(), nullptr);
-    QVERIFY(e.dialogos.mensajes.isEmpty());
     QVERIFY(!QFile::exists(e.Ruta(QStringLiteral("salida.txt"))));
-    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n^=-\r\n"));
+    QCOMPARE(Almacen(e), QByteArray("[lista]\r\n"));
+}
+
+void PruebaConversion::crecerYRecordarElTamano() {
+    Entorno e;
+    // Thirty wrong characters and a hundred lines: more than the grid and
+    // the text view show at any size here.
+    QByteArray texto;
+    for (int c = 1; c <= 30; ++c) {
+        texto += static_cast<char>(c == 10 || c == 13 ? 200 + c : c);
+    }
+    for (int n = 0; n < 100; ++n) {
+        texto += "lerro bat / una l\xednea\r\n";
+    }
+    FrmConversionCaracteres* v = AbrirConversion(e, texto);
+    QVERIFY(v);
+    RejillaCaracteres* g = v->Rejilla();
+    QLineEdit* editor = v->Editor();
+    // The last row open in the editor, the grid scrolled to its end: a grid
+    // that grows scrolls back, and the editor must follow its cell.
+    g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+    Clic(v, 30, 1);
+    QTest::keyClicks(editor, QStringLiteral("q"));
+
+    // Maximised on a 1366x768 screen: a client area of 1366x700 pixels, the
+    // boxes the model gives for 20490x10500 twips.
+    v->resize(1366, 700);
+    QTRY_COMPARE(v->size(), QSize(1366, 700));
+    QCOMPARE(g->geometry(), QRect(22, 74, 277, 264));
+    QCOMPARE(v->Vista()->geometry(), QRect(20, 351, 1310, 273));
+    QCOMPARE(Hijo<QWidget>(v, "Label1")->geometry(), QRect(22, 8, 1322, 27));
+    QCOMPARE(Hijo<QWidget>(v, "CmdAceptar")->geometry(), QRect(596, 635, 87, 53));
+    // At least 18 whole lines and 12 whole rows under the header.
+    QVERIFY2(v->Vista()->LineasEnVista() - 1 >= 18,
+             qPrintable(QString::number(v->Vista()->LineasEnVista())));
+    QVERIFY(g->viewport()->height() / 20 >= 12);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->geometry(), g->RectanguloCelda(30, 1, v));
+    QCOMPARE(editor->text(), QStringLiteral("q"));
+    pruebas::Capturar(*v, QStringLiteral("ConversionCrecida"));
+
+    // The size is remembered when the window goes, and the next window opens
+    // at it, never larger than the screen.
+    e.dialogos.respuestas.enqueue(modelo::Dialogos::Respuesta::Aceptar);
+    Pulsar(v, "CmdCancelar");
+    QVERIFY(e.app.VentanaActual() != v);
+    FrmConversionCaracteres* otra = AbrirConversion(e, texto);
+    QVERIFY(otra);
+    const QSize pantalla = otra->screen()->availableGeometry().size();
+    QCOMPARE(otra->size(),
+             QSize(std::min(1366, pantalla.width()), std::min(700, pantalla.height())));
 }
 
 void PruebaConversion::progresoYCancelar() {

@@ -206,9 +206,10 @@ void RejillaCaracteres::MostrarFilas(const Documento& documento) {
         const auto i = static_cast<std::size_t>(fila - 1);
         if (i < documento.hallazgos.size() && documento.hallazgos[i].clave == m_modelo->Clave(i)) {
             const Hallazgo& h = documento.hallazgos[i];
-            item(fila - 1, 0)
-                ->setToolTip(TextoQt(
-                    modelo::ConsejoHallazgo(h, documento.Unicode(), NombreUnicode(h.caracter))));
+            QTableWidgetItem* celda = item(fila - 1, 0);
+            celda->setToolTip(TextoQt(
+                modelo::ConsejoHallazgo(h, documento.Unicode(), NombreUnicode(h.caracter))));
+            celda->setData(kRolDetalle, TextoQt(modelo::DetalleFila(h)));
         }
     }
 }

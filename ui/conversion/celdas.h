@@ -62,6 +62,10 @@ Nombre NombreDeTecla(const std::pair<int, Nombre> (&tabla)[N], int tecla, Nombre
 // control characters as pictures in column 0. Column 0 holds each wrong
 // character's key; for a Unicode text it shows the character it stands for
 // (see ClaveVisible).
+// Column 0's cells hold beside the character what the model says of it at
+// a glance (modelos/filas.h, DetalleFila), drawn small at the cell's right.
+inline constexpr int kRolDetalle = Qt::UserRole + 1;
+
 // What the user does to a row's answer: one of the model's acts.
 using ActoFila = bool (modelo::Conversion::*)(std::size_t);
 

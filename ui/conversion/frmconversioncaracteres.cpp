@@ -7,6 +7,7 @@
 #include "ui/botones.h"
 #include "ui/conversion/celdas.h"
 #include "ui/conversion/contexto.h"
+#include "ui/conversion/tamano.h"
 #include "ui/conversion/vistatexto.h"
 #include "ui/dialogos.h"
 #include "ui/geometria.h"
@@ -18,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
@@ -43,7 +45,9 @@ FrmConversionCaracteres::FrmConversionCaracteres(Aplicacion& app)
     setWindowTitle(TextoQt(textos::TituloConversion));
     setWindowIcon(QIcon(QStringLiteral(":/iconos/ventana.svg")));
     setFont(FuenteVentana());
-    setFixedSize(Tamano(modelo::DisposicionConversion()));
+    // It starts at the layout's size and grows (Form_Load opens it at the
+    // size the user left it).
+    resize(Tamano(modelo::DisposicionConversion()));
 
     CrearControles();
 
@@ -145,6 +149,7 @@ void FrmConversionCaracteres::Conectar() {
 // --- Set-up ----------------------------------------------------------------
 
 void FrmConversionCaracteres::Form_Load() {
+    AbrirConTamano(*this);
     CentrarFormulario();
     ConfigurarRejilla();
     setWindowTitle(TextoQt(m_modelo.Titulo()));
@@ -222,7 +227,33 @@ void FrmConversionCaracteres::SituarEditor() {
 }
 
 void FrmConversionCaracteres::caracteresFG_Scroll() {
-    CerrarEditor();
+    // A grid grown or shrunk by a resize may scroll: the editor then follows
+    // its cell instead of closing.
+    if (!m_recolocando) {
+        CerrarEditor();
+    }
+}
+
+void FrmConversionCaracteres::resizeEvent(QResizeEvent* evento) {
+    QWidget::resizeEvent(evento);
+    const QScopedValueRollback recolocando(m_recolocando, true);
+    ColocarControles(*this, *m_caracteresFG);
+    // The instructions read at the window font again where they now fit.
+    EncajarTexto({m_Label1, m_Label2});
+    if (m_txtEditor->isVisible() && m_editor.Fila()) {
+        RejillaCaracteres& g = *m_caracteresFG;
+        const int fila = static_cast<int>(*m_editor.Fila()) + 1;
+        g.scrollTo(g.model()->index(fila - 1, 1));
+        m_txtEditor->setGeometry(g.RectanguloCelda(fila, 1, this));
+    }
+}
+
+void FrmConversionCaracteres::hideEvent(QHideEvent* evento) {
+    // Unloaded or closed (a minimised window is hidden by the system).
+    if (!evento->spontaneous()) {
+        RecordarTamano(*this);
+    }
+    QWidget::hideEvent(evento);
 }
 
 void FrmConversionCaracteres::txtEditor_LostFocus() {
@@ -491,8 +522,16 @@ void FrmConversionCaracteres::CmdCancelar_Click() {
 }
 
 void FrmConversionCaracteres::closeEvent(QCloseEvent* evento) {
-    // The title bar's close box: nothing is stored or written, and with no
-    // other window loaded the program ends.
+    // The title bar's close box asks as Cancel does when answers typed here
+    // would be lost (what the editor holds among them); nothing is stored or
+    // written, and with no other window loaded the program ends.
+    if (m_app.VentanaActual() == this) {
+        CerrarEditor();
+        if (!Modelo().Cancelar()) {
+            evento->ignore();
+            return;
+        }
+    }
     evento->accept();
     if (m_app.VentanaActual() == this) {
         m_app.Salir();

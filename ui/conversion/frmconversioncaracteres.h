@@ -47,6 +47,11 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+    // The controls laid out anew at every size; the editor stays over its
+    // cell.
+    void resizeEvent(QResizeEvent* evento) override;
+    // The size is remembered when the window goes.
+    void hideEvent(QHideEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 
@@ -121,6 +126,8 @@ private:
     // Leaving the editor runs once however many focus events a message box
     // sets off.
     bool m_enSalidaEditor = false;
+    // While the controls are laid out anew after a resize.
+    bool m_recolocando = false;
     QPointer<QMenu> m_menu;
 };
 

@@ -109,7 +109,8 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
     const bool elegida = o.state & QStyle::State_Selected;
     const QColor color = elegida ? o.palette.color(QPalette::HighlightedText)
                                  : indice.data(Qt::ForegroundRole).value<QBrush>().color();
-    // Centred as a whole, piece after piece.
+    // Centred as a whole, piece after piece; in column 0 beside the row's
+    // code and count, when they fit.
     const QFontMetricsF fm(o.font);
     std::vector<double> anchos;
     for (const auto& [texto, enmarcado] : piezas) {
@@ -117,9 +118,23 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
                                    : fm.horizontalAdvance(texto));
     }
     const QRectF caja(o.rect);
-    const std::vector<double> izquierdas = modelo::IzquierdasCentradas(anchos, caja.center().x());
+    const QString detalle = erroneo ? indice.data(kRolDetalle).toString() : QString();
+    QFont fuenteDetalle = w ? w->font() : o.font;
+    fuenteDetalle.setPointSizeF(fuenteDetalle.pointSizeF() * 0.9);
+    const double anchoDetalle =
+        detalle.isEmpty() ? 0 : QFontMetricsF(fuenteDetalle).horizontalAdvance(detalle);
+    const std::vector<double> izquierdas =
+        modelo::LugaresCeldaClave(anchos, anchoDetalle, caja.left(), caja.width(), 4);
     p->save();
     p->setClipRect(caja);
+    if (anchoDetalle > 0 && izquierdas.back() < caja.right()) {
+        QColor apagado = color;
+        apagado.setAlphaF(elegida ? 0.85F : 0.65F);
+        p->setFont(fuenteDetalle);
+        p->setPen(apagado);
+        p->drawText(QRectF(izquierdas.back(), caja.top(), anchoDetalle + 1, caja.height()),
+                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, detalle);
+    }
     for (std::size_t i = 0; i < piezas.size(); ++i) {
         const QRectF sitio(izquierdas[i], caja.top(), anchos[i], caja.height());
         if (piezas[i].second) {
