@@ -1,0 +1,41 @@
+#pragma once
+
+// Small helpers of the conversion window: texts between UTF-8 and the wide
+// API, twips to pixels at the window's density, colours between the models
+// and GDI.
+
+#include "modelos/color.h"
+#include <commctrl.h>
+
+#include "ui-win32/controles.h"
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace tildora::win32::conversion {
+
+// Code points to UTF-16 and back.
+std::wstring DeU32(std::u32string_view texto);
+std::u32string AU32(std::wstring_view texto);
+// A character as UTF-16.
+std::wstring Caracter(char32_t cp);
+
+// The window's text, whole, as the wide API has it.
+std::wstring TextoAncho(HWND ventana);
+
+inline COLORREF Gdi(modelo::Rgb c) {
+    return RGB(c.rojo, c.verde, c.azul);
+}
+inline modelo::Rgb RgbDe(COLORREF c) {
+    return modelo::Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+// A two-language text on two lines, Basque above Spanish ("a / b").
+std::wstring EnDosLineas(std::string_view texto);
+// A picture button's caption: its words, stacked one a line where a run of
+// blanks separates them.
+std::wstring Apilada(std::string_view leyenda);
+
+} // namespace tildora::win32::conversion

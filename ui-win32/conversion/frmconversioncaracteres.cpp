@@ -1,0 +1,382 @@
+#include "ui-win32/conversion/ventana_conversion.h"
+
+#include "ui-win32/conversion/ayudas.h"
+#include "ui-win32/dialogos.h"
+
+#include "core/textos.h"
+#include "modelos/disposicion.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace tildora::win32 {
+
+namespace {
+
+constexpr wchar_t kClase[] = L"TildoraFrmConversionCaracteres";
+// The identifiers of the controls made here (the layout's wrappers number
+// theirs by their place in the layout).
+enum : int { kIdRejilla = 901, kIdVista, kIdEditor, kIdOcurrencias, kIdTextoMostrado };
+
+} // namespace
+
+FrmConversionCaracteres::Impl::Impl(HINSTANCE instancia_, modelo::Dialogos& dialogos_,
+                                    Estado& estado_)
+    : instancia(instancia_), dialogos(dialogos_), estado(estado_), modelo(estado_, dialogos_),
+      editor(modelo), buscador(estado_.documento), previa(estado_.documento),
+      caracteresFG(modelo, estado_.documento), txtEditor(editor) {}
+
+FrmConversionCaracteres::Impl::~Impl() {
+    if (hwnd) {
+        DestroyWindow(hwnd);
+    }
+}
+
+void FrmConversionCaracteres::Impl::Crear() {
+    WNDCLASSEXW clase{};
+    clase.cbSize = sizeof clase;
+    if (!GetClassInfoExW(instancia, kClase, &clase)) {
+        clase.lpfnWndProc = &Impl::Procedimiento;
+        clase.hInstance = instancia;
+        clase.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        clase.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        clase.lpszClassName = kClase;
+        clase.hIcon = CargarIcono(instancia, "ventana", GetSystemMetrics(SM_CXICON));
+        clase.hIconSm = CargarIcono(instancia, "ventana", GetSystemMetrics(SM_CXSMICON));
+        RegisterClassExW(&clase);
+    }
+    // The layout's size is where the window starts and the smallest it
+    // gets; it can grow and be maximised.
+    const DWORD estilo = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClase, Ancho(textos::TituloConversion).c_str(),
+                           estilo, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
+                           instancia, this);
+    ppp = PuntosPorPulgada(hwnd);
+    const modelo::Disposicion& d = modelo::DisposicionConversion();
+    RECT r{0, 0, Pixeles(d.ancho, ppp), Pixeles(d.alto, ppp)};
+    AdjustWindowRectEx(&r, estilo, FALSE, WS_EX_CONTROLPARENT);
+    // Centred on the screen, as the layouts' rule puts it.
+    const int ancho = r.right - r.left;
+    const int alto = r.bottom - r.top;
+    const auto centrada = [this](int pantalla, int ventana) {
+        const double t = 1440.0 / ppp;
+        return Pixeles(modelo::CoordenadaCentrada(pantalla * t, ventana * t), ppp);
+    };
+    SetWindowPos(hwnd, nullptr, centrada(GetSystemMetrics(SM_CXSCREEN), ancho),
+                 centrada(GetSystemMetrics(SM_CYSCREEN), alto), ancho, alto,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    CrearControles();
+    Disponer();
+}
+
+void FrmConversionCaracteres::Impl::CrearControles() {
+    const modelo::Disposicion& d = modelo::DisposicionConversion();
+    fuente = std::make_unique<Fuente>(ppp, false);
+    HFONT f = fuente->hfont();
+    for (const char* nombre : {"Label1", "Label2"}) {
+        etiquetas.push_back(std::make_unique<Etiqueta>(hwnd, d, nombre));
+        etiquetas.back()->Colocar(ppp);
+    }
+    const auto boton = [&](const char* nombre) {
+        auto b = std::make_unique<Boton>(hwnd, instancia, d, nombre);
+        b->Colocar(ppp);
+        return b;
+    };
+    caracteresFG.Crear(hwnd, kIdRejilla, f, Pixeles(modelo::kAltoFilaRejilla, ppp),
+                       Pixeles(modelo::kAnchoColumnaRejilla, ppp));
+    textoFicheroRTB.Crear(hwnd, kIdVista, f,
+                          {[this] {
+                               buscador.Olvidar();
+                               Contar();
+                           },
+                           [this](UINT m, WPARAM t) { return TeclaEnVentana(m, t); }});
+    CmdBuscar = boton("CmdBuscar");
+    CmdPrevia = boton("CmdPrevia");
+    CmdAceptar = boton("CmdAceptar");
+    CmdCancelar = boton("CmdCancelar");
+    // The default button is drawn as such.
+    SendMessageW(CmdAceptar->hwnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    CmdBuscar->onClick = [this] { CmdBuscar_Click(); };
+    CmdPrevia->onClick = [this] { MostrarPrevia(!previa.Mostrada(), true); };
+    CmdAceptar->onClick = [this] { CmdAceptar_Click(); };
+    CmdCancelar->onClick = [this] { CmdCancelar_Click(); };
+    // The search's count under its button, which text the view shows under
+    // the text at its left.
+    const auto etiqueta = [&](int id, DWORD estilo) {
+        HWND e =
+            CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | estilo, 0, 0,
+                            1, 1, hwnd, reinterpret_cast<HMENU>(INT_PTR{id}), instancia, nullptr);
+        SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+        return e;
+    };
+    LblOcurrencias = etiqueta(kIdOcurrencias, SS_CENTER);
+    LblTextoMostrado = etiqueta(kIdTextoMostrado, SS_LEFT);
+    txtEditor.Crear(hwnd, kIdEditor, f,
+                    {[this] { txtEditor_LostFocus(); },
+                     [this](modelo::AccionEditor a) { TeclaEnEditor(a); },
+                     [this](UINT m, WPARAM t) { return TeclaEnVentana(m, t); }});
+    controles = {{"Label1", etiquetas[0]->hwnd()},      {"Label2", etiquetas[1]->hwnd()},
+                 {"caracteresFG", caracteresFG.Hwnd()}, {"textoFicheroRTB", textoFicheroRTB.Hwnd()},
+                 {"CmdBuscar", CmdBuscar->hwnd()},      {"CmdPrevia", CmdPrevia->hwnd()},
+                 {"CmdAceptar", CmdAceptar->hwnd()},    {"CmdCancelar", CmdCancelar->hwnd()},
+                 {"txtEditor", txtEditor.Hwnd()},       {"LblOcurrencias", LblOcurrencias},
+                 {"LblTextoMostrado", LblTextoMostrado}};
+    // The keys of the window reach it from every control; the grid's and
+    // the buttons' own first.
+    for (HWND c : {caracteresFG.Hwnd(), CmdBuscar->hwnd(), CmdPrevia->hwnd(), CmdAceptar->hwnd(),
+                   CmdCancelar->hwnd()}) {
+        SetWindowSubclass(c, &Impl::Subclase, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
+    // The tips of the search and preview buttons.
+    consejos = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                               hwnd, nullptr, instancia, nullptr);
+    for (const char* nombre : {"CmdBuscar", "CmdPrevia"}) {
+        std::wstring tip = Ancho(d.BuscarBoton(nombre)->consejo);
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = hwnd;
+        info.uId = reinterpret_cast<UINT_PTR>(
+            std::string_view(nombre) == "CmdBuscar" ? CmdBuscar->hwnd() : CmdPrevia->hwnd());
+        info.lpszText = tip.data();
+        SendMessageW(consejos, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    SendMessageW(consejos, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void FrmConversionCaracteres::Impl::Disponer() {
+    RECT cliente{};
+    GetClientRect(hwnd, &cliente);
+    const auto twips = [this](LONG px) { return MulDiv(px, 1440, static_cast<int>(ppp)); };
+    const modelo::DisposicionPropia propia =
+        modelo::DisposicionConversionEn(twips(cliente.right), twips(cliente.bottom));
+    for (const modelo::Control& c : propia.controles) {
+        if (c.nombre == "txtEditor") {
+            continue;
+        }
+        if (HWND control = Control(c.nombre)) {
+            SetWindowPos(control, nullptr, Pixeles(c.donde.izquierda, ppp),
+                         Pixeles(c.donde.arriba, ppp), Pixeles(c.donde.ancho, ppp),
+                         Pixeles(c.donde.alto, ppp), SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    // The editor stays over its cell.
+    if (txtEditor.Visible()) {
+        txtEditor.Mover(caracteresFG.RectanguloCelda(caracteresFG.Row(), 1, hwnd));
+    }
+}
+
+HWND FrmConversionCaracteres::Impl::Control(std::string_view nombre) const {
+    for (const auto& [n, h] : controles) {
+        if (n == nombre) {
+            return h;
+        }
+    }
+    return nullptr;
+}
+
+std::string_view FrmConversionCaracteres::Impl::NombreDe(HWND control) const {
+    for (const auto& [n, h] : controles) {
+        if (h == control) {
+            return n;
+        }
+    }
+    return {};
+}
+
+void FrmConversionCaracteres::Impl::Form_Load() {
+    // A store that cannot be read is said before the grid shows.
+    Modelo().Cargar();
+    SetWindowTextW(hwnd, Ancho(modelo.Titulo()).c_str());
+    caracteresFG.MostrarFilas();
+    Documento& documento = estado.documento;
+    // The text is the bytes the scan read: the file is not read again, so
+    // the text and the grid always agree.
+    textoFicheroRTB.Cargar(documento.texto, std::move(documento.inicioLineas), documento.Unicode());
+    caracteresFG.SetCeldaActual(caracteresFG.Rows() > 1 ? 1 : 0, 0);
+    FilaActualCambiada();
+    MostrarPrevia(false, false);
+    editor.Olvidar();
+}
+
+bool FrmConversionCaracteres::Impl::Notificacion(const NMHDR& aviso, LRESULT& resultado) {
+    if (aviso.hwndFrom != caracteresFG.Hwnd()) {
+        return false;
+    }
+    switch (aviso.code) {
+    case NM_CLICK:
+    case NM_RCLICK: {
+        // The clicked cell becomes the current one where it stands: a
+        // scroll would hide the editor the click opens.
+        const auto& a = reinterpret_cast<const NMITEMACTIVATE&>(aviso);
+        const auto [fila, columna] = caracteresFG.CeldaEn(a.ptAction);
+        if (fila <= 0) {
+            return false;
+        }
+        caracteresFG.SetCeldaActual(fila, columna, false);
+        if (aviso.code == NM_CLICK) {
+            caracteresFG_Click();
+        } else {
+            POINT p = a.ptAction;
+            ClientToScreen(caracteresFG.Hwnd(), &p);
+            MenuFila(fila, p);
+        }
+        return true;
+    }
+    case LVN_ITEMCHANGED:
+        // The marks follow the current row.
+        if (caracteresFG.Row() != filaMarcada) {
+            FilaActualCambiada();
+        }
+        return false;
+    case NM_SETFOCUS:
+    case NM_KILLFOCUS:
+        caracteresFG.MostrarFila(caracteresFG.Row());
+        return false;
+    default:
+        return caracteresFG.Notificacion(aviso, resultado);
+    }
+}
+
+LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l) {
+    switch (mensaje) {
+    case WM_MEASUREITEM:
+        caracteresFG.Medir(*reinterpret_cast<MEASUREITEMSTRUCT*>(l));
+        return TRUE;
+    case WM_DRAWITEM:
+        caracteresFG.Dibujar(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+        return TRUE;
+    case WM_NOTIFY: {
+        LRESULT r = 0;
+        if (Notificacion(*reinterpret_cast<const NMHDR*>(l), r)) {
+            return r;
+        }
+        break;
+    }
+    case WM_COMMAND: {
+        const auto origen = reinterpret_cast<HWND>(l);
+        if (origen == txtEditor.Hwnd() && HIWORD(w) == EN_CHANGE) {
+            txtEditor.Cambiado();
+        }
+        for (Boton* b : {CmdBuscar.get(), CmdPrevia.get(), CmdAceptar.get(), CmdCancelar.get()}) {
+            if (b && b->hwnd() == origen) {
+                b->Orden(HIWORD(w));
+            }
+        }
+        return 0;
+    }
+    case WM_CTLCOLOREDIT:
+        if (reinterpret_cast<HWND>(l) == txtEditor.Hwnd()) {
+            return reinterpret_cast<LRESULT>(txtEditor.Colores(reinterpret_cast<HDC>(w)));
+        }
+        break;
+    case WM_CTLCOLORSTATIC: {
+        const auto dc = reinterpret_cast<HDC>(w);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        for (const auto& e : etiquetas) {
+            if (e->hwnd() == reinterpret_cast<HWND>(l)) {
+                SetTextColor(dc, e->Color());
+            }
+        }
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_GETMINMAXINFO: {
+        // The layout's size is the smallest.
+        const modelo::Disposicion& d = modelo::DisposicionConversion();
+        RECT r{0, 0, Pixeles(d.ancho, ppp), Pixeles(d.alto, ppp)};
+        AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+        auto& mm = *reinterpret_cast<MINMAXINFO*>(l);
+        mm.ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+        return 0;
+    }
+    case WM_SIZE:
+        if (!controles.empty()) {
+            Disponer();
+        }
+        return 0;
+    case WM_CLOSE:
+        Form_Close();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, mensaje, w, l);
+}
+
+LRESULT CALLBACK FrmConversionCaracteres::Impl::Procedimiento(HWND hwnd, UINT mensaje, WPARAM w,
+                                                              LPARAM l) {
+    if (mensaje == WM_NCCREATE) {
+        auto* yo = static_cast<Impl*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        yo->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(yo));
+    }
+    auto* yo = reinterpret_cast<Impl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (mensaje == WM_NCDESTROY && yo) {
+        yo->hwnd = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    }
+    if (!yo || !yo->hwnd) {
+        return DefWindowProcW(hwnd, mensaje, w, l);
+    }
+    return yo->Procesar(mensaje, w, l);
+}
+
+// --- The public face -------------------------------------------------------
+
+FrmConversionCaracteres::FrmConversionCaracteres(HINSTANCE instancia, modelo::Dialogos& dialogos,
+                                                 Estado& estado)
+    : m(std::make_unique<Impl>(instancia, dialogos, estado)) {}
+
+FrmConversionCaracteres::~FrmConversionCaracteres() = default;
+
+void FrmConversionCaracteres::Mostrar() {
+    m->Crear();
+    m->Form_Load();
+    if (m->hwnd && !m->fin) {
+        ShowWindow(m->hwnd, SW_SHOW);
+        SetForegroundWindow(m->hwnd);
+        SetFocus(m->caracteresFG.Hwnd());
+    }
+}
+
+FinConversion FrmConversionCaracteres::Ejecutar() {
+    Mostrar();
+    MSG msg;
+    while (!m->fin) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r <= 0) {
+            if (r == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+            }
+            m->Terminar(FinConversion::Como::Cerrada);
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return *m->fin;
+}
+
+const std::optional<FinConversion>& FrmConversionCaracteres::Fin() const {
+    return m->fin;
+}
+
+HWND FrmConversionCaracteres::Ventana() const {
+    return m->hwnd;
+}
+
+HWND FrmConversionCaracteres::Control(std::string_view nombre) const {
+    return m->Control(nombre);
+}
+
+const modelo::Conversion& FrmConversionCaracteres::Modelo() const {
+    return m->modelo;
+}
+
+const modelo::Vista& FrmConversionCaracteres::Vista() const {
+    return m->textoFicheroRTB.Modelo();
+}
+
+} // namespace tildora::win32

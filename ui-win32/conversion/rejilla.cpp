@@ -1,0 +1,328 @@
+#include "ui-win32/conversion/rejilla.h"
+
+#include "ui-win32/conversion/ayudas.h"
+
+#include "core/textos.h"
+#include "modelos/filas.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tildora::win32::conversion {
+
+namespace {
+
+COLORREF ColorDe(modelo::ColorCelda color) {
+    switch (color) {
+    case modelo::ColorCelda::Apagado:
+        return GetSysColor(COLOR_GRAYTEXT);
+    case modelo::ColorCelda::Propuesta:
+        return Gdi(modelo::ColorPropuesta(RgbDe(GetSysColor(COLOR_WINDOW)),
+                                          RgbDe(GetSysColor(COLOR_HOTLIGHT))));
+    case modelo::ColorCelda::Texto:
+        break;
+    }
+    return GetSysColor(COLOR_WINDOWTEXT);
+}
+
+HFONT Variante(HFONT base, bool cursiva, int alto) {
+    LOGFONTW lf{};
+    GetObjectW(base, sizeof lf, &lf);
+    lf.lfItalic = cursiva ? TRUE : FALSE;
+    if (alto != 0) {
+        lf.lfHeight = alto;
+    }
+    return CreateFontIndirectW(&lf);
+}
+
+// The name of a key as the keyboard's layout writes it.
+std::wstring NombreTecla(UINT vk, bool extendida) {
+    const UINT codigo = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    wchar_t nombre[64] = {};
+    const LONG lp = static_cast<LONG>((codigo << 16) | (extendida ? (1u << 24) : 0u));
+    return GetKeyNameTextW(lp, nombre, 64) > 0 ? nombre : L"";
+}
+
+} // namespace
+
+HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoColumna) {
+    m_fuente = fuente;
+    m_altoFila = altoFila;
+    m_cursiva = Variante(fuente, true, 0);
+    // Column 0 in a font of 12 points at least: quotes and dashes then have
+    // shapes of their own, and still fit a row.
+    LOGFONTW lf{};
+    GetObjectW(fuente, sizeof lf, &lf);
+    HDC pantalla = GetDC(padre);
+    const int doce = -MulDiv(12, GetDeviceCaps(pantalla, LOGPIXELSY), 72);
+    m_grande = Variante(fuente, false, std::min<LONG>(lf.lfHeight, doce));
+    m_etiquetas.Preparar(fuente, pantalla);
+    m_etiquetasGrande.Preparar(m_grande, pantalla);
+    ReleaseDC(padre, pantalla);
+
+    m_hwnd = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"caracteresFG",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
+            LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_NOSORTHEADER,
+        0, 0, 10, 10, padre, reinterpret_cast<HMENU>(INT_PTR{id}),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(padre, GWLP_HINSTANCE)), nullptr);
+    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fuente), FALSE);
+    ListView_SetExtendedListViewStyle(m_hwnd, LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER);
+    // Past the last cell, grey.
+    ListView_SetBkColor(m_hwnd, RGB(128, 128, 128));
+    // A picture list one pixel wide gives the rows their height where the
+    // list view does not ask its window.
+    HIMAGELIST alto = ImageList_Create(1, altoFila, ILC_COLOR, 0, 1);
+    ListView_SetImageList(m_hwnd, alto, LVSIL_SMALL);
+    const std::string_view cabeceras[] = {textos::CabeceraErroneo, textos::CabeceraCorrecto};
+    for (int c = 0; c < 2; ++c) {
+        std::wstring texto = Ancho(cabeceras[c]);
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        col.fmt = LVCFMT_CENTER;
+        col.cx = anchoColumna;
+        col.pszText = texto.data();
+        ListView_InsertColumn(m_hwnd, c, &col);
+    }
+    // The list view keeps its first column's header at the left: centred
+    // like the other.
+    HWND cabecera = ListView_GetHeader(m_hwnd);
+    HDITEMW h{};
+    h.mask = HDI_FORMAT;
+    Header_GetItem(cabecera, 0, &h);
+    h.fmt = (h.fmt & ~HDF_JUSTIFYMASK) | HDF_CENTER;
+    Header_SetItem(cabecera, 0, &h);
+    return m_hwnd;
+}
+
+int Rejilla::Row() const {
+    const int i = ListView_GetNextItem(m_hwnd, -1, LVNI_FOCUSED);
+    return i < 0 ? 0 : i + 1;
+}
+
+void Rejilla::SetCeldaActual(int fila, int columna, bool traer) {
+    m_col = std::clamp(columna, 0, 1);
+    if (fila <= 0 || fila >= Rows()) {
+        ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        return;
+    }
+    ListView_SetItemState(m_hwnd, fila - 1, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    if (traer) {
+        ListView_EnsureVisible(m_hwnd, fila - 1, FALSE);
+    }
+    MostrarFila(fila);
+}
+
+void Rejilla::MostrarFilas() {
+    ListView_SetItemCountEx(m_hwnd, static_cast<int>(m_modelo.NumFilas()), LVSICF_NOINVALIDATEALL);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void Rejilla::MostrarFila(int fila) {
+    if (fila > 0) {
+        ListView_RedrawItems(m_hwnd, fila - 1, fila - 1);
+    }
+}
+
+RECT Rejilla::RectanguloCelda(int fila, int columna, HWND destino) const {
+    RECT r{};
+    ListView_GetItemRect(m_hwnd, fila - 1, &r, LVIR_BOUNDS);
+    const int ancho0 = ListView_GetColumnWidth(m_hwnd, 0);
+    if (columna == 0) {
+        r.right = r.left + ancho0;
+    } else {
+        r.left += ancho0;
+        r.right = r.left + ListView_GetColumnWidth(m_hwnd, 1);
+    }
+    MapWindowPoints(m_hwnd, destino, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::pair<int, int> Rejilla::CeldaEn(POINT p) const {
+    LVHITTESTINFO info{};
+    info.pt = p;
+    const int i = ListView_SubItemHitTest(m_hwnd, &info);
+    if (i < 0 || info.iItem < 0) {
+        return {0, 0};
+    }
+    return {info.iItem + 1, info.iSubItem};
+}
+
+void Rejilla::Medir(MEASUREITEMSTRUCT& medida) const {
+    medida.itemHeight = static_cast<UINT>(m_altoFila);
+}
+
+void Rejilla::Dibujar(const DRAWITEMSTRUCT& dibujo) {
+    const int fila = static_cast<int>(dibujo.itemID) + 1;
+    const bool foco = GetFocus() == m_hwnd;
+    const bool actual = fila == Row();
+    RECT caja = dibujo.rcItem;
+    for (int columna = 0; columna < 2; ++columna) {
+        caja.right = caja.left + ListView_GetColumnWidth(m_hwnd, columna);
+        DibujarCelda(dibujo.hDC, fila, columna, caja, actual && columna == m_col, foco);
+        caja.left = caja.right;
+    }
+}
+
+void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual, bool foco) {
+    const auto i = static_cast<std::size_t>(fila - 1);
+    const bool unicode = m_modelo.Unicode();
+    const modelo::AspectoCelda aspecto =
+        columna == 0 ? modelo::AspectoClave(m_modelo.Clave(i), unicode)
+                     : modelo::AspectoRespuesta(m_modelo.Texto(i), m_modelo.EsFija(i),
+                                                m_modelo.EsPropuesta(i), m_modelo.EsBorrado(i));
+    // The current cell in the highlight, grey while the grid has no focus.
+    const COLORREF fondo =
+        GetSysColor(actual ? (foco ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : COLOR_WINDOW);
+    const COLORREF color =
+        actual && foco ? GetSysColor(COLOR_HIGHLIGHTTEXT) : ColorDe(aspecto.color);
+    SetBkColor(dc, fondo);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &caja, nullptr, 0, nullptr);
+    // The grid's light lines.
+    HPEN pluma = CreatePen(PS_SOLID, 1, RGB(192, 192, 192));
+    HGDIOBJ antes = SelectObject(dc, pluma);
+    MoveToEx(dc, caja.right - 1, caja.top, nullptr);
+    LineTo(dc, caja.right - 1, caja.bottom - 1);
+    LineTo(dc, caja.left - 1, caja.bottom - 1);
+    SelectObject(dc, antes);
+    DeleteObject(pluma);
+
+    const Etiquetas& e = columna == 0 ? m_etiquetasGrande : m_etiquetas;
+    const auto hayGlifo = [&e](char32_t u) { return e.Glifo(u); };
+    std::vector<modelo::PiezaCelda> piezas;
+    if (columna == 0) {
+        piezas = modelo::PiezasCaracter(m_modelo.Clave(i), unicode, hayGlifo);
+    } else if (m_modelo.EsFija(i)) {
+        piezas = {modelo::PiezaCelda{aspecto.texto, false}};
+    } else if (m_modelo.EsBorrado(i)) {
+        piezas = modelo::PiezasBorrado(hayGlifo);
+    } else {
+        piezas = modelo::PiezasRespuesta(m_modelo.Texto(i), hayGlifo);
+    }
+    HGDIOBJ fuenteAntes = SelectObject(dc, columna == 0      ? m_grande
+                                           : aspecto.cursiva ? m_cursiva
+                                                             : m_fuente);
+    std::vector<std::wstring> textos;
+    std::vector<double> anchos;
+    for (const modelo::PiezaCelda& p : piezas) {
+        textos.push_back(Ancho(p.texto));
+        SIZE s{};
+        GetTextExtentPoint32W(dc, textos.back().data(), static_cast<int>(textos.back().size()), &s);
+        anchos.push_back(p.enmarcado ? e.AnchoEtiqueta(textos.back()) : s.cx);
+    }
+    // Centred as a whole, piece after piece.
+    const std::vector<double> izquierdas =
+        modelo::IzquierdasCentradas(anchos, (caja.left + caja.right) / 2.0);
+    SetTextColor(dc, color);
+    SetBkMode(dc, TRANSPARENT);
+    for (std::size_t k = 0; k < piezas.size(); ++k) {
+        RECT sitio{static_cast<LONG>(izquierdas[k]), caja.top,
+                   static_cast<LONG>(izquierdas[k] + anchos[k]), caja.bottom - 1};
+        if (piezas[k].enmarcado) {
+            e.DibujarEtiqueta(dc, sitio, textos[k], static_cast<int>(anchos[k]), color);
+        } else {
+            DrawTextW(dc, textos[k].data(), static_cast<int>(textos[k].size()), &sitio,
+                      DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
+        }
+    }
+    SelectObject(dc, fuenteAntes);
+}
+
+bool Rejilla::Notificacion(const NMHDR& aviso, LRESULT& resultado) {
+    if (aviso.code == LVN_GETDISPINFOW) {
+        // What the list view reads of a cell (a screen reader, a tip): the
+        // text the model says it shows.
+        LVITEMW& item =
+            const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(aviso)).item;
+        if ((item.mask & LVIF_TEXT) && item.iItem >= 0 &&
+            static_cast<std::size_t>(item.iItem) < m_modelo.NumFilas()) {
+            const auto i = static_cast<std::size_t>(item.iItem);
+            const modelo::AspectoCelda a =
+                item.iSubItem == 0
+                    ? modelo::AspectoClave(m_modelo.Clave(i), m_modelo.Unicode())
+                    : modelo::AspectoRespuesta(m_modelo.Texto(i), m_modelo.EsFija(i),
+                                               m_modelo.EsPropuesta(i), m_modelo.EsBorrado(i));
+            m_texto = Ancho(a.texto);
+            lstrcpynW(item.pszText, m_texto.c_str(), item.cchTextMax);
+        }
+        resultado = 0;
+        return true;
+    }
+    if (aviso.code == LVN_GETINFOTIPW) {
+        // The tip names the character and says where the scan found it.
+        auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(aviso));
+        const auto i = static_cast<std::size_t>(tip.iItem);
+        if (i < m_documento.hallazgos.size() && i < m_modelo.NumFilas() &&
+            m_documento.hallazgos[i].clave == m_modelo.Clave(i)) {
+            m_texto =
+                Ancho(modelo::ConsejoHallazgo(m_documento.hallazgos[i], m_documento.Unicode(), {}));
+            lstrcpynW(tip.pszText, m_texto.c_str(), tip.cchTextMax);
+        }
+        resultado = 0;
+        return true;
+    }
+    return false;
+}
+
+std::optional<ActoFila> Rejilla::Menu(int fila, POINT donde) const {
+    const std::optional<modelo::MenuDeFila> m = m_modelo.Menu(static_cast<std::size_t>(fila - 1));
+    if (!m) {
+        return std::nullopt;
+    }
+    HMENU menu = CreatePopupMenu();
+    const auto entrada = [menu](UINT id, std::wstring texto, bool activa) {
+        AppendMenuW(menu, MF_STRING | (activa ? MF_ENABLED : MF_GRAYED), id, texto.c_str());
+    };
+    // Each entry with the key that does the same on the cell.
+    entrada(1, Ancho(textos::MenuBorrar) + L"\t" + NombreTecla(VK_DELETE, true), m->borrar);
+    entrada(2, Ancho(textos::MenuSinSustituto) + L"\t" + NombreTecla(VK_BACK, false),
+            m->sinSustituto);
+    if (m->hayPropuesta) {
+        entrada(3, Ancho(textos::MenuPropuesta) + Ancho(m->textoPropuesta), m->propuesta);
+    }
+    const int elegida = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN, donde.x,
+                       donde.y, 0, GetParent(m_hwnd), nullptr));
+    DestroyMenu(menu);
+    switch (elegida) {
+    case 1:
+        return &modelo::Conversion::DarBorrado;
+    case 2:
+        return &modelo::Conversion::QuitarRespuesta;
+    case 3:
+        return &modelo::Conversion::TomarPropuesta;
+    default:
+        return std::nullopt;
+    }
+}
+
+modelo::Pulsacion Rejilla::Pulsacion(WPARAM tecla, bool caracter) {
+    using modelo::TeclaRejilla;
+    modelo::Pulsacion p;
+    const bool mayus = GetKeyState(VK_SHIFT) < 0;
+    p.conControl = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    p.soloMayusculas = mayus && !p.conControl;
+    if (caracter) {
+        p.escribe = tecla >= 0x20 && tecla != 0x7F;
+        p.tecla = tecla == L' ' ? TeclaRejilla::Espacio : TeclaRejilla::Otra;
+        return p;
+    }
+    static constexpr std::pair<WPARAM, TeclaRejilla> kTeclas[] = {
+        {VK_APPS, TeclaRejilla::Menu},
+        {VK_F10, TeclaRejilla::F10},
+        {VK_DELETE, TeclaRejilla::Suprimir},
+        {VK_BACK, TeclaRejilla::Retroceso},
+        {VK_F2, TeclaRejilla::F2}};
+    for (const auto& [vk, nombre] : kTeclas) {
+        if (vk == tecla) {
+            p.tecla = nombre;
+        }
+    }
+    return p;
+}
+
+} // namespace tildora::win32::conversion

@@ -1,0 +1,81 @@
+#pragma once
+
+// The grid caracteresFG: a list view in report mode over the conversion
+// window's model, one row per wrong character, its two columns drawn cell by
+// cell from the pieces the models give (modelos/filas.h). Rows count as the
+// grid of the layouts counts them: row 0 is the header, rows 1 … Rows − 1
+// the model's rows 0 … n − 1. The list view knows rows only; the current
+// column is kept here.
+
+#include "ui-win32/conversion/pintura.h"
+
+#include "core/documento.h"
+#include "modelos/conversion.h"
+#include "modelos/conversion_teclas.h"
+
+#include <windows.h>
+
+#include <optional>
+
+namespace tildora::win32::conversion {
+
+// What the user does to a row's answer: one of the model's acts.
+using ActoFila = bool (modelo::Conversion::*)(std::size_t);
+
+class Rejilla {
+public:
+    Rejilla(const modelo::Conversion& modelo, const Documento& documento)
+        : m_modelo(modelo), m_documento(documento) {}
+
+    // Made as a child of `padre` with the id `id`, in `fuente`, rows
+    // `altoFila` and columns `anchoColumna` pixels.
+    HWND Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoColumna);
+    HWND Hwnd() const { return m_hwnd; }
+    int AltoFila() const { return m_altoFila; }
+
+    int Rows() const { return static_cast<int>(m_modelo.NumFilas()) + 1; }
+    int Row() const;
+    int Col() const { return m_col; }
+    // Makes (fila, columna) the current cell, brought into sight unless
+    // `traer` is false; row 0 leaves no data row current.
+    void SetCeldaActual(int fila, int columna, bool traer = true);
+    // The model's rows, all drawn again (their count too); one row.
+    void MostrarFilas();
+    void MostrarFila(int fila);
+
+    // The cell's rectangle in the coordinates of `destino`.
+    RECT RectanguloCelda(int fila, int columna, HWND destino) const;
+    // The cell at a point of the grid's client area: (row, column), row 0
+    // for none.
+    std::pair<int, int> CeldaEn(POINT p) const;
+
+    // Messages for the grid that come to its window: its rows' height, its
+    // rows' drawing, its notifications. True when handled.
+    void Medir(MEASUREITEMSTRUCT& medida) const;
+    void Dibujar(const DRAWITEMSTRUCT& dibujo);
+    bool Notificacion(const NMHDR& aviso, LRESULT& resultado);
+
+    // A data row's menu at `donde` (screen): the act chosen, if any.
+    std::optional<ActoFila> Menu(int fila, POINT donde) const;
+    // A key as the model takes it: the virtual key of a WM_KEYDOWN, or the
+    // character of a WM_CHAR.
+    static modelo::Pulsacion Pulsacion(WPARAM tecla, bool caracter);
+
+private:
+    // A cell's text colour and pieces, and its drawing.
+    void DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual, bool foco);
+
+    const modelo::Conversion& m_modelo;
+    const Documento& m_documento;
+    HWND m_hwnd = nullptr;
+    HFONT m_fuente = nullptr;
+    HFONT m_cursiva = nullptr;
+    HFONT m_grande = nullptr;
+    Etiquetas m_etiquetas;
+    Etiquetas m_etiquetasGrande;
+    int m_col = 0;
+    int m_altoFila = 20;
+    std::wstring m_texto; // the last text handed to the list view
+};
+
+} // namespace tildora::win32::conversion
