@@ -5,14 +5,19 @@
 // one answer remembered in the sample's own store, the others with a
 // proposal) with one row's character found in the text, its occurrences
 // marked; then the same after F3, and the text as it will be written (F4).
+// Last, the conversion window maximised on a screen of 1366x768, on a longer
+// UTF-8 text whose wrong characters include look-alikes of allowed letters
+// (Greek, Cyrillic, fullwidth), each told apart by its code beside it.
 //
 //   capturas CARPETA   writes eleccion.png, conversion.png,
-//                      conversion-marcas.png, conversion-previa.png and the
-//                      conversion window's pictures at 2× (-2x.png) into
-//                      CARPETA, then checks them
+//                      conversion-marcas.png, conversion-previa.png,
+//                      conversion-maximizada.png and the conversion window's
+//                      pictures at 2× (-2x.png) into CARPETA, then checks
+//                      them
 //
 // The 2× picture comes from the same program run again with QT_SCALE_FACTOR=2
-// (capturas --2x CARPETA), as a screen of twice the density shows the window.
+// (capturas --2x CARPETA), as a screen of twice the density shows the window:
+// the screen is 1366x768 at 1× and 2732x1536 at 2×, without window frames.
 // Whatever the desktop, the pictures use the Fusion style's light palette and
 // no platform theme, so that they look the same on every machine with the
 // same fonts. Status 0 when the pictures are there and right, 1 when not, 2
@@ -24,15 +29,18 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSet>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 using namespace tildora;
@@ -57,6 +65,32 @@ const QString kConversion2x = QStringLiteral("conversion-2x.png");
 // it will be written (F4), € left without an answer; each at 1× and 2×.
 const QString kMarcas = QStringLiteral("conversion-marcas");
 const QString kPrevia = QStringLiteral("conversion-previa");
+// Maximised, at 1× and 2×.
+const QString kMaximizada = QStringLiteral("conversion-maximizada");
+// The screen, in pixels at 1×.
+constexpr QSize kPantalla(1366, 768);
+
+// UTF-8, for the maximised window: forty lines whose wrong characters include
+// Greek Ε Ν Ι, Cyrillic А О and fullwidth Ｅ beside quotes, dashes and €.
+QByteArray MuestraLarga() {
+    const char* lineas[] = {
+        "Bilera astelehenean \u2014 Reuni\u00f3n el lunes",
+        "\u201cEkarri txostena\u2026\u201d \u201cTraed el informe\u2026\u201d",
+        "\u0395USKARA ETA GAZTELANIA / \u0395USKERA Y CASTELLANO",
+        "Ordutegia: 9:00\u201313:00 \u00b7 Horario: 9:00\u201313:00",
+        "KAF\u0395A / CAF\u00c9: 2 \u20ac \u2014 \u0410TEA IREKITA / PUERTA \u0410BIERTA",
+        "Tel\u00e9fono: \uff25XT. 24 \u2014 Barne-zenbakia: \uff25XT. 24",
+        "\u039dOR ETORRIKO DA? / \u00bfQUI\u00c9\u039d VIENE?",
+        "Gela: B\u20111 \u00b7 Sala: B\u20111 \u00b7 \u041eharra / Nota",
+        "\u0399RAKURRI ARRETAZ / L\u00c9ASE CON ATENCI\u00d3N",
+    };
+    QByteArray texto;
+    for (int n = 0; n < 40; ++n) {
+        texto += lineas[n % std::size(lineas)];
+        texto += "\r\n";
+    }
+    return texto;
+}
 QString Nombre(const QString& base, bool doble) {
     return base + (doble ? QStringLiteral("-2x.png") : QStringLiteral(".png"));
 }
@@ -147,10 +181,33 @@ bool Conducir(const QDir& destino, bool doble, QSize& seleccion, QSize& conversi
            MarcasYPrevia(*v, destino, doble);
 }
 
+// The conversion window maximised on the longer sample, its first row's
+// character found in the text.
+bool Maximizada(const QDir& destino, bool doble, QSize& tamano) {
+    pruebas::Entorno e;
+    FrmConversionCaracteres* v = pruebas::AbrirConversion(e, MuestraLarga(), "[lista]\r\n");
+    if (!v) {
+        Quejarse(QStringLiteral("the longer sample's conversion window did not show"));
+        return false;
+    }
+    v->showMaximized();
+    if (!QTest::qWaitFor([v] { return v->size() == kPantalla; })) {
+        Quejarse(QStringLiteral("the conversion window did not maximise"));
+        return false;
+    }
+    RejillaCaracteres* g = v->Rejilla();
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->RectanguloEnVista(3, 0).center());
+    QTest::mouseClick(Hijo<QToolButton>(v, "CmdBuscar"), Qt::LeftButton);
+    tamano = v->size();
+    return Guardar(*v, destino.filePath(Nombre(kMaximizada, doble)));
+}
+
 // Conducir, in the sample's folder, and back where the program started.
 bool Fotografiar(const QDir& destino, bool doble, QSize& seleccion, QSize& conversion) {
     const QString antes = QDir::currentPath();
-    const bool bien = Conducir(destino, doble, seleccion, conversion);
+    QSize maximizada;
+    const bool bien =
+        Conducir(destino, doble, seleccion, conversion) && Maximizada(destino, doble, maximizada);
     QDir::setCurrent(antes);
     return bien;
 }
@@ -193,8 +250,26 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "uso: capturas [--2x] CARPETA\n");
         return 2;
     }
-    // Read before QApplication: the same pictures whatever the desktop.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Read before QApplication: the same pictures whatever the desktop, on a
+    // screen of 1366x768 at 1×, 2732x1536 at 2×.
+    QTemporaryDir pantalla;
+    const QString configuracion = pantalla.filePath(QStringLiteral("pantalla.json"));
+    {
+        QFile f(configuracion);
+        const int escala = doble ? 2 : 1;
+        if (!pantalla.isValid() || !f.open(QIODevice::WriteOnly) ||
+            f.write(
+                QStringLiteral(R"({"windowFrameMargins": false, "screens": [{"name": "capturas",)"
+                               R"( "x": 0, "y": 0, "width": %1, "height": %2,)"
+                               R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                    .arg(kPantalla.width() * escala)
+                    .arg(kPantalla.height() * escala)
+                    .toUtf8()) < 0) {
+            Quejarse(QStringLiteral("cannot write ") + configuracion);
+            return 1;
+        }
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(configuracion));
     qunsetenv("QT_QPA_PLATFORMTHEME");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     qunsetenv("QT_STYLE_OVERRIDE");
@@ -228,6 +303,8 @@ int main(int argc, char* argv[]) {
     bool bien = Comprobar(destino.filePath(kEleccion), seleccion) &&
                 Comprobar(destino.filePath(kConversion), conversion) &&
                 Comprobar(destino.filePath(kConversion2x), conversion * 2);
+    bien = bien && Comprobar(destino.filePath(Nombre(kMaximizada, false)), kPantalla) &&
+           Comprobar(destino.filePath(Nombre(kMaximizada, true)), kPantalla * 2);
     for (const QString& base : {kMarcas, kPrevia}) {
         bien = bien && Comprobar(destino.filePath(Nombre(base, false)), conversion) &&
                Comprobar(destino.filePath(Nombre(base, true)), conversion * 2);
