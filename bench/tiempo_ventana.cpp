@@ -7,7 +7,9 @@
 // preview's composition takes to make, one preview piece of 60 lines at the
 // start, the middle and the end of the text, the marks of those lines, and
 // "n / m" for the last occurrence of a character; and through the window, F4
-// to the preview and back, and F3's and Shift+F3's jumps.
+// to the preview and back, and F3's and Shift+F3's jumps; and resizing the
+// window between its starting size and maximised at 1366x768, laid out and
+// painted (the median of its rounds).
 // Usage: tildora_tiempo_ventana [megabytes [file]]: the text is written to
 // `file` and kept there when it does not exist yet (so that the command line
 // can be timed on the same file), or else to a temporary folder.
@@ -233,6 +235,44 @@ std::string MedirTeclas(FrmConversionCaracteres& v) {
     return informe;
 }
 
+// The window resized from its starting size to a maximised one on a
+// 1366x768 screen (a client area of 1366x700) and back, the text view in the
+// middle of the text, each laid out and painted at once: the median of 21
+// rounds each way, and the slowest.
+std::string MedirCambioDeTamano(FrmConversionCaracteres& v) {
+    VistaTexto& vista = *v.Vista();
+    vista.verticalScrollBar()->setValue(vista.verticalScrollBar()->maximum() / 2);
+    const QSize inicial = v.size();
+    const QSize grande(1366, 700);
+    const auto cambiar = [&v](QSize tamano) {
+        QElapsedTimer r;
+        r.start();
+        v.resize(tamano);
+        while (v.size() != tamano) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        v.repaint();
+        return Ms(r);
+    };
+    constexpr int kRondas = 21;
+    std::vector<double> crecer;
+    std::vector<double> menguar;
+    for (int vez = 0; vez < kRondas; ++vez) {
+        crecer.push_back(cambiar(grande));
+        menguar.push_back(cambiar(inicial));
+    }
+    std::string informe;
+    for (const auto& [tiempos, que] :
+         {std::pair(&crecer, "grown to 1366x700 "), std::pair(&menguar, "back to the start ")}) {
+        std::sort(tiempos->begin(), tiempos->end());
+        Linea(informe,
+              "window resized, %s laid out and painted: median %6.2f ms, slowest %6.2f ms"
+              " (%d rounds)\n",
+              que, (*tiempos)[kRondas / 2], tiempos->back(), kRondas);
+    }
+    return informe;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -243,6 +283,10 @@ int main(int argc, char* argv[]) {
     const std::size_t megas = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;
 
     QTemporaryDir carpeta;
+    // The window's size is remembered in the temporary folder, never in the
+    // user's own settings.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(carpeta.path()));
+    qputenv("APPDATA", QFile::encodeName(carpeta.path()));
     const QString entrada =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : carpeta.filePath(QStringLiteral("grande.txt"));
     const QString salida = carpeta.filePath(QStringLiteral("corregido.txt"));
@@ -338,6 +382,7 @@ int main(int argc, char* argv[]) {
     }
     const std::string previa = MedirPrevia(estado.documento, rejilla, *vista);
     const std::string teclas = MedirTeclas(*v);
+    const std::string tamano = MedirCambioDeTamano(*v);
     const long picoAntes = PicoMemoriaMiB();
     const std::size_t lineas = vista->Modelo().Texto().NumeroLineas();
 
@@ -358,6 +403,7 @@ int main(int argc, char* argv[]) {
     std::printf("slowest click on a grid cell (editor opened):          %8.1f ms\n", clic);
     std::printf("%s", previa.c_str());
     std::printf("%s", teclas.c_str());
+    std::printf("%s", tamano.c_str());
     std::printf("press Ados -> stored, corrected, written, back:        %8.1f ms\n", aceptar);
     std::printf("message: %s\n", dialogos.mensajes.isEmpty()
                                      ? "(none)"
