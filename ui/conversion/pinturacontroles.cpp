@@ -89,6 +89,25 @@ std::vector<std::pair<QString, bool>> DelegadoCeldas::Piezas(int fila, int colum
     return r;
 }
 
+DelegadoCeldas::Detalle::Detalle(const QString& cual, const QFont& base)
+    : texto(cual), fuente(base) {
+    // Small beside the character, and lighter than it.
+    fuente.setPointSizeF(base.pointSizeF() * 0.9);
+    ancho = texto.isEmpty() ? 0 : QFontMetricsF(fuente).horizontalAdvance(texto);
+}
+
+void DelegadoCeldas::Detalle::Dibujar(QPainter& p, double izquierda, const QRectF& caja,
+                                      QColor color, bool elegida) const {
+    if (ancho <= 0) {
+        return;
+    }
+    color.setAlphaF(elegida ? 0.85F : 0.65F);
+    p.setFont(fuente);
+    p.setPen(color);
+    p.drawText(QRectF(izquierda, caja.top(), ancho + 1, caja.height()),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, texto);
+}
+
 void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
                            const QModelIndex& indice) const {
     const bool erroneo = indice.column() == 0;
@@ -118,22 +137,14 @@ void DelegadoCeldas::paint(QPainter* p, const QStyleOptionViewItem& opcion,
                                    : fm.horizontalAdvance(texto));
     }
     const QRectF caja(o.rect);
-    const QString detalle = erroneo ? indice.data(kRolDetalle).toString() : QString();
-    QFont fuenteDetalle = w ? w->font() : o.font;
-    fuenteDetalle.setPointSizeF(fuenteDetalle.pointSizeF() * 0.9);
-    const double anchoDetalle =
-        detalle.isEmpty() ? 0 : QFontMetricsF(fuenteDetalle).horizontalAdvance(detalle);
+    const Detalle detalle(erroneo ? indice.data(kRolDetalle).toString() : QString(),
+                          w ? w->font() : o.font);
     const std::vector<double> izquierdas =
-        modelo::LugaresCeldaClave(anchos, anchoDetalle, caja.left(), caja.width(), 4);
+        modelo::LugaresCeldaClave(anchos, detalle.ancho, caja.left(), caja.width(), 4);
     p->save();
     p->setClipRect(caja);
-    if (anchoDetalle > 0 && izquierdas.back() < caja.right()) {
-        QColor apagado = color;
-        apagado.setAlphaF(elegida ? 0.85F : 0.65F);
-        p->setFont(fuenteDetalle);
-        p->setPen(apagado);
-        p->drawText(QRectF(izquierdas.back(), caja.top(), anchoDetalle + 1, caja.height()),
-                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, detalle);
+    if (izquierdas.back() < caja.right()) {
+        detalle.Dibujar(*p, izquierdas.back(), caja, color, elegida);
     }
     for (std::size_t i = 0; i < piezas.size(); ++i) {
         const QRectF sitio(izquierdas[i], caja.top(), anchos[i], caja.height());

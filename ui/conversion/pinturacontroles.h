@@ -70,6 +70,16 @@ private:
     // The cell's pieces (modelos/filas.h): each text, and whether it is
     // framed.
     std::vector<std::pair<QString, bool>> Piezas(int fila, int columna, Fuente& f) const;
+    // Column 0's code and count beside the character (kRolDetalle): its
+    // text, font and width, and its drawing from `izquierda` in `caja`.
+    struct Detalle {
+        Detalle(const QString& texto, const QFont& base);
+        void Dibujar(QPainter& p, double izquierda, const QRectF& caja, QColor color,
+                     bool elegida) const;
+        QString texto;
+        QFont fuente;
+        double ancho = 0;
+    };
 
     const RejillaCaracteres& m_rejilla;
     mutable std::unordered_map<QString, Fuente> m_fuentes;
