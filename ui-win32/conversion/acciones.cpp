@@ -194,6 +194,10 @@ void FrmConversionCaracteres::Impl::TeclaEnEditor(modelo::AccionEditor accion) {
     case AccionEditor::Dejar:
     case AccionEditor::Sustituir:
         return;
+    default:
+        // Closed as when the focus leaves it, and nothing more.
+        CerrarEditor();
+        return;
     }
 }
 

@@ -46,7 +46,29 @@ std::wstring NombreTecla(UINT vk, bool extendida) {
     return GetKeyNameTextW(lp, nombre, 64) > 0 ? nombre : L"";
 }
 
+// Two thirds of `a`, a third of `b`.
+COLORREF Mezcla(COLORREF a, COLORREF b) {
+    const auto canal = [](int x, int y) { return (2 * x + y) / 3; };
+    return RGB(canal(GetRValue(a), GetRValue(b)), canal(GetGValue(a), GetGValue(b)),
+               canal(GetBValue(a), GetBValue(b)));
+}
+
 } // namespace
+
+Rejilla::~Rejilla() {
+    for (HFONT f : {m_cursiva, m_grande, m_detalle}) {
+        if (f) {
+            DeleteObject(f);
+        }
+    }
+}
+
+std::wstring Rejilla::Detalle(std::size_t i) const {
+    if (i < m_documento.hallazgos.size() && m_documento.hallazgos[i].clave == m_modelo.Clave(i)) {
+        return Ancho(modelo::DetalleFila(m_documento.hallazgos[i]));
+    }
+    return {};
+}
 
 HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoColumna) {
     m_fuente = fuente;
@@ -59,6 +81,7 @@ HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoCol
     HDC pantalla = GetDC(padre);
     const int doce = -MulDiv(12, GetDeviceCaps(pantalla, LOGPIXELSY), 72);
     m_grande = Variante(fuente, false, std::min<LONG>(lf.lfHeight, doce));
+    m_detalle = Variante(fuente, false, lf.lfHeight * 9 / 10);
     m_etiquetas.Preparar(fuente, pantalla);
     m_etiquetasGrande.Preparar(m_grande, pantalla);
     ReleaseDC(padre, pantalla);
@@ -214,9 +237,19 @@ void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual
         GetTextExtentPoint32W(dc, textos.back().data(), static_cast<int>(textos.back().size()), &s);
         anchos.push_back(p.enmarcado ? e.AnchoEtiqueta(textos.back()) : s.cx);
     }
-    // Centred as a whole, piece after piece.
+    // Centred as a whole, piece after piece; column 0 with its code and
+    // count against its right edge, where they fit.
+    const std::wstring detalle = columna == 0 ? Detalle(i) : std::wstring();
+    SIZE sd{};
+    if (!detalle.empty()) {
+        SelectObject(dc, m_detalle);
+        GetTextExtentPoint32W(dc, detalle.data(), static_cast<int>(detalle.size()), &sd);
+        SelectObject(dc, columna == 0 ? m_grande : aspecto.cursiva ? m_cursiva : m_fuente);
+    }
     const std::vector<double> izquierdas =
-        modelo::IzquierdasCentradas(anchos, (caja.left + caja.right) / 2.0);
+        columna == 0
+            ? modelo::LugaresCeldaClave(anchos, sd.cx, caja.left, caja.right - caja.left, 4)
+            : modelo::IzquierdasCentradas(anchos, (caja.left + caja.right) / 2.0);
     SetTextColor(dc, color);
     SetBkMode(dc, TRANSPARENT);
     for (std::size_t k = 0; k < piezas.size(); ++k) {
@@ -228,6 +261,14 @@ void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual
             DrawTextW(dc, textos[k].data(), static_cast<int>(textos[k].size()), &sitio,
                       DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
         }
+    }
+    if (!detalle.empty() && izquierdas.back() < caja.right) {
+        // Small beside the character, and lighter than it.
+        SelectObject(dc, m_detalle);
+        SetTextColor(dc, Mezcla(color, fondo));
+        RECT sitio{static_cast<LONG>(izquierdas.back()), caja.top, caja.right, caja.bottom - 1};
+        DrawTextW(dc, detalle.data(), static_cast<int>(detalle.size()), &sitio,
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     }
     SelectObject(dc, fuenteAntes);
 }

@@ -26,6 +26,9 @@ class Rejilla {
 public:
     Rejilla(const modelo::Conversion& modelo, const Documento& documento)
         : m_modelo(modelo), m_documento(documento) {}
+    ~Rejilla();
+    Rejilla(const Rejilla&) = delete;
+    Rejilla& operator=(const Rejilla&) = delete;
 
     // Made as a child of `padre` with the id `id`, in `fuente`, rows
     // `altoFila` and columns `anchoColumna` pixels.
@@ -64,6 +67,9 @@ public:
 private:
     // A cell's text colour and pieces, and its drawing.
     void DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual, bool foco);
+    // Row i's code and count (modelos/filas.h); empty when the scan has
+    // no finding for its key.
+    std::wstring Detalle(std::size_t i) const;
 
     const modelo::Conversion& m_modelo;
     const Documento& m_documento;
@@ -71,6 +77,7 @@ private:
     HFONT m_fuente = nullptr;
     HFONT m_cursiva = nullptr;
     HFONT m_grande = nullptr;
+    HFONT m_detalle = nullptr;
     Etiquetas m_etiquetas;
     Etiquetas m_etiquetasGrande;
     int m_col = 0;
