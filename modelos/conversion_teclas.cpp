@@ -33,7 +33,7 @@ AccionRejilla TeclaEnRejilla(const Conversion& conversion, std::optional<std::si
 AccionEditor TeclaEnEditor(const Editor& editor, TeclaEditor tecla, bool escribe) {
     switch (tecla) {
     case TeclaEditor::Intro:
-        return AccionEditor::Aceptar;
+        return editor.SeRechazaria() ? AccionEditor::Cerrar : AccionEditor::Aceptar;
     case TeclaEditor::Escape:
         return AccionEditor::Deshacer;
     case TeclaEditor::Suprimir:

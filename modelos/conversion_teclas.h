@@ -49,13 +49,17 @@ enum class AccionEditor {
     Dejar,     // the editor's own (typing, the caret, selecting)
     Sustituir, // all of its text selected first, then the editor's own
     Aceptar,   // the window's accept, the editor's text in its cell first
+    Cerrar,    // closed as when the focus leaves it, and nothing more
     Deshacer,  // this cell only as it was, as in any grid; the editor closes
     Borrado,   // the delete answer (Conversion::DarBorrado)
     Subir,     // closed as when the focus leaves it, then on to the row
     Bajar,     // above or below, in the same column
 };
 
-// Enter accepts the window, Esc gives the cell back, Delete with nothing
+// Enter accepts the window, unless the editor's text would be refused: the
+// editor then only closes, its message said and its cell given back, so
+// that nothing is written that the user has not seen; Esc gives the cell
+// back, Delete with nothing
 // left to delete gives the delete answer, Up and Down move to the row above
 // or below; a character typed (`escribe`: printable, no Control, Alt or
 // Meta) over a proposal takes the place of all of it, wherever the caret

@@ -86,31 +86,34 @@ void Editor::CursorMovido(const std::u32string& texto, std::size_t cursor) {
     }
 }
 
+std::optional<char32_t> Editor::Rechazado() const {
+    // Text left as it was put in is not looked at again: the row keeps
+    // what it held, even a stored answer the accept will refuse. Only the
+    // first character is looked up: a longer text can only come from the
+    // store.
+    if (!m_fila || m_texto.empty() || m_texto == TextoDeBytes(m_conversion.Texto(*m_fila))) {
+        return std::nullopt;
+    }
+    const auto byte = AnsiDeUnicode(m_texto.front());
+    if (byte && kCaracteresValidos[*byte]) {
+        return std::nullopt;
+    }
+    return m_texto.front();
+}
+
 Editor::Salida Editor::Salir() {
     Salida salida;
     if (!m_fila) {
         return salida;
     }
-    // Text left as it was put in is not looked at again: the row keeps
-    // what it held, even a stored answer the accept will refuse.
-    if (m_texto == TextoDeBytes(m_conversion.Texto(*m_fila))) {
+    if (const std::optional<char32_t> rechazado = Rechazado()) {
+        // Nothing reaches the row before the editor is left: the row still
+        // holds what it held when the editor opened (a proposal, a stored
+        // answer, the delete answer), and the editor gets that back.
+        Abrir(*m_fila);
+        salida.rechazo = std::string(textos::CaracterIncorrecto) + "\n" +
+                         Nombrado(ClaveDeCaracter(*rechazado), !AnsiDeUnicode(*rechazado));
         return salida;
-    }
-    // Only the first character is looked up: a longer text can only come
-    // from the store.
-    if (!m_texto.empty()) {
-        const char32_t primero = m_texto.front();
-        const auto byte = AnsiDeUnicode(primero);
-        if (!byte || !kCaracteresValidos[*byte]) {
-            // Nothing reaches the row before the editor is left: the row
-            // still holds what it held when the editor opened (a proposal,
-            // a stored answer, the delete answer), and the editor gets that
-            // back.
-            Abrir(*m_fila);
-            salida.rechazo = std::string(textos::CaracterIncorrecto) + "\n" +
-                             Nombrado(ClaveDeCaracter(primero), !byte);
-            return salida;
-        }
     }
     const std::string bytes = Bytes(m_texto);
     if (bytes != m_conversion.Texto(*m_fila)) {

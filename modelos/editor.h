@@ -69,12 +69,16 @@ public:
         std::optional<std::string> rechazo;
     };
     Salida Salir();
+    // Whether leaving now would refuse the editor's text.
+    bool SeRechazaria() const { return Rechazado().has_value(); }
 
     // Esc: the text goes back to what the row holds.
     void Deshacer();
 
 private:
     void Tomar(std::size_t fila);
+    // The character leaving would refuse, if any.
+    std::optional<char32_t> Rechazado() const;
 
     Conversion& m_conversion;
     std::optional<std::size_t> m_fila;

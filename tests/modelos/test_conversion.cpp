@@ -439,6 +439,10 @@ TEST(ModeloEditor, LoQueHaceUnaTeclaEnElEditor) {
     ASSERT_TRUE(editor.Editado(U"", 0));
     EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Otra, true), AccionEditor::Dejar);
     EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Suprimir, false), AccionEditor::Borrado);
+    // A character that leaving would refuse: Enter only closes the editor,
+    // the refusal said, and accepts nothing.
+    ASSERT_TRUE(editor.Editado(U"^", 1));
+    EXPECT_EQ(modelo::TeclaEnEditor(editor, TeclaEditor::Intro, false), AccionEditor::Cerrar);
 }
 
 TEST(ModeloEditor, UnaTeclaDejaUnCaracterOSoloQuitaUnTramo) {

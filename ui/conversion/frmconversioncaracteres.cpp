@@ -395,6 +395,9 @@ void FrmConversionCaracteres::TeclaEnEditor(modelo::AccionEditor accion) {
         CerrarEditor();
         m_CmdAceptar->click();
         return;
+    case AccionEditor::Cerrar:
+        CerrarEditor();
+        return;
     case AccionEditor::Deshacer:
         DeshacerEditor();
         return;
