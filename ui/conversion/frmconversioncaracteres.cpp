@@ -269,8 +269,8 @@ void FrmConversionCaracteres::txtEditor_LostFocus() {
 }
 
 void FrmConversionCaracteres::txtEditor_Validate(bool& cancelar) {
-    // The focus always moves on: a refused character empties the cell
-    // instead of keeping the user in the editor.
+    // The focus always moves on: a refused character gives the cell back
+    // what it held instead of keeping the user in the editor.
     cancelar = false;
     const std::optional<std::size_t> fila = m_editor.Fila();
     const modelo::Editor::Salida salida = m_editor.Salir();
