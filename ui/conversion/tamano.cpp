@@ -57,6 +57,9 @@ void ColocarControles(QWidget& ventana, const QTableView& rejilla) {
 }
 
 void AbrirConTamano(QWidget& ventana) {
+    // Created (not shown), so that a frame the window system already knows
+    // is counted.
+    ventana.winId();
     const modelo::Disposicion& d = modelo::DisposicionConversion();
     const modelo::Medida disposicion{d.ancho, d.alto};
     const modelo::Medida pantalla = Pantalla(ventana);
