@@ -9,7 +9,6 @@
 #include "ui/seleccion/frmelegirficheros.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
