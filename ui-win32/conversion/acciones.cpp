@@ -314,6 +314,12 @@ LRESULT CALLBACK FrmConversionCaracteres::Impl::Subclase(HWND control, UINT mens
             return 0;
         }
         break;
+    case WM_DRAWITEM:
+        if (rejilla && reinterpret_cast<const DRAWITEMSTRUCT*>(l)->CtlType == ODT_HEADER) {
+            yo->caracteresFG.DibujarCabecera(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+            return TRUE;
+        }
+        break;
     case WM_CONTEXTMENU:
         // The menu key and Shift+F10 came as keys; a right-click as NM_RCLICK.
         if (rejilla) {
@@ -413,6 +419,7 @@ void FrmConversionCaracteres::Impl::Form_Close() {
 void FrmConversionCaracteres::Impl::Terminar(FinConversion::Como como, modelo::Vuelta vuelta) {
     fin = FinConversion{como, std::move(vuelta)};
     if (hwnd) {
+        RecordarTamano();
         DestroyWindow(hwnd);
     }
 }

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tildora::win32 {
 
@@ -18,6 +19,8 @@ constexpr wchar_t kClase[] = L"TildoraFrmConversionCaracteres";
 // The identifiers of the controls made here (the layout's wrappers number
 // theirs by their place in the layout).
 enum : int { kIdRejilla = 901, kIdVista, kIdEditor, kIdOcurrencias, kIdTextoMostrado };
+// The frame: it can grow and be maximised.
+constexpr DWORD kEstilo = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 } // namespace
 
@@ -30,6 +33,9 @@ FrmConversionCaracteres::Impl::Impl(HINSTANCE instancia_, modelo::Dialogos& dial
 FrmConversionCaracteres::Impl::~Impl() {
     if (hwnd) {
         DestroyWindow(hwnd);
+    }
+    if (fuenteEtiquetas) {
+        DeleteObject(fuenteEtiquetas);
     }
 }
 
@@ -48,20 +54,27 @@ void FrmConversionCaracteres::Impl::Crear() {
     }
     // The layout's size is where the window starts and the smallest it
     // gets; it can grow and be maximised.
-    const DWORD estilo = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kClase, Ancho(textos::TituloConversion).c_str(),
-                           estilo, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
+                           kEstilo, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
                            instancia, this);
     ppp = PuntosPorPulgada(hwnd);
+    // At the size the user left it, never larger than the screen's room;
+    // centred there, as the layouts' rule puts it.
     const modelo::Disposicion& d = modelo::DisposicionConversion();
-    RECT r{0, 0, Pixeles(d.ancho, ppp), Pixeles(d.alto, ppp)};
-    AdjustWindowRectEx(&r, estilo, FALSE, WS_EX_CONTROLPARENT);
-    // Centred on the screen, as the layouts' rule puts it.
-    const int ancho = r.right - r.left;
-    const int alto = r.bottom - r.top;
-    const auto centrada = [this](int pantalla, int ventana) {
-        const double t = 1440.0 / ppp;
-        return Pixeles(modelo::CoordenadaCentrada(pantalla * t, ventana * t), ppp);
+    const modelo::Medida disposicion{d.ancho, d.alto};
+    RECT trabajo{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &trabajo, 0);
+    const SIZE marco = Marco();
+    const modelo::Medida pantalla{Twips(trabajo.right - trabajo.left - marco.cx),
+                                  Twips(trabajo.bottom - trabajo.top - marco.cy)};
+    const modelo::TamanoVentana tamano = modelo::TamanoAlAbrir(
+        modelo::TamanoRecordado(modelo::RutaTamanoVentana()).Leer(), disposicion, pantalla);
+    minimo = modelo::TamanoMinimo(disposicion, pantalla);
+    maximizada = tamano.maximizada;
+    const int ancho = Pixeles(tamano.medida.ancho, ppp) + marco.cx;
+    const int alto = Pixeles(tamano.medida.alto, ppp) + marco.cy;
+    const auto centrada = [this](int pantallaPx, int ventanaPx) {
+        return Pixeles(modelo::CoordenadaCentrada(Twips(pantallaPx), Twips(ventanaPx)), ppp);
     };
     SetWindowPos(hwnd, nullptr, centrada(GetSystemMetrics(SM_CXSCREEN), ancho),
                  centrada(GetSystemMetrics(SM_CYSCREEN), alto), ancho, alto,
@@ -161,10 +174,73 @@ void FrmConversionCaracteres::Impl::Disponer() {
                          Pixeles(c.donde.alto, ppp), SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
+    EncajarEtiquetas();
     // The editor stays over its cell.
     if (txtEditor.Visible()) {
         txtEditor.Mover(caracteresFG.RectanguloCelda(caracteresFG.Row(), 1, hwnd));
     }
+}
+
+void FrmConversionCaracteres::Impl::EncajarEtiquetas() {
+    // The two languages of the instructions read at one size: the layout's
+    // font, or smaller until both fit their boxes whole.
+    LOGFONTW lf{};
+    GetObjectW(fuente->hfont(), sizeof lf, &lf);
+    HDC dc = GetDC(hwnd);
+    HFONT f = nullptr;
+    for (LONG alto = std::abs(lf.lfHeight); alto >= 6; --alto) {
+        if (f) {
+            DeleteObject(f);
+        }
+        lf.lfHeight = -alto;
+        f = CreateFontIndirectW(&lf);
+        HGDIOBJ antes = SelectObject(dc, f);
+        bool caben = true;
+        for (const auto& e : etiquetas) {
+            RECT caja{};
+            GetClientRect(e->hwnd(), &caja);
+            const LONG altoCaja = caja.bottom;
+            const std::wstring texto = conversion::TextoAncho(e->hwnd());
+            DrawTextW(dc, texto.c_str(), -1, &caja, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            caben = caben && caja.bottom <= altoCaja;
+        }
+        SelectObject(dc, antes);
+        if (caben) {
+            break;
+        }
+    }
+    ReleaseDC(hwnd, dc);
+    for (const auto& e : etiquetas) {
+        SendMessageW(e->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+    }
+    if (fuenteEtiquetas) {
+        DeleteObject(fuenteEtiquetas);
+    }
+    fuenteEtiquetas = f;
+}
+
+SIZE FrmConversionCaracteres::Impl::Marco() const {
+    RECT r{0, 0, 0, 0};
+    AdjustWindowRectEx(&r, kEstilo, FALSE, WS_EX_CONTROLPARENT);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int FrmConversionCaracteres::Impl::Twips(int pixeles) const {
+    return MulDiv(pixeles, 1440, static_cast<int>(ppp));
+}
+
+void FrmConversionCaracteres::Impl::RecordarTamano() const {
+    WINDOWPLACEMENT lugar{};
+    lugar.length = sizeof lugar;
+    if (!GetWindowPlacement(hwnd, &lugar)) {
+        return;
+    }
+    // The size it has when not maximised, as a client area.
+    const SIZE marco = Marco();
+    const RECT& n = lugar.rcNormalPosition;
+    modelo::TamanoRecordado(modelo::RutaTamanoVentana())
+        .Guardar({{Twips(n.right - n.left - marco.cx), Twips(n.bottom - n.top - marco.cy)},
+                  IsZoomed(hwnd) != FALSE});
 }
 
 HWND FrmConversionCaracteres::Impl::Control(std::string_view nombre) const {
@@ -283,12 +359,12 @@ LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_GETMINMAXINFO: {
-        // The layout's size is the smallest.
-        const modelo::Disposicion& d = modelo::DisposicionConversion();
-        RECT r{0, 0, Pixeles(d.ancho, ppp), Pixeles(d.alto, ppp)};
-        AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_CONTROLPARENT);
+        // The layout's size is the smallest (the screen's room where that
+        // is smaller).
+        const SIZE marco = Marco();
         auto& mm = *reinterpret_cast<MINMAXINFO*>(l);
-        mm.ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+        mm.ptMinTrackSize = {Pixeles(minimo.ancho, ppp) + marco.cx,
+                             Pixeles(minimo.alto, ppp) + marco.cy};
         return 0;
     }
     case WM_SIZE:
@@ -335,7 +411,7 @@ void FrmConversionCaracteres::Mostrar() {
     m->Crear();
     m->Form_Load();
     if (m->hwnd && !m->fin) {
-        ShowWindow(m->hwnd, SW_SHOW);
+        ShowWindow(m->hwnd, m->maximizada ? SW_SHOWMAXIMIZED : SW_SHOW);
         SetForegroundWindow(m->hwnd);
         SetFocus(m->caracteresFG.Hwnd());
     }

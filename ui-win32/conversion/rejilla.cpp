@@ -110,14 +110,16 @@ HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoCol
         col.pszText = texto.data();
         ListView_InsertColumn(m_hwnd, c, &col);
     }
-    // The list view keeps its first column's header at the left: centred
-    // like the other.
+    // The header is drawn here (DibujarCabecera): both texts centred and
+    // whole, in the button colours, with black lines between the cells.
     HWND cabecera = ListView_GetHeader(m_hwnd);
-    HDITEMW h{};
-    h.mask = HDI_FORMAT;
-    Header_GetItem(cabecera, 0, &h);
-    h.fmt = (h.fmt & ~HDF_JUSTIFYMASK) | HDF_CENTER;
-    Header_SetItem(cabecera, 0, &h);
+    for (int c = 0; c < 2; ++c) {
+        HDITEMW h{};
+        h.mask = HDI_FORMAT;
+        Header_GetItem(cabecera, c, &h);
+        h.fmt |= HDF_OWNERDRAW;
+        Header_SetItem(cabecera, c, &h);
+    }
     return m_hwnd;
 }
 
@@ -177,6 +179,25 @@ std::pair<int, int> Rejilla::CeldaEn(POINT p) const {
 
 void Rejilla::Medir(MEASUREITEMSTRUCT& medida) const {
     medida.itemHeight = static_cast<UINT>(m_altoFila);
+}
+
+void Rejilla::DibujarCabecera(const DRAWITEMSTRUCT& dibujo) const {
+    const std::string_view textos[] = {textos::CabeceraErroneo, textos::CabeceraCorrecto};
+    RECT caja = dibujo.rcItem;
+    SetBkColor(dibujo.hDC, GetSysColor(COLOR_BTNFACE));
+    ExtTextOutW(dibujo.hDC, 0, 0, ETO_OPAQUE, &caja, nullptr, 0, nullptr);
+    HGDIOBJ antes = SelectObject(dibujo.hDC, GetStockObject(BLACK_PEN));
+    MoveToEx(dibujo.hDC, caja.right - 1, caja.top, nullptr);
+    LineTo(dibujo.hDC, caja.right - 1, caja.bottom - 1);
+    LineTo(dibujo.hDC, caja.left - 1, caja.bottom - 1);
+    SelectObject(dibujo.hDC, antes);
+    const std::wstring texto = Ancho(textos[dibujo.itemID == 0 ? 0 : 1]);
+    HGDIOBJ fuenteAntes = SelectObject(dibujo.hDC, m_fuente);
+    SetTextColor(dibujo.hDC, GetSysColor(COLOR_BTNTEXT));
+    SetBkMode(dibujo.hDC, TRANSPARENT);
+    DrawTextW(dibujo.hDC, texto.data(), static_cast<int>(texto.size()), &caja,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dibujo.hDC, fuenteAntes);
 }
 
 void Rejilla::Dibujar(const DRAWITEMSTRUCT& dibujo) {

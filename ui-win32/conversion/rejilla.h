@@ -56,6 +56,8 @@ public:
     // rows' drawing, its notifications. True when handled.
     void Medir(MEASUREITEMSTRUCT& medida) const;
     void Dibujar(const DRAWITEMSTRUCT& dibujo);
+    // The header's cells, which its list view is asked to draw.
+    void DibujarCabecera(const DRAWITEMSTRUCT& dibujo) const;
     bool Notificacion(const NMHDR& aviso, LRESULT& resultado);
 
     // A data row's menu at `donde` (screen): the act chosen, if any.

@@ -17,6 +17,7 @@
 #include "modelos/conversion_teclas.h"
 #include "modelos/editor.h"
 #include "modelos/previa.h"
+#include "modelos/tamano_ventana.h"
 
 #include <windows.h>
 
@@ -38,6 +39,12 @@ struct FrmConversionCaracteres::Impl {
     // Every control where the layout at the client area's size puts it; the
     // editor stays over its cell.
     void Disponer();
+    void EncajarEtiquetas();
+    // The frame's width and height around the client area; pixels to twips.
+    SIZE Marco() const;
+    int Twips(int pixeles) const;
+    // The size and whether maximised, kept for the next time it opens.
+    void RecordarTamano() const;
     LRESULT Procesar(UINT mensaje, WPARAM w, LPARAM l);
     bool Notificacion(const NMHDR& aviso, LRESULT& resultado);
     static LRESULT CALLBACK Procedimiento(HWND hwnd, UINT mensaje, WPARAM w, LPARAM l);
@@ -88,6 +95,8 @@ struct FrmConversionCaracteres::Impl {
 
     HWND hwnd = nullptr;
     UINT ppp = 96;
+    modelo::Medida minimo;
+    bool maximizada = false;
     std::unique_ptr<Fuente> fuente;
     conversion::Rejilla caracteresFG;
     conversion::EditorCelda txtEditor;
@@ -97,6 +106,7 @@ struct FrmConversionCaracteres::Impl {
     std::unique_ptr<Boton> CmdPrevia;
     std::unique_ptr<Boton> CmdAceptar;
     std::unique_ptr<Boton> CmdCancelar;
+    HFONT fuenteEtiquetas = nullptr;
     HWND LblOcurrencias = nullptr;
     HWND LblTextoMostrado = nullptr;
     HWND consejos = nullptr;

@@ -42,6 +42,8 @@ struct Ventana {
 
     Ventana(const std::string& texto, const std::string& almacen = {}) {
         estado.RutaAlmacen = carpeta / "caracteres.ini";
+        // The window's remembered size is kept in this run's folder.
+        SetEnvironmentVariableW(L"APPDATA", carpeta.ruta().wstring().c_str());
         if (!almacen.empty()) {
             prueba::Escribir(estado.RutaAlmacen, almacen);
         }
@@ -294,6 +296,35 @@ TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
     EXPECT_EQ(w.v->Fin()->como, FinConversion::Como::Cerrada);
     EXPECT_TRUE(w.Almacen().empty());
     EXPECT_TRUE(w.Salida().empty());
+}
+
+TEST(VentanaConversion, CreceYRecuerdaSuTamano) {
+    Ventana w("a ^ b\r\nc | d\r\n");
+    const auto caja = [](HWND c) {
+        RECT r{};
+        GetWindowRect(c, &r);
+        return r;
+    };
+    const RECT vista = caja(w.C("textoFicheroRTB"));
+    SetWindowPos(w.v->Ventana(), nullptr, 0, 0, 1000, 740, SWP_NOZORDER | SWP_NOMOVE);
+    w.Atender();
+    // The text takes the width and most of the height added.
+    const RECT crecida = caja(w.C("textoFicheroRTB"));
+    EXPECT_GT(crecida.right - crecida.left, vista.right - vista.left);
+    EXPECT_GT(crecida.bottom - crecida.top, vista.bottom - vista.top);
+
+    // Left with nothing typed, it opens next time at the size it had.
+    RECT cliente{};
+    GetClientRect(w.v->Ventana(), &cliente);
+    w.Tecla(w.C("caracteresFG"), VK_ESCAPE);
+    ASSERT_TRUE(w.v->Fin());
+    FrmConversionCaracteres otra(GetModuleHandleW(nullptr), w.dialogos, w.estado);
+    otra.Mostrar();
+    w.Atender();
+    RECT otro{};
+    GetClientRect(otra.Ventana(), &otro);
+    EXPECT_EQ(otro.right, cliente.right);
+    EXPECT_EQ(otro.bottom, cliente.bottom);
 }
 
 } // namespace
