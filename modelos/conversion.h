@@ -14,8 +14,9 @@
 // (Backspace, the menu), TomarPropuesta (the menu) and, through the editor
 // over a cell (modelos/editor.h), Escribir; each says whether the row must
 // be shown again. Menu says which entries a row's menu has; Aceptar and
-// Cancelar are the two buttons, and the window's close box stores and
-// writes nothing.
+// Cancelar are the two buttons; the window's close box asks as Cancelar
+// does, then ends the program instead of going back, and stores and writes
+// nothing.
 
 #include "core/correccion.h"
 #include "core/estado.h"
