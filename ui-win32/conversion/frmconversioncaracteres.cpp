@@ -108,8 +108,10 @@ void FrmConversionCaracteres::Impl::CrearControles() {
     CmdPrevia = boton("CmdPrevia");
     CmdAceptar = boton("CmdAceptar");
     CmdCancelar = boton("CmdCancelar");
-    // The default button is drawn as such.
-    SendMessageW(CmdAceptar->hwnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    // The default button is drawn as such; its other styles stay.
+    const auto estilo = static_cast<DWORD>(GetWindowLongPtrW(CmdAceptar->hwnd(), GWL_STYLE));
+    SendMessageW(CmdAceptar->hwnd(), BM_SETSTYLE,
+                 (estilo & 0xFFFF & ~BS_TYPEMASK) | BS_DEFPUSHBUTTON, TRUE);
     CmdBuscar->onClick = [this] { CmdBuscar_Click(); };
     CmdPrevia->onClick = [this] { MostrarPrevia(!previa.Mostrada(), true); };
     CmdAceptar->onClick = [this] { CmdAceptar_Click(); };
@@ -129,6 +131,11 @@ void FrmConversionCaracteres::Impl::CrearControles() {
                     {[this] { txtEditor_LostFocus(); },
                      [this](modelo::AccionEditor a) { TeclaEnEditor(a); },
                      [this](UINT m, WPARAM t) { return TeclaEnVentana(m, t); }});
+    Registrar();
+    CrearConsejos();
+}
+
+void FrmConversionCaracteres::Impl::Registrar() {
     controles = {{"Label1", etiquetas[0]->hwnd()},      {"Label2", etiquetas[1]->hwnd()},
                  {"caracteresFG", caracteresFG.Hwnd()}, {"textoFicheroRTB", textoFicheroRTB.Hwnd()},
                  {"CmdBuscar", CmdBuscar->hwnd()},      {"CmdPrevia", CmdPrevia->hwnd()},
@@ -141,7 +148,11 @@ void FrmConversionCaracteres::Impl::CrearControles() {
                    CmdCancelar->hwnd()}) {
         SetWindowSubclass(c, &Impl::Subclase, 1, reinterpret_cast<DWORD_PTR>(this));
     }
+}
+
+void FrmConversionCaracteres::Impl::CrearConsejos() {
     // The tips of the search and preview buttons.
+    const modelo::Disposicion& d = modelo::DisposicionConversion();
     consejos = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                hwnd, nullptr, instancia, nullptr);
     for (const char* nombre : {"CmdBuscar", "CmdPrevia"}) {
@@ -315,6 +326,18 @@ bool FrmConversionCaracteres::Impl::Notificacion(const NMHDR& aviso, LRESULT& re
     }
 }
 
+LRESULT FrmConversionCaracteres::Impl::ColorEtiqueta(HDC dc, HWND etiqueta) const {
+    // The instructions in their colour, every label on the window's face.
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    for (const auto& e : etiquetas) {
+        if (e->hwnd() == etiqueta) {
+            SetTextColor(dc, e->Color());
+        }
+    }
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
 LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l) {
     switch (mensaje) {
     case WM_MEASUREITEM:
@@ -347,17 +370,8 @@ LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l
             return reinterpret_cast<LRESULT>(txtEditor.Colores(reinterpret_cast<HDC>(w)));
         }
         break;
-    case WM_CTLCOLORSTATIC: {
-        const auto dc = reinterpret_cast<HDC>(w);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        for (const auto& e : etiquetas) {
-            if (e->hwnd() == reinterpret_cast<HWND>(l)) {
-                SetTextColor(dc, e->Color());
-            }
-        }
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+        return ColorEtiqueta(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
     case WM_GETMINMAXINFO: {
         // The layout's size is the smallest (the screen's room where that
         // is smaller).

@@ -212,11 +212,26 @@ void Rejilla::Dibujar(const DRAWITEMSTRUCT& dibujo) {
     }
 }
 
+std::vector<modelo::PiezaCelda> Rejilla::Piezas(std::size_t i, int columna,
+                                                const std::string& texto) const {
+    const Etiquetas& e = columna == 0 ? m_etiquetasGrande : m_etiquetas;
+    const auto hayGlifo = [&e](char32_t u) { return e.Glifo(u); };
+    if (columna == 0) {
+        return modelo::PiezasCaracter(m_modelo.Clave(i), m_modelo.Unicode(), hayGlifo);
+    }
+    if (m_modelo.EsFija(i)) {
+        return {modelo::PiezaCelda{texto, false}};
+    }
+    if (m_modelo.EsBorrado(i)) {
+        return modelo::PiezasBorrado(hayGlifo);
+    }
+    return modelo::PiezasRespuesta(m_modelo.Texto(i), hayGlifo);
+}
+
 void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual, bool foco) {
     const auto i = static_cast<std::size_t>(fila - 1);
-    const bool unicode = m_modelo.Unicode();
     const modelo::AspectoCelda aspecto =
-        columna == 0 ? modelo::AspectoClave(m_modelo.Clave(i), unicode)
+        columna == 0 ? modelo::AspectoClave(m_modelo.Clave(i), m_modelo.Unicode())
                      : modelo::AspectoRespuesta(m_modelo.Texto(i), m_modelo.EsFija(i),
                                                 m_modelo.EsPropuesta(i), m_modelo.EsBorrado(i));
     // The current cell in the highlight, grey while the grid has no focus.
@@ -235,21 +250,20 @@ void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual
     SelectObject(dc, antes);
     DeleteObject(pluma);
 
-    const Etiquetas& e = columna == 0 ? m_etiquetasGrande : m_etiquetas;
-    const auto hayGlifo = [&e](char32_t u) { return e.Glifo(u); };
-    std::vector<modelo::PiezaCelda> piezas;
-    if (columna == 0) {
-        piezas = modelo::PiezasCaracter(m_modelo.Clave(i), unicode, hayGlifo);
-    } else if (m_modelo.EsFija(i)) {
-        piezas = {modelo::PiezaCelda{aspecto.texto, false}};
-    } else if (m_modelo.EsBorrado(i)) {
-        piezas = modelo::PiezasBorrado(hayGlifo);
-    } else {
-        piezas = modelo::PiezasRespuesta(m_modelo.Texto(i), hayGlifo);
-    }
-    HGDIOBJ fuenteAntes = SelectObject(dc, columna == 0      ? m_grande
-                                           : aspecto.cursiva ? m_cursiva
-                                                             : m_fuente);
+    HFONT fuente = columna == 0 ? m_grande : aspecto.cursiva ? m_cursiva : m_fuente;
+    HGDIOBJ fuenteAntes = SelectObject(dc, fuente);
+    SetTextColor(dc, color);
+    SetBkMode(dc, TRANSPARENT);
+    DibujarPiezas(dc, Piezas(i, columna, aspecto.texto), columna == 0 ? Detalle(i) : L"", caja,
+                  columna == 0 ? m_etiquetasGrande : m_etiquetas, Mezcla(color, fondo));
+    SelectObject(dc, fuenteAntes);
+}
+
+void Rejilla::DibujarPiezas(HDC dc, const std::vector<modelo::PiezaCelda>& piezas,
+                            const std::wstring& detalle, const RECT& caja, const Etiquetas& e,
+                            COLORREF colorDetalle) const {
+    const COLORREF color = GetTextColor(dc);
+    HGDIOBJ fuente = GetCurrentObject(dc, OBJ_FONT);
     std::vector<std::wstring> textos;
     std::vector<double> anchos;
     for (const modelo::PiezaCelda& p : piezas) {
@@ -260,19 +274,16 @@ void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual
     }
     // Centred as a whole, piece after piece; column 0 with its code and
     // count against its right edge, where they fit.
-    const std::wstring detalle = columna == 0 ? Detalle(i) : std::wstring();
     SIZE sd{};
     if (!detalle.empty()) {
         SelectObject(dc, m_detalle);
         GetTextExtentPoint32W(dc, detalle.data(), static_cast<int>(detalle.size()), &sd);
-        SelectObject(dc, columna == 0 ? m_grande : aspecto.cursiva ? m_cursiva : m_fuente);
+        SelectObject(dc, fuente);
     }
     const std::vector<double> izquierdas =
-        columna == 0
-            ? modelo::LugaresCeldaClave(anchos, sd.cx, caja.left, caja.right - caja.left, 4)
-            : modelo::IzquierdasCentradas(anchos, (caja.left + caja.right) / 2.0);
-    SetTextColor(dc, color);
-    SetBkMode(dc, TRANSPARENT);
+        detalle.empty()
+            ? modelo::IzquierdasCentradas(anchos, (caja.left + caja.right) / 2.0)
+            : modelo::LugaresCeldaClave(anchos, sd.cx, caja.left, caja.right - caja.left, 4);
     for (std::size_t k = 0; k < piezas.size(); ++k) {
         RECT sitio{static_cast<LONG>(izquierdas[k]), caja.top,
                    static_cast<LONG>(izquierdas[k] + anchos[k]), caja.bottom - 1};
@@ -286,12 +297,11 @@ void Rejilla::DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual
     if (!detalle.empty() && izquierdas.back() < caja.right) {
         // Small beside the character, and lighter than it.
         SelectObject(dc, m_detalle);
-        SetTextColor(dc, Mezcla(color, fondo));
+        SetTextColor(dc, colorDetalle);
         RECT sitio{static_cast<LONG>(izquierdas.back()), caja.top, caja.right, caja.bottom - 1};
         DrawTextW(dc, detalle.data(), static_cast<int>(detalle.size()), &sitio,
                   DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     }
-    SelectObject(dc, fuenteAntes);
 }
 
 bool Rejilla::Notificacion(const NMHDR& aviso, LRESULT& resultado) {

@@ -12,10 +12,13 @@
 #include "core/documento.h"
 #include "modelos/conversion.h"
 #include "modelos/conversion_teclas.h"
+#include "modelos/filas.h"
 
 #include <windows.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace tildora::win32::conversion {
 
@@ -69,6 +72,14 @@ public:
 private:
     // A cell's text colour and pieces, and its drawing.
     void DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual, bool foco);
+    // The pieces a cell shows (modelos/filas.h), `texto` being how it reads.
+    std::vector<modelo::PiezaCelda> Piezas(std::size_t i, int columna,
+                                           const std::string& texto) const;
+    // Draws them in the font and colour selected in `dc`, and column 0's
+    // code and count (`detalle`) beside them in `colorDetalle`.
+    void DibujarPiezas(HDC dc, const std::vector<modelo::PiezaCelda>& piezas,
+                       const std::wstring& detalle, const RECT& caja, const Etiquetas& e,
+                       COLORREF colorDetalle) const;
     // Row i's code and count (modelos/filas.h); empty when the scan has
     // no finding for its key.
     std::wstring Detalle(std::size_t i) const;

@@ -35,6 +35,10 @@ struct FrmConversionCaracteres::Impl {
     // --- Making and placing (frmconversioncaracteres.cpp) -----------------
     void Crear();
     void CrearControles();
+    // The controls by name, and the keys of the window from each of them.
+    void Registrar();
+    void CrearConsejos();
+    LRESULT ColorEtiqueta(HDC dc, HWND etiqueta) const;
     void Form_Load();
     // Every control where the layout at the client area's size puts it; the
     // editor stays over its cell.

@@ -313,26 +313,29 @@ void VistaTexto::Raton(UINT mensaje, LPARAM l) {
     InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
+void VistaTexto::Pintado() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hwnd, &ps);
+    RECT cliente{};
+    GetClientRect(m_hwnd, &cliente);
+    // Drawn off screen, then shown at once: no flicker while scrolling.
+    HDC memoria = CreateCompatibleDC(dc);
+    HBITMAP imagen = CreateCompatibleBitmap(dc, std::max<LONG>(1, cliente.right),
+                                            std::max<LONG>(1, cliente.bottom));
+    HGDIOBJ antes = SelectObject(memoria, imagen);
+    Pintar(memoria, cliente);
+    BitBlt(dc, 0, 0, cliente.right, cliente.bottom, memoria, 0, 0, SRCCOPY);
+    SelectObject(memoria, antes);
+    DeleteObject(imagen);
+    DeleteDC(memoria);
+    EndPaint(m_hwnd, &ps);
+}
+
 LRESULT VistaTexto::Mensaje(UINT mensaje, WPARAM w, LPARAM l) {
     switch (mensaje) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_hwnd, &ps);
-        RECT cliente{};
-        GetClientRect(m_hwnd, &cliente);
-        // Drawn off screen, then shown at once: no flicker while scrolling.
-        HDC memoria = CreateCompatibleDC(dc);
-        HBITMAP imagen = CreateCompatibleBitmap(dc, std::max<LONG>(1, cliente.right),
-                                                std::max<LONG>(1, cliente.bottom));
-        HGDIOBJ antes = SelectObject(memoria, imagen);
-        Pintar(memoria, cliente);
-        BitBlt(dc, 0, 0, cliente.right, cliente.bottom, memoria, 0, 0, SRCCOPY);
-        SelectObject(memoria, antes);
-        DeleteObject(imagen);
-        DeleteDC(memoria);
-        EndPaint(m_hwnd, &ps);
+    case WM_PAINT:
+        Pintado();
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:

@@ -54,10 +54,14 @@ private:
     void MedirVisibles();
     void Desplazar(int barra, int codigo);
     void IrA(std::size_t primera, double izquierda);
+    void Pintado();
     void Pintar(HDC dc, const RECT& cliente);
     void DibujarLinea(HDC dc, std::size_t linea, int y) const;
     void DibujarTramo(HDC dc, const modelo::Tira& t, std::size_t desde, std::size_t hasta, double x,
                       int y, COLORREF color) const;
+    // A run of glyphs drawn from `x`; where it ends.
+    double DibujarGlifos(HDC dc, const modelo::Tira& t, const modelo::Tramo& tramo, double x,
+                         int y) const;
     RECT ZonaEn(const modelo::Renglon& r, const modelo::Visible& v, const modelo::Zona& zona,
                 int y) const;
     bool Tecla(WPARAM tecla);

@@ -93,47 +93,50 @@ void VistaTexto::DibujarLinea(HDC dc, std::size_t linea, int y) const {
     }
 }
 
+double VistaTexto::DibujarGlifos(HDC dc, const modelo::Tira& t, const modelo::Tramo& tramo,
+                                 double x, int y) const {
+    // Each glyph where the measures put it: the positions worked out byte by
+    // byte are the ones drawn.
+    const bool utf8 = m_modelo.Texto().Utf8();
+    std::wstring glifos;
+    std::vector<INT> avances;
+    const double x0 = x;
+    for (std::size_t i = tramo.a; i < tramo.b;) {
+        const auto b = static_cast<unsigned char>(t.datos[i]);
+        std::wstring c;
+        double a = 0;
+        if (utf8 && b >= 0x80) {
+            char32_t cp = 0;
+            i += modelo::Lineas::Descifrar(t, i, cp);
+            c = Caracter(cp);
+            a = MedidaDe(cp).avance;
+        } else {
+            c.assign(1, m_glifo[b]);
+            a = m_avance[b];
+            ++i;
+        }
+        glifos += c;
+        avances.push_back(static_cast<INT>(std::lround(x + a)) - static_cast<INT>(std::lround(x)));
+        if (c.size() > 1) {
+            avances.push_back(0);
+        }
+        x += a;
+    }
+    ExtTextOutW(dc, static_cast<int>(std::lround(x0)), y, 0, nullptr, glifos.data(),
+                static_cast<UINT>(glifos.size()), avances.data());
+    return x;
+}
+
 void VistaTexto::DibujarTramo(HDC dc, const modelo::Tira& t, std::size_t desde, std::size_t hasta,
                               double x, int y, COLORREF color) const {
-    const bool utf8 = m_modelo.Texto().Utf8();
     const auto enCaja = [this](char32_t cp) { return MedidaDe(cp).caja; };
     const auto propia = [this](unsigned char b) { return m_etiquetas.Propia(b); };
     SetTextColor(dc, color);
     for (const modelo::Tramo& tramo : m_modelo.Tramos(t, desde, hasta, enCaja, propia)) {
         switch (tramo.clase) {
-        case modelo::Tramo::Clase::Glifos: {
-            // Each glyph where the measures put it: the positions worked
-            // out byte by byte are the ones drawn.
-            std::wstring glifos;
-            std::vector<INT> avances;
-            const double x0 = x;
-            for (std::size_t i = tramo.a; i < tramo.b;) {
-                const auto b = static_cast<unsigned char>(t.datos[i]);
-                std::wstring c;
-                double a = 0;
-                if (utf8 && b >= 0x80) {
-                    char32_t cp = 0;
-                    i += modelo::Lineas::Descifrar(t, i, cp);
-                    c = Caracter(cp);
-                    a = MedidaDe(cp).avance;
-                } else {
-                    c.assign(1, m_glifo[b]);
-                    a = m_avance[b];
-                    ++i;
-                }
-                const INT paso =
-                    static_cast<INT>(std::lround(x + a)) - static_cast<INT>(std::lround(x));
-                glifos += c;
-                avances.push_back(paso);
-                if (c.size() > 1) {
-                    avances.push_back(0);
-                }
-                x += a;
-            }
-            ExtTextOutW(dc, static_cast<int>(std::lround(x0)), y, 0, nullptr, glifos.data(),
-                        static_cast<UINT>(glifos.size()), avances.data());
+        case modelo::Tramo::Clase::Glifos:
+            x = DibujarGlifos(dc, t, tramo, x, y);
             break;
-        }
         case modelo::Tramo::Clase::Control: {
             const auto b = static_cast<unsigned char>(t.datos[tramo.a]);
             const RECT caja{static_cast<LONG>(x), y, static_cast<LONG>(x + m_avance[b]),
