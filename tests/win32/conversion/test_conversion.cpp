@@ -7,7 +7,10 @@
 
 #include "tests/core/ayudas.h"
 #include "tests/modelos/dialogos_guionados.h"
+#include "ui-win32/aplicacion.h"
+#include "ui-win32/controles.h"
 #include "ui-win32/conversion/frmconversioncaracteres.h"
+#include "ui-win32/seleccion/frmelegirficheros.h"
 
 #include "core/estado.h"
 #include "core/textos.h"
@@ -22,6 +25,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 
 using namespace tildora;
@@ -32,40 +37,57 @@ namespace {
 
 using Respuesta = modelo::Dialogos::Respuesta;
 
-// One run of the window over a scanned input, its store and output in a
-// folder of its own.
+// One program run, its store, input and output in a folder of its own, on
+// the conversion window: the input written, its name and the output's typed
+// into the first window, "Zuzendu Corregir" pressed. `v` is the conversion
+// window while it is the one loaded.
 struct Ventana {
     prueba::CarpetaTemporal carpeta;
     Estado estado;
     pruebas::DialogosGuionadosEstandar dialogos;
-    std::unique_ptr<FrmConversionCaracteres> v;
+    int salidas = 0;
+    win32::Aplicacion app{GetModuleHandleW(nullptr), estado, dialogos, [this] { ++salidas; }};
+    FrmConversionCaracteres* v = nullptr;
+    std::optional<FinConversion> fin;
 
-    Ventana(const std::string& texto, const std::string& almacen = {}) {
+    explicit Ventana(const std::string& texto, const std::string& almacen = {}) {
         estado.RutaAlmacen = carpeta / "caracteres.ini";
         // The window's remembered size is kept in this run's folder.
         SetEnvironmentVariableW(L"APPDATA", carpeta.ruta().wstring().c_str());
         if (!almacen.empty()) {
             prueba::Escribir(estado.RutaAlmacen, almacen);
         }
-        estado.FicheroEntrada = carpeta / "entrada.txt";
-        estado.FicheroSalida = carpeta / "salida.txt";
-        prueba::Escribir(estado.FicheroEntrada, texto);
-        modelo::AvisadorDialogos avisador(dialogos);
-        EXPECT_TRUE(BuscarErrores(estado, estado.FicheroEntrada, avisador));
-        v = std::make_unique<FrmConversionCaracteres>(GetModuleHandleW(nullptr), dialogos, estado);
-        v->Mostrar();
+        prueba::Escribir(carpeta / "entrada.txt", texto);
+        app.MostrarSeleccion();
         Atender();
+        Abrir();
     }
 
-    HWND C(const char* nombre) const { return v->Control(nombre); }
+    // From the first window to the conversion window.
+    void Abrir() {
+        win32::FrmElegirFicheros* primera = app.Seleccion();
+        ASSERT_NE(primera, nullptr);
+        win32::PonerTexto(primera->Control("txtEntrada"), carpeta / "entrada.txt");
+        win32::PonerTexto(primera->Control("txtSalida"), carpeta / "salida.txt");
+        SendMessageW(primera->Control("CmdActualizar"), BM_CLICK, 0, 0);
+        Atender();
+        ASSERT_NE(v, nullptr);
+        ASSERT_TRUE(IsWindowVisible(v->Ventana()));
+    }
 
-    // Every message waiting, as the program's loop would.
-    static void Atender() {
+    HWND C(const char* nombre) const { return v ? v->Control(nombre) : nullptr; }
+
+    // Every message waiting, as the program's loop runs it; how the
+    // conversion window ended is kept before it hands over.
+    void Atender() {
         MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
+        do {
+            if (v && v->Fin()) {
+                fin = v->Fin();
+            }
+            app.TrasMensaje();
+            v = app.Conversion();
+        } while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) && (win32::Despachar(m), true));
     }
 
     // A cell's box in the grid's client area (rows from 1, as the grid's).
@@ -124,6 +146,10 @@ struct Ventana {
 
     // Saves the window's picture when the run asks for pictures.
     void Capturar(const char* nombre) const;
+    // The first window's box, after the conversion window handed back.
+    std::string Caja(const char* nombre) const {
+        return app.Seleccion() ? win32::TextoDe(app.Seleccion()->Control(nombre)) : "?";
+    }
 };
 
 void Ventana::Capturar(const char* nombre) const {
@@ -166,6 +192,10 @@ struct Recorrido {
     std::string entrada;
     std::string salida;
 };
+
+void PrintTo(const Recorrido& r, std::ostream* os) {
+    *os << r.nombre;
+}
 
 class PruebaRecorrido : public ::testing::TestWithParam<Recorrido> {};
 
@@ -215,10 +245,13 @@ TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     ASSERT_EQ(GetFocus(), w.C("caracteresFG"));
     w.Tecla(GetFocus(), VK_RETURN);
     EXPECT_EQ(w.Mensajes(), std::vector<std::string>{textos::MensajeCorregido(6)});
-    ASSERT_TRUE(w.v->Fin());
-    EXPECT_EQ(w.v->Fin()->como, FinConversion::Como::Aceptada);
+    ASSERT_TRUE(w.fin);
+    EXPECT_EQ(w.fin->como, FinConversion::Como::Aceptada);
     EXPECT_EQ(w.Salida(), GetParam().salida);
-    EXPECT_FALSE(IsWindow(w.C("caracteresFG")));
+    // The first window again, its boxes empty.
+    EXPECT_EQ(w.v, nullptr);
+    EXPECT_EQ(w.Caja("txtEntrada"), "");
+    EXPECT_EQ(w.Caja("txtSalida"), "");
 }
 
 // UTF-16, little-endian, with its byte-order mark.
@@ -253,7 +286,7 @@ TEST(VentanaConversion, FaltaRespuestaYCaracterRechazado) {
     std::vector<std::string> m = w.Mensajes();
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].rfind(std::string(textos::FaltanSoluciones), 0), 0u) << m[0];
-    EXPECT_FALSE(w.v->Fin());
+    EXPECT_FALSE(w.fin);
     EXPECT_TRUE(w.Salida().empty());
     // The row without an answer is made current.
     EXPECT_EQ(ListView_GetNextItem(w.C("caracteresFG"), -1, LVNI_FOCUSED), 0);
@@ -269,7 +302,7 @@ TEST(VentanaConversion, FaltaRespuestaYCaracterRechazado) {
     EXPECT_EQ(m[0].rfind(std::string(textos::CaracterIncorrecto), 0), 0u) << m[0];
     EXPECT_FALSE(IsWindowVisible(w.C("txtEditor")));
     EXPECT_EQ(w.TextoCelda(2, 1), L"c");
-    EXPECT_FALSE(w.v->Fin());
+    EXPECT_FALSE(w.fin);
 }
 
 TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
@@ -283,17 +316,18 @@ TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
     w.dialogos.respuestas = {Respuesta::Cancelar, Respuesta::Cancelar, Respuesta::Aceptar};
     w.Tecla(w.C("caracteresFG"), VK_ESCAPE);
     EXPECT_EQ(w.Mensajes(), std::vector<std::string>{std::string(textos::SalirSinGuardar)});
-    EXPECT_FALSE(w.v->Fin());
+    EXPECT_FALSE(w.fin);
     PostMessageW(w.v->Ventana(), WM_CLOSE, 0, 0);
     w.Atender();
     EXPECT_EQ(w.Mensajes(), std::vector<std::string>{std::string(textos::SalirSinGuardar)});
-    EXPECT_FALSE(w.v->Fin());
+    EXPECT_FALSE(w.fin);
     EXPECT_TRUE(IsWindowVisible(w.v->Ventana()));
     // Agreed, the close box ends the program; nothing is stored or written.
     PostMessageW(w.v->Ventana(), WM_CLOSE, 0, 0);
     w.Atender();
-    ASSERT_TRUE(w.v->Fin());
-    EXPECT_EQ(w.v->Fin()->como, FinConversion::Como::Cerrada);
+    ASSERT_TRUE(w.fin);
+    EXPECT_EQ(w.fin->como, FinConversion::Como::Cerrada);
+    EXPECT_EQ(w.salidas, 1);
     EXPECT_TRUE(w.Almacen().empty());
     EXPECT_TRUE(w.Salida().empty());
 }
@@ -317,12 +351,10 @@ TEST(VentanaConversion, CreceYRecuerdaSuTamano) {
     RECT cliente{};
     GetClientRect(w.v->Ventana(), &cliente);
     w.Tecla(w.C("caracteresFG"), VK_ESCAPE);
-    ASSERT_TRUE(w.v->Fin());
-    FrmConversionCaracteres otra(GetModuleHandleW(nullptr), w.dialogos, w.estado);
-    otra.Mostrar();
-    w.Atender();
+    ASSERT_TRUE(w.fin);
+    w.Abrir();
     RECT otro{};
-    GetClientRect(otra.Ventana(), &otro);
+    GetClientRect(w.v->Ventana(), &otro);
     EXPECT_EQ(otro.right, cliente.right);
     EXPECT_EQ(otro.bottom, cliente.bottom);
 }
