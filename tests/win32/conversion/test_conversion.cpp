@@ -168,6 +168,10 @@ void Ventana::Capturar(const char* nombre) const {
     // From the screen, as it shows: Wine's PrintWindow leaves out the
     // controls.
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Wine hands the drawing to the X server on its own time; a picture
+    // (never a check) may wait for it.
+    GdiFlush();
+    Sleep(200);
     BitBlt(dc, 0, 0, an, al, pantalla, r.left, r.top, SRCCOPY);
     BITMAPINFOHEADER bi{sizeof bi, an, -al, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const int fila = (an * 3 + 3) & ~3;
@@ -239,6 +243,13 @@ TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     EXPECT_EQ(w.Texto("LblOcurrencias"), L"1 / 2");
     EXPECT_EQ(w.v->Vista().Actual(),
               w.estado.documento.texto.find(GetParam().nombre[0] == 'w' ? "\xe7" : "\xc3\xa7"));
+    // F3 goes on to the next one; F4 shows the text as it will be written.
+    w.Tecla(GetFocus(), VK_F3);
+    EXPECT_EQ(w.Texto("LblOcurrencias"), L"2 / 2");
+    w.Tecla(GetFocus(), VK_F4);
+    EXPECT_TRUE(w.v->Vista().Previa());
+    EXPECT_EQ(w.Texto("LblTextoMostrado"), L"Testu zuzendua\r\nTexto corregido");
+    w.Capturar(("previa-" + std::string(GetParam().nombre)).c_str());
 
     // Enter, from the grid, accepts.
     w.Clic(1, 0);
@@ -330,6 +341,23 @@ TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
     EXPECT_EQ(w.salidas, 1);
     EXPECT_TRUE(w.Almacen().empty());
     EXPECT_TRUE(w.Salida().empty());
+}
+
+TEST(VentanaConversion, MenuDeLaFila) {
+    // '^' has a proposal; typed over, the row's menu takes it back.
+    Ventana w("a ^ b\r\n");
+    w.Clic(1, 1);
+    w.Teclear(w.C("txtEditor"), L"v");
+    w.Clic(1, 0);
+    ASSERT_FALSE(w.v->Modelo().EsPropuesta(0));
+    // The menu key, then its third entry chosen from the keyboard (the
+    // menu's own loop reads the keys waiting).
+    HWND g = w.C("caracteresFG");
+    for (const WPARAM vk : {VK_APPS, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
+        PostMessageW(g, WM_KEYDOWN, vk, 1);
+    }
+    w.Atender();
+    EXPECT_TRUE(w.v->Modelo().EsPropuesta(0));
 }
 
 TEST(VentanaConversion, CreceYRecuerdaSuTamano) {
