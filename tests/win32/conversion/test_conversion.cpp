@@ -167,12 +167,15 @@ void Ventana::Capturar(const char* nombre) const {
     SelectObject(dc, imagen);
     // From the screen, as it shows: Wine's PrintWindow leaves out the
     // controls.
+    // Above every other window, then drawn anew.
+    SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     // Wine hands the drawing to the X server on its own time; a picture
     // (never a check) may wait for it.
     GdiFlush();
     Sleep(200);
     BitBlt(dc, 0, 0, an, al, pantalla, r.left, r.top, SRCCOPY);
+    SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     BITMAPINFOHEADER bi{sizeof bi, an, -al, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const int fila = (an * 3 + 3) & ~3;
     std::string pixeles(static_cast<std::size_t>(fila * al), '\0');
