@@ -45,14 +45,14 @@ bool HayFuente(const wchar_t* nombre) {
     return hay;
 }
 
-int IdDe(const modelo::Disposicion& disposicion, std::string_view nombre) {
+} // namespace
+
+int IdControl(const modelo::Disposicion& disposicion, std::string_view nombre) {
     const auto& c = disposicion.controles;
     const auto e = std::find_if(c.begin(), c.end(),
                                 [nombre](const modelo::Control& c) { return c.nombre == nombre; });
     return kPrimerId + static_cast<int>(e - c.begin());
 }
-
-} // namespace
 
 std::wstring Ancho(std::string_view utf8) {
     if (utf8.empty()) {
@@ -143,7 +143,7 @@ HICON CargarIcono(HINSTANCE instancia, std::string_view nombre, int lado) {
 
 Control::Control(const modelo::Disposicion& disposicion, std::string_view nombre)
     : m_nombre(nombre), m_donde(disposicion.Buscar(nombre).value_or(modelo::Rectangulo{})),
-      m_id(IdDe(disposicion, nombre)) {}
+      m_id(IdControl(disposicion, nombre)) {}
 
 void Control::Crear(HWND padre, const wchar_t* clase, DWORD estilo, DWORD estiloExtendido) {
     m_hwnd = ::CreateWindowExW(
@@ -156,7 +156,12 @@ void Control::Colocar(UINT ppp) {
     ::SetWindowPos(m_hwnd, nullptr, Pixeles(m_donde.izquierda, ppp), Pixeles(m_donde.arriba, ppp),
                    Pixeles(m_donde.ancho, ppp), Pixeles(m_donde.alto, ppp),
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    m_fuente = std::make_unique<Fuente>(ppp, m_negrita);
+    PonerTamano(m_centesimas, ppp);
+}
+
+void Control::PonerTamano(int centesimas, UINT ppp) {
+    m_centesimas = centesimas;
+    m_fuente = std::make_unique<Fuente>(ppp, m_negrita, centesimas);
     ::SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_fuente->hfont()), TRUE);
 }
 
@@ -168,6 +173,21 @@ Etiqueta::Etiqueta(HWND padre, const modelo::Disposicion& disposicion, std::stri
     // Centred, wrapped at word boundaries; an ampersand is just a character.
     Crear(padre, L"STATIC", SS_CENTER | SS_NOPREFIX);
     win32::PonerTexto(hwnd(), e.texto);
+}
+
+bool Etiqueta::Cabe(int centesimas, UINT ppp) const {
+    const Fuente fuente(ppp, m_negrita, centesimas);
+    RECT caja;
+    ::GetClientRect(hwnd(), &caja);
+    RECT r{0, 0, caja.right, 0};
+    const std::wstring texto = win32::Ancho(TextoDe(hwnd()));
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ antes = ::SelectObject(dc, fuente.hfont());
+    ::DrawTextW(dc, texto.c_str(), static_cast<int>(texto.size()), &r,
+                DT_CALCRECT | DT_WORDBREAK | DT_CENTER | DT_NOPREFIX);
+    ::SelectObject(dc, antes);
+    ::ReleaseDC(hwnd(), dc);
+    return r.bottom <= caja.bottom;
 }
 
 CuadroTexto::CuadroTexto(HWND padre, const modelo::Disposicion& disposicion,
@@ -376,12 +396,33 @@ void Ventana::Enfocar(HWND control) {
     ::SetFocus(control);
 }
 
+void Ventana::Encajar(std::vector<Etiqueta*> etiquetas) {
+    constexpr int kLayout = 825;
+    const auto caben = [&](int c) {
+        return std::all_of(etiquetas.begin(), etiquetas.end(),
+                           [&](const Etiqueta* e) { return e->Cabe(c, m_ppp); });
+    };
+    int centesimas = kLayout;
+    while (centesimas - 25 >= kLayout * 2 / 3 && !caben(centesimas)) {
+        centesimas -= 25;
+    }
+    for (Etiqueta* e : etiquetas) {
+        e->PonerTamano(centesimas, m_ppp);
+    }
+    if (std::find(m_encajadas.begin(), m_encajadas.end(), etiquetas) == m_encajadas.end()) {
+        m_encajadas.push_back(std::move(etiquetas));
+    }
+}
+
 void Ventana::CambiarPpp(UINT ppp, const RECT& propuesto) {
     m_ppp = ppp;
     ::SetWindowPos(m_hwnd, nullptr, propuesto.left, propuesto.top, propuesto.right - propuesto.left,
                    propuesto.bottom - propuesto.top, SWP_NOZORDER | SWP_NOACTIVATE);
     for (const auto& c : m_controles) {
         c->Colocar(ppp);
+    }
+    for (const auto& grupo : std::vector(m_encajadas)) {
+        Encajar(grupo);
     }
 }
 

@@ -49,6 +49,10 @@ private:
 std::string TextoDe(HWND control);
 void PonerTexto(HWND control, std::string_view utf8);
 
+// The identifier a window gives its control `nombre` of `disposicion`: its
+// place in the layout (another program reads a control by it).
+int IdControl(const modelo::Disposicion& disposicion, std::string_view nombre);
+
 // What every control has: its name and box in the layout, and its window.
 class Control {
 public:
@@ -67,10 +71,16 @@ public:
     // A WM_COMMAND of this control (its notification code).
     virtual void Orden(WORD /*codigo*/) {}
 
+    // Its font at `centesimas` of a point (the layout's 8.25 pt is 825), at
+    // `ppp`.
+    void PonerTamano(int centesimas, UINT ppp);
+    int Tamano() const { return m_centesimas; }
+
 protected:
     void Crear(HWND padre, const wchar_t* clase, DWORD estilo, DWORD estiloExtendido = 0);
     std::unique_ptr<Fuente> m_fuente;
     bool m_negrita = false;
+    int m_centesimas = 825;
 
 private:
     std::string_view m_nombre;
@@ -84,6 +94,9 @@ class Etiqueta : public Control {
 public:
     Etiqueta(HWND padre, const modelo::Disposicion& disposicion, std::string_view nombre);
     COLORREF Color() const { return m_color; }
+    // Whether its text, wrapped to its width at `centesimas` of a point,
+    // fits its height.
+    bool Cabe(int centesimas, UINT ppp) const;
 
 private:
     COLORREF m_color;
@@ -154,6 +167,10 @@ protected:
     virtual void AlCerrar() {}
     // Gives `control` the focus, now and whenever the window is active again.
     void Enfocar(HWND control);
+    // The labels at one size, the layout's where their texts fit, else the
+    // largest that fits all of them, down to two thirds of it (this
+    // system's font may be wider than the layout's); again at every DPI.
+    void Encajar(std::vector<Etiqueta*> etiquetas);
 
     HINSTANCE m_instancia;
     const modelo::Disposicion& m_disposicion;
@@ -169,6 +186,7 @@ private:
     HICON m_icono = nullptr;
     HICON m_iconoPequeno = nullptr;
     std::vector<std::unique_ptr<win32::Control>> m_controles;
+    std::vector<std::vector<Etiqueta*>> m_encajadas;
 };
 
 // An icon of the program's resources by its name ("ventana", "carpeta",

@@ -11,8 +11,10 @@ namespace tildora::win32 {
 
 namespace {
 
-constexpr int kAceptar = 100;
-constexpr int kCancelar = 101;
+// The buttons carry the system's own identifiers, so that Esc (IDCANCEL)
+// reaches Cancel as it does in any box.
+constexpr int kAceptar = IDOK;
+constexpr int kCancelar = IDCANCEL;
 
 using TareaIndirecta = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 

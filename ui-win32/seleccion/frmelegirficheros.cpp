@@ -28,7 +28,7 @@ FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app)
     : Ventana(app.instancia(), modelo::DisposicionEleccion()), m_app(app),
       m_eleccion(app.estado(), app.Dialogos(nullptr), CarpetaConocida(FOLDERID_Documents),
                  CarpetaConocida(FOLDERID_Profile)) {
-    Crear(L"FrmElegirFicheros", textos::Titulo);
+    Crear(L"TildoraFrmElegirFicheros", textos::Titulo);
     CrearControles();
     ::DragAcceptFiles(hwnd(), TRUE);
 }
@@ -36,8 +36,8 @@ FrmElegirFicheros::FrmElegirFicheros(Aplicacion& app)
 void FrmElegirFicheros::CrearControles() {
     const modelo::Disposicion& d = m_disposicion;
     // Created in focus order; the labels take no focus.
-    Agregar<Etiqueta>(hwnd(), d, "lblFitxategiakAukeratu");
-    Agregar<Etiqueta>(hwnd(), d, "LblSeleccionFicheros");
+    auto& lblFitxategiakAukeratu = Agregar<Etiqueta>(hwnd(), d, "lblFitxategiakAukeratu");
+    auto& LblSeleccionFicheros = Agregar<Etiqueta>(hwnd(), d, "LblSeleccionFicheros");
     m_cmdEntrada = &Agregar<Boton>(hwnd(), m_instancia, d, "cmdEntrada");
     m_txtEntrada = &Agregar<CuadroTexto>(hwnd(), d, "txtEntrada");
     m_txtSalida = &Agregar<CuadroTexto>(hwnd(), d, "txtSalida");
@@ -46,6 +46,9 @@ void FrmElegirFicheros::CrearControles() {
     m_CmdSalir = &Agregar<Boton>(hwnd(), m_instancia, d, "CmdSalir");
     Agregar<Etiqueta>(hwnd(), d, "LblAct");
     Agregar<Etiqueta>(hwnd(), d, "Label1");
+
+    // The two languages of the instructions read at one size.
+    Encajar({&lblFitxategiakAukeratu, &LblSeleccionFicheros});
 
     m_cmdEntrada->onClick = [this] { cmdEntrada_Click(); };
     m_cmdSalida->onClick = [this] { cmdSalida_Click(); };
