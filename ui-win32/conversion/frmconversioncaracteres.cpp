@@ -136,6 +136,15 @@ void FrmConversionCaracteres::Impl::CrearControles() {
 }
 
 void FrmConversionCaracteres::Impl::Registrar() {
+    // What assistive technology reads for the grid and the text view, whose
+    // window texts show nowhere.
+    for (const modelo::Lectura& l : modelo::LecturasConversion()) {
+        if (l.control == "caracteresFG" || l.control == "textoFicheroRTB") {
+            SetWindowTextW(l.control == "caracteresFG" ? caracteresFG.Hwnd()
+                                                       : textoFicheroRTB.Hwnd(),
+                           Ancho(l.nombre).c_str());
+        }
+    }
     controles = {{"Label1", etiquetas[0]->hwnd()},      {"Label2", etiquetas[1]->hwnd()},
                  {"caracteresFG", caracteresFG.Hwnd()}, {"textoFicheroRTB", textoFicheroRTB.Hwnd()},
                  {"CmdBuscar", CmdBuscar->hwnd()},      {"CmdPrevia", CmdPrevia->hwnd()},
@@ -429,24 +438,6 @@ void FrmConversionCaracteres::Mostrar() {
         SetForegroundWindow(m->hwnd);
         SetFocus(m->caracteresFG.Hwnd());
     }
-}
-
-FinConversion FrmConversionCaracteres::Ejecutar() {
-    Mostrar();
-    MSG msg;
-    while (!m->fin) {
-        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
-        if (r <= 0) {
-            if (r == 0) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-            }
-            m->Terminar(FinConversion::Como::Cerrada);
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return *m->fin;
 }
 
 const std::optional<FinConversion>& FrmConversionCaracteres::Fin() const {

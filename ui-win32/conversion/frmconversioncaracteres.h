@@ -6,14 +6,12 @@
 // is the models' (modelos/conversion.h and its neighbours); this holds the
 // controls, their messages and their painting.
 //
-// How the first window opens it, as the Qt face hands over: the first window
-// is unloaded, this one is made and shown over the state of the last scan,
-// and what it gives back says which window comes next:
-//
-//     FinConversion fin = FrmConversionCaracteres(instancia, dialogos, estado).Ejecutar();
-//     switch (fin.como) { ... }  // Aceptada: the first window afresh;
-//                                // Cancelada: afresh with fin.vuelta's names;
-//                                // Cerrada: the program ends.
+// How the program opens it, as the Qt face hands over (ui-win32/aplicacion.h):
+// the first window is unloaded, this one is made and shown (Mostrar) over
+// the state of the last scan, and once the program's loop finds that it has
+// ended (Fin), how it ended says which window comes next: Aceptada, the
+// first window afresh; Cancelada, afresh with the names of `vuelta`;
+// Cerrada, none, and the program ends.
 
 #include "core/estado.h"
 #include "modelos/conversion.h"
@@ -56,9 +54,6 @@ public:
     // Creates the window, centred, with the grid filled from the last scan
     // and the text loaded (Form_Load), and shows it; returns at once.
     void Mostrar();
-    // Mostrar, then the messages until the window has ended; a WM_QUIT on
-    // the way is posted again for the caller's loop, and counts as closed.
-    FinConversion Ejecutar();
     // How it ended, once it has (its window is gone by then).
     const std::optional<FinConversion>& Fin() const;
 

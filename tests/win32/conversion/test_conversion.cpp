@@ -346,6 +346,16 @@ TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
     EXPECT_TRUE(w.Salida().empty());
 }
 
+TEST(VentanaConversion, OrdenDelFoco) {
+    Ventana w("a ^ b\r\n");
+    EXPECT_EQ(GetFocus(), w.C("caracteresFG"));
+    for (const char* siguiente : {"textoFicheroRTB", "CmdBuscar", "CmdPrevia", "CmdAceptar",
+                                  "CmdCancelar", "caracteresFG"}) {
+        w.Tecla(GetFocus(), VK_TAB);
+        EXPECT_EQ(GetFocus(), w.C(siguiente)) << siguiente;
+    }
+}
+
 TEST(VentanaConversion, MenuDeLaFila) {
     // '^' has a proposal; typed over, the row's menu takes it back.
     Ventana w("a ^ b\r\n");
