@@ -396,19 +396,23 @@ void Ventana::Enfocar(HWND control) {
     ::SetFocus(control);
 }
 
-void Ventana::Encajar(std::vector<Etiqueta*> etiquetas) {
+void Encajar(const std::vector<Etiqueta*>& etiquetas, UINT ppp) {
     constexpr int kLayout = 825;
     const auto caben = [&](int c) {
         return std::all_of(etiquetas.begin(), etiquetas.end(),
-                           [&](const Etiqueta* e) { return e->Cabe(c, m_ppp); });
+                           [&](const Etiqueta* e) { return e->Cabe(c, ppp); });
     };
     int centesimas = kLayout;
     while (centesimas - 25 >= kLayout * 2 / 3 && !caben(centesimas)) {
         centesimas -= 25;
     }
     for (Etiqueta* e : etiquetas) {
-        e->PonerTamano(centesimas, m_ppp);
+        e->PonerTamano(centesimas, ppp);
     }
+}
+
+void Ventana::Encajar(std::vector<Etiqueta*> etiquetas) {
+    win32::Encajar(etiquetas, m_ppp);
     if (std::find(m_encajadas.begin(), m_encajadas.end(), etiquetas) == m_encajadas.end()) {
         m_encajadas.push_back(std::move(etiquetas));
     }

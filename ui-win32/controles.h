@@ -128,6 +128,11 @@ private:
     HIMAGELIST m_imagenes = nullptr;
 };
 
+// Labels at one size, the layout's where their texts fit, else the largest
+// that fits all of them, down to two thirds of it (this system's font may
+// be wider than the layout's), at `ppp`.
+void Encajar(const std::vector<Etiqueta*>& etiquetas, UINT ppp);
+
 // A top-level window of the program's own class: its procedure reaches the
 // object (Procesar), WM_COMMAND reaches the control it came from, labels
 // get their colours, and a change of DPI places every control again.
@@ -167,9 +172,7 @@ protected:
     virtual void AlCerrar() {}
     // Gives `control` the focus, now and whenever the window is active again.
     void Enfocar(HWND control);
-    // The labels at one size, the layout's where their texts fit, else the
-    // largest that fits all of them, down to two thirds of it (this
-    // system's font may be wider than the layout's); again at every DPI.
+    // The labels at one size (win32::Encajar), again at every DPI.
     void Encajar(std::vector<Etiqueta*> etiquetas);
 
     HINSTANCE m_instancia;

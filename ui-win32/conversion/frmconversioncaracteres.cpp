@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace tildora::win32 {
 
@@ -33,9 +32,6 @@ FrmConversionCaracteres::Impl::Impl(HINSTANCE instancia_, modelo::Dialogos& dial
 FrmConversionCaracteres::Impl::~Impl() {
     if (hwnd) {
         DestroyWindow(hwnd);
-    }
-    if (fuenteEtiquetas) {
-        DeleteObject(fuenteEtiquetas);
     }
 }
 
@@ -202,41 +198,13 @@ void FrmConversionCaracteres::Impl::Disponer() {
 }
 
 void FrmConversionCaracteres::Impl::EncajarEtiquetas() {
-    // The two languages of the instructions read at one size: the layout's
-    // font, or smaller until both fit their boxes whole.
-    LOGFONTW lf{};
-    GetObjectW(fuente->hfont(), sizeof lf, &lf);
-    HDC dc = GetDC(hwnd);
-    HFONT f = nullptr;
-    for (LONG alto = std::abs(lf.lfHeight); alto >= 6; --alto) {
-        if (f) {
-            DeleteObject(f);
-        }
-        lf.lfHeight = -alto;
-        f = CreateFontIndirectW(&lf);
-        HGDIOBJ antes = SelectObject(dc, f);
-        bool caben = true;
-        for (const auto& e : etiquetas) {
-            RECT caja{};
-            GetClientRect(e->hwnd(), &caja);
-            const LONG altoCaja = caja.bottom;
-            const std::wstring texto = conversion::TextoAncho(e->hwnd());
-            DrawTextW(dc, texto.c_str(), -1, &caja, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-            caben = caben && caja.bottom <= altoCaja;
-        }
-        SelectObject(dc, antes);
-        if (caben) {
-            break;
-        }
-    }
-    ReleaseDC(hwnd, dc);
+    // The two languages of the instructions read at one size, the largest
+    // that fits their boxes as wide as the window now makes them.
+    std::vector<Etiqueta*> instrucciones;
     for (const auto& e : etiquetas) {
-        SendMessageW(e->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+        instrucciones.push_back(e.get());
     }
-    if (fuenteEtiquetas) {
-        DeleteObject(fuenteEtiquetas);
-    }
-    fuenteEtiquetas = f;
+    Encajar(instrucciones, ppp);
 }
 
 SIZE FrmConversionCaracteres::Impl::Marco() const {

@@ -110,7 +110,6 @@ struct FrmConversionCaracteres::Impl {
     std::unique_ptr<Boton> CmdPrevia;
     std::unique_ptr<Boton> CmdAceptar;
     std::unique_ptr<Boton> CmdCancelar;
-    HFONT fuenteEtiquetas = nullptr;
     HWND LblOcurrencias = nullptr;
     HWND LblTextoMostrado = nullptr;
     HWND consejos = nullptr;
