@@ -15,9 +15,11 @@ namespace tildora::win32 {
 namespace {
 
 constexpr wchar_t kClase[] = L"TildoraFrmConversionCaracteres";
-// The identifiers of the controls made here (the layout's wrappers number
-// theirs by their place in the layout).
-enum : int { kIdRejilla = 901, kIdVista, kIdEditor, kIdOcurrencias, kIdTextoMostrado };
+// A control's identifier: its place in the layout, as the wrappers number
+// theirs (another program reads a control by it).
+int Id(std::string_view nombre) {
+    return IdControl(modelo::DisposicionConversion(), nombre);
+}
 // The frame: it can grow and be maximised.
 constexpr DWORD kEstilo = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
@@ -92,9 +94,9 @@ void FrmConversionCaracteres::Impl::CrearControles() {
         b->Colocar(ppp);
         return b;
     };
-    caracteresFG.Crear(hwnd, kIdRejilla, f, Pixeles(modelo::kAltoFilaRejilla, ppp),
+    caracteresFG.Crear(hwnd, Id("caracteresFG"), f, Pixeles(modelo::kAltoFilaRejilla, ppp),
                        Pixeles(modelo::kAnchoColumnaRejilla, ppp));
-    textoFicheroRTB.Crear(hwnd, kIdVista, f,
+    textoFicheroRTB.Crear(hwnd, Id("textoFicheroRTB"), f,
                           {[this] {
                                buscador.Olvidar();
                                Contar();
@@ -121,9 +123,9 @@ void FrmConversionCaracteres::Impl::CrearControles() {
         SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
         return e;
     };
-    LblOcurrencias = etiqueta(kIdOcurrencias, SS_CENTER);
-    LblTextoMostrado = etiqueta(kIdTextoMostrado, SS_LEFT);
-    txtEditor.Crear(hwnd, kIdEditor, f,
+    LblOcurrencias = etiqueta(Id("LblOcurrencias"), SS_CENTER);
+    LblTextoMostrado = etiqueta(Id("LblTextoMostrado"), SS_LEFT);
+    txtEditor.Crear(hwnd, Id("txtEditor"), f,
                     {[this] { txtEditor_LostFocus(); },
                      [this](modelo::AccionEditor a) { TeclaEnEditor(a); },
                      [this](UINT m, WPARAM t) { return TeclaEnVentana(m, t); }});
