@@ -117,7 +117,8 @@ bool EditorCelda::Tecla(UINT mensaje, WPARAM tecla) {
         if (tecla == L'\r' || tecla == 0x1B || tecla == L'\t') {
             return true; // taken as keys already: no beep
         }
-        escribe = tecla >= 0x20 && tecla != 0x7F && GetKeyState(VK_CONTROL) >= 0;
+        // A printable character is typed text, AltGr's too.
+        escribe = tecla >= 0x20 && tecla != 0x7F;
     } else {
         static constexpr std::pair<WPARAM, TeclaEditor> kTeclas[] = {
             {VK_RETURN, TeclaEditor::Intro},

@@ -379,7 +379,11 @@ modelo::Pulsacion Rejilla::Pulsacion(WPARAM tecla, bool caracter) {
     p.conControl = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
     p.soloMayusculas = mayus && !p.conControl;
     if (caracter) {
+        // A printable character is typed text, AltGr's (Ctrl and Alt held)
+        // too: Ctrl alone gives control codes, Alt alone WM_SYSCHAR.
         p.escribe = tecla >= 0x20 && tecla != 0x7F;
+        p.conControl = !p.escribe;
+        p.soloMayusculas = mayus && p.escribe;
         p.tecla = tecla == L' ' ? TeclaRejilla::Espacio : TeclaRejilla::Otra;
         return p;
     }
