@@ -346,6 +346,18 @@ TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
     EXPECT_TRUE(w.Salida().empty());
 }
 
+TEST(VentanaConversion, EscribirSobreLaRespuesta) {
+    // On the grid, Right goes to the answer's cell, where a character typed
+    // takes the place of the answer, as in a spreadsheet.
+    Ventana w("a \xe7 b\r\n", "[lista]\r\n\xe7=c\r\n");
+    w.Clic(1, 0);
+    w.Tecla(w.C("caracteresFG"), VK_RIGHT);
+    w.Teclear(w.C("caracteresFG"), L"z");
+    EXPECT_TRUE(IsWindowVisible(w.C("txtEditor")));
+    w.Clic(1, 0);
+    EXPECT_EQ(w.TextoCelda(1, 1), L"z");
+}
+
 TEST(VentanaConversion, OrdenDelFoco) {
     Ventana w("a ^ b\r\n");
     EXPECT_EQ(GetFocus(), w.C("caracteresFG"));
