@@ -1,18 +1,17 @@
-// The Win32 conversion window, driven as a user would with the messages a
-// user's clicks and keys send: a scan's rows in the list view, cells clicked
-// and typed into, keys on the grid and in the editor, the search, accept,
-// cancel and the close box, with scripted dialogs answering and the output
-// and the store read back. The rules are the models' and tested there; this
-// checks that the window carries them.
+// The Win32 conversion window, driven as a user would through the face's
+// driver (tests/win32/conductor_win32.h) and the messages a user's clicks and
+// keys send: the first window hands over, the scan's rows show in the list
+// view, cells are clicked and typed into, keys pressed on the grid and in the
+// editor, the search, the preview, accept, cancel and the close box, with
+// the scripted dialogs answering and the output and the store read back. The
+// rules are the models' and tested there; these check that the window
+// carries them.
 
 #include "tests/core/ayudas.h"
-#include "tests/modelos/dialogos_guionados.h"
-#include "ui-win32/aplicacion.h"
+#include "tests/win32/conductor_win32.h"
 #include "ui-win32/controles.h"
 #include "ui-win32/conversion/frmconversioncaracteres.h"
-#include "ui-win32/seleccion/frmelegirficheros.h"
 
-#include "core/estado.h"
 #include "core/textos.h"
 #include "modelos/dialogos.h"
 #include "modelos/vista.h"
@@ -22,81 +21,54 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 using namespace tildora;
-using tildora::win32::FinConversion;
 using tildora::win32::FrmConversionCaracteres;
 
 namespace {
 
 using Respuesta = modelo::Dialogos::Respuesta;
 
-// One program run, its store, input and output in a folder of its own, on
-// the conversion window: the input written, its name and the output's typed
-// into the first window, "Zuzendu Corregir" pressed. `v` is the conversion
-// window while it is the one loaded.
+// One program run on the conversion window: the input (and the store)
+// written in the run's folder, their names typed into the first window,
+// "Zuzendu Corregir" pressed.
 struct Ventana {
-    prueba::CarpetaTemporal carpeta;
-    Estado estado;
-    pruebas::DialogosGuionadosEstandar dialogos;
-    int salidas = 0;
-    win32::Aplicacion app{GetModuleHandleW(nullptr), estado, dialogos, [this] { ++salidas; }};
-    FrmConversionCaracteres* v = nullptr;
-    std::optional<FinConversion> fin;
+    pruebas::ConductorWin32 c;
 
     explicit Ventana(const std::string& texto, const std::string& almacen = {}) {
-        estado.RutaAlmacen = carpeta / "caracteres.ini";
         // The window's remembered size is kept in this run's folder.
-        SetEnvironmentVariableW(L"APPDATA", carpeta.ruta().wstring().c_str());
+        SetEnvironmentVariableW(L"APPDATA", win32::Ancho(c.Ruta("")).c_str());
         if (!almacen.empty()) {
-            prueba::Escribir(estado.RutaAlmacen, almacen);
+            c.Fichero("caracteres.ini", almacen);
         }
-        prueba::Escribir(carpeta / "entrada.txt", texto);
-        app.MostrarSeleccion();
-        Atender();
+        c.Fichero("entrada.txt", texto);
+        c.MostrarSeleccion();
         Abrir();
     }
 
     // From the first window to the conversion window.
     void Abrir() {
-        win32::FrmElegirFicheros* primera = app.Seleccion();
-        ASSERT_NE(primera, nullptr);
-        win32::PonerTexto(primera->Control("txtEntrada"), carpeta / "entrada.txt");
-        win32::PonerTexto(primera->Control("txtSalida"), carpeta / "salida.txt");
-        SendMessageW(primera->Control("CmdActualizar"), BM_CLICK, 0, 0);
-        Atender();
-        ASSERT_NE(v, nullptr);
-        ASSERT_TRUE(IsWindowVisible(v->Ventana()));
+        c.Teclear("txtEntrada", c.Ruta("entrada.txt"));
+        c.Teclear("txtSalida", c.Ruta("salida.txt"));
+        c.Pulsar("CmdActualizar");
+        ASSERT_EQ(c.VentanaActual(), "FrmConversionCaracteres");
     }
 
-    HWND C(const char* nombre) const { return v ? v->Control(nombre) : nullptr; }
-
-    // Every message waiting, as the program's loop runs it; how the
-    // conversion window ended is kept before it hands over.
-    void Atender() {
-        MSG m;
-        do {
-            if (v && v->Fin()) {
-                fin = v->Fin();
-            }
-            app.TrasMensaje();
-            v = app.Conversion();
-        } while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) && (win32::Despachar(m), true));
-    }
+    const FrmConversionCaracteres& v() { return *c.app().Conversion(); }
+    HWND C(const char* nombre) { return c.Control(nombre); }
+    void Atender() { c.Atender(); }
 
     // A cell's box in the grid's client area (rows from 1, as the grid's).
-    RECT Celda(int fila, int columna) const {
+    RECT Celda(int fila, int columna) {
         HWND g = C("caracteresFG");
         RECT r{};
         ListView_GetItemRect(g, fila - 1, &r, LVIR_BOUNDS);
-        const int ancho0 = ListView_GetColumnWidth(g, 0);
-        r.left += columna == 0 ? 0 : ancho0;
+        r.left += columna == 0 ? 0 : ListView_GetColumnWidth(g, 0);
         r.right = r.left + ListView_GetColumnWidth(g, columna);
         return r;
     }
@@ -108,8 +80,8 @@ struct Ventana {
         Atender();
     }
     void Teclear(HWND control, std::wstring_view texto) {
-        for (const wchar_t c : texto) {
-            PostMessageW(control, WM_CHAR, c, 1);
+        for (const wchar_t letra : texto) {
+            PostMessageW(control, WM_CHAR, letra, 1);
         }
         Atender();
     }
@@ -119,77 +91,21 @@ struct Ventana {
         Atender();
     }
     // What the list view reads of a cell (the text it hands a screen reader).
-    std::wstring TextoCelda(int fila, int columna) const {
+    std::wstring TextoCelda(int fila, int columna) {
         wchar_t b[256] = {};
         ListView_GetItemText(C("caracteresFG"), fila - 1, columna, b, 256);
         return b;
     }
-    std::wstring Texto(const char* control) const {
-        wchar_t b[256] = {};
-        GetWindowTextW(C(control), b, 256);
-        return b;
-    }
-    std::vector<std::string> Mensajes() {
-        std::vector<std::string> r;
-        for (const auto& m : dialogos.mensajes) {
-            r.push_back(m.texto);
-        }
-        dialogos.mensajes.clear();
-        return r;
-    }
+    std::wstring Texto(const char* control) { return win32::Ancho(c.Texto(control)); }
+    std::vector<std::string> Mensajes() { return c.Mensajes(); }
     // A file's bytes; empty when it is not there.
-    static std::string Bytes(const std::string& ruta) {
+    std::string Bytes(const std::string& nombre) {
+        const std::string ruta = c.Ruta(nombre);
         return std::filesystem::exists(prueba::Camino(ruta)) ? prueba::Leer(ruta) : std::string();
     }
-    std::string Salida() const { return Bytes(estado.FicheroSalida); }
-    std::string Almacen() const { return Bytes(estado.RutaAlmacen); }
-
-    // Saves the window's picture when the run asks for pictures.
-    void Capturar(const char* nombre) const;
-    // The first window's box, after the conversion window handed back.
-    std::string Caja(const char* nombre) const {
-        return app.Seleccion() ? win32::TextoDe(app.Seleccion()->Control(nombre)) : "?";
-    }
+    std::string Salida() { return Bytes("salida.txt"); }
+    std::string Almacen() { return Bytes("caracteres.ini"); }
 };
-
-void Ventana::Capturar(const char* nombre) const {
-    const char* carpetaCapturas = std::getenv("TILDORA_CAPTURAS");
-    if (!carpetaCapturas) {
-        return;
-    }
-    HWND h = v->Ventana();
-    RECT r{};
-    GetWindowRect(h, &r);
-    const int an = r.right - r.left, al = r.bottom - r.top;
-    HDC pantalla = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(pantalla);
-    HBITMAP imagen = CreateCompatibleBitmap(pantalla, an, al);
-    SelectObject(dc, imagen);
-    // From the screen, as it shows: Wine's PrintWindow leaves out the
-    // controls.
-    // Above every other window, then drawn anew.
-    SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    // Wine hands the drawing to the X server on its own time; a picture
-    // (never a check) may wait for it.
-    GdiFlush();
-    Sleep(200);
-    BitBlt(dc, 0, 0, an, al, pantalla, r.left, r.top, SRCCOPY);
-    SetWindowPos(h, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    BITMAPINFOHEADER bi{sizeof bi, an, -al, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const int fila = (an * 3 + 3) & ~3;
-    std::string pixeles(static_cast<std::size_t>(fila * al), '\0');
-    GetDIBits(dc, imagen, 0, al, pixeles.data(), reinterpret_cast<BITMAPINFO*>(&bi),
-              DIB_RGB_COLORS);
-    BITMAPFILEHEADER bf{0x4D42, static_cast<DWORD>(sizeof bf + sizeof bi + pixeles.size()), 0, 0,
-                        sizeof bf + sizeof bi};
-    std::string bmp(reinterpret_cast<const char*>(&bf), sizeof bf);
-    bmp.append(reinterpret_cast<const char*>(&bi), sizeof bi).append(pixeles);
-    prueba::Escribir(std::string(carpetaCapturas) + "/" + nombre + ".bmp", bmp);
-    DeleteObject(imagen);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, pantalla);
-}
 
 // The same walk in each encoding: 'ç' remembered, '^' typed over its
 // proposal, '|' given the delete answer with Delete, '…' keeping its
@@ -208,12 +124,12 @@ class PruebaRecorrido : public ::testing::TestWithParam<Recorrido> {};
 
 TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     Ventana w(GetParam().entrada, "[lista]\r\n\xe7=c\r\n");
-    ASSERT_TRUE(IsWindowVisible(w.v->Ventana()));
+    ASSERT_TRUE(IsWindowVisible(w.v().Ventana()));
     ASSERT_EQ(ListView_GetItemCount(w.C("caracteresFG")), 4);
     EXPECT_EQ(w.TextoCelda(1, 0), L"\u00e7");
     EXPECT_EQ(w.TextoCelda(1, 1), L"c");
     EXPECT_EQ(w.TextoCelda(4, 0), L"\u2026");
-    EXPECT_TRUE(w.v->Modelo().EsPropuesta(1));
+    EXPECT_TRUE(w.v().Modelo().EsPropuesta(1));
     EXPECT_FALSE(IsWindowVisible(w.C("txtEditor")));
 
     // The editor opens exactly over the clicked cell.
@@ -221,14 +137,14 @@ TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     HWND editor = w.C("txtEditor");
     ASSERT_TRUE(IsWindowVisible(editor));
     RECT celda = w.Celda(2, 1);
-    MapWindowPoints(w.C("caracteresFG"), w.v->Ventana(), reinterpret_cast<POINT*>(&celda), 2);
+    MapWindowPoints(w.C("caracteresFG"), w.v().Ventana(), reinterpret_cast<POINT*>(&celda), 2);
     RECT caja{};
     GetWindowRect(editor, &caja);
-    MapWindowPoints(nullptr, w.v->Ventana(), reinterpret_cast<POINT*>(&caja), 2);
+    MapWindowPoints(nullptr, w.v().Ventana(), reinterpret_cast<POINT*>(&caja), 2);
     EXPECT_TRUE(EqualRect(&celda, &caja));
     EXPECT_EQ(GetFocus(), editor);
     w.Teclear(editor, L"v");
-    w.Capturar(("conversion-" + std::string(GetParam().nombre)).c_str());
+    w.c.Capturar(("conversion-" + std::string(GetParam().nombre)).c_str());
 
     // Another cell takes what was typed into its own; Delete on the grid
     // gives the delete answer.
@@ -237,35 +153,33 @@ TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     w.Tecla(editor, VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(editor));
     w.Tecla(w.C("caracteresFG"), VK_DELETE);
-    EXPECT_TRUE(w.v->Modelo().EsBorrado(2));
+    EXPECT_TRUE(w.v().Modelo().EsBorrado(2));
 
     // The search chooses the first 'ç' and says which of how many.
     w.Clic(1, 0);
     SendMessageW(w.C("CmdBuscar"), BM_CLICK, 0, 0);
     w.Atender();
     EXPECT_EQ(w.Texto("LblOcurrencias"), L"1 / 2");
-    EXPECT_EQ(w.v->Vista().Actual(),
-              w.estado.documento.texto.find(GetParam().nombre[0] == 'w' ? "\xe7" : "\xc3\xa7"));
+    EXPECT_EQ(w.v().Vista().Actual(),
+              w.c.estado().documento.texto.find(GetParam().nombre[0] == 'w' ? "\xe7" : "\xc3\xa7"));
     // F3 goes on to the next one; F4 shows the text as it will be written.
     w.Tecla(GetFocus(), VK_F3);
     EXPECT_EQ(w.Texto("LblOcurrencias"), L"2 / 2");
     w.Tecla(GetFocus(), VK_F4);
-    EXPECT_TRUE(w.v->Vista().Previa());
+    EXPECT_TRUE(w.v().Vista().Previa());
     EXPECT_EQ(w.Texto("LblTextoMostrado"), L"Testu zuzendua\r\nTexto corregido");
-    w.Capturar(("previa-" + std::string(GetParam().nombre)).c_str());
+    w.c.Capturar(("previa-" + std::string(GetParam().nombre)).c_str());
 
     // Enter, from the grid, accepts.
     w.Clic(1, 0);
     ASSERT_EQ(GetFocus(), w.C("caracteresFG"));
     w.Tecla(GetFocus(), VK_RETURN);
     EXPECT_EQ(w.Mensajes(), std::vector<std::string>{textos::MensajeCorregido(6)});
-    ASSERT_TRUE(w.fin);
-    EXPECT_EQ(w.fin->como, FinConversion::Como::Aceptada);
     EXPECT_EQ(w.Salida(), GetParam().salida);
     // The first window again, its boxes empty.
-    EXPECT_EQ(w.v, nullptr);
-    EXPECT_EQ(w.Caja("txtEntrada"), "");
-    EXPECT_EQ(w.Caja("txtSalida"), "");
+    ASSERT_EQ(w.c.VentanaActual(), "FrmElegirFicheros");
+    EXPECT_EQ(w.c.Texto("txtEntrada"), "");
+    EXPECT_EQ(w.c.Texto("txtSalida"), "");
 }
 
 // UTF-16, little-endian, with its byte-order mark.
@@ -300,7 +214,7 @@ TEST(VentanaConversion, FaltaRespuestaYCaracterRechazado) {
     std::vector<std::string> m = w.Mensajes();
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].rfind(std::string(textos::FaltanSoluciones), 0), 0u) << m[0];
-    EXPECT_FALSE(w.fin);
+    EXPECT_EQ(w.c.VentanaActual(), "FrmConversionCaracteres");
     EXPECT_TRUE(w.Salida().empty());
     // The row without an answer is made current.
     EXPECT_EQ(ListView_GetNextItem(w.C("caracteresFG"), -1, LVNI_FOCUSED), 0);
@@ -316,7 +230,7 @@ TEST(VentanaConversion, FaltaRespuestaYCaracterRechazado) {
     EXPECT_EQ(m[0].rfind(std::string(textos::CaracterIncorrecto), 0), 0u) << m[0];
     EXPECT_FALSE(IsWindowVisible(w.C("txtEditor")));
     EXPECT_EQ(w.TextoCelda(2, 1), L"c");
-    EXPECT_FALSE(w.fin);
+    EXPECT_EQ(w.c.VentanaActual(), "FrmConversionCaracteres");
 }
 
 TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
@@ -327,21 +241,17 @@ TEST(VentanaConversion, EscYCierreConRespuestasEscritas) {
     ASSERT_EQ(w.TextoCelda(1, 1), L"v");
 
     // Esc asks; Cancel keeps the window, and so does the close box.
-    w.dialogos.respuestas = {Respuesta::Cancelar, Respuesta::Cancelar, Respuesta::Aceptar};
+    w.c.dialogos().respuestas = {Respuesta::Cancelar, Respuesta::Cancelar, Respuesta::Aceptar};
     w.Tecla(w.C("caracteresFG"), VK_ESCAPE);
     EXPECT_EQ(w.Mensajes(), std::vector<std::string>{std::string(textos::SalirSinGuardar)});
-    EXPECT_FALSE(w.fin);
-    PostMessageW(w.v->Ventana(), WM_CLOSE, 0, 0);
-    w.Atender();
+    EXPECT_EQ(w.c.VentanaActual(), "FrmConversionCaracteres");
+    w.c.Cerrar();
     EXPECT_EQ(w.Mensajes(), std::vector<std::string>{std::string(textos::SalirSinGuardar)});
-    EXPECT_FALSE(w.fin);
-    EXPECT_TRUE(IsWindowVisible(w.v->Ventana()));
+    EXPECT_TRUE(w.c.SeVe("FrmConversionCaracteres"));
     // Agreed, the close box ends the program; nothing is stored or written.
-    PostMessageW(w.v->Ventana(), WM_CLOSE, 0, 0);
-    w.Atender();
-    ASSERT_TRUE(w.fin);
-    EXPECT_EQ(w.fin->como, FinConversion::Como::Cerrada);
-    EXPECT_EQ(w.salidas, 1);
+    w.c.Cerrar();
+    EXPECT_EQ(w.c.Salidas(), 1);
+    EXPECT_EQ(w.c.VentanaActual(), "");
     EXPECT_TRUE(w.Almacen().empty());
     EXPECT_TRUE(w.Salida().empty());
 }
@@ -374,7 +284,7 @@ TEST(VentanaConversion, MenuDeLaFila) {
     w.Clic(1, 1);
     w.Teclear(w.C("txtEditor"), L"v");
     w.Clic(1, 0);
-    ASSERT_FALSE(w.v->Modelo().EsPropuesta(0));
+    ASSERT_FALSE(w.v().Modelo().EsPropuesta(0));
     // The menu key, then its third entry chosen from the keyboard (the
     // menu's own loop reads the keys waiting).
     HWND g = w.C("caracteresFG");
@@ -382,7 +292,7 @@ TEST(VentanaConversion, MenuDeLaFila) {
         PostMessageW(g, WM_KEYDOWN, vk, 1);
     }
     w.Atender();
-    EXPECT_TRUE(w.v->Modelo().EsPropuesta(0));
+    EXPECT_TRUE(w.v().Modelo().EsPropuesta(0));
 }
 
 TEST(VentanaConversion, CreceYRecuerdaSuTamano) {
@@ -393,7 +303,7 @@ TEST(VentanaConversion, CreceYRecuerdaSuTamano) {
         return r;
     };
     const RECT vista = caja(w.C("textoFicheroRTB"));
-    SetWindowPos(w.v->Ventana(), nullptr, 0, 0, 1000, 740, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(w.v().Ventana(), nullptr, 0, 0, 1000, 740, SWP_NOZORDER | SWP_NOMOVE);
     w.Atender();
     // The text takes the width and most of the height added.
     const RECT crecida = caja(w.C("textoFicheroRTB"));
@@ -402,12 +312,12 @@ TEST(VentanaConversion, CreceYRecuerdaSuTamano) {
 
     // Left with nothing typed, it opens next time at the size it had.
     RECT cliente{};
-    GetClientRect(w.v->Ventana(), &cliente);
+    GetClientRect(w.v().Ventana(), &cliente);
     w.Tecla(w.C("caracteresFG"), VK_ESCAPE);
-    ASSERT_TRUE(w.fin);
+    ASSERT_EQ(w.c.VentanaActual(), "FrmElegirFicheros");
     w.Abrir();
     RECT otro{};
-    GetClientRect(w.v->Ventana(), &otro);
+    GetClientRect(w.v().Ventana(), &otro);
     EXPECT_EQ(otro.right, cliente.right);
     EXPECT_EQ(otro.bottom, cliente.bottom);
 }
