@@ -180,8 +180,13 @@ void FrmConversionCaracteres::Impl::Disponer() {
     RECT cliente{};
     GetClientRect(hwnd, &cliente);
     const auto twips = [this](LONG px) { return MulDiv(px, 1440, static_cast<int>(ppp)); };
-    const modelo::DisposicionPropia propia =
-        modelo::DisposicionConversionEn(twips(cliente.right), twips(cliente.bottom));
+    // The grid widens as far as its columns, its frame and a vertical
+    // scroll bar need.
+    HWND g = caracteresFG.Hwnd();
+    const int anchoRejilla = ListView_GetColumnWidth(g, 0) + ListView_GetColumnWidth(g, 1) +
+                             2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
+    const modelo::DisposicionPropia propia = modelo::DisposicionConversionEn(
+        twips(cliente.right), twips(cliente.bottom), twips(anchoRejilla));
     for (const modelo::Control& c : propia.controles) {
         if (c.nombre == "txtEditor") {
             continue;
