@@ -80,8 +80,14 @@ bool HayGlifo(HDC dc, char32_t cp) {
         return false;
     }
     WORD indice = 0;
-    return GetGlyphIndicesW(dc, c.data(), 1, &indice, GGI_MARK_NONEXISTING_GLYPHS) == 1 &&
-           indice != 0xFFFF;
+    const DWORD n = GetGlyphIndicesW(dc, c.data(), 1, &indice, GGI_MARK_NONEXISTING_GLYPHS);
+    if (n != GDI_ERROR) {
+        return n == 1 && indice != 0xFFFF;
+    }
+    // A font the look-up does not take (a raster one): the range of its
+    // characters.
+    TEXTMETRICW tm{};
+    return GetTextMetricsW(dc, &tm) && cp >= tm.tmFirstChar && cp <= tm.tmLastChar;
 }
 
 Etiquetas::~Etiquetas() {

@@ -120,7 +120,23 @@ HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoCol
         h.fmt |= HDF_OWNERDRAW;
         Header_SetItem(cabecera, c, &h);
     }
+    // The header as high as a row.
+    SetWindowSubclass(cabecera, &Rejilla::Cabecera, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return m_hwnd;
+}
+
+LRESULT CALLBACK Rejilla::Cabecera(HWND cabecera, UINT mensaje, WPARAM w, LPARAM l, UINT_PTR,
+                                   DWORD_PTR datos) {
+    const LRESULT r = DefSubclassProc(cabecera, mensaje, w, l);
+    if (mensaje == HDM_LAYOUT) {
+        auto& disposicion = *reinterpret_cast<HDLAYOUT*>(l);
+        const int alto = reinterpret_cast<const Rejilla*>(datos)->m_altoFila;
+        disposicion.pwpos->cy = alto;
+        disposicion.prc->top = disposicion.pwpos->y + alto;
+    }
+    return r;
 }
 
 int Rejilla::Row() const {

@@ -70,6 +70,9 @@ public:
     static modelo::Pulsacion Pulsacion(WPARAM tecla, bool caracter);
 
 private:
+    // The header's procedure: as high as a row.
+    static LRESULT CALLBACK Cabecera(HWND cabecera, UINT mensaje, WPARAM w, LPARAM l, UINT_PTR id,
+                                     DWORD_PTR datos);
     // A cell's text colour and pieces, and its drawing.
     void DibujarCelda(HDC dc, int fila, int columna, RECT caja, bool actual, bool foco);
     // The pieces a cell shows (modelos/filas.h), `texto` being how it reads.
