@@ -90,6 +90,16 @@ struct Ventana {
         PostMessageW(control, WM_KEYUP, vk, 0xC0000001);
         Atender();
     }
+    // A key with Ctrl held, as the keyboard holds it.
+    void Control(HWND control, WPARAM vk) {
+        BYTE teclas[256];
+        GetKeyboardState(teclas);
+        teclas[VK_CONTROL] = 0x80;
+        SetKeyboardState(teclas);
+        Tecla(control, vk);
+        teclas[VK_CONTROL] = 0;
+        SetKeyboardState(teclas);
+    }
     // What the list view reads of a cell (the text it hands a screen reader).
     std::wstring TextoCelda(int fila, int columna) {
         wchar_t b[256] = {};
@@ -106,6 +116,21 @@ struct Ventana {
     std::string Salida() { return Bytes("salida.txt"); }
     std::string Almacen() { return Bytes("caracteres.ini"); }
 };
+
+// The clipboard's text; with `vaciar`, the clipboard emptied.
+std::wstring Portapapeles(bool vaciar = false) {
+    std::wstring texto;
+    if (OpenClipboard(nullptr)) {
+        if (vaciar) {
+            EmptyClipboard();
+        } else if (HANDLE datos = GetClipboardData(CF_UNICODETEXT)) {
+            texto = static_cast<const wchar_t*>(GlobalLock(datos));
+            GlobalUnlock(datos);
+        }
+        CloseClipboard();
+    }
+    return texto;
+}
 
 // The same walk in each encoding: 'ç' remembered, '^' typed over its
 // proposal, '|' given the delete answer with Delete, '…' keeping its
@@ -162,6 +187,11 @@ TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     EXPECT_EQ(w.Texto("LblOcurrencias"), L"1 / 2");
     EXPECT_EQ(w.v().Vista().Actual(),
               w.c.estado().documento.texto.find(GetParam().nombre[0] == 'w' ? "\xe7" : "\xc3\xa7"));
+    // Ctrl+C in the text copies what the search selected.
+    Portapapeles(true);
+    w.c.Enfocar("textoFicheroRTB");
+    w.Control(w.C("textoFicheroRTB"), 'C');
+    EXPECT_EQ(Portapapeles(), L"\u00e7");
     // F3 goes on to the next one; F4 shows the text as it will be written.
     w.Tecla(GetFocus(), VK_F3);
     EXPECT_EQ(w.Texto("LblOcurrencias"), L"2 / 2");

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tildora::win32::conversion {
@@ -255,6 +256,17 @@ void VistaTexto::MostrarPrevia(const VistaPrevia* previa) {
 
 bool VistaTexto::Tecla(WPARAM tecla) {
     const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (control && (tecla == 'C' || tecla == VK_INSERT)) {
+        Copiar();
+        return true;
+    }
+    if (control && tecla == 'A') {
+        Seleccionar(0, m_modelo.Texto().Texto().size());
+        if (m_modelo.OlvidarActual() && m_acciones.olvidada) {
+            m_acciones.olvidada();
+        }
+        return true;
+    }
     struct Desplazamiento {
         WPARAM tecla;
         int barra;
@@ -274,6 +286,40 @@ bool VistaTexto::Tecla(WPARAM tecla) {
         }
     }
     return false;
+}
+
+void VistaTexto::Copiar() const {
+    if (m_modelo.FinSeleccion() <= m_modelo.InicioSeleccion()) {
+        return;
+    }
+    // The selection as shown (the corrected text in the preview), its line
+    // breaks as Windows writes them.
+    std::wstring texto;
+    m_modelo.Seleccionado([this](unsigned char b) { return char32_t{m_glifo[b]}; },
+                          [&texto](char32_t c) {
+                              if (c == U'\n') {
+                                  texto += L"\r\n";
+                              } else {
+                                  texto += Caracter(c);
+                              }
+                          });
+    const std::size_t bytes = (texto.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memoria = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memoria) {
+        return;
+    }
+    std::memcpy(GlobalLock(memoria), texto.c_str(), bytes);
+    GlobalUnlock(memoria);
+    if (OpenClipboard(m_hwnd)) {
+        EmptyClipboard();
+        if (SetClipboardData(CF_UNICODETEXT, memoria)) {
+            memoria = nullptr;
+        }
+        CloseClipboard();
+    }
+    if (memoria) {
+        GlobalFree(memoria);
+    }
 }
 
 std::size_t VistaTexto::PosicionEn(POINT p) const {

@@ -64,7 +64,10 @@ private:
                          int y) const;
     RECT ZonaEn(const modelo::Renglon& r, const modelo::Visible& v, const modelo::Zona& zona,
                 int y) const;
+    // The scrolling keys, Ctrl+A and Ctrl+C.
     bool Tecla(WPARAM tecla);
+    // The selection to the clipboard.
+    void Copiar() const;
     void Raton(UINT mensaje, LPARAM l);
     std::size_t PosicionEn(POINT p) const;
 
