@@ -147,6 +147,30 @@ void PrintTo(const Recorrido& r, std::ostream* os) {
 
 class PruebaRecorrido : public ::testing::TestWithParam<Recorrido> {};
 
+// The search on the walk's first row, 'ç': the first occurrence, copied
+// with Ctrl+C, the next with F3, then the preview with F4.
+void Buscar(Ventana& w, const std::string& nombre) {
+    // The search chooses the first 'ç' and says which of how many.
+    w.Clic(1, 0);
+    SendMessageW(w.C("CmdBuscar"), BM_CLICK, 0, 0);
+    w.Atender();
+    EXPECT_EQ(w.Texto("LblOcurrencias"), L"1 / 2");
+    EXPECT_EQ(w.v().Vista().Actual(),
+              w.c.estado().documento.texto.find(nombre[0] == 'w' ? "\xe7" : "\xc3\xa7"));
+    // Ctrl+C in the text copies what the search selected.
+    Portapapeles(true);
+    w.c.Enfocar("textoFicheroRTB");
+    w.Control(w.C("textoFicheroRTB"), 'C');
+    EXPECT_EQ(Portapapeles(), L"\u00e7");
+    // F3 goes on to the next one; F4 shows the text as it will be written.
+    w.Tecla(GetFocus(), VK_F3);
+    EXPECT_EQ(w.Texto("LblOcurrencias"), L"2 / 2");
+    w.Tecla(GetFocus(), VK_F4);
+    EXPECT_TRUE(w.v().Vista().Previa());
+    EXPECT_EQ(w.Texto("LblTextoMostrado"), L"Testu zuzendua\r\nTexto corregido");
+    w.c.Capturar(("previa-" + nombre).c_str());
+}
+
 TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     Ventana w(GetParam().entrada, "[lista]\r\n\xe7=c\r\n");
     ASSERT_TRUE(IsWindowVisible(w.v().Ventana()));
@@ -180,25 +204,7 @@ TEST_P(PruebaRecorrido, DeLaExploracionALaCuenta) {
     w.Tecla(w.C("caracteresFG"), VK_DELETE);
     EXPECT_TRUE(w.v().Modelo().EsBorrado(2));
 
-    // The search chooses the first 'ç' and says which of how many.
-    w.Clic(1, 0);
-    SendMessageW(w.C("CmdBuscar"), BM_CLICK, 0, 0);
-    w.Atender();
-    EXPECT_EQ(w.Texto("LblOcurrencias"), L"1 / 2");
-    EXPECT_EQ(w.v().Vista().Actual(),
-              w.c.estado().documento.texto.find(GetParam().nombre[0] == 'w' ? "\xe7" : "\xc3\xa7"));
-    // Ctrl+C in the text copies what the search selected.
-    Portapapeles(true);
-    w.c.Enfocar("textoFicheroRTB");
-    w.Control(w.C("textoFicheroRTB"), 'C');
-    EXPECT_EQ(Portapapeles(), L"\u00e7");
-    // F3 goes on to the next one; F4 shows the text as it will be written.
-    w.Tecla(GetFocus(), VK_F3);
-    EXPECT_EQ(w.Texto("LblOcurrencias"), L"2 / 2");
-    w.Tecla(GetFocus(), VK_F4);
-    EXPECT_TRUE(w.v().Vista().Previa());
-    EXPECT_EQ(w.Texto("LblTextoMostrado"), L"Testu zuzendua\r\nTexto corregido");
-    w.c.Capturar(("previa-" + std::string(GetParam().nombre)).c_str());
+    Buscar(w, GetParam().nombre);
 
     // Enter, from the grid, accepts.
     w.Clic(1, 0);

@@ -1,12 +1,10 @@
 #pragma once
 
-// Small helpers of the conversion window: texts between UTF-8 and the wide
-// API, twips to pixels at the window's density, colours between the models
-// and GDI.
+// Small helpers of the conversion window beside the face's own
+// (ui-win32/controles.h): code points to UTF-16 and back, a window's text as
+// the wide API has it, colours between the models and GDI.
 
 #include "modelos/color.h"
-#include <commctrl.h>
-
 #include "ui-win32/controles.h"
 
 #include <windows.h>
@@ -34,8 +32,5 @@ inline modelo::Rgb RgbDe(COLORREF c) {
 
 // A two-language text on two lines, Basque above Spanish ("a / b").
 std::wstring EnDosLineas(std::string_view texto);
-// A picture button's caption: its words, stacked one a line where a run of
-// blanks separates them.
-std::wstring Apilada(std::string_view leyenda);
 
 } // namespace tildora::win32::conversion

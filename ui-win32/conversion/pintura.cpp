@@ -54,24 +54,6 @@ std::wstring EnDosLineas(std::string_view texto) {
     return r;
 }
 
-std::wstring Apilada(std::string_view leyenda) {
-    std::wstring r;
-    bool blanco = false;
-    for (const wchar_t c : Ancho(leyenda)) {
-        if (c == L' ') {
-            blanco = true;
-            continue;
-        }
-        if (blanco && !r.empty()) {
-            r += L"\r\n";
-        }
-        blanco = false;
-        // The no-break space keeps two words on one line.
-        r += c == L'\u00A0' ? L' ' : c;
-    }
-    return r;
-}
-
 bool HayGlifo(HDC dc, char32_t cp) {
     const std::wstring c = Caracter(cp);
     if (c.size() > 1) {
