@@ -28,6 +28,10 @@ constexpr std::size_t kTamanoMaximoAlmacen = 4 * 1024 * 1024;
 // Marks a build folder: the build writes it beside the executables and
 // installing never copies it.
 constexpr std::string_view kMarcaCompilacion = TILDORA_MARCA_COMPILACION;
+// Marks a copy installed on Windows: the installer puts it beside the
+// programs (packaging/windows/tildora.wxs), so that an installed copy keeps
+// its store per user even in a folder it could write.
+constexpr std::string_view kMarcaInstalacion = ".tildora-instalada";
 
 // A reading's failure, as the store's: over the store's size limit is that
 // limit, not memory running out.
@@ -214,7 +218,8 @@ std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
     sistema::Ficha ficha;
     const bool esCarpeta =
         sistema::Consultar(carpeta, ficha) == 0 && ficha.tipo == sistema::Ficha::Tipo::Carpeta;
-    const bool junto = (sistema::AlmacenJuntoAlPrograma() && esCarpeta) ||
+    const bool junto = (sistema::AlmacenJuntoAlPrograma() && esCarpeta &&
+                        !Existe(sistema::Unir(carpeta, kMarcaInstalacion))) ||
                        Existe(sistema::Unir(carpeta, kMarcaCompilacion));
     if (junto && sistema::SePuedeEscribir(carpeta)) {
         return enPrograma;

@@ -94,7 +94,9 @@ private:
 // copy knows no user folder. On Windows every copy keeps its store as a
 // build folder's does: beside the program wherever that folder can be
 // written (a copy unpacked anywhere), else in %APPDATA%\tildora (one in a
-// folder only the administrator may change, such as C:\Program Files).
+// folder only the administrator may change, such as C:\Program Files); but
+// a copy the installer put there (its mark, .tildora-instalada, beside the
+// program) keeps it in %APPDATA%\tildora as an installed copy does.
 std::string ElegirRutaAlmacen(const std::string& carpetaPrograma,
                               const std::string& carpetaUsuario);
 

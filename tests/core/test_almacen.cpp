@@ -714,6 +714,25 @@ TEST(AlmacenRuta, EnWindowsCadaCopiaGuardaJuntoASiDondePuede) {
     EXPECT_FALSE(std::filesystem::exists(prueba::Camino(usuario)));
 }
 
+TEST(AlmacenRuta, EnWindowsLaCopiaInstaladaGuardaEnAppData) {
+    if (!prueba::kWindows) {
+        GTEST_SKIP() << "Linux: every copy but a build folder's keeps its store per user";
+    }
+    // The installer's mark in a folder that can be written, as a copy
+    // installed for one user has: the store is the user's, its folder made.
+    CarpetaTemporal dir;
+    const std::string programa = dir / "Programs/Tildora";
+    const std::string usuario = dir / "AppData/tildora";
+    std::filesystem::create_directories(prueba::Camino(programa));
+    Escribir(programa + "/.tildora-instalada", "");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), usuario + kSep + "caracteres.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(prueba::Camino(usuario)));
+
+    // A store already beside the program is still the one.
+    Escribir(programa + "/caracteres.ini", "[lista]\r\n");
+    EXPECT_EQ(tildora::ElegirRutaAlmacen(programa, usuario), programa + kSep + "caracteres.ini");
+}
+
 TEST(AlmacenRuta, CopiaInstaladaNoEscribeEnSuCarpeta) {
     if (prueba::kWindows) {
         GTEST_SKIP() << "Windows: every copy keeps its store beside itself where it can";
