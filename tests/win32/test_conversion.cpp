@@ -304,6 +304,26 @@ TEST(VentanaConversion, EscribirSobreLaRespuesta) {
     EXPECT_EQ(w.TextoCelda(1, 1), L"z");
 }
 
+TEST(VentanaConversion, OtraVentanaNoSacaDelEditor) {
+    // Another window taking the focus (a message box, another program) is
+    // no leaving of the editor: it stays open, and has the focus again when
+    // the window is active again.
+    Ventana w("a ^ b\r\n");
+    w.Clic(1, 1);
+    w.Teclear(w.C("txtEditor"), L"v");
+    HWND otra = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                nullptr, nullptr, nullptr);
+    SetActiveWindow(otra);
+    w.Atender();
+    ASSERT_NE(GetFocus(), w.C("txtEditor"));
+    DestroyWindow(otra);
+    SetActiveWindow(w.v().Ventana());
+    w.Atender();
+    EXPECT_EQ(GetFocus(), w.C("txtEditor"));
+    EXPECT_TRUE(IsWindowVisible(w.C("txtEditor")));
+    EXPECT_TRUE(w.v().Modelo().EsPropuesta(0));
+}
+
 TEST(VentanaConversion, OrdenDelFoco) {
     Ventana w("a ^ b\r\n");
     EXPECT_EQ(GetFocus(), w.C("caracteresFG"));

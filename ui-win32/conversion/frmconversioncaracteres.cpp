@@ -310,6 +310,18 @@ bool FrmConversionCaracteres::Impl::Notificacion(const NMHDR& aviso, LRESULT& re
     }
 }
 
+void FrmConversionCaracteres::Impl::Foco(bool sale) {
+    // The control that had the focus gets it back when the window is active
+    // again (after a message box, another program): the keys then go on
+    // where they went.
+    if (sale) {
+        HWND foco = GetFocus();
+        focoGuardado = foco && IsChild(hwnd, foco) ? foco : focoGuardado;
+        return;
+    }
+    SetFocus(focoGuardado && IsWindowVisible(focoGuardado) ? focoGuardado : caracteresFG.Hwnd());
+}
+
 LRESULT FrmConversionCaracteres::Impl::ColorEtiqueta(HDC dc, HWND etiqueta) const {
     // The instructions in their colour, every label on the window's face.
     SetBkMode(dc, TRANSPARENT);
@@ -373,6 +385,15 @@ LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l
     case WM_CLOSE:
         Form_Close();
         return 0;
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+        Foco(mensaje == WM_ACTIVATE && LOWORD(w) == WA_INACTIVE);
+        return 0;
+    case WM_KEYDOWN:
+        if (TeclaEnVentana(mensaje, w)) {
+            return 0;
+        }
+        break;
     default:
         break;
     }

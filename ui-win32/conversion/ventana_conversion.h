@@ -39,6 +39,9 @@ struct FrmConversionCaracteres::Impl {
     void Registrar();
     void CrearConsejos();
     LRESULT ColorEtiqueta(HDC dc, HWND etiqueta) const;
+    // The window leaves (`sale`) or becomes active: the focus is kept, then
+    // given back.
+    void Foco(bool sale);
     void Form_Load();
     // Every control where the layout at the client area's size puts it; the
     // editor stays over its cell.
@@ -116,6 +119,7 @@ struct FrmConversionCaracteres::Impl {
     // The controls by name, in focus order.
     std::vector<std::pair<std::string_view, HWND>> controles;
     int filaMarcada = -1;
+    HWND focoGuardado = nullptr;
 
     // Leaving the editor runs once however many focus events its message
     // sets off.
