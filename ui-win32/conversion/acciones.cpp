@@ -78,6 +78,15 @@ void FrmConversionCaracteres::Impl::txtEditor_Validate(bool& cancelar) {
     Modelo();
     dialogos.Mensaje(*salida.rechazo, false);
     OcultarEditor();
+    // When a click on a button moved the focus, its release went to the
+    // message box: the click is lost, and the button must not stay drawn
+    // pressed or keep the mouse.
+    for (Boton* b : {CmdBuscar.get(), CmdPrevia.get(), CmdAceptar.get(), CmdCancelar.get()}) {
+        SendMessageW(b->hwnd(), BM_SETSTATE, FALSE, 0);
+        if (GetCapture() == b->hwnd()) {
+            ReleaseCapture();
+        }
+    }
 }
 
 void FrmConversionCaracteres::Impl::OcultarEditor() {
