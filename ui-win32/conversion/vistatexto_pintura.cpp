@@ -36,6 +36,12 @@ void VistaTexto::Pintar(HDC dc, const RECT& cliente) {
         DibujarLinea(dc, linea, kMargen + static_cast<int>(linea - m_primera) * m_altoLinea);
     }
     SelectObject(dc, antes);
+    // Where the keys go shows: a focus frame while the view has them.
+    if (GetFocus() == m_hwnd) {
+        RECT marco = cliente;
+        InflateRect(&marco, -1, -1);
+        DrawFocusRect(dc, &marco);
+    }
 }
 
 RECT VistaTexto::ZonaEn(const modelo::Renglon& r, const modelo::Visible& v,
