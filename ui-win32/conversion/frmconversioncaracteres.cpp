@@ -334,6 +334,18 @@ LRESULT FrmConversionCaracteres::Impl::ColorEtiqueta(HDC dc, HWND etiqueta) cons
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+void FrmConversionCaracteres::Impl::Orden(HWND origen, WORD codigo) {
+    // The editor's text changed; a button was pressed.
+    if (origen == txtEditor.Hwnd() && codigo == EN_CHANGE) {
+        txtEditor.Cambiado();
+    }
+    for (Boton* b : {CmdBuscar.get(), CmdPrevia.get(), CmdAceptar.get(), CmdCancelar.get()}) {
+        if (b && b->hwnd() == origen) {
+            b->Orden(codigo);
+        }
+    }
+}
+
 LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l) {
     switch (mensaje) {
     case WM_MEASUREITEM:
@@ -349,18 +361,9 @@ LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l
         }
         break;
     }
-    case WM_COMMAND: {
-        const auto origen = reinterpret_cast<HWND>(l);
-        if (origen == txtEditor.Hwnd() && HIWORD(w) == EN_CHANGE) {
-            txtEditor.Cambiado();
-        }
-        for (Boton* b : {CmdBuscar.get(), CmdPrevia.get(), CmdAceptar.get(), CmdCancelar.get()}) {
-            if (b && b->hwnd() == origen) {
-                b->Orden(HIWORD(w));
-            }
-        }
+    case WM_COMMAND:
+        Orden(reinterpret_cast<HWND>(l), HIWORD(w));
         return 0;
-    }
     case WM_CTLCOLOREDIT:
         if (reinterpret_cast<HWND>(l) == txtEditor.Hwnd()) {
             return reinterpret_cast<LRESULT>(txtEditor.Colores(reinterpret_cast<HDC>(w)));

@@ -53,6 +53,8 @@ struct FrmConversionCaracteres::Impl {
     // The size and whether maximised, kept for the next time it opens.
     void RecordarTamano() const;
     LRESULT Procesar(UINT mensaje, WPARAM w, LPARAM l);
+    // A WM_COMMAND from a control.
+    void Orden(HWND origen, WORD codigo);
     bool Notificacion(const NMHDR& aviso, LRESULT& resultado);
     static LRESULT CALLBACK Procedimiento(HWND hwnd, UINT mensaje, WPARAM w, LPARAM l);
     static LRESULT CALLBACK Subclase(HWND hwnd, UINT mensaje, WPARAM w, LPARAM l, UINT_PTR id,
