@@ -237,12 +237,7 @@ bool FrmConversionCaracteres::Impl::TeclaEnVentana(UINT mensaje, WPARAM tecla) {
                                                                   {VK_ESCAPE, TeclaVentana::Escape},
                                                                   {VK_F3, TeclaVentana::F3},
                                                                   {VK_F4, TeclaVentana::F4}};
-    TeclaVentana t = TeclaVentana::Otra;
-    for (const auto& [vk, nombre] : kTeclas) {
-        if (vk == tecla) {
-            t = nombre;
-        }
-    }
+    const TeclaVentana t = conversion::NombreDeTecla(kTeclas, tecla, TeclaVentana::Otra);
     switch (modelo::TeclaEnVentana(t, GetKeyState(VK_SHIFT) < 0)) {
     case AccionVentana::Pulsar: {
         const std::string_view boton = modelo::BotonDeIntro(NombreDe(GetFocus()));

@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tildora::win32::conversion {
 
@@ -28,6 +29,18 @@ inline COLORREF Gdi(modelo::Rgb c) {
 }
 inline modelo::Rgb RgbDe(COLORREF c) {
     return modelo::Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+// The name a table of keys gives the virtual key `tecla`; `otra` for a key
+// the table lacks.
+template <typename Nombre, std::size_t N>
+Nombre NombreDeTecla(const std::pair<WPARAM, Nombre> (&tabla)[N], WPARAM tecla, Nombre otra) {
+    for (const auto& [vk, nombre] : tabla) {
+        if (vk == tecla) {
+            return nombre;
+        }
+    }
+    return otra;
 }
 
 // A two-language text on two lines, Basque above Spanish ("a / b").

@@ -126,11 +126,7 @@ bool EditorCelda::Tecla(UINT mensaje, WPARAM tecla) {
             {VK_DELETE, TeclaEditor::Suprimir},
             {VK_UP, TeclaEditor::Arriba},
             {VK_DOWN, TeclaEditor::Abajo}};
-        for (const auto& [vk, nombre] : kTeclas) {
-            if (vk == tecla) {
-                t = nombre;
-            }
-        }
+        t = NombreDeTecla(kTeclas, tecla, TeclaEditor::Otra);
     }
     const AccionEditor accion = modelo::TeclaEnEditor(m_modelo, t, escribe);
     if (accion == AccionEditor::Sustituir) {

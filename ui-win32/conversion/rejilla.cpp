@@ -409,11 +409,7 @@ modelo::Pulsacion Rejilla::Pulsacion(WPARAM tecla, bool caracter) {
         {VK_DELETE, TeclaRejilla::Suprimir},
         {VK_BACK, TeclaRejilla::Retroceso},
         {VK_F2, TeclaRejilla::F2}};
-    for (const auto& [vk, nombre] : kTeclas) {
-        if (vk == tecla) {
-            p.tecla = nombre;
-        }
-    }
+    p.tecla = NombreDeTecla(kTeclas, tecla, TeclaRejilla::Otra);
     return p;
 }
 
