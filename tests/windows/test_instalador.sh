@@ -9,7 +9,8 @@
 #     the user had there kept), the command line by that PATH, the windows
 #     from the Start menu entry, the store in %APPDATA%\tildora;
 #   - a second installer, of a higher version, over the first: one entry in
-#     the list, the new version, one PATH entry;
+#     the list, the new version, one PATH entry; then one of the same
+#     version without ADDTOPATH: still one entry, and no PATH entry;
 #   - removed: nothing it made is left but the store;
 #   - for all users, with the PATH entry: HKLM and the system's PATH, and
 #     removed again.
@@ -84,11 +85,12 @@ fallo() {
 # A Unix path as Wine names it (drive Z: is /).
 windows() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Two installers of the same programs, the second of a higher version.
+# Three installers of the same programs: the second of a higher version, the
+# third of that version again (a product of its own, as every build is).
 mayor="${version%%.*}"
 segunda="$((mayor + 1)).0.0"
-for v in "$version" "$segunda"; do
-    bash "$raiz/scripts/instalador.sh" "$programas" "$v" "$tmp/tildora-$v.msi" 2>"$tmp/error" ||
+for v in "$version" "$segunda" "$segunda-otra"; do
+    bash "$raiz/scripts/instalador.sh" "$programas" "${v%-otra}" "$tmp/tildora-$v.msi" 2>"$tmp/error" ||
         {
             cat "$tmp/error"
             echo "FAILED  scripts/instalador.sh $v"
@@ -223,8 +225,17 @@ lista="$(en_la_lista)"
 [ "$(entradas 'HKCU\Environment' Path)" = "$ruta_usuario;$carpeta_win\\" ] ||
     fallo "upgraded: the user's PATH is \"$(valor 'HKCU\Environment' Path)\""
 
+# --- The same version again without ADDTOPATH: it replaces the installation
+# too, and the PATH entry goes.
+msiexec /i "$(windows "$tmp/tildora-$segunda-otra.msi")" /qn 'ALLUSERS=""' >/dev/null
+lista="$(en_la_lista)"
+[ "$(cut -d' ' -f1 <<<"$lista")" = "$segunda" ] ||
+    fallo "the same version again: the installed programs' list holds \"$lista\""
+[ "$(entradas 'HKCU\Environment' Path)" = "$ruta_usuario" ] ||
+    fallo "the same version again, without ADDTOPATH: the user's PATH is \"$(valor 'HKCU\Environment' Path)\""
+
 # --- Removed: only the store is left, and the user's PATH as it was.
-msiexec /x "$(windows "$tmp/tildora-$segunda.msi")" /qn 'ALLUSERS=""' >/dev/null
+msiexec /x "$(windows "$tmp/tildora-$segunda-otra.msi")" /qn 'ALLUSERS=""' >/dev/null
 [ -e "$carpeta" ] && fallo "removed: $carpeta_win is left: $(ls -A "$carpeta" | tr '\n' ' ')"
 [ -e "$menu" ] && fallo "removed: the Start menu entry is left"
 for k in 'Applications\tildora.exe' '.txt\OpenWithList\tildora.exe' \
