@@ -2,6 +2,7 @@
 
 #include "ui-win32/conversion/ayudas.h"
 
+#include "core/nombres.h"
 #include "core/textos.h"
 #include "modelos/filas.h"
 
@@ -346,8 +347,9 @@ bool Rejilla::Notificacion(const NMHDR& aviso, LRESULT& resultado) {
         const auto i = static_cast<std::size_t>(tip.iItem);
         if (i < m_documento.hallazgos.size() && i < m_modelo.NumFilas() &&
             m_documento.hallazgos[i].clave == m_modelo.Clave(i)) {
-            m_texto =
-                Ancho(modelo::ConsejoHallazgo(m_documento.hallazgos[i], m_documento.Unicode(), {}));
+            const Hallazgo& h = m_documento.hallazgos[i];
+            m_texto = Ancho(
+                modelo::ConsejoHallazgo(h, m_documento.Unicode(), NombreCaracter(h.caracter)));
             lstrcpynW(tip.pszText, m_texto.c_str(), tip.cchTextMax);
         }
         resultado = 0;
