@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the command line for Windows, tildora.exe, with Debian's mingw-w64
-# cross compiler (cmake/mingw-w64-x86_64.cmake) in build-windows/, and makes
-# build-windows/tildora-VERSION-windows-x86_64.zip: the .exe, the Windows
-# README in both languages and the licence. The windows are not built: they
-# need Qt for Windows, which Debian does not have.
+# Builds the program for Windows with Debian's mingw-w64 cross compiler
+# (cmake/mingw-w64-x86_64.cmake) in build-windows/: tildora.exe, the windows
+# (the native Win32 face, ui-win32/; no console), and tildora.com, the
+# command line, which a console runs for `tildora`. Makes
+# build-windows/tildora-VERSION-windows-x86_64.zip: both programs, the
+# Windows README in both languages and the licence.
 #   scripts/windows.sh            build and make the zip
-#   scripts/windows.sh --probar   build, run the tests under Wine, make the zip
+#   scripts/windows.sh --probar   build, run the tests under Wine (the
+#                                 windows' on one Xvfb), make the zip
 #   scripts/windows.sh --sonda    GoogleTest and the INI probe alone, in
 #                                 build-windows-sonda/, and their test under Wine
 # Installs what is missing first. As root the tests run as tildora-pruebas,
@@ -27,8 +29,17 @@ case "${1:-}" in
     ;;
 esac
 instalar_lo_que_falta "${PAQUETES_WINDOWS[@]}"
+# The windows' tests need an X server, all of them the same one: without a
+# display the script runs again under one Xvfb of its own, which any user
+# may reach (-ac: the tests may run as another user, as root does below).
+if [ "$probar$sonda" != 00 ] && [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-ac -screen 0 1280x1024x24" bash "$0" "$@"
+fi
 
-cadena=(--toolchain "$raiz/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release)
+# Smallest code: the two programs each carry the C++ run-time, and together
+# stay under 3 MB this way (the core's hot loops are written with their own
+# vector instructions).
+cadena=(--toolchain "$raiz/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel)
 carpeta="$raiz/build-windows"
 [ "$sonda" = 0 ] || carpeta="$raiz/build-windows-sonda"
 
@@ -71,7 +82,9 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$carpeta/CMakeCache.txt
 nombre="tildora-$version-windows-x86_64"
 rm -rf "$carpeta/zip" "$carpeta/$nombre.zip"
 mkdir -p "$carpeta/zip/$nombre"
-x86_64-w64-mingw32-strip -o "$carpeta/zip/$nombre/tildora.exe" "$carpeta/app/tildora.exe"
+for programa in tildora.exe tildora.com; do
+    x86_64-w64-mingw32-strip -o "$carpeta/zip/$nombre/$programa" "$carpeta/app/$programa"
+done
 cp "$raiz/data/LEEME-windows.txt" "$carpeta/zip/$nombre/IRAKURRI-LEEME.txt"
 sed 's/$/\r/' "$raiz/COPYING" >"$carpeta/zip/$nombre/COPYING.txt"
 (cd "$carpeta/zip" && cmake -E tar cf "../$nombre.zip" --format=zip "$nombre")
