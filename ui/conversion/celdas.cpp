@@ -1,5 +1,6 @@
 #include "ui/conversion/celdas.h"
 
+#include "core/nombres.h"
 #include "core/textos.h"
 #include "core/unicode.h"
 #include "modelos/disposicion.h"
@@ -19,7 +20,6 @@
 #include <QSignalBlocker>
 #include <QTextLayout>
 #include <algorithm>
-#include <unicode/uchar.h>
 
 namespace tildora {
 
@@ -55,18 +55,6 @@ QFont FuenteErroneos(const QFont& base) {
     QFont f = base;
     f.setPointSizeF(std::max(base.pointSizeF(), 12.0));
     return f;
-}
-
-std::string NombreUnicode(char32_t cp) {
-    char nombre[128];
-    UErrorCode error = U_ZERO_ERROR;
-    const int32_t n = u_charName(static_cast<UChar32>(cp), U_EXTENDED_CHAR_NAME, nombre,
-                                 static_cast<int32_t>(sizeof nombre), &error);
-    if (U_FAILURE(error) || n <= 0) {
-        return {};
-    }
-    return std::string(nombre,
-                       std::min<std::size_t>(static_cast<std::size_t>(n), sizeof nombre - 1));
 }
 
 namespace {
@@ -208,7 +196,7 @@ void RejillaCaracteres::MostrarFilas(const Documento& documento) {
             const Hallazgo& h = documento.hallazgos[i];
             QTableWidgetItem* celda = item(fila - 1, 0);
             celda->setToolTip(TextoQt(
-                modelo::ConsejoHallazgo(h, documento.Unicode(), NombreUnicode(h.caracter))));
+                modelo::ConsejoHallazgo(h, documento.Unicode(), NombreCaracter(h.caracter))));
             celda->setData(kRolDetalle, TextoQt(modelo::DetalleFila(h)));
         }
     }

@@ -39,10 +39,6 @@ QColor ColorPropuesta(const QPalette& paleta);
 // can be told apart at any scale.
 QFont FuenteErroneos(const QFont& base);
 
-// The character's Unicode name, as ICU gives it ("LEFT DOUBLE QUOTATION
-// MARK", "<control-0081>").
-std::string NombreUnicode(char32_t cp);
-
 // The name a table of keys gives the key `tecla` (a Qt::Key); `otra` for a
 // key the table lacks.
 template <typename Nombre, std::size_t N>
