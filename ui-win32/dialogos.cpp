@@ -151,6 +151,10 @@ LRESULT CALLBACK ProgresoWin32::Procedimiento(HWND hwnd, UINT mensaje, WPARAM wp
 
 } // namespace
 
+HWND DialogosWin32::Dueno() const {
+    return ::IsWindow(m_ventana) ? m_ventana : ::GetActiveWindow();
+}
+
 DialogosWin32::Respuesta DialogosWin32::Mensaje(const std::string& texto, bool conCancelar) {
     return Caja(texto, conCancelar, Respuesta::Aceptar);
 }
@@ -172,7 +176,7 @@ DialogosWin32::Respuesta DialogosWin32::Caja(const std::string& texto, bool conC
                                              {kCancelar, cancelar.c_str()}};
         TASKDIALOGCONFIG c{};
         c.cbSize = sizeof c;
-        c.hwndParent = m_ventana;
+        c.hwndParent = Dueno();
         // Esc and the close box answer as Cancel, on a box with OK alone too.
         c.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
         c.pszWindowTitle = titulo.c_str();
@@ -188,7 +192,7 @@ DialogosWin32::Respuesta DialogosWin32::Caja(const std::string& texto, bool conC
     // Without common controls 6 the system names the buttons.
     const UINT estilo =
         (conCancelar ? MB_OKCANCEL : MB_OK) | (cancelarPorDefecto ? MB_DEFBUTTON2 : 0);
-    return ::MessageBoxW(m_ventana, contenido.c_str(), titulo.c_str(), estilo) == IDOK
+    return ::MessageBoxW(Dueno(), contenido.c_str(), titulo.c_str(), estilo) == IDOK
                ? Respuesta::Aceptar
                : Respuesta::Cancelar;
 }
@@ -214,7 +218,7 @@ std::string DialogosWin32::Fichero(const std::string& inicio, bool guardar) {
     }
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_ventana;
+    ofn.hwndOwner = Dueno();
     ofn.lpstrFile = fichero.data();
     ofn.nMaxFile = static_cast<DWORD>(fichero.size());
     ofn.lpstrInitialDir = carpeta ? nombre.c_str() : nullptr;
@@ -227,7 +231,7 @@ std::string DialogosWin32::Fichero(const std::string& inicio, bool guardar) {
 
 std::unique_ptr<modelo::IndicadorProgreso> DialogosWin32::MostrarProgreso(const std::string& texto,
                                                                           bool conCancelar) {
-    return std::make_unique<ProgresoWin32>(m_ventana, Ancho(texto), conCancelar);
+    return std::make_unique<ProgresoWin32>(Dueno(), Ancho(texto), conCancelar);
 }
 
 } // namespace tildora::win32

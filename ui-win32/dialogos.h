@@ -16,7 +16,8 @@ namespace tildora::win32 {
 
 class DialogosWin32 : public modelo::Dialogos {
 public:
-    // The window the next boxes show over; none: they have no owner.
+    // The window the next boxes show over; none: the active window of the
+    // program (the conversion window's boxes, which it does not name).
     void Sobre(HWND ventana) { m_ventana = ventana; }
 
     Respuesta Mensaje(const std::string& texto, bool conCancelar) override;
@@ -29,6 +30,7 @@ public:
 private:
     Respuesta Caja(const std::string& texto, bool conCancelar, Respuesta porDefecto);
     std::string Fichero(const std::string& inicio, bool guardar);
+    HWND Dueno() const;
 
     HWND m_ventana = nullptr;
 };
