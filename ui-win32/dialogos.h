@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,10 @@ public:
     std::string GuardarFichero(const std::string& propuesta) override;
     std::unique_ptr<modelo::IndicadorProgreso> MostrarProgreso(const std::string& texto,
                                                                bool conCancelar) override;
+    // On a thread of its own while the windows stay painted; the progress
+    // window shows once the step has taken its time (ui-win32/progreso.cpp).
+    void Ejecutar(const modelo::PasoLargo& como, Progreso& progreso,
+                  const std::function<void()>& paso) override;
 
 private:
     Respuesta Caja(const std::string& texto, bool conCancelar, Respuesta porDefecto);

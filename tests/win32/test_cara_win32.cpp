@@ -4,6 +4,7 @@
 
 #include "tests/win32/conductor_win32.h"
 
+#include "core/progreso.h"
 #include "core/textos.h"
 #include "ui-win32/controles.h"
 #include "ui-win32/dialogos.h"
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace tildora;
@@ -249,4 +252,40 @@ TEST(CaraWin32, TheCommandLineWithoutACommandOpensTheWindows) {
         ::CloseHandle(a.proceso.hProcess);
         ::CloseHandle(a.proceso.hThread);
     }
+}
+
+TEST(CaraWin32, LongStepsRunOnAThreadOfTheirOwnWithAProgressWindow) {
+    win32::DialogosWin32 dialogos;
+    Progreso progreso;
+    progreso.total = 100;
+    const std::thread::id ventanas = std::this_thread::get_id();
+    std::thread::id delPaso;
+    bool vista = false;
+    // Shown at once; its cancel, pressed, asks the step to stop.
+    dialogos.Ejecutar(modelo::PasoLargo{textos::ProgresoLectura, true, 0}, progreso, [&] {
+        delPaso = std::this_thread::get_id();
+        HWND ventana = nullptr;
+        for (int i = 0; i < 3000 && ventana == nullptr; ++i) {
+            ::Sleep(10);
+            ventana = ::FindWindowW(L"TildoraProgreso", nullptr);
+        }
+        vista = ventana != nullptr;
+        // What a click on it tells its window (a button in the background
+        // takes no BM_CLICK: it cannot capture the mouse).
+        HWND cancelar = ::GetDlgItem(ventana, IDCANCEL);
+        ::SendMessageW(ventana, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(cancelar));
+        for (int i = 0; i < 3000 && !progreso.Cancelado(); ++i) {
+            ::Sleep(10);
+        }
+    });
+    EXPECT_NE(delPaso, ventanas);
+    EXPECT_TRUE(vista);
+    EXPECT_TRUE(progreso.Cancelado());
+    EXPECT_EQ(::FindWindowW(L"TildoraProgreso", nullptr), nullptr);
+    // What the step throws comes out here.
+    Progreso otro;
+    EXPECT_THROW(dialogos.Ejecutar(modelo::PasoLargo{textos::ProgresoLectura}, otro,
+                                   [] { throw std::runtime_error("x"); }),
+                 std::runtime_error);
 }
