@@ -10,7 +10,8 @@
 #     from the Start menu entry, the store in %APPDATA%\tildora;
 #   - a second installer, of a higher version, over the first: one entry in
 #     the list, the new version, one PATH entry; then one of the same
-#     version without ADDTOPATH: still one entry, and no PATH entry;
+#     version without ADDTOPATH: still one entry, and no PATH entry; an
+#     older one is refused;
 #   - removed: nothing it made is left but the store;
 #   - for all users, with the PATH entry: HKLM and the system's PATH, and
 #     removed again.
@@ -116,18 +117,35 @@ cmd_bat() {
     "${wine[@]}" cmd /c "$(windows "$tmp/orden.bat")" 2>/dev/null | tr -d '\r'
 }
 msiexec() { cmd_bat "start /wait msiexec $*"; }
+# Wine's reg query ARGS: its output, status 1 when the key or value is not
+# there. On a busy machine Wine now and then fails to start a program at
+# all: that is tried again rather than taken for a missing key.
+reg_query() {
+    local intento salida
+    for intento in 1 2 3 4 5; do
+        if salida="$("${wine[@]}" reg query "$@" 2>&1)"; then
+            printf '%s\n' "$salida"
+            return 0
+        fi
+        # Wine's reg says so on its standard output.
+        case "$salida" in *"Unable to find"*) return 1 ;; esac
+        sleep "$intento"
+    done
+    printf '%s\n' "$salida" >&2
+    return 1
+}
 # The data of value $2 of key $1 (the default value when $2 is empty);
 # status 1 when there is none.
 valor() {
     local salida
     if [ -n "$2" ]; then
-        salida="$("${wine[@]}" reg query "$1" /v "$2" 2>/dev/null)" || return 1
+        salida="$(reg_query "$1" /v "$2")" || return 1
     else
-        salida="$("${wine[@]}" reg query "$1" /ve 2>/dev/null)" || return 1
+        salida="$(reg_query "$1" /ve)" || return 1
     fi
     printf '%s\n' "$salida" | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p; s/^    .*    REG_[A-Z_]*$//p' | head -n 1
 }
-clave_existe() { "${wine[@]}" reg query "$1" >/dev/null 2>&1; }
+clave_existe() { reg_query "$1" >/dev/null; }
 # The entries of the PATH in value $2 of key $1, empty ones left out: Wine,
 # removing an entry, leaves its ';' behind.
 entradas() { valor "$1" "$2" | tr ';' '\n' | grep -v '^$' | paste -sd ';'; }
@@ -136,7 +154,7 @@ entradas() { valor "$1" "$2" | tr ';' '\n' | grep -v '^$' | paste -sd ';'; }
 en_la_lista() {
     local raiz_lista k
     for raiz_lista in HKCU HKLM; do
-        "${wine[@]}" reg query "$raiz_lista\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" 2>/dev/null |
+        reg_query "$raiz_lista\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" 2>/dev/null |
             tr -d '\r' | grep -i 'Uninstall\\' | while IFS= read -r k; do
             [ "$(valor "$k" DisplayName)" = "Tildarkia / Tildora" ] || continue
             printf '%s %s %s\n' "$(valor "$k" DisplayVersion)" "$(valor "$k" Publisher)" \
@@ -224,6 +242,12 @@ lista="$(en_la_lista)"
 [ -f "$carpeta/tildora.com" ] || fallo "upgraded: no tildora.com"
 [ "$(entradas 'HKCU\Environment' Path)" = "$ruta_usuario;$carpeta_win\\" ] ||
     fallo "upgraded: the user's PATH is \"$(valor 'HKCU\Environment' Path)\""
+
+# --- An older version over the newer one: refused, nothing changed.
+msiexec /i "$(windows "$tmp/tildora-$version.msi")" /qn 'ALLUSERS=""' >/dev/null
+lista="$(en_la_lista)"
+[ "$(cut -d' ' -f1 <<<"$lista")" = "$segunda" ] ||
+    fallo "an older version over it: the installed programs' list holds \"$lista\""
 
 # --- The same version again without ADDTOPATH: it replaces the installation
 # too, and the PATH entry goes.
