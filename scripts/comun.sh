@@ -18,9 +18,10 @@ PAQUETES_PROBAR_PAQUETE=(lintian desktop-file-utils appstream man-db bash-comple
 PAQUETES_FUZZ=(clang libclang-rt-14-dev)
 # What the cross build for Windows needs (scripts/windows.sh): the
 # posix-threads mingw-w64 compiler, GoogleTest's sources to build it for
-# Windows, Wine to run the tests (wine64 alone: no 32-bit half), and one X
-# server without a screen for the windows' tests.
-PAQUETES_WINDOWS=(cmake make g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth)
+# Windows, Wine to run the tests (wine64 alone: no 32-bit half), one X
+# server without a screen for the windows' tests, and msitools' wixl and
+# msibuild for the installer (scripts/instalador.sh).
+PAQUETES_WINDOWS=(cmake make g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth wixl msitools)
 
 # The unprivileged user the tests run as when the scripts run as root, and a
 # second one in its group, for a store that two users share.

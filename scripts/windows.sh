@@ -4,7 +4,8 @@
 # (the native Win32 face, ui-win32/; no console), and tildora.com, the
 # command line, which a console runs for `tildora`. Makes
 # build-windows/tildora-VERSION-windows-x86_64.zip: both programs, the
-# Windows README in both languages and the licence.
+# Windows README in both languages and the licence; and beside it the
+# installer, tildora-VERSION-windows-x86_64.msi (scripts/instalador.sh).
 #   scripts/windows.sh            build and make the zip
 #   scripts/windows.sh --probar   build, run the tests under Wine (the
 #                                 windows' on one Xvfb), make the zip
@@ -12,7 +13,7 @@
 #                                 build-windows-sonda/, and their test under Wine
 # Installs what is missing first. As root the tests run as tildora-pruebas,
 # as scripts/probar.sh runs them (probar_carpeta in comun.sh). Prints the
-# zip's path last.
+# zip's and the installer's paths last.
 set -euo pipefail
 raiz="$(cd "$(dirname "$0")/.." && pwd)"
 source "$raiz/scripts/comun.sh"
@@ -89,3 +90,7 @@ cp "$raiz/data/LEEME-windows.txt" "$carpeta/zip/$nombre/IRAKURRI-LEEME.txt"
 sed 's/$/\r/' "$raiz/COPYING" >"$carpeta/zip/$nombre/COPYING.txt"
 (cd "$carpeta/zip" && cmake -E tar cf "../$nombre.zip" --format=zip "$nombre")
 ls "$carpeta/$nombre.zip"
+
+# The installer beside the zip, from the same programs (docs/instalador.md).
+bash "$raiz/scripts/instalador.sh" "$carpeta/app" "$version" "$carpeta/$nombre.msi"
+ls "$carpeta/$nombre.msi"
