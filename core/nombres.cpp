@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace tildora {
 
@@ -14,18 +15,27 @@ namespace t = tabla_nombres;
 
 constexpr char32_t kUltimo = 0x10FFFF;
 
+// The first byte or two of an item of kNombres or kPalabras (nombres_tabla.h):
+// how much it takes from the item before, and how many bytes follow.
+const unsigned char* Cabecera(const unsigned char* p, unsigned& comun, unsigned& resto) {
+    comun = *p >> 4;
+    resto = *p & 0xF;
+    ++p;
+    if (resto == 0) {
+        resto = *p++;
+    }
+    return p;
+}
+
 // Word n of the table, appended to `nombre`: read from the first word of its
-// block, each word taking the first letters of the one before.
+// block on.
 void AnadirPalabra(std::string& nombre, unsigned n) {
     const unsigned char* p = t::kPalabras + t::kIndice[n / t::kPalabrasPorIndice];
     std::string palabra;
     for (unsigned i = 0; i <= n % t::kPalabrasPorIndice; ++i) {
-        const unsigned comun = *p >> 4;
-        unsigned resto = *p & 0xF;
-        ++p;
-        if (resto == 0) {
-            resto = *p++;
-        }
+        unsigned comun = 0;
+        unsigned resto = 0;
+        p = Cabecera(p, comun, resto);
         palabra.resize(comun);
         palabra.append(reinterpret_cast<const char*>(p), resto);
         p += resto;
@@ -33,15 +43,25 @@ void AnadirPalabra(std::string& nombre, unsigned n) {
     nombre += palabra;
 }
 
-// The name that begins at `p` in kNombres.
-std::string Palabras(const unsigned char* p) {
-    const unsigned char* fin = p + 1 + *p;
-    std::string nombre;
-    for (++p; p < fin;) {
-        unsigned n = *p++;
-        if (n >= t::kUnByte) {
-            n = t::kUnByte + (n - t::kUnByte) * 256 + *p++;
+// Name i of the run whose names begin at `p` in kNombres: read from the
+// run's first name on.
+std::string NombreDeTramo(const unsigned char* p, char32_t i) {
+    std::vector<unsigned> numeros;
+    for (char32_t j = 0; j <= i; ++j) {
+        unsigned comun = 0;
+        unsigned resto = 0;
+        p = Cabecera(p, comun, resto);
+        numeros.resize(comun);
+        for (const unsigned char* fin = p + resto; p < fin;) {
+            unsigned n = *p++;
+            if (n >= t::kUnByte) {
+                n = t::kUnByte + (n - t::kUnByte) * 256 + *p++;
+            }
+            numeros.push_back(n);
         }
+    }
+    std::string nombre;
+    for (const unsigned n : numeros) {
         if (!nombre.empty()) {
             nombre += ' ';
         }
@@ -67,12 +87,7 @@ std::string NombreCaracter(char32_t cp) {
         std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned>(cp));
         return std::string(t::kAntes[f]) + hex + t::kDespues[f];
     }
-    // The run's names one after another: skip those before this one.
-    const unsigned char* p = t::kNombres + v;
-    for (char32_t i = *tramo; i < cp; ++i) {
-        p += 1 + *p;
-    }
-    return Palabras(p);
+    return NombreDeTramo(t::kNombres + v, cp - *tramo);
 }
 
 } // namespace tildora

@@ -30,21 +30,25 @@ extern const char* const kAntes[];
 extern const char* const kDespues[];
 
 // A run holds at most this many names, so that finding one reads few.
-constexpr std::size_t kNombresPorTramo = 32;
+constexpr std::size_t kNombresPorTramo = 64;
 
-// The names one after another, each as its length in bytes and then its
-// words' numbers; the words are joined by spaces. A word numbered below
-// kUnByte is one byte; a word n from kUnByte on is two:
-// kUnByte + (n - kUnByte) / 256, then (n - kUnByte) % 256.
+// kNombres and kPalabras hold items each written after the one before: an
+// item begins with one byte, its high four bits how much it takes from the
+// start of the item before (none for a run's or a block's first), its low
+// four bits how many bytes follow (0: that count is the next byte), then
+// those bytes.
+
+// The names of the runs, one after another, each item a name's words'
+// numbers after those it takes from the name before; the words are joined
+// by spaces. A word numbered below kUnByte is one byte; a word n from kUnByte
+// on is two: kUnByte + (n - kUnByte) / 256, then (n - kUnByte) % 256.
 extern const unsigned char kNombres[];
 extern const unsigned kUnByte;
 
 // The words in blocks of kPalabrasPorIndice, word i * kPalabrasPorIndice
-// beginning at kPalabras[kIndice[i]]: the kUnByte most used ones, then the
-// rest, each part in alphabetical order. A word is one byte, its high four
-// bits the letters it shares with the word before in its block (0 for a
-// block's first, 15 at most), its low four bits how many letters follow
-// (0: that count is the next byte), then those letters.
+// beginning at kPalabras[kIndice[i]], each item a word's letters after those
+// it takes from the word before: the kUnByte most used words, then the
+// rest, each part in alphabetical order.
 extern const unsigned char kPalabras[];
 extern const std::uint32_t kIndice[];
 constexpr std::size_t kPalabrasPorIndice = 32;

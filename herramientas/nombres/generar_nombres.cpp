@@ -10,7 +10,8 @@
 //   - a name that is the code point in hex between two texts that runs of
 //     code points share ("CJK UNIFIED IDEOGRAPH-4E00", "<unassigned-0378>")
 //     is held as those two texts, once for the run;
-//   - any other name is held as its words' numbers, the words once each.
+//   - any other name is held as its words' numbers, the words once each,
+//     after the words it shares with the name before it.
 // Each form is chosen only when it gives back the very name ICU gave.
 #include "core/nombres_tabla.h"
 
@@ -87,6 +88,7 @@ public:
 private:
     bool Codificar();
     void Tramos();
+    bool Nombres(const std::unordered_map<std::string, unsigned>& numero);
     void Diccionario();
 
     std::vector<std::string> m_nombres; // by code point
@@ -97,7 +99,6 @@ private:
     std::vector<std::uint32_t> m_indice; // kIndice
     unsigned m_unByte = 256;
     std::vector<unsigned char> m_codigos; // kNombres
-    std::vector<std::uint32_t> m_donde;   // by code point: its name in kNombres
     std::vector<char32_t> m_desde;
     std::vector<std::uint32_t> m_valor;
     std::size_t m_conPalabras = 0;
@@ -132,6 +133,17 @@ bool Generador::Leer() {
         m_nombres[cp] = std::move(nombre);
     }
     return Codificar();
+}
+
+// What comes before an item of kNombres or kPalabras: how much it shares with
+// the item before (15 at most) and how many bytes follow; a count of 0, or
+// of 16 or more, goes in a byte of its own.
+void Cabecera(std::vector<unsigned char>& destino, std::size_t comun, std::size_t resto) {
+    const bool corto = resto > 0 && resto < 16;
+    destino.push_back(static_cast<unsigned char>(comun << 4 | (corto ? resto : 0)));
+    if (!corto) {
+        destino.push_back(static_cast<unsigned char>(resto));
+    }
 }
 
 // Numbers the words by use, then writes every name held as words.
@@ -171,15 +183,42 @@ bool Generador::Codificar() {
     for (unsigned i = 0; i < m_palabras.size(); ++i) {
         numero[m_palabras[i]] = i;
     }
-    m_donde.assign(kUltimo + 1, 0);
+    Tramos();
+    if (!Nombres(numero)) {
+        return false;
+    }
+    Diccionario();
+    return true;
+}
+
+// Writes every name held as words into kNombres, each after the one before
+// in its run.
+bool Generador::Nombres(const std::unordered_map<std::string, unsigned>& numero) {
+    std::size_t tramo = 0;
+    std::vector<unsigned> antes;
     for (char32_t cp = 0; cp <= kUltimo; ++cp) {
+        while (tramo + 1 < m_desde.size() && m_desde[tramo + 1] <= cp) {
+            ++tramo;
+        }
         if (m_formas[cp].valor != 0) {
             continue;
         }
-        m_donde[cp] = static_cast<std::uint32_t>(m_codigos.size());
-        std::vector<unsigned char> bytes;
+        if (m_desde[tramo] == cp) {
+            m_valor[tramo] = static_cast<std::uint32_t>(m_codigos.size());
+            antes.clear();
+        }
+        std::vector<unsigned> numeros;
         for (const std::string& p : Palabras(m_nombres[cp])) {
-            const unsigned n = numero[p];
+            numeros.push_back(numero.at(p));
+        }
+        std::size_t comun = 0;
+        while (comun < 15 && comun < numeros.size() && comun < antes.size() &&
+               numeros[comun] == antes[comun]) {
+            ++comun;
+        }
+        std::vector<unsigned char> bytes;
+        for (std::size_t i = comun; i < numeros.size(); ++i) {
+            const unsigned n = numeros[i];
             if (n < m_unByte) {
                 bytes.push_back(static_cast<unsigned char>(n));
             } else {
@@ -191,28 +230,26 @@ bool Generador::Codificar() {
             std::cerr << kPrograma << ": U+" << Hex(cp) << ": a name too long to hold\n";
             return false;
         }
-        m_codigos.push_back(static_cast<unsigned char>(bytes.size()));
+        Cabecera(m_codigos, comun, bytes.size());
         m_codigos.insert(m_codigos.end(), bytes.begin(), bytes.end());
+        antes = std::move(numeros);
     }
     if (m_codigos.size() >= t::kFormula) {
         std::cerr << kPrograma << ": the names do not fit the table\n";
         return false;
     }
-    Tramos();
-    Diccionario();
     return true;
 }
 
 // The runs: a code point begins one when its form is not the one before's,
-// or when the run of names it would join is full. A run of names points at
-// its first name in kNombres.
+// or when the run of names it would join is full.
 void Generador::Tramos() {
     std::size_t enTramo = 0;
     for (char32_t cp = 0; cp <= kUltimo; ++cp) {
         const std::uint32_t v = m_formas[cp].valor;
         if (cp == 0 || v != m_formas[cp - 1].valor || (v == 0 && enTramo == t::kNombresPorTramo)) {
             m_desde.push_back(cp);
-            m_valor.push_back(v == 0 ? m_donde[cp] : v);
+            m_valor.push_back(v); // a run of names: where they begin, once written
             enTramo = 0;
         }
         ++enTramo;
@@ -248,13 +285,7 @@ void Generador::Diccionario() {
                 ++comun;
             }
         }
-        // A count of 0 letters, or of 16 or more, goes in a byte of its own.
-        const std::size_t resto = p.size() - comun;
-        const bool corto = resto > 0 && resto < 16;
-        m_bloque.push_back(static_cast<unsigned char>(comun << 4 | (corto ? resto : 0)));
-        if (!corto) {
-            m_bloque.push_back(static_cast<unsigned char>(resto));
-        }
+        Cabecera(m_bloque, comun, p.size() - comun);
         m_bloque.insert(m_bloque.end(), p.begin() + static_cast<std::ptrdiff_t>(comun), p.end());
     }
 }
