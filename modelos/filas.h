@@ -101,8 +101,8 @@ AspectoCelda AspectoClave(std::string_view clave, bool unicode);
 // typed), each of the last two saying so in the tip and the description.
 AspectoCelda AspectoRespuesta(std::string_view bytes, bool fija, bool propuesta, bool borrado);
 
-// The tip of a wrong character the scan found: its name (`nombre`, from the
-// face's character database; empty: none), its code (see DescripcionClave),
+// The tip of a wrong character the scan found: its name (`nombre`, as
+// NombreCaracter gives it; empty: none), its code (see DescripcionClave),
 // how often it occurs and where it first stands, one to a line.
 std::string ConsejoHallazgo(const Hallazgo& hallazgo, bool unicode, std::string_view nombre);
 
