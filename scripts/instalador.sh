@@ -10,6 +10,7 @@
 #   - the Environment table (packaging/windows/Environment.idt) and the
 #     actions that write and remove its strings, for ADDTOPATH=1, with the
 #     conditions of the components its rows belong to;
+#   - the action that keeps the PATH entry over an upgrade (RecordarRuta);
 #   - the registry root HKMU (-1: HKCU for one user, HKLM for all), which
 #     wixl writes as 4, a root Windows Installer does not know;
 #   - the "Open with" keys that hold no value (OpenWithList\tildora.exe),
@@ -71,6 +72,15 @@ consulta "UPDATE \`Component\` SET \`Condition\` = '(ADDTOPATH=1 AND ALLUSERS) O
 # shortcuts, written right after the registry values.
 consulta "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)"
 consulta "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)"
+# An installation that made the PATH entry left Software\Tildora\AddToPath
+# (found by AppSearch); an upgrade or a reinstallation that does not say
+# ADDTOPATH keeps the entry (51: a property set at once, right after the
+# search). ADDTOPATH passes to the installing service for every user too.
+consulta "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('RecordarRuta', 51, 'ADDTOPATH', '1')"
+for secuencia in InstallExecuteSequence InstallUISequence; do
+    consulta "INSERT INTO \`$secuencia\` (\`Action\`, \`Condition\`, \`Sequence\`) VALUES ('RecordarRuta', '(RUTA_USUARIO_ANTERIOR OR RUTA_SISTEMA_ANTERIOR) AND NOT ADDTOPATH', 51)"
+done
+consulta "UPDATE \`Property\` SET \`Value\` = 'WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;ADDTOPATH' WHERE \`Property\` = 'SecureCustomProperties'"
 consulta "UPDATE \`Registry\` SET \`Root\` = -1 WHERE \`Root\` = 4"
 # An installer of the same version replaces the installation too (each build
 # has a ProductCode of its own): the upgrade's highest version is included

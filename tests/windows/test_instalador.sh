@@ -8,10 +8,10 @@
 #     entry, "Open with", the installed programs' list, the user's PATH (what
 #     the user had there kept), the command line by that PATH, the windows
 #     from the Start menu entry, the store in %APPDATA%\tildora;
-#   - a second installer, of a higher version, over the first: one entry in
-#     the list, the new version, one PATH entry; then one of the same
-#     version without ADDTOPATH: still one entry, and no PATH entry; an
-#     older one is refused;
+#   - a second installer, of a higher version, over the first, not told
+#     ADDTOPATH: one entry in the list, the new version, the PATH entry kept,
+#     once; an older one refused; one of the same version with ADDTOPATH=0:
+#     still one entry, and no PATH entry;
 #   - removed: nothing it made is left but the store;
 #   - for all users, with the PATH entry: HKLM and the system's PATH, and
 #     removed again.
@@ -33,13 +33,13 @@ tablas() {
     local msi=$1 t version
     version="$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')"
     for t in Directory Component File RemoveFile Shortcut Registry Environment Upgrade \
-        LaunchCondition Property InstallExecuteSequence; do
+        LaunchCondition AppSearch RegLocator CustomAction Property InstallExecuteSequence; do
         msiinfo export "$msi" "$t" | tr -d '\r' | tail -n +4 | case "$t" in
         File) cut -f1-3,7 ;;
         Upgrade) sed "s/\t$version\t/\tVERSION\t/" ;;
         Registry) cut -f2- ;;
-        Property) grep -E '^(ALLUSERS|MSIINSTALLPERUSER|ARPPRODUCTICON|ARPNOMODIFY|Manufacturer|ProductName|UpgradeCode)'$'\t' ;;
-        InstallExecuteSequence) grep -E '^(FindRelatedProducts|RemoveExistingProducts|[A-Za-z]*Environment[A-Za-z]*|CreateShortcuts|WriteRegistryValues)'$'\t' ;;
+        Property) grep -E '^(ALLUSERS|MSIINSTALLPERUSER|ARPPRODUCTICON|ARPNOMODIFY|Manufacturer|ProductName|UpgradeCode|SecureCustomProperties)'$'\t' ;;
+        InstallExecuteSequence) grep -E '^(FindRelatedProducts|AppSearch|RecordarRuta|RemoveExistingProducts|[A-Za-z]*Environment[A-Za-z]*|CreateShortcuts|WriteRegistryValues)'$'\t' ;;
         *) cat ;;
         esac | sed "s/^/$t\t/"
     done | LC_ALL=C sort
@@ -234,8 +234,9 @@ else
     echo "SKIPPED: the windows from the Start menu entry (no X server: xvfb-run)"
 fi
 
-# --- A higher version over it: replaced in place.
-msiexec /i "$(windows "$tmp/tildora-$segunda.msi")" /qn ADDTOPATH=1 'ALLUSERS=""' >/dev/null
+# --- A higher version over it, not told ADDTOPATH: replaced in place, the
+# PATH entry kept.
+msiexec /i "$(windows "$tmp/tildora-$segunda.msi")" /qn 'ALLUSERS=""' >/dev/null
 lista="$(en_la_lista)"
 [ "$(cut -d' ' -f1 <<<"$lista")" = "$segunda" ] ||
     fallo "upgraded: the installed programs' list holds \"$lista\", not one entry of version $segunda"
@@ -249,22 +250,22 @@ lista="$(en_la_lista)"
 [ "$(cut -d' ' -f1 <<<"$lista")" = "$segunda" ] ||
     fallo "an older version over it: the installed programs' list holds \"$lista\""
 
-# --- The same version again without ADDTOPATH: it replaces the installation
+# --- The same version again with ADDTOPATH=0: it replaces the installation
 # too, and the PATH entry goes.
-msiexec /i "$(windows "$tmp/tildora-$segunda-otra.msi")" /qn 'ALLUSERS=""' >/dev/null
+msiexec /i "$(windows "$tmp/tildora-$segunda-otra.msi")" /qn ADDTOPATH=0 'ALLUSERS=""' >/dev/null
 lista="$(en_la_lista)"
 [ "$(cut -d' ' -f1 <<<"$lista")" = "$segunda" ] ||
     fallo "the same version again: the installed programs' list holds \"$lista\""
 [ "$(entradas 'HKCU\Environment' Path)" = "$ruta_usuario" ] ||
-    fallo "the same version again, without ADDTOPATH: the user's PATH is \"$(valor 'HKCU\Environment' Path)\""
+    fallo "the same version again, ADDTOPATH=0: the user's PATH is \"$(valor 'HKCU\Environment' Path)\""
 
 # --- Removed: only the store is left, and the user's PATH as it was.
 msiexec /x "$(windows "$tmp/tildora-$segunda-otra.msi")" /qn 'ALLUSERS=""' >/dev/null
 [ -e "$carpeta" ] && fallo "removed: $carpeta_win is left: $(ls -A "$carpeta" | tr '\n' ' ')"
 [ -e "$menu" ] && fallo "removed: the Start menu entry is left"
-for k in 'Applications\tildora.exe' '.txt\OpenWithList\tildora.exe' \
-    'SystemFileAssociations\text\OpenWithList\tildora.exe'; do
-    clave_existe "$clases\\$k" && fallo "removed: $k is left"
+for k in "$clases\\Applications\\tildora.exe" "$clases\\.txt\\OpenWithList\\tildora.exe" \
+    "$clases\\SystemFileAssociations\\text\\OpenWithList\\tildora.exe" 'HKCU\Software\Tildora'; do
+    clave_existe "$k" && fallo "removed: $k is left"
 done
 [ -z "$(en_la_lista)" ] || fallo "removed: the installed programs' list still holds it"
 [ "$(entradas 'HKCU\Environment' Path)" = "$ruta_usuario" ] ||
@@ -285,8 +286,9 @@ clave_existe "$clases\\Applications\\tildora.exe" && fallo "all users: Applicati
     fallo "all users: the user's PATH is \"$(valor 'HKCU\Environment' Path)\""
 msiexec /x "$(windows "$tmp/tildora-$version.msi")" /qn ALLUSERS=1 >/dev/null
 [ -e "$carpeta" ] && fallo "all users, removed: $carpeta_win is left"
-clave_existe 'HKLM\Software\Classes\Applications\tildora.exe' &&
-    fallo "all users, removed: Applications\\tildora.exe is left in HKLM"
+for k in 'HKLM\Software\Classes\Applications\tildora.exe' 'HKLM\Software\Tildora'; do
+    clave_existe "$k" && fallo "all users, removed: $k is left"
+done
 [ "$(entradas "$sistema" Path)" = "$ruta_sistema" ] ||
     fallo "all users, removed: the system's PATH is \"$(valor "$sistema" Path)\""
 
