@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows installer (scripts/instalador.sh) made from this build's
 # programs, checked as a Windows user meets it, under Wine, in a Wine prefix
-# of its own made afresh (PREFIX-UID) and on an X server of its own (Xvfb),
-# so that nothing here meets the other tests' windows:
+# of its own made afresh (PREFIX-UID, removed when the test passes) and on
+# an X server of its own (Xvfb), so that nothing here meets the other tests'
+# windows:
 #   - the MSI's tables that matter against instalador_tablas.txt;
 #   - installed for one user, with the PATH entry: the files, the Start menu
 #     entry, "Open with", the installed programs' list, the user's PATH (what
@@ -293,7 +294,10 @@ done
     fallo "all users, removed: the system's PATH is \"$(valor "$sistema" Path)\""
 
 if [ "$fallos" -gt 0 ]; then
-    echo "$fallos FAILED"
+    echo "$fallos FAILED (the Wine prefix is kept: $prefijo)"
     exit 1
 fi
+# Passed: the prefix (some 700 MB) goes; a failed run's stays to be looked at.
+"$wineserver64" -k 2>/dev/null
+rm -rf "$prefijo" "$prefijo.lock"
 echo "the installer: installed, upgraded and removed under Wine"
