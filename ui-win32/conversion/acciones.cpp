@@ -200,12 +200,12 @@ void FrmConversionCaracteres::Impl::TeclaEnEditor(modelo::AccionEditor accion) {
     case AccionEditor::Bajar:
         MoverDesdeEditor(accion == AccionEditor::Subir ? -1 : 1);
         return;
-    case AccionEditor::Dejar:
-    case AccionEditor::Sustituir:
-        return;
-    default:
+    case AccionEditor::Cerrar:
         // Closed as when the focus leaves it, and nothing more.
         CerrarEditor();
+        return;
+    case AccionEditor::Dejar:
+    case AccionEditor::Sustituir:
         return;
     }
 }
