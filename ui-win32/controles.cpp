@@ -428,6 +428,9 @@ void Ventana::CambiarPpp(UINT ppp, const RECT& propuesto) {
     for (const auto& grupo : std::vector(m_encajadas)) {
         Encajar(grupo);
     }
+    // Every control drawn afresh at its new place and size.
+    ::RedrawWindow(m_hwnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 } // namespace tildora::win32

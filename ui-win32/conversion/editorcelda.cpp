@@ -16,18 +16,25 @@ EditorCelda::~EditorCelda() {
 
 HWND EditorCelda::Crear(HWND padre, int id, HFONT fuente, Acciones acciones) {
     m_acciones = std::move(acciones);
-    m_fuente = fuente;
-    LOGFONTW lf{};
-    GetObjectW(fuente, sizeof lf, &lf);
-    lf.lfItalic = TRUE;
-    m_cursiva = CreateFontIndirectW(&lf);
     m_hwnd = CreateWindowExW(0, WC_EDITW, L"", WS_CHILD | WS_TABSTOP | ES_CENTER | ES_AUTOHSCROLL,
                              0, 0, 10, 10, padre, reinterpret_cast<HMENU>(INT_PTR{id}),
                              reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(padre, GWLP_HINSTANCE)),
                              nullptr);
-    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fuente), FALSE);
+    PonerFuente(fuente);
     SetWindowSubclass(m_hwnd, &EditorCelda::Procedimiento, 1, reinterpret_cast<DWORD_PTR>(this));
     return m_hwnd;
+}
+
+void EditorCelda::PonerFuente(HFONT fuente) {
+    m_fuente = fuente;
+    LOGFONTW lf{};
+    GetObjectW(fuente, sizeof lf, &lf);
+    lf.lfItalic = TRUE;
+    if (m_cursiva) {
+        DeleteObject(m_cursiva);
+    }
+    m_cursiva = CreateFontIndirectW(&lf);
+    Estilo(m_propuesta);
 }
 
 void EditorCelda::Mover(const RECT& caja) {

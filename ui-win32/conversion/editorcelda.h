@@ -32,6 +32,8 @@ public:
     ~EditorCelda();
 
     HWND Crear(HWND padre, int id, HFONT fuente, Acciones acciones);
+    // Lettered in `fuente` (not owned) from now on.
+    void PonerFuente(HFONT fuente);
     HWND Hwnd() const { return m_hwnd; }
     bool Visible() const { return IsWindowVisible(m_hwnd) != FALSE; }
 

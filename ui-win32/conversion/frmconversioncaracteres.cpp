@@ -94,8 +94,7 @@ void FrmConversionCaracteres::Impl::CrearControles() {
         b->Colocar(ppp);
         return b;
     };
-    caracteresFG.Crear(hwnd, Id("caracteresFG"), f, Pixeles(modelo::kAltoFilaRejilla, ppp),
-                       Pixeles(modelo::kAnchoColumnaRejilla, ppp));
+    caracteresFG.Crear(hwnd, Id("caracteresFG"), f, ppp);
     textoFicheroRTB.Crear(hwnd, Id("textoFicheroRTB"), f,
                           {[this] {
                                buscador.Olvidar();
@@ -212,6 +211,32 @@ void FrmConversionCaracteres::Impl::EncajarEtiquetas() {
         instrucciones.push_back(e.get());
     }
     Encajar(instrucciones, ppp);
+}
+
+void FrmConversionCaracteres::Impl::CambiarPpp(UINT nuevo, const RECT& propuesto) {
+    ppp = nuevo;
+    // The new font goes to every control before the old one is deleted.
+    auto otra = std::make_unique<Fuente>(ppp, false);
+    HFONT f = otra->hfont();
+    for (const auto& e : etiquetas) {
+        e->Colocar(ppp);
+    }
+    for (Boton* b : {CmdBuscar.get(), CmdPrevia.get(), CmdAceptar.get(), CmdCancelar.get()}) {
+        b->Colocar(ppp);
+    }
+    caracteresFG.CambiarPpp(f, ppp);
+    textoFicheroRTB.PonerFuente(f);
+    txtEditor.PonerFuente(f);
+    for (HWND e : {LblOcurrencias, LblTextoMostrado}) {
+        SendMessageW(e, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+    }
+    fuente = std::move(otra);
+    SetWindowPos(hwnd, nullptr, propuesto.left, propuesto.top, propuesto.right - propuesto.left,
+                 propuesto.bottom - propuesto.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Disponer();
+    // Every control drawn afresh: a label moved and grown keeps none of
+    // what it showed at the old size.
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 SIZE FrmConversionCaracteres::Impl::Marco() const {
@@ -380,6 +405,9 @@ LRESULT FrmConversionCaracteres::Impl::Procesar(UINT mensaje, WPARAM w, LPARAM l
                              Pixeles(minimo.alto, ppp) + marco.cy};
         return 0;
     }
+    case WM_DPICHANGED:
+        CambiarPpp(HIWORD(w), *reinterpret_cast<const RECT*>(l));
+        return 0;
     case WM_SIZE:
         if (!controles.empty()) {
             Disponer();

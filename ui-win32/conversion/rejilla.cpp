@@ -71,43 +71,45 @@ std::wstring Rejilla::Detalle(std::size_t i) const {
     return {};
 }
 
-HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoColumna) {
+void Rejilla::Letra(HFONT fuente, UINT ppp) {
+    for (HFONT f : {m_cursiva, m_grande, m_detalle}) {
+        if (f) {
+            DeleteObject(f);
+        }
+    }
     m_fuente = fuente;
-    m_altoFila = altoFila;
     m_cursiva = Variante(fuente, true, 0);
     // Column 0 in a font of 12 points at least: quotes and dashes then have
     // shapes of their own, and still fit a row.
     LOGFONTW lf{};
     GetObjectW(fuente, sizeof lf, &lf);
-    HDC pantalla = GetDC(padre);
-    const int doce = -MulDiv(12, GetDeviceCaps(pantalla, LOGPIXELSY), 72);
+    const int doce = -MulDiv(12, static_cast<int>(ppp), 72);
     m_grande = Variante(fuente, false, std::min<LONG>(lf.lfHeight, doce));
     m_detalle = Variante(fuente, false, lf.lfHeight * 9 / 10);
+    HDC pantalla = GetDC(nullptr);
     m_etiquetas.Preparar(fuente, pantalla);
     m_etiquetasGrande.Preparar(m_grande, pantalla);
-    ReleaseDC(padre, pantalla);
+    ReleaseDC(nullptr, pantalla);
+}
 
+HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, UINT ppp) {
+    Letra(fuente, ppp);
     m_hwnd = CreateWindowExW(
         WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"caracteresFG",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
             LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_NOSORTHEADER,
         0, 0, 10, 10, padre, reinterpret_cast<HMENU>(INT_PTR{id}),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(padre, GWLP_HINSTANCE)), nullptr);
-    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fuente), FALSE);
     ListView_SetExtendedListViewStyle(m_hwnd, LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER);
     // Past the last cell, grey.
     ListView_SetBkColor(m_hwnd, RGB(128, 128, 128));
-    // A picture list one pixel wide gives the rows their height where the
-    // list view does not ask its window.
-    HIMAGELIST alto = ImageList_Create(1, altoFila, ILC_COLOR, 0, 1);
-    ListView_SetImageList(m_hwnd, alto, LVSIL_SMALL);
     const std::string_view cabeceras[] = {textos::CabeceraErroneo, textos::CabeceraCorrecto};
     for (int c = 0; c < 2; ++c) {
         std::wstring texto = Ancho(cabeceras[c]);
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         col.fmt = LVCFMT_CENTER;
-        col.cx = anchoColumna;
+        col.cx = 0;
         col.pszText = texto.data();
         ListView_InsertColumn(m_hwnd, c, &col);
     }
@@ -123,9 +125,32 @@ HWND Rejilla::Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoCol
     }
     // The header as high as a row.
     SetWindowSubclass(cabecera, &Rejilla::Cabecera, 1, reinterpret_cast<DWORD_PTR>(this));
+    Medidas(ppp);
+    return m_hwnd;
+}
+
+void Rejilla::Medidas(UINT ppp) {
+    m_altoFila = Pixeles(modelo::kAltoFilaRejilla, ppp);
+    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_fuente), FALSE);
+    // A picture list one pixel wide gives the rows their height where the
+    // list view does not ask its window.
+    HIMAGELIST alto = ImageList_Create(1, m_altoFila, ILC_COLOR, 0, 1);
+    if (HIMAGELIST antes = ListView_SetImageList(m_hwnd, alto, LVSIL_SMALL)) {
+        ImageList_Destroy(antes);
+    }
+    for (int c = 0; c < 2; ++c) {
+        ListView_SetColumnWidth(m_hwnd, c, Pixeles(modelo::kAnchoColumnaRejilla, ppp));
+    }
+    // A move has the list view ask its window the rows' height again, and
+    // the header its own.
     SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return m_hwnd;
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void Rejilla::CambiarPpp(HFONT fuente, UINT ppp) {
+    Letra(fuente, ppp);
+    Medidas(ppp);
 }
 
 LRESULT CALLBACK Rejilla::Cabecera(HWND cabecera, UINT mensaje, WPARAM w, LPARAM l, UINT_PTR,

@@ -33,9 +33,11 @@ public:
     Rejilla(const Rejilla&) = delete;
     Rejilla& operator=(const Rejilla&) = delete;
 
-    // Made as a child of `padre` with the id `id`, in `fuente`, rows
-    // `altoFila` and columns `anchoColumna` pixels.
-    HWND Crear(HWND padre, int id, HFONT fuente, int altoFila, int anchoColumna);
+    // Made as a child of `padre` with the id `id`, in `fuente` (not owned),
+    // rows and columns as the layout has them at `ppp` dots per inch.
+    HWND Crear(HWND padre, int id, HFONT fuente, UINT ppp);
+    // Lettered and measured again, for a screen of another density.
+    void CambiarPpp(HFONT fuente, UINT ppp);
     HWND Hwnd() const { return m_hwnd; }
     int AltoFila() const { return m_altoFila; }
 
@@ -70,6 +72,10 @@ public:
     static modelo::Pulsacion Pulsacion(WPARAM tecla, bool caracter);
 
 private:
+    // The fonts made from `fuente` at `ppp`; the rows' height and the
+    // columns' widths at `ppp`.
+    void Letra(HFONT fuente, UINT ppp);
+    void Medidas(UINT ppp);
     // The header's procedure: as high as a row.
     static LRESULT CALLBACK Cabecera(HWND cabecera, UINT mensaje, WPARAM w, LPARAM l, UINT_PTR id,
                                      DWORD_PTR datos);

@@ -47,6 +47,10 @@ struct FrmConversionCaracteres::Impl {
     // editor stays over its cell.
     void Disponer();
     void EncajarEtiquetas();
+    // The window moved to a screen of `nuevo` dots per inch: the controls
+    // lettered and laid out again at it, in the rectangle the system
+    // proposes.
+    void CambiarPpp(UINT nuevo, const RECT& propuesto);
     // The frame's width and height around the client area; pixels to twips.
     SIZE Marco() const;
     int Twips(int pixeles) const;

@@ -50,6 +50,15 @@ HWND VistaTexto::Crear(HWND padre, int id, HFONT fuente, Acciones acciones) {
     return m_hwnd;
 }
 
+void VistaTexto::PonerFuente(HFONT fuente) {
+    m_fuente = fuente;
+    Medir();
+    m_modelo.OlvidarAnchos();
+    AjustarBarras();
+    MedirVisibles();
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
 void VistaTexto::Medir() {
     HDC dc = GetDC(m_hwnd);
     HGDIOBJ antes = SelectObject(dc, m_fuente);

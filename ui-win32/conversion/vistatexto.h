@@ -32,6 +32,9 @@ public:
     };
 
     HWND Crear(HWND padre, int id, HFONT fuente, Acciones acciones);
+    // Lettered in `fuente` (not owned) from now on: measured again, drawn
+    // again (a screen of another density).
+    void PonerFuente(HFONT fuente);
     HWND Hwnd() const { return m_hwnd; }
 
     // Shows `texto` (not copied: it must outlive the view).

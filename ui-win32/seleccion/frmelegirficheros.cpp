@@ -44,11 +44,14 @@ void FrmElegirFicheros::CrearControles() {
     m_cmdSalida = &Agregar<Boton>(hwnd(), m_instancia, d, "cmdSalida");
     m_CmdActualizar = &Agregar<Boton>(hwnd(), m_instancia, d, "CmdActualizar");
     m_CmdSalir = &Agregar<Boton>(hwnd(), m_instancia, d, "CmdSalir");
-    Agregar<Etiqueta>(hwnd(), d, "LblAct");
-    Agregar<Etiqueta>(hwnd(), d, "Label1");
+    auto& LblAct = Agregar<Etiqueta>(hwnd(), d, "LblAct");
+    auto& Label1 = Agregar<Etiqueta>(hwnd(), d, "Label1");
 
-    // The two languages of the instructions read at one size.
+    // The two languages of the instructions read at one size, and the two
+    // boxes' names at another: each pair shrinks together where the
+    // system's font at this density is wider than the layout's.
     Encajar({&lblFitxategiakAukeratu, &LblSeleccionFicheros});
+    Encajar({&LblAct, &Label1});
 
     m_cmdEntrada->onClick = [this] { cmdEntrada_Click(); };
     m_cmdSalida->onClick = [this] { cmdSalida_Click(); };
