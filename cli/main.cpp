@@ -4,31 +4,17 @@
 // never loads the window libraries.
 
 #include "cli/argumentos.h"
-#include "cli/cli.h"
+#include "cli/principal.h"
 #include "cli/terminal.h"
 #include "core/proceso.h"
 #include "core/textos.h"
 
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
-
-// Memory kept from the start and given back the first time memory runs
-// out, so that what follows (the exception that says so, the message) has
-// some. A new handler can be handed nothing, so this is the command line's
-// one piece of state outside its objects.
-constexpr std::size_t kReserva = 256 << 10;
-void* g_reserva = nullptr;
-
-void LiberarReserva() {
-    std::free(std::exchange(g_reserva, nullptr));
-    // The next failure throws std::bad_alloc.
-    std::set_new_handler(nullptr);
-}
 
 int AbrirVentanas([[maybe_unused]] char** argv) {
 #ifdef TILDORA_VENTANAS
@@ -47,29 +33,26 @@ int AbrirVentanas([[maybe_unused]] char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    g_reserva = std::malloc(kReserva);
-    if (g_reserva == nullptr) {
-        tildora::cli::SinMemoria();
+    if (!tildora::cli::ReservarMemoria()) {
         return tildora::cli::kFallo;
     }
-    std::set_new_handler(LiberarReserva);
     // In UTF-8 on every system (on Windows from the wide command line).
     std::vector<std::string> argumentos;
-    std::vector<char*> punteros;
-    // The windows' program reads the same arguments again, for the toolkit
-    // and for the file to open.
     try {
         argumentos = tildora::ArgumentosDelPrograma(argc, argv);
         if (argumentos.empty()) {
             argumentos.emplace_back(); // started without even a name
         }
-        for (std::string& a : argumentos) {
-            punteros.push_back(a.data());
-        }
-        punteros.push_back(nullptr);
         if (tildora::cli::DecidirArranque(
                 std::vector<std::string>(argumentos.begin() + 1, argumentos.end()))
                 .ventanas) {
+            // The windows' program reads the same arguments again, for the
+            // toolkit and for the file to open.
+            std::vector<char*> punteros;
+            for (std::string& a : argumentos) {
+                punteros.push_back(a.data());
+            }
+            punteros.push_back(nullptr);
             return AbrirVentanas(punteros.data());
         }
     } catch (const std::bad_alloc&) {
@@ -78,5 +61,5 @@ int main(int argc, char** argv) {
     }
     // An interrupted write leaves no temporary file behind.
     tildora::PrepararSenales();
-    return tildora::EjecutarLineaDeOrdenes(static_cast<int>(argumentos.size()), punteros.data());
+    return tildora::cli::LineaDeOrdenes(std::move(argumentos));
 }

@@ -461,6 +461,10 @@ inline constexpr std::string_view SinVentanas =
     "tildora --help";
 inline constexpr std::string_view VentanasNoEncontradas =
     "Ezin dira leihoak abiarazi / No se pueden abrir las ventanas: ";
+// On Windows, tildora.com without tildora.exe beside it, which runs the
+// commands as well as the windows; then its path and the system's reason.
+inline constexpr std::string_view ProgramaNoSeInicia =
+    "Ezin da programa abiarazi / No se puede iniciar el programa: ";
 
 // The store's failures, each followed by the store's path and the reason.
 inline constexpr std::string_view AlmacenIlegible =

@@ -1520,6 +1520,29 @@ TEST_F(LineaDeOrdenes, WhatOpensTheWindows) {
     }
 }
 
+#ifdef TILDORA_VENTANAS_EXE
+TEST_F(LineaDeOrdenes, TheLauncherAloneSaysWhatItMisses) {
+    // tildora.com without tildora.exe beside it, and a copy of it named
+    // tildora.exe, which must not start itself again and again: one line
+    // that names the missing program.
+    for (const char* nombre : {"tildora.com", "tildora.exe"}) {
+        const std::string carpeta = Ruta(std::string("sola-") + nombre);
+        std::filesystem::create_directories(prueba::Camino(carpeta));
+        std::filesystem::copy_file(TILDORA_EXE, prueba::Camino(carpeta + "/" + nombre));
+        prueba::Opciones op;
+        op.programa = carpeta + "/" + nombre;
+        const Resultado r = Ejecutar({"check", "a.txt"}, op);
+        EXPECT_EQ(r.estado, 2) << nombre;
+        EXPECT_EQ(r.salida, "") << nombre;
+        const std::string inicio =
+            std::string(textos::PrefijoMensaje) + std::string(textos::ProgramaNoSeInicia);
+        EXPECT_EQ(r.error.rfind(inicio, 0), 0u) << r.error;
+        EXPECT_NE(r.error.find("tildora.exe: "), std::string::npos) << r.error;
+        EXPECT_EQ(std::count(r.error.begin(), r.error.end(), '\n'), 1) << r.error;
+    }
+}
+#endif
+
 TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
     // The built executable copied to three places: an installed copy (no
     // build mark), a build folder (the mark), a folder holding a store.
@@ -1542,12 +1565,19 @@ TEST_F(LineaDeOrdenes, TheStoreFollowsWhereTheProgramLies) {
     };
     for (const Caso& c : casos) {
         std::filesystem::create_directories(prueba::Camino(c.carpeta));
-        std::filesystem::copy_file(TILDORA_EXE, prueba::Camino(c.carpeta + "/tildora" + kExe));
+#ifdef TILDORA_VENTANAS_EXE
+        const std::string programa = c.carpeta + "/tildora.com";
+        std::filesystem::copy_file(TILDORA_VENTANAS_EXE,
+                                   prueba::Camino(c.carpeta + "/tildora.exe"));
+#else
+        const std::string programa = c.carpeta + "/tildora" + kExe;
+#endif
+        std::filesystem::copy_file(TILDORA_EXE, prueba::Camino(programa));
         if (!c.marca.empty()) {
             prueba::Escribir(c.carpeta + "/" + c.marca, "");
         }
         prueba::Opciones op;
-        op.programa = c.carpeta + "/tildora" + kExe;
+        op.programa = programa;
         op.carpeta = m_dir.ruta().string();
         op.entorno = {"XDG_CONFIG_HOME=" + config, "HOME=" + casa, "APPDATA=" + config};
         const Resultado r = Ejecutar({"remember", "\xc3\xa7", "c"}, op);
