@@ -1,5 +1,6 @@
 #include "ui-win32/conversion/ventana_conversion.h"
 
+#include "ui-win32/accesibilidad.h"
 #include "ui-win32/conversion/ayudas.h"
 #include "ui-win32/dialogos.h"
 
@@ -148,6 +149,11 @@ void FrmConversionCaracteres::Impl::Registrar() {
                  {"CmdAceptar", CmdAceptar->hwnd()},    {"CmdCancelar", CmdCancelar->hwnd()},
                  {"txtEditor", txtEditor.Hwnd()},       {"LblOcurrencias", LblOcurrencias},
                  {"LblTextoMostrado", LblTextoMostrado}};
+    // What a screen reader reads: every control's name and description,
+    // the grid's cells, the text view's line and selection.
+    LeerRejilla(caracteresFG, modelo);
+    LeerVista(textoFicheroRTB);
+    PonerLecturas(modelo::LecturasConversion(), [this](std::string_view n) { return Control(n); });
     // The keys of the window reach it from every control; the grid's and
     // the buttons' own first.
     for (HWND c : {caracteresFG.Hwnd(), CmdBuscar->hwnd(), CmdPrevia->hwnd(), CmdAceptar->hwnd(),

@@ -2,6 +2,7 @@
 
 #include "core/textos.h"
 #include "modelos/disposicion.h"
+#include "ui-win32/accesibilidad.h"
 #include "ui-win32/aplicacion.h"
 
 #include <shellapi.h>
@@ -58,6 +59,8 @@ void FrmElegirFicheros::CrearControles() {
     m_CmdActualizar->onClick = [this] { CmdActualizar_Click(); };
     m_CmdSalir->onClick = [this] { CmdSalir_Click(); };
     Enfocar(m_cmdEntrada->hwnd());
+    // What a screen reader reads of each control.
+    PonerLecturas(modelo::LecturasEleccion(), [this](std::string_view n) { return Control(n); });
 }
 
 void FrmElegirFicheros::Form_Load() {
