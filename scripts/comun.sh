@@ -20,8 +20,9 @@ PAQUETES_FUZZ=(clang libclang-rt-14-dev)
 # posix-threads mingw-w64 compiler, GoogleTest's sources to build it for
 # Windows, Wine to run the tests (wine64 alone: no 32-bit half), one X
 # server without a screen for the windows' tests, and msitools' wixl and
-# msibuild for the installer (scripts/instalador.sh).
-PAQUETES_WINDOWS=(cmake make g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth wixl msitools)
+# msibuild for the installer (scripts/instalador.sh), and Python to turn the
+# Windows face's pictures into PNG files (scripts/capturas-windows.sh).
+PAQUETES_WINDOWS=(cmake make g++-mingw-w64-x86-64-posix googletest wine64 xvfb xauth wixl msitools python3)
 
 # The unprivileged user the tests run as when the scripts run as root, and a
 # second one in its group, for a store that two users share.
