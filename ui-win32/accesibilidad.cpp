@@ -16,6 +16,16 @@ namespace {
 constexpr UINT_PTR kSubclase = 0x4C45; // "LE"
 // The window property that finds a control's Lector.
 constexpr wchar_t kPropiedad[] = L"TildoraLector";
+// The annotation service and what it annotates (oleacc.h's; defined here,
+// as the import libraries' are not to be trusted).
+constexpr GUID kServicioAnotaciones = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kIAccPropServices = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kPropNombre = {
+    0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+constexpr GUID kPropDescripcion = {
+    0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
 
 HRESULT Cadena(const std::wstring& texto, BSTR* salida) {
     if (!salida) {
@@ -224,11 +234,10 @@ public:
             return RPC_E_DISCONNECTED;
         }
         const HRESULT r = m_estandar->accHitTest(x, y, hijo);
-        // Inside the control, on one of our children if the point is.
-        if (r == S_OK && hijo->vt == VT_I4 && hijo->lVal == CHILDID_SELF && m_lector->enPunto) {
-            if (const long h = m_lector->enPunto(POINT{x, y}); h > 0) {
-                hijo->lVal = h;
-            }
+        // Inside the control: on one of our children if the point is,
+        // whatever Windows numbers there.
+        if (r == S_OK && hijo->vt == VT_I4 && m_lector->enPunto) {
+            hijo->lVal = m_lector->enPunto(POINT{x, y});
         }
         return r;
     }
@@ -387,13 +396,34 @@ void Leer(HWND control, Lector lector) {
 
 void PonerLecturas(std::span<const modelo::Lectura> lecturas,
                    const std::function<HWND(std::string_view)>& control) {
+    // Windows's own readers of standard controls (UI Automation's) read
+    // the controls' annotations rather than our objects: the same texts go
+    // there too, where the system keeps them (Wine 8 does not).
+    IAccPropServices* anotaciones = nullptr;
+    if (FAILED(CoCreateInstance(kServicioAnotaciones, nullptr, CLSCTX_INPROC_SERVER,
+                                kIAccPropServices, reinterpret_cast<void**>(&anotaciones)))) {
+        anotaciones = nullptr;
+    }
     for (const modelo::Lectura& l : lecturas) {
-        if (HWND c = control(l.control)) {
-            Lector lector;
-            lector.nombre = Ancho(l.nombre);
-            lector.descripcion = Ancho(l.descripcion);
-            Leer(c, std::move(lector));
+        HWND c = control(l.control);
+        if (!c) {
+            continue;
         }
+        Lector lector;
+        lector.nombre = Ancho(l.nombre);
+        lector.descripcion = Ancho(l.descripcion);
+        if (anotaciones) {
+            if (!lector.nombre.empty()) {
+                anotaciones->SetHwndPropStr(c, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                            kPropNombre, lector.nombre.c_str());
+            }
+            anotaciones->SetHwndPropStr(c, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                        kPropDescripcion, lector.descripcion.c_str());
+        }
+        Leer(c, std::move(lector));
+    }
+    if (anotaciones) {
+        anotaciones->Release();
     }
 }
 

@@ -146,6 +146,13 @@ TEST(Accesibilidad, VentanaDeConversion) {
         EXPECT_NE(std::find(nombres.begin(), nombres.end(), celda), nombres.end())
             << win32::Utf8(celda);
     }
+    // The same text for Windows's own readers of list views, which ask
+    // the list view itself.
+    const auto tab = static_cast<int>(
+        std::find(nombres.begin(), nombres.end(), L"9 \u00b7 0x09 \u00b7 TAB") - nombres.begin());
+    wchar_t celda[64] = {};
+    ListView_GetItemText(g, tab, 0, celda, 64);
+    EXPECT_STREQ(celda, L"9 \u00b7 0x09 \u00b7 TAB");
 
     // 'ç''s row, clicked, then its answer with the right arrow: the cell
     // with the focus is the one read, focused and selected.

@@ -348,8 +348,9 @@ void Rejilla::DibujarPiezas(HDC dc, const std::vector<modelo::PiezaCelda>& pieza
 
 bool Rejilla::Notificacion(const NMHDR& aviso, LRESULT& resultado) {
     if (aviso.code == LVN_GETDISPINFOW) {
-        // What the list view reads of a cell (a screen reader, a tip): the
-        // text the model says it shows.
+        // What the list view reads of a cell (Windows's own readers of list
+        // views, UI Automation's among them): the text the model says a
+        // voice reads, a control or a blank by its code.
         LVITEMW& item =
             const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(aviso)).item;
         if ((item.mask & LVIF_TEXT) && item.iItem >= 0 &&
@@ -360,7 +361,7 @@ bool Rejilla::Notificacion(const NMHDR& aviso, LRESULT& resultado) {
                     ? modelo::AspectoClave(m_modelo.Clave(i), m_modelo.Unicode())
                     : modelo::AspectoRespuesta(m_modelo.Texto(i), m_modelo.EsFija(i),
                                                m_modelo.EsPropuesta(i), m_modelo.EsBorrado(i));
-            m_texto = Ancho(a.texto);
+            m_texto = Ancho(a.accesible);
             lstrcpynW(item.pszText, m_texto.c_str(), item.cchTextMax);
         }
         resultado = 0;
