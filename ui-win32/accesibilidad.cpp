@@ -320,11 +320,23 @@ STDMETHODIMP Objeto::accNavigate(long direccion, VARIANT desde, VARIANT* hacia) 
     return S_OK;
 }
 
-// What a control keeps: its Lector and the object it handed out.
+// What a control keeps: its Lector and the object it handed out,
+// and whether it carries annotations, which go with it.
 struct Datos {
     Lector lector;
     Objeto* objeto = nullptr;
+    bool anotado = false;
 };
+
+// The annotation service; null where there is none.
+IAccPropServices* Anotaciones() {
+    IAccPropServices* servicio = nullptr;
+    if (FAILED(CoCreateInstance(kServicioAnotaciones, nullptr, CLSCTX_INPROC_SERVER,
+                                kIAccPropServices, reinterpret_cast<void**>(&servicio)))) {
+        return nullptr;
+    }
+    return servicio;
+}
 
 LRESULT CALLBACK Procedimiento(HWND hwnd, UINT mensaje, WPARAM w, LPARAM l, UINT_PTR,
                                DWORD_PTR ref) {
@@ -349,6 +361,12 @@ LRESULT CALLBACK Procedimiento(HWND hwnd, UINT mensaje, WPARAM w, LPARAM l, UINT
     if (mensaje == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &Procedimiento, kSubclase);
         RemovePropW(hwnd, kPropiedad);
+        if (IAccPropServices* servicio = datos->anotado ? Anotaciones() : nullptr) {
+            MSAAPROPID propiedades[] = {kPropNombre, kPropDescripcion};
+            servicio->ClearHwndProps(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                     propiedades, 2);
+            servicio->Release();
+        }
         if (datos->objeto) {
             datos->objeto->Soltar();
             datos->objeto->Release();
@@ -399,11 +417,7 @@ void PonerLecturas(std::span<const modelo::Lectura> lecturas,
     // Windows's own readers of standard controls (UI Automation's) read
     // the controls' annotations rather than our objects: the same texts go
     // there too, where the system keeps them (Wine 8 does not).
-    IAccPropServices* anotaciones = nullptr;
-    if (FAILED(CoCreateInstance(kServicioAnotaciones, nullptr, CLSCTX_INPROC_SERVER,
-                                kIAccPropServices, reinterpret_cast<void**>(&anotaciones)))) {
-        anotaciones = nullptr;
-    }
+    IAccPropServices* anotaciones = Anotaciones();
     for (const modelo::Lectura& l : lecturas) {
         HWND c = control(l.control);
         if (!c) {
@@ -412,15 +426,21 @@ void PonerLecturas(std::span<const modelo::Lectura> lecturas,
         Lector lector;
         lector.nombre = Ancho(l.nombre);
         lector.descripcion = Ancho(l.descripcion);
+        bool anotado = false;
         if (anotaciones) {
+            const auto anotar = [&](const GUID& propiedad, const std::wstring& texto) {
+                anotado = SUCCEEDED(anotaciones->SetHwndPropStr(c, static_cast<DWORD>(OBJID_CLIENT),
+                                                                CHILDID_SELF, propiedad,
+                                                                texto.c_str())) ||
+                          anotado;
+            };
             if (!lector.nombre.empty()) {
-                anotaciones->SetHwndPropStr(c, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                            kPropNombre, lector.nombre.c_str());
+                anotar(kPropNombre, lector.nombre);
             }
-            anotaciones->SetHwndPropStr(c, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                        kPropDescripcion, lector.descripcion.c_str());
+            anotar(kPropDescripcion, lector.descripcion);
         }
         Leer(c, std::move(lector));
+        static_cast<Datos*>(GetPropW(c, kPropiedad))->anotado |= anotado;
     }
     if (anotaciones) {
         anotaciones->Release();
