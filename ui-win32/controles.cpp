@@ -309,11 +309,21 @@ void Ventana::Crear(const wchar_t* clase, std::string_view titulo) {
     }
     ::SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Iconos();
+}
+
+void Ventana::Iconos() {
+    // The title bar's and the task bar's, at the window's density; the
+    // ones they replace go once the window holds the new ones.
     const int grande = ::MulDiv(32, static_cast<int>(m_ppp), 96);
-    m_icono = CargarIcono(m_instancia, "ventana", grande);
-    m_iconoPequeno = CargarIcono(m_instancia, "ventana", grande / 2);
-    ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icono));
-    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconoPequeno));
+    HICON icono = CargarIcono(m_instancia, "ventana", grande);
+    HICON pequeno = CargarIcono(m_instancia, "ventana", grande / 2);
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icono));
+    ::SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pequeno));
+    ::DestroyIcon(m_icono);
+    ::DestroyIcon(m_iconoPequeno);
+    m_icono = icono;
+    m_iconoPequeno = pequeno;
 }
 
 LRESULT CALLBACK Ventana::Procedimiento(HWND hwnd, UINT mensaje, WPARAM wparam, LPARAM lparam) {
@@ -428,6 +438,7 @@ void Ventana::CambiarPpp(UINT ppp, const RECT& propuesto) {
     for (const auto& grupo : std::vector(m_encajadas)) {
         Encajar(grupo);
     }
+    Iconos();
     // Every control drawn afresh at its new place and size.
     ::RedrawWindow(m_hwnd, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);

@@ -182,6 +182,8 @@ private:
     static LRESULT CALLBACK Procedimiento(HWND hwnd, UINT mensaje, WPARAM wparam, LPARAM lparam);
     LRESULT ColorEtiqueta(HDC dc, HWND etiqueta);
     void CambiarPpp(UINT ppp, const RECT& propuesto);
+    // The window's icons at its density.
+    void Iconos();
 
     HWND m_hwnd = nullptr;
     HWND m_foco = nullptr;
