@@ -147,6 +147,34 @@ HANDLE Heredable(DWORD cual) {
     return h;
 }
 
+// Under Wine the first program of a session that needs the desktop (for
+// tildora.exe, as its libraries load) starts Wine's desktop process, which
+// keeps the standard handles of the program it was started from: a pipe
+// handed to tildora.com would then stay open after it ended, and whoever
+// reads it would wait for ever. So the desktop is asked for here first,
+// with no standard handle to keep; on Windows it is always there already.
+void PrepararEscritorio() {
+    const DWORD cuales[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    HANDLE dados[3] = {};
+    const HANDLE nulo =
+        ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        dados[i] = ::GetStdHandle(cuales[i]);
+        if (dados[i] != nullptr && dados[i] != INVALID_HANDLE_VALUE) {
+            ::SetHandleInformation(dados[i], HANDLE_FLAG_INHERIT, 0);
+        }
+        ::SetStdHandle(cuales[i], nulo);
+    }
+    ::GetDesktopWindow();
+    for (int i = 0; i < 3; ++i) {
+        ::SetStdHandle(cuales[i], dados[i]);
+    }
+    if (nulo != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(nulo);
+    }
+}
+
 // Ctrl+C and Ctrl+Break reach tildora.exe too when it runs a command, as it
 // is attached to this console: it removes what it was writing and ends, and
 // this program waits to end with its status. Its windows take no Ctrl+C:
@@ -184,6 +212,7 @@ int main() {
     }
     Anadir(Anadir(Anadir(Anadir(linea, L"\""), programa), L"\""), argumentos);
 
+    PrepararEscritorio();
     ::SetEnvironmentVariableW(tildora::cli::kMarcaLanzador, L"1");
     STARTUPINFOW inicio{};
     inicio.cb = sizeof inicio;
