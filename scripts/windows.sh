@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the program for Windows with Debian's mingw-w64 cross compiler
 # (cmake/mingw-w64-x86_64.cmake) in build-windows/: tildora.exe, the windows
-# (the native Win32 face, ui-win32/; no console), and tildora.com, the
-# command line, which a console runs for `tildora`. Makes
+# (the native Win32 face, ui-win32/; no console; the command line too), and
+# tildora.com, what a console runs for `tildora`: a small console program
+# that runs the command in tildora.exe (cli/lanzador.h). Makes
 # build-windows/tildora-VERSION-windows-x86_64.zip: both programs, the
 # Windows README in both languages and the licence; and beside it the
 # installer, tildora-VERSION-windows-x86_64.msi (scripts/instalador.sh).
@@ -37,9 +38,8 @@ if [ "$probar$sonda" != 00 ] && [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-ac -screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
-# Smallest code: the two programs each carry the C++ run-time, and together
-# stay under 3 MB this way (the core's hot loops are written with their own
-# vector instructions).
+# Smallest code, so that the programs stay well under 3 MB together (the
+# core's hot loops are written with their own vector instructions).
 cadena=(--toolchain "$raiz/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel)
 carpeta="$raiz/build-windows"
 [ "$sonda" = 0 ] || carpeta="$raiz/build-windows-sonda"
